@@ -1,0 +1,53 @@
+#pragma once
+
+#include "RegistryTypes.h"
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct RegValue
+{
+    std::u16string name;
+    std::uint32_t type = kRegNone;
+    std::vector<std::uint8_t> data;
+};
+
+// The registry as advapi32 offers it, at the byte level: a value is a type and the exact
+// bytes it was given, names compare without regard to case and keep the case they were
+// created with, and every call answers with a Win32 status code.
+class Registry
+{
+public:
+    virtual ~Registry() = default;
+
+    // RegOpenKeyExW: a missing key gives kErrorFileNotFound, *result kNoKey, and creates nothing.
+    virtual long openKey(RegKey parent, const std::u16string &path, RegKey *result) = 0;
+    // RegCreateKeyW: opens the key, creating it and every missing parent.
+    virtual long createKey(RegKey parent, const std::u16string &path, RegKey *result) = 0;
+    virtual long closeKey(RegKey key) = 0;
+
+    // RegSetValueExW: stores `size` bytes from `data` (which may be null when size is 0).
+    virtual long setValue(RegKey key, const std::u16string &name, std::uint32_t type,
+                          const std::uint8_t *data, std::uint32_t size) = 0;
+    // RegQueryValueExW: `type` and `data` may be null. With data null, *size receives the
+    // size and the call succeeds; with *size too small, kErrorMoreData and the size needed.
+    virtual long queryValue(RegKey key, const std::u16string &name, std::uint32_t *type,
+                            std::uint8_t *data, std::uint32_t *size) = 0;
+    virtual long deleteValue(RegKey key, const std::u16string &name) = 0;
+    // RegDeleteTreeW on parent\path, the key itself included.
+    virtual long deleteTree(RegKey parent, const std::u16string &path) = 0;
+
+    // The names of the direct subkeys, in no promised order.
+    virtual long enumKeys(RegKey key, std::vector<std::u16string> *names) = 0;
+    // The values of a key in the order they were created, as RegEnumValueW gives them.
+    virtual long enumValues(RegKey key, std::vector<RegValue> *values) = 0;
+
+    // Everything between begin and commit reaches the store as a whole or not at all, even
+    // when the process dies in between. Scopes nest; only the outermost one commits.
+    virtual long beginScope() = 0;
+    virtual long commitScope() = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,53 @@
+#include "platform/Platform.h"
+
+#include "PosixSystemServices.h"
+#include "QtScreenMetrics.h"
+#include "SqliteRegistry.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+std::string environmentValue(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+// $LUMBRA_REGISTRY, else the XDG configuration folder; a relative XDG_CONFIG_HOME is
+// ignored, as the base directory rules require.
+std::string registryPath()
+{
+    const std::string explicitPath = environmentValue("LUMBRA_REGISTRY");
+    if (!explicitPath.empty())
+        return explicitPath;
+    std::string configHome = environmentValue("XDG_CONFIG_HOME");
+    if (configHome.empty() || configHome.front() != '/')
+        configHome = environmentValue("HOME") + "/.config";
+    return configHome + "/lumbra/registry.sqlite";
+}
+
+} // namespace
+
+Registry &nativeRegistry()
+{
+    static SqliteRegistry registry(registryPath());
+    return registry;
+}
+
+SystemServices &nativeSystem()
+{
+    static PosixSystemServices system;
+    return system;
+}
+
+ScreenMetrics &nativeScreen()
+{
+    static QtScreenMetrics screen;
+    return screen;
+}
+
+} // namespace platform

@@ -1,0 +1,621 @@
+#include "SqliteRegistry.h"
+
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+
+constexpr std::int64_t kLocalMachineId = 1;
+constexpr std::int64_t kCurrentUserId = 2;
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyTimeoutMs = 10000;
+
+// Unicode simple case folding, as Windows compares names without regard to case for every
+// script and not for A-Z alone.
+std::u16string folded(const std::u16string &name)
+{
+    const QString text = QString(reinterpret_cast<const QChar *>(name.data()),
+                                 static_cast<qsizetype>(name.size())).toCaseFolded();
+    return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+std::vector<std::u16string> pathComponents(const std::u16string &path)
+{
+    std::vector<std::u16string> components;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos)
+            end = path.size();
+        if (end > start)
+            components.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return components;
+}
+
+bool componentsValid(const std::vector<std::u16string> &components)
+{
+    if (components.size() > kMaxKeyDepth)
+        return false;
+    for (const std::u16string &component : components) {
+        if (component.size() > kMaxKeyNameLength)
+            return false;
+    }
+    return true;
+}
+
+void report(const std::string &line)
+{
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+} // namespace
+
+// A cached prepared statement, reset and unbound when it goes out of use.
+class SqliteRegistry::Statement
+{
+public:
+    Statement(SqliteRegistry &registry, const char *sql)
+        : handle(registry.prepared(sql))
+    {
+    }
+    ~Statement()
+    {
+        if (handle) {
+            sqlite3_reset(handle);
+            sqlite3_clear_bindings(handle);
+        }
+    }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool valid() const { return handle != nullptr; }
+    void bind(int index, std::int64_t value) { sqlite3_bind_int64(handle, index, value); }
+    void bind(int index, const std::u16string &text)
+    {
+        bindBytes(index, text.data(), text.size() * sizeof(char16_t));
+    }
+    void bindBytes(int index, const void *data, std::size_t size)
+    {
+        // A zero-length blob must still be a blob, not NULL: the bytes of a value are exact.
+        static const char empty = 0;
+        sqlite3_bind_blob64(handle, index, size ? data : &empty, size, SQLITE_TRANSIENT);
+    }
+    int step() { return sqlite3_step(handle); }
+    std::int64_t integer(int column) { return sqlite3_column_int64(handle, column); }
+    std::u16string text(int column)
+    {
+        const auto *bytes = static_cast<const char16_t *>(sqlite3_column_blob(handle, column));
+        const int size = sqlite3_column_bytes(handle, column);
+        return bytes ? std::u16string(bytes, static_cast<std::size_t>(size) / sizeof(char16_t))
+                     : std::u16string();
+    }
+    std::vector<std::uint8_t> bytes(int column)
+    {
+        const auto *data = static_cast<const std::uint8_t *>(sqlite3_column_blob(handle, column));
+        const int size = sqlite3_column_bytes(handle, column);
+        return data ? std::vector<std::uint8_t>(data, data + size) : std::vector<std::uint8_t>();
+    }
+
+private:
+    sqlite3_stmt *handle;
+};
+
+SqliteRegistry::SqliteRegistry(const std::string &databasePath)
+    : databasePath(databasePath)
+{
+}
+
+SqliteRegistry::~SqliteRegistry()
+{
+    if (scopeDepth > 0 && db)
+        execute("ROLLBACK");
+    for (auto &entry : statements)
+        sqlite3_finalize(entry.second);
+    if (db)
+        sqlite3_close_v2(db);
+}
+
+// The file is opened on first use, so that a process which never touches the registry
+// never creates it, and a store that cannot be opened is reported once, not per call.
+bool SqliteRegistry::ensureOpen()
+{
+    if (db)
+        return true;
+    if (openFailed)
+        return false;
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ignored);
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    if (sqlite3_open_v2(databasePath.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        report("registry: cannot open the settings store " + databasePath + ": "
+               + (db ? sqlite3_errmsg(db) : "out of memory"));
+        sqlite3_close_v2(db);
+        db = nullptr;
+        openFailed = true;
+        return false;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (!createSchema()) {
+        report("registry: " + databasePath + " is not a usable settings store: " + sqlite3_errmsg(db));
+        for (auto &entry : statements)
+            sqlite3_finalize(entry.second);
+        statements.clear();
+        sqlite3_close_v2(db);
+        db = nullptr;
+        openFailed = true;
+        return false;
+    }
+    return true;
+}
+
+bool SqliteRegistry::createSchema()
+{
+    // WAL lets readers go on while another process writes; FULL makes a committed save
+    // survive a power cut, not only a killed process.
+    if (!execute("PRAGMA journal_mode=WAL") || !execute("PRAGMA synchronous=FULL"))
+        return false;
+    sqlite3_stmt *version = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr) != SQLITE_OK)
+        return false;
+    const int found = sqlite3_step(version) == SQLITE_ROW ? sqlite3_column_int(version, 0) : -1;
+    sqlite3_finalize(version);
+    if (found == kSchemaVersion)
+        return true;
+    if (found != 0) {
+        report("registry: " + databasePath + " has an unknown layout (version "
+               + std::to_string(found) + ")");
+        return false;
+    }
+    return execute("BEGIN IMMEDIATE")
+        && execute("CREATE TABLE IF NOT EXISTS reg_keys("
+                   " id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
+                   " name BLOB NOT NULL, folded BLOB NOT NULL, UNIQUE(parent, folded))")
+        && execute("CREATE TABLE IF NOT EXISTS reg_values("
+                   " id INTEGER PRIMARY KEY, key INTEGER NOT NULL, name BLOB NOT NULL,"
+                   " folded BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
+                   " UNIQUE(key, folded))")
+        && execute("INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES"
+                   " (1, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('hkey_local_machine' AS BLOB)),"
+                   " (2, 0, CAST('HKEY_CURRENT_USER' AS BLOB), CAST('hkey_current_user' AS BLOB))")
+        && execute("PRAGMA user_version=1")
+        && execute("COMMIT");
+}
+
+bool SqliteRegistry::execute(const char *sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+sqlite3_stmt *SqliteRegistry::prepared(const char *sql)
+{
+    auto found = statements.find(sql);
+    if (found != statements.end())
+        return found->second;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK)
+        return nullptr;
+    statements.emplace(sql, statement);
+    return statement;
+}
+
+long SqliteRegistry::statusOf(int sqliteResult)
+{
+    switch (sqliteResult & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return kErrorSuccess;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return kErrorBusy;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return kErrorAccessDenied;
+    case SQLITE_NOMEM:
+        return kErrorNotEnoughMemory;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return kErrorRegistryCorrupt;
+    default:
+        return kErrorRegistryIoFailed;
+    }
+}
+
+long SqliteRegistry::keyIdOf(RegKey key, std::int64_t *id)
+{
+    if (!ensureOpen())
+        return kErrorRegistryIoFailed;
+    if (key == kLocalMachine) {
+        *id = kLocalMachineId;
+        return kErrorSuccess;
+    }
+    if (key == kCurrentUser) {
+        *id = kCurrentUserId;
+        return kErrorSuccess;
+    }
+    const auto found = handles.find(key);
+    if (found == handles.end())
+        return kErrorInvalidHandle;
+    *id = found->second;
+    return kErrorSuccess;
+}
+
+bool SqliteRegistry::keyExists(std::int64_t id)
+{
+    Statement query(*this, "SELECT 1 FROM reg_keys WHERE id = ?1");
+    if (!query.valid())
+        return false;
+    query.bind(1, id);
+    return query.step() == SQLITE_ROW;
+}
+
+long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, bool create,
+                              std::int64_t *id)
+{
+    const std::u16string key = folded(name);
+    Statement query(*this, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
+    if (!query.valid())
+        return statusOf(sqlite3_errcode(db));
+    query.bind(1, parent);
+    query.bind(2, key);
+    const int result = query.step();
+    if (result == SQLITE_ROW) {
+        *id = query.integer(0);
+        return kErrorSuccess;
+    }
+    if (result != SQLITE_DONE)
+        return statusOf(result);
+    if (!create)
+        return kErrorFileNotFound;
+    Statement insert(*this, "INSERT INTO reg_keys(parent, name, folded) VALUES (?1, ?2, ?3)");
+    if (!insert.valid())
+        return statusOf(sqlite3_errcode(db));
+    insert.bind(1, parent);
+    insert.bind(2, name);
+    insert.bind(3, key);
+    const int inserted = insert.step();
+    if (inserted != SQLITE_DONE)
+        return statusOf(inserted);
+    *id = sqlite3_last_insert_rowid(db);
+    return kErrorSuccess;
+}
+
+long SqliteRegistry::findKey(std::int64_t parent, const std::u16string &path, std::int64_t *id)
+{
+    const std::vector<std::u16string> components = pathComponents(path);
+    if (!componentsValid(components))
+        return kErrorInvalidParameter;
+    if (!keyExists(parent))
+        return kErrorKeyDeleted;
+    std::int64_t current = parent;
+    for (const std::u16string &component : components) {
+        const long status = childKey(current, component, false, &current);
+        if (status != kErrorSuccess)
+            return status;
+    }
+    *id = current;
+    return kErrorSuccess;
+}
+
+long SqliteRegistry::findOrCreateKey(std::int64_t parent, const std::u16string &path,
+                                     std::int64_t *id)
+{
+    const std::vector<std::u16string> components = pathComponents(path);
+    if (!componentsValid(components))
+        return kErrorInvalidParameter;
+    if (!keyExists(parent))
+        return kErrorKeyDeleted;
+    std::int64_t current = parent;
+    for (const std::u16string &component : components) {
+        const long status = childKey(current, component, true, &current);
+        if (status != kErrorSuccess)
+            return status;
+    }
+    *id = current;
+    return kErrorSuccess;
+}
+
+RegKey SqliteRegistry::newHandle(std::int64_t id)
+{
+    const RegKey handle = nextHandle;
+    nextHandle += 4;
+    handles.emplace(handle, id);
+    return handle;
+}
+
+// Outside a scope, a call that writes more than one row runs in a transaction of its own,
+// so that it too lands whole or not at all.
+long SqliteRegistry::beginWrite(bool *ownTransaction)
+{
+    *ownTransaction = false;
+    if (scopeDepth > 0)
+        return scopeBroken ? kErrorWriteFault : kErrorSuccess;
+    if (!execute("BEGIN IMMEDIATE"))
+        return statusOf(sqlite3_errcode(db));
+    *ownTransaction = true;
+    return kErrorSuccess;
+}
+
+long SqliteRegistry::endWrite(bool ownTransaction, long status)
+{
+    if (scopeDepth > 0 && status != kErrorSuccess && sqlite3_get_autocommit(db)) {
+        // SQLite rolled the scope's transaction back by itself (disk full, I/O error). What
+        // follows must not run unprotected, nor may the scope's end claim success.
+        scopeBroken = true;
+    }
+    if (!ownTransaction)
+        return status;
+    if (status == kErrorSuccess && execute("COMMIT"))
+        return kErrorSuccess;
+    const long failure = status != kErrorSuccess ? status : statusOf(sqlite3_errcode(db));
+    if (!sqlite3_get_autocommit(db))
+        execute("ROLLBACK");
+    return failure;
+}
+
+long SqliteRegistry::openKey(RegKey parent, const std::u16string &path, RegKey *result)
+{
+    if (result)
+        *result = kNoKey;
+    if (!result)
+        return kErrorInvalidParameter;
+    std::int64_t parentId = 0;
+    long status = keyIdOf(parent, &parentId);
+    if (status != kErrorSuccess)
+        return status;
+    std::int64_t id = 0;
+    status = findKey(parentId, path, &id);
+    if (status == kErrorSuccess)
+        *result = newHandle(id);
+    return status;
+}
+
+long SqliteRegistry::createKey(RegKey parent, const std::u16string &path, RegKey *result)
+{
+    if (result)
+        *result = kNoKey;
+    if (!result)
+        return kErrorInvalidParameter;
+    std::int64_t parentId = 0;
+    long status = keyIdOf(parent, &parentId);
+    if (status != kErrorSuccess)
+        return status;
+    std::int64_t id = 0;
+    // Most keys exist already: look first, and take the write lock only to create one.
+    status = findKey(parentId, path, &id);
+    if (status == kErrorFileNotFound) {
+        bool own = false;
+        status = beginWrite(&own);
+        if (status == kErrorSuccess)
+            status = findOrCreateKey(parentId, path, &id);
+        status = endWrite(own, status);
+    }
+    if (status == kErrorSuccess)
+        *result = newHandle(id);
+    return status;
+}
+
+long SqliteRegistry::closeKey(RegKey key)
+{
+    if (key == kLocalMachine || key == kCurrentUser)
+        return kErrorSuccess;
+    return handles.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+long SqliteRegistry::setValue(RegKey key, const std::u16string &name, std::uint32_t type,
+                              const std::uint8_t *data, std::uint32_t size)
+{
+    if (name.size() > kMaxValueNameLength || (size > 0 && !data))
+        return kErrorInvalidParameter;
+    std::int64_t id = 0;
+    long status = keyIdOf(key, &id);
+    if (status != kErrorSuccess)
+        return status;
+    if (scopeDepth > 0 && scopeBroken)
+        return kErrorWriteFault;
+    if (!keyExists(id))
+        return kErrorKeyDeleted;
+    // An unchanged value is not written again: re-importing the same file leaves the store
+    // file as it was, byte for byte. The name keeps the case it was first created with.
+    Statement upsert(*this,
+                     "INSERT INTO reg_values(key, name, folded, type, data) VALUES (?1, ?2, ?3, ?4, ?5)"
+                     " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data"
+                     " WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
+    if (!upsert.valid())
+        return statusOf(sqlite3_errcode(db));
+    upsert.bind(1, id);
+    upsert.bind(2, name);
+    upsert.bind(3, folded(name));
+    upsert.bind(4, static_cast<std::int64_t>(type));
+    upsert.bindBytes(5, data, size);
+    return endWrite(false, statusOf(upsert.step()));
+}
+
+long SqliteRegistry::queryValue(RegKey key, const std::u16string &name, std::uint32_t *type,
+                                std::uint8_t *data, std::uint32_t *size)
+{
+    if (data && !size)
+        return kErrorInvalidParameter;
+    std::int64_t id = 0;
+    const long status = keyIdOf(key, &id);
+    if (status != kErrorSuccess)
+        return status;
+    Statement query(*this, "SELECT type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
+    if (!query.valid())
+        return statusOf(sqlite3_errcode(db));
+    query.bind(1, id);
+    query.bind(2, folded(name));
+    const int result = query.step();
+    if (result == SQLITE_DONE)
+        return keyExists(id) ? kErrorFileNotFound : kErrorKeyDeleted;
+    if (result != SQLITE_ROW)
+        return statusOf(result);
+    const std::vector<std::uint8_t> stored = query.bytes(1);
+    if (type)
+        *type = static_cast<std::uint32_t>(query.integer(0));
+    const auto needed = static_cast<std::uint32_t>(stored.size());
+    if (!data) {
+        if (size)
+            *size = needed;
+        return kErrorSuccess;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return kErrorMoreData;
+    }
+    if (needed > 0)
+        std::memcpy(data, stored.data(), needed);
+    *size = needed;
+    return kErrorSuccess;
+}
+
+long SqliteRegistry::deleteValue(RegKey key, const std::u16string &name)
+{
+    std::int64_t id = 0;
+    const long status = keyIdOf(key, &id);
+    if (status != kErrorSuccess)
+        return status;
+    if (scopeDepth > 0 && scopeBroken)
+        return kErrorWriteFault;
+    Statement remove(*this, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
+    if (!remove.valid())
+        return statusOf(sqlite3_errcode(db));
+    remove.bind(1, id);
+    remove.bind(2, folded(name));
+    const long result = endWrite(false, statusOf(remove.step()));
+    if (result != kErrorSuccess)
+        return result;
+    return sqlite3_changes(db) > 0 ? kErrorSuccess : kErrorFileNotFound;
+}
+
+long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
+{
+    std::int64_t parentId = 0;
+    long status = keyIdOf(parent, &parentId);
+    if (status != kErrorSuccess)
+        return status;
+    bool own = false;
+    status = beginWrite(&own);
+    std::int64_t id = 0;
+    if (status == kErrorSuccess)
+        status = findKey(parentId, path, &id);
+    // A root key stays; like RegDeleteTreeW without a subkey, only its contents go.
+    const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || pathComponents(path).empty();
+    if (status == kErrorSuccess) {
+        Statement values(*this,
+                         "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL"
+                         " SELECT reg_keys.id FROM reg_keys JOIN tree ON reg_keys.parent = tree.id)"
+                         " DELETE FROM reg_values WHERE key IN tree");
+        values.bind(1, id);
+        status = values.valid() ? statusOf(values.step()) : statusOf(sqlite3_errcode(db));
+    }
+    if (status == kErrorSuccess) {
+        Statement keys(*this,
+                       "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL"
+                       " SELECT reg_keys.id FROM reg_keys JOIN tree ON reg_keys.parent = tree.id)"
+                       " DELETE FROM reg_keys WHERE id IN tree AND (id <> ?1 OR ?2 = 0)");
+        keys.bind(1, id);
+        keys.bind(2, keepTop ? 1 : 0);
+        status = keys.valid() ? statusOf(keys.step()) : statusOf(sqlite3_errcode(db));
+    }
+    return endWrite(own, status);
+}
+
+long SqliteRegistry::enumKeys(RegKey key, std::vector<std::u16string> *names)
+{
+    if (!names)
+        return kErrorInvalidParameter;
+    names->clear();
+    std::int64_t id = 0;
+    const long status = keyIdOf(key, &id);
+    if (status != kErrorSuccess)
+        return status;
+    if (!keyExists(id))
+        return kErrorKeyDeleted;
+    Statement query(*this, "SELECT name FROM reg_keys WHERE parent = ?1 ORDER BY id");
+    if (!query.valid())
+        return statusOf(sqlite3_errcode(db));
+    query.bind(1, id);
+    int result = SQLITE_ROW;
+    while ((result = query.step()) == SQLITE_ROW)
+        names->push_back(query.text(0));
+    return statusOf(result);
+}
+
+long SqliteRegistry::enumValues(RegKey key, std::vector<RegValue> *values)
+{
+    if (!values)
+        return kErrorInvalidParameter;
+    values->clear();
+    std::int64_t id = 0;
+    const long status = keyIdOf(key, &id);
+    if (status != kErrorSuccess)
+        return status;
+    if (!keyExists(id))
+        return kErrorKeyDeleted;
+    Statement query(*this, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY id");
+    if (!query.valid())
+        return statusOf(sqlite3_errcode(db));
+    query.bind(1, id);
+    int result = SQLITE_ROW;
+    while ((result = query.step()) == SQLITE_ROW)
+        values->push_back({query.text(0), static_cast<std::uint32_t>(query.integer(1)), query.bytes(2)});
+    return statusOf(result);
+}
+
+long SqliteRegistry::beginScope()
+{
+    if (scopeDepth++ > 0)
+        return scopeBroken ? kErrorWriteFault : kErrorSuccess;
+    scopeBroken = false;
+    if (!ensureOpen()) {
+        scopeBroken = true;
+        return kErrorRegistryIoFailed;
+    }
+    // IMMEDIATE takes the write lock now, waiting out another writer, instead of failing
+    // half-way through the scope. A store we may only read still gets a consistent view.
+    if (execute("BEGIN IMMEDIATE"))
+        return kErrorSuccess;
+    const int failure = sqlite3_errcode(db);
+    if ((failure & 0xff) == SQLITE_READONLY && execute("BEGIN"))
+        return kErrorSuccess;
+    // Without the lock the scope's writes would land one by one; refuse them instead.
+    scopeBroken = true;
+    return statusOf(failure);
+}
+
+long SqliteRegistry::commitScope()
+{
+    if (scopeDepth == 0)
+        return kErrorInvalidParameter;
+    if (--scopeDepth > 0)
+        return kErrorSuccess;
+    if (scopeBroken) {
+        scopeBroken = false;
+        if (db && !sqlite3_get_autocommit(db))
+            execute("ROLLBACK");
+        return kErrorWriteFault;
+    }
+    if (execute("COMMIT"))
+        return kErrorSuccess;
+    const long failure = statusOf(sqlite3_errcode(db));
+    if (!sqlite3_get_autocommit(db))
+        execute("ROLLBACK");
+    return failure;
+}
+
+} // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform {
+
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER kept in one SQLite file. Names are stored as their
+// exact UTF-16 code units beside a case-folded copy that lookups use, so a name keeps the case
+// it was created with while any spelling finds it. The file runs in WAL mode with a busy
+// timeout, so a second launcher or an import may use it at the same time.
+class SqliteRegistry : public Registry
+{
+public:
+    explicit SqliteRegistry(const std::string &databasePath);
+    ~SqliteRegistry() override;
+    SqliteRegistry(const SqliteRegistry &) = delete;
+    SqliteRegistry &operator=(const SqliteRegistry &) = delete;
+
+    long openKey(RegKey parent, const std::u16string &path, RegKey *result) override;
+    long createKey(RegKey parent, const std::u16string &path, RegKey *result) override;
+    long closeKey(RegKey key) override;
+    long setValue(RegKey key, const std::u16string &name, std::uint32_t type,
+                  const std::uint8_t *data, std::uint32_t size) override;
+    long queryValue(RegKey key, const std::u16string &name, std::uint32_t *type,
+                    std::uint8_t *data, std::uint32_t *size) override;
+    long deleteValue(RegKey key, const std::u16string &name) override;
+    long deleteTree(RegKey parent, const std::u16string &path) override;
+    long enumKeys(RegKey key, std::vector<std::u16string> *names) override;
+    long enumValues(RegKey key, std::vector<RegValue> *values) override;
+    long beginScope() override;
+    long commitScope() override;
+
+private:
+    class Statement;
+
+    bool ensureOpen();
+    bool createSchema();
+    bool execute(const char *sql);
+    sqlite3_stmt *prepared(const char *sql);
+    long statusOf(int sqliteResult);
+    long keyIdOf(RegKey key, std::int64_t *id);
+    long findKey(std::int64_t parent, const std::u16string &path, std::int64_t *id);
+    long findOrCreateKey(std::int64_t parent, const std::u16string &path, std::int64_t *id);
+    long childKey(std::int64_t parent, const std::u16string &name, bool create, std::int64_t *id);
+    bool keyExists(std::int64_t id);
+    RegKey newHandle(std::int64_t id);
+    long beginWrite(bool *ownTransaction);
+    long endWrite(bool ownTransaction, long status);
+
+    std::string databasePath;
+    sqlite3 *db = nullptr;
+    bool openFailed = false;
+    std::map<const char *, sqlite3_stmt *> statements;
+    std::map<RegKey, std::int64_t> handles;
+    RegKey nextHandle = 0x1000;
+    int scopeDepth = 0;
+    bool scopeBroken = false;
+};
+
+} // namespace platform

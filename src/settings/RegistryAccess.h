@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/RegistryTypes.h"
+
+#include <QString>
+
+#include <string>
+
+// The registry operations the settings store and the dialogs use. Texts are stored as REG_SZ
+// without a terminating NUL; numbers as decimal text padded with NULs to 16 bytes. Reading
+// ignores the stored type and takes the data as UTF-16 up to the first NUL.
+
+platform::RegKey openRegKey(platform::RegKey root, const QString &path, bool create);
+platform::RegKey createRegKey(platform::RegKey root, const QString &path);
+long queryRegKey(platform::RegKey root, const QString &path);
+void closeRegKey(platform::RegKey key);
+
+long writeRegString(platform::RegKey key, const QString &name, const QString &text);
+long writeRegInt(platform::RegKey key, const QString &name, int number);
+QString readRegString(platform::RegKey key, const QString &name);
+int readRegInt(platform::RegKey key, const QString &name);
+
+// %NAME% references replaced by the environment's values, names compared without regard
+// to case; unknown names and an unpaired "%" stay as they are.
+QString expandEnvironmentReferences(const QString &text);
+
+inline std::u16string toUtf16(const QString &text) { return text.toStdU16String(); }
+inline QString fromUtf16(const std::u16string &text) { return QString::fromStdU16String(text); }

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "IconInfo.h"
+#include "IconLayout.h"
+#include "MySystem.h"
+#include "TabInfo.h"
+#include "TabsInfo.h"
+#include "ThemeInfo.h"
+
+#include <QList>
+#include <QString>
+
+class QColor;
+class QFont;
+class QPoint;
+
+// Every persistent setting of the launcher. Windows and widgets ask for values by numeric
+// id at the moment they need them; nothing is cached, so a changed theme shows at once.
+// The accessors never read outside a list: an index, icon number or CURRENT_THEME that
+// points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
+class SettingStore
+{
+public:
+    MySystem mySystem;
+    TabsInfo tabsInfo;
+    QList<TabInfo> tabs;
+    IconLayout iconLayout;
+    QList<IconInfo> icons;
+    QList<ThemeInfo> themes;
+
+    // Computed by computeIconGrid for the current screen; not stored.
+    int iconColumnGap = 0;
+    int iconRowGap = 0;
+    int gridLeft = 0;
+    int gridTop = 0;
+
+    int getInt(int id) const;
+    QString getString(int id) const;
+    QFont getFont(int id) const;
+    QColor getColor(int id) const;
+    int getThemeInt(int id) const;
+    QString getThemeName(int id, int themeIndex) const;
+    int getThemeImageCount(int id, int themeIndex) const;
+    QString getThemeImagePath(int id, int themeIndex, int imageIndex) const;
+    QString getTabString(int id, int tabIndex) const;
+    int getTabInt(int id, int index) const;
+    int getTabIconInt(int id, int tabIndex, int position) const;
+    QString getTabIconString(int id, int tabIndex = 0, int position = 0) const;
+
+    void computeIconGrid();
+    QPoint getIconPosition(int position) const;
+
+private:
+    const ThemeInfo *currentTheme() const;
+    const TabInfo *tabAt(int tabIndex) const;
+    const IconInfo *iconAt(int tabIndex, int position) const;
+    QString themePicture(const QString ThemeInfo::*field) const;
+    int screenWidth() const;
+    int screenHeight() const;
+};
+
+extern SettingStore theSettings;
+
+// The icon numbers of a "."-separated TAB_ITEM_ALL_ICONS, empty parts included; a part that
+// is not a number gives 0. An empty text has no positions.
+QList<int> iconNumbersOf(const QString &allIcons);

@@ -1,0 +1,208 @@
+#include "SettingsPersistence.h"
+
+#include "Diagnostic.h"
+#include "RecordFields_p.h"
+#include "RegistryAccess.h"
+#include "RegistryPaths.h"
+#include "SettingStore.h"
+#include "platform/Platform.h"
+#include "platform/RegistryScope.h"
+
+#include <QLatin1String>
+
+namespace {
+
+template <class Record, std::size_t N>
+int readRecord(const QString &path, Record &record, const RecordField<Record> (&fields)[N],
+               const char *failure)
+{
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, path, false);
+    if (key == platform::kNoKey) {
+        printDiagnostic(failure);
+        return 0;
+    }
+    for (const RecordField<Record> &field : fields) {
+        if (field.number)
+            record.*field.number = readRegInt(key, QLatin1String(field.name));
+        else
+            record.*field.text = readRegString(key, QLatin1String(field.name));
+    }
+    closeRegKey(key);
+    return 1;
+}
+
+template <class Record, std::size_t N>
+int writeRecord(const QString &path, const Record &record, const RecordField<Record> (&fields)[N],
+                const char *failure)
+{
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, path, true);
+    if (key == platform::kNoKey) {
+        printDiagnostic(failure);
+        return 0;
+    }
+    for (const RecordField<Record> &field : fields) {
+        if (!field.written)
+            continue;
+        if (field.number)
+            writeRegInt(key, QLatin1String(field.name), record.*field.number);
+        else
+            writeRegString(key, QLatin1String(field.name), record.*field.text);
+    }
+    closeRegKey(key);
+    return 1;
+}
+
+void clampTabCount(MySystem &system)
+{
+    const int count = system.NUMBER_OF_TABS;
+    if (count >= 0 && count <= kMaxTabs)
+        return;
+    system.NUMBER_OF_TABS = count < 0 ? 0 : kMaxTabs;
+    printDiagnostic(QStringLiteral("NUMBER_OF_TABS %1 is out of range; using %2")
+                        .arg(count)
+                        .arg(system.NUMBER_OF_TABS));
+}
+
+void loadTabs(SettingStore &store)
+{
+    for (int n = 1; n <= store.mySystem.NUMBER_OF_TABS; ++n) {
+        TabInfo tab;
+        GetLumbraTabInfoRegSetting(n, tab);
+        store.tabs.append(tab);
+    }
+}
+
+void loadIcons(SettingStore &store)
+{
+    for (int n = 1;; ++n) {
+        IconInfo icon;
+        if (!GetLumbraIconInfoRegSetting(n, icon))
+            return;
+        store.icons.append(icon);
+    }
+}
+
+void loadThemes(SettingStore &store)
+{
+    for (int t = 1;; ++t) {
+        ThemeInfo theme;
+        if (!GetLumbraThemeInfoRegSetting(t, theme))
+            return;
+        for (int m = 1;; ++m) {
+            ThemeImage image;
+            if (!GetLumbraThemeImageRegSetting(t, m, image))
+                break;
+            theme.images.append(image);
+        }
+        store.themes.append(theme);
+    }
+}
+
+} // namespace
+
+int GetLumbraSystemRegSetting(MySystem &record)
+{
+    return readRecord(systemKeyPath, record, mySystemFields, "GetLumbraSystemRegSetting open failed");
+}
+
+int SetLumbraSystemRegSetting(const MySystem &record)
+{
+    return writeRecord(systemKeyPath, record, mySystemFields, "SetLumbraSystemRegSetting open failed");
+}
+
+int GetLumbraTabsInfoRegSetting(TabsInfo &record)
+{
+    return readRecord(tabKeyPath, record, tabsInfoFields, "GetLumbraTabsInfoRegSetting open failed");
+}
+
+int SetLumbraTabsInfoRegSetting(const TabsInfo &record)
+{
+    return writeRecord(tabKeyPath, record, tabsInfoFields, "SetLumbraTabsInfoRegSetting open failed");
+}
+
+int GetLumbraTabInfoRegSetting(int tab, TabInfo &record)
+{
+    return readRecord(tabSubKeyPath(tab), record, tabInfoFields, "GetLumbraTabInfoRegSetting open failed");
+}
+
+int SetLumbraTabInfoRegSetting(int tab, const TabInfo &record)
+{
+    return writeRecord(tabSubKeyPath(tab), record, tabInfoFields, "SetLumbraTabInfoRegSetting open failed");
+}
+
+// The icon layout shares its messages with the system record.
+int GetLumbraIconLayoutRegSetting(IconLayout &record)
+{
+    return readRecord(iconKeyPath, record, iconLayoutFields, "GetLumbraSystemRegSetting open failed");
+}
+
+int SetLumbraIconLayoutRegSetting(const IconLayout &record)
+{
+    return writeRecord(iconKeyPath, record, iconLayoutFields, "SetLumbraSystemRegSetting open failed");
+}
+
+int GetLumbraIconInfoRegSetting(int icon, IconInfo &record)
+{
+    return readRecord(iconSubKeyPath(icon), record, iconInfoFields, "GetLumbraIconInfoRegSetting open failed");
+}
+
+int SetLumbraIconInfoRegSetting(int icon, const IconInfo &record)
+{
+    return writeRecord(iconSubKeyPath(icon), record, iconInfoFields, "SetLumbraIconInfoRegSetting open failed");
+}
+
+int GetLumbraThemeInfoRegSetting(int theme, ThemeInfo &record)
+{
+    return readRecord(themeSubKeyPath(theme), record, themeInfoFields, "GetLumbraThemeInfoRegSetting open failed");
+}
+
+int SetLumbraThemeInfoRegSetting(int theme, const ThemeInfo &record)
+{
+    return writeRecord(themeSubKeyPath(theme), record, themeInfoFields, "SetLumbraThemeInfoRegSetting open failed");
+}
+
+int GetLumbraThemeImageRegSetting(int theme, int image, ThemeImage &record)
+{
+    return readRecord(themeImageSubKeyPath(theme, image), record, themeImageFields, "ThemeImagesReg open failed ");
+}
+
+int SetLumbraThemeImageRegSetting(int theme, int image, const ThemeImage &record)
+{
+    return writeRecord(themeImageSubKeyPath(theme, image), record, themeImageFields, "ImagesReg open failed");
+}
+
+int loadAllSettings(SettingStore &store)
+{
+    platform::RegistryScope scope(platform::registry());
+    store = SettingStore();
+    GetLumbraSystemRegSetting(store.mySystem);
+    clampTabCount(store.mySystem);
+    GetLumbraTabsInfoRegSetting(store.tabsInfo);
+    loadTabs(store);
+    GetLumbraIconLayoutRegSetting(store.iconLayout);
+    loadIcons(store);
+    loadThemes(store);
+    return 1;
+}
+
+int saveAllSettings(const SettingStore &store)
+{
+    platform::RegistryScope scope(platform::registry());
+    SetLumbraSystemRegSetting(store.mySystem);
+    SetLumbraTabsInfoRegSetting(store.tabsInfo);
+    // Only entries that exist are written: a count larger than a list writes what is there.
+    const int tabCount = qMin<qsizetype>(store.mySystem.NUMBER_OF_TABS, store.tabs.size());
+    for (int n = 1; n <= tabCount; ++n)
+        SetLumbraTabInfoRegSetting(n, store.tabs.at(n - 1));
+    SetLumbraIconLayoutRegSetting(store.iconLayout);
+    for (int n = 1; n <= store.icons.size(); ++n)
+        SetLumbraIconInfoRegSetting(n, store.icons.at(n - 1));
+    for (int t = 1; t <= store.themes.size(); ++t) {
+        const ThemeInfo &theme = store.themes.at(t - 1);
+        SetLumbraThemeInfoRegSetting(t, theme);
+        const int imageCount = qMin<qsizetype>(store.mySystem.NUMBER_OF_TABS, theme.images.size());
+        for (int m = 1; m <= imageCount; ++m)
+            SetLumbraThemeImageRegSetting(t, m, theme.images.at(m - 1));
+    }
+    return scope.commit() == platform::kErrorSuccess ? 1 : 0;
+}

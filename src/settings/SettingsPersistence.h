@@ -1,0 +1,38 @@
+#pragma once
+
+struct IconInfo;
+struct IconLayout;
+struct MySystem;
+struct TabInfo;
+struct TabsInfo;
+struct ThemeImage;
+struct ThemeInfo;
+class SettingStore;
+
+// Record readers and writers. Each opens its key, reads or writes every value of the record
+// and closes the key; it answers 1, or 0 with one line on stderr when the key could not be
+// opened (readers) or created (writers). A reader that fails leaves its record untouched.
+int GetLumbraSystemRegSetting(MySystem &record);
+int SetLumbraSystemRegSetting(const MySystem &record);
+int GetLumbraTabsInfoRegSetting(TabsInfo &record);
+int SetLumbraTabsInfoRegSetting(const TabsInfo &record);
+int GetLumbraTabInfoRegSetting(int tab, TabInfo &record);
+int SetLumbraTabInfoRegSetting(int tab, const TabInfo &record);
+int GetLumbraIconLayoutRegSetting(IconLayout &record);
+int SetLumbraIconLayoutRegSetting(const IconLayout &record);
+int GetLumbraIconInfoRegSetting(int icon, IconInfo &record);
+int SetLumbraIconInfoRegSetting(int icon, const IconInfo &record);
+int GetLumbraThemeInfoRegSetting(int theme, ThemeInfo &record);
+int SetLumbraThemeInfoRegSetting(int theme, const ThemeInfo &record);
+int GetLumbraThemeImageRegSetting(int theme, int image, ThemeImage &record);
+int SetLumbraThemeImageRegSetting(int theme, int image, const ThemeImage &record);
+
+// Fills the store from the registry as one consistent read; answers 1.
+int loadAllSettings(SettingStore &store);
+// Writes the whole store back as one transaction: a crash leaves the old state or the new,
+// never a mix. Answers 1, or 0 when the transaction could not be committed.
+int saveAllSettings(const SettingStore &store);
+
+// NUMBER_OF_TABS is kept within 0 ... kMaxTabs, so a broken store cannot make loading
+// allocate or read without end.
+constexpr int kMaxTabs = 1000;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/ScreenMetrics.h"
+#include "platform/posix/SqliteRegistry.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A screen of a fixed size, as GetSystemMetrics would report it.
+class FakeScreen : public platform::ScreenMetrics
+{
+public:
+    int width = 1024;
+    int height = 768;
+    int caption = 0;
+
+    int systemMetric(int index) override;
+};
+
+// A fresh registry store in a temporary folder, installed as the process's registry for the
+// lifetime of the object, with a fake screen beside it.
+class TestPlatform
+{
+public:
+    TestPlatform();
+    ~TestPlatform();
+
+    QString databasePath() const;
+    platform::SqliteRegistry &registry() { return *store; }
+    FakeScreen screen;
+
+    // Starts over with an empty store.
+    void reset();
+
+private:
+    QTemporaryDir folder;
+    int generation = 0;
+    std::unique_ptr<platform::SqliteRegistry> store;
+};
+
+// Collects what the code under test writes to the standard error stream.
+class StderrCapture
+{
+public:
+    StderrCapture();
+    ~StderrCapture();
+    // Stops capturing and answers the lines written since the start.
+    QStringList lines();
+
+private:
+    QTemporaryDir folder;
+    int savedFd = -1;
+    QString path;
+};
