@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The two upper-case letters of the system language. They select the registry tree, the
+// registry file and the shut-down dialog's translation. Empty until start-up sets it.
+extern QString languageCode;
+
+// The language code of the system's default language identifier.
+QString chooseLanguageCode();
+
+// The language code of a Windows language identifier, by exact match on all 16 bits;
+// "EN" for every identifier without a translation of its own.
+QString languageCodeForLangId(quint16 langId);

@@ -1,0 +1,369 @@
+#include "platform/ScreenMetrics.h"
+#include "platform/posix/LocaleLanguageIds.h"
+#include "platform/posix/PosixSystemServices.h"
+#include "platform/posix/QtScreenMetrics.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+#include <unistd.h>
+
+using platform::PosixSystemServices;
+
+namespace {
+
+const char *const kLanguageVariables[] = {"LUMBRA_LANGID", "LC_ALL", "LC_MESSAGES", "LANG"};
+
+// A null value unsets the variable; an empty one sets it to "".
+void setVariable(const char *name, const QByteArray &value)
+{
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+// The inverse of setVariable.
+QByteArray variableValue(const char *name)
+{
+    if (!qEnvironmentVariableIsSet(name))
+        return QByteArray();
+    const QByteArray value = qgetenv(name);
+    return value.isNull() ? QByteArray("") : value;
+}
+
+// What the call writes to the standard error stream, caught in a file under `folder`.
+template <typename Call>
+QByteArray capturedStderr(const QString &folder, Call call)
+{
+    QFile file(folder + QStringLiteral("/stderr"));
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+        return QByteArray("(no capture file)");
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(file.handle(), STDERR_FILENO);
+    call();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    file.seek(0);
+    return file.readAll();
+}
+
+QString currentDirectory(PosixSystemServices &system)
+{
+    return QString::fromStdU16String(system.currentDirectory());
+}
+
+} // namespace
+
+class TestPosixSystemServices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void langIdForLocale_data();
+    void langIdForLocale();
+    void parseLangId_data();
+    void parseLangId();
+    void systemDefaultLangId_data();
+    void systemDefaultLangId();
+    void invalidLangIdIsReported();
+
+    void environmentStringsHoldTheProcessEnvironment();
+    void setCurrentDirectoryChangesFolder();
+    void setCurrentDirectoryRefuses_data();
+    void setCurrentDirectoryRefuses();
+    void executablePathIsThisProgram();
+    void sleepWaitsAtLeastTheTime();
+
+    void screenMetrics_data();
+    void screenMetrics();
+
+private:
+    struct SavedVariable
+    {
+        const char *name;
+        QByteArray value; // null when unset
+    };
+    std::vector<SavedVariable> savedEnvironment;
+    QString startDirectory;
+    PosixSystemServices system;
+};
+
+void TestPosixSystemServices::init()
+{
+    savedEnvironment.clear();
+    for (const char *name : kLanguageVariables)
+        savedEnvironment.push_back({name, variableValue(name)});
+    startDirectory = QDir::currentPath();
+}
+
+void TestPosixSystemServices::cleanup()
+{
+    for (const SavedVariable &variable : savedEnvironment)
+        setVariable(variable.name, variable.value);
+    QDir::setCurrent(startDirectory);
+}
+
+void TestPosixSystemServices::langIdForLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("langId");
+
+    const struct
+    {
+        const char *locale;
+        int langId;
+    } rows[] = {
+        {"de_AT.UTF-8@euro", 0x0C07}, {"de_DE.UTF-8", 0x0407}, {"de_CH", 0x0807},
+        {"de_LI", 0x1407}, {"de", 0x0407}, {"de_XX", 0x0407}, {"de@euro", 0x0407},
+        {"DE_at.utf8", 0x0C07},
+        {"pt_BR.UTF-8", 0x0416}, {"pt_PT.UTF-8", 0x0816}, {"pt", 0x0416},
+        {"zh_CN.GB18030", 0x0804}, {"zh_TW.Big5", 0x0404}, {"zh_HK", 0x0C04},
+        {"zh_SG", 0x1004}, {"zh_MO", 0x1404}, {"zh", 0x0804}, {"zh_XX", 0x0804},
+        {"es_ES.UTF-8", 0x0C0A}, {"es_MX", 0x080A}, {"es_PR", 0x500A}, {"es", 0x0C0A},
+        {"es_XX", 0x0C0A},
+        {"ar_SA", 0x0401}, {"ar_EG", 0x0C01}, {"ar_QA", 0x4001}, {"ar", 0x0401},
+        {"fr_FR", 0x040C}, {"fr_CA", 0x0C0C}, {"fr_MC", 0x180C},
+        {"it_CH", 0x0810}, {"nl_BE", 0x0813}, {"sv_FI", 0x081D},
+        {"nb_NO", 0x0414}, {"no_NO", 0x0414}, {"nn_NO", 0x0814}, {"nn", 0x0814},
+        {"ko_KR.EUC-KR", 0x0412}, {"ja_JP.eucJP", 0x0411}, {"af_ZA", 0x0436},
+        {"fi_FI", 0x040B}, {"ru_RU.KOI8-R", 0x0419}, {"th_TH", 0x041E}, {"tr_TR", 0x041F},
+        {"bg_BG", 0x0402}, {"ca_ES", 0x0403}, {"he_IL", 0x040D}, {"is_IS", 0x040F},
+        {"ro_RO", 0x0418}, {"hr_HR", 0x041A}, {"sq_AL", 0x041C}, {"rm_CH", 0x0417},
+        {"en_US.UTF-8", 0x0409}, {"en_GB", 0x0809}, {"en_AU", 0x0C09}, {"en_CA", 0x1009},
+        {"en_NZ", 0x1409}, {"en_IE@euro", 0x1809}, {"en_ZA", 0x1C09}, {"en_IN", 0x4009},
+        {"C", 0x0409}, {"C.UTF-8", 0x0409}, {"POSIX", 0x0409}, {"", 0x0409},
+        {"xx_YY", 0x0409}, {"sr_RS@latin", 0x0409}, {"_DE", 0x0409}, {"de_", 0x0407},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(*row.locale ? row.locale : "empty") << QString::fromLatin1(row.locale)
+                                                           << row.langId;
+}
+
+void TestPosixSystemServices::langIdForLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, langId);
+    QCOMPARE(int(platform::langIdForLocale(locale.toStdString())), langId);
+}
+
+void TestPosixSystemServices::parseLangId_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("langId"); // -1: not a language identifier
+
+    const struct
+    {
+        const char *name;
+        const char *text;
+        int langId;
+    } rows[] = {
+        {"bare", "0816", 0x0816},
+        {"prefixed", "0x0816", 0x0816},
+        {"upper prefix, lower digits", "0X0c07", 0x0C07},
+        {"short", "816", 0x0816},
+        {"leading zeros", "00000436", 0x0436},
+        {"zero", "0", 0},
+        {"largest", "FFFF", 0xFFFF},
+        {"too large", "0x10000", -1},
+        {"far too large", "123456789ABCDEF01", -1},
+        {"empty", "", -1},
+        {"prefix only", "0x", -1},
+        {"not hexadecimal", "08G6", -1},
+        {"word", "german", -1},
+        {"signed", "-1", -1},
+        {"spaced", " 0816", -1},
+        {"trailing text", "0816x", -1},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << QString::fromLatin1(row.text) << row.langId;
+}
+
+void TestPosixSystemServices::parseLangId()
+{
+    QFETCH(QString, text);
+    QFETCH(int, langId);
+    const auto parsed = platform::parseLangId(text.toStdString());
+    QCOMPARE(parsed ? int(*parsed) : -1, langId);
+}
+
+void TestPosixSystemServices::systemDefaultLangId_data()
+{
+    QTest::addColumn<QByteArray>("lumbraLangId");
+    QTest::addColumn<QByteArray>("lcAll");
+    QTest::addColumn<QByteArray>("lcMessages");
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<int>("langId");
+
+    const QByteArray unset;
+    const QByteArray empty("");
+    const auto set = [](const char *value) { return QByteArray(value); };
+    QTest::newRow("LC_ALL first")
+        << unset << set("fr_FR.UTF-8") << set("de_DE") << set("it_IT") << 0x040C;
+    QTest::newRow("then LC_MESSAGES") << unset << unset << set("de_AT") << set("it_IT") << 0x0C07;
+    QTest::newRow("then LANG") << unset << unset << unset << set("pt_PT.UTF-8") << 0x0816;
+    QTest::newRow("empty skipped") << unset << empty << empty << set("sv_FI") << 0x081D;
+    QTest::newRow("all empty") << unset << empty << empty << empty << 0x0409;
+    QTest::newRow("none set") << unset << unset << unset << unset << 0x0409;
+    QTest::newRow("C") << unset << set("C") << set("de_DE") << set("de_DE") << 0x0409;
+    QTest::newRow("POSIX") << unset << unset << set("POSIX") << set("de_DE") << 0x0409;
+    QTest::newRow("override") << set("0x0436") << set("de_DE") << unset << unset << 0x0436;
+    QTest::newRow("override bare") << set("0C04") << unset << unset << set("ja_JP") << 0x0C04;
+    QTest::newRow("override zero") << set("0") << set("de_DE") << unset << unset << 0x0000;
+    QTest::newRow("override empty") << empty << set("de_CH") << unset << unset << 0x0807;
+    QTest::newRow("override invalid")
+        << set("portuguese") << set("nl_BE") << unset << unset << 0x0813;
+    QTest::newRow("override too large")
+        << set("0x10816") << unset << unset << set("zh_HK.UTF-8") << 0x0C04;
+}
+
+void TestPosixSystemServices::systemDefaultLangId()
+{
+    QFETCH(QByteArray, lumbraLangId);
+    QFETCH(QByteArray, lcAll);
+    QFETCH(QByteArray, lcMessages);
+    QFETCH(QByteArray, lang);
+    QFETCH(int, langId);
+    setVariable("LUMBRA_LANGID", lumbraLangId);
+    setVariable("LC_ALL", lcAll);
+    setVariable("LC_MESSAGES", lcMessages);
+    setVariable("LANG", lang);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    int answer = -1;
+    capturedStderr(folder.path(), [&] { answer = system.systemDefaultLangId(); });
+    QCOMPARE(answer, langId);
+}
+
+void TestPosixSystemServices::invalidLangIdIsReported()
+{
+    setVariable("LUMBRA_LANGID", "0x08z6");
+    setVariable("LC_ALL", "ko_KR.UTF-8");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+
+    const QByteArray output = capturedStderr(folder.path(), [&] { system.systemDefaultLangId(); });
+    QVERIFY2(output.contains("LUMBRA_LANGID") && output.contains("0x08z6"), output.constData());
+    QVERIFY(output.endsWith('\n'));
+    QCOMPARE(output.count('\n'), 1);
+
+    setVariable("LUMBRA_LANGID", "0x0412");
+    QVERIFY(capturedStderr(folder.path(), [&] { system.systemDefaultLangId(); }).isEmpty());
+}
+
+void TestPosixSystemServices::environmentStringsHoldTheProcessEnvironment()
+{
+    const QString value = QStringLiteral("Wert mit Umlaut \u00e4 und = Zeichen");
+    qputenv("LUMBRA_TEST_MARKER", value.toUtf8());
+    qunsetenv("LUMBRA_TEST_ABSENT");
+    const std::vector<std::u16string> entries = system.environmentStrings();
+    qunsetenv("LUMBRA_TEST_MARKER");
+
+    const std::u16string marker = (QStringLiteral("LUMBRA_TEST_MARKER=") + value).toStdU16String();
+    QCOMPARE(std::count(entries.begin(), entries.end(), marker), 1);
+    for (const std::u16string &entry : entries)
+        QVERIFY(entry.rfind(u"LUMBRA_TEST_ABSENT=", 0) != 0);
+}
+
+void TestPosixSystemServices::setCurrentDirectoryChangesFolder()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString target = QFileInfo(folder.path()).canonicalFilePath()
+                           + QStringLiteral("/Ordner \u00fc");
+    QVERIFY(QDir().mkpath(target));
+    const QString before = currentDirectory(system);
+    QCOMPARE(before, QDir::currentPath());
+
+    QVERIFY(system.setCurrentDirectory(target.toStdU16String()));
+    QCOMPARE(currentDirectory(system), target);
+    QCOMPARE(QDir::currentPath(), target);
+
+    QVERIFY(system.setCurrentDirectory(before.toStdU16String()));
+    QCOMPARE(currentDirectory(system), before);
+}
+
+void TestPosixSystemServices::setCurrentDirectoryRefuses_data()
+{
+    QTest::addColumn<QString>("relativePath"); // against a fresh temporary folder
+
+    QTest::newRow("missing folder") << QStringLiteral("/missing");
+    QTest::newRow("a file") << QStringLiteral("/file");
+    QTest::newRow("NUL inside") << QStringLiteral("/inner") + QChar(0) + QStringLiteral("x");
+}
+
+void TestPosixSystemServices::setCurrentDirectoryRefuses()
+{
+    QFETCH(QString, relativePath);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("inner")));
+    QFile file(folder.path() + QStringLiteral("/file"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString before = currentDirectory(system);
+
+    QVERIFY(!system.setCurrentDirectory((folder.path() + relativePath).toStdU16String()));
+    QVERIFY(!system.setCurrentDirectory(std::u16string()));
+    QCOMPARE(currentDirectory(system), before);
+}
+
+void TestPosixSystemServices::executablePathIsThisProgram()
+{
+    const QString path = QString::fromStdU16String(system.executablePath());
+    QVERIFY(QFileInfo(path).isAbsolute());
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("tst_posixsystemservices"));
+    QCOMPARE(QFileInfo(path).canonicalFilePath(),
+             QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+}
+
+void TestPosixSystemServices::sleepWaitsAtLeastTheTime()
+{
+    QElapsedTimer timer;
+    timer.start();
+    system.sleep(60);
+    QVERIFY(timer.elapsed() >= 60);
+}
+
+void TestPosixSystemServices::screenMetrics_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("expected");
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen);
+    const QRect work = screen->availableGeometry();
+    QVERIFY(work.width() > 0 && work.height() > 0);
+    QTest::newRow("full-screen width") << platform::kSmCxFullScreen << work.width();
+    QTest::newRow("full-screen height") << platform::kSmCyFullScreen << work.height();
+    QTest::newRow("caption") << platform::kSmCyCaption << 0;
+    QTest::newRow("screen width is not asked for") << 0 << 0;
+    QTest::newRow("negative") << -1 << 0;
+    QTest::newRow("far out") << 9999 << 0;
+}
+
+void TestPosixSystemServices::screenMetrics()
+{
+    QFETCH(int, index);
+    QFETCH(int, expected);
+    platform::QtScreenMetrics metrics;
+    QCOMPARE(metrics.systemMetric(index), expected);
+}
+
+QTEST_MAIN(TestPosixSystemServices)
+#include "tst_posixsystemservices.moc"

@@ -1,0 +1,216 @@
+#include "TestPlatform.h"
+
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+#include "settings/RegistryAccess.h"
+
+#include <QTest>
+
+using namespace platform;
+
+namespace {
+
+QByteArray storedBytes(RegKey key, const QString &name, std::uint32_t *type = nullptr)
+{
+    std::vector<RegValue> values;
+    registry().enumValues(key, &values);
+    for (const RegValue &value : values) {
+        if (QString::fromStdU16String(value.name) == name) {
+            if (type)
+                *type = value.type;
+            return QByteArray(reinterpret_cast<const char *>(value.data.data()), qsizetype(value.data.size()));
+        }
+    }
+    return QByteArray("<missing>");
+}
+
+QByteArray utf16Bytes(const QString &text)
+{
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+} // namespace
+
+class tst_RegistryAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void numbersAreDecimalTextPaddedTo16Bytes_data();
+    void numbersAreDecimalTextPaddedTo16Bytes();
+    void textsAreStoredWithoutTerminator_data();
+    void textsAreStoredWithoutTerminator();
+    void longValuesTakeTheSecondReadOnce();
+    void readingIgnoresTheTypeAndStopsAtNul_data();
+    void readingIgnoresTheTypeAndStopsAtNul();
+    void numbersReadFromText_data();
+    void numbersReadFromText();
+    void environmentReferences_data();
+    void environmentReferences();
+    void keyHelpers();
+
+private:
+    TestPlatform *platformUnderTest = nullptr;
+    RegKey key = kNoKey;
+};
+
+void tst_RegistryAccess::init()
+{
+    platformUnderTest = new TestPlatform;
+    key = createRegKey(kLocalMachine, QStringLiteral("Software\\Test"));
+    QVERIFY(key != kNoKey);
+}
+
+void tst_RegistryAccess::cleanup()
+{
+    closeRegKey(key);
+    delete platformUnderTest;
+}
+
+void tst_RegistryAccess::numbersAreDecimalTextPaddedTo16Bytes_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("7") << 7 << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
+    QTest::newRow("0") << 0 << QByteArray("0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
+    QTest::newRow("eight characters") << -1234567 << utf16Bytes(QStringLiteral("-1234567"));
+    QTest::newRow("nine characters") << 123456789 << utf16Bytes(QStringLiteral("123456789"));
+    QTest::newRow("smallest int") << int(-2147483648LL) << utf16Bytes(QStringLiteral("-2147483648"));
+    QTest::newRow("largest int") << 2147483647 << utf16Bytes(QStringLiteral("2147483647"));
+}
+
+void tst_RegistryAccess::numbersAreDecimalTextPaddedTo16Bytes()
+{
+    QFETCH(int, number);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(writeRegInt(key, QStringLiteral("N"), number), kErrorSuccess);
+    std::uint32_t type = 0;
+    QCOMPARE(storedBytes(key, QStringLiteral("N"), &type), bytes);
+    QCOMPARE(type, kRegSz);
+    QCOMPARE(readRegInt(key, QStringLiteral("N")), number);
+}
+
+void tst_RegistryAccess::textsAreStoredWithoutTerminator_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty") << QString();
+    QTest::newRow("plain") << QStringLiteral("Internet");
+    QTest::newRow("non-latin") << QStringLiteral("Интернет — 網路");
+    QTest::newRow("1024 characters") << QString(1024, u'x');
+    QTest::newRow("5000 characters, written whole") << QString(5000, u'y');
+}
+
+void tst_RegistryAccess::textsAreStoredWithoutTerminator()
+{
+    QFETCH(QString, text);
+    QCOMPARE(writeRegString(key, QStringLiteral("T"), text), kErrorSuccess);
+    QCOMPARE(storedBytes(key, QStringLiteral("T")), utf16Bytes(text));
+    StderrCapture capture;
+    QCOMPARE(readRegString(key, QStringLiteral("T")), text);
+}
+
+void tst_RegistryAccess::longValuesTakeTheSecondReadOnce()
+{
+    const QString text(600, u'z');
+    writeRegString(key, QStringLiteral("Long"), text);
+    writeRegString(key, QStringLiteral("Short"), QString(512, u's'));
+    StderrCapture capture;
+    QCOMPARE(readRegString(key, QStringLiteral("Long")), text);
+    QCOMPARE(readRegString(key, QStringLiteral("Short")), QString(512, u's'));
+    QCOMPARE(capture.lines(), QStringList{"ERROR_MORE_DATA"});
+}
+
+void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul_data()
+{
+    QTest::addColumn<uint>("type");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("dword read as two code units") << uint(kRegDword) << QByteArray("1\0" "2\0", 4) << "12";
+    QTest::newRow("text with terminator") << uint(kRegSz) << QByteArray("a\0b\0\0\0", 6) << "ab";
+    QTest::newRow("inner NUL ends the text") << uint(kRegSz) << QByteArray("a\0\0\0b\0", 6) << "a";
+    QTest::newRow("odd byte dropped") << uint(kRegBinary) << QByteArray("a\0b", 3) << "a";
+    QTest::newRow("expandable text") << uint(kRegExpandSz) << QByteArray("x\0", 2) << "x";
+}
+
+void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()
+{
+    QFETCH(uint, type);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, text);
+    registry().setValue(key, u"V", type, reinterpret_cast<const std::uint8_t *>(data.constData()),
+                        std::uint32_t(data.size()));
+    QCOMPARE(readRegString(key, QStringLiteral("V")), text);
+}
+
+void tst_RegistryAccess::numbersReadFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("decimal") << "42" << 42;
+    QTest::newRow("negative") << "-3" << -3;
+    QTest::newRow("not a number") << "abc" << 0;
+    QTest::newRow("trailing letters") << "12px" << 0;
+    QTest::newRow("hexadecimal is not decimal") << "0x10" << 0;
+    QTest::newRow("too large") << "99999999999" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void tst_RegistryAccess::numbersReadFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, number);
+    writeRegString(key, QStringLiteral("N"), text);
+    QCOMPARE(readRegInt(key, QStringLiteral("N")), number);
+    QCOMPARE(readRegInt(key, QStringLiteral("missing")), 0);
+}
+
+void tst_RegistryAccess::environmentReferences_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expanded");
+
+    QTest::newRow("known") << "%LUMBRA_TEST_DIR%\\system32" << "/opt/windows\\system32";
+    QTest::newRow("any case") << "%lumbra_test_dir%" << "/opt/windows";
+    QTest::newRow("unknown stays") << "%NO_SUCH_VARIABLE%\\x" << "%NO_SUCH_VARIABLE%\\x";
+    QTest::newRow("single percent") << "50%" << "50%";
+    QTest::newRow("single percent inside") << "100% of 5" << "100% of 5";
+    QTest::newRow("unpaired last percent") << "a%LUMBRA_TEST_DIR%b%c" << "a/opt/windowsb%c";
+    QTest::newRow("empty name") << "%%" << "%%";
+    QTest::newRow("value with equals sign") << "%LUMBRA_TEST_EQ%" << "a=b";
+    QTest::newRow("two references") << "%LUMBRA_TEST_EQ%%LUMBRA_TEST_DIR%" << "a=b/opt/windows";
+}
+
+void tst_RegistryAccess::environmentReferences()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expanded);
+    qputenv("LUMBRA_TEST_DIR", "/opt/windows");
+    qputenv("LUMBRA_TEST_EQ", "a=b");
+    QCOMPARE(expandEnvironmentReferences(text), expanded);
+    // Every value goes through the expansion on its way out of the registry.
+    writeRegString(key, QStringLiteral("Path"), text);
+    QCOMPARE(readRegString(key, QStringLiteral("Path")), expanded);
+}
+
+void tst_RegistryAccess::keyHelpers()
+{
+    QCOMPARE(queryRegKey(kLocalMachine, QStringLiteral("SOFTWARE\\TEST")), kErrorSuccess);
+    QCOMPARE(queryRegKey(kLocalMachine, QStringLiteral("Software\\Other")), kErrorFileNotFound);
+    QCOMPARE(openRegKey(kLocalMachine, QStringLiteral("Software\\Other"), false), kNoKey);
+    const RegKey created = openRegKey(kLocalMachine, QStringLiteral("Software\\Other\\Deep"), true);
+    QVERIFY(created != kNoKey);
+    closeRegKey(created);
+    QCOMPARE(queryRegKey(kLocalMachine, QStringLiteral("Software\\Other\\Deep")), kErrorSuccess);
+    QVERIFY(writeRegString(kNoKey, QStringLiteral("x"), QStringLiteral("y")) != kErrorSuccess);
+    QCOMPARE(readRegString(kNoKey, QStringLiteral("x")), QString());
+}
+
+QTEST_GUILESS_MAIN(tst_RegistryAccess)
+#include "tst_registryaccess.moc"
