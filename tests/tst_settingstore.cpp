@@ -1,0 +1,328 @@
+#include "TestPlatform.h"
+
+#include "settings/SettingStore.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QTest>
+
+namespace {
+
+constexpr int kAnyGap = -999;
+
+// Two themes, three tabs and eight icons, sized like the factory settings on a 1024 x 768
+// screen.
+SettingStore sampleStore()
+{
+    SettingStore store;
+    store.mySystem.CURRENT_THEME = 2;
+    store.mySystem.NUMBER_OF_TABS = 3;
+    store.mySystem.NUMBER_OF_ICON_PER_ROW = 5;
+    store.mySystem.THEME_DIR = QStringLiteral("./Theme/");
+    store.mySystem.ICON_DIR = QStringLiteral("./Icon/");
+    store.mySystem.TAB_DIR = QStringLiteral("./Tab/");
+    store.mySystem.VERSION = QStringLiteral("0.1");
+    store.mySystem.SYSTEMTRAY_LUMBRA_PNGFILENAME = QStringLiteral("tray.png");
+    store.tabsInfo.TABINFO_HEIGHT = 64;
+    store.iconLayout.ICON_WIDTH = 150;
+    store.iconLayout.ICON_HEIGHT = 140;
+    store.iconLayout.ICON_RESERVE_VERTICAL = 5;
+    store.iconLayout.ICON_RESERVE_HORIZONTAL = 5;
+    store.iconLayout.ICON_AP_NAME_FONT = QStringLiteral("DejaVu Sans");
+    store.iconLayout.ICON_AP_NAME_FONT_SIZE = 13;
+    const QStringList allIcons = {QStringLiteral("3.1.7"), QStringLiteral("2..9"), QString()};
+    for (int n = 0; n < 3; ++n) {
+        TabInfo tab;
+        tab.TAB_ITEM_ID = 10 + n;
+        tab.TAB_ITEM_NAME = QStringLiteral("Tab %1").arg(n + 1);
+        tab.TAB_ITEM_ICON_PNG_FILE_NAME = QStringLiteral("tab%1.png").arg(n + 1);
+        tab.TAB_ITEM_ALL_ICONS = allIcons.at(n);
+        tab.TAB_ITEM_PARENT = n == 2 ? 10 : 0;
+        store.tabs.append(tab);
+    }
+    for (int n = 1; n <= 8; ++n) {
+        IconInfo icon;
+        icon.ICON_ID = n;
+        icon.ICON_AP_NAME = QStringLiteral("Icon %1").arg(n);
+        icon.ICON_AP_PNG_FILE_NAME = n == 1 ? QStringLiteral("/home/me/added.png") : QStringLiteral("app%1.png").arg(n);
+        icon.ICON_IS_DEFAULT_APP = n == 1 ? 0 : 1;
+        icon.ICON_DATA_TYPE = n == 3 ? 7 : 1;
+        icon.ICON_SUB_TAB_ID = n == 3 ? 12 : 0;
+        icon.ICON_AP_EXE_LOCATION = QStringLiteral("/usr/bin/app%1").arg(n);
+        store.icons.append(icon);
+    }
+    for (const QString &name : {QStringLiteral("Blue"), QStringLiteral("Green")}) {
+        ThemeInfo theme;
+        theme.THEME_NAME = name;
+        theme.TITLEBAR_PNG_NAME = QStringLiteral("titlebar.png");
+        theme.DEFAULT_ICON_PNG_NAME = QStringLiteral("default.png");
+        theme.HOUSE_PNG_WIDTH = 48;
+        theme.HOUSE_PNG_HEIGHT = 41;
+        theme.BACKBUTTON_PNG_WIDTH = 120;
+        theme.THEME_SYSTEM_PEN_COLOR_R = 10;
+        theme.THEME_SYSTEM_PEN_COLOR_G = 300;
+        theme.THEME_SYSTEM_PEN_COLOR_B = -4;
+        for (int m = 1; m <= 3; ++m)
+            theme.images.append({m, QStringLiteral("%1-page%2.png").arg(name).arg(m)});
+        store.themes.append(theme);
+    }
+    return store;
+}
+
+} // namespace
+
+class tst_SettingStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void intsById_data();
+    void intsById();
+    void stringsById_data();
+    void stringsById();
+    void brokenCurrentThemeGivesFallbacks_data();
+    void brokenCurrentThemeGivesFallbacks();
+    void coloursAndFonts();
+    void iconGridOnTheReferenceScreen();
+    void iconGridWithFewColumnsOrAbsurdSizes_data();
+    void iconGridWithFewColumnsOrAbsurdSizes();
+    void positionsWrapAroundPages_data();
+    void positionsWrapAroundPages();
+
+private:
+    TestPlatform platformUnderTest;
+    SettingStore store;
+};
+
+void tst_SettingStore::init()
+{
+    platformUnderTest.screen.width = 1024;
+    platformUnderTest.screen.height = 768;
+    platformUnderTest.screen.caption = 19;
+    store = sampleStore();
+}
+
+void tst_SettingStore::intsById_data()
+{
+    QTest::addColumn<QString>("accessor");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("number of tabs") << "int" << 5 << 0 << 0 << 3;
+    QTest::newRow("sub-tabs") << "int" << 6 << 0 << 0 << 1;
+    QTest::newRow("all positions, empty parts counted") << "int" << 8 << 0 << 0 << 6;
+    QTest::newRow("rows per page") << "int" << 18 << 0 << 0 << 3;
+    QTest::newRow("width") << "int" << 22 << 0 << 0 << 1024;
+    QTest::newRow("height with caption") << "int" << 25 << 0 << 0 << 768;
+    QTest::newRow("unknown id 7") << "int" << 7 << 0 << 0 << -1;
+    QTest::newRow("number of themes") << "theme" << 400 << 0 << 0 << 2;
+    QTest::newRow("id 401 is not a theme int") << "theme" << 401 << 0 << 0 << -1;
+    QTest::newRow("house x") << "theme" << 419 << 0 << 0 << 1024 - 48 - 5;
+    QTest::newRow("house y") << "theme" << 420 << 0 << 0 << 32 - 20;
+    QTest::newRow("music x") << "theme" << 421 << 0 << 0 << 1024 - 96 - 12;
+    QTest::newRow("image count") << "imageCount" << 401 << 1 << 0 << 3;
+    QTest::newRow("image count, no such theme") << "imageCount" << 401 << 2 << 0 << -1;
+    QTest::newRow("tab positions") << "tab" << 7 << 1 << 0 << 3;
+    QTest::newRow("tab positions, none") << "tab" << 7 << 2 << 0 << 0;
+    QTest::newRow("tab parent") << "tab" << 30 << 2 << 0 << 10;
+    QTest::newRow("tab id, no such tab") << "tab" << 33 << 3 << 0 << -1;
+    QTest::newRow("tab id, negative index") << "tab" << 33 << -1 << 0 << -1;
+    QTest::newRow("sub-tab of icon index") << "tab" << 29 << 2 << 0 << 12;
+    QTest::newRow("sub-tab, no such icon") << "tab" << 29 << 8 << 0 << -1;
+    QTest::newRow("icon index of part 7") << "icon" << 600 << 0 << 2 << 6;
+    QTest::newRow("icon index of an empty part") << "icon" << 600 << 1 << 1 << -1;
+    QTest::newRow("icon number past the list") << "icon" << 600 << 1 << 2 << -1;
+    QTest::newRow("position past the tab") << "icon" << 600 << 0 << 3 << -1;
+    QTest::newRow("tab past the list") << "icon" << 600 << 9 << 0 << -1;
+    QTest::newRow("default app flag") << "icon" << 601 << 0 << 1 << 0;
+    QTest::newRow("data type") << "icon" << 602 << 0 << 0 << 7;
+    QTest::newRow("unknown icon id") << "icon" << 603 << 0 << 0 << -1;
+}
+
+void tst_SettingStore::intsById()
+{
+    QFETCH(QString, accessor);
+    QFETCH(int, id);
+    QFETCH(int, index);
+    QFETCH(int, position);
+    QFETCH(int, expected);
+    int actual = 0;
+    if (accessor == QLatin1String("int"))
+        actual = store.getInt(id);
+    else if (accessor == QLatin1String("theme"))
+        actual = store.getThemeInt(id);
+    else if (accessor == QLatin1String("imageCount"))
+        actual = store.getThemeImageCount(id, index);
+    else if (accessor == QLatin1String("tab"))
+        actual = store.getTabInt(id, index);
+    else
+        actual = store.getTabIconInt(id, index, position);
+    QCOMPARE(actual, expected);
+}
+
+void tst_SettingStore::stringsById_data()
+{
+    QTest::addColumn<QString>("accessor");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("version") << "string" << 1400 << 0 << 0 << "0.1";
+    QTest::newRow("tray picture in the theme folder") << "string" << 1401 << 0 << 0 << "./Theme/Green/tray.png";
+    QTest::newRow("title bar") << "string" << 1407 << 0 << 0 << "./Theme/Green/titlebar.png";
+    QTest::newRow("default icon lies in the icon folder") << "string" << 1420 << 0 << 0 << "./Icon/Green/default.png";
+    QTest::newRow("unknown id") << "string" << 1499 << 0 << 0 << "NULL";
+    QTest::newRow("theme name") << "themeName" << 200 << 0 << 0 << "Blue";
+    QTest::newRow("theme name, no such theme") << "themeName" << 200 << 2 << 0 << "NULL";
+    QTest::newRow("theme name, wrong id") << "themeName" << 201 << 0 << 0 << "NULL";
+    QTest::newRow("image of another theme, current folder") << "image" << 201 << 0 << 1 << "./Theme/Green/Blue-page2.png";
+    QTest::newRow("image past the list") << "image" << 201 << 0 << 3 << "NULL";
+    QTest::newRow("tab name") << "tab" << 1600 << 1 << 0 << "Tab 2";
+    QTest::newRow("tab picture") << "tab" << 1601 << 0 << 0 << "./Tab/tab1.png";
+    QTest::newRow("tab name, no such tab") << "tab" << 1600 << 3 << 0 << "NULL";
+    QTest::newRow("icon name") << "icon" << 800 << 0 << 0 << "Icon 3";
+    QTest::newRow("picture of a default app") << "icon" << 801 << 0 << 0 << "./Icon/app3.png";
+    QTest::newRow("picture of an added app") << "icon" << 801 << 0 << 1 << "/home/me/added.png";
+    QTest::newRow("base picture") << "icon" << 804 << -1 << -1 << "./Icon/base.png";
+    QTest::newRow("update picture") << "icon" << 805 << -1 << -1 << "./Icon/ORTAN-Update.png";
+    QTest::newRow("target") << "icon" << 806 << 0 << 2 << "/usr/bin/app7";
+    QTest::newRow("target of a number past the list") << "icon" << 806 << 1 << 2 << "NULL";
+    QTest::newRow("target of an empty part") << "icon" << 806 << 1 << 1 << "NULL";
+}
+
+void tst_SettingStore::stringsById()
+{
+    QFETCH(QString, accessor);
+    QFETCH(int, id);
+    QFETCH(int, index);
+    QFETCH(int, position);
+    QFETCH(QString, expected);
+    QString actual;
+    if (accessor == QLatin1String("string"))
+        actual = store.getString(id);
+    else if (accessor == QLatin1String("themeName"))
+        actual = store.getThemeName(id, index);
+    else if (accessor == QLatin1String("image"))
+        actual = store.getThemeImagePath(id, index, position);
+    else if (accessor == QLatin1String("tab"))
+        actual = store.getTabString(id, index);
+    else
+        actual = store.getTabIconString(id, index, position);
+    QCOMPARE(actual, expected);
+}
+
+void tst_SettingStore::brokenCurrentThemeGivesFallbacks_data()
+{
+    QTest::addColumn<int>("currentTheme");
+    QTest::newRow("zero") << 0;
+    QTest::newRow("past the list") << 3;
+    QTest::newRow("negative") << -7;
+}
+
+void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
+{
+    QFETCH(int, currentTheme);
+    store.mySystem.CURRENT_THEME = currentTheme;
+    QCOMPARE(store.getString(1407), QStringLiteral("NULL"));
+    QCOMPARE(store.getString(1401), QStringLiteral("NULL"));
+    QCOMPARE(store.getString(1420), QStringLiteral("NULL"));
+    QCOMPARE(store.getThemeImagePath(201, 0, 0), QStringLiteral("NULL"));
+    QCOMPARE(store.getThemeInt(402), -1);
+    QCOMPARE(store.getThemeInt(419), -1);
+    QVERIFY(!store.getColor(1200).isValid());
+    QCOMPARE(store.getThemeInt(400), 2);
+    QCOMPARE(store.getString(1400), QStringLiteral("0.1"));
+}
+
+void tst_SettingStore::coloursAndFonts()
+{
+    // Components out of range are brought into it rather than giving an invalid colour.
+    QCOMPARE(store.getColor(1200), QColor(10, 255, 0));
+    QCOMPARE(store.getColor(1200).alpha(), 255);
+    QVERIFY(!store.getColor(1208).isValid());
+    QCOMPARE(store.getFont(1000).family(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(store.getFont(1000).pixelSize(), 20);
+    QCOMPARE(store.getFont(1003).pixelSize(), 19);
+    QCOMPARE(store.getFont(1004), QFont());
+    // An empty store must not ask for a pixel size of 8 or less from a missing size.
+    SettingStore empty;
+    empty.mySystem.SYSTEM_STRING_FONT_SIZE = -20;
+    QVERIFY(empty.getFont(1001).pixelSize() != -12);
+}
+
+void tst_SettingStore::iconGridOnTheReferenceScreen()
+{
+    store.computeIconGrid();
+    QCOMPARE(store.getInt(9), (1024 - 750 - 102) / 4);
+    QCOMPARE(store.getInt(9), 43);
+    QCOMPARE(store.getInt(11), 51);
+    QCOMPARE(store.getInt(10), (768 - (3 * 140 + 64) - (768 * 5) / 50) / 2);
+    QCOMPARE(store.getInt(12), ((768 - 64) * 5) / 100);
+    // A change of resolution shows at the next computation.
+    platformUnderTest.screen.width = 1366;
+    store.computeIconGrid();
+    QCOMPARE(store.getInt(11), (1366 * 5) / 100);
+}
+
+void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("iconWidth");
+    QTest::addColumn<int>("reserve");
+    QTest::addColumn<int>("columnGap");
+
+    QTest::newRow("one column") << 1 << 150 << 5 << 0;
+    QTest::newRow("no column") << 0 << 150 << 5 << 0;
+    QTest::newRow("negative columns") << -3 << 150 << 5 << 0;
+    // Only that nothing overflows matters here; the sanitizer build watches the arithmetic.
+    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << kAnyGap;
+}
+
+void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()
+{
+    QFETCH(int, columns);
+    QFETCH(int, iconWidth);
+    QFETCH(int, reserve);
+    QFETCH(int, columnGap);
+    store.mySystem.NUMBER_OF_ICON_PER_ROW = columns;
+    store.iconLayout.ICON_WIDTH = iconWidth;
+    store.iconLayout.ICON_RESERVE_VERTICAL = reserve;
+    store.computeIconGrid();
+    if (columnGap != kAnyGap)
+        QCOMPARE(store.getInt(9), columnGap);
+    // Positions stay computable whatever the grid says.
+    for (int position : {0, 1, 14, 15, 1000})
+        store.getIconPosition(position);
+}
+
+void tst_SettingStore::positionsWrapAroundPages_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QPoint>("point");
+
+    const int column = 150 + 43;
+    const int row = 140 + 104;
+    QTest::newRow("first") << 0 << QPoint(51, 35);
+    QTest::newRow("second column") << 1 << QPoint(51 + column, 35);
+    QTest::newRow("second row, third column") << 7 << QPoint(51 + 2 * column, 35 + row);
+    QTest::newRow("last of the page") << 14 << QPoint(51 + 4 * column, 35 + 2 * row);
+    QTest::newRow("first of the second page") << 15 << QPoint(51, 35);
+    QTest::newRow("third page") << 31 << QPoint(51 + column, 35);
+}
+
+void tst_SettingStore::positionsWrapAroundPages()
+{
+    QFETCH(int, position);
+    QFETCH(QPoint, point);
+    store.computeIconGrid();
+    QCOMPARE(store.getIconPosition(position), point);
+}
+
+QTEST_MAIN(tst_SettingStore)
+#include "tst_settingstore.moc"
