@@ -1,0 +1,291 @@
+#include "RegFileExporter.h"
+
+#include "Diagnostic.h"
+#include "platform/Registry.h"
+
+#include <QIODevice>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// regedit wraps hex data once a line reaches this column, so that lines stay within 80.
+constexpr int kHexWrapColumn = 77;
+constexpr int kHexIndent = 2;
+constexpr char16_t kHexDigits[] = u"0123456789abcdef";
+
+QString rootName(platform::RegKey root)
+{
+    if (root == platform::kLocalMachine)
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
+    if (root == platform::kCurrentUser)
+        return QStringLiteral("HKEY_CURRENT_USER");
+    return QString();
+}
+
+QString fromUtf16(const std::u16string &text)
+{
+    return QString::fromStdU16String(text);
+}
+
+// A .reg file has no way to write a NUL in a name, and UTF-8 none for a lone surrogate.
+bool nameWritable(const QString &name)
+{
+    return !name.contains(QChar(u'\0')) && name.isValidUtf16();
+}
+
+// Key names take no escapes, so a line end in one cannot be written either.
+bool keyNameWritable(const QString &name)
+{
+    return nameWritable(name) && !name.contains(u'\n') && !name.contains(u'\r');
+}
+
+// A name as one line of a message, whatever characters it holds.
+QString printable(QString name)
+{
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20)
+            c = u'?';
+    }
+    return name;
+}
+
+QString quoted(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += u'"';
+    for (QChar c : text) {
+        if (c == u'\\' || c == u'"')
+            escaped += u'\\';
+        if (c == u'\n')
+            escaped += QStringLiteral("\\n");
+        else if (c == u'\r')
+            escaped += QStringLiteral("\\r");
+        else
+            escaped += c;
+    }
+    escaped += u'"';
+    return escaped;
+}
+
+// The "text" form reads back as REG_SZ holding the text and one terminating NUL, so only a
+// value that is exactly that may use it; anything else keeps its bytes in hex.
+bool quotableText(const platform::RegValue &value, QString *text)
+{
+    const std::size_t size = value.data.size();
+    if (value.type != platform::kRegSz || size < 2 || size % 2 != 0)
+        return false;
+    QString units(static_cast<qsizetype>(size / 2 - 1), Qt::Uninitialized);
+    for (qsizetype i = 0; i < units.size(); ++i)
+        units[i] = QChar(char16_t(value.data[2 * i] | value.data[2 * i + 1] << 8));
+    if (value.data[size - 2] != 0 || value.data[size - 1] != 0 || !nameWritable(units))
+        return false;
+    *text = units;
+    return true;
+}
+
+QString hexType(std::uint32_t type)
+{
+    if (type == platform::kRegBinary)
+        return QStringLiteral("hex:");
+    return QStringLiteral("hex(%1):").arg(type, 0, 16);
+}
+
+// Bytes as two hex digits separated by commas, wrapped with a trailing backslash the way
+// regedit wraps them. `column` is where the data begins on its first line.
+QString hexBytes(const std::vector<std::uint8_t> &data, qsizetype column)
+{
+    QString text;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        text += QChar(kHexDigits[data[i] >> 4]);
+        text += QChar(kHexDigits[data[i] & 0xF]);
+        if (i + 1 == data.size())
+            break;
+        text += u',';
+        column += 3;
+        if (column >= kHexWrapColumn) {
+            text += QStringLiteral("\\\n") + QString(kHexIndent, u' ');
+            column = kHexIndent;
+        }
+    }
+    return text;
+}
+
+QString valueLine(const platform::RegValue &value)
+{
+    const QString name = value.name.empty() ? QStringLiteral("@") : quoted(fromUtf16(value.name));
+    QString text;
+    if (quotableText(value, &text))
+        return name + u'=' + quoted(text);
+    if (value.type == platform::kRegDword && value.data.size() == 4) {
+        const std::uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16
+                                     | static_cast<std::uint32_t>(value.data[3]) << 24;
+        return name + QStringLiteral("=dword:%1").arg(number, 8, 16, QChar(u'0'));
+    }
+    const QString prefix = name + u'=' + hexType(value.type);
+    return prefix + hexBytes(value.data, prefix.size());
+}
+
+bool allDigits(QStringView name)
+{
+    return !name.isEmpty()
+        && std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// Numbered subkeys (01 ... 99, 100) in numeric order, the rest without regard to case.
+bool subkeyLess(const QString &a, const QString &b)
+{
+    if (allDigits(a) && allDigits(b)) {
+        QStringView x(a), y(b);
+        while (x.size() > 1 && x.front() == u'0')
+            x = x.sliced(1);
+        while (y.size() > 1 && y.front() == u'0')
+            y = y.sliced(1);
+        if (x.size() != y.size())
+            return x.size() < y.size();
+        if (x != y)
+            return x < y;
+    }
+    const int order = a.compare(b, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a < b;
+}
+
+// Builds the whole file in memory, so that a failure half-way writes nothing.
+class TreeWriter
+{
+public:
+    explicit TreeWriter(platform::Registry &registry) : registry(registry) {}
+
+    bool writeKey(platform::RegKey key, const QString &fullName);
+    QByteArray bytes() const { return text.toUtf8(); }
+    const QString &problem() const { return failure; }
+
+private:
+    bool writeValues(platform::RegKey key, const QString &fullName);
+    bool writeSubkeys(platform::RegKey key, const QString &fullName);
+    bool fail(const QString &reason);
+
+    platform::Registry &registry;
+    QString text = QStringLiteral("Windows Registry Editor Version 5.00\n\n");
+    QString failure;
+};
+
+bool TreeWriter::writeKey(platform::RegKey key, const QString &fullName)
+{
+    if (!keyNameWritable(fullName))
+        return fail(QStringLiteral("the key name %1 cannot be written to a .reg file").arg(printable(fullName)));
+    text += u'[' + fullName + QStringLiteral("]\n");
+    if (!writeValues(key, fullName))
+        return false;
+    text += u'\n';
+    return writeSubkeys(key, fullName);
+}
+
+bool TreeWriter::writeValues(platform::RegKey key, const QString &fullName)
+{
+    std::vector<platform::RegValue> values;
+    const long status = registry.enumValues(key, &values);
+    if (status != platform::kErrorSuccess)
+        return fail(QStringLiteral("the values of %1 cannot be read (error %2)").arg(fullName, QString::number(status)));
+    for (const platform::RegValue &value : values) {
+        if (!nameWritable(fromUtf16(value.name)))
+            return fail(QStringLiteral("a value name in %1 cannot be written to a .reg file").arg(fullName));
+        text += valueLine(value) + u'\n';
+    }
+    return true;
+}
+
+bool TreeWriter::writeSubkeys(platform::RegKey key, const QString &fullName)
+{
+    std::vector<std::u16string> found;
+    long status = registry.enumKeys(key, &found);
+    if (status != platform::kErrorSuccess)
+        return fail(QStringLiteral("the subkeys of %1 cannot be read (error %2)").arg(fullName, QString::number(status)));
+    QStringList names;
+    for (const std::u16string &name : found)
+        names.append(fromUtf16(name));
+    std::sort(names.begin(), names.end(), subkeyLess);
+    for (const QString &name : names) {
+        const QString childName = fullName + u'\\' + name;
+        platform::RegKey child = platform::kNoKey;
+        status = registry.openKey(key, name.toStdU16String(), &child);
+        if (status != platform::kErrorSuccess)
+            return fail(QStringLiteral("%1 cannot be opened (error %2)").arg(childName, QString::number(status)));
+        const bool written = writeKey(child, childName);
+        registry.closeKey(child);
+        if (!written)
+            return false;
+    }
+    return true;
+}
+
+bool TreeWriter::fail(const QString &reason)
+{
+    failure = reason;
+    return false;
+}
+
+// "Software\ORTAN\Lumbra\EN\" names the same key as "Software\ORTAN\Lumbra\EN".
+QString normalizedPath(const QString &path)
+{
+    return path.split(u'\\', Qt::SkipEmptyParts).join(u'\\');
+}
+
+} // namespace
+
+RegFileExporter::RegFileExporter(platform::Registry &registry)
+    : registry(registry)
+{
+}
+
+bool RegFileExporter::exportTree(platform::RegKey root, const QString &path, QIODevice &out)
+{
+    const QString rootText = rootName(root);
+    const QString relative = normalizedPath(path);
+    const QString fullName = relative.isEmpty() ? rootText : rootText + u'\\' + relative;
+    if (rootText.isEmpty()) {
+        printDiagnostic(QStringLiteral("export of %1: only HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER "
+                                       "can be exported").arg(path));
+        return false;
+    }
+    platform::RegKey key = platform::kNoKey;
+    const long status = registry.openKey(root, relative.toStdU16String(), &key);
+    if (status != platform::kErrorSuccess) {
+        printDiagnostic(QStringLiteral("export of %1: the key cannot be opened (error %2)")
+                            .arg(fullName, QString::number(status)));
+        return false;
+    }
+    TreeWriter writer(registry);
+    const bool complete = writer.writeKey(key, fullName);
+    registry.closeKey(key);
+    if (!complete) {
+        printDiagnostic(QStringLiteral("export of %1: %2").arg(fullName, writer.problem()));
+        return false;
+    }
+    const QByteArray bytes = writer.bytes();
+    if (out.write(bytes) != bytes.size()) {
+        printDiagnostic(QStringLiteral("export of %1: cannot write: %2").arg(fullName, out.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool RegFileExporter::exportFile(platform::RegKey root, const QString &path, const QString &fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        printDiagnostic(QStringLiteral("%1: cannot write the file: %2").arg(fileName, file.errorString()));
+        return false;
+    }
+    if (!exportTree(root, path, file))
+        return false; // the unfinished file is discarded with `file`
+    if (!file.commit()) {
+        printDiagnostic(QStringLiteral("%1: cannot write the file: %2").arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
+}

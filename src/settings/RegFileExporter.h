@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/RegistryTypes.h"
+
+#include <QString>
+
+class QIODevice;
+
+namespace platform {
+class Registry;
+}
+
+// Writes a key and everything below it as a "Windows Registry Editor Version 5.00" file, in
+// UTF-8 without a signature and with LF line ends, that RegFileImporter reads back to the same
+// keys, value types and bytes. Subkeys come in name order, numbered ones (01 ... 99, 100) in
+// numeric order; values in the order they were created.
+class RegFileExporter
+{
+public:
+    explicit RegFileExporter(platform::Registry &registry);
+
+    // `path` is relative to `root` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER) and the file spells
+    // the top key as `path` does; keys below it keep their stored spelling. Nothing is written
+    // to `out` unless the whole tree could be read; false, with a message on stderr, when the
+    // key is missing, cannot be read, has a name no .reg file can carry, or `out` fails.
+    bool exportTree(platform::RegKey root, const QString &path, QIODevice &out);
+    // The same into a file, which is replaced only once the export is complete.
+    bool exportFile(platform::RegKey root, const QString &path, const QString &fileName);
+
+private:
+    platform::Registry &registry;
+};

@@ -1,0 +1,286 @@
+#include "TestPlatform.h"
+
+#include "platform/posix/SqliteRegistry.h"
+#include "settings/RegFileExporter.h"
+#include "settings/RegFileImporter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace platform;
+
+namespace {
+
+const QString kTree = QStringLiteral("Software\\ORTAN\\Lumbra\\EN");
+
+void setValue(Registry &registry, const QString &path, const QString &name, std::uint32_t type,
+              const QByteArray &data)
+{
+    RegKey key = kNoKey;
+    QCOMPARE(registry.createKey(kLocalMachine, path.toStdU16String(), &key), kErrorSuccess);
+    QCOMPARE(registry.setValue(key, name.toStdU16String(), type,
+                               reinterpret_cast<const std::uint8_t *>(data.constData()),
+                               std::uint32_t(data.size())),
+             kErrorSuccess);
+    registry.closeKey(key);
+}
+
+// Texts as the launcher stores them: UTF-16 without a terminating NUL.
+QByteArray launcherText(const QString &text)
+{
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+// Every key below `path` with its values in enumeration order, independent of any export.
+void dump(Registry &registry, RegKey key, const QString &path, QStringList *lines)
+{
+    *lines << path;
+    std::vector<RegValue> values;
+    registry.enumValues(key, &values);
+    for (const RegValue &value : values) {
+        *lines << path + u'|' + QString::fromStdU16String(value.name) + u'|' + QString::number(value.type, 16)
+                + u'|' + QByteArray(reinterpret_cast<const char *>(value.data.data()), int(value.data.size())).toHex();
+    }
+    std::vector<std::u16string> names;
+    registry.enumKeys(key, &names);
+    std::sort(names.begin(), names.end());
+    for (const std::u16string &name : names) {
+        RegKey child = kNoKey;
+        registry.openKey(key, name, &child);
+        dump(registry, child, path + u'\\' + QString::fromStdU16String(name), lines);
+        registry.closeKey(child);
+    }
+}
+
+QStringList dump(Registry &registry, const QString &path = kTree)
+{
+    QStringList lines;
+    RegKey key = kNoKey;
+    if (registry.openKey(kLocalMachine, path.toStdU16String(), &key) == kErrorSuccess)
+        dump(registry, key, path, &lines);
+    registry.closeKey(key);
+    return lines;
+}
+
+QByteArray exported(Registry &registry, const QString &path = kTree)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    return RegFileExporter(registry).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
+}
+
+} // namespace
+
+class tst_RegFileExporter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void valuesComeBackAsTheyWere_data();
+    void valuesComeBackAsTheyWere();
+    void subkeyOrder_data();
+    void subkeyOrder();
+    void wholeTreeSurvivesImport();
+    void failureWritesNothing_data();
+    void failureWritesNothing();
+    void exportFileKeepsTheOldFileOnFailure();
+
+private:
+    int importInto(Registry &registry, const QByteArray &file);
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<SqliteRegistry> source;
+    std::unique_ptr<SqliteRegistry> target;
+};
+
+void tst_RegFileExporter::init()
+{
+    folder = std::make_unique<QTemporaryDir>();
+    source = std::make_unique<SqliteRegistry>(folder->filePath(QStringLiteral("source.sqlite")).toStdString());
+    target = std::make_unique<SqliteRegistry>(folder->filePath(QStringLiteral("target.sqlite")).toStdString());
+}
+
+int tst_RegFileExporter::importInto(Registry &registry, const QByteArray &file)
+{
+    RegFileImporter importer(registry);
+    if (importer.importData(file, QStringLiteral("export.reg")) != RegFileImporter::Status::Imported)
+        return -1;
+    return importer.problemCount();
+}
+
+void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<uint>("type");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("line");
+
+    auto bytes = [](const char *data, int size) { return QByteArray(data, size); };
+    QByteArray sixHundred;
+    for (int i = 0; i < 600; ++i)
+        sixHundred += char(i);
+
+    QTest::newRow("text") << "v" << uint(kRegSz) << bytes("a\0b\0\0\0", 6) << R"("v"="ab")";
+    QTest::newRow("only the NUL") << "v" << uint(kRegSz) << bytes("\0\0", 2) << R"("v"="")";
+    QTest::newRow("escapes") << "v" << uint(kRegSz) << launcherText("\"\\\n\r;x" + QString(QChar(0)))
+                             << R"("v"="\"\\\n\r;x")";
+    QTest::newRow("unicode") << "Größe€" << uint(kRegSz) << launcherText(QStringLiteral("é\U0001F600") + QChar(0))
+                             << "\"Größe€\"=\"é\U0001F600\"";
+    QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x') + QChar(0))
+                                    << "\"v\"=\"" + QString(600, u'x') + "\"";
+    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=hex(1):61,00,62,00";
+    QTest::newRow("launcher number") << "v" << uint(kRegSz) << launcherText(QStringLiteral("7").leftJustified(8, QChar(0)))
+                                     << "\"v\"=hex(1):37,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00";
+    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=hex(1):\n";
+    QTest::newRow("inner NUL") << "v" << uint(kRegSz) << bytes("a\0\0\0b\0\0\0", 8) << "\"v\"=hex(1):61,00,00,00,62";
+    QTest::newRow("odd length text") << "v" << uint(kRegSz) << bytes("a\0b", 3) << "\"v\"=hex(1):61,00,62\n";
+    QTest::newRow("lone surrogate") << "v" << uint(kRegSz) << bytes("\x00\xD8\0\0", 4) << "\"v\"=hex(1):00,d8,00,00";
+    QTest::newRow("quoted name") << "a\"b\\c" << uint(kRegDword) << bytes("\x01\0\0\0", 4)
+                                 << R"("a\"b\\c"=dword:00000001)";
+    QTest::newRow("name with line end") << "a\nb" << uint(kRegBinary) << QByteArray() << R"("a\nb"=hex:)";
+    QTest::newRow("empty name") << "" << uint(kRegSz) << bytes("d\0\0\0", 4) << R"(@="d")";
+    QTest::newRow("dword") << "v" << uint(kRegDword) << bytes("\x78\x56\x34\xF2", 4) << "\"v\"=dword:f2345678";
+    QTest::newRow("short dword") << "v" << uint(kRegDword) << bytes("\1\2\3", 3) << "\"v\"=hex(4):01,02,03\n";
+    QTest::newRow("qword") << "v" << uint(kRegQword) << bytes("\1\0\0\0\0\0\0\x80", 8)
+                           << "\"v\"=hex(b):01,00,00,00,00,00,00,80\n";
+    QTest::newRow("odd binary") << "v" << uint(kRegBinary) << bytes("\1\2\3", 3) << "\"v\"=hex:01,02,03\n";
+    QTest::newRow("empty binary") << "v" << uint(kRegBinary) << QByteArray() << "\"v\"=hex:\n";
+    QTest::newRow("none") << "v" << uint(kRegNone) << bytes("\0", 1) << "\"v\"=hex(0):00\n";
+    QTest::newRow("expand") << "v" << uint(kRegExpandSz) << bytes("%\0\0\0", 4) << "\"v\"=hex(2):25,00,00,00\n";
+    QTest::newRow("large type") << "v" << uint(0xffff0001u) << QByteArray("xy") << "\"v\"=hex(ffff0001):78,79\n";
+    QTest::newRow("600 bytes") << "v" << uint(kRegBinary) << sixHundred << "\"v\"=hex:00,01,02,03,";
+}
+
+void tst_RegFileExporter::valuesComeBackAsTheyWere()
+{
+    QFETCH(QString, name);
+    QFETCH(uint, type);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, line);
+    setValue(*source, kTree, QStringLiteral("before"), kRegSz, launcherText("b"));
+    setValue(*source, kTree, name, type, data);
+    setValue(*source, kTree, QStringLiteral("after"), kRegDword, QByteArray(4, '\0'));
+
+    const QByteArray file = exported(*source);
+    const QString text = QString::fromUtf8(file);
+    QVERIFY2(text.contains(line), qPrintable(text));
+    for (const QString &fileLine : text.split(u'\n')) {
+        if (fileLine.endsWith(u'\\') || fileLine.startsWith(QStringLiteral("  ")))
+            QVERIFY2(fileLine.size() <= 80, qPrintable(fileLine));
+    }
+    QCOMPARE(importInto(*target, file), 0);
+    QCOMPARE(dump(*target), dump(*source));
+}
+
+void tst_RegFileExporter::subkeyOrder_data()
+{
+    QTest::addColumn<QStringList>("created");
+    QTest::addColumn<QStringList>("written");
+
+    QTest::newRow("numbered") << QStringList{"100", "02", "10", "01", "9", "099"}
+                              << QStringList{"01", "02", "9", "10", "099", "100"};
+    QTest::newRow("named") << QStringList{"THEME_ALL_IMAGE", "Zeta", "abc", "ABD", "12", "éa"}
+                           << QStringList{"12", "abc", "ABD", "THEME_ALL_IMAGE", "Zeta", "éa"};
+    QTest::newRow("nested") << QStringList{"02\\b", "01\\10", "01\\9", "02\\A"}
+                            << QStringList{"01", "01\\9", "01\\10", "02", "02\\A", "02\\b"};
+}
+
+void tst_RegFileExporter::subkeyOrder()
+{
+    QFETCH(QStringList, created);
+    QFETCH(QStringList, written);
+    for (const QString &name : created) {
+        RegKey key = kNoKey;
+        source->createKey(kLocalMachine, (kTree + u'\\' + name).toStdU16String(), &key);
+        source->closeKey(key);
+    }
+    const QString prefix = QStringLiteral("[HKEY_LOCAL_MACHINE\\") + kTree;
+    QStringList keys;
+    for (const QString &line : QString::fromUtf8(exported(*source)).split(u'\n')) {
+        if (line.startsWith(prefix + u'\\'))
+            keys << line.mid(prefix.size() + 1).chopped(1);
+    }
+    QCOMPARE(keys, written);
+}
+
+void tst_RegFileExporter::wholeTreeSurvivesImport()
+{
+    for (int tab = 1; tab <= 12; ++tab) {
+        const QString path = kTree + QStringLiteral("\\TabInfo\\%1").arg(tab, 2, 10, QChar(u'0'));
+        setValue(*source, path, QStringLiteral("TAB_ITEM_NAME"), kRegSz, launcherText(QStringLiteral("Tab %1").arg(tab)));
+        setValue(*source, path, QStringLiteral("TAB_ITEM_ID"), kRegSz, launcherText(QString::number(tab)));
+    }
+    setValue(*source, kTree + QStringLiteral("\\ThemeInfo\\01\\THEME_ALL_IMAGE\\01"), QStringLiteral("IMAGE_FILE_PATH"),
+             kRegSz, launcherText(QStringLiteral("C:\\Bilder\\\"a\".png")));
+    setValue(*source, kTree + QStringLiteral("\\System"), QString(), kRegSz, QByteArray("x\0\0\0", 4));
+    RegKey empty = kNoKey;
+    source->createKey(kLocalMachine, (kTree + QStringLiteral("\\Empty")).toStdU16String(), &empty);
+    source->closeKey(empty);
+
+    const QByteArray file = exported(*source);
+    QVERIFY(file.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "]\n\n["));
+    QVERIFY(!file.contains('\r'));
+    QCOMPARE(file.count("\n\n["), file.count("\n["));
+
+    QCOMPARE(importInto(*target, file), 0);
+    QCOMPARE(dump(*target), dump(*source));
+    QCOMPARE(exported(*target), file);
+    // A second import of the same file changes nothing.
+    QCOMPARE(importInto(*target, file), 0);
+    QCOMPARE(dump(*target), dump(*source));
+}
+
+void tst_RegFileExporter::failureWritesNothing_data()
+{
+    QTest::addColumn<qulonglong>("root");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("valueName");
+
+    QTest::newRow("missing key") << qulonglong(kLocalMachine) << QString() << QString();
+    QTest::newRow("other root") << qulonglong(kClassesRoot) << kTree << QString();
+    QTest::newRow("line end in a key name") << qulonglong(kLocalMachine) << kTree + "\\01\\a\nb" << QString();
+    QTest::newRow("NUL in a value name") << qulonglong(kLocalMachine) << kTree << QStringLiteral("a") + QChar(0);
+}
+
+void tst_RegFileExporter::failureWritesNothing()
+{
+    QFETCH(qulonglong, root);
+    QFETCH(QString, key);
+    QFETCH(QString, valueName);
+    if (!key.isEmpty())
+        setValue(*source, key, valueName.isNull() ? QStringLiteral("v") : valueName, kRegBinary, QByteArray());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    StderrCapture stderrLines;
+    QVERIFY(!RegFileExporter(*source).exportTree(RegKey(root), kTree, buffer));
+    QCOMPARE(buffer.size(), 0);
+    const QStringList lines = stderrLines.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(kTree), qPrintable(lines.first()));
+}
+
+void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
+{
+    setValue(*source, kTree, QStringLiteral("v"), kRegSz, launcherText("x"));
+    const QString path = folder->filePath(QStringLiteral("EN.reg"));
+    RegFileExporter exporter(*source);
+    QVERIFY(exporter.exportFile(kLocalMachine, kTree + u'\\', path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), exported(*source));
+    file.close();
+
+    StderrCapture quiet;
+    QVERIFY(!exporter.exportFile(kLocalMachine, kTree + QStringLiteral("\\Missing"), path));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), exported(*source));
+}
+
+QTEST_GUILESS_MAIN(tst_RegFileExporter)
+#include "tst_regfileexporter.moc"

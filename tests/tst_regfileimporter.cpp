@@ -1,0 +1,412 @@
+#include "TestPlatform.h"
+
+#include "settings/RegFileImporter.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace platform;
+using Status = RegFileImporter::Status;
+
+Q_DECLARE_METATYPE(RegFileImporter::Status)
+
+namespace {
+
+const QByteArray kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
+const QByteArray kTestKey = "[HKEY_LOCAL_MACHINE\\Software\\T]\r\n";
+
+// What every test starts from, so that each can tell what an import left alone.
+const QByteArray kExisting = kHeader
+    + "[HKEY_LOCAL_MACHINE\\Software\\Old]\n\"keep\"=\"k\"\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Old\\Sub]\n\"n\"=dword:1\n";
+const QString kOldKept = QStringLiteral("Software\\Old|keep = 1:6b000000");
+const QString kOldSubKept = QStringLiteral("Software\\Old\\Sub|n = 4:01000000");
+
+QByteArray utf16le(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE");
+    for (QChar c : text)
+        bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return bytes;
+}
+
+// "PATH" answers "key" or "no key"; "PATH|NAME" answers "type:hexbytes" or "none". A path is
+// below HKEY_LOCAL_MACHINE unless it begins with "HKCU\".
+QString lookup(Registry &registry, QString what)
+{
+    RegKey root = kLocalMachine;
+    if (what.startsWith(QStringLiteral("HKCU\\"))) {
+        root = kCurrentUser;
+        what.remove(0, 5);
+    }
+    const qsizetype bar = what.indexOf(u'|');
+    RegKey key = kNoKey;
+    if (registry.openKey(root, what.left(bar).toStdU16String(), &key) != kErrorSuccess)
+        return QStringLiteral("no key");
+    std::uint32_t type = 0;
+    std::uint32_t size = 4096;
+    std::vector<std::uint8_t> data(size);
+    const long status = bar < 0 ? -1
+        : registry.queryValue(key, what.mid(bar + 1).toStdU16String(), &type, data.data(), &size);
+    registry.closeKey(key);
+    if (bar < 0)
+        return QStringLiteral("key");
+    if (status != kErrorSuccess)
+        return QStringLiteral("none");
+    return QString::number(type, 16) + u':'
+        + QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(data.data()), int(size)).toHex());
+}
+
+// Each check reads "WHAT = EXPECTED" with WHAT and EXPECTED as lookup() has them.
+void verifyChecks(Registry &registry, const QStringList &checks)
+{
+    for (const QString &check : checks) {
+        const QString what = check.section(QStringLiteral(" = "), 0, 0);
+        QCOMPARE(what + QStringLiteral(" = ") + lookup(registry, what), check);
+    }
+}
+
+} // namespace
+
+class tst_RegFileImporter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void valueForms_data();
+    void valueForms();
+    void files_data();
+    void files();
+    void problemsNameFileAndLine_data();
+    void problemsNameFileAndLine();
+    void reportingIsCapped();
+    void missingFileChangesNothing();
+    void interruptedImportLeavesTheOldState();
+    void storeThatCannotBeWrittenIsReported();
+
+private:
+    RegFileImporter::Status import(const QByteArray &file, const QString &name = QStringLiteral("t.reg"));
+
+    std::unique_ptr<TestPlatform> platformUnderTest;
+    int problems = 0;
+};
+
+RegFileImporter::Status tst_RegFileImporter::import(const QByteArray &file, const QString &name)
+{
+    RegFileImporter importer(platformUnderTest->registry());
+    const Status status = importer.importData(file, name);
+    problems = importer.problemCount();
+    return status;
+}
+
+void tst_RegFileImporter::init()
+{
+    platformUnderTest = std::make_unique<TestPlatform>();
+    QCOMPARE(import(kExisting), Status::Imported);
+    QCOMPARE(problems, 0);
+}
+
+void tst_RegFileImporter::valueForms_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("problems");
+
+    QTest::newRow("text") << QByteArray("\"v\"=\"ab\"") << "v" << "1:610062000000" << 0;
+    QTest::newRow("empty text") << QByteArray("\"v\"=\"\"") << "v" << "1:0000" << 0;
+    QTest::newRow("escapes") << QByteArray(R"("v"="\\\"\n\r")") << "v" << "1:5c0022000a000d000000" << 0;
+    QTest::newRow("unknown escape kept") << QByteArray(R"("v"="\q")") << "v" << "1:71000000" << 1;
+    QTest::newRow("\\0 rejects") << QByteArray(R"("v"="a\0")") << "v" << "none" << 1;
+    QTest::newRow("text, comment") << QByteArray("\"v\"=\"a\" ; note") << "v" << "1:61000000" << 0;
+    QTest::newRow("text, junk") << QByteArray("\"v\"=\"a\" b") << "v" << "none" << 1;
+    QTest::newRow("no closing quote") << QByteArray("\"v\"=\"a") << "v" << "none" << 1;
+    QTest::newRow("utf-8 text") << QByteArray("\"v\"=\"\xC3\xA9\xE2\x82\xAC\"") << "v" << "1:e900ac200000" << 0;
+    QTest::newRow("blanks around =") << QByteArray("  \"v\" \t= \"a\"  ") << "v" << "1:61000000" << 0;
+    QTest::newRow("default @") << QByteArray("@=\"d\"") << "" << "1:64000000" << 0;
+    QTest::newRow("default \"\"") << QByteArray("\"\"=\"d\"") << "" << "1:64000000" << 0;
+    QTest::newRow("escaped name") << QByteArray(R"("a\"b\\c"="d")") << "a\"b\\c" << "1:64000000" << 0;
+    QTest::newRow("@ with junk") << QByteArray("@x=\"d\"") << "" << "none" << 1;
+    QTest::newRow("no =") << QByteArray("\"v\" \"a\"") << "v" << "none" << 1;
+    QTest::newRow("no data") << QByteArray("\"v\"=") << "v" << "none" << 1;
+    QTest::newRow("unknown data") << QByteArray("\"v\"=text") << "v" << "none" << 1;
+    QTest::newRow("dword") << QByteArray("\"v\"=dword:12345678") << "v" << "4:78563412" << 0;
+    QTest::newRow("dword one digit") << QByteArray("\"v\"=dword:f") << "v" << "4:0f000000" << 0;
+    QTest::newRow("dword, comment") << QByteArray("\"v\"=dword:FFFFFFFF ;x") << "v" << "4:ffffffff" << 0;
+    QTest::newRow("dword 9 digits") << QByteArray("\"v\"=dword:000000001") << "v" << "none" << 1;
+    QTest::newRow("dword empty") << QByteArray("\"v\"=dword:") << "v" << "none" << 1;
+    QTest::newRow("dword 0x") << QByteArray("\"v\"=dword:0x10") << "v" << "none" << 1;
+    QTest::newRow("DWORD") << QByteArray("\"v\"=DWORD:1") << "v" << "none" << 1;
+    QTest::newRow("hex") << QByteArray("\"v\"=hex:00,ff,7F, 1") << "v" << "3:00ff7f01" << 0;
+    QTest::newRow("hex empty") << QByteArray("\"v\"=hex:") << "v" << "3:" << 0;
+    QTest::newRow("hex trailing comma") << QByteArray("\"v\"=hex:01,02, ;x") << "v" << "3:0102" << 0;
+    QTest::newRow("hex over ff") << QByteArray("\"v\"=hex:01,100") << "v" << "none" << 1;
+    QTest::newRow("hex no comma") << QByteArray("\"v\"=hex:01 02") << "v" << "none" << 1;
+    QTest::newRow("hex not hex") << QByteArray("\"v\"=hex:01,zz") << "v" << "none" << 1;
+    QTest::newRow("hex(0)") << QByteArray("\"v\"=hex(0):") << "v" << "0:" << 0;
+    QTest::newRow("hex(1) kept") << QByteArray("\"v\"=hex(1):61,00") << "v" << "1:6100" << 0;
+    QTest::newRow("hex(2)") << QByteArray("\"v\"=hex(2):25,00,00,00") << "v" << "2:25000000" << 0;
+    QTest::newRow("hex(7)") << QByteArray("\"v\"=hex(7):61,00,00,00,00,00") << "v" << "7:610000000000" << 0;
+    QTest::newRow("hex(b)") << QByteArray("\"v\"=hex(b):01,00,00,00,00,00,00,00") << "v" << "b:0100000000000000" << 0;
+    QTest::newRow("hex(ffff0001)") << QByteArray("\"v\"=hex(ffff0001):ab") << "v" << "ffff0001:ab" << 0;
+    QTest::newRow("hex(100000000)") << QByteArray("\"v\"=hex(100000000):ab") << "v" << "none" << 1;
+    QTest::newRow("hex(0x2)") << QByteArray("\"v\"=hex(0x2):ab") << "v" << "none" << 1;
+    QTest::newRow("hex(2) no colon") << QByteArray("\"v\"=hex(2)ab") << "v" << "none" << 1;
+    QTest::newRow("NUL in line") << QByteArray("\"v\"=\"a\0b\"", 9) << "v" << "none" << 1;
+}
+
+void tst_RegFileImporter::valueForms()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, name);
+    QFETCH(QString, stored);
+    QFETCH(int, problems);
+    StderrCapture quiet;
+    QCOMPARE(import(kHeader + kTestKey + line + "\r\n"), Status::Imported);
+    QCOMPARE(lookup(platformUnderTest->registry(), QStringLiteral("Software\\T|") + name), stored);
+    QCOMPARE(this->problems, problems);
+}
+
+void tst_RegFileImporter::files_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QStringList>("checks");
+    QTest::addColumn<int>("problems");
+
+    const QByteArray v4 = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\T]\n";
+    const QByteArray v5 = kHeader + kTestKey;
+    const QString t = QStringLiteral("Software\\T");
+    const QStringList nothingNew = {kOldKept, kOldSubKept, QStringLiteral("Software\\T = no key")};
+    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+
+    // Encodings and headers
+    row("utf-16le") << utf16le("Windows Registry Editor Version 5.00\r\n[HKLM\\Software\\T]\r\n\"v\"=\"\u00e9\u20ac\"\r\n")
+                    << Status::Imported << QStringList{"Software\\T|v = 1:e900ac200000"} << 0;
+    row("utf-16le, regedit4") << utf16le("REGEDIT4\n[HKLM\\Software\\T]\n\"v\"=\"\u0416\"\n")
+                              << Status::Imported << QStringList{"Software\\T|v = 1:16040000"} << 0;
+    row("utf-16 without bom") << utf16le("Windows Registry Editor Version 5.00\n").mid(2)
+                              << Status::NotARegistryFile << nothingNew << 0;
+    row("utf-8 bom") << "\xEF\xBB\xBF" + v5 + "\"v\"=\"\xC3\xA9\"\n"
+                     << Status::Imported << QStringList{"Software\\T|v = 1:e9000000"} << 0;
+    row("windows-1252") << v5 + "\"v\"=\"\x80\xE9\x81\x9F\"\n"
+                        << Status::Imported << QStringList{"Software\\T|v = 1:ac20e900810078010000"} << 0;
+    row("1252 decided per line") << v5 + "\"a\"=\"\xE9\"\n\"b\"=\"\xC3\xA9\"\n" << Status::Imported
+                                 << QStringList{"Software\\T|a = 1:e9000000", "Software\\T|b = 1:e9000000"} << 0;
+    row("regedit4") << v4 + "\"v\"=\"a\"\n" << Status::Imported << QStringList{"Software\\T|v = 1:61000000"} << 0;
+    row("header with blanks") << QByteArray(" \tREGEDIT4 \t\n[HKLM\\Software\\T]\n@=dword:2\n")
+                              << Status::Imported << QStringList{"Software\\T| = 4:02000000"} << 0;
+    row("header in lower case") << QByteArray("windows registry editor version 5.00\n") + kTestKey + "@=\"x\"\n"
+                                << Status::NotARegistryFile << nothingNew << 0;
+    row("REGEDIT variant") << "REGEDIT5\n" + kTestKey + "@=\"x\"\n" << Status::NotARegistryFile << nothingNew << 0;
+    row("win 3.1 header") << "REGEDIT\n" + kTestKey << Status::NotARegistryFile << nothingNew << 0;
+    row("blank first line") << "\n" + v5 << Status::NotARegistryFile << nothingNew << 0;
+    row("empty file") << QByteArray() << Status::NotARegistryFile << nothingNew << 0;
+    row("key first") << kTestKey + kHeader << Status::NotARegistryFile << nothingNew << 0;
+
+    // Line ends
+    row("lf") << QByteArray("REGEDIT4\n[HKLM\\Software\\T]\n\"a\"=\"1\"\n\"b\"=\"2\"") << Status::Imported
+              << QStringList{"Software\\T|a = 1:31000000", "Software\\T|b = 1:32000000"} << 0;
+    row("cr") << QByteArray("REGEDIT4\r[HKLM\\Software\\T]\r\"a\"=\"1\"\r\r\"b\"=\"2\"\r") << Status::Imported
+              << QStringList{"Software\\T|a = 1:31000000", "Software\\T|b = 1:32000000"} << 0;
+    row("mixed") << QByteArray("REGEDIT4\r\n[HKLM\\Software\\T]\r\"a\"=\"1\"\n\r\n\"b\"=\"2\"\r\n") << Status::Imported
+                 << QStringList{"Software\\T|a = 1:31000000", "Software\\T|b = 1:32000000"} << 0;
+
+    // Continued hex data
+    row("continued") << v5 + "\"v\"=hex:01,02,\\\n   03,\\  ;c\n\n ; c\n\t04\n" << Status::Imported
+                     << QStringList{"Software\\T|v = 3:01020304"} << 0;
+    row("eof after backslash") << v5 + "\"v\"=hex(2):01,02,\\" << Status::Imported
+                               << QStringList{"Software\\T|v = 2:0102"} << 0;
+    row("eof after backslash, lf") << v5 + "\"v\"=hex:01,\\\n\n" << Status::Imported
+                                   << QStringList{"Software\\T|v = 3:01"} << 0;
+    row("bad continuation") << v5 + "\"v\"=hex:01,\\\n\"w\"=\"x\"\n" << Status::Imported
+                            << QStringList{"Software\\T|v = none", "Software\\T|w = 1:78000000"} << 1;
+    row("# is no hex") << v5 + "\"v\"=hex:01,\\\n#02\n" << Status::Imported
+                       << QStringList{"Software\\T|v = none"} << 1;
+    row("backslash without comma") << v5 + "\"v\"=hex:01\\\n02\n" << Status::Imported
+                                   << QStringList{"Software\\T|v = none"} << 2;
+    row("text after backslash") << v5 + "\"v\"=hex:01,\\ 02\n" << Status::Imported
+                                << QStringList{"Software\\T|v = none"} << 1;
+    row("text is one line") << v5 + "\"v\"=\"a\\\nb\"\n" << Status::Imported << QStringList{"Software\\T|v = none"} << 2;
+    row("regedit4 hex(2) and hex(7)") << v4 + "\"e\"=hex(2):25,e9,00\n\"m\"=hex(7):c3,a9,00,00\n\"b\"=hex(1):61\n"
+                                      << Status::Imported
+                                      << QStringList{"Software\\T|e = 2:2500e9000000", "Software\\T|m = 7:e90000000000",
+                                                     "Software\\T|b = 1:61"} << 0;
+    row("version 5 hex(2) raw") << v5 + "\"e\"=hex(2):25,00\n" << Status::Imported
+                                << QStringList{"Software\\T|e = 2:2500"} << 0;
+
+    // Keys
+    row("parents created") << kHeader + "[HKLM\\Software\\A\\B\\C]\n" << Status::Imported
+                           << QStringList{"Software\\A = key", "Software\\A\\B\\C = key"} << 0;
+    row("root in any case") << kHeader + "[hkey_Local_Machine\\Software\\A]\n[hkcu\\Software\\U]\n@=\"u\"\n"
+                            << Status::Imported << QStringList{"Software\\A = key", "HKCU\\Software\\U| = 1:75000000"} << 0;
+    row("root key itself") << kHeader + "[HKEY_CURRENT_USER]\n\"r\"=dword:3\n" << Status::Imported
+                           << QStringList{"HKCU\\|r = 4:03000000"} << 0;
+    row("slash is a character") << kHeader + "[HKLM\\Software\\a/b]\n" << Status::Imported
+                                << QStringList{"Software\\a/b = key", "Software\\a = no key"} << 0;
+    row("last ] ends the name") << kHeader + "[HKLM\\Software\\x]y] ; c\n" << Status::Imported
+                                << QStringList{"Software\\x]y = key"} << 0;
+    row("text after ]") << kHeader + "[HKLM\\Software\\T] x\n@=\"d\"\n" << Status::Imported
+                        << QStringList{"Software\\T| = 1:64000000"} << 1;
+    row("unknown root") << kHeader + "[HKEY_CLASSES_ROOT\\T]\n@=\"x\"\n\"y\"=-\n[HKLM\\Software\\T]\n@=\"d\"\n"
+                        << Status::Imported << QStringList{"Software\\T| = 1:64000000"} << 1;
+    row("blank after [") << kHeader + "[HKLM\\Software\\Old]\n[ HKLM\\Software\\T]\n\"keep\"=\"new\"\n"
+                         << Status::Imported << QStringList{kOldKept, "Software\\T = no key"} << 1;
+    row("no closing ]") << kHeader + "[HKLM\\Software\\Old]\n[HKLM\\Software\\T\n\"keep\"=-\n"
+                        << Status::Imported << QStringList{kOldKept} << 1;
+    row("empty name in path") << kHeader + "[HKLM\\Software\\\\T]\n[HKLM\\Software\\T\\]\n" << Status::Imported
+                              << QStringList{"Software\\T = no key"} << 2;
+    row("255 characters") << kHeader + "[HKLM\\Software\\" + QByteArray(255, 'k') + "]\n" << Status::Imported
+                          << QStringList{"Software\\" + QString(255, u'k') + " = key"} << 0;
+    row("256 characters") << kHeader + "[HKLM\\Software\\" + QByteArray(256, 'k') + "]\n@=\"d\"\n"
+                          << Status::Imported << QStringList{"Software\\" + QString(256, u'k') + " = no key"} << 1;
+
+    // Deletions
+    row("delete tree") << kHeader + "[-HKLM\\Software\\Old]\n\"keep\"=\"x\"\n[HKLM\\Software\\T]\n"
+                       << Status::Imported
+                       << QStringList{"Software\\Old = no key", "Software\\Old\\Sub = no key", "Software\\T = key"} << 1;
+    row("delete missing tree") << kHeader + "[-HKCU\\Software\\None]\n" << Status::Imported
+                               << QStringList{kOldKept} << 0;
+    row("delete a root") << kHeader + "[-HKEY_LOCAL_MACHINE]\n" << Status::Imported << QStringList{kOldKept, kOldSubKept} << 1;
+    row("delete value") << kHeader + "[HKLM\\Software\\Old]\n\"KEEP\"=- ;c\n\"none\"=-\n" << Status::Imported
+                        << QStringList{"Software\\Old|keep = none", kOldSubKept} << 0;
+    row("delete value, junk") << kHeader + "[HKLM\\Software\\Old]\n\"keep\"=-x\n" << Status::Imported
+                              << QStringList{kOldKept} << 1;
+    row("delete default value") << kHeader + "[HKLM\\Software\\T]\n@=\"d\"\n@=-\n" << Status::Imported
+                                << QStringList{"Software\\T| = none"} << 0;
+
+    // Lines that are no key or value
+    row("outside any key") << kHeader + "\"v\"=\"x\"\n@=-\n" << Status::Imported << QStringList{kOldKept} << 2;
+    row("comments and blanks") << v5 + "; c\n  # c\n\n \t \n@=\"d\"\n" << Status::Imported
+                               << QStringList{"Software\\T| = 1:64000000"} << 0;
+    row("garbage") << v5 + "v=1\n@=\"d\"\n" << Status::Imported << QStringList{"Software\\T| = 1:64000000"} << 1;
+}
+
+void tst_RegFileImporter::files()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(Status, status);
+    QFETCH(QStringList, checks);
+    QFETCH(int, problems);
+    StderrCapture stderrLines;
+    QCOMPARE(import(file), status);
+    QCOMPARE(this->problems, problems);
+    verifyChecks(platformUnderTest->registry(), checks);
+    // A file that is refused says so once; a file that is imported reports each problem once.
+    QCOMPARE(stderrLines.lines().size(), status == Status::Imported ? problems : 1);
+}
+
+void tst_RegFileImporter::problemsNameFileAndLine_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("garbage") << kHeader + "\n\ngarbage\n" << "dir/my.reg:5: ";
+    QTest::newRow("warning") << kHeader + kTestKey + "\"v\"=\"\\q\"\n" << "dir/my.reg:4: unknown escape \\q";
+    QTest::newRow("continued value") << kHeader + kTestKey + "\"v\"=hex:01,\\\n02,\\\nzz\n" << "dir/my.reg:6: ";
+    QTest::newRow("bad header") << QByteArray("REGEDIT5\n") << "dir/my.reg: not a registry file";
+}
+
+void tst_RegFileImporter::problemsNameFileAndLine()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    StderrCapture stderrLines;
+    import(file, QStringLiteral("dir/my.reg"));
+    const QStringList lines = stderrLines.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(message), qPrintable(lines.first()));
+}
+
+void tst_RegFileImporter::reportingIsCapped()
+{
+    StderrCapture stderrLines;
+    QCOMPARE(import(kHeader + kTestKey + QByteArray("junk\n").repeated(60) + "@=\"d\"\n"), Status::Imported);
+    QCOMPARE(problems, 60);
+    const QStringList lines = stderrLines.lines();
+    QCOMPARE(lines.size(), 51);
+    QVERIFY(lines.at(49).startsWith(QStringLiteral("t.reg:53: ")));
+    QCOMPARE(lines.last(), QStringLiteral("t.reg: further problems are not listed"));
+    verifyChecks(platformUnderTest->registry(), {"Software\\T| = 1:64000000"});
+}
+
+void tst_RegFileImporter::missingFileChangesNothing()
+{
+    QTemporaryDir folder;
+    for (const QString &path : {folder.filePath(QStringLiteral("none.reg")), folder.path()}) {
+        StderrCapture stderrLines;
+        RegFileImporter importer(platformUnderTest->registry());
+        QCOMPARE(importer.importFile(path), Status::FileUnreadable);
+        const QStringList lines = stderrLines.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(path + QStringLiteral(": ")), qPrintable(lines.first()));
+    }
+    verifyChecks(platformUnderTest->registry(), {kOldKept, kOldSubKept});
+
+    const QString path = folder.filePath(QStringLiteral("ok.reg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kHeader + "[-HKLM\\Software\\Old]\n");
+    file.close();
+    QCOMPARE(RegFileImporter(platformUnderTest->registry()).importFile(path), Status::Imported);
+    verifyChecks(platformUnderTest->registry(), {"Software\\Old = no key"});
+}
+
+// A registry that lets the process die part-way through an import.
+class DyingRegistry : public SqliteRegistry
+{
+public:
+    using SqliteRegistry::SqliteRegistry;
+    long setValue(RegKey key, const std::u16string &name, std::uint32_t type, const std::uint8_t *data,
+                  std::uint32_t size) override
+    {
+        const long status = SqliteRegistry::setValue(key, name, type, data, size);
+        if (++writes == 3)
+            _exit(0);
+        return status;
+    }
+
+private:
+    int writes = 0;
+};
+
+// SQLite connections must not cross a fork, so the parent holds none while the child runs.
+void tst_RegFileImporter::interruptedImportLeavesTheOldState()
+{
+    QTemporaryDir folder;
+    const std::string database = folder.filePath(QStringLiteral("store.sqlite")).toStdString();
+    {
+        SqliteRegistry before(database);
+        QCOMPARE(RegFileImporter(before).importData(kExisting, QStringLiteral("t.reg")), Status::Imported);
+    }
+    const QByteArray file = kHeader + "[-HKLM\\Software\\Old]\n" + kTestKey + "\"a\"=\"1\"\n\"b\"=\"2\"\n\"c\"=\"3\"\n";
+    const pid_t child = fork();
+    if (child == 0) {
+        DyingRegistry registry(database);
+        RegFileImporter(registry).importData(file, QStringLiteral("t.reg"));
+        _exit(1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    SqliteRegistry after(database);
+    verifyChecks(after, {kOldKept, kOldSubKept, "Software\\T = no key"});
+}
+
+void tst_RegFileImporter::storeThatCannotBeWrittenIsReported()
+{
+    QTemporaryDir folder;
+    SqliteRegistry unusable(folder.path().toStdString()); // a folder is no database
+    StderrCapture stderrLines;
+    RegFileImporter importer(unusable);
+    QCOMPARE(importer.importData(kHeader + kTestKey, QStringLiteral("t.reg")), Status::RegistryFailed);
+    QVERIFY(stderrLines.lines().join(u'\n').contains(QStringLiteral("t.reg: ")));
+}
+
+QTEST_GUILESS_MAIN(tst_RegFileImporter)
+#include "tst_regfileimporter.moc"
