@@ -21,6 +21,19 @@ constexpr int kBusyTimeoutMs = 10000;
 // script and not for A-Z alone.
 std::u16string folded(const std::u16string &name)
 {
+    // Nearly every name is ASCII: fold those without a trip through Qt.
+    std::u16string ascii(name);
+    bool onlyAscii = true;
+    for (char16_t &c : ascii) {
+        if (c >= 0x80) {
+            onlyAscii = false;
+            break;
+        }
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c + (u'a' - u'A'));
+    }
+    if (onlyAscii)
+        return ascii;
     const QString text = QString(reinterpret_cast<const QChar *>(name.data()),
                                  static_cast<qsizetype>(name.size())).toCaseFolded();
     return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()),
@@ -138,7 +151,7 @@ bool SqliteRegistry::ensureOpen()
     const std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
     if (!folder.empty())
         std::filesystem::create_directories(folder, ignored);
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(databasePath.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         report("registry: cannot open the settings store " + databasePath + ": "
                + (db ? sqlite3_errmsg(db) : "out of memory"));
@@ -256,6 +269,8 @@ long SqliteRegistry::keyIdOf(RegKey key, std::int64_t *id)
 
 bool SqliteRegistry::keyExists(std::int64_t id)
 {
+    if (id == kLocalMachineId || id == kCurrentUserId || knownKeys.count(id))
+        return true;
     Statement query(*this, "SELECT 1 FROM reg_keys WHERE id = ?1");
     if (!query.valid())
         return false;
@@ -267,6 +282,14 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
                               std::int64_t *id)
 {
     const std::u16string key = folded(name);
+    const bool cached = scopeHoldsStore();
+    if (cached) {
+        const auto found = keyCache.find({parent, key});
+        if (found != keyCache.end()) {
+            *id = found->second;
+            return kErrorSuccess;
+        }
+    }
     Statement query(*this, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
     if (!query.valid())
         return statusOf(sqlite3_errcode(db));
@@ -275,6 +298,8 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
     const int result = query.step();
     if (result == SQLITE_ROW) {
         *id = query.integer(0);
+        if (cached)
+            remember(parent, key, *id);
         return kErrorSuccess;
     }
     if (result != SQLITE_DONE)
@@ -291,7 +316,28 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
     if (inserted != SQLITE_DONE)
         return statusOf(inserted);
     *id = sqlite3_last_insert_rowid(db);
+    if (cached)
+        remember(parent, key, *id);
     return kErrorSuccess;
+}
+
+// While a scope holds the write lock nobody else can change the keys, so what a lookup found
+// stays true until the scope ends or this process deletes a tree.
+bool SqliteRegistry::scopeHoldsStore() const
+{
+    return scopeDepth > 0 && !scopeBroken && holdsWriteLock;
+}
+
+void SqliteRegistry::remember(std::int64_t parent, const std::u16string &folded, std::int64_t id)
+{
+    keyCache.emplace(std::make_pair(parent, folded), id);
+    knownKeys.insert(id);
+}
+
+void SqliteRegistry::forgetKeys()
+{
+    keyCache.clear();
+    knownKeys.clear();
 }
 
 long SqliteRegistry::findKey(std::int64_t parent, const std::u16string &path, std::int64_t *id)
@@ -510,6 +556,7 @@ long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
         return status;
     bool own = false;
     status = beginWrite(&own);
+    forgetKeys();
     std::int64_t id = 0;
     if (status == kErrorSuccess)
         status = findKey(parentId, path, &id);
@@ -588,8 +635,11 @@ long SqliteRegistry::beginScope()
     }
     // IMMEDIATE takes the write lock now, waiting out another writer, instead of failing
     // half-way through the scope. A store we may only read still gets a consistent view.
-    if (execute("BEGIN IMMEDIATE"))
+    forgetKeys();
+    if (execute("BEGIN IMMEDIATE")) {
+        holdsWriteLock = true;
         return kErrorSuccess;
+    }
     const int failure = sqlite3_errcode(db);
     if ((failure & 0xff) == SQLITE_READONLY && execute("BEGIN"))
         return kErrorSuccess;
@@ -604,6 +654,8 @@ long SqliteRegistry::commitScope()
         return kErrorInvalidParameter;
     if (--scopeDepth > 0)
         return kErrorSuccess;
+    holdsWriteLock = false;
+    forgetKeys();
     if (scopeBroken) {
         scopeBroken = false;
         if (db && !sqlite3_get_autocommit(db))

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 struct sqlite3;
@@ -50,6 +51,9 @@ private:
     long findOrCreateKey(std::int64_t parent, const std::u16string &path, std::int64_t *id);
     long childKey(std::int64_t parent, const std::u16string &name, bool create, std::int64_t *id);
     bool keyExists(std::int64_t id);
+    bool scopeHoldsStore() const;
+    void remember(std::int64_t parent, const std::u16string &folded, std::int64_t id);
+    void forgetKeys();
     RegKey newHandle(std::int64_t id);
     long beginWrite(bool *ownTransaction);
     long endWrite(bool ownTransaction, long status);
@@ -62,6 +66,9 @@ private:
     RegKey nextHandle = 0x1000;
     int scopeDepth = 0;
     bool scopeBroken = false;
+    bool holdsWriteLock = false;
+    std::map<std::pair<std::int64_t, std::u16string>, std::int64_t> keyCache;
+    std::set<std::int64_t> knownKeys;
 };
 
 } // namespace platform
