@@ -340,7 +340,8 @@ void SqliteRegistry::forgetKeys()
     knownKeys.clear();
 }
 
-long SqliteRegistry::findKey(std::int64_t parent, const std::u16string &path, std::int64_t *id)
+long SqliteRegistry::resolveKey(std::int64_t parent, const std::u16string &path, bool create,
+                                std::int64_t *id)
 {
     const std::vector<std::u16string> components = pathComponents(path);
     if (!componentsValid(components))
@@ -349,25 +350,7 @@ long SqliteRegistry::findKey(std::int64_t parent, const std::u16string &path, st
         return kErrorKeyDeleted;
     std::int64_t current = parent;
     for (const std::u16string &component : components) {
-        const long status = childKey(current, component, false, &current);
-        if (status != kErrorSuccess)
-            return status;
-    }
-    *id = current;
-    return kErrorSuccess;
-}
-
-long SqliteRegistry::findOrCreateKey(std::int64_t parent, const std::u16string &path,
-                                     std::int64_t *id)
-{
-    const std::vector<std::u16string> components = pathComponents(path);
-    if (!componentsValid(components))
-        return kErrorInvalidParameter;
-    if (!keyExists(parent))
-        return kErrorKeyDeleted;
-    std::int64_t current = parent;
-    for (const std::u16string &component : components) {
-        const long status = childKey(current, component, true, &current);
+        const long status = childKey(current, component, create, &current);
         if (status != kErrorSuccess)
             return status;
     }
@@ -413,18 +396,22 @@ long SqliteRegistry::endWrite(bool ownTransaction, long status)
     return failure;
 }
 
-long SqliteRegistry::openKey(RegKey parent, const std::u16string &path, RegKey *result)
+// The common start of openKey and createKey: no handle yet, and the parent's key.
+long SqliteRegistry::keyCallParent(RegKey parent, RegKey *result, std::int64_t *parentId)
 {
-    if (result)
-        *result = kNoKey;
     if (!result)
         return kErrorInvalidParameter;
+    *result = kNoKey;
+    return keyIdOf(parent, parentId);
+}
+
+long SqliteRegistry::openKey(RegKey parent, const std::u16string &path, RegKey *result)
+{
     std::int64_t parentId = 0;
-    long status = keyIdOf(parent, &parentId);
-    if (status != kErrorSuccess)
-        return status;
+    long status = keyCallParent(parent, result, &parentId);
     std::int64_t id = 0;
-    status = findKey(parentId, path, &id);
+    if (status == kErrorSuccess)
+        status = resolveKey(parentId, path, false, &id);
     if (status == kErrorSuccess)
         *result = newHandle(id);
     return status;
@@ -432,22 +419,17 @@ long SqliteRegistry::openKey(RegKey parent, const std::u16string &path, RegKey *
 
 long SqliteRegistry::createKey(RegKey parent, const std::u16string &path, RegKey *result)
 {
-    if (result)
-        *result = kNoKey;
-    if (!result)
-        return kErrorInvalidParameter;
     std::int64_t parentId = 0;
-    long status = keyIdOf(parent, &parentId);
-    if (status != kErrorSuccess)
-        return status;
+    long status = keyCallParent(parent, result, &parentId);
     std::int64_t id = 0;
+    if (status == kErrorSuccess)
+        status = resolveKey(parentId, path, false, &id);
     // Most keys exist already: look first, and take the write lock only to create one.
-    status = findKey(parentId, path, &id);
     if (status == kErrorFileNotFound) {
         bool own = false;
         status = beginWrite(&own);
         if (status == kErrorSuccess)
-            status = findOrCreateKey(parentId, path, &id);
+            status = resolveKey(parentId, path, true, &id);
         status = endWrite(own, status);
     }
     if (status == kErrorSuccess)
@@ -559,7 +541,7 @@ long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
     forgetKeys();
     std::int64_t id = 0;
     if (status == kErrorSuccess)
-        status = findKey(parentId, path, &id);
+        status = resolveKey(parentId, path, false, &id);
     // A root key stays; like RegDeleteTreeW without a subkey, only its contents go.
     const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || pathComponents(path).empty();
     if (status == kErrorSuccess) {

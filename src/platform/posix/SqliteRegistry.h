@@ -47,8 +47,8 @@ private:
     sqlite3_stmt *prepared(const char *sql);
     long statusOf(int sqliteResult);
     long keyIdOf(RegKey key, std::int64_t *id);
-    long findKey(std::int64_t parent, const std::u16string &path, std::int64_t *id);
-    long findOrCreateKey(std::int64_t parent, const std::u16string &path, std::int64_t *id);
+    long keyCallParent(RegKey parent, RegKey *result, std::int64_t *parentId);
+    long resolveKey(std::int64_t parent, const std::u16string &path, bool create, std::int64_t *id);
     long childKey(std::int64_t parent, const std::u16string &name, bool create, std::int64_t *id);
     bool keyExists(std::int64_t id);
     bool scopeHoldsStore() const;
