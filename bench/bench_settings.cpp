@@ -31,6 +31,25 @@
 
 namespace {
 
+// Every colour component of a theme.
+int ThemeInfo::*const themeColours[] = {
+    &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_R, &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_G,
+    &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_B, &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_R,
+    &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_G, &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_B,
+    &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_R,
+    &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_G,
+    &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_B, &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_R,
+    &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_G, &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_B,
+    &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_R, &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_G,
+    &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_B, &ThemeInfo::THEME_ICON_AP_NAME_COLOR_R,
+    &ThemeInfo::THEME_ICON_AP_NAME_COLOR_G, &ThemeInfo::THEME_ICON_AP_NAME_COLOR_B,
+    &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_R, &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_G,
+    &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_B, &ThemeInfo::THEME_SYSTEM_PEN_COLOR_R,
+    &ThemeInfo::THEME_SYSTEM_PEN_COLOR_G, &ThemeInfo::THEME_SYSTEM_PEN_COLOR_B,
+    &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_R, &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_G,
+    &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_B};
+
+
 // Runs per measurement; the first argument may change it (a profiler wants one or two).
 int runs = 15;
 constexpr int kTabs = 50;
@@ -145,22 +164,7 @@ SettingStore makeLargeStore()
     for (int t = 1; t <= kThemes; ++t) {
         ThemeInfo theme;
         int colour = t;
-        for (int ThemeInfo::*field :
-             {&ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_R, &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_G,
-              &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_B, &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_R,
-              &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_G, &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_B,
-              &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_R,
-              &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_G,
-              &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_B, &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_R,
-              &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_G, &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_B,
-              &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_R, &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_G,
-              &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_B, &ThemeInfo::THEME_ICON_AP_NAME_COLOR_R,
-              &ThemeInfo::THEME_ICON_AP_NAME_COLOR_G, &ThemeInfo::THEME_ICON_AP_NAME_COLOR_B,
-              &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_R, &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_G,
-              &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_B, &ThemeInfo::THEME_SYSTEM_PEN_COLOR_R,
-              &ThemeInfo::THEME_SYSTEM_PEN_COLOR_G, &ThemeInfo::THEME_SYSTEM_PEN_COLOR_B,
-              &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_R, &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_G,
-              &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_B}) {
+        for (int ThemeInfo::*field : themeColours) {
             theme.*field = (colour * 37) % 256;
             ++colour;
         }
@@ -235,22 +239,7 @@ SettingStore everyValueChanged(SettingStore store)
     }
     for (ThemeInfo &theme : store.themes) {
         // Colours stay within 0 ... 255: the low bit flips.
-        for (int ThemeInfo::*field :
-             {&ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_R, &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_G,
-              &ThemeInfo::THEME_TAB_AREA_BACKGROUND_COLOR_B, &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_R,
-              &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_G, &ThemeInfo::THEME_TAB_ITEM_BACKGROUND_COLOR_B,
-              &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_R,
-              &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_G,
-              &ThemeInfo::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_B, &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_R,
-              &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_G, &ThemeInfo::THEME_TAB_ITEM_PEN_COLOR_B,
-              &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_R, &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_G,
-              &ThemeInfo::THEME_TAB_ITEM_PEN_REVERSE_COLOR_B, &ThemeInfo::THEME_ICON_AP_NAME_COLOR_R,
-              &ThemeInfo::THEME_ICON_AP_NAME_COLOR_G, &ThemeInfo::THEME_ICON_AP_NAME_COLOR_B,
-              &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_R, &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_G,
-              &ThemeInfo::THEME_ICON_AP_NAME_REVERSE_COLOR_B, &ThemeInfo::THEME_SYSTEM_PEN_COLOR_R,
-              &ThemeInfo::THEME_SYSTEM_PEN_COLOR_G, &ThemeInfo::THEME_SYSTEM_PEN_COLOR_B,
-              &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_R, &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_G,
-              &ThemeInfo::THEME_SYSTEM_PEN_REVERSE_COLOR_B}) {
+        for (int ThemeInfo::*field : themeColours) {
             theme.*field ^= 1;
         }
         bump(theme, &ThemeInfo::BACKTITLEBAR_PNG_HEIGHT, &ThemeInfo::BACKBUTTON_PNG_WIDTH,
