@@ -396,6 +396,7 @@ private:
     State finishHexData();
     void openKey(QStringView name);
     void deleteKey(QStringView name);
+    bool startKey(QStringView name, KeyPath *path);
     void closeKey();
     bool valueHasKey();
     void noteUnknownEscape(const QuotedText &quoted);
@@ -660,15 +661,23 @@ State RegFileParser::reject(const QString &reason)
     return State::NextLine;
 }
 
-void RegFileParser::openKey(QStringView keyName)
+// Every key line ends the previous key; until it proves good, the values after it are dropped.
+bool RegFileParser::startKey(QStringView keyName, KeyPath *path)
 {
     closeKey();
-    const KeyPath path = parseKeyPath(keyName);
+    *path = parseKeyPath(keyName);
     target = Target::DroppedKey;
-    if (!path.problem.isEmpty()) {
-        report.atLine(lineNumber(), path.problem);
+    if (path->problem.isEmpty())
+        return true;
+    report.atLine(lineNumber(), path->problem);
+    return false;
+}
+
+void RegFileParser::openKey(QStringView keyName)
+{
+    KeyPath path;
+    if (!startKey(keyName, &path))
         return;
-    }
     const long status = registry.createKey(path.root, path.path.toStdU16String(), &key);
     if (status != platform::kErrorSuccess) {
         key = platform::kNoKey;
@@ -680,13 +689,9 @@ void RegFileParser::openKey(QStringView keyName)
 
 void RegFileParser::deleteKey(QStringView keyName)
 {
-    closeKey();
-    const KeyPath path = parseKeyPath(keyName);
-    target = Target::DroppedKey;
-    if (!path.problem.isEmpty()) {
-        report.atLine(lineNumber(), path.problem);
+    KeyPath path;
+    if (!startKey(keyName, &path))
         return;
-    }
     // Deleting a whole root would empty the store: no settings file means that.
     if (path.path.isEmpty()) {
         report.atLine(lineNumber(), QStringLiteral("a root key cannot be deleted"));
