@@ -7,6 +7,9 @@ namespace {
 Registry *registryOverride = nullptr;
 SystemServices *systemOverride = nullptr;
 ScreenMetrics *screenOverride = nullptr;
+Shell *shellOverride = nullptr;
+WindowMessages *windowsOverride = nullptr;
+Sound *soundOverride = nullptr;
 
 } // namespace
 
@@ -25,6 +28,21 @@ ScreenMetrics &screen()
     return screenOverride ? *screenOverride : nativeScreen();
 }
 
+Shell &shell()
+{
+    return shellOverride ? *shellOverride : nativeShell();
+}
+
+WindowMessages &windows()
+{
+    return windowsOverride ? *windowsOverride : nativeWindows();
+}
+
+Sound &sound()
+{
+    return soundOverride ? *soundOverride : nativeSound();
+}
+
 void useRegistry(Registry *backend)
 {
     registryOverride = backend;
@@ -38,6 +56,21 @@ void useSystem(SystemServices *backend)
 void useScreen(ScreenMetrics *backend)
 {
     screenOverride = backend;
+}
+
+void useShell(Shell *backend)
+{
+    shellOverride = backend;
+}
+
+void useWindows(WindowMessages *backend)
+{
+    windowsOverride = backend;
+}
+
+void useSound(Sound *backend)
+{
+    soundOverride = backend;
 }
 
 } // namespace platform

@@ -4,22 +4,34 @@ namespace platform {
 
 class Registry;
 class ScreenMetrics;
+class Shell;
+class Sound;
 class SystemServices;
+class WindowMessages;
 
 // The operating system as the launcher sees it. Each call answers the native backend of
 // the system it was built for, unless a test has put a backend of its own in its place.
 Registry &registry();
 SystemServices &system();
 ScreenMetrics &screen();
+Shell &shell();
+WindowMessages &windows();
+Sound &sound();
 
 // Tests swap in recording backends here; nullptr brings the native one back.
 void useRegistry(Registry *backend);
 void useSystem(SystemServices *backend);
 void useScreen(ScreenMetrics *backend);
+void useShell(Shell *backend);
+void useWindows(WindowMessages *backend);
+void useSound(Sound *backend);
 
-// Each OS folder defines these three; the build picks the folder.
+// Each OS folder defines these; the build picks the folder.
 Registry &nativeRegistry();
 SystemServices &nativeSystem();
 ScreenMetrics &nativeScreen();
+Shell &nativeShell();
+WindowMessages &nativeWindows();
+Sound &nativeSound();
 
 } // namespace platform

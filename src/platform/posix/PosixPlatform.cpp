@@ -1,7 +1,10 @@
 #include "platform/Platform.h"
 
+#include "PosixShell.h"
 #include "PosixSystemServices.h"
+#include "PosixWindowMessages.h"
 #include "QtScreenMetrics.h"
+#include "QtSound.h"
 #include "SqliteRegistry.h"
 
 #include <cstdlib>
@@ -48,6 +51,24 @@ ScreenMetrics &nativeScreen()
 {
     static QtScreenMetrics screen;
     return screen;
+}
+
+Shell &nativeShell()
+{
+    static PosixShell shell;
+    return shell;
+}
+
+WindowMessages &nativeWindows()
+{
+    static PosixWindowMessages windows;
+    return windows;
+}
+
+Sound &nativeSound()
+{
+    static QtSound sound;
+    return sound;
 }
 
 } // namespace platform

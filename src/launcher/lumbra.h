@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+
+class APIconQLabel;
+class DragIconPage;
+class IconQLabel;
+class QLabel;
+class TabQLabel;
+class ThemeSettingDialog;
+struct TabEntry;
+
+// The launcher: one frameless window over the whole work area, a strip of tabs across its
+// top and, under it, the page of the selected tab with its grid of application icons.
+class lumbra : public QDialog
+{
+    Q_OBJECT
+
+public:
+    lumbra();
+    ~lumbra() override;
+
+    // Builds everything and shows the window; called once, right after construction.
+    void initialise();
+    // Redraws the launcher in the current theme.
+    void applyTheme();
+
+    // Carries out what a click on an icon, a title-bar button or a tab means. Exactly one of
+    // the three is given.
+    void dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
+    static QString workingDirectoryOf(const QString &target);
+
+    // The window's own messages (keys, display change) by their Windows numbers. Answers
+    // false: the window goes on to handle every message as usual.
+    bool handleMessage(unsigned message, std::uintptr_t wParam);
+
+    static int fileKindOf(const QString &path);
+    void addIconToCurrentTab();
+    void removeSelectedIcon();
+
+    // Pages and navigation.
+    void buildTabStrip();
+    DragIconPage *buildTabPage(int t);
+    void showFirstPage();
+    void switchToTab(int t);
+    void updatePagingButtons(int t);
+    void showIconRange(int t, int first, int last);
+    void updateBackTitleBar(int t);
+    void resetIconHighlight(int t);
+    void relayoutTab(int t);
+    void relayoutTitleBarButtons();
+
+    bool shiftDown = false;
+    ThemeSettingDialog *themeDialog = nullptr;
+    QList<TabEntry *> tabs;
+    QList<QLabel *> separators;
+    QLabel *tabArea = nullptr;
+    QLabel *backTitleBar = nullptr;
+    IconQLabel *upButton = nullptr;
+    IconQLabel *downButton = nullptr;
+    IconQLabel *backButton = nullptr;
+    IconQLabel *houseButton = nullptr;
+    IconQLabel *speakerButton = nullptr;
+    int currentTab = 0;
+    int returnTab = 0;
+    int selectedIcon = 0;
+    int previousSelectedIcon = 0;
+    QString newIconName;
+    QString newIconTarget;
+    QString newIconImage;
+    int newIconKind = 0;
+    QTimer pageBuildTimer;
+
+signals:
+    void timerStart_signal(int);
+
+public slots:
+    void timerStart_slot();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+public slots:
+    void reject() override;
+};
+
+extern lumbra *theLauncher;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Starting programs and opening documents, as kernel32 and shell32 offer it.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+
+    // QProcess::startDetached / CreateProcessW: starts `program` detached, with `arguments`,
+    // in `workingDirectory` (empty: the launcher's own folder). Nothing is waited for or
+    // watched. False, with one line on stderr naming the program, when it cannot be started.
+    virtual bool startDetached(const std::u16string &program,
+                               const std::vector<std::u16string> &arguments,
+                               const std::u16string &workingDirectory) = 0;
+
+    // ShellExecuteW(no owner, "open", file, "", directory, SW_SHOWNORMAL): opens a document,
+    // a folder or a URL with the handler the desktop has for it. False when nothing could
+    // be asked to open it.
+    virtual bool shellOpen(const std::u16string &file, const std::u16string &directory) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QList>
+#include <QString>
+#include <QTimer>
+
+// One application icon on a launcher page: its picture with its name, recomposed from its
+// files at every change. Hovering makes it the launcher's selected icon; a completed click
+// grows it for a moment and hands it to the launcher's dispatchAction.
+class APIconQLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    // `tooltipPosition` and `tabNumber` (1-based) name the icon whose ICON_AP_TOOLTIP_NAME
+    // becomes the tool tip; `fit` is its ICON_IS_DEFAULT_APP (>= 1 scales the picture to fit).
+    APIconQLabel(int x, int y, int height, int width, const QString &picture, const QString &mask,
+                 const QFont &font, const QString &name, int nameX, int nameY,
+                 const QColor &nameColour, int tooltipPosition, int tabNumber, int fit);
+
+    void paintNormal();
+    void paintHighlighted();
+    void paintPressed();
+    // Nothing while the icon grows; else the normal face (true) or the highlight (false).
+    void refreshFace(bool normal);
+    void reloadFace(const QString &mask, const QColor &nameColour, const QColor &reverseColour,
+                    const QFont &font);
+    void growStep();
+    void startClickBlock();
+    void moveTo(int x, int y);
+
+    QList<QString> arguments;
+    QString pictureFile;
+    QString maskFile;
+    int iconWidth = 0;
+    int iconHeight = 0;
+    int position = 0;
+    int kind = 0;
+    QString exeLocation;
+    int growCount = 0;
+    bool clickBlocked = false;
+    bool animating = false;
+    bool pressed = false;
+    bool inside = false;
+    bool noFeedback = false;
+    QTimer clickTimer;
+    QTimer growTimer;
+    QFont nameFont;
+    QString name;
+    int nameX = 0;
+    int nameY = 0;
+    QColor nameColour;
+    int tabNumber = 0;
+    int fitPicture = 0;
+
+signals:
+    void mouseclicked_signal(int);
+    void button_special_efficacy_signal(int);
+
+public slots:
+    void disableTimer();
+    void button_special_efficacy_disableTimer();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+};

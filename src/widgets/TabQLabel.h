@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QLabel>
+#include <QRect>
+#include <QString>
+
+// One tab of the tab strip: a background colour with the tab's picture and its name beside
+// it, centred as a group. A press hands it to the launcher's dispatchAction.
+class TabQLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    // `name` receives the name as drawn, shortened with "..." when it does not fit.
+    TabQLabel(const QRect &tabRect, const QColor &background, const QRect &pictureRect,
+              const QString &pictureFile, QString &name, const QFont &font, const QColor &pen);
+
+    void paintSelected();
+    void paintUnselected();
+
+    QRect tabRect;
+    QRect pictureRect;
+    QString pictureFile;
+    QString name;
+    QFont nameFont;
+    int pictureX = 0;
+    int pictureY = 0;
+    int textX = 0;
+    int textY = 0;
+    int tabIndex = 0;
+    int kind = 5;
+    QImage picture;
+    QImage canvas;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+};
