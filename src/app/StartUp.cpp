@@ -3,6 +3,7 @@
 #include "MaintenanceSwitches.h"
 #include "QMyApp.h"
 #include "i18n/LanguageChoice.h"
+#include "launcher/lumbra.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "settings/Diagnostic.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -59,11 +61,14 @@ int runLumbra(int argc, char **argv)
     loadAllSettings(theSettings);
     moveToExecutableFolder();
 
-    printDiagnostic(QStringLiteral("lumbra: settings loaded (%1 tabs, %2 icons, %3 themes); "
-                                   "the launcher window is not part of this build yet")
-                        .arg(theSettings.tabs.size())
-                        .arg(theSettings.icons.size())
-                        .arg(theSettings.themes.size()));
+    {
+        lumbra launcher;
+        theLauncher = &launcher;
+        launcher.initialise();
+        QApplication::exec();
+        theLauncher = nullptr;
+    }
     theApp = nullptr;
-    return 0;
+    // Whatever the event loop answers, a run ends with 1.
+    return 1;
 }

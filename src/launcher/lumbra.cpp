@@ -1,38 +1,358 @@
 #include "lumbra.h"
 
+#include "LauncherMessageFilter.h"
 #include "TabEntry.h"
+#include "dialogs/DragIconPage.h"
+#include "platform/Platform.h"
+#include "platform/SystemServices.h"
+#include "platform/WindowMessages.h"
+#include "settings/Diagnostic.h"
+#include "settings/SettingStore.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/IconQLabel.h"
+#include "widgets/TabQLabel.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+#include <algorithm>
 
 lumbra *theLauncher = nullptr;
 
-// First version: the window's behaviour is being written.
-lumbra::lumbra()
+namespace {
+
+int nonNegative(int value)
 {
+    return std::max(0, value);
+}
+
+int themeInt(int id)
+{
+    return nonNegative(theSettings.getThemeInt(id));
+}
+
+// When the benchmark asks for them, the moments the first frame is painted and every page
+// is built are written to stderr.
+bool benchMarkersWanted()
+{
+    static const bool wanted = [] {
+        for (const std::u16string &entry : platform::system().environmentStrings()) {
+            if (entry.rfind(u"LUMBRA_BENCH_MARKERS=", 0) == 0)
+                return true;
+        }
+        return false;
+    }();
+    return wanted;
+}
+
+// Watches the first page for its first paint; the frame is on the screen once the event loop
+// has flushed it, right after.
+class FirstFrameMarker : public QObject
+{
+public:
+    explicit FirstFrameMarker(QWidget *page) : QObject(page) { page->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, [] { printDiagnostic("first-frame"); });
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+lumbra::lumbra()
+    : QDialog(nullptr)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("lumbraClass"));
+    resize(1024, 768);
+    setMinimumSize(0, 0);
+    setMaximumSize(1024, 1496);
+    setSizeGripEnabled(true);
+    setWindowTitle(QString());
+    QMetaObject::connectSlotsByName(this);
 }
 
 lumbra::~lumbra()
 {
+    // The paging buttons and the back bar change parents as pages are shown; when they are
+    // on no page nobody else deletes them.
+    for (QWidget *floating : {static_cast<QWidget *>(upButton), static_cast<QWidget *>(downButton),
+                              static_cast<QWidget *>(backTitleBar)}) {
+        if (floating && !floating->parent())
+            delete floating;
+    }
     qDeleteAll(tabs);
+    if (theLauncher == this)
+        theLauncher = nullptr;
 }
 
-void lumbra::initialise() {}
-void lumbra::applyTheme() {}
-void lumbra::dispatchAction(APIconQLabel *, IconQLabel *, TabQLabel *) {}
-QString lumbra::workingDirectoryOf(const QString &target) { return target; }
-bool lumbra::handleMessage(unsigned, std::uintptr_t) { return false; }
-int lumbra::fileKindOf(const QString &) { return -1; }
-void lumbra::addIconToCurrentTab() {}
-void lumbra::removeSelectedIcon() {}
-void lumbra::buildTabStrip() {}
-DragIconPage *lumbra::buildTabPage(int) { return nullptr; }
-void lumbra::showFirstPage() {}
-void lumbra::switchToTab(int) {}
-void lumbra::updatePagingButtons(int) {}
-void lumbra::showIconRange(int, int, int) {}
-void lumbra::updateBackTitleBar(int) {}
-void lumbra::resetIconHighlight(int) {}
-void lumbra::relayoutTab(int) {}
-void lumbra::relayoutTitleBarButtons() {}
-void lumbra::timerStart_slot() {}
-void lumbra::changeEvent(QEvent *) {}
-void lumbra::keyPressEvent(QKeyEvent *) {}
-void lumbra::reject() {}
+int lumbra::screenWidth()
+{
+    return nonNegative(theSettings.getInt(22));
+}
+
+int lumbra::screenHeight()
+{
+    return nonNegative(theSettings.getInt(25));
+}
+
+int lumbra::tabAreaHeight()
+{
+    return nonNegative(theSettings.getInt(19));
+}
+
+int lumbra::iconsPerPage()
+{
+    return 3 * std::max(1, theSettings.getInt(17));
+}
+
+void lumbra::initialise()
+{
+    setWindowTitle(QStringLiteral("Lumbra"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    currentTab = returnTab = selectedIcon = previousSelectedIcon = 0;
+    shiftDown = false;
+    theSettings.computeIconGrid();
+    fitToScreen();
+
+    tabArea = new QLabel(this);
+    tabArea->setScaledContents(true);
+    tabArea->show();
+    fitTabArea();
+
+    connect(this, &lumbra::timerStart_signal, &pageBuildTimer, qOverload<int>(&QTimer::start));
+    connect(&pageBuildTimer, &QTimer::timeout, this, &lumbra::timerStart_slot);
+    new LauncherMessageFilter(this);
+
+    buildTitleBarWidgets();
+    buildTabStrip();
+    showFirstPage();
+    emit timerStart_signal(100);
+}
+
+void lumbra::fitToScreen()
+{
+    const int width = screenWidth();
+    const int height = screenHeight();
+    setMaximumSize(width, height);
+    setMinimumSize(width, height);
+    setGeometry(0, 0, width, height);
+}
+
+void lumbra::fitTabArea()
+{
+    const int width = screenWidth();
+    tabArea->setMaximumSize(width, tabAreaHeight());
+    tabArea->setMinimumSize(width, tabAreaHeight());
+    tabArea->setGeometry(0, 0, width, tabAreaHeight());
+}
+
+// Right after start the tab area is the theme's flat colour; a theme change puts the
+// theme's title bar picture there instead.
+void lumbra::paintTabAreaColour()
+{
+    QImage colour(std::max(1, screenWidth()), std::max(1, tabAreaHeight()),
+                  QImage::Format_ARGB32_Premultiplied);
+    const QColor background = theSettings.getColor(1205);
+    colour.fill(background.isValid() ? background : QColor(Qt::black));
+    tabArea->setPixmap(QPixmap::fromImage(colour));
+}
+
+void lumbra::buildTitleBarWidgets()
+{
+    const int width = screenWidth();
+    const int tabHeight = tabAreaHeight();
+    paintTabAreaColour();
+
+    backTitleBar = new QLabel;
+    backTitleBar->setScaledContents(true);
+    backTitleBar->setGeometry(0, 0, width, themeInt(413));
+    backTitleBar->setPixmap(QPixmap(theSettings.getString(1408)));
+
+    backButton = new IconQLabel(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
+                                themeInt(402), theSettings.getString(1410), theSettings.getString(1409),
+                                theSettings.getFont(1000), theSettings.getString(1435), 0, -5,
+                                theSettings.getColor(1201));
+    setUpButton(backButton, 8, backTitleBar);
+
+    upButton = new IconQLabel(width - themeInt(409), (screenHeight() - tabHeight) / 2 - themeInt(410),
+                              themeInt(410), themeInt(409), theSettings.getString(1418),
+                              theSettings.getString(1417));
+    setUpButton(upButton, 9, nullptr);
+
+    downButton = new IconQLabel(width - themeInt(407), (screenHeight() - tabHeight) / 2, themeInt(408),
+                                themeInt(407), theSettings.getString(1416), theSettings.getString(1415));
+    setUpButton(downButton, 10, nullptr);
+
+    houseButton = new IconQLabel(width - themeInt(405) - 5, tabHeight / 2 - themeInt(406) / 2, themeInt(406),
+                                 themeInt(405), theSettings.getString(1414), theSettings.getString(1414));
+    setUpButton(houseButton, 6, tabArea);
+
+    speakerButton = new IconQLabel(width - 2 * themeInt(405) - 12, tabHeight / 2 - themeInt(406) / 2,
+                                   themeInt(412), themeInt(411), theSettings.getString(1422),
+                                   theSettings.getString(1421));
+    setUpButton(speakerButton, 12, tabArea);
+}
+
+void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
+{
+    button->kind = kind;
+    button->setScaledContents(true);
+    button->setAttribute(Qt::WA_MouseTracking);
+    if (parent) {
+        button->setParent(parent);
+        button->show();
+    }
+}
+
+void lumbra::applyTheme()
+{
+    showPagePicture(currentTab);
+    tabArea->setPixmap(QPixmap(theSettings.getString(1407)));
+    backTitleBar->setPixmap(QPixmap(theSettings.getString(1408)));
+    backButton->reloadImagesWithText(theSettings.getString(1409), theSettings.getString(1410),
+                                     theSettings.getColor(1200), theSettings.getColor(1201),
+                                     theSettings.getFont(1001), 0, -5, theSettings.getString(1435));
+    for (IconQLabel *button : {downButton, upButton})
+        button->reloadImages(theSettings.getString(1415 + (button == upButton ? 2 : 0)),
+                             theSettings.getString(1416 + (button == upButton ? 2 : 0)));
+    for (int t = 0; t < tabs.size(); ++t) {
+        if (t == currentTab)
+            tabs.at(t)->tabLabel->paintSelected();
+        else
+            tabs.at(t)->tabLabel->paintUnselected();
+    }
+    const QPixmap separator(theSettings.getString(1413));
+    for (QLabel *label : std::as_const(separators))
+        label->setPixmap(separator);
+    for (TabEntry *entry : std::as_const(tabs)) {
+        for (APIconQLabel *icon : std::as_const(entry->icons))
+            icon->reloadFace(theSettings.getString(1419), theSettings.getColor(1202),
+                             theSettings.getColor(1203), theSettings.getFont(1000));
+    }
+    if (APIconQLabel *icon = iconAt(currentTab, selectedIcon))
+        highlight(icon);
+}
+
+bool lumbra::handleMessage(unsigned message, std::uintptr_t wParam)
+{
+    if (message == platform::kWmDisplayChange) {
+        displayChanged();
+    } else if (message == platform::kWmKeyUp) {
+        if (wParam == platform::kVkShift)
+            shiftDown = false;
+    } else if (message == platform::kWmKeyDown) {
+        keyDown(static_cast<unsigned>(wParam));
+    }
+    return false;
+}
+
+void lumbra::keyDown(unsigned key)
+{
+    switch (key) {
+    case platform::kVkTab:
+        if (shiftDown)
+            previousTab();
+        else
+            nextTab();
+        break;
+    case platform::kVkReturn:
+        startSelectedIcon();
+        break;
+    case platform::kVkShift:
+        shiftDown = true;
+        break;
+    case platform::kVkLeft:
+    case platform::kVkUp:
+    case platform::kVkRight:
+    case platform::kVkDown:
+        moveHighlight(key);
+        break;
+    case platform::kVkDelete:
+        removeSelectedIcon();
+        break;
+    default:
+        break;
+    }
+}
+
+void lumbra::displayChanged()
+{
+    theSettings.computeIconGrid();
+    for (int t = 0; t < tabs.size(); ++t)
+        relayoutTab(t);
+    relayoutTitleBarButtons();
+    fitToScreen();
+    fitTabArea();
+    backTitleBar->setGeometry(0, 0, screenWidth(), themeInt(413));
+    if (currentTab < tabs.size())
+        switchToTab(currentTab);
+}
+
+void lumbra::relayoutTab(int t)
+{
+    for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons)) {
+        const QPoint cell = theSettings.getIconPosition(icon->position);
+        icon->moveTo(cell.x(), cell.y());
+    }
+}
+
+void lumbra::relayoutTitleBarButtons()
+{
+    const int width = screenWidth();
+    const int pageMiddle = (screenHeight() - tabAreaHeight()) / 2;
+    speakerButton->placeAt(width - 2 * themeInt(411) - 12,
+                           theSettings.getInt(27) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
+    backButton->placeAt(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
+                        themeInt(402));
+    upButton->placeAt(width - themeInt(409), pageMiddle - themeInt(410), themeInt(410), themeInt(409));
+    downButton->placeAt(width - themeInt(407), pageMiddle, themeInt(408), themeInt(407));
+    houseButton->placeAt(width - themeInt(405) - 5, tabAreaHeight() / 2 - themeInt(406) / 2,
+                         themeInt(406), themeInt(405));
+}
+
+void lumbra::changeEvent(QEvent *)
+{
+}
+
+// Escape would reject the dialog and hide the launcher, leaving the person without a desktop.
+void lumbra::keyPressEvent(QKeyEvent *event)
+{
+    event->accept();
+}
+
+void lumbra::reject()
+{
+}
+
+// A close from the window manager ends the program the way WM_CLOSE does; the launcher is
+// never left hidden with no way back.
+void lumbra::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    QCoreApplication::exit(0);
+}
+
+void lumbra::markFirstFrame(QWidget *page)
+{
+    if (benchMarkersWanted() && page)
+        new FirstFrameMarker(page);
+}
+
+void lumbra::markAllBuilt()
+{
+    if (benchMarkersWanted())
+        printDiagnostic("all-built");
+}

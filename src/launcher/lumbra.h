@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <string>
 
 class APIconQLabel;
 class DragIconPage;
@@ -55,6 +56,10 @@ public:
     void relayoutTab(int t);
     void relayoutTitleBarButtons();
 
+    // The icon label at a position of a tab, or null.
+    APIconQLabel *iconAt(int t, int position) const;
+    int topLevelTabCount() const;
+
     bool shiftDown = false;
     ThemeSettingDialog *themeDialog = nullptr;
     QList<TabEntry *> tabs;
@@ -81,13 +86,56 @@ signals:
 
 public slots:
     void timerStart_slot();
+    void reject() override;
 
 protected:
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
-public slots:
-    void reject() override;
+private:
+    static int screenWidth();
+    static int screenHeight();
+    static int tabAreaHeight();
+    static int iconsPerPage();
+    static int themeBarHeight();
+    static std::u16string musicPath();
+
+    void fitToScreen();
+    void fitTabArea();
+    void paintTabAreaColour();
+    void buildTitleBarWidgets();
+    void setUpButton(IconQLabel *button, int kind, QWidget *parent);
+    void hideSubTabLabels();
+    APIconQLabel *makeIcon(int t, int part, int position);
+    DragIconPage *pageOf(int t);
+    void showWindow();
+    void showPagePicture(int t);
+    void showTabLabels(int selected);
+    void highlight(APIconQLabel *icon);
+    int storePartOf(int t, int position) const;
+    void refreshPagingButtons();
+
+    void keyDown(unsigned key);
+    void displayChanged();
+    void nextTab();
+    void previousTab();
+    void startSelectedIcon();
+    void moveHighlight(unsigned key);
+
+    void tabClicked(TabQLabel *tab);
+    void openSubTab(APIconQLabel *icon);
+    void goBack();
+    void pageUp();
+    void pageDown();
+    void showPage(int page);
+    void startProgram(APIconQLabel *icon);
+    void openWithShell(const QString &target);
+    void switchMusic();
+    void openThemeDialog();
+
+    void markFirstFrame(QWidget *page);
+    void markAllBuilt();
 };
 
 extern lumbra *theLauncher;

@@ -1,0 +1,114 @@
+#include "LauncherMessageFilter.h"
+
+#include "lumbra.h"
+#include "platform/WindowMessages.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace {
+
+// The virtual-key code of a Qt key, or 0 for keys the launcher does not use.
+unsigned virtualKeyOf(int key)
+{
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return platform::kVkTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return platform::kVkReturn;
+    case Qt::Key_Shift:
+        return platform::kVkShift;
+    case Qt::Key_Left:
+        return platform::kVkLeft;
+    case Qt::Key_Up:
+        return platform::kVkUp;
+    case Qt::Key_Right:
+        return platform::kVkRight;
+    case Qt::Key_Down:
+        return platform::kVkDown;
+    case Qt::Key_Delete:
+        return platform::kVkDelete;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+LauncherMessageFilter::LauncherMessageFilter(lumbra *launcher)
+    : QObject(launcher), launcher(launcher)
+{
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this] {
+        watchPrimaryScreen();
+        displayChanged();
+    });
+    watchPrimaryScreen();
+}
+
+LauncherMessageFilter::~LauncherMessageFilter()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool LauncherMessageFilter::belongsToLauncher(QObject *watched) const
+{
+    return watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == launcher;
+}
+
+bool LauncherMessageFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool down = event->type() == QEvent::KeyPress;
+    if ((!down && event->type() != QEvent::KeyRelease) || !belongsToLauncher(watched))
+        return false;
+    return handleKey(static_cast<QKeyEvent *>(event), down);
+}
+
+// The keys the launcher uses are taken here, so that the dialog underneath never sees them:
+// Escape would hide the launcher, Return could press a button, Tab would move the focus.
+bool LauncherMessageFilter::handleKey(QKeyEvent *event, bool down)
+{
+    if (event->key() == Qt::Key_Escape)
+        return true;
+    const unsigned key = virtualKeyOf(event->key());
+    if (key == 0)
+        return false;
+    if (key == platform::kVkShift) {
+        launcher->handleMessage(down ? platform::kWmKeyDown : platform::kWmKeyUp, key);
+        return true;
+    }
+    // A held Delete or Return must not take off or start one icon after another.
+    const bool repeatMatters = key == platform::kVkDelete || key == platform::kVkReturn;
+    if (down && !(event->isAutoRepeat() && repeatMatters)) {
+        syncShift(event->modifiers());
+        launcher->handleMessage(platform::kWmKeyDown, key);
+    }
+    return true;
+}
+
+// A Shift released while another window had the focus never reaches the launcher; each key
+// carries the true state, so Tab never goes the wrong way for long.
+void LauncherMessageFilter::syncShift(Qt::KeyboardModifiers modifiers)
+{
+    const bool held = modifiers.testFlag(Qt::ShiftModifier);
+    if (held != launcher->shiftDown)
+        launcher->handleMessage(held ? platform::kWmKeyDown : platform::kWmKeyUp, platform::kVkShift);
+}
+
+void LauncherMessageFilter::watchPrimaryScreen()
+{
+    disconnect(geometryConnection);
+    watchedScreen = QGuiApplication::primaryScreen();
+    if (watchedScreen) {
+        geometryConnection = connect(watchedScreen, &QScreen::availableGeometryChanged, this,
+                                     &LauncherMessageFilter::displayChanged);
+    }
+}
+
+void LauncherMessageFilter::displayChanged()
+{
+    launcher->handleMessage(platform::kWmDisplayChange, 0);
+}

@@ -1,0 +1,358 @@
+// What a click or a key does: the dispatcher, starting applications, the keyboard, and
+// adding and taking off icons.
+
+#include "lumbra.h"
+
+#include "TabEntry.h"
+#include "dialogs/DragIconPage.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/Sound.h"
+#include "platform/SystemServices.h"
+#include "platform/WindowMessages.h"
+#include "settings/Diagnostic.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/IconQLabel.h"
+#include "widgets/TabQLabel.h"
+
+#include <QGuiApplication>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+enum Kind {
+    StartProgram = 1,
+    OpenWithShell = 3,
+    TabClick = 5,
+    House = 6,
+    OpenSubTab = 7,
+    Back = 8,
+    PageUp = 9,
+    PageDown = 10,
+    ThemeDialog = 11,
+    Music = 12,
+};
+
+std::u16string utf16(const QString &text)
+{
+    return text.toStdU16String();
+}
+
+bool quoted(const QString &text)
+{
+    return text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"');
+}
+
+QString unquoted(const QString &text)
+{
+    return quoted(text) ? text.mid(1, text.size() - 2) : text;
+}
+
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
+{
+    const int kind = icon ? icon->kind : button ? button->kind : tab ? tab->kind : 0;
+    switch (kind) {
+    case StartProgram:
+        if (icon)
+            startProgram(icon);
+        break;
+    case OpenWithShell:
+        if (icon)
+            openWithShell(icon->exeLocation);
+        break;
+    case TabClick:
+        if (tab)
+            tabClicked(tab);
+        break;
+    case House:
+        if (theSettings.getInt(1) == 0)
+            showMinimized();
+        break;
+    case OpenSubTab:
+        if (icon)
+            openSubTab(icon);
+        break;
+    case Back:
+        goBack();
+        break;
+    case PageUp:
+        pageUp();
+        break;
+    case PageDown:
+        pageDown();
+        break;
+    case ThemeDialog:
+        if (icon)
+            openThemeDialog();
+        break;
+    case Music:
+        if (button && button == speakerButton)
+            switchMusic();
+        break;
+    default:
+        break;
+    }
+}
+
+// Targets are stored quoted with doubled backslashes ("C:\\Tools\\a.exe"), and then the
+// folder is everything up to the last doubled backslash. Any other target (single
+// backslashes, forward slashes, an unquoted path such as /usr/bin/vlc) starts in the folder
+// its path names; a bare program name in the launcher's own folder.
+QString lumbra::workingDirectoryOf(const QString &target)
+{
+    const qsizetype doubled = target.lastIndexOf(QLatin1String("\\\\"));
+    if (quoted(target) && doubled > 0)
+        return target.left(doubled + 2).mid(1);
+    const QString path = unquoted(target);
+    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    return separator < 0 ? QString() : path.left(separator + 1);
+}
+
+void lumbra::startProgram(APIconQLabel *icon)
+{
+    const QString &target = icon->exeLocation;
+    platform::shell().startDetached(utf16(target), {}, utf16(workingDirectoryOf(target)));
+    if (icon->tabNumber == 6 && icon->position == 6) {
+        platform::WindowMessages &windows = platform::windows();
+        const platform::WindowHandle window =
+            windows.findWindow(u"SymHTMLWindow", u"Norton Internet Security");
+        windows.showWindow(window, platform::kSwShowNormal);
+    }
+}
+
+void lumbra::openWithShell(const QString &target)
+{
+    const QString directory = u'"' + workingDirectoryOf(target) + u'"';
+    platform::shell().shellOpen(utf16(target), utf16(directory));
+}
+
+void lumbra::switchMusic()
+{
+    if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0) {
+        speakerButton->showNormalImage();
+        theSettings.mySystem.MUSIC_BACKGROUND_ON = 0;
+        platform::sound().stop();
+        return;
+    }
+    theSettings.mySystem.MUSIC_BACKGROUND_ON = 1;
+    speakerButton->showPressedImage();
+    platform::sound().play(musicPath());
+}
+
+std::u16string lumbra::musicPath()
+{
+    std::u16string folder = platform::system().currentDirectory();
+    if (!folder.empty() && folder.back() != u'/' && folder.back() != u'\\')
+        folder += u'/';
+    return folder + u"bgmusic.wav";
+}
+
+void lumbra::openThemeDialog()
+{
+}
+
+void lumbra::nextTab()
+{
+    const int count = topLevelTabCount();
+    if (count == 0)
+        return;
+    if (TabEntry *entry = tabs.value(currentTab))
+        entry->tabLabel->paintUnselected();
+    currentTab = currentTab < count - 1 ? currentTab + 1 : 0;
+    dispatchAction(nullptr, nullptr, tabs.at(currentTab)->tabLabel);
+}
+
+void lumbra::previousTab()
+{
+    const int count = topLevelTabCount();
+    if (count == 0)
+        return;
+    if (TabEntry *entry = tabs.value(currentTab))
+        entry->tabLabel->paintUnselected();
+    // From a sub-tab, as from the first tab, Shift+Tab goes to the last tab of the strip.
+    currentTab = currentTab >= 1 && currentTab <= count ? currentTab - 1 : count - 1;
+    dispatchAction(nullptr, nullptr, tabs.at(currentTab)->tabLabel);
+}
+
+void lumbra::startSelectedIcon()
+{
+    APIconQLabel *icon = iconAt(currentTab, selectedIcon);
+    if (!icon || icon->clickBlocked)
+        return;
+    icon->startClickBlock();
+    icon->growStep();
+    dispatchAction(icon, nullptr, nullptr);
+}
+
+void lumbra::moveHighlight(unsigned key)
+{
+    if (currentTab < 0 || currentTab >= tabs.size())
+        return;
+    const int count = int(tabs.at(currentTab)->icons.size());
+    const int columns = std::max(1, theSettings.getInt(17));
+    const int perPage = iconsPerPage();
+    const int s = selectedIcon;
+    int target = s;
+    switch (key) {
+    case platform::kVkLeft:
+        target = s - 1;
+        break;
+    case platform::kVkRight:
+        target = s + 1;
+        break;
+    case platform::kVkUp:
+        target = s / columns > 0 ? s - columns : -1;
+        break;
+    case platform::kVkDown:
+        target = s + columns;
+        break;
+    default:
+        return;
+    }
+    if (target < 0 || target >= count)
+        return;
+    const int page = s / perPage;
+    if (target / perPage == page) {
+        if (APIconQLabel *previous = iconAt(currentTab, previousSelectedIcon))
+            previous->refreshFace(true);
+        iconAt(currentTab, s)->refreshFace(true);
+        previousSelectedIcon = key == platform::kVkLeft || key == platform::kVkRight ? s : target;
+        selectedIcon = target;
+        highlight(iconAt(currentTab, target));
+        return;
+    }
+    // Across a page boundary: the page action shows the new page and highlights its first
+    // icon, which the key then moves on to its own target.
+    if (target / perPage < page)
+        pageUp();
+    else
+        pageDown();
+    if (key == platform::kVkRight)
+        return;
+    if (APIconQLabel *first = iconAt(currentTab, selectedIcon))
+        first->refreshFace(true);
+    selectedIcon = target;
+    highlight(iconAt(currentTab, target));
+}
+
+// The kind of a dropped file, from the last "."-separated part of its name.
+int lumbra::fileKindOf(const QString &path)
+{
+    const QString last = path.split(u'.', Qt::KeepEmptyParts).last();
+    if (last.contains(QLatin1String("exe")))
+        return 1;
+    if (last.contains(QLatin1String("msc")))
+        return 0;
+    if (last.contains(QLatin1String("dll")))
+        return 2;
+    if (last.contains(QLatin1String("lnk")))
+        return 3;
+    if (last.contains(QLatin1String("bat")))
+        return 4;
+    return -1;
+}
+
+void lumbra::addIconToCurrentTab()
+{
+    if (currentTab < 0 || currentTab >= tabs.size() || currentTab >= theSettings.tabs.size())
+        return;
+    const int storedKind = newIconKind == 3 ? 3 : 1;
+    IconInfo record;
+    record.ICON_ID = int(theSettings.icons.size()) + 1;
+    record.ICON_AP_PNG_FILE_NAME = newIconImage;
+    record.ICON_AP_NAME = newIconName;
+    record.ICON_AP_TOOLTIP_NAME = newIconName;
+    record.ICON_AP_EXE_LOCATION = newIconTarget;
+    record.ICON_DATA_TYPE = storedKind;
+    record.ICON_IS_DEFAULT_APP = 0;
+    record.ICON_DIRTY = 1;
+    record.ICON_SUB_TAB_ID = 0;
+    theSettings.icons.append(record);
+    QString &list = theSettings.tabs[currentTab].TAB_ITEM_ALL_ICONS;
+    list = list.isEmpty() ? QString::number(record.ICON_ID) : list + u'.' + QString::number(record.ICON_ID);
+    if (!saveAllSettings(theSettings))
+        printDiagnostic(QStringLiteral("the new icon \"%1\" could not be stored").arg(newIconName));
+
+    TabEntry *entry = tabs.at(currentTab);
+    const int parts = theSettings.getTabInt(7, currentTab);
+    APIconQLabel *icon = makeIcon(currentTab, parts - 1, int(entry->icons.size()));
+    icon->setParent(pageOf(currentTab));
+    entry->icons.append(icon);
+    // The new icon is shown when it falls on the page on the screen.
+    const int perPage = iconsPerPage();
+    icon->setVisible(icon->position / perPage == selectedIcon / perPage);
+    refreshPagingButtons();
+}
+
+// The paging buttons follow the number of icons on the tab that is shown.
+void lumbra::refreshPagingButtons()
+{
+    const bool paged = tabs.at(currentTab)->icons.size() > iconsPerPage();
+    for (IconQLabel *button : {upButton, downButton}) {
+        if (paged) {
+            button->setParent(tabs.at(currentTab)->page);
+            button->show();
+            button->raise();
+        } else {
+            button->hide();
+        }
+    }
+}
+
+void lumbra::removeSelectedIcon()
+{
+    const int s = selectedIcon;
+    APIconQLabel *icon = iconAt(currentTab, s);
+    if (!icon || currentTab >= theSettings.tabs.size())
+        return;
+    const int part = storePartOf(currentTab, s);
+    if (part < 0 || theSettings.getTabIconInt(601, currentTab, part) != 0)
+        return;
+    printDiagnostic(QString::number(theSettings.getTabIconInt(600, currentTab, part) + 1));
+    WaitCursor wait;
+    // Exactly the entry under the highlight goes, even when the same icon is listed twice.
+    QString &list = theSettings.tabs[currentTab].TAB_ITEM_ALL_ICONS;
+    QStringList parts = list.split(u'.', Qt::KeepEmptyParts);
+    parts.removeAt(part);
+    list = parts.join(u'.');
+    if (!saveAllSettings(theSettings))
+        printDiagnostic(QStringLiteral("taking the icon \"%1\" off could not be stored").arg(icon->name));
+
+    QList<APIconQLabel *> &icons = tabs[currentTab]->icons;
+    icons.removeAt(s);
+    icon->hide();
+    icon->deleteLater();
+    for (int position = s; position < icons.size(); ++position) {
+        APIconQLabel *later = icons.at(position);
+        later->position = position;
+        const QPoint cell = theSettings.getIconPosition(position);
+        later->moveTo(cell.x(), cell.y());
+    }
+    const int left = int(icons.size());
+    if (left == 0)
+        return refreshPagingButtons();
+    selectedIcon = std::min(s, left - 1);
+    previousSelectedIcon = selectedIcon;
+    // The page shown is the one that holds the highlight, also when the last icon of a
+    // page was taken off.
+    const int perPage = iconsPerPage();
+    const int page = selectedIcon / perPage;
+    showIconRange(currentTab, page * perPage, std::min((page + 1) * perPage, left) - 1);
+    highlight(icons.at(selectedIcon));
+    refreshPagingButtons();
+}

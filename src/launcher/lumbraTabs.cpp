@@ -1,0 +1,375 @@
+// The launcher's tab strip, its pages and the navigation between them.
+
+#include "lumbra.h"
+
+#include "TabEntry.h"
+#include "dialogs/DragIconPage.h"
+#include "settings/Diagnostic.h"
+#include "settings/SettingStore.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/IconQLabel.h"
+#include "widgets/TabQLabel.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+
+#include <algorithm>
+
+namespace {
+
+int subTabCount()
+{
+    return std::max(0, theSettings.getInt(6));
+}
+
+// The wait cursor while pages are built or an icon is taken off; what was showing before
+// comes back afterwards.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+void lumbra::buildTabStrip()
+{
+    const int count = theSettings.getInt(5);
+    printDiagnostic(QStringLiteral("tabCount  %1").arg(count));
+    const int separatorWidth = std::max(0, theSettings.getThemeInt(404));
+    const int tabWidth = theSettings.getInt(28);
+    const int tabHeight = theSettings.getInt(27);
+    const QPixmap separatorPicture(theSettings.getString(1413));
+    auto addSeparator = [&](int x) {
+        auto *separator = new QLabel(tabArea);
+        separator->setGeometry(x, 0, separatorWidth, tabHeight);
+        separator->setScaledContents(true);
+        separator->setPixmap(separatorPicture);
+        separator->show();
+        separators.append(separator);
+    };
+    for (int i = 0; i < count; ++i) {
+        QString name = theSettings.getTabString(1600, i);
+        const int pictureSize = theSettings.getTabInt(31, i);
+        auto *label = new TabQLabel(QRect(separatorWidth + i * (tabWidth + separatorWidth), 0, tabWidth, tabHeight),
+                                    theSettings.getColor(1205), QRect(0, 0, pictureSize, pictureSize),
+                                    theSettings.getTabString(1601, i), name, theSettings.getFont(1002),
+                                    theSettings.getColor(1204));
+        if (i == 0)
+            addSeparator(separatorWidth);
+        addSeparator((i + 1) * (tabWidth + separatorWidth));
+        if (i == count - 1)
+            addSeparator((i + 1) * (tabWidth + separatorWidth));
+        label->setAttribute(Qt::WA_MouseTracking);
+        label->setParent(tabArea);
+        label->show();
+        // Tabs are found by their place in the list; an identifier that names no place
+        // would send a click nowhere.
+        const int id = theSettings.getTabInt(33, i) - 1;
+        label->tabIndex = id >= 0 && id < count ? id : i;
+        label->kind = 5;
+        auto *entry = new TabEntry;
+        entry->tabLabel = label;
+        tabs.append(entry);
+    }
+    tabArea->show();
+    hideSubTabLabels();
+}
+
+void lumbra::hideSubTabLabels()
+{
+    const int subTabs = std::min<int>(subTabCount(), tabs.size());
+    for (int i = tabs.size() - subTabs; i < tabs.size(); ++i)
+        tabs.at(i)->tabLabel->hide();
+    for (int i = std::max<int>(0, separators.size() - subTabs - 1); i < separators.size(); ++i)
+        separators.at(i)->hide();
+}
+
+int lumbra::topLevelTabCount() const
+{
+    return std::max(0, int(tabs.size()) - std::min<int>(subTabCount(), tabs.size()));
+}
+
+DragIconPage *lumbra::buildTabPage(int t)
+{
+    auto *page = new DragIconPage;
+    page->setParent(this);
+    page->setScaledContents(true);
+    page->setGeometry(0, tabAreaHeight(), screenWidth(), screenHeight() - tabAreaHeight());
+    TabEntry *entry = tabs.at(t);
+    const int positions = std::max(0, theSettings.getTabInt(7, t));
+    for (int part = 0; part < positions; ++part) {
+        if (theSettings.getTabIconInt(600, t, part) < 0) {
+            printDiagnostic(QStringLiteral("tab %1: its icon list names icon %2, which does not exist; left out")
+                                .arg(t + 1)
+                                .arg(iconNumbersOf(theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS).value(part)));
+            continue;
+        }
+        APIconQLabel *icon = makeIcon(t, part, int(entry->icons.size()));
+        icon->setParent(page);
+        icon->setVisible(icon->position < iconsPerPage());
+        entry->icons.append(icon);
+    }
+    page->hide();
+    entry->page = page;
+    return page;
+}
+
+APIconQLabel *lumbra::makeIcon(int t, int part, int position)
+{
+    const QPoint cell = theSettings.getIconPosition(position);
+    auto *icon = new APIconQLabel(cell.x(), cell.y(), theSettings.getInt(14), theSettings.getInt(13),
+                                  theSettings.getTabIconString(801, t, part), theSettings.getString(1419),
+                                  theSettings.getFont(1000), theSettings.getTabIconString(800, t, part),
+                                  theSettings.getInt(15), theSettings.getInt(16), theSettings.getColor(1202),
+                                  part, t + 1, theSettings.getTabIconInt(601, t, part));
+    icon->kind = theSettings.getTabIconInt(602, t, part);
+    icon->exeLocation = theSettings.getTabIconString(806, t, part);
+    icon->arguments.append(QString());
+    icon->position = position;
+    icon->setScaledContents(true);
+    icon->setAttribute(Qt::WA_MouseTracking);
+    return icon;
+}
+
+// A tab chosen before the page-build timer ran gets its page at once.
+DragIconPage *lumbra::pageOf(int t)
+{
+    if (t < 0 || t >= tabs.size())
+        return nullptr;
+    if (!tabs.at(t)->page)
+        buildTabPage(t);
+    return tabs.at(t)->page;
+}
+
+void lumbra::showFirstPage()
+{
+    if (tabs.isEmpty()) {
+        showWindow();
+        return;
+    }
+    DragIconPage *page = pageOf(0);
+    tabs.at(0)->tabLabel->paintSelected();
+    page->show();
+    markFirstFrame(page);
+    if (APIconQLabel *icon = iconAt(0, 0))
+        highlight(icon);
+    showPagePicture(0);
+    updatePagingButtons(0);
+    showWindow();
+}
+
+void lumbra::showWindow()
+{
+    setVisible(true);
+    activateWindow();
+    showNormal();
+}
+
+void lumbra::timerStart_slot()
+{
+    pageBuildTimer.stop();
+    {
+        WaitCursor wait;
+        for (int t = 1; t < tabs.size(); ++t)
+            pageOf(t);
+    }
+    markAllBuilt();
+}
+
+// A page or theme image that does not exist leaves the page empty.
+void lumbra::showPagePicture(int t)
+{
+    DragIconPage *page = t >= 0 && t < tabs.size() ? tabs.at(t)->page : nullptr;
+    if (!page)
+        return;
+    const int theme = theSettings.getInt(3) - 1;
+    const QString path = theSettings.getThemeImagePath(201, theme, t);
+    page->setPixmap(path == QLatin1String("NULL") ? QPixmap() : QPixmap(path));
+}
+
+void lumbra::switchToTab(int t)
+{
+    DragIconPage *shown = pageOf(t);
+    if (!shown)
+        return;
+    for (int i = 0; i < tabs.size(); ++i) {
+        DragIconPage *page = tabs.at(i)->page;
+        if (i == t || !page)
+            continue;
+        // Only the page on the screen keeps its picture in memory.
+        page->setPixmap(QPixmap());
+        page->hide();
+    }
+    updateBackTitleBar(t);
+    resetIconHighlight(t);
+    showPagePicture(t);
+    shown->setGeometry(0, tabAreaHeight(), screenWidth(), screenHeight() - tabAreaHeight());
+    shown->show();
+    updatePagingButtons(t);
+}
+
+void lumbra::updatePagingButtons(int t)
+{
+    const int count = int(tabs.at(t)->icons.size());
+    const int perPage = iconsPerPage();
+    if (count > perPage) {
+        for (IconQLabel *button : {upButton, downButton}) {
+            button->setParent(tabs.at(t)->page);
+            button->show();
+            button->raise();
+        }
+        showIconRange(t, 0, perPage - 1);
+    } else {
+        upButton->hide();
+        downButton->hide();
+        showIconRange(t, 0, count - 1);
+    }
+}
+
+void lumbra::showIconRange(int t, int first, int last)
+{
+    for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons))
+        icon->setVisible(icon->position >= first && icon->position <= last);
+}
+
+void lumbra::updateBackTitleBar(int t)
+{
+    if (theSettings.getTabInt(30, t) != 0) {
+        backTitleBar->setParent(tabs.at(t)->page);
+        backTitleBar->setGeometry(0, 0, screenWidth(), themeBarHeight());
+        backTitleBar->show();
+        backTitleBar->raise();
+    } else {
+        backTitleBar->hide();
+        backTitleBar->setParent(nullptr);
+    }
+}
+
+int lumbra::themeBarHeight()
+{
+    return std::max(0, theSettings.getThemeInt(413));
+}
+
+void lumbra::resetIconHighlight(int t)
+{
+    const QList<APIconQLabel *> &icons = tabs.at(t)->icons;
+    if (icons.isEmpty())
+        return;
+    for (APIconQLabel *icon : icons)
+        icon->refreshFace(true);
+    highlight(icons.first());
+    selectedIcon = previousSelectedIcon = 0;
+}
+
+APIconQLabel *lumbra::iconAt(int t, int position) const
+{
+    if (t < 0 || t >= tabs.size())
+        return nullptr;
+    const QList<APIconQLabel *> &icons = tabs.at(t)->icons;
+    return position >= 0 && position < icons.size() ? icons.at(position) : nullptr;
+}
+
+// The mask goes under the normal face, never under an earlier highlight.
+void lumbra::highlight(APIconQLabel *icon)
+{
+    icon->refreshFace(true);
+    icon->refreshFace(false);
+}
+
+void lumbra::showTabLabels(int selected)
+{
+    for (int i = 0; i < tabs.size(); ++i) {
+        if (i == selected)
+            tabs.at(i)->tabLabel->paintSelected();
+        else
+            tabs.at(i)->tabLabel->paintUnselected();
+    }
+}
+
+void lumbra::tabClicked(TabQLabel *tab)
+{
+    const int t = tab->tabIndex;
+    if (t < 0 || t >= tabs.size())
+        return;
+    backTitleBar->hide();
+    showTabLabels(t);
+    currentTab = t;
+    switchToTab(t);
+}
+
+void lumbra::openSubTab(APIconQLabel *icon)
+{
+    const int iconIndex = theSettings.getTabIconInt(600, currentTab, storePartOf(currentTab, icon->position));
+    const int subTab = theSettings.getTabInt(29, iconIndex);
+    if (subTab < 1 || subTab > tabs.size()) {
+        printDiagnostic(QStringLiteral("the folder icon \"%1\" opens tab %2, which does not exist")
+                            .arg(icon->name)
+                            .arg(subTab));
+        return;
+    }
+    returnTab = currentTab;
+    selectedIcon = previousSelectedIcon = 0;
+    currentTab = subTab - 1;
+    DragIconPage *page = pageOf(currentTab);
+    backTitleBar->setParent(page);
+    backTitleBar->setGeometry(0, 0, screenWidth(), themeBarHeight());
+    backTitleBar->show();
+    switchToTab(currentTab);
+}
+
+void lumbra::goBack()
+{
+    currentTab = std::clamp(returnTab, 0, std::max(0, int(tabs.size()) - 1));
+    if (tabs.isEmpty())
+        return;
+    backTitleBar->hide();
+    showTabLabels(currentTab);
+    switchToTab(currentTab);
+}
+
+void lumbra::pageUp()
+{
+    const int perPage = iconsPerPage();
+    const int page = selectedIcon / perPage;
+    if (page < 1)
+        return;
+    showPage(page - 1);
+}
+
+void lumbra::pageDown()
+{
+    const int perPage = iconsPerPage();
+    const int page = selectedIcon / perPage;
+    if (currentTab >= tabs.size() || (page + 1) * perPage >= tabs.at(currentTab)->icons.size())
+        return;
+    showPage(page + 1);
+}
+
+void lumbra::showPage(int page)
+{
+    const int perPage = iconsPerPage();
+    showIconRange(currentTab, page * perPage, (page + 1) * perPage - 1);
+    selectedIcon = previousSelectedIcon = page * perPage;
+    for (APIconQLabel *icon : std::as_const(tabs.at(currentTab)->icons))
+        icon->refreshFace(true);
+    if (APIconQLabel *icon = iconAt(currentTab, selectedIcon))
+        highlight(icon);
+}
+
+// Icon labels stand for the valid entries of the tab's list, in order; an entry that names
+// no icon has no label.
+int lumbra::storePartOf(int t, int position) const
+{
+    const int parts = std::max(0, theSettings.getTabInt(7, t));
+    int seen = -1;
+    for (int part = 0; part < parts; ++part) {
+        if (theSettings.getTabIconInt(600, t, part) >= 0 && ++seen == position)
+            return part;
+    }
+    return -1;
+}
