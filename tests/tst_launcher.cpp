@@ -1,0 +1,488 @@
+// The launcher window driven as the keyboard, the mouse and the screen drive it: its
+// messages, its actions and what they leave in the store.
+
+#include "LauncherStore.h"
+#include "TestPlatform.h"
+
+#include "dialogs/DragIconPage.h"
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
+#include "platform/WindowMessages.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/IconQLabel.h"
+#include "widgets/TabQLabel.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QString twentyIcons()
+{
+    QStringList numbers;
+    for (int n = 1; n <= 20; ++n)
+        numbers.append(QString::number(n + 9));
+    return numbers.join(u'.');
+}
+
+// Tab 1: 20 icons on two pages of 18; tab 2: a folder icon (3) opening the sub-tab 5;
+// tab 3: none; tab 4: two icons; tab 5, a sub-tab: two icons.
+LauncherStore standardStore()
+{
+    LauncherStore store;
+    store.tabIcons = {twentyIcons(), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
+                      QStringLiteral("6.7")};
+    store.subTabs = 1;
+    store.folderTarget = 5;
+    store.userIcons = {4, 5, 6};
+    return store;
+}
+
+QList<int> visiblePositions(const TabEntry *entry)
+{
+    QList<int> visible;
+    for (const APIconQLabel *icon : entry->icons) {
+        if (!icon->isHidden())
+            visible.append(icon->position);
+    }
+    return visible;
+}
+
+QList<int> range(int first, int last)
+{
+    QList<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers.append(n);
+    return numbers;
+}
+
+} // namespace
+
+class tst_Launcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void fillsTheScreen();
+    void stripShowsTopLevelTabsOnly();
+    void pagingOverTwentyIcons();
+    void exactlyOnePageHasNoPagingButtons();
+    void arrowKeys_data();
+    void arrowKeys();
+    void tabKeysWrapOverTopLevelTabs_data();
+    void tabKeysWrapOverTopLevelTabs();
+    void subTabAndBack();
+    void tabChosenBeforeTheTimerGetsItsPage();
+    void escapeAndCloseNeverHideTheLauncher();
+    void workingDirectory_data();
+    void workingDirectory();
+    void fileKind_data();
+    void fileKind();
+    void removeIcon_data();
+    void removeIcon();
+    void removingTheLastIconOfAPageShowsThePageBefore();
+    void addedIconIsStoredAndShown();
+    void displayChangeLaysOutAnew();
+    void listsThatPointNowhere();
+
+private:
+    void start(const LauncherStore &store);
+    void key(unsigned code, bool down = true);
+    TabEntry *tab(int t) { return launcher->tabs.at(t); }
+
+    std::unique_ptr<TestPlatform> platform;
+    std::unique_ptr<lumbra> launcher;
+};
+
+void tst_Launcher::init()
+{
+    platform = std::make_unique<TestPlatform>();
+}
+
+void tst_Launcher::cleanup()
+{
+    launcher.reset();
+    platform.reset();
+    theSettings = SettingStore();
+}
+
+void tst_Launcher::start(const LauncherStore &store)
+{
+    store.fill(theSettings);
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+}
+
+void tst_Launcher::key(unsigned code, bool down)
+{
+    launcher->handleMessage(down ? platform::kWmKeyDown : platform::kWmKeyUp, code);
+}
+
+void tst_Launcher::fillsTheScreen()
+{
+    platform->screen.width = 1024;
+    platform->screen.height = 570;
+    platform->screen.caption = 19;
+    start(standardStore());
+    QCOMPARE(launcher->geometry(), QRect(0, 0, 1024, 570));
+    QCOMPARE(launcher->minimumSize(), QSize(1024, 570));
+    QCOMPARE(launcher->maximumSize(), QSize(1024, 570));
+    QCOMPARE(launcher->windowTitle(), QStringLiteral("Lumbra"));
+    QVERIFY(launcher->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(launcher->tabArea->geometry(), QRect(0, 0, 1024, 64));
+    QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1024, 570 - 64));
+}
+
+void tst_Launcher::stripShowsTopLevelTabsOnly()
+{
+    LauncherStore store = standardStore();
+    store.subTabs = 2;
+    start(store);
+    QList<int> shown;
+    for (int t = 0; t < launcher->tabs.size(); ++t) {
+        if (!tab(t)->tabLabel->isHidden())
+            shown.append(t);
+    }
+    QCOMPARE(shown, QList<int>({0, 1, 2}));
+    // Separator width 2, tab width 160: leading, after tabs 0 ... 4, trailing.
+    QList<int> shownSeparators;
+    for (const QLabel *separator : std::as_const(launcher->separators)) {
+        if (!separator->isHidden())
+            shownSeparators.append(separator->x());
+    }
+    QCOMPARE(shownSeparators, QList<int>({2, 162, 324, 486}));
+    QCOMPARE(tab(1)->tabLabel->x(), 2 + 162);
+}
+
+void tst_Launcher::pagingOverTwentyIcons()
+{
+    start(standardStore());
+    QVERIFY(!launcher->upButton->isHidden());
+    QCOMPARE(launcher->upButton->parentWidget(), tab(0)->page);
+    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+    launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+    QCOMPARE(visiblePositions(tab(0)), range(18, 19));
+    QCOMPARE(launcher->selectedIcon, 18);
+    QCOMPARE(launcher->iconAt(0, 18)->pos(), launcher->iconAt(0, 0)->pos());
+    launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+    QCOMPARE(launcher->selectedIcon, 18);
+    launcher->dispatchAction(nullptr, launcher->upButton, nullptr);
+    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+    QCOMPARE(launcher->selectedIcon, 0);
+}
+
+void tst_Launcher::exactlyOnePageHasNoPagingButtons()
+{
+    LauncherStore store = standardStore();
+    QStringList eighteen;
+    for (int n = 1; n <= 18; ++n)
+        eighteen.append(QString::number(n));
+    store.tabIcons[0] = eighteen.join(u'.');
+    start(store);
+    QVERIFY(launcher->upButton->isHidden());
+    QVERIFY(launcher->downButton->isHidden());
+    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+}
+
+void tst_Launcher::arrowKeys_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<unsigned>("key");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("firstVisible");
+
+    QTest::newRow("right within a page") << 4 << platform::kVkRight << 5 << 0;
+    QTest::newRow("right from 17 turns the page") << 17 << platform::kVkRight << 18 << 18;
+    QTest::newRow("right from the last does nothing") << 19 << platform::kVkRight << 19 << 18;
+    QTest::newRow("left from 18 turns back") << 18 << platform::kVkLeft << 17 << 0;
+    QTest::newRow("left from 0 does nothing") << 0 << platform::kVkLeft << 0 << 0;
+    QTest::newRow("down within a page") << 2 << platform::kVkDown << 8 << 0;
+    QTest::newRow("down from 14 does nothing") << 14 << platform::kVkDown << 14 << 0;
+    QTest::newRow("down from 13 turns the page") << 13 << platform::kVkDown << 19 << 18;
+    QTest::newRow("up from 18 turns back") << 18 << platform::kVkUp << 12 << 0;
+    QTest::newRow("up from 5 does nothing") << 5 << platform::kVkUp << 5 << 0;
+    QTest::newRow("up within a page") << 9 << platform::kVkUp << 3 << 0;
+}
+
+void tst_Launcher::arrowKeys()
+{
+    QFETCH(int, from);
+    QFETCH(unsigned, key);
+    QFETCH(int, selected);
+    QFETCH(int, firstVisible);
+    start(standardStore());
+    // Walk to the start the way a person would, with the arrow keys.
+    for (int s = 0; s < from; ++s)
+        this->key(platform::kVkRight);
+    QCOMPARE(launcher->selectedIcon, from);
+    this->key(key);
+    QCOMPARE(launcher->selectedIcon, selected);
+    QCOMPARE(visiblePositions(tab(0)).first(), firstVisible);
+}
+
+void tst_Launcher::tabKeysWrapOverTopLevelTabs_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<int>("to");
+
+    QTest::newRow("tab moves on") << 0 << false << 1;
+    QTest::newRow("tab on the last top-level tab wraps") << 3 << false << 0;
+    QTest::newRow("shift+tab on the first wraps") << 0 << true << 3;
+    QTest::newRow("shift+tab moves back") << 2 << true << 1;
+    QTest::newRow("tab from a sub-tab goes to the first") << 4 << false << 0;
+    QTest::newRow("shift+tab from a sub-tab goes to the last") << 4 << true << 3;
+}
+
+void tst_Launcher::tabKeysWrapOverTopLevelTabs()
+{
+    QFETCH(int, from);
+    QFETCH(bool, shift);
+    QFETCH(int, to);
+    start(standardStore());
+    if (from == 4) {
+        launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    } else {
+        launcher->dispatchAction(nullptr, nullptr, tab(from)->tabLabel);
+    }
+    QCOMPARE(launcher->currentTab, from);
+    if (shift)
+        key(platform::kVkShift);
+    key(platform::kVkTab);
+    key(platform::kVkShift, false);
+    QCOMPARE(launcher->currentTab, to);
+    QVERIFY(!tab(to)->page->isHidden());
+    QVERIFY(launcher->backTitleBar->isHidden());
+}
+
+void tst_Launcher::subTabAndBack()
+{
+    start(standardStore());
+    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+    key(platform::kVkRight);
+    APIconQLabel *folder = launcher->iconAt(1, 1);
+    QCOMPARE(folder->kind, 7);
+    launcher->dispatchAction(folder, nullptr, nullptr);
+    QCOMPARE(launcher->currentTab, 4);
+    QCOMPARE(launcher->returnTab, 1);
+    QVERIFY(!tab(4)->page->isHidden());
+    QVERIFY(tab(1)->page->isHidden());
+    QCOMPARE(launcher->backTitleBar->parentWidget(), tab(4)->page);
+    QVERIFY(!launcher->backTitleBar->isHidden());
+    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    QCOMPARE(launcher->currentTab, 1);
+    QCOMPARE(launcher->selectedIcon, 0);
+    QVERIFY(!tab(1)->page->isHidden());
+    QVERIFY(launcher->backTitleBar->isHidden());
+}
+
+void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
+{
+    start(standardStore());
+    QVERIFY(!tab(3)->page);
+    key(platform::kVkShift);
+    key(platform::kVkTab);
+    QCOMPARE(launcher->currentTab, 3);
+    QVERIFY(tab(3)->page);
+    QCOMPARE(tab(3)->icons.size(), 2);
+    QVERIFY(!tab(3)->page->isHidden());
+    QVERIFY(tab(0)->page->isHidden());
+    QTRY_VERIFY(tab(2)->page);
+    QCOMPARE(tab(3)->icons.size(), 2);
+}
+
+void tst_Launcher::escapeAndCloseNeverHideTheLauncher()
+{
+    start(standardStore());
+    QTest::keyClick(launcher.get(), Qt::Key_Escape);
+    QVERIFY(launcher->isVisible());
+    launcher->reject();
+    QVERIFY(launcher->isVisible());
+    QTest::keyClick(launcher.get(), Qt::Key_Return);
+    QVERIFY(launcher->isVisible());
+}
+
+void tst_Launcher::workingDirectory_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("directory");
+
+    QTest::newRow("quoted, doubled backslashes")
+        << QStringLiteral("\"C:\\\\Tools\\\\a.exe\"") << QStringLiteral("C:\\\\Tools\\\\");
+    QTest::newRow("quoted, with spaces")
+        << QStringLiteral("\"C:\\\\Program Files\\\\App\\\\app.exe\"")
+        << QStringLiteral("C:\\\\Program Files\\\\App\\\\");
+    QTest::newRow("quoted, single backslashes")
+        << QStringLiteral("\"C:\\Tools\\a.exe\"") << QStringLiteral("C:\\Tools\\");
+    QTest::newRow("unquoted POSIX path") << QStringLiteral("/usr/bin/vlc") << QStringLiteral("/usr/bin/");
+    QTest::newRow("quoted POSIX path") << QStringLiteral("\"/opt/my app/run\"") << QStringLiteral("/opt/my app/");
+    QTest::newRow("bare name") << QStringLiteral("firefox") << QString();
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("a lone quote") << QStringLiteral("\"") << QString();
+}
+
+void tst_Launcher::workingDirectory()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, directory);
+    QCOMPARE(lumbra::workingDirectoryOf(target), directory);
+}
+
+void tst_Launcher::fileKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kind");
+
+    QTest::newRow("exe") << QStringLiteral("app.exe") << 1;
+    QTest::newRow("exe2") << QStringLiteral("app.exe2") << 1;
+    QTest::newRow("EXE is not exe") << QStringLiteral("APP.EXE") << -1;
+    QTest::newRow("lnk") << QStringLiteral("Mail.lnk") << 3;
+    QTest::newRow("msc") << QStringLiteral("disk.msc") << 0;
+    QTest::newRow("dll") << QStringLiteral("lib.dll") << 2;
+    QTest::newRow("bat") << QStringLiteral("run.bat") << 4;
+    QTest::newRow("txt") << QStringLiteral("notes.txt") << -1;
+    QTest::newRow("no dot: the whole name") << QStringLiteral("setupexe") << 1;
+    QTest::newRow("only the last part counts") << QStringLiteral("exe.txt") << -1;
+}
+
+void tst_Launcher::fileKind()
+{
+    QFETCH(QString, name);
+    QFETCH(int, kind);
+    QCOMPARE(lumbra::fileKindOf(name), kind);
+}
+
+void tst_Launcher::removeIcon_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("selected");
+
+    QTest::newRow("middle of three") << QStringLiteral("1.4.5") << 1 << QStringLiteral("1.5") << 1;
+    QTest::newRow("the only one") << QStringLiteral("4") << 0 << QString() << 0;
+    QTest::newRow("the last moves the highlight back") << QStringLiteral("1.2.4") << 2
+                                                       << QStringLiteral("1.2") << 1;
+    QTest::newRow("one of two equal entries") << QStringLiteral("4.1.4") << 2 << QStringLiteral("4.1") << 1;
+    QTest::newRow("a default application stays") << QStringLiteral("1.2.4") << 1
+                                                  << QStringLiteral("1.2.4") << 1;
+    QTest::newRow("an entry that names nothing is not shown")
+        << QStringLiteral("1.99.4.5") << 1 << QStringLiteral("1.99.5") << 1;
+}
+
+void tst_Launcher::removeIcon()
+{
+    QFETCH(QString, list);
+    QFETCH(int, position);
+    QFETCH(QString, stored);
+    QFETCH(int, selected);
+    LauncherStore store = standardStore();
+    store.tabIcons[0] = list;
+    start(store);
+    QVERIFY(saveAllSettings(theSettings));
+    for (int s = 0; s < position; ++s)
+        key(platform::kVkRight);
+    key(platform::kVkDelete);
+    QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
+    QCOMPARE(launcher->selectedIcon, selected);
+    // What the screen shows is what the store now holds.
+    SettingStore reloaded;
+    loadAllSettings(reloaded);
+    QCOMPARE(reloaded.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
+    for (int p = 0; p < tab(0)->icons.size(); ++p) {
+        QCOMPARE(tab(0)->icons.at(p)->position, p);
+        QCOMPARE(tab(0)->icons.at(p)->pos(), theSettings.getIconPosition(p));
+    }
+}
+
+void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
+{
+    LauncherStore store = standardStore();
+    store.userIcons = {28, 29};
+    start(store);
+    for (int s = 0; s < 19; ++s)
+        key(platform::kVkRight);
+    key(platform::kVkDelete);
+    QCOMPARE(launcher->selectedIcon, 18);
+    QCOMPARE(visiblePositions(tab(0)), QList<int>({18}));
+    key(platform::kVkDelete);
+    QCOMPARE(launcher->selectedIcon, 17);
+    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+    QVERIFY(launcher->downButton->isHidden());
+}
+
+void tst_Launcher::addedIconIsStoredAndShown()
+{
+    start(standardStore());
+    launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    launcher->newIconName = QStringLiteral("Editor");
+    launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
+    launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
+    launcher->newIconKind = 4;
+    launcher->addIconToCurrentTab();
+    QCOMPARE(theSettings.icons.size(), 31);
+    const IconInfo &added = theSettings.icons.last();
+    QCOMPARE(added.ICON_ID, 31);
+    QCOMPARE(added.ICON_DATA_TYPE, 1);
+    QCOMPARE(added.ICON_IS_DEFAULT_APP, 0);
+    QCOMPARE(added.ICON_DIRTY, 1);
+    QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5.31"));
+    SettingStore reloaded;
+    loadAllSettings(reloaded);
+    QCOMPARE(reloaded.icons.size(), 31);
+    QCOMPARE(reloaded.icons.last().ICON_AP_EXE_LOCATION, QStringLiteral("\"/usr/bin/editor\""));
+    APIconQLabel *label = tab(3)->icons.last();
+    QCOMPARE(label->position, 2);
+    QCOMPARE(label->kind, 1);
+    QVERIFY(!label->isHidden());
+    QCOMPARE(label->parentWidget(), tab(3)->page);
+}
+
+void tst_Launcher::displayChangeLaysOutAnew()
+{
+    start(standardStore());
+    key(platform::kVkRight);
+    platform->screen.width = 1366;
+    platform->screen.height = 768;
+    launcher->handleMessage(platform::kWmDisplayChange, 0);
+    QCOMPARE(launcher->geometry(), QRect(0, 0, 1366, 768));
+    QCOMPARE(launcher->tabArea->geometry(), QRect(0, 0, 1366, 64));
+    QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1366, 768 - 64));
+    for (int p = 0; p < 20; ++p)
+        QCOMPARE(launcher->iconAt(0, p)->pos(), theSettings.getIconPosition(p));
+    QCOMPARE(launcher->iconAt(0, 5)->x(), 1366 * 5 / 100 + 5 * (120 + theSettings.iconColumnGap));
+    QCOMPARE(launcher->downButton->x(), 1366 - 40);
+    QCOMPARE(launcher->selectedIcon, 0);
+}
+
+void tst_Launcher::listsThatPointNowhere()
+{
+    LauncherStore store = standardStore();
+    store.tabIcons[1] = QStringLiteral("0.3.99..2");
+    store.folderTarget = 9;
+    store.userIcons = {};
+    start(store);
+    launcher->themeDialog = nullptr;
+    theSettings.mySystem.CURRENT_THEME = 7;
+    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+    QCOMPARE(tab(1)->icons.size(), 2);
+    QVERIFY(tab(1)->page->pixmap().isNull());
+    key(platform::kVkReturn);
+    QCOMPARE(launcher->currentTab, 1);
+    key(platform::kVkRight);
+    key(platform::kVkDelete);
+    QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("0.3.99..2"));
+    launcher->applyTheme();
+}
+
+QTEST_MAIN(tst_Launcher)
+#include "tst_launcher.moc"
