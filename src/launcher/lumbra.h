@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QTimer>
 
@@ -80,6 +81,8 @@ public:
     QString newIconImage;
     int newIconKind = 0;
     QTimer pageBuildTimer;
+    // Dropped programs waiting for their drop dialog: path and file name.
+    QList<QPair<QString, QString>> pendingDrops;
 
 signals:
     void timerStart_signal(int);
@@ -87,6 +90,9 @@ signals:
 public slots:
     void timerStart_slot();
     void reject() override;
+    // A program dropped on a page: its drop dialog opens once the drop has ended, one
+    // dialog after the other when several were dropped together.
+    void applicationDropped(const QString &path, const QString &fileName);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -133,6 +139,8 @@ private:
     void openWithShell(const QString &target);
     void switchMusic();
     void openThemeDialog();
+
+    void openNextDropDialog();
 
     void markFirstFrame(QWidget *page);
     void markAllBuilt();

@@ -5,6 +5,8 @@
 
 #include "TabEntry.h"
 #include "dialogs/DragIconPage.h"
+#include "dialogs/DropIconDialog.h"
+#include "dialogs/ThemeSettingDialog.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
@@ -19,6 +21,7 @@
 
 #include <QGuiApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -164,6 +167,33 @@ std::u16string lumbra::musicPath()
 
 void lumbra::openThemeDialog()
 {
+    themeDialog = new ThemeSettingDialog(nullptr);
+    themeDialog->setupThemeDialog();
+    themeDialog->loadThemeList();
+    themeDialog->exec();
+    delete themeDialog;
+    themeDialog = nullptr;
+}
+
+void lumbra::applicationDropped(const QString &path, const QString &fileName)
+{
+    pendingDrops.append({path, fileName});
+    if (pendingDrops.size() == 1)
+        QTimer::singleShot(0, this, &lumbra::openNextDropDialog);
+}
+
+// Dialogs run after the drop has been answered: a modal loop inside the drop would keep
+// the file manager waiting for it.
+void lumbra::openNextDropDialog()
+{
+    while (!pendingDrops.isEmpty()) {
+        QString path = pendingDrops.first().first;
+        const QString fileName = pendingDrops.first().second;
+        DropIconDialog dialog;
+        dialog.setDroppedFile(path, fileName);
+        dialog.exec();
+        pendingDrops.removeFirst();
+    }
 }
 
 void lumbra::nextTab()
