@@ -170,6 +170,7 @@ bool tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments)
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder->path());
     process.start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
+    process.setReadChannel(QProcess::StandardError);
     QByteArray err;
     while (!err.contains("tabCount") && process.waitForReadyRead(30000))
         err += process.readAllStandardError();
