@@ -41,6 +41,9 @@ public:
     // false: the window goes on to handle every message as usual.
     bool handleMessage(unsigned message, std::uintptr_t wParam);
 
+    // Background music on (played once from its start) or off, with the speaker's face.
+    void setMusic(bool on);
+
     static int fileKindOf(const QString &path);
     void addIconToCurrentTab();
     void removeSelectedIcon();
@@ -137,7 +140,6 @@ private:
     void showPage(int page);
     void startProgram(APIconQLabel *icon);
     void openWithShell(const QString &target);
-    void switchMusic();
     void openThemeDialog();
 
     void openNextDropDialog();

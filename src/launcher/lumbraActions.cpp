@@ -105,7 +105,7 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
         break;
     case Music:
         if (button && button == speakerButton)
-            switchMusic();
+            setMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
         break;
     default:
         break;
@@ -144,17 +144,18 @@ void lumbra::openWithShell(const QString &target)
     platform::shell().shellOpen(utf16(target), utf16(directory));
 }
 
-void lumbra::switchMusic()
+void lumbra::setMusic(bool on)
 {
-    if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0) {
-        speakerButton->showNormalImage();
-        theSettings.mySystem.MUSIC_BACKGROUND_ON = 0;
+    theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
+    if (on) {
+        if (speakerButton)
+            speakerButton->showPressedImage();
+        platform::sound().play(musicPath());
+    } else {
+        if (speakerButton)
+            speakerButton->showNormalImage();
         platform::sound().stop();
-        return;
     }
-    theSettings.mySystem.MUSIC_BACKGROUND_ON = 1;
-    speakerButton->showPressedImage();
-    platform::sound().play(musicPath());
 }
 
 std::u16string lumbra::musicPath()

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+#include <QSystemTrayIcon>
+
+// An invisible window that carries the task manager's tray icon; a click starts the
+// system's task manager.
+class TaskManagerSysTray : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TaskManagerSysTray(QWidget *parent);
+
+    QSystemTrayIcon *trayIcon = nullptr;
+
+public slots:
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+};
