@@ -27,3 +27,8 @@ void TaskManagerSysTray::iconActivated(QSystemTrayIcon::ActivationReason reason)
     if (reason == QSystemTrayIcon::Trigger)
         platform::shell().startTaskManager();
 }
+
+void TaskManagerSysTray::setVisible(bool)
+{
+    QDialog::setVisible(false);
+}

@@ -14,6 +14,10 @@ public:
 
     QSystemTrayIcon *trayIcon = nullptr;
 
+    // The carrier is never mapped: a window of no size still takes a pixel of the screen
+    // and could take the keyboard from the launcher.
+    void setVisible(bool visible) override;
+
 public slots:
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 };
