@@ -77,7 +77,8 @@ private slots:
     void eliding();
     void runawayNameIsShortenedToo();
     void tabFaceOnPixels();
-    void growthGeometryHoldsAtTheIntRange();
+    void absurdCanvasesAreRefused();
+    void growthStopsShortOfAbsurdSizes();
     void overrideCursorsNeverStack();
 
 private:
@@ -152,6 +153,7 @@ void tst_FaceRecipes::missingPicturesFallBack_data()
     QTest::newRow("natural, default picture") << 0 << true << true;
     QTest::newRow("fit, default picture") << 1 << true << true;
     QTest::newRow("natural, nothing at all") << 0 << false << false;
+    QTest::newRow("natural, corrupt default") << 0 << false << false;
     QTest::newRow("fit, nothing at all") << 1 << false << false;
 }
 
@@ -162,6 +164,11 @@ void tst_FaceRecipes::missingPicturesFallBack()
     QFETCH(bool, expectDefault);
     if (!defaultExists)
         QVERIFY(QFile::remove(pictures->defaultIconPath()));
+    if (QByteArray(QTest::currentDataTag()).contains("corrupt")) {
+        QFile corrupt(pictures->defaultIconPath());
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        corrupt.write("\x89PNG\r\n\x1a\n not really");
+    }
 
     const QImage face = placePicture(pictures->path(QStringLiteral("no-such.png")), 100, 100, fit);
 
@@ -384,12 +391,22 @@ void tst_FaceRecipes::tabFaceOnPixels()
     QCOMPARE(colourAt(bare, 50, 30), background);
 }
 
-void tst_FaceRecipes::growthGeometryHoldsAtTheIntRange()
+void tst_FaceRecipes::absurdCanvasesAreRefused()
+{
+    QVERIFY(makeCanvas(0, 10).isNull());
+    QVERIFY(makeCanvas(10, -1).isNull());
+    QVERIFY(makeCanvas(100000, 100000).isNull());
+    QVERIFY(placePicture(pictures->defaultIconPath(), 100000, 100000, 0).isNull());
+    QCOMPARE(makeCanvas(4000, 30).size(), QSize(4000, 30));
+}
+
+void tst_FaceRecipes::growthStopsShortOfAbsurdSizes()
 {
     QCOMPARE(grownGeometry(QRect(100, 50, 130, 130), 100, 100, 10, 3), QRect(95, 45, 130, 130));
     QCOMPARE(grownGeometry(QRect(100, 50, 100, 100), 100, 100, 5, 1), QRect(98, 48, 105, 105));
-    const QRect huge = grownGeometry(QRect(0, 0, 100, 100), 100, 100, INT_MAX, 5);
-    QCOMPARE(huge.width(), INT_MAX);
+    QCOMPARE(grownGeometry(QRect(7, 8, 120, 120), 100, 100, INT_MAX, 5), QRect(7, 8, 120, 120));
+    QCOMPARE(grownGeometry(QRect(7, 8, 120, 120), 100, 100, 20000, 1), QRect(7, 8, 120, 120));
+    QCOMPARE(grownGeometry(QRect(100, 100, 100, 100), 100, 100, -80, 2).size(), QSize(-60, -60));
 }
 
 void tst_FaceRecipes::overrideCursorsNeverStack()

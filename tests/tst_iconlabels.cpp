@@ -125,6 +125,8 @@ private slots:
     void buttonFacesWithFeedback();
     void buttonFacesWithoutFeedback();
     void buttonGrowthSnapsBackToItsCell();
+    void degenerateSizes_data();
+    void degenerateSizes();
 
 private:
     APIconQLabel *makeIcon(int position, int kind = 1);
@@ -589,6 +591,45 @@ void tst_IconLabels::buttonGrowthSnapsBackToItsCell()
     button->button_special_efficacy_disableTimer();
     QCOMPARE(button->geometry(), QRect(300, 150, 100, 100));
     QVERIFY(!button->animating);
+}
+
+void tst_IconLabels::degenerateSizes_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("pixel");
+
+    QTest::newRow("empty icon") << 0 << 10;
+    QTest::newRow("negative size") << -20 << 10;
+    QTest::newRow("shrinking growth") << 100 << -80;
+    QTest::newRow("absurd icon") << 200000 << 10;
+    QTest::newRow("absurd growth") << 100 << 1000000000;
+}
+
+void tst_IconLabels::degenerateSizes()
+{
+    QFETCH(int, size);
+    QFETCH(int, pixel);
+    theSettings.iconLayout.ICON_EFFICACY_PIXEL = pixel;
+    theSettings.iconLayout.ICON_EFFICACY_COUNTER = 1;
+    APIconQLabel icon(0, 0, size, size, picture, pictures->maskPath(), nameFont(), QStringLiteral("Name"), 0, 70,
+                      white, 0, 1, 1);
+    icon.setAttribute(Qt::WA_MouseTracking);
+    IconQLabel button(0, 0, size, size, picture, picture, nameFont(), QStringLiteral("Back"), 0, -5, white);
+    button.kind = 8;
+
+    for (QLabel *label : {static_cast<QLabel *>(&icon), static_cast<QLabel *>(&button)}) {
+        move(label, QPoint(0, 0));
+        press(label, QPoint(0, 0));
+        release(label, QPoint(0, 0));
+        leave(label);
+    }
+    for (int tick = 0; tick < 5 && icon.animating; ++tick)
+        icon.button_special_efficacy_disableTimer();
+    button.reloadImagesWithText(picture, picture, white, white, nameFont(), 0, -5, QStringLiteral("Back"));
+    button.reloadImages(picture, picture);
+
+    QVERIFY(!icon.animating);
+    QCOMPARE(icon.growCount, 0);
 }
 
 QTEST_MAIN(tst_IconLabels)

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPainter>
 #include <QRectF>
 #include <QToolTip>
@@ -97,6 +98,16 @@ QString elideByHalving(const QString &name, const QFontMetrics &metrics, int ava
     return name.left(fits) + kEllipsis;
 }
 
+// Absurd sizes from broken settings get no canvas rather than gigabytes: nothing larger
+// than Qt would decode from a file.
+bool canvasAllowed(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    const qint64 megabytes = qint64(width) * height * 4 / (1024 * 1024);
+    return QImageReader::allocationLimit() <= 0 || megabytes <= QImageReader::allocationLimit();
+}
+
 int saturated(qint64 value)
 {
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -106,7 +117,7 @@ int saturated(qint64 value)
 
 QImage makeCanvas(int width, int height)
 {
-    if (width <= 0 || height <= 0)
+    if (!canvasAllowed(width, height))
         return {};
     QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
     if (!canvas.isNull())
@@ -177,10 +188,7 @@ void composeImages(QImage &target, const QImage &lower, const QImage &upper)
 QImage placePicture(const QString &file, int width, int height, int fit)
 {
     if (fit >= 1) {
-        const QImage picture = loadPictureOrDefaultOnCanvas(file, width, height);
-        if (picture.isNull() || picture.size() == QSize(width, height))
-            return picture;
-        return picture.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return scaledPicture(loadPictureOrDefaultOnCanvas(file, width, height), width, height, Qt::KeepAspectRatio);
     }
     QImage canvas = makeCanvas(width, height);
     const QImage picture = loadPictureOrDefault(file);
@@ -191,6 +199,15 @@ QImage placePicture(const QString &file, int width, int height, int fit)
     QPainter painter(&canvas);
     painter.drawImage(QRect(left, top, picture.width(), picture.height()), picture, picture.rect());
     return canvas;
+}
+
+QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode)
+{
+    if (picture.isNull() || !canvasAllowed(width, height))
+        return {};
+    if (picture.size() == QSize(width, height))
+        return picture;
+    return picture.scaled(width, height, mode, Qt::SmoothTransformation);
 }
 
 void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
@@ -244,8 +261,14 @@ QImage paintTabFace(const QSize &size, const QColor &background, const QImage &p
 QRect grownGeometry(const QRect &current, int width, int height, int pixel, int steps)
 {
     const qint64 growth = qint64(pixel) * steps;
+    const qint64 grownWidth = width + growth;
+    const qint64 grownHeight = height + growth;
+    // The label's face is stretched to its size when shown; a size no canvas may have stops
+    // the growth where it is.
+    if (grownWidth > 0 && grownHeight > 0 && !canvasAllowed(saturated(grownWidth), saturated(grownHeight)))
+        return current;
     return QRect(saturated(qint64(current.x()) - pixel / 2), saturated(qint64(current.y()) - pixel / 2),
-                 saturated(width + growth), saturated(height + growth));
+                 saturated(grownWidth), saturated(grownHeight));
 }
 
 void useLauncherToolTipFont()

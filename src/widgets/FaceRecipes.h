@@ -26,7 +26,8 @@ struct TabFaceLayout
 // Centre, middle, word wrap: how an icon's name is stamped into its box.
 constexpr int kIconNameFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap;
 
-// A width x height image in the painting format, every pixel fully transparent.
+// A width x height image in the painting format, every pixel fully transparent; a null image
+// for an empty size or one larger than Qt would decode from a file.
 QImage makeCanvas(int width, int height);
 
 // The picture in `file`, in a format a painter can draw on, or a null image when the file
@@ -46,6 +47,9 @@ void composeImages(QImage &target, const QImage &lower, const QImage &upper);
 // An application icon's picture sized for a width x height icon: scaled to fit, keeping its
 // proportions, when `fit` >= 1; else at its natural size, centred on a transparent canvas.
 QImage placePicture(const QString &file, int width, int height, int fit);
+// The picture smoothly scaled to width x height (within it, when keeping its proportions);
+// a null image when no canvas of that size may be made.
+QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode);
 void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
                int flags);
 // The name, shortened to a prefix and "..." when it is wider than the tab less its picture.
@@ -57,8 +61,8 @@ QImage paintTabFace(const QSize &size, const QColor &background, const QImage &p
                     const QString &name, const QFont &font, const QColor &pen, const QRect &textBox);
 
 // One step of an icon's growth: `current` moved up and left by half of `pixel` and sized
-// `width` x `height` grown by `pixel` for each of `steps`. Sums that leave the int range are
-// held at its ends.
+// `width` x `height` grown by `pixel` for each of `steps`. A size no canvas may have (see
+// makeCanvas) leaves `current` as it is.
 QRect grownGeometry(const QRect &current, int width, int height, int pixel, int steps);
 
 // Gives the application's tool tips the launcher's large tool-tip font (once is enough).

@@ -34,12 +34,9 @@ int timerInterval(int settingId)
     return std::max(0, theSettings.getInt(settingId));
 }
 
-QImage scaledPicture(const QString &file, int width, int height)
+QImage stretchedPicture(const QString &file, int width, int height)
 {
-    const QImage picture = loadPictureOrDefaultOnCanvas(file, width, height);
-    if (picture.isNull() || picture.size() == QSize(width, height))
-        return picture;
-    return picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return scaledPicture(loadPictureOrDefaultOnCanvas(file, width, height), width, height, Qt::IgnoreAspectRatio);
 }
 
 } // namespace
@@ -81,9 +78,9 @@ void IconQLabel::reloadImagesWithText(const QString &pressedPicture, const QStri
                                       int textX, int textY, const QString &text)
 {
     const QRectF box(textX, textY, buttonWidth - textX, buttonHeight - textY);
-    pressedImage = scaledPicture(pressedPicture, buttonWidth, buttonHeight);
+    pressedImage = stretchedPicture(pressedPicture, buttonWidth, buttonHeight);
     stampText(pressedImage, text, font, pressedColour, box, kIconNameFlags);
-    normalImage = scaledPicture(normalPicture, buttonWidth, buttonHeight);
+    normalImage = stretchedPicture(normalPicture, buttonWidth, buttonHeight);
     stampText(normalImage, text, font, normalColour, box, kIconNameFlags);
     showFace(normalImage);
     highlightImage = normalImage;
@@ -91,8 +88,8 @@ void IconQLabel::reloadImagesWithText(const QString &pressedPicture, const QStri
 
 void IconQLabel::reloadImages(const QString &firstPicture, const QString &secondPicture)
 {
-    highlightImage = scaledPicture(firstPicture, buttonWidth, buttonHeight);
-    normalImage = scaledPicture(secondPicture, buttonWidth, buttonHeight);
+    highlightImage = stretchedPicture(firstPicture, buttonWidth, buttonHeight);
+    normalImage = stretchedPicture(secondPicture, buttonWidth, buttonHeight);
     showFace(normalImage);
     pressedImage = normalImage;
 }
