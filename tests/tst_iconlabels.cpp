@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include <memory>
 #include <vector>
@@ -520,6 +521,8 @@ void tst_IconLabels::toolTipAndReloadFace()
     const APIconQLabel icon(0, 0, 100, 100, picture, pictures->maskPath(), nameFont(), QStringLiteral("Music"), 0, 70,
                             white, 1, 2, 0);
     QCOMPARE(icon.toolTip(), QStringLiteral("Plays music"));
+    QCOMPARE(QToolTip::font().family(), QStringLiteral("Arial"));
+    QCOMPARE(QToolTip::font().pixelSize(), 19);
     QCOMPARE(icon.nameFont.weight(), QFont::Bold);
 
     // A theme change: another mask, another colour, the new font made bold.

@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QTest>
 
 #include <memory>
@@ -81,7 +80,6 @@ private slots:
 
     void imageButtonFacesPerState();
     void imageButtonCaptionOnEveryPicture();
-    void imageButtonOwnsItsFlatStyle();
     void shutdownTextAlignment_data();
     void shutdownTextAlignment();
     void shutdownHoverAndPress();
@@ -157,16 +155,6 @@ void tst_PictureWidgets::imageButtonCaptionOnEveryPicture()
     // A picture that cannot be read is a clear canvas of the button's size.
     QCOMPARE(button.normalPicture.size(), QSize(133, 76));
     QCOMPARE(qAlpha(button.normalPicture.pixel(1, 1)), 0);
-}
-
-void tst_PictureWidgets::imageButtonOwnsItsFlatStyle()
-{
-    const std::unique_ptr<ImageButton> button = makeButton(QString());
-    QCOMPARE(button->style()->name(), QStringLiteral("fusion"));
-    QCOMPARE(button->style()->parent(), button.get());
-    QVERIFY(button->isFlat());
-    QVERIFY(!button->isDefault());
-    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
 }
 
 void tst_PictureWidgets::shutdownTextAlignment_data()
