@@ -290,6 +290,8 @@ void tst_FaceRecipes::tabLayout_data()
         << QSize(100, 64) << QSize(40, 40) << QSize(100, 20) << QPoint(-20, 12) << QPoint(20, 22);
     QTest::newRow("negative odd truncates toward zero")
         << QSize(99, 64) << QSize(40, 40) << QSize(100, 20) << QPoint(-20, 12) << QPoint(20, 22);
+    QTest::newRow("sizes at the ends of the int range")
+        << QSize(INT_MAX, 64) << QSize(-INT_MAX, 40) << QSize(-INT_MAX, 20) << QPoint(INT_MAX, 12) << QPoint(1073741823, 22);
 }
 
 void tst_FaceRecipes::tabLayout()
@@ -302,7 +304,7 @@ void tst_FaceRecipes::tabLayout()
 
     // The picture rectangle's position does not matter, only its size.
     const TabFaceLayout layout =
-        layoutTabFace(QRect(QPoint(500, 7), tab), QRect(QPoint(9, 9), picture), text.width(), text.height());
+        layoutTabFace(QRect(QPoint(0, 7), tab), QRect(QPoint(9, 9), picture), text.width(), text.height());
 
     QCOMPARE(QPoint(layout.pictureX, layout.pictureY), pictureAt);
     QCOMPARE(QPoint(layout.textX, layout.textY), textAt);

@@ -72,7 +72,7 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
 void APIconQLabel::paintNormal()
 {
     QImage face = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
-    stampText(face, name, nameFont, nameColour, QRectF(nameX, nameY, iconWidth - nameX, iconHeight - nameY),
+    stampText(face, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
               kIconNameFlags);
     showFace(face);
 }

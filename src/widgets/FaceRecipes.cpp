@@ -27,6 +27,8 @@ constexpr qsizetype kPictureCacheKiB = 96 * 1024;
 // Names up to this length are shortened by trying every prefix, longest first; longer ones,
 // which no real tab has, by halving, so that a runaway name cannot stall the launcher.
 constexpr qsizetype kElideByScanLimit = 256;
+// The largest canvas, in MiB, when Qt's own decoding limit is switched off.
+constexpr int kFallbackCanvasMiB = 256;
 const QString kEllipsis = QStringLiteral("...");
 
 struct CachedPicture
@@ -104,8 +106,9 @@ bool canvasAllowed(int width, int height)
 {
     if (width <= 0 || height <= 0)
         return false;
-    const qint64 megabytes = qint64(width) * height * 4 / (1024 * 1024);
-    return QImageReader::allocationLimit() <= 0 || megabytes <= QImageReader::allocationLimit();
+    const int limit = QImageReader::allocationLimit() > 0 ? QImageReader::allocationLimit() : kFallbackCanvasMiB;
+    const qint64 rowBytes = qint64(width) * 4;
+    return height <= qint64(limit) * 1024 * 1024 / rowBytes;
 }
 
 int saturated(qint64 value)
@@ -210,6 +213,11 @@ QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRat
     return picture.scaled(width, height, mode, Qt::SmoothTransformation);
 }
 
+QRectF nameBox(int nameX, int nameY, int width, int height)
+{
+    return QRectF(nameX, nameY, qreal(width) - nameX, qreal(height) - nameY);
+}
+
 void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
                int flags)
 {
@@ -223,7 +231,7 @@ void stampText(QImage &image, const QString &text, const QFont &font, const QCol
 
 QString elideName(const QString &name, const QFont &font, const QRect &tabRect, const QRect &pictureRect)
 {
-    const int available = tabRect.width() - pictureRect.width();
+    const int available = saturated(qint64(tabRect.width()) - pictureRect.width());
     const QFontMetrics metrics(font);
     if (metrics.horizontalAdvance(name) <= available)
         return name;
@@ -235,10 +243,12 @@ QString elideName(const QString &name, const QFont &font, const QRect &tabRect, 
 TabFaceLayout layoutTabFace(const QRect &tabRect, const QRect &pictureRect, int textWidth, int textHeight)
 {
     TabFaceLayout layout;
-    layout.pictureX = (tabRect.width() - pictureRect.width() - textWidth) / 2;
-    layout.pictureY = (tabRect.height() - pictureRect.height()) / 2;
-    layout.textX = layout.pictureX + pictureRect.width();
-    layout.textY = (tabRect.height() - textHeight) / 2;
+    // In 64 bits: broken settings may give sizes near the ends of the int range.
+    const qint64 pictureX = (qint64(tabRect.width()) - pictureRect.width() - textWidth) / 2;
+    layout.pictureX = saturated(pictureX);
+    layout.pictureY = saturated((qint64(tabRect.height()) - pictureRect.height()) / 2);
+    layout.textX = saturated(pictureX + pictureRect.width());
+    layout.textY = saturated((qint64(tabRect.height()) - textHeight) / 2);
     return layout;
 }
 

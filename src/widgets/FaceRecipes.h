@@ -50,6 +50,8 @@ QImage placePicture(const QString &file, int width, int height, int fit);
 // The picture smoothly scaled to width x height (within it, when keeping its proportions);
 // a null image when no canvas of that size may be made.
 QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode);
+// The box an icon's name is stamped in: from the name offset to the icon's bottom right.
+QRectF nameBox(int nameX, int nameY, int width, int height);
 void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
                int flags);
 // The name, shortened to a prefix and "..." when it is wider than the tab less its picture.

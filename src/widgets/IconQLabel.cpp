@@ -56,7 +56,7 @@ IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &norma
     : buttonWidth(width), buttonHeight(height)
 {
     font.setWeight(QFont::Bold);
-    const QRectF box(textX, textY, width - textX, height - textY);
+    const QRectF box = nameBox(textX, textY, width, height);
     normalImage = loadPictureOrDefaultOnCanvas(normalPicture, width, height);
     stampText(normalImage, text, font, textColour, box, kIconNameFlags);
     pressedImage = loadPictureOrDefaultOnCanvas(pressedPicture, width, height);
@@ -77,7 +77,7 @@ void IconQLabel::reloadImagesWithText(const QString &pressedPicture, const QStri
                                       const QColor &normalColour, const QColor &pressedColour, const QFont &font,
                                       int textX, int textY, const QString &text)
 {
-    const QRectF box(textX, textY, buttonWidth - textX, buttonHeight - textY);
+    const QRectF box = nameBox(textX, textY, buttonWidth, buttonHeight);
     pressedImage = stretchedPicture(pressedPicture, buttonWidth, buttonHeight);
     stampText(pressedImage, text, font, pressedColour, box, kIconNameFlags);
     normalImage = stretchedPicture(normalPicture, buttonWidth, buttonHeight);
