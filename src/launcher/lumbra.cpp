@@ -125,6 +125,8 @@ void lumbra::initialise()
 {
     setWindowTitle(QStringLiteral("Lumbra"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A window as large as the screen has nothing to resize; a grip would only look unfinished.
+    setSizeGripEnabled(false);
     currentTab = returnTab = selectedIcon = previousSelectedIcon = 0;
     shiftDown = false;
     theSettings.computeIconGrid();
