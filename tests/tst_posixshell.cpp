@@ -159,6 +159,8 @@ void tst_PosixShell::initTestCase()
     QVERIFY(writeExecutable(path(QStringLiteral("tools/readme.txt")), "not a program\n",
                             QFile::ReadOwner | QFile::WriteOwner));
     QVERIFY(writeExecutable(path(QStringLiteral("tools/garbage")), "\x7f\x01\x02 no format", kExecutable));
+    QVERIFY(writeExecutable(path(QStringLiteral("tools/orphan.sh")), "#!/nonexistent/interpreter\necho\n",
+                            kExecutable));
     for (const char *file : {"docs/letter.txt", "docs/my letter.txt"})
         QVERIFY(writeExecutable(path(QLatin1String(file)), "Dear all\n", QFile::ReadOwner | QFile::WriteOwner));
 
@@ -254,30 +256,43 @@ void tst_PosixShell::startsDetached()
 void tst_PosixShell::reportsWhatCannotStart_data()
 {
     QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("named");
 
-    QTest::newRow("missing") << "{root}/tools/absent" << "{root}/tools/absent";
-    QTest::newRow("missing, quoted, blanks") << "\"{root}/My Tools/absent app\"" << "{root}/My Tools/absent app";
-    QTest::newRow("not executable") << "{root}/tools/readme.txt" << "{root}/tools/readme.txt";
-    QTest::newRow("a folder") << "{root}/tools" << "{root}/tools";
-    QTest::newRow("no known format") << "{root}/tools/garbage" << "{root}/tools/garbage";
-    QTest::newRow("not on PATH") << "lumbra-test-no-such-program" << "lumbra-test-no-such-program";
-    QTest::newRow("a Windows path") << "\"C:\\\\Tools\\\\a.exe\"" << "C:\\\\Tools\\\\a.exe";
-    QTest::newRow("nothing") << "" << "\"\"";
-    QTest::newRow("two quotes") << "\"\"" << "\"\"";
+    const QStringList none;
+    QTest::newRow("missing") << "{root}/tools/absent" << none << "{root}/tools/absent";
+    QTest::newRow("missing, quoted, blanks") << "\"{root}/My Tools/absent app\"" << none
+                                             << "{root}/My Tools/absent app";
+    QTest::newRow("not executable") << "{root}/tools/readme.txt" << none << "{root}/tools/readme.txt";
+    QTest::newRow("a folder") << "{root}/tools" << none << "{root}/tools";
+    QTest::newRow("no known format") << "{root}/tools/garbage" << none << "{root}/tools/garbage";
+    QTest::newRow("interpreter missing") << "{root}/tools/orphan.sh" << none << "{root}/tools/orphan.sh";
+    QTest::newRow("not on PATH") << "lumbra-test-no-such-program" << none << "lumbra-test-no-such-program";
+    QTest::newRow("a Windows path") << "\"C:\\\\Tools\\\\a.exe\"" << none << "C:\\\\Tools\\\\a.exe";
+    QTest::newRow("nothing") << "" << none << "\"\"";
+    QTest::newRow("two quotes") << "\"\"" << none << "\"\"";
+    QTest::newRow("an argument with a NUL") << "{root}/tools/record.sh" << QStringList{QStringLiteral("a\0b")}
+                                            << "{root}/tools/record.sh";
+    QTest::newRow("an argument too long for exec") << "{root}/tools/record.sh" << QStringList{QString(300000, u'x')}
+                                                   << "{root}/tools/record.sh";
 }
 
 void tst_PosixShell::reportsWhatCannotStart()
 {
     QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
     QFETCH(QString, named);
 
+    std::vector<std::u16string> list;
+    for (const QString &argument : arguments)
+        list.push_back(argument.toStdU16String());
     StderrCapture capture;
-    QVERIFY(!shell.startDetached(expand(program).toStdU16String(), {}, root.path().toStdU16String()));
+    QVERIFY(!shell.startDetached(expand(program).toStdU16String(), list, root.path().toStdU16String()));
     const QStringList lines = capture.lines();
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().contains(expand(named)), qPrintable(lines.first()));
     QCOMPARE(ownChildren(), QStringList());
+    QVERIFY(!QFile::exists(path(QStringLiteral("record.txt"))));
 }
 
 void tst_PosixShell::opensWithTheDefaultHandler_data()

@@ -15,6 +15,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A short WAV of silence: 8 kHz, 16-bit mono.
@@ -124,6 +126,7 @@ void tst_QtSound::staysSilentOnBadFiles_data()
     QTest::newRow("text") << "text.wav" << QByteArray("this is not sound at all\n");
     QTest::newRow("another container") << "other.wav" << QByteArray("RIFF\x10\0\0\0AVI LIST", 16);
     QTest::newRow("a folder") << "folder.wav" << QByteArray();
+    QTest::newRow("a pipe nobody writes to") << "pipe.wav" << QByteArray();
 }
 
 void tst_QtSound::staysSilentOnBadFiles()
@@ -134,6 +137,8 @@ void tst_QtSound::staysSilentOnBadFiles()
     const QString path = folder.filePath(name);
     if (name == QLatin1String("folder.wav"))
         QVERIFY(QDir(folder.path()).mkpath(name));
+    else if (name == QLatin1String("pipe.wav"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     else if (!bytes.isNull())
         QVERIFY(writeFile(path, bytes));
     StderrCapture capture;

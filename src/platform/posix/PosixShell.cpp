@@ -39,13 +39,26 @@ void reportFailure(const char *action, const QString &name, const QString &reaso
     std::fflush(stderr);
 }
 
-QString reasonFor(int error)
+QString reasonFor(int error, const QByteArray &path)
 {
     if (error == EISDIR)
         return QStringLiteral("it is a folder, not a program");
     if (error == ENOEXEC)
         return QStringLiteral("it is not a program this system can run");
+    // exec says "not found" for a script whose interpreter (its #! line) is missing.
+    if (error == ENOENT && !path.isEmpty() && ::access(path.constData(), F_OK) == 0)
+        return QStringLiteral("the interpreter it names on its first line is not installed");
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A NUL would end the argument early, and the program would be given something else.
+bool holdsNul(const std::vector<std::u16string> &arguments)
+{
+    for (const std::u16string &argument : arguments) {
+        if (argument.find(u'\0') != std::u16string::npos)
+            return true;
+    }
+    return false;
 }
 
 // What exec itself would say about `path`, checked ahead so that the common mistakes get
@@ -144,6 +157,14 @@ bool PosixShell::startDetached(const std::u16string &program, const std::vector<
                                const std::u16string &workingDirectory)
 {
     const QString name = unquoted(program);
+    if (name.isEmpty()) {
+        reportFailure("start", name, QStringLiteral("no program given"));
+        return false;
+    }
+    if (holdsNul(arguments)) {
+        reportFailure("start", name, QStringLiteral("an argument holds a NUL character"));
+        return false;
+    }
     int error = 0;
     const QByteArray path = programPath(name, &error);
     if (error == 0) {
@@ -153,7 +174,7 @@ bool PosixShell::startDetached(const std::u16string &program, const std::vector<
         error = startDetachedProcess(path, list, existingFolder(unquoted(workingDirectory)));
     }
     if (error != 0)
-        reportFailure("start", name, reasonFor(error));
+        reportFailure("start", name, reasonFor(error, path));
     return error == 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAudioDevice>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMediaDevices>
 #include <QSoundEffect>
@@ -48,6 +49,11 @@ bool QtSound::play(const std::u16string &path)
     const QString file = QString::fromStdU16String(path);
     if (!QFile::exists(file)) {
         reportSilence(file, "no such file");
+        return false;
+    }
+    // A pipe or device of that name would block the reading of its header, and the window.
+    if (!QFileInfo(file).isFile()) {
+        reportSilence(file, "not a file");
         return false;
     }
     if (!looksLikeWave(file)) {
