@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -102,6 +103,12 @@ void DropIconDialog::setDroppedFile(QString &path, const QString &fileName)
     lineEdit_2->setText(path);
     lineEdit_3->setText(baseNameOf(fileName));
     appIcon = QFileIconProvider().icon(QFileInfo(path)).pixmap(32, 32, QIcon::Normal, QIcon::Off);
+    // Without an icon theme the desktop may have no picture for the file: a program then
+    // gets the generic one rather than none.
+    if (appIcon.isNull())
+        appIcon = QFileIconProvider().icon(QAbstractFileIconProvider::File).pixmap(32, 32);
+    if (appIcon.isNull())
+        appIcon = style()->standardIcon(QStyle::SP_FileIcon).pixmap(32, 32);
     label_Icon->setPixmap(appIcon);
     appFileName = fileName;
     appPath = path;

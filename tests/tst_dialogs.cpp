@@ -1,0 +1,296 @@
+// The dialogs around the launcher, driven as a person drives them, with what they leave in
+// memory and in a temporary store.
+
+#include "LauncherStore.h"
+#include "RecordingShell.h"
+#include "TestPlatform.h"
+
+#include "app/selectlumbraorwin.h"
+#include "dialogs/DragIconPage.h"
+#include "dialogs/DropIconDialog.h"
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/ThemeSettingDialog.h"
+#include "dialogs/TrayIcon.h"
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/ImageButton.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// Two themes whose first page pictures differ, so that a theme change shows on the page.
+LauncherStore twoThemes()
+{
+    LauncherStore store;
+    store.tabIcons = {QStringLiteral("1.2"), QStringLiteral("3")};
+    store.userIcons = {};
+    return store;
+}
+
+void addSecondTheme(SettingStore &store)
+{
+    ThemeInfo dark = store.themes.first();
+    dark.THEME_NAME = QStringLiteral("Dark");
+    store.themes.append(dark);
+    store.mySystem.THEME_DIR = QStringLiteral("Theme/");
+}
+
+bool writePicture(const QString &path, const QColor &colour)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(colour);
+    return QDir().mkpath(QFileInfo(path).path()) && image.save(path);
+}
+
+} // namespace
+
+class tst_Dialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void themeDialogPreviewsAndCancelRestores_data();
+    void themeDialogPreviewsAndCancelRestores();
+    void themeDialogOkStoresTheTheme();
+    void themeDialogSwallowsTheFirstIndexChange();
+    void trayClickGuard();
+    void dropDialogAddsAnIconToTheStore();
+    void dropDialogNamesAPictureNobodyUses();
+    void startChoice_data();
+    void startChoice();
+    void translationFileFollowsTheLanguage_data();
+    void translationFileFollowsTheLanguage();
+
+private:
+    void startLauncher(const LauncherStore &store);
+    QRgb pageColour() const;
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<TestPlatform> platform;
+    std::unique_ptr<lumbra> launcher;
+    QString savedDirectory;
+};
+
+void tst_Dialogs::init()
+{
+    folder = std::make_unique<QTemporaryDir>();
+    platform = std::make_unique<TestPlatform>();
+    savedDirectory = QDir::currentPath();
+    QDir::setCurrent(folder->path());
+}
+
+void tst_Dialogs::cleanup()
+{
+    launcher.reset();
+    platform.reset();
+    theSettings = SettingStore();
+    QDir::setCurrent(savedDirectory);
+    folder.reset();
+}
+
+void tst_Dialogs::startLauncher(const LauncherStore &store)
+{
+    store.fill(theSettings);
+    addSecondTheme(theSettings);
+    QVERIFY(writePicture(folder->filePath(QStringLiteral("Theme/Light/page1.png")), Qt::red));
+    QVERIFY(writePicture(folder->filePath(QStringLiteral("Theme/Dark/page1.png")), Qt::blue));
+    QVERIFY(saveAllSettings(theSettings));
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+}
+
+QRgb tst_Dialogs::pageColour() const
+{
+    return launcher->tabs.at(0)->page->pixmap().toImage().pixel(5, 5);
+}
+
+void tst_Dialogs::themeDialogPreviewsAndCancelRestores_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("cancel") << false;
+    QTest::newRow("escape") << true;
+}
+
+void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
+{
+    QFETCH(bool, escape);
+    startLauncher(twoThemes());
+    QCOMPARE(pageColour(), QColor(Qt::red).rgb());
+    ThemeSettingDialog dialog(nullptr);
+    dialog.setupThemeDialog();
+    dialog.loadThemeList();
+    QCOMPARE(dialog.comboBox_theme->count(), 2);
+    dialog.comboBox_theme->setCurrentIndex(1);
+    QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
+    QCOMPARE(pageColour(), QColor(Qt::blue).rgb());
+    if (escape)
+        dialog.reject();
+    else
+        dialog.themeCancelButton->click();
+    QCOMPARE(theSettings.mySystem.CURRENT_THEME, 1);
+    QCOMPARE(pageColour(), QColor(Qt::red).rgb());
+    SettingStore stored;
+    loadAllSettings(stored);
+    QCOMPARE(stored.mySystem.CURRENT_THEME, 1);
+}
+
+void tst_Dialogs::themeDialogOkStoresTheTheme()
+{
+    startLauncher(twoThemes());
+    ThemeSettingDialog dialog(nullptr);
+    dialog.setupThemeDialog();
+    dialog.loadThemeList();
+    dialog.comboBox_theme->setCurrentIndex(1);
+    dialog.themeOkButton->click();
+    QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
+    QCOMPARE(pageColour(), QColor(Qt::blue).rgb());
+    SettingStore stored;
+    loadAllSettings(stored);
+    QCOMPARE(stored.mySystem.CURRENT_THEME, 2);
+}
+
+// Filling the list makes its first entry current; that is no choice of the person's.
+void tst_Dialogs::themeDialogSwallowsTheFirstIndexChange()
+{
+    startLauncher(twoThemes());
+    theSettings.mySystem.CURRENT_THEME = 2;
+    ThemeSettingDialog dialog(nullptr);
+    dialog.setupThemeDialog();
+    dialog.loadThemeList();
+    QVERIFY(!dialog.firstIndexChange);
+    QCOMPARE(dialog.previousTheme, 2);
+    QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
+    QCOMPARE(dialog.comboBox_theme->currentIndex(), 1);
+}
+
+void tst_Dialogs::trayClickGuard()
+{
+    startLauncher(twoThemes());
+    TrayIcon tray;
+    tray.setupTray();
+    QVERIFY(!launcher->isMinimized());
+    tray.iconActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(launcher->isMinimized());
+    QVERIFY(tray.clickDisabled);
+    tray.iconActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(launcher->isMinimized());
+    tray.iconActivated(QSystemTrayIcon::DoubleClick);
+    QTRY_VERIFY_WITH_TIMEOUT(!tray.clickDisabled, 2000);
+    tray.iconActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(!launcher->isMinimized());
+    QTRY_VERIFY_WITH_TIMEOUT(!tray.clickDisabled, 2000);
+    theSettings.mySystem.ALWAYS_ON_BACKGROUND = 1;
+    tray.iconActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(!launcher->isMinimized());
+    QVERIFY(!tray.clickDisabled);
+}
+
+void tst_Dialogs::dropDialogAddsAnIconToTheStore()
+{
+    startLauncher(twoThemes());
+    launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+    DropIconDialog dialog;
+    QString path = QStringLiteral("C:\\Tools\\my.app.exe");
+    dialog.setDroppedFile(path, QStringLiteral("my.app.exe"));
+    QCOMPARE(path, QStringLiteral("C:/Tools/my.app.exe"));
+    QCOMPARE(dialog.lineEdit_2->text(), QStringLiteral("C:/Tools/my.app.exe"));
+    QCOMPARE(dialog.lineEdit_3->text(), QStringLiteral("my"));
+    dialog.lineEdit_3->setText(QStringLiteral("  My Tool  "));
+    dialog.dropOkButton->click();
+
+    const IconInfo &added = theSettings.icons.last();
+    QCOMPARE(added.ICON_AP_NAME, QStringLiteral("My Tool"));
+    QCOMPARE(added.ICON_AP_EXE_LOCATION, QStringLiteral("\"C:/Tools/my.app.exe\""));
+    QCOMPARE(added.ICON_AP_PNG_FILE_NAME, QStringLiteral("./Icon/my.png"));
+    QCOMPARE(added.ICON_DATA_TYPE, 1);
+    QVERIFY(QFileInfo::exists(folder->filePath(QStringLiteral("Icon/my.png"))));
+    QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("3.%1").arg(added.ICON_ID));
+    SettingStore stored;
+    loadAllSettings(stored);
+    QCOMPARE(stored.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
+    QCOMPARE(launcher->tabs.at(1)->icons.last()->name, QStringLiteral("My Tool"));
+}
+
+void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
+{
+    startLauncher(twoThemes());
+    theSettings.icons.first().ICON_AP_PNG_FILE_NAME = QStringLiteral("./Icon/tool.png");
+    QVERIFY(writePicture(folder->filePath(QStringLiteral("Icon/tool-2.png")), Qt::green));
+    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("tool")),
+             QStringLiteral("./Icon/tool-3.png"));
+    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("../../etc/x")),
+             QStringLiteral("./Icon/____etc_x.png"));
+    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QString()),
+             QStringLiteral("./Icon/program.png"));
+}
+
+void tst_Dialogs::startChoice_data()
+{
+    QTest::addColumn<bool>("launcherChosen");
+    QTest::newRow("the launcher") << true;
+    QTest::newRow("the normal desktop") << false;
+}
+
+void tst_Dialogs::startChoice()
+{
+    QFETCH(bool, launcherChosen);
+    twoThemes().fill(theSettings);
+    theSettings.mySystem.IS_FIRST_RUN = 1;
+    QVERIFY(saveAllSettings(theSettings));
+    QTimer::singleShot(0, [launcherChosen] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<selectlumbraorwin *>(window);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            QCOMPARE(dialog->size(), QSize(404, 153));
+            const QList<ImageButton *> buttons = dialog->findChildren<ImageButton *>();
+            QCOMPARE(buttons.size(), 2);
+            buttons.at(launcherChosen ? 0 : 1)->click();
+        }
+    });
+    QCOMPARE(askStartChoice(), launcherChosen);
+    SettingStore stored;
+    loadAllSettings(stored);
+    QCOMPARE(stored.mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
+    theSettings.mySystem.IS_FIRST_RUN = 0;
+    QVERIFY(askStartChoice());
+}
+
+void tst_Dialogs::translationFileFollowsTheLanguage_data()
+{
+    QTest::addColumn<int>("langId");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("German") << 0x0407 << QStringLiteral("./Language/lumbrashutdownDE");
+    QTest::newRow("Portugal reads the Brazilian file") << 0x0816 << QStringLiteral("./Language/lumbrashutdownBR");
+    QTest::newRow("Brazil") << 0x0416 << QStringLiteral("./Language/lumbrashutdownBR");
+    QTest::newRow("Afrikaans") << 0x0436 << QStringLiteral("./Language/lumbrashutdownTW");
+    QTest::newRow("English") << 0x0409 << QStringLiteral("./Language/lumbrashutdownEN");
+    QTest::newRow("Hebrew has none") << 0x040D << QStringLiteral("./Language/lumbrashutdownEN");
+}
+
+void tst_Dialogs::translationFileFollowsTheLanguage()
+{
+    QFETCH(int, langId);
+    QFETCH(QString, file);
+    QCOMPARE(LumbraShutDown::translationFileFor(quint16(langId)), file);
+}
+
+QTEST_MAIN(tst_Dialogs)
+#include "tst_dialogs.moc"
