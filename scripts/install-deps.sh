@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlite3-dev
     fonts-dejavu-core
+    qt6-svg-dev qt6-l10n-tools
+    xvfb xdotool imagemagick
 )
 
 missing=()
