@@ -15,6 +15,7 @@ public:
 
 signals:
     void fn_acceptFileDrop(const QMimeData *mimedata = nullptr);
+    void applicationDropped(const QString &path, const QString &fileName);
 
 public slots:
     void fn_chooseFavoriteIcon(const QMimeData *mimeData);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QTimer>
 
@@ -39,6 +40,9 @@ public:
     // The window's own messages (keys, display change) by their Windows numbers. Answers
     // false: the window goes on to handle every message as usual.
     bool handleMessage(unsigned message, std::uintptr_t wParam);
+
+    // Background music on (played once from its start) or off, with the speaker's face.
+    void setMusic(bool on);
 
     static int fileKindOf(const QString &path);
     void addIconToCurrentTab();
@@ -80,6 +84,8 @@ public:
     QString newIconImage;
     int newIconKind = 0;
     QTimer pageBuildTimer;
+    // Dropped programs waiting for their drop dialog: path and file name.
+    QList<QPair<QString, QString>> pendingDrops;
 
 signals:
     void timerStart_signal(int);
@@ -87,6 +93,9 @@ signals:
 public slots:
     void timerStart_slot();
     void reject() override;
+    // A program dropped on a page: its drop dialog opens once the drop has ended, one
+    // dialog after the other when several were dropped together.
+    void applicationDropped(const QString &path, const QString &fileName);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -131,8 +140,9 @@ private:
     void showPage(int page);
     void startProgram(APIconQLabel *icon);
     void openWithShell(const QString &target);
-    void switchMusic();
     void openThemeDialog();
+
+    void openNextDropDialog();
 
     void markFirstFrame(QWidget *page);
     void markAllBuilt();

@@ -5,6 +5,8 @@
 
 #include "TabEntry.h"
 #include "dialogs/DragIconPage.h"
+#include "dialogs/DropIconDialog.h"
+#include "dialogs/ThemeSettingDialog.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
@@ -19,6 +21,7 @@
 
 #include <QGuiApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -102,7 +105,7 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
         break;
     case Music:
         if (button && button == speakerButton)
-            switchMusic();
+            setMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
         break;
     default:
         break;
@@ -141,17 +144,18 @@ void lumbra::openWithShell(const QString &target)
     platform::shell().shellOpen(utf16(target), utf16(directory));
 }
 
-void lumbra::switchMusic()
+void lumbra::setMusic(bool on)
 {
-    if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0) {
-        speakerButton->showNormalImage();
-        theSettings.mySystem.MUSIC_BACKGROUND_ON = 0;
+    theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
+    if (on) {
+        if (speakerButton)
+            speakerButton->showPressedImage();
+        platform::sound().play(musicPath());
+    } else {
+        if (speakerButton)
+            speakerButton->showNormalImage();
         platform::sound().stop();
-        return;
     }
-    theSettings.mySystem.MUSIC_BACKGROUND_ON = 1;
-    speakerButton->showPressedImage();
-    platform::sound().play(musicPath());
 }
 
 std::u16string lumbra::musicPath()
@@ -164,6 +168,33 @@ std::u16string lumbra::musicPath()
 
 void lumbra::openThemeDialog()
 {
+    themeDialog = new ThemeSettingDialog(nullptr);
+    themeDialog->setupThemeDialog();
+    themeDialog->loadThemeList();
+    themeDialog->exec();
+    delete themeDialog;
+    themeDialog = nullptr;
+}
+
+void lumbra::applicationDropped(const QString &path, const QString &fileName)
+{
+    pendingDrops.append({path, fileName});
+    if (pendingDrops.size() == 1)
+        QTimer::singleShot(0, this, &lumbra::openNextDropDialog);
+}
+
+// Dialogs run after the drop has been answered: a modal loop inside the drop would keep
+// the file manager waiting for it.
+void lumbra::openNextDropDialog()
+{
+    while (!pendingDrops.isEmpty()) {
+        QString path = pendingDrops.first().first;
+        const QString fileName = pendingDrops.first().second;
+        DropIconDialog dialog;
+        dialog.setDroppedFile(path, fileName);
+        dialog.exec();
+        pendingDrops.removeFirst();
+    }
 }
 
 void lumbra::nextTab()

@@ -100,6 +100,7 @@ DragIconPage *lumbra::buildTabPage(int t)
     page->setParent(this);
     page->setScaledContents(true);
     page->setGeometry(0, tabAreaHeight(), screenWidth(), screenHeight() - tabAreaHeight());
+    connect(page, &DragIconPage::applicationDropped, this, &lumbra::applicationDropped);
     TabEntry *entry = tabs.at(t);
     const int positions = std::max(0, theSettings.getTabInt(7, t));
     for (int part = 0; part < positions; ++part) {

@@ -10,6 +10,9 @@ ScreenMetrics *screenOverride = nullptr;
 Shell *shellOverride = nullptr;
 WindowMessages *windowsOverride = nullptr;
 Sound *soundOverride = nullptr;
+InstanceLock *instanceLockOverride = nullptr;
+Power *powerOverride = nullptr;
+Autostart *autostartOverride = nullptr;
 
 } // namespace
 
@@ -43,6 +46,21 @@ Sound &sound()
     return soundOverride ? *soundOverride : nativeSound();
 }
 
+InstanceLock &instanceLock()
+{
+    return instanceLockOverride ? *instanceLockOverride : nativeInstanceLock();
+}
+
+Power &power()
+{
+    return powerOverride ? *powerOverride : nativePower();
+}
+
+Autostart &autostart()
+{
+    return autostartOverride ? *autostartOverride : nativeAutostart();
+}
+
 void useRegistry(Registry *backend)
 {
     registryOverride = backend;
@@ -71,6 +89,21 @@ void useWindows(WindowMessages *backend)
 void useSound(Sound *backend)
 {
     soundOverride = backend;
+}
+
+void useInstanceLock(InstanceLock *backend)
+{
+    instanceLockOverride = backend;
+}
+
+void usePower(Power *backend)
+{
+    powerOverride = backend;
+}
+
+void useAutostart(Autostart *backend)
+{
+    autostartOverride = backend;
 }
 
 } // namespace platform

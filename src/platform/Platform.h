@@ -2,6 +2,9 @@
 
 namespace platform {
 
+class Autostart;
+class InstanceLock;
+class Power;
 class Registry;
 class ScreenMetrics;
 class Shell;
@@ -17,6 +20,9 @@ ScreenMetrics &screen();
 Shell &shell();
 WindowMessages &windows();
 Sound &sound();
+InstanceLock &instanceLock();
+Power &power();
+Autostart &autostart();
 
 // Tests swap in recording backends here; nullptr brings the native one back.
 void useRegistry(Registry *backend);
@@ -25,6 +31,9 @@ void useScreen(ScreenMetrics *backend);
 void useShell(Shell *backend);
 void useWindows(WindowMessages *backend);
 void useSound(Sound *backend);
+void useInstanceLock(InstanceLock *backend);
+void usePower(Power *backend);
+void useAutostart(Autostart *backend);
 
 // Each OS folder defines these; the build picks the folder.
 Registry &nativeRegistry();
@@ -33,5 +42,8 @@ ScreenMetrics &nativeScreen();
 Shell &nativeShell();
 WindowMessages &nativeWindows();
 Sound &nativeSound();
+InstanceLock &nativeInstanceLock();
+Power &nativePower();
+Autostart &nativeAutostart();
 
 } // namespace platform

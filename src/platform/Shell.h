@@ -22,6 +22,9 @@ public:
     // a folder or a URL with the handler the desktop has for it. False when nothing could
     // be asked to open it.
     virtual bool shellOpen(const std::u16string &file, const std::u16string &directory) = 0;
+
+    // Starts the system's task manager ("taskmgr.exe" on Windows), detached.
+    virtual bool startTaskManager() = 0;
 };
 
 } // namespace platform

@@ -1,11 +1,14 @@
 #include "platform/Platform.h"
 
+#include "LogindPower.h"
+#include "PosixInstanceLock.h"
 #include "PosixShell.h"
 #include "PosixSystemServices.h"
 #include "PosixWindowMessages.h"
 #include "QtScreenMetrics.h"
 #include "QtSound.h"
 #include "SqliteRegistry.h"
+#include "XdgAutostart.h"
 
 #include <cstdlib>
 #include <string>
@@ -69,6 +72,24 @@ Sound &nativeSound()
 {
     static QtSound sound;
     return sound;
+}
+
+InstanceLock &nativeInstanceLock()
+{
+    static PosixInstanceLock lock;
+    return lock;
+}
+
+Power &nativePower()
+{
+    static LogindPower power;
+    return power;
+}
+
+Autostart &nativeAutostart()
+{
+    static XdgAutostart autostart;
+    return autostart;
 }
 
 } // namespace platform

@@ -21,4 +21,9 @@ bool PosixShell::shellOpen(const std::u16string &, const std::u16string &)
     return false;
 }
 
+bool PosixShell::startTaskManager()
+{
+    return false;
+}
+
 } // namespace platform

@@ -10,6 +10,7 @@ public:
     bool startDetached(const std::u16string &program, const std::vector<std::u16string> &arguments,
                        const std::u16string &workingDirectory) override;
     bool shellOpen(const std::u16string &file, const std::u16string &directory) override;
+    bool startTaskManager() override;
 };
 
 } // namespace platform

@@ -1,0 +1,94 @@
+#include "selectlumbraorwin.h"
+
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "widgets/ImageButton.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPalette>
+
+namespace {
+
+constexpr int kAlignCenter = 132;
+
+ImageButton *choiceButton(QWidget *parent, int x, const QString &stem, const QFont &font)
+{
+    const QString prefix = QStringLiteral(":images/") + stem;
+    auto *button = new ImageButton(QRect(x, 24, 133, 76), prefix + QStringLiteral("_normal.png"),
+                                   prefix + QStringLiteral("_disable.png"), prefix + QStringLiteral("_mouseover.png"),
+                                   prefix + QStringLiteral("_mousedown.png"), font, QString(),
+                                   QRect(0, 0, 133, 76), kAlignCenter, QColor(Qt::red));
+    button->setParent(parent);
+    button->show();
+    return button;
+}
+
+} // namespace
+
+selectlumbraorwin::selectlumbraorwin(const QString &title, const QFont &font, const QString &lumbraText,
+                                     const QString &windowsText)
+    : QDialog(nullptr), dialogFont(font), lumbraText(lumbraText), windowsText(windowsText)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("selectlumbraorwinClass"));
+    resize(404, 153);
+    setMinimumSize(404, 153);
+    setMaximumSize(404, 153);
+    QPalette palette;
+    const QBrush white(QColor(255, 255, 255, 255));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setBrush(group, QPalette::Base, white);
+        palette.setBrush(group, QPalette::Window, white);
+    }
+    setPalette(palette);
+    setWindowTitle(QCoreApplication::translate("selectlumbraorwinClass", "StartChoice"));
+    setWindowTitle(title);
+    QMetaObject::connectSlotsByName(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+
+    ImageButton *launcherButton = choiceButton(this, 50, QStringLiteral("LUMBRA"), dialogFont);
+    addCaption(QRect(40, 90, 153, 53), lumbraText);
+    addCaption(QRect(40, 120, 153, 23), QCoreApplication::translate("selectlumbraorwinClass", " "));
+    ImageButton *desktopButton = choiceButton(this, 222, QStringLiteral("XP"), dialogFont);
+    addCaption(QRect(212, 90, 153, 53), windowsText);
+    addCaption(QRect(212, 120, 153, 23), QCoreApplication::translate("selectlumbraorwinClass", " "));
+    connect(launcherButton, &QPushButton::clicked, this, &selectlumbraorwin::call_Lumbra);
+    connect(desktopButton, &QPushButton::clicked, this, &selectlumbraorwin::call_WindowsMode);
+}
+
+void selectlumbraorwin::addCaption(const QRect &geometry, const QString &text)
+{
+    auto *label = new QLabel(text, this);
+    label->setFont(dialogFont);
+    label->setAlignment(Qt::AlignCenter);
+    label->setGeometry(geometry);
+    label->show();
+}
+
+void selectlumbraorwin::call_Lumbra()
+{
+    theSettings.mySystem.IS_FIRST_RUN = 0;
+    saveAllSettings(theSettings);
+    close();
+    launcherChosen = true;
+}
+
+void selectlumbraorwin::call_WindowsMode()
+{
+    launcherChosen = false;
+    close();
+}
+
+bool askStartChoice()
+{
+    if (theSettings.getInt(0) != 1)
+        return true;
+    selectlumbraorwin dialog(theSettings.getString(1423), theSettings.getFont(1001), theSettings.getString(1434),
+                             theSettings.getString(1433));
+    dialog.exec();
+    if (dialog.launcherChosen)
+        return true;
+    QCoreApplication::exit(0);
+    return false;
+}

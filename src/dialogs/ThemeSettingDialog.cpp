@@ -1,0 +1,123 @@
+#include "ThemeSettingDialog.h"
+
+#include "launcher/lumbra.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+ThemeSettingDialog::ThemeSettingDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("ThemeSettingDialogClass"));
+    resize(430, 100);
+    setMinimumSize(430, 100);
+    setMaximumSize(430, 100);
+    comboBox_theme = new QComboBox(this);
+    comboBox_theme->setObjectName(QStringLiteral("comboBox_theme"));
+    comboBox_theme->setGeometry(10, 50, 161, 41);
+    label_up = new QLabel(this);
+    label_up->setObjectName(QStringLiteral("label_up"));
+    label_up->setGeometry(0, 0, 431, 31);
+    label_up->setAlignment(Qt::AlignCenter);
+    setWindowTitle(QCoreApplication::translate("ThemeSettingDialogClass", "ThemeSetting"));
+    label_up->setText(QString());
+    QMetaObject::connectSlotsByName(this);
+    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint);
+}
+
+void ThemeSettingDialog::setupThemeDialog()
+{
+    const QFont font = theSettings.getFont(1001);
+    setFont(font);
+    titleText = captionText = theSettings.getString(1428);
+    setWindowTitle(titleText);
+    label_up->setText(captionText);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    okText = theSettings.getString(1426);
+    cancelText = theSettings.getString(1427);
+    themeOkButton = new QPushButton(this);
+    themeOkButton->setFont(font);
+    themeOkButton->setText(okText);
+    themeOkButton->setGeometry(190, 50, 100, 40);
+    themeOkButton->setVisible(true);
+    themeCancelButton = new QPushButton(this);
+    themeCancelButton->setFont(font);
+    themeCancelButton->setText(cancelText);
+    themeCancelButton->setGeometry(310, 50, 100, 40);
+    themeCancelButton->setVisible(true);
+    connect(comboBox_theme, &QComboBox::currentIndexChanged, this,
+            qOverload<int>(&ThemeSettingDialog::fn_RefreshTheme));
+    connect(comboBox_theme, &QComboBox::currentTextChanged, this,
+            qOverload<const QString &>(&ThemeSettingDialog::fn_RefreshTheme));
+    connect(themeOkButton, &QPushButton::clicked, this, &ThemeSettingDialog::fn_doSetting);
+    connect(themeCancelButton, &QPushButton::clicked, this, &ThemeSettingDialog::fn_closeDialog);
+}
+
+// Appending the first entry makes it current; firstIndexChange swallows exactly that change.
+void ThemeSettingDialog::loadThemeList()
+{
+    previousTheme = theSettings.getInt(3);
+    comboBox_theme->clear();
+    const int count = theSettings.getThemeInt(400);
+    for (int i = 0; i < count; ++i)
+        comboBox_theme->addItem(QIcon(), theSettings.getThemeName(200, i));
+    comboBox_theme->setCurrentIndex(previousTheme - 1);
+}
+
+void ThemeSettingDialog::fn_RefreshTheme(const QString &)
+{
+}
+
+void ThemeSettingDialog::fn_RefreshTheme(int index)
+{
+    if (index < 0)
+        return;
+    theSettings.mySystem.CURRENT_THEME = index + 1;
+    if (!firstIndexChange)
+        applyWithWaitCursor();
+    firstIndexChange = false;
+}
+
+void ThemeSettingDialog::fn_doSetting()
+{
+    saveAllSettings(theSettings);
+    finished = true;
+    close();
+}
+
+void ThemeSettingDialog::fn_closeDialog()
+{
+    restorePreviousTheme();
+    close();
+}
+
+// Closing a dialog rejects it, and so does Escape: a previewed theme nobody confirmed must
+// not stay.
+void ThemeSettingDialog::reject()
+{
+    if (!finished)
+        restorePreviousTheme();
+    QDialog::reject();
+}
+
+void ThemeSettingDialog::restorePreviousTheme()
+{
+    finished = true;
+    theSettings.mySystem.CURRENT_THEME = previousTheme;
+    applyWithWaitCursor();
+}
+
+void ThemeSettingDialog::applyWithWaitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (theLauncher)
+        theLauncher->applyTheme();
+    QGuiApplication::restoreOverrideCursor();
+}

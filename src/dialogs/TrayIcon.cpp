@@ -1,0 +1,109 @@
+#include "TrayIcon.h"
+
+#include "launcher/lumbra.h"
+#include "platform/Platform.h"
+#include "platform/SystemServices.h"
+#include "platform/WindowMessages.h"
+#include "settings/Diagnostic.h"
+#include "settings/SettingStore.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kClickGuardMs = 300;
+
+void printTrace(const char *line)
+{
+    std::fputs(line, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+TrayIcon::TrayIcon()
+    : QSystemTrayIcon(nullptr)
+{
+}
+
+TrayIcon::~TrayIcon()
+{
+    // The menu has no parent: the tray icon owns it.
+    delete trayMenu;
+}
+
+void TrayIcon::setupTray()
+{
+    const QIcon icon(theSettings.getString(1401));
+    setToolTip(theSettings.getString(1402) + u' ' + theSettings.getString(1400));
+    setIcon(icon);
+    settingText = theSettings.getString(1429);
+    exitText = theSettings.getString(1430);
+    trayMenu = new QMenu;
+    settingAction = new QAction(settingText, this);
+    exitAction = new QAction(exitText, this);
+    connect(settingAction, &QAction::triggered, this, &TrayIcon::call_settingDialog);
+    connect(exitAction, &QAction::triggered, this, &TrayIcon::call_shutDownDialog);
+    clickDisabled = false;
+    settingDialogOpen = false;
+    trayMenu->addAction(settingAction);
+    trayMenu->addAction(exitAction);
+    setContextMenu(trayMenu);
+    connect(this, &QSystemTrayIcon::activated, this, &TrayIcon::iconActivated);
+    connect(this, &TrayIcon::disableClickSystemTrayicon_signal, &clickTimer, qOverload<int>(&QTimer::start));
+    connect(&clickTimer, &QTimer::timeout, this, &TrayIcon::disableClickSystemTrayicon_slot);
+}
+
+void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    if (settingDialogOpen || theSettings.getInt(1) != 0 || clickDisabled || !theLauncher)
+        return;
+    clickDisabled = true;
+    emit disableClickSystemTrayicon_signal(kClickGuardMs);
+    if (theLauncher->isMinimized() || theLauncher->isHidden()) {
+        theLauncher->activateWindow();
+        theLauncher->showNormal();
+    } else {
+        theLauncher->showMinimized();
+    }
+}
+
+void TrayIcon::disableClickSystemTrayicon_slot()
+{
+    clickDisabled = false;
+    clickTimer.stop();
+}
+
+void TrayIcon::call_settingDialog()
+{
+    printTrace("call lumbra setting");
+    if (!settingDialog.isHidden())
+        return;
+    settingDialog.prepareDialog();
+    settingDialogOpen = true;
+    settingDialog.exec();
+    settingDialogOpen = false;
+}
+
+// Despite its name, this ends the launcher: the way every part of the program does it,
+// with WM_CLOSE to the launcher window.
+void TrayIcon::call_shutDownDialog()
+{
+    printTrace("call shut down");
+    platform::WindowMessages &windows = platform::windows();
+    const platform::WindowHandle window = windows.findWindow(u"QWidget", u"Lumbra");
+    printDiagnostic("FindWindow() for Lumbra");
+    if (window != platform::kNoWindow)
+        windows.postMessage(window, platform::kWmClose, 0, 0);
+    platform::system().sleep(100);
+    settingDialog.close();
+    if (theLauncher)
+        theLauncher->close();
+}

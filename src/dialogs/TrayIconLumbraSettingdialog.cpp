@@ -1,0 +1,227 @@
+#include "TrayIconLumbraSettingdialog.h"
+
+#include "i18n/LanguageChoice.h"
+#include "launcher/lumbra.h"
+#include "platform/Autostart.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+#include "settings/RegistryAccess.h"
+#include "settings/SettingStore.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+const QSize kLongFace(387, 74);
+const QSize kShortFace(135, 64);
+const QSize kSoundFace(69, 64);
+const QString kOnPicture = QStringLiteral(":/images/long_button_down.png");
+const QString kOffPicture = QStringLiteral(":/images/long_button_norm.png");
+const QString kPressedPicture = QStringLiteral(":/images/short_button_down.png");
+const QString kReleasedPicture = QStringLiteral(":/images/short_button_norm.png");
+const QString kRunKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+constexpr int kMaxExpandUnits = 1023;
+
+} // namespace
+
+TrayIconLumbraSettingdialog::TrayIconLumbraSettingdialog()
+    : QDialog(nullptr)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("TrayIconLumbraSettingdialogClass"));
+    resize(495, 347);
+    setMaximumSize(495, 347);
+    backgroundLabel = new QLabel(this);
+    backgroundLabel->setObjectName(QStringLiteral("label"));
+    backgroundLabel->setGeometry(0, 0, 495, 347);
+    backgroundLabel->setMaximumSize(495, 347);
+    backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/images/bg.png")));
+    backgroundLabel->setScaledContents(true);
+    backgroundLabel->setText(QString());
+    setWindowTitle(QCoreApplication::translate("TrayIconLumbraSettingdialogClass", "settingdialog"));
+    QMetaObject::connectSlotsByName(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+}
+
+void TrayIconLumbraSettingdialog::prepareDialog()
+{
+    keyPath = QStringLiteral("SOFTWARE\\ORTAN\\Lumbra\\") + languageCode + QStringLiteral("\\System");
+    setWindowTitle(theSettings.getString(1423) + QStringLiteral(" Setting"));
+    setFont(theSettings.getFont(1001));
+    startText = theSettings.getString(1425);
+    alwaysText = theSettings.getString(1424);
+    okText = theSettings.getString(1426);
+    cancelText = theSettings.getString(1427);
+    dialogFont = theSettings.getFont(1001);
+
+    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton})
+        button->setCheckable(true);
+    // Setting the states would run the face slots of an earlier opening; the faces are
+    // painted below from the same states.
+    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton})
+        button->blockSignals(true);
+    alwaysButton.setChecked(theSettings.getInt(1) != 0);
+    startButton.setChecked(theSettings.getInt(2) != 0);
+    soundButton.setChecked(theSettings.getInt(34) != 1);
+    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton})
+        button->blockSignals(false);
+
+    const int left = (width() - kLongFace.width()) / 2;
+    paintFace(startButton, kLongFace, theSettings.getInt(2) != 0 ? kOnPicture : kOffPicture, startText);
+    startButton.setGeometry(left, 42, kLongFace.width(), kLongFace.height());
+    paintFace(alwaysButton, kLongFace, theSettings.getInt(1) != 0 ? kOnPicture : kOffPicture, alwaysText);
+    alwaysButton.setGeometry(left, 135, kLongFace.width(), kLongFace.height());
+    paintSoundIcon(theSettings.getInt(34) == 0);
+    paintFace(okButton, kShortFace, kReleasedPicture, okText);
+    paintFace(cancelButton, kShortFace, kReleasedPicture, cancelText);
+    soundButton.setGeometry(56, 230, kSoundFace.width(), kSoundFace.height());
+    okButton.setGeometry(155, 230, kShortFace.width(), kShortFace.height());
+    cancelButton.setGeometry(307, 230, kShortFace.width(), kShortFace.height());
+    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton, &okButton, &cancelButton}) {
+        button->setParent(this);
+        button->setFlat(true);
+        button->show();
+    }
+    if (connected)
+        return;
+    connected = true;
+    connect(&startButton, &QPushButton::toggled, this, &TrayIconLumbraSettingdialog::fn_changeISFIRSTRUNIcon);
+    connect(&alwaysButton, &QPushButton::toggled, this,
+            &TrayIconLumbraSettingdialog::fn_changeALWAYSONBACKGROUNDIcon);
+    connect(&okButton, &QPushButton::clicked, this, &TrayIconLumbraSettingdialog::fn_writeSetting);
+    connect(&cancelButton, &QPushButton::clicked, this, &TrayIconLumbraSettingdialog::fn_closeDialog);
+    connect(&okButton, &QPushButton::pressed, this, &TrayIconLumbraSettingdialog::fn_changePressOKIcon);
+    connect(&cancelButton, &QPushButton::pressed, this, &TrayIconLumbraSettingdialog::fn_changePressCANCELIcon);
+    connect(&okButton, &QPushButton::released, this, &TrayIconLumbraSettingdialog::fn_changeReleaseOKIcon);
+    connect(&cancelButton, &QPushButton::released, this, &TrayIconLumbraSettingdialog::fn_changeReleaseCANCELIcon);
+    connect(&soundButton, &QPushButton::toggled, this, &TrayIconLumbraSettingdialog::fn_changeSoundIcon);
+}
+
+// A face is the picture with the button's text in black across its middle, as the icon.
+void TrayIconLumbraSettingdialog::paintFace(QPushButton &button, const QSize &size, const QString &picture,
+                                             const QString &text)
+{
+    QPixmap face(size);
+    face.fill(Qt::transparent);
+    face.load(picture);
+    QPainter painter(&face);
+    painter.setPen(QColor(0, 0, 0, 255));
+    painter.setFont(dialogFont);
+    painter.drawText(QRect(0, 0, size.width(), size.height()), Qt::AlignCenter, text);
+    painter.end();
+    button.setIcon(QIcon(face));
+    button.setIconSize(size);
+}
+
+void TrayIconLumbraSettingdialog::paintSoundIcon(bool soundOff)
+{
+    soundButton.setIcon(QIcon(soundOff ? QStringLiteral(":/images/sound_off.png")
+                                       : QStringLiteral(":/images/sound_on.png")));
+    soundButton.setIconSize(kSoundFace);
+}
+
+void TrayIconLumbraSettingdialog::fn_changeISFIRSTRUNIcon(bool checked)
+{
+    paintFace(startButton, kLongFace, checked ? kOnPicture : kOffPicture, startText);
+}
+
+void TrayIconLumbraSettingdialog::fn_changeALWAYSONBACKGROUNDIcon(bool checked)
+{
+    paintFace(alwaysButton, kLongFace, checked ? kOnPicture : kOffPicture, alwaysText);
+}
+
+void TrayIconLumbraSettingdialog::fn_changeSoundIcon(bool checked)
+{
+    paintSoundIcon(checked);
+}
+
+void TrayIconLumbraSettingdialog::fn_changePressOKIcon()
+{
+    paintFace(okButton, kShortFace, kPressedPicture, okText);
+}
+
+void TrayIconLumbraSettingdialog::fn_changeReleaseOKIcon()
+{
+    paintFace(okButton, kShortFace, kReleasedPicture, okText);
+}
+
+void TrayIconLumbraSettingdialog::fn_changePressCANCELIcon()
+{
+    paintFace(cancelButton, kShortFace, kPressedPicture, cancelText);
+}
+
+void TrayIconLumbraSettingdialog::fn_changeReleaseCANCELIcon()
+{
+    paintFace(cancelButton, kShortFace, kReleasedPicture, cancelText);
+}
+
+void TrayIconLumbraSettingdialog::fn_closeDialog()
+{
+    setVisible(false);
+    close();
+}
+
+void TrayIconLumbraSettingdialog::fn_writeSetting()
+{
+    setVisible(false);
+    fn_setStartOpen();
+    fn_setAlwaysOnTop();
+    fn_setSoundOff();
+    close();
+}
+
+void TrayIconLumbraSettingdialog::writeSystemValue(const QString &name, int value)
+{
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, keyPath, false);
+    if (key == platform::kNoKey)
+        return;
+    writeRegInt(key, name, value);
+    closeRegKey(key);
+}
+
+void TrayIconLumbraSettingdialog::fn_setStartOpen()
+{
+    const int on = startButton.isChecked() ? 1 : 0;
+    theSettings.mySystem.STARTWHENBOOTING = on;
+    writeSystemValue(QStringLiteral("STARTWHENBOOTING"), on);
+    const platform::RegKey run = openRegKey(platform::kLocalMachine, kRunKey, false);
+    if (run != platform::kNoKey) {
+        const QString command = on ? QStringLiteral("\"%PROGRAMFILES%\\ORTAN\\Lumbra\\Lumbra.exe\"") : QString();
+        SetRegExpandString(run, QStringLiteral("Lumbra"), command);
+        closeRegKey(run);
+    }
+    platform::autostart().setStartAtLogin(on != 0);
+}
+
+void TrayIconLumbraSettingdialog::fn_setAlwaysOnTop()
+{
+    const bool on = alwaysButton.isChecked();
+    if (on && theLauncher) {
+        theLauncher->activateWindow();
+        theLauncher->showNormal();
+    }
+    theSettings.mySystem.ALWAYS_ON_BACKGROUND = on ? 1 : 0;
+    writeSystemValue(QStringLiteral("ALWAYS_ON_BACKGROUND"), on ? 1 : 0);
+}
+
+// Only the setting in memory changes; it reaches the registry with the next full save.
+void TrayIconLumbraSettingdialog::fn_setSoundOff()
+{
+    if (theLauncher)
+        theLauncher->setMusic(!soundButton.isChecked());
+    else
+        theSettings.mySystem.MUSIC_BACKGROUND_ON = soundButton.isChecked() ? 0 : 1;
+}
+
+long TrayIconLumbraSettingdialog::SetRegExpandString(platform::RegKey key, const QString &subKey,
+                                                     const QString &setValue)
+{
+    const std::u16string units = setValue.left(kMaxExpandUnits).toStdU16String();
+    return platform::registry().setValue(key, subKey.toStdU16String(), platform::kRegExpandSz,
+                                         reinterpret_cast<const std::uint8_t *>(units.data()),
+                                         static_cast<std::uint32_t>(units.size() * 2));
+}
