@@ -1,8 +1,31 @@
 #include "QMyApp.h"
 
+#include "launcher/lumbra.h"
+#include "platform/Platform.h"
+#include "platform/WindowMessages.h"
+
 QMyApp *theApp = nullptr;
 
 QMyApp::QMyApp(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    platform::windows().setMessageFilter(&QMyApp::winEventFilter);
+}
+
+QMyApp::~QMyApp()
+{
+    platform::windows().setMessageFilter(nullptr);
+}
+
+bool QMyApp::winEventFilter(const platform::WindowMessage &message)
+{
+    if (message.message == platform::kWmClose) {
+        QCoreApplication::exit(0);
+    } else if (message.message == platform::kWmUser + 1 && theLauncher) {
+        if (theLauncher->isMinimized() || theLauncher->isHidden()) {
+            theLauncher->activateWindow();
+            theLauncher->showNormal();
+        }
+    }
+    return false;
 }

@@ -2,8 +2,14 @@
 
 #include "MaintenanceSwitches.h"
 #include "QMyApp.h"
+#include "SingleInstance.h"
+#include "selectlumbraorwin.h"
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/TaskManagerSysTray.h"
+#include "dialogs/TrayIcon.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/lumbra.h"
+#include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "settings/Diagnostic.h"
@@ -32,8 +38,33 @@ void moveToExecutableFolder()
 
 bool runConsoleSwitch(const QStringList &arguments, int *exitCode)
 {
-    return handleInstallRegisterSwitch(arguments, exitCode)
+    return handleCloseSwitch(arguments, exitCode) || handleInstallRegisterSwitch(arguments, exitCode)
         || handleExportRegisterSwitch(arguments, exitCode);
+}
+
+// The four long-lived objects, in this order, the event loop, and the tear-down in the
+// reverse order once the lock is given back. A run always ends with 1.
+int runLauncher()
+{
+    {
+        TrayIcon tray;
+        tray.setupTray();
+        tray.setVisible(true);
+        LumbraShutDown shutDown(nullptr);
+        theShutDownDialog = &shutDown;
+        shutDown.setVisible(false);
+        TaskManagerSysTray taskManager(nullptr);
+        taskManager.setVisible(true);
+        lumbra launcher;
+        theLauncher = &launcher;
+        launcher.initialise();
+        QApplication::exec();
+        platform::instanceLock().closeMutex(instanceMutex);
+        instanceMutex = platform::kNoMutex;
+        theLauncher = nullptr;
+        theShutDownDialog = nullptr;
+    }
+    return 1;
 }
 
 } // namespace
@@ -59,16 +90,12 @@ int runLumbra(int argc, char **argv)
 
     initRegistryPaths();
     loadAllSettings(theSettings);
+    if (!acquireSingleInstance())
+        return 0;
     moveToExecutableFolder();
-
-    {
-        lumbra launcher;
-        theLauncher = &launcher;
-        launcher.initialise();
-        QApplication::exec();
-        theLauncher = nullptr;
-    }
+    if (!askStartChoice())
+        return 0;
+    const int result = runLauncher();
     theApp = nullptr;
-    // Whatever the event loop answers, a run ends with 1.
-    return 1;
+    return result;
 }

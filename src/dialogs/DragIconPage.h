@@ -15,6 +15,7 @@ public:
 
 signals:
     void fn_acceptFileDrop(const QMimeData *mimedata = nullptr);
+    // One per dropped program or shortcut: its local path and its file name.
     void applicationDropped(const QString &path, const QString &fileName);
 
 public slots:

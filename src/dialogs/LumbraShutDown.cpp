@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QScreen>
 
+LumbraShutDown *theShutDownDialog = nullptr;
+
 namespace {
 
 constexpr quint16 kFinnish = 0x040B;

@@ -58,3 +58,5 @@ private:
 
     platform::WindowHandle endpoint = platform::kNoWindow;
 };
+
+extern LumbraShutDown *theShutDownDialog;

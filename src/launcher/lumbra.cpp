@@ -3,6 +3,7 @@
 #include "LauncherMessageFilter.h"
 #include "TabEntry.h"
 #include "dialogs/DragIconPage.h"
+#include "dialogs/LumbraShutDown.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
@@ -93,6 +94,8 @@ lumbra::~lumbra()
         if (floating && !floating->parent())
             delete floating;
     }
+    if (endpoint != platform::kNoWindow)
+        platform::windows().unregisterWindow(endpoint);
     qDeleteAll(tabs);
     if (theLauncher == this)
         theLauncher = nullptr;
@@ -122,6 +125,8 @@ void lumbra::initialise()
 {
     setWindowTitle(QStringLiteral("Lumbra"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A window as large as the screen has nothing to resize; a grip would only look unfinished.
+    setSizeGripEnabled(false);
     currentTab = returnTab = selectedIcon = previousSelectedIcon = 0;
     shiftDown = false;
     theSettings.computeIconGrid();
@@ -139,6 +144,12 @@ void lumbra::initialise()
     buildTitleBarWidgets();
     buildTabStrip();
     showFirstPage();
+    // Other launcher processes find the window by its class and title.
+    endpoint = platform::windows().registerWindow(u"QWidget", u"Lumbra", winId(),
+                                                  [this](const platform::WindowMessage &message) {
+                                                      handleMessage(message.message, message.wParam);
+                                                      return false;
+                                                  });
     emit timerStart_signal(100);
 }
 
@@ -299,6 +310,10 @@ void lumbra::displayChanged()
     backTitleBar->setGeometry(0, 0, screenWidth(), themeInt(413));
     if (currentTab < tabs.size())
         switchToTab(currentTab);
+    if (theShutDownDialog) {
+        theShutDownDialog->move((screenWidth() - theShutDownDialog->width()) / 2,
+                                (screenHeight() - theShutDownDialog->height()) / 2);
+    }
 }
 
 void lumbra::relayoutTab(int t)

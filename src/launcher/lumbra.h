@@ -146,6 +146,8 @@ private:
 
     void markFirstFrame(QWidget *page);
     void markAllBuilt();
+
+    std::uintptr_t endpoint = 0;
 };
 
 extern lumbra *theLauncher;

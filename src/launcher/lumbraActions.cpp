@@ -68,6 +68,9 @@ public:
 
 void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
 {
+    // Before initialise() has built the window there is nothing to act on.
+    if (!tabArea)
+        return;
     const int kind = icon ? icon->kind : button ? button->kind : tab ? tab->kind : 0;
     switch (kind) {
     case StartProgram:

@@ -1,25 +1,245 @@
 #include "APIconQLabel.h"
 
-// First version: the faces and the click handling are being written.
-APIconQLabel::APIconQLabel(int, int, int height, int width, const QString &picture, const QString &mask,
-                           const QFont &font, const QString &name, int nameX, int nameY,
-                           const QColor &nameColour, int, int tabNumber, int fit)
-    : pictureFile(picture), maskFile(mask), iconWidth(width), iconHeight(height), nameFont(font),
-      name(name), nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
+#include "FaceRecipes.h"
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
+#include "settings/SettingStore.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPointer>
+#include <QRectF>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kEfficacyPixelId = 35;
+constexpr int kEfficacyIntervalId = 36;
+constexpr int kEfficacyCounterId = 37;
+constexpr int kDisableClickTimerId = 38;
+constexpr int kToolTipId = 807;
+
+// The title-bar kinds (house, back, page up, page down, music) belong to buttons; an icon
+// carrying one of them never launches.
+bool isTitleBarKind(int kind)
 {
+    return kind == 6 || kind == 8 || kind == 9 || kind == 10 || kind == 12;
 }
 
-void APIconQLabel::paintNormal() {}
-void APIconQLabel::paintHighlighted() {}
-void APIconQLabel::paintPressed() {}
-void APIconQLabel::refreshFace(bool) {}
-void APIconQLabel::reloadFace(const QString &, const QColor &, const QColor &, const QFont &) {}
-void APIconQLabel::growStep() {}
-void APIconQLabel::startClickBlock() {}
-void APIconQLabel::moveTo(int, int) {}
-void APIconQLabel::disableTimer() {}
-void APIconQLabel::button_special_efficacy_disableTimer() {}
-void APIconQLabel::mousePressEvent(QMouseEvent *) {}
-void APIconQLabel::mouseReleaseEvent(QMouseEvent *) {}
-void APIconQLabel::mouseMoveEvent(QMouseEvent *) {}
-void APIconQLabel::leaveEvent(QEvent *) {}
+// A timer started with a negative interval never fires; a broken setting must not leave an
+// icon blocked or grown for good.
+int timerInterval(int settingId)
+{
+    return std::max(0, theSettings.getInt(settingId));
+}
+
+// The icon labels of the tab the launcher shows, or none when there is no such tab.
+const QList<APIconQLabel *> *currentTabIcons()
+{
+    if (!theLauncher || theLauncher->currentTab < 0 || theLauncher->currentTab >= theLauncher->tabs.size())
+        return nullptr;
+    const TabEntry *entry = theLauncher->tabs.at(theLauncher->currentTab);
+    return entry ? &entry->icons : nullptr;
+}
+
+void refreshToNormal(const QList<APIconQLabel *> &icons, int index)
+{
+    if (index >= 0 && index < icons.size() && icons.at(index))
+        icons.at(index)->refreshFace(true);
+}
+
+} // namespace
+
+APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &picture, const QString &mask,
+                           const QFont &font, const QString &name, int nameX, int nameY,
+                           const QColor &nameColour, int tooltipPosition, int tabNumber, int fit)
+    : pictureFile(picture), maskFile(mask), iconWidth(width), iconHeight(height), nameFont(font), name(name),
+      nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
+{
+    useLauncherToolTipFont();
+    setToolTip(theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition));
+    nameFont.setWeight(QFont::Bold);
+    paintNormal();
+    setGeometry(x, y, width, height);
+    connect(this, &APIconQLabel::mouseclicked_signal, &clickTimer, qOverload<int>(&QTimer::start));
+    connect(&clickTimer, &QTimer::timeout, this, &APIconQLabel::disableTimer);
+    connect(this, &APIconQLabel::button_special_efficacy_signal, &growTimer, qOverload<int>(&QTimer::start));
+    connect(&growTimer, &QTimer::timeout, this, &APIconQLabel::button_special_efficacy_disableTimer);
+}
+
+void APIconQLabel::paintNormal()
+{
+    QImage face = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
+    stampText(face, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
+              kIconNameFlags);
+    showFace(face);
+}
+
+void APIconQLabel::paintHighlighted()
+{
+    paintWithMask(false);
+}
+
+void APIconQLabel::paintPressed()
+{
+    paintWithMask(true);
+}
+
+void APIconQLabel::refreshFace(bool normal)
+{
+    if (animating)
+        return;
+    if (normal)
+        paintNormal();
+    else
+        paintHighlighted();
+}
+
+void APIconQLabel::reloadFace(const QString &mask, const QColor &nameColour, const QColor &, const QFont &font)
+{
+    setScaledContents(true);
+    maskFile = mask;
+    nameFont = font;
+    nameFont.setWeight(QFont::Bold);
+    this->nameColour = nameColour;
+    paintNormal();
+}
+
+void APIconQLabel::growStep()
+{
+    ++growCount;
+    setGeometry(grownGeometry(geometry(), iconWidth, iconHeight, theSettings.getInt(kEfficacyPixelId), growCount));
+    paintNormal();
+    animating = true;
+    emit button_special_efficacy_signal(timerInterval(kEfficacyIntervalId));
+}
+
+void APIconQLabel::startClickBlock()
+{
+    emit mouseclicked_signal(timerInterval(kDisableClickTimerId));
+    clickBlocked = true;
+}
+
+void APIconQLabel::moveTo(int x, int y)
+{
+    setGeometry(x, y, iconWidth, iconHeight);
+}
+
+void APIconQLabel::disableTimer()
+{
+    std::fputs("timer disable\n", stderr);
+    std::fflush(stderr);
+    clickTimer.stop();
+    clickBlocked = false;
+}
+
+void APIconQLabel::button_special_efficacy_disableTimer()
+{
+    if (growCount <= theSettings.getInt(kEfficacyCounterId)) {
+        growStep();
+        return;
+    }
+    const bool selected = theLauncher && position == theLauncher->selectedIcon;
+    if (inside || selected)
+        paintHighlighted();
+    else
+        paintNormal();
+    const QPoint cell = theSettings.getIconPosition(position);
+    setGeometry(cell.x(), cell.y(), iconWidth, iconHeight);
+    growCount = 0;
+    pressed = false;
+    inside = false;
+    growTimer.stop();
+    animating = false;
+}
+
+void APIconQLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (clickBlocked)
+        return;
+    if (!inside && !hits(event->position().toPoint()))
+        return;
+    inside = true;
+    pressed = true;
+    if (!noFeedback)
+        paintPressed();
+}
+
+void APIconQLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (clickBlocked)
+        return;
+    if (!isTitleBarKind(kind) && pressed && inside && hits(event->position().toPoint())) {
+        growStep();
+        // The dispatcher may run a dialog of its own; the icon must still be there after it.
+        const QPointer<APIconQLabel> self(this);
+        if (theLauncher)
+            theLauncher->dispatchAction(this, nullptr, nullptr);
+        if (self)
+            startClickBlock();
+        return;
+    }
+    paintNormal();
+    paintHighlighted();
+}
+
+void APIconQLabel::mouseMoveEvent(QMouseEvent *)
+{
+    if (animating || noFeedback || inside)
+        return;
+    if (theLauncher) {
+        theLauncher->previousSelectedIcon = theLauncher->selectedIcon;
+        theLauncher->selectedIcon = position;
+    }
+    if (const QList<APIconQLabel *> *icons = currentTabIcons()) {
+        refreshToNormal(*icons, 0);
+        refreshToNormal(*icons, theLauncher->previousSelectedIcon);
+    }
+    inside = true;
+    if (pressed)
+        paintPressed();
+    else
+        paintHighlighted();
+}
+
+void APIconQLabel::leaveEvent(QEvent *)
+{
+    inside = false;
+    pressed = false;
+}
+
+bool APIconQLabel::hits(const QPoint &point) const
+{
+    return point.x() >= 0 && point.x() <= iconWidth && point.y() >= 0 && point.y() <= iconHeight;
+}
+
+void APIconQLabel::showFace(const QImage &face)
+{
+    shownFace = face;
+    setPixmap(QPixmap::fromImage(face));
+    shownPixmapKey = pixmap().cacheKey();
+}
+
+QImage APIconQLabel::currentFace() const
+{
+    // The face is kept beside the pixmap so that a repaint need not read the pixmap back;
+    // a pixmap set from outside is read back instead.
+    const QPixmap shown = pixmap();
+    if (shown.cacheKey() == shownPixmapKey)
+        return shownFace;
+    return shown.toImage();
+}
+
+void APIconQLabel::paintWithMask(bool maskOnTop)
+{
+    const QImage face = currentFace();
+    QImage canvas = makeCanvas(iconWidth, iconHeight);
+    const QImage mask = loadPictureOrDefault(maskFile);
+    if (maskOnTop)
+        composeImages(canvas, face, mask);
+    else
+        composeImages(canvas, mask, face);
+    showFace(canvas);
+}

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QLabel>
 #include <QList>
 #include <QString>
@@ -69,4 +70,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+
+private:
+    bool hits(const QPoint &point) const;
+    void showFace(const QImage &face);
+    QImage currentFace() const;
+    void paintWithMask(bool maskOnTop);
+
+    QImage shownFace;
+    qint64 shownPixmapKey = 0;
 };

@@ -1,26 +1,201 @@
 #include "IconQLabel.h"
 
-// First version: the faces and the click handling are being written.
-IconQLabel::IconQLabel(int, int, int height, int width, const QString &, const QString &)
-    : buttonWidth(width), buttonHeight(height)
+#include "FaceRecipes.h"
+#include "launcher/lumbra.h"
+#include "settings/SettingStore.h"
+
+#include <QColor>
+#include <QFont>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPointer>
+#include <QRectF>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kEfficacyPixelId = 35;
+constexpr int kEfficacyIntervalId = 36;
+constexpr int kEfficacyCounterId = 37;
+constexpr int kDisableClickTimerId = 38;
+
+// The title-bar kinds: house, back, page up, page down, music.
+bool isTitleBarKind(int kind)
 {
+    return kind == 6 || kind == 8 || kind == 9 || kind == 10 || kind == 12;
 }
 
-IconQLabel::IconQLabel(int, int, int height, int width, const QString &, const QString &, QFont,
-                       const QString &, int, int, const QColor &)
-    : buttonWidth(width), buttonHeight(height)
+// A timer started with a negative interval never fires; a broken setting must not leave a
+// button blocked or grown for good.
+int timerInterval(int settingId)
 {
+    return std::max(0, theSettings.getInt(settingId));
 }
 
-void IconQLabel::reloadImagesWithText(const QString &, const QString &, const QColor &, const QColor &,
-                                      const QFont &, int, int, const QString &) {}
-void IconQLabel::reloadImages(const QString &, const QString &) {}
-void IconQLabel::showNormalImage() {}
-void IconQLabel::showPressedImage() {}
-void IconQLabel::placeAt(int, int, int, int) {}
-void IconQLabel::disableTimer() {}
-void IconQLabel::button_special_efficacy_disableTimer() {}
-void IconQLabel::mousePressEvent(QMouseEvent *) {}
-void IconQLabel::mouseReleaseEvent(QMouseEvent *) {}
-void IconQLabel::mouseMoveEvent(QMouseEvent *) {}
-void IconQLabel::leaveEvent(QEvent *) {}
+QImage stretchedPicture(const QString &file, int width, int height)
+{
+    return scaledPicture(loadPictureOrDefaultOnCanvas(file, width, height), width, height, Qt::IgnoreAspectRatio);
+}
+
+} // namespace
+
+IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &normalPicture,
+                       const QString &pressedPicture)
+    : buttonWidth(width), buttonHeight(height), noFeedback(true)
+{
+    pressedImage = loadPictureOrDefaultOnCanvas(pressedPicture, width, height);
+    normalImage = loadPictureOrDefaultOnCanvas(normalPicture, width, height);
+    finishConstruction(x, y);
+}
+
+IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &normalPicture,
+                       const QString &pressedPicture, QFont font, const QString &text, int textX, int textY,
+                       const QColor &textColour)
+    : buttonWidth(width), buttonHeight(height)
+{
+    font.setWeight(QFont::Bold);
+    const QRectF box = nameBox(textX, textY, width, height);
+    normalImage = loadPictureOrDefaultOnCanvas(normalPicture, width, height);
+    stampText(normalImage, text, font, textColour, box, kIconNameFlags);
+    pressedImage = loadPictureOrDefaultOnCanvas(pressedPicture, width, height);
+    stampText(pressedImage, text, font, textColour, box, kIconNameFlags);
+    finishConstruction(x, y);
+}
+
+void IconQLabel::finishConstruction(int x, int y)
+{
+    highlightImage = normalImage;
+    showFace(normalImage);
+    setGeometry(x, y, buttonWidth, buttonHeight);
+    connect(this, &IconQLabel::mouseclicked_signal, &clickTimer, qOverload<int>(&QTimer::start));
+    connect(&clickTimer, &QTimer::timeout, this, &IconQLabel::disableTimer);
+}
+
+void IconQLabel::reloadImagesWithText(const QString &pressedPicture, const QString &normalPicture,
+                                      const QColor &normalColour, const QColor &pressedColour, const QFont &font,
+                                      int textX, int textY, const QString &text)
+{
+    const QRectF box = nameBox(textX, textY, buttonWidth, buttonHeight);
+    pressedImage = stretchedPicture(pressedPicture, buttonWidth, buttonHeight);
+    stampText(pressedImage, text, font, pressedColour, box, kIconNameFlags);
+    normalImage = stretchedPicture(normalPicture, buttonWidth, buttonHeight);
+    stampText(normalImage, text, font, normalColour, box, kIconNameFlags);
+    showFace(normalImage);
+    highlightImage = normalImage;
+}
+
+void IconQLabel::reloadImages(const QString &firstPicture, const QString &secondPicture)
+{
+    highlightImage = stretchedPicture(firstPicture, buttonWidth, buttonHeight);
+    normalImage = stretchedPicture(secondPicture, buttonWidth, buttonHeight);
+    showFace(normalImage);
+    pressedImage = normalImage;
+}
+
+void IconQLabel::showNormalImage()
+{
+    showFace(normalImage);
+}
+
+void IconQLabel::showPressedImage()
+{
+    showFace(pressedImage);
+}
+
+void IconQLabel::placeAt(int x, int y, int height, int width)
+{
+    setGeometry(x, y, width, height);
+}
+
+void IconQLabel::disableTimer()
+{
+    std::fputs("timer disable\n", stderr);
+    std::fflush(stderr);
+    clickTimer.stop();
+    clickBlocked = false;
+}
+
+void IconQLabel::button_special_efficacy_disableTimer()
+{
+    if (growCount <= theSettings.getInt(kEfficacyCounterId)) {
+        growOnce();
+        return;
+    }
+    const bool selected = theLauncher && position == theLauncher->selectedIcon;
+    showFace(inside || selected ? highlightImage : normalImage);
+    const QPoint cell = theSettings.getIconPosition(position);
+    setGeometry(cell.x(), cell.y(), buttonWidth, buttonHeight);
+    growCount = 0;
+    pressed = false;
+    inside = false;
+    growTimer.stop();
+    animating = false;
+}
+
+void IconQLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (clickBlocked)
+        return;
+    if (!inside && !hits(event->position().toPoint()))
+        return;
+    inside = true;
+    pressed = true;
+    if (!noFeedback)
+        showFace(pressedImage);
+}
+
+void IconQLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (clickBlocked || !pressed || !inside)
+        return;
+    if (isTitleBarKind(kind) && hits(event->position().toPoint())) {
+        // The dispatcher may run a dialog of its own; the button must still be there after it.
+        const QPointer<IconQLabel> self(this);
+        if (theLauncher)
+            theLauncher->dispatchAction(nullptr, this, nullptr);
+        if (!self)
+            return;
+        emit mouseclicked_signal(timerInterval(kDisableClickTimerId));
+        clickBlocked = true;
+        return;
+    }
+    showFace(highlightImage);
+}
+
+void IconQLabel::mouseMoveEvent(QMouseEvent *event)
+{
+    inside = hits(event->position().toPoint());
+    if (animating || noFeedback || inside)
+        return;
+    inside = true;
+    showFace(pressed ? pressedImage : highlightImage);
+}
+
+void IconQLabel::leaveEvent(QEvent *)
+{
+    inside = false;
+    pressed = false;
+    if (!animating && !noFeedback)
+        showFace(normalImage);
+}
+
+bool IconQLabel::hits(const QPoint &point) const
+{
+    return point.x() >= 0 && point.x() <= buttonWidth && point.y() >= 0 && point.y() <= buttonHeight;
+}
+
+void IconQLabel::showFace(const QImage &face)
+{
+    setPixmap(QPixmap::fromImage(face));
+}
+
+void IconQLabel::growOnce()
+{
+    ++growCount;
+    setGeometry(grownGeometry(geometry(), buttonWidth, buttonHeight, theSettings.getInt(kEfficacyPixelId), growCount));
+    showFace(highlightImage);
+    animating = true;
+    emit button_special_efficacy_signal(timerInterval(kEfficacyIntervalId));
+}

@@ -60,4 +60,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+
+private:
+    void finishConstruction(int x, int y);
+    bool hits(const QPoint &point) const;
+    void showFace(const QImage &face);
+    void growOnce();
 };

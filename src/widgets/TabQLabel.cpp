@@ -1,14 +1,77 @@
 #include "TabQLabel.h"
 
-// First version: the faces are being written.
-TabQLabel::TabQLabel(const QRect &tabRect, const QColor &, const QRect &pictureRect,
-                     const QString &pictureFile, QString &name, const QFont &font, const QColor &)
-    : tabRect(tabRect), pictureRect(pictureRect), pictureFile(pictureFile), name(name), nameFont(font)
+#include "FaceRecipes.h"
+#include "launcher/lumbra.h"
+#include "settings/SettingStore.h"
+
+#include <QFontMetrics>
+#include <QPixmap>
+
+namespace {
+
+constexpr int kAreaBackgroundId = 1205;
+constexpr int kSelectedBackgroundId = 1206;
+constexpr int kPenId = 1204;
+constexpr int kSelectedPenId = 1207;
+
+} // namespace
+
+TabQLabel::TabQLabel(const QRect &tabRect, const QColor &background, const QRect &pictureRect,
+                     const QString &pictureFile, QString &name, const QFont &font, const QColor &pen)
+    : tabRect(tabRect), pictureRect(pictureRect), pictureFile(pictureFile), nameFont(font)
 {
+    setGeometry(tabRect);
+    setAttribute(Qt::WA_MouseTracking);
+    canvas = makeCanvas(tabRect.width(), tabRect.height());
+    useLauncherToolTipFont();
+    setToolTip(name);
+    name = elideName(name, font, tabRect, pictureRect);
+    this->name = name;
+
+    const QFontMetrics metrics(nameFont);
+    const TabFaceLayout layout =
+        layoutTabFace(tabRect, pictureRect, metrics.horizontalAdvance(this->name), metrics.height());
+    pictureX = layout.pictureX;
+    pictureY = layout.pictureY;
+    textX = layout.textX;
+    textY = layout.textY;
+    paintFace(background, pen);
 }
 
-void TabQLabel::paintSelected() {}
-void TabQLabel::paintUnselected() {}
-void TabQLabel::mousePressEvent(QMouseEvent *) {}
-void TabQLabel::enterEvent(QEnterEvent *) {}
-void TabQLabel::leaveEvent(QEvent *) {}
+void TabQLabel::paintSelected()
+{
+    paintFace(theSettings.getColor(kSelectedBackgroundId), theSettings.getColor(kSelectedPenId));
+}
+
+void TabQLabel::paintUnselected()
+{
+    paintFace(theSettings.getColor(kAreaBackgroundId), theSettings.getColor(kPenId));
+}
+
+void TabQLabel::mousePressEvent(QMouseEvent *)
+{
+    if (!theLauncher)
+        return;
+    theLauncher->returnTab = theLauncher->currentTab;
+    theLauncher->dispatchAction(nullptr, nullptr, this);
+}
+
+void TabQLabel::enterEvent(QEnterEvent *)
+{
+    replaceOverrideCursor(Qt::PointingHandCursor);
+}
+
+void TabQLabel::leaveEvent(QEvent *)
+{
+    replaceOverrideCursor(Qt::ArrowCursor);
+}
+
+void TabQLabel::paintFace(const QColor &background, const QColor &pen)
+{
+    const QFontMetrics metrics(nameFont);
+    picture = loadPicture(pictureFile);
+    const QRect pictureBox(pictureX, pictureY, pictureRect.width(), pictureRect.height());
+    const QRect textBox(textX, textY, metrics.horizontalAdvance(name), metrics.height());
+    canvas = paintTabFace(tabRect.size(), background, picture, pictureBox, name, nameFont, pen, textBox);
+    setPixmap(QPixmap::fromImage(canvas));
+}

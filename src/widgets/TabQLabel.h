@@ -39,4 +39,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+
+private:
+    void paintFace(const QColor &background, const QColor &pen);
 };

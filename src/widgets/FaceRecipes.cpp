@@ -1,0 +1,299 @@
+#include "FaceRecipes.h"
+
+#include "settings/SettingStore.h"
+
+#include <QCache>
+#include <QColor>
+#include <QCursor>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPainter>
+#include <QRectF>
+#include <QToolTip>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int kDefaultIconPictureId = 1420;
+constexpr int kToolTipFontId = 1003;
+// Enough for every picture of a large launcher (a thousand 128 x 128 icons).
+constexpr qsizetype kPictureCacheKiB = 96 * 1024;
+// Names up to this length are shortened by trying every prefix, longest first; longer ones,
+// which no real tab has, by halving, so that a runaway name cannot stall the launcher.
+constexpr qsizetype kElideByScanLimit = 256;
+// The largest canvas, in MiB, when Qt's own decoding limit is switched off.
+constexpr int kFallbackCanvasMiB = 256;
+const QString kEllipsis = QStringLiteral("...");
+
+struct CachedPicture
+{
+    QImage image;
+    QDateTime modified;
+    qint64 size = 0;
+};
+
+QCache<QString, CachedPicture> &pictureCache()
+{
+    static QCache<QString, CachedPicture> cache(kPictureCacheKiB);
+    return cache;
+}
+
+// Painters cannot draw on paletted, monochrome or grey pictures; the launcher stamps names
+// on them, so every picture is kept in the canvas format.
+QImage paintable(const QImage &image)
+{
+    if (image.isNull() || image.format() == QImage::Format_ARGB32_Premultiplied)
+        return image;
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage onCanvasIfNull(const QImage &picture, int width, int height)
+{
+    return picture.isNull() ? makeCanvas(width, height) : picture;
+}
+
+// The text without its last character; a surrogate pair counts as one.
+QString withoutLastCharacter(const QString &text)
+{
+    qsizetype cut = 1;
+    if (text.size() >= 2 && text.back().isLowSurrogate() && text.at(text.size() - 2).isHighSurrogate())
+        cut = 2;
+    return text.left(text.size() - cut);
+}
+
+bool fitsWithEllipsis(const QFontMetrics &metrics, const QString &text, qsizetype length, int available)
+{
+    return metrics.horizontalAdvance(text.left(length) + kEllipsis) <= available;
+}
+
+QString elideByScan(const QString &name, const QFontMetrics &metrics, int available)
+{
+    QString working = name;
+    while (!working.isEmpty()) {
+        working = withoutLastCharacter(working);
+        const QString candidate = working + kEllipsis;
+        if (metrics.horizontalAdvance(candidate) <= available)
+            return candidate;
+    }
+    return kEllipsis;
+}
+
+QString elideByHalving(const QString &name, const QFontMetrics &metrics, int available)
+{
+    qsizetype fits = 0;
+    qsizetype tooLong = name.size();
+    while (tooLong - fits > 1) {
+        const qsizetype middle = fits + (tooLong - fits) / 2;
+        if (fitsWithEllipsis(metrics, name, middle, available))
+            fits = middle;
+        else
+            tooLong = middle;
+    }
+    if (fits > 0 && name.at(fits - 1).isHighSurrogate())
+        --fits;
+    return name.left(fits) + kEllipsis;
+}
+
+// Absurd sizes from broken settings get no canvas rather than gigabytes: nothing larger
+// than Qt would decode from a file.
+bool canvasAllowed(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    const int limit = QImageReader::allocationLimit() > 0 ? QImageReader::allocationLimit() : kFallbackCanvasMiB;
+    const qint64 rowBytes = qint64(width) * 4;
+    return height <= qint64(limit) * 1024 * 1024 / rowBytes;
+}
+
+int saturated(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+QImage makeCanvas(int width, int height)
+{
+    if (!canvasAllowed(width, height))
+        return {};
+    QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (!canvas.isNull())
+        canvas.fill(Qt::transparent);
+    return canvas;
+}
+
+QImage loadPicture(const QString &file)
+{
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    if (!info.exists() || info.isDir())
+        return {};
+    const QString key = info.absoluteFilePath();
+    const QDateTime modified = info.lastModified();
+    const qint64 size = info.size();
+    if (const CachedPicture *hit = pictureCache().object(key); hit && hit->modified == modified && hit->size == size)
+        return hit->image;
+
+    QImage image;
+    image.load(file);
+    image = paintable(image);
+    // A picture that cannot be read is remembered too, so that hovering does not decode it
+    // again and again.
+    const qsizetype kib = qMax<qsizetype>(1, image.sizeInBytes() / 1024);
+    pictureCache().insert(key, new CachedPicture{image, modified, size}, kib);
+    return image;
+}
+
+QImage loadPictureOrDefault(const QString &file)
+{
+    const QImage picture = loadPicture(file);
+    if (!picture.isNull())
+        return picture;
+    return loadPicture(theSettings.getString(kDefaultIconPictureId));
+}
+
+QImage loadPictureOnCanvas(const QString &file, int width, int height)
+{
+    return onCanvasIfNull(loadPicture(file), width, height);
+}
+
+QImage loadPictureOrDefaultOnCanvas(const QString &file, int width, int height)
+{
+    return onCanvasIfNull(loadPictureOrDefault(file), width, height);
+}
+
+void clearPictureCache()
+{
+    pictureCache().clear();
+}
+
+void composeImages(QImage &target, const QImage &lower, const QImage &upper)
+{
+    if (target.isNull())
+        return;
+    QPainter painter(&target);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(target.rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const QImage *image : {&lower, &upper}) {
+        if (!image->isNull())
+            painter.drawImage(target.rect(), *image, image->rect());
+    }
+}
+
+QImage placePicture(const QString &file, int width, int height, int fit)
+{
+    if (fit >= 1) {
+        return scaledPicture(loadPictureOrDefaultOnCanvas(file, width, height), width, height, Qt::KeepAspectRatio);
+    }
+    QImage canvas = makeCanvas(width, height);
+    const QImage picture = loadPictureOrDefault(file);
+    if (canvas.isNull() || picture.isNull())
+        return canvas;
+    const int left = width / 2 - picture.width() / 2;
+    const int top = height / 2 - picture.height() / 2;
+    QPainter painter(&canvas);
+    painter.drawImage(QRect(left, top, picture.width(), picture.height()), picture, picture.rect());
+    return canvas;
+}
+
+QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode)
+{
+    if (picture.isNull() || !canvasAllowed(width, height))
+        return {};
+    if (picture.size() == QSize(width, height))
+        return picture;
+    return picture.scaled(width, height, mode, Qt::SmoothTransformation);
+}
+
+QRectF nameBox(int nameX, int nameY, int width, int height)
+{
+    return QRectF(nameX, nameY, qreal(width) - nameX, qreal(height) - nameY);
+}
+
+void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
+               int flags)
+{
+    if (image.isNull() || text.isEmpty())
+        return;
+    QPainter painter(&image);
+    painter.setPen(colour);
+    painter.setFont(font);
+    painter.drawText(box, flags, text);
+}
+
+QString elideName(const QString &name, const QFont &font, const QRect &tabRect, const QRect &pictureRect)
+{
+    const int available = saturated(qint64(tabRect.width()) - pictureRect.width());
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(name) <= available)
+        return name;
+    if (name.size() <= kElideByScanLimit)
+        return elideByScan(name, metrics, available);
+    return elideByHalving(name, metrics, available);
+}
+
+TabFaceLayout layoutTabFace(const QRect &tabRect, const QRect &pictureRect, int textWidth, int textHeight)
+{
+    TabFaceLayout layout;
+    // In 64 bits: broken settings may give sizes near the ends of the int range.
+    const qint64 pictureX = (qint64(tabRect.width()) - pictureRect.width() - textWidth) / 2;
+    layout.pictureX = saturated(pictureX);
+    layout.pictureY = saturated((qint64(tabRect.height()) - pictureRect.height()) / 2);
+    layout.textX = saturated(pictureX + pictureRect.width());
+    layout.textY = saturated((qint64(tabRect.height()) - textHeight) / 2);
+    return layout;
+}
+
+QImage paintTabFace(const QSize &size, const QColor &background, const QImage &picture, const QRect &pictureBox,
+                    const QString &name, const QFont &font, const QColor &pen, const QRect &textBox)
+{
+    QImage face = makeCanvas(size.width(), size.height());
+    if (face.isNull())
+        return face;
+    face.fill(background);
+    QPainter painter(&face);
+    painter.setFont(font);
+    painter.setPen(pen);
+    if (!picture.isNull())
+        painter.drawImage(pictureBox, picture, picture.rect());
+    painter.drawText(textBox, Qt::AlignLeft, name);
+    return face;
+}
+
+QRect grownGeometry(const QRect &current, int width, int height, int pixel, int steps)
+{
+    const qint64 growth = qint64(pixel) * steps;
+    const qint64 grownWidth = width + growth;
+    const qint64 grownHeight = height + growth;
+    // The label's face is stretched to its size when shown; a size no canvas may have stops
+    // the growth where it is.
+    if (grownWidth > 0 && grownHeight > 0 && !canvasAllowed(saturated(grownWidth), saturated(grownHeight)))
+        return current;
+    return QRect(saturated(qint64(current.x()) - pixel / 2), saturated(qint64(current.y()) - pixel / 2),
+                 saturated(grownWidth), saturated(grownHeight));
+}
+
+void useLauncherToolTipFont()
+{
+    static bool done = false;
+    if (done)
+        return;
+    QToolTip::setFont(theSettings.getFont(kToolTipFontId));
+    done = true;
+}
+
+void replaceOverrideCursor(Qt::CursorShape shape)
+{
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(QCursor(shape));
+    else
+        QGuiApplication::setOverrideCursor(QCursor(shape));
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <Qt>
+
+class QColor;
+class QFont;
+class QRectF;
+
+// The painting recipes every face of the launcher is made with: icons, title-bar buttons,
+// tabs and the dialogs' picture widgets paint into off-screen images with these, so the same
+// layout comes out whichever widget draws it.
+
+// Where the picture and the name of a tab go inside the tab.
+struct TabFaceLayout
+{
+    int pictureX = 0;
+    int pictureY = 0;
+    int textX = 0;
+    int textY = 0;
+};
+
+// Centre, middle, word wrap: how an icon's name is stamped into its box.
+constexpr int kIconNameFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap;
+
+// A width x height image in the painting format, every pixel fully transparent; a null image
+// for an empty size or one larger than Qt would decode from a file.
+QImage makeCanvas(int width, int height);
+
+// The picture in `file`, in a format a painter can draw on, or a null image when the file
+// cannot be read. Decoded pictures are kept and reused while the file is unchanged on disk.
+QImage loadPicture(const QString &file);
+// As loadPicture, falling back to the current theme's default icon picture.
+QImage loadPictureOrDefault(const QString &file);
+// Like loadPicture, but a picture that cannot be read leaves a transparent canvas of the
+// given size in its place.
+QImage loadPictureOnCanvas(const QString &file, int width, int height);
+QImage loadPictureOrDefaultOnCanvas(const QString &file, int width, int height);
+// Forgets every decoded picture.
+void clearPictureCache();
+
+// `target` becomes `lower` with `upper` over it, each stretched over the whole target.
+void composeImages(QImage &target, const QImage &lower, const QImage &upper);
+// An application icon's picture sized for a width x height icon: scaled to fit, keeping its
+// proportions, when `fit` >= 1; else at its natural size, centred on a transparent canvas.
+QImage placePicture(const QString &file, int width, int height, int fit);
+// The picture smoothly scaled to width x height (within it, when keeping its proportions);
+// a null image when no canvas of that size may be made.
+QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode);
+// The box an icon's name is stamped in: from the name offset to the icon's bottom right.
+QRectF nameBox(int nameX, int nameY, int width, int height);
+void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
+               int flags);
+// The name, shortened to a prefix and "..." when it is wider than the tab less its picture.
+QString elideName(const QString &name, const QFont &font, const QRect &tabRect, const QRect &pictureRect);
+// The picture and the name as one group centred across the tab, each centred vertically.
+TabFaceLayout layoutTabFace(const QRect &tabRect, const QRect &pictureRect, int textWidth, int textHeight);
+// A tab's face: the background, the picture stretched into its place and the name beside it.
+QImage paintTabFace(const QSize &size, const QColor &background, const QImage &picture, const QRect &pictureBox,
+                    const QString &name, const QFont &font, const QColor &pen, const QRect &textBox);
+
+// One step of an icon's growth: `current` moved up and left by half of `pixel` and sized
+// `width` x `height` grown by `pixel` for each of `steps`. A size no canvas may have (see
+// makeCanvas) leaves `current` as it is.
+QRect grownGeometry(const QRect &current, int width, int height, int pixel, int steps);
+
+// Gives the application's tool tips the launcher's large tool-tip font (once is enough).
+void useLauncherToolTipFont();
+
+// Shows `shape` as the application's override cursor, replacing the one on top instead of
+// piling another onto Qt's stack.
+void replaceOverrideCursor(Qt::CursorShape shape);
