@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlite3-dev
     fonts-dejavu-core fonts-tlwg-loma-ttf
-    qt6-svg-dev qt6-l10n-tools
+    librsvg2-bin qt6-l10n-tools
     xvfb xdotool imagemagick
 )
 

@@ -7,9 +7,9 @@
 # THEME is the theme's number (1 Light, 2 Dark, 3 High contrast), TAB the 0-based place of a
 # top-level tab to show. Run it after a build; it needs xvfb, xdotool and imagemagick.
 set -euo pipefail
-cd "$(dirname "$0")/../build"
 
 width=$1 height=$2 theme=$3 tab=$4 output=$(realpath -m "$5") langid=${6:-0x0409}
+cd "$(dirname "$0")/../build"
 work=$(mktemp -d)
 display=:$((90 + RANDOM % 100))
 pids=()
