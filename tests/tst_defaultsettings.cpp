@@ -402,6 +402,14 @@ void tst_DefaultSettings::invariantsHold()
     const int topLevelTabs = store.getInt(5) - store.getInt(6);
     QVERIFY(topLevelTabs >= 5 && topLevelTabs <= 6);
 
+    // Every value is read through the environment-reference expansion: a name or tool tip
+    // with two "%" in it would lose the text between them.
+    for (const IconInfo &icon : store.icons)
+        QVERIFY2(!icon.ICON_AP_NAME.contains(u'%') && !icon.ICON_AP_TOOLTIP_NAME.contains(u'%'),
+                 qPrintable(icon.ICON_AP_NAME));
+    for (const TabInfo &tab : store.tabs)
+        QVERIFY2(!tab.TAB_ITEM_NAME.contains(u'%'), qPrintable(tab.TAB_ITEM_NAME));
+
     QSet<int> reachedSubTabs;
     QSet<int> kinds;
     for (const IconInfo &icon : store.icons) {
