@@ -1,5 +1,8 @@
 #pragma once
 
+#include "RecordingShell.h"
+#include "RecordingSound.h"
+#include "RecordingWindows.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/SqliteRegistry.h"
 
@@ -20,7 +23,8 @@ public:
 };
 
 // A fresh registry store in a temporary folder, installed as the process's registry for the
-// lifetime of the object, with a fake screen beside it.
+// lifetime of the object, with a fake screen beside it, and recording backends for starting
+// programs, other windows and sound, so that no test starts a program or makes a noise.
 class TestPlatform
 {
 public:
@@ -30,6 +34,9 @@ public:
     QString databasePath() const;
     platform::SqliteRegistry &registry() { return *store; }
     FakeScreen screen;
+    RecordingShell shell;
+    RecordingWindows windows;
+    RecordingSound sound;
 
     // Starts over with an empty store.
     void reset();

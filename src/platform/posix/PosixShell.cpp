@@ -1,24 +1,203 @@
 #include "PosixShell.h"
 
-#include <QProcess>
-#include <QStringList>
+#include "DetachedProcess.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QString>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
-// First version; the POSIX backend proper replaces it.
+namespace {
+
+// Stored targets are written the way a Windows command line quotes a path with blanks;
+// the quotes are not part of the name.
+QString unquoted(const std::u16string &text)
+{
+    QString result = QString::fromStdU16String(text);
+    if (result.size() >= 2 && result.startsWith(u'"') && result.endsWith(u'"'))
+        result = result.mid(1, result.size() - 2);
+    return result;
+}
+
+void reportFailure(const char *action, const QString &name, const QString &reason)
+{
+    std::fprintf(stderr, "lumbra: cannot %s \"%s\": %s\n", action, name.toLocal8Bit().constData(),
+                 reason.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+QString reasonFor(int error, const QByteArray &path)
+{
+    if (error == EISDIR)
+        return QStringLiteral("it is a folder, not a program");
+    if (error == ENOEXEC)
+        return QStringLiteral("it is not a program this system can run");
+    // exec says "not found" for a script whose interpreter (its #! line) is missing.
+    if (error == ENOENT && !path.isEmpty() && ::access(path.constData(), F_OK) == 0)
+        return QStringLiteral("the interpreter it names on its first line is not installed");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A NUL would end the argument early, and the program would be given something else.
+bool holdsNul(const std::vector<std::u16string> &arguments)
+{
+    for (const std::u16string &argument : arguments) {
+        if (argument.find(u'\0') != std::u16string::npos)
+            return true;
+    }
+    return false;
+}
+
+// What exec itself would say about `path`, checked ahead so that the common mistakes get
+// a clear reason; exec still has the last word.
+int executableError(const QByteArray &path)
+{
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    if (!S_ISREG(info.st_mode) || ::access(path.constData(), X_OK) != 0)
+        return EACCES;
+    return 0;
+}
+
+// A bare name is looked up in $PATH as a shell would; a name with a slash is taken as it
+// stands, relative names against the launcher's own folder (where its settings point).
+QByteArray programPath(const QString &program, int *error)
+{
+    const QByteArray name = QFile::encodeName(program);
+    if (program.isEmpty() || program.contains(QChar(u'\0'))) {
+        *error = ENOENT;
+        return QByteArray();
+    }
+    if (program.contains(u'/')) {
+        const QByteArray path = QFile::encodeName(QDir::current().absoluteFilePath(program));
+        *error = executableError(path);
+        return path;
+    }
+    const char *searchPath = std::getenv("PATH");
+    const QByteArray folders = searchPath ? QByteArray(searchPath) : QByteArray("/usr/local/bin:/usr/bin:/bin");
+    *error = ENOENT;
+    for (const QByteArray &folder : folders.split(':')) {
+        const QByteArray candidate = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + name;
+        const int candidateError = executableError(candidate);
+        if (candidateError == 0) {
+            *error = 0;
+            return candidate;
+        }
+        // A file of that name that cannot run says more than "not found".
+        if (candidateError != ENOENT && candidateError != ENOTDIR)
+            *error = candidateError;
+    }
+    return QByteArray();
+}
+
+// An empty or missing folder is not an error: the program starts in the launcher's folder.
+QByteArray existingFolder(const QString &folder)
+{
+    if (folder.isEmpty() || folder.contains(QChar(u'\0')) || !QFileInfo(folder).isDir())
+        return QByteArray();
+    return QFile::encodeName(folder);
+}
+
+bool isUrl(const QString &target)
+{
+    for (const char *scheme : {"http:", "https:", "mailto:", "file:"}) {
+        if (target.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// A relative document is looked for in the folder it was given with, as the shell does.
+QString localPath(const QString &target, const QString &folder)
+{
+    if (QDir::isAbsolutePath(target))
+        return target;
+    const QString base = QFileInfo(folder).isDir() ? folder : QDir::currentPath();
+    return QDir(base).absoluteFilePath(target);
+}
+
+// The offscreen and minimal platforms (tests, servers) have no desktop services; Qt would
+// only warn. On a desktop Qt picks the session's opener: xdg-open, a portal in a sandbox.
+bool desktopServicesAvailable()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+bool openWithXdgOpen(const QUrl &url)
+{
+    int error = 0;
+    const QByteArray opener = programPath(QStringLiteral("xdg-open"), &error);
+    if (error)
+        return false;
+    return startDetachedProcess(opener, {url.toEncoded()}, QByteArray()) == 0;
+}
+
+} // namespace
+
 bool PosixShell::startDetached(const std::u16string &program, const std::vector<std::u16string> &arguments,
                                const std::u16string &workingDirectory)
 {
-    QStringList list;
-    for (const std::u16string &argument : arguments)
-        list.append(QString::fromStdU16String(argument));
-    return QProcess::startDetached(QString::fromStdU16String(program), list,
-                                   QString::fromStdU16String(workingDirectory));
+    const QString name = unquoted(program);
+    if (name.isEmpty()) {
+        reportFailure("start", name, QStringLiteral("no program given"));
+        return false;
+    }
+    if (holdsNul(arguments)) {
+        reportFailure("start", name, QStringLiteral("an argument holds a NUL character"));
+        return false;
+    }
+    int error = 0;
+    const QByteArray path = programPath(name, &error);
+    if (error == 0) {
+        QList<QByteArray> list;
+        for (const std::u16string &argument : arguments)
+            list.append(QFile::encodeName(QString::fromStdU16String(argument)));
+        error = startDetachedProcess(path, list, existingFolder(unquoted(workingDirectory)));
+    }
+    if (error != 0)
+        reportFailure("start", name, reasonFor(error, path));
+    return error == 0;
 }
 
-bool PosixShell::shellOpen(const std::u16string &, const std::u16string &)
+bool PosixShell::shellOpen(const std::u16string &file, const std::u16string &directory)
 {
-    return false;
+    const QString target = unquoted(file);
+    if (target.trimmed().isEmpty()) {
+        reportFailure("open", target, QStringLiteral("nothing to open"));
+        return false;
+    }
+    const QUrl url = isUrl(target) ? QUrl(target) : QUrl::fromLocalFile(localPath(target, unquoted(directory)));
+    if (!url.isValid()) {
+        reportFailure("open", target, QStringLiteral("not a valid address"));
+        return false;
+    }
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        reportFailure("open", target, QStringLiteral("no such file or folder"));
+        return false;
+    }
+    const bool opened = desktopServicesAvailable() ? QDesktopServices::openUrl(url) : openWithXdgOpen(url);
+    if (!opened)
+        reportFailure("open", target, QStringLiteral("no program to open it with was found"));
+    return opened;
 }
 
 bool PosixShell::startTaskManager()

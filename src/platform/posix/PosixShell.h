@@ -4,6 +4,8 @@
 
 namespace platform {
 
+// Programs are started with fork and exec and opened documents go to the desktop's default
+// handler (xdg-open, or what Qt finds for the session).
 class PosixShell : public Shell
 {
 public:

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Records what the code under test asks to start or open instead of doing it; installed as
+// the process's shell for the lifetime of the object (the one it replaced comes back after).
+class RecordingShell : public platform::Shell
+{
+public:
+    struct Start
+    {
+        QString program;
+        QStringList arguments;
+        QString workingDirectory;
+    };
+    struct Open
+    {
+        QString file;
+        QString directory;
+    };
+
+    RecordingShell();
+    ~RecordingShell() override;
+    RecordingShell(const RecordingShell &) = delete;
+    RecordingShell &operator=(const RecordingShell &) = delete;
+
+    bool startDetached(const std::u16string &program, const std::vector<std::u16string> &arguments,
+                       const std::u16string &workingDirectory) override;
+    bool shellOpen(const std::u16string &file, const std::u16string &directory) override;
+
+    QList<Start> starts;
+    QList<Open> opens;
+    // Every request is still recorded, and answered false.
+    bool fail = false;
+
+private:
+    platform::Shell *previous;
+};

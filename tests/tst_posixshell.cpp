@@ -1,0 +1,422 @@
+// Starting programs and opening documents for real: a recording script in a temporary
+// folder, and a stand-in for xdg-open first on PATH.
+
+#include "TestPlatform.h"
+#include "platform/posix/PosixShell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A descriptor the test leaves open across exec, as a careless library would.
+constexpr int kLeakedFd = 100;
+
+bool writeExecutable(const QString &path, const QByteArray &text, QFile::Permissions permissions)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
+        && file.setPermissions(permissions);
+}
+
+constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// Records where it runs, its parent, its arguments and the descriptors it was given, then
+// renames the record into place, so that a record that exists is complete.
+QByteArray recordingScript(const QString &record)
+{
+    return QByteArray("#!/bin/sh\n"
+                      "out='")
+        + QFile::encodeName(record)
+        + "'\n"
+          "pwd -P > \"$out.part\"\n"
+          "printf 'ppid=%s\\n' \"$PPID\" >> \"$out.part\"\n"
+          "for a in \"$@\"; do printf 'arg=%s\\n' \"$a\" >> \"$out.part\"; done\n"
+          "ls -l /proc/self/fd >> \"$out.part\"\n"
+          "mv \"$out.part\" \"$out\"\n";
+}
+
+// Writes its arguments, one a line.
+QByteArray openerScript(const QString &record)
+{
+    return QByteArray("#!/bin/sh\nout='") + QFile::encodeName(record)
+        + "'\nprintf '%s\\n' \"$@\" > \"$out.part\"\nmv \"$out.part\" \"$out\"\n";
+}
+
+struct Record
+{
+    QString folder;
+    qint64 parent = -1;
+    QStringList arguments;
+    // Descriptor number to what it points at.
+    QMap<int, QString> descriptors;
+};
+
+Record readRecord(const QString &path)
+{
+    QFile file(path);
+    Record record;
+    if (!file.open(QIODevice::ReadOnly))
+        return record;
+    const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(u'\n');
+    record.folder = lines.value(0);
+    static const QRegularExpression fdLine(QStringLiteral(" (\\d+) -> (.*)$"));
+    for (const QString &line : lines.mid(1)) {
+        if (line.startsWith(QLatin1String("ppid=")))
+            record.parent = line.mid(5).toLongLong();
+        else if (line.startsWith(QLatin1String("arg=")))
+            record.arguments.append(line.mid(4));
+        else if (const QRegularExpressionMatch match = fdLine.match(line); match.hasMatch())
+            record.descriptors.insert(match.captured(1).toInt(), match.captured(2));
+    }
+    return record;
+}
+
+// Children of this process, alive or zombie, from /proc.
+QStringList ownChildren()
+{
+    QStringList children;
+    const QString self = QString::number(::getpid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // The command name may hold blanks and parentheses; the fields after the last ')'
+        // are the state and the parent.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1) == self.toLatin1())
+            children.append(pid + u' ' + QString::fromLatin1(fields.at(0)));
+    }
+    return children;
+}
+
+class PathPrefix
+{
+public:
+    explicit PathPrefix(const QString &folder)
+        : saved(qgetenv("PATH"))
+    {
+        qputenv("PATH", QFile::encodeName(folder) + ':' + saved);
+    }
+    ~PathPrefix() { qputenv("PATH", saved); }
+
+private:
+    QByteArray saved;
+};
+
+} // namespace
+
+class tst_PosixShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void startsDetached_data();
+    void startsDetached();
+    void reportsWhatCannotStart_data();
+    void reportsWhatCannotStart();
+
+    void opensWithTheDefaultHandler_data();
+    void opensWithTheDefaultHandler();
+    void reportsWhatCannotOpen_data();
+    void reportsWhatCannotOpen();
+    void reportsAMissingOpener();
+    void opensThroughTheDesktopSession();
+
+private:
+    QString path(const QString &relative) const { return root.filePath(relative); }
+    QString expand(QString text) const { return text.replace(QLatin1String("{root}"), root.path()); }
+
+    QTemporaryDir root;
+    QString savedFolder;
+    platform::PosixShell shell;
+};
+
+void tst_PosixShell::initTestCase()
+{
+    QVERIFY(root.isValid());
+    for (const char *folder : {"tools", "My Tools", "elsewhere", "launcher", "bin", "empty-bin", "docs"})
+        QVERIFY(QDir(root.path()).mkpath(QString::fromLatin1(folder)));
+    for (const char *folder : {"tools", "My Tools"})
+        QVERIFY(writeExecutable(path(QLatin1String(folder) + QLatin1String("/record.sh")),
+                                recordingScript(path(QStringLiteral("record.txt"))), kExecutable));
+    QVERIFY(writeExecutable(path(QStringLiteral("bin/xdg-open")), openerScript(path(QStringLiteral("opened.txt"))),
+                            kExecutable));
+    QVERIFY(writeExecutable(path(QStringLiteral("tools/readme.txt")), "not a program\n",
+                            QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(writeExecutable(path(QStringLiteral("tools/garbage")), "\x7f\x01\x02 no format", kExecutable));
+    QVERIFY(writeExecutable(path(QStringLiteral("tools/orphan.sh")), "#!/nonexistent/interpreter\necho\n",
+                            kExecutable));
+    for (const char *file : {"docs/letter.txt", "docs/my letter.txt"})
+        QVERIFY(writeExecutable(path(QLatin1String(file)), "Dear all\n", QFile::ReadOwner | QFile::WriteOwner));
+
+    const int fd = ::open("/dev/null", O_RDONLY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::dup2(fd, kLeakedFd), kLeakedFd);
+    ::close(fd);
+    savedFolder = QDir::currentPath();
+}
+
+void tst_PosixShell::init()
+{
+    // The launcher runs in its own folder; a program without a usable folder starts there.
+    QVERIFY(QDir::setCurrent(path(QStringLiteral("launcher"))));
+    QFile::remove(path(QStringLiteral("record.txt")));
+    QFile::remove(path(QStringLiteral("opened.txt")));
+}
+
+void tst_PosixShell::cleanupTestCase()
+{
+    ::close(kLeakedFd);
+    QDir::setCurrent(savedFolder);
+}
+
+void tst_PosixShell::startsDetached_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("workingDirectory");
+    QTest::addColumn<QString>("expectedFolder");
+    QTest::addColumn<bool>("onPath");
+
+    const QStringList none;
+    QTest::newRow("unquoted") << "{root}/tools/record.sh" << none << "{root}/tools" << "{root}/tools" << false;
+    QTest::newRow("quoted") << "\"{root}/tools/record.sh\"" << none << "{root}/tools/" << "{root}/tools" << false;
+    QTest::newRow("quoted, blanks") << "\"{root}/My Tools/record.sh\"" << none << "{root}/My Tools"
+                                    << "{root}/My Tools" << false;
+    QTest::newRow("unquoted, blanks") << "{root}/My Tools/record.sh" << none << "{root}/My Tools"
+                                      << "{root}/My Tools" << false;
+    QTest::newRow("quoted folder") << "{root}/My Tools/record.sh" << none << "\"{root}/My Tools\""
+                                   << "{root}/My Tools" << false;
+    QTest::newRow("arguments as given")
+        << "\"{root}/My Tools/record.sh\"" << QStringList{"two words", "\"quoted\"", "", "--level=3", "ünï"}
+        << "{root}/My Tools" << "{root}/My Tools" << false;
+    QTest::newRow("another folder") << "{root}/tools/record.sh" << none << "{root}/elsewhere"
+                                    << "{root}/elsewhere" << false;
+    QTest::newRow("missing folder") << "{root}/tools/record.sh" << none << "{root}/gone"
+                                    << "{root}/launcher" << false;
+    QTest::newRow("no folder") << "{root}/tools/record.sh" << none << "" << "{root}/launcher" << false;
+    QTest::newRow("a file for a folder") << "{root}/tools/record.sh" << none << "{root}/tools/record.sh"
+                                         << "{root}/launcher" << false;
+    QTest::newRow("relative to the launcher") << "../tools/record.sh" << none << "{root}/elsewhere"
+                                              << "{root}/elsewhere" << false;
+    QTest::newRow("found on PATH") << "record.sh" << none << "" << "{root}/launcher" << true;
+}
+
+void tst_PosixShell::startsDetached()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, workingDirectory);
+    QFETCH(QString, expectedFolder);
+    QFETCH(bool, onPath);
+
+    std::unique_ptr<PathPrefix> prefix;
+    if (onPath)
+        prefix = std::make_unique<PathPrefix>(path(QStringLiteral("tools")));
+    std::vector<std::u16string> list;
+    for (const QString &argument : arguments)
+        list.push_back(argument.toStdU16String());
+
+    StderrCapture capture;
+    QVERIFY(shell.startDetached(expand(program).toStdU16String(), list, expand(workingDirectory).toStdU16String()));
+    // Not a child of ours: nothing to reap, nothing left as a zombie.
+    QCOMPARE(ownChildren(), QStringList());
+
+    const QString recordPath = path(QStringLiteral("record.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recordPath), 20000);
+    const Record record = readRecord(recordPath);
+    QCOMPARE(record.folder, expand(expectedFolder));
+    QCOMPARE(record.arguments, arguments);
+    QVERIFY(record.parent > 0);
+    QVERIFY(record.parent != ::getpid());
+    QVERIFY2(!record.descriptors.contains(kLeakedFd), "a descriptor of the launcher reached the program");
+    for (auto it = record.descriptors.cbegin(); it != record.descriptors.cend(); ++it) {
+        // Beyond the standard three, only the one ls opened to list them.
+        if (it.key() > 2)
+            QVERIFY2(it.value().startsWith(QLatin1String("/proc/")), qPrintable(it.value()));
+    }
+    QCOMPARE(capture.lines(), QStringList());
+}
+
+void tst_PosixShell::reportsWhatCannotStart_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named");
+
+    const QStringList none;
+    QTest::newRow("missing") << "{root}/tools/absent" << none << "{root}/tools/absent";
+    QTest::newRow("missing, quoted, blanks") << "\"{root}/My Tools/absent app\"" << none
+                                             << "{root}/My Tools/absent app";
+    QTest::newRow("not executable") << "{root}/tools/readme.txt" << none << "{root}/tools/readme.txt";
+    QTest::newRow("a folder") << "{root}/tools" << none << "{root}/tools";
+    QTest::newRow("no known format") << "{root}/tools/garbage" << none << "{root}/tools/garbage";
+    QTest::newRow("interpreter missing") << "{root}/tools/orphan.sh" << none << "{root}/tools/orphan.sh";
+    QTest::newRow("not on PATH") << "lumbra-test-no-such-program" << none << "lumbra-test-no-such-program";
+    QTest::newRow("a Windows path") << "\"C:\\\\Tools\\\\a.exe\"" << none << "C:\\\\Tools\\\\a.exe";
+    QTest::newRow("nothing") << "" << none << "\"\"";
+    QTest::newRow("two quotes") << "\"\"" << none << "\"\"";
+    QTest::newRow("an argument with a NUL") << "{root}/tools/record.sh" << QStringList{QStringLiteral("a\0b")}
+                                            << "{root}/tools/record.sh";
+    QTest::newRow("an argument too long for exec") << "{root}/tools/record.sh" << QStringList{QString(300000, u'x')}
+                                                   << "{root}/tools/record.sh";
+}
+
+void tst_PosixShell::reportsWhatCannotStart()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+
+    std::vector<std::u16string> list;
+    for (const QString &argument : arguments)
+        list.push_back(argument.toStdU16String());
+    StderrCapture capture;
+    QVERIFY(!shell.startDetached(expand(program).toStdU16String(), list, root.path().toStdU16String()));
+    const QStringList lines = capture.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(expand(named)), qPrintable(lines.first()));
+    QCOMPARE(ownChildren(), QStringList());
+    QVERIFY(!QFile::exists(path(QStringLiteral("record.txt"))));
+}
+
+void tst_PosixShell::opensWithTheDefaultHandler_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("handed");
+
+    QTest::newRow("file") << "{root}/docs/letter.txt" << "" << "file://{root}/docs/letter.txt";
+    QTest::newRow("quoted file with a blank") << "\"{root}/docs/my letter.txt\"" << "\"{root}/docs\""
+                                              << "file://{root}/docs/my%20letter.txt";
+    QTest::newRow("folder") << "{root}/docs" << "" << "file://{root}/docs";
+    QTest::newRow("relative, in its folder") << "letter.txt" << "\"{root}/docs\""
+                                             << "file://{root}/docs/letter.txt";
+    QTest::newRow("file address") << "file://{root}/docs/letter.txt" << "" << "file://{root}/docs/letter.txt";
+    QTest::newRow("web address") << "https://example.org/a b?x=1" << "" << "https://example.org/a%20b?x=1";
+    QTest::newRow("plain web address") << "\"http://example.org\"" << "" << "http://example.org";
+    QTest::newRow("mail") << "mailto:someone@example.org" << "" << "mailto:someone@example.org";
+}
+
+void tst_PosixShell::opensWithTheDefaultHandler()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, directory);
+    QFETCH(QString, handed);
+
+    PathPrefix prefix(path(QStringLiteral("bin")));
+    StderrCapture capture;
+    QVERIFY(shell.shellOpen(expand(target).toStdU16String(), expand(directory).toStdU16String()));
+    QCOMPARE(ownChildren(), QStringList());
+    const QString opened = path(QStringLiteral("opened.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened), 20000);
+    QFile file(opened);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), expand(handed) + u'\n');
+    QCOMPARE(capture.lines(), QStringList());
+}
+
+void tst_PosixShell::reportsWhatCannotOpen_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("directory");
+
+    QTest::newRow("missing file") << "{root}/docs/absent.txt" << "";
+    QTest::newRow("missing, quoted") << "\"{root}/docs/absent letter.txt\"" << "";
+    QTest::newRow("relative, not in its folder") << "absent.txt" << "{root}/docs";
+    QTest::newRow("missing file address") << "file://{root}/docs/absent.txt" << "";
+    QTest::newRow("nothing") << "" << "";
+    QTest::newRow("blanks") << "  " << "";
+}
+
+void tst_PosixShell::reportsWhatCannotOpen()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, directory);
+
+    PathPrefix prefix(path(QStringLiteral("bin")));
+    StderrCapture capture;
+    QVERIFY(!shell.shellOpen(expand(target).toStdU16String(), expand(directory).toStdU16String()));
+    const QStringList lines = capture.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(expand(target).remove(u'"')), qPrintable(lines.first()));
+    QVERIFY(!QFile::exists(path(QStringLiteral("opened.txt"))));
+}
+
+void tst_PosixShell::reportsAMissingOpener()
+{
+    const QByteArray saved = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(path(QStringLiteral("empty-bin"))));
+    StderrCapture capture;
+    const bool opened = shell.shellOpen(path(QStringLiteral("docs/letter.txt")).toStdU16String(), u"");
+    const QStringList lines = capture.lines();
+    qputenv("PATH", saved);
+    QVERIFY(!opened);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(lines.first().contains(path(QStringLiteral("docs/letter.txt"))));
+}
+
+// What a desktop session does: Qt's own services under X11, in a child process on a
+// private X server.
+void tst_PosixShell::opensThroughTheDesktopSession()
+{
+    const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (server.isEmpty())
+        QSKIP("Xvfb is not installed");
+    QProcess xvfb;
+    xvfb.start(server, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("640x480x24")});
+    QVERIFY(xvfb.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine() || xvfb.state() != QProcess::Running, 20000);
+    const QByteArray display = xvfb.readLine().trimmed();
+    QVERIFY2(!display.isEmpty(), "Xvfb gave no display number");
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(display));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("PATH"), path(QStringLiteral("bin")) + u':' + environment.value("PATH"));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--shell-open"), QStringLiteral("\"%1\"").arg(path(QStringLiteral("docs/my letter.txt")))});
+    const bool finished = child.waitForFinished(60000);
+    xvfb.terminate();
+    xvfb.waitForFinished(10000);
+    QVERIFY(finished);
+    QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
+
+    const QString opened = path(QStringLiteral("opened.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened), 20000);
+    QFile file(opened);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), expand(QStringLiteral("file://{root}/docs/my%20letter.txt\n")));
+}
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--shell-open") == 0) {
+        platform::PosixShell shell;
+        return shell.shellOpen(QString::fromLocal8Bit(argv[2]).toStdU16String(), u"") ? 0 : 1;
+    }
+    tst_PosixShell test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_posixshell.moc"
