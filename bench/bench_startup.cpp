@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/posix/SqliteRegistry.h"
 #include "settings/RegFileImporter.h"
+#include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -96,11 +97,22 @@ private:
     int saved = -1;
 };
 
+// The factory settings as a user has them after the first start: the question of the first
+// start answered, so that what is measured is the launcher's own start.
 bool importFactorySettings(const QString &storePath)
 {
     platform::SqliteRegistry registry(storePath.toStdString());
     RegFileImporter importer(registry);
-    return importer.importFile(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg")) == RegFileImporter::Status::Imported;
+    if (importer.importFile(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg")) != RegFileImporter::Status::Imported)
+        return false;
+    platform::useRegistry(&registry);
+    const platform::RegKey key = openRegKey(platform::kLocalMachine,
+                                            QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System"), false);
+    const bool answered = key != platform::kNoKey
+        && writeRegInt(key, QStringLiteral("IS_FIRST_RUN"), 0) == platform::kErrorSuccess;
+    closeRegKey(key);
+    platform::useRegistry(nullptr);
+    return answered;
 }
 
 // The factory settings with their tabs replaced by ten top-level tabs of a hundred icons

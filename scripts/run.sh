@@ -89,6 +89,23 @@ if [ -z "$window" ]; then
     exit 1
 fi
 
+mkdir -p "$root/build/screenshots"
+stamp=$(date +%Y%m%d-%H%M%S)
+
+# At the first start the launcher asks whether to use it or the normal desktop: a small
+# window of the same title. Show it, then answer as a newcomer would.
+geometry=$(xdotool getwindowgeometry --shell "$window")
+width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
+if [ "${width:-0}" -lt 1024 ]; then
+    sleep 0.5
+    choice="$root/build/screenshots/start-choice-$stamp.png"
+    /usr/bin/import -window root "$choice"
+    echo "Screenshot of the first start's question: $choice"
+    x=$(sed -n 's/^X=//p' <<<"$geometry")
+    y=$(sed -n 's/^Y=//p' <<<"$geometry")
+    xdotool mousemove $((x + 116)) $((y + 62)) click 1
+fi
+
 for _ in $(seq 100); do
     grep -qx all-built "$work/lumbra.log" && break
     kill -0 "$lumbra_pid" 2>/dev/null || break
@@ -97,8 +114,7 @@ done
 # Let the last frame reach the screen.
 sleep 0.5
 
-mkdir -p "$root/build/screenshots"
-shot="$root/build/screenshots/lumbra-$(date +%Y%m%d-%H%M%S).png"
+shot="$root/build/screenshots/lumbra-$stamp.png"
 /usr/bin/import -window root "$shot"
 grep -v -x -e first-frame -e all-built "$work/lumbra.log" >&2 || true
 echo "Screenshot: $shot"

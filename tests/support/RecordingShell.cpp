@@ -28,3 +28,9 @@ bool RecordingShell::shellOpen(const std::u16string &file, const std::u16string 
     opens.append({QString::fromStdU16String(file), QString::fromStdU16String(directory)});
     return !fail;
 }
+
+bool RecordingShell::startTaskManager()
+{
+    ++taskManagerStarts;
+    return !fail;
+}

@@ -31,9 +31,11 @@ public:
     bool startDetached(const std::u16string &program, const std::vector<std::u16string> &arguments,
                        const std::u16string &workingDirectory) override;
     bool shellOpen(const std::u16string &file, const std::u16string &directory) override;
+    bool startTaskManager() override;
 
     QList<Start> starts;
     QList<Open> opens;
+    int taskManagerStarts = 0;
     // Every request is still recorded, and answered false.
     bool fail = false;
 

@@ -1,0 +1,261 @@
+// The real launcher on a real X server, worked with the keyboard and the mouse as a person
+// would: a key and a click start a program in its own folder, a folder opens through the
+// desktop's handler, and Delete takes an added icon off in the store at once.
+
+#include "TestPlatform.h"
+#include "XServer.h"
+
+#include "platform/Platform.h"
+#include "settings/RegFileImporter.h"
+#include "settings/RegistryPaths.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "i18n/LanguageChoice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kKey = QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\%1]\n");
+
+QString value(const QString &name, const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return QStringLiteral("\"%1\"=\"%2\"\n").arg(name, escaped);
+}
+
+QString icon(int number, const QString &name, const QString &target, int kind, int isDefault)
+{
+    return kKey.arg(QStringLiteral("IconInfo\\%1").arg(number, 2, 10, QLatin1Char('0')))
+        + value(QStringLiteral("ICON_ID"), QString::number(number))
+        + value(QStringLiteral("ICON_AP_NAME"), name)
+        + value(QStringLiteral("ICON_AP_TOOLTIP_NAME"), name)
+        + value(QStringLiteral("ICON_AP_EXE_LOCATION"), target)
+        + value(QStringLiteral("ICON_DATA_TYPE"), QString::number(kind))
+        + value(QStringLiteral("ICON_IS_DEFAULT_APP"), QString::number(isDefault))
+        + value(QStringLiteral("ICON_AP_PNG_FILE_NAME"), QStringLiteral("none.png")) + u'\n';
+}
+
+// Two tabs, four columns; tab 1 holds a program, a folder and an added program.
+QString storeFile(const QString &program, const QString &folder)
+{
+    QString text = QStringLiteral("Windows Registry Editor Version 5.00\n\n");
+    text += kKey.arg(QStringLiteral("System")) + value(QStringLiteral("IS_FIRST_RUN"), QStringLiteral("0"))
+        + value(QStringLiteral("CURRENT_THEME"), QStringLiteral("1"))
+        + value(QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("2"))
+        + value(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), QStringLiteral("4"))
+        + value(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), QStringLiteral("300"))
+        + value(QStringLiteral("LUMBRA_WINDOWTITLE"), QStringLiteral("Lumbra")) + u'\n';
+    text += kKey.arg(QStringLiteral("TabInfo")) + value(QStringLiteral("TABINFO_HEIGHT"), QStringLiteral("60"))
+        + value(QStringLiteral("TABINFO_ITEM_WIDTH"), QStringLiteral("160"))
+        + value(QStringLiteral("TABINFO_ITEM_HIGHT"), QStringLiteral("60")) + u'\n';
+    const QStringList lists = {QStringLiteral("1.2.3"), QStringLiteral("1")};
+    for (int t = 1; t <= 2; ++t) {
+        text += kKey.arg(QStringLiteral("TabInfo\\0%1").arg(t)) + value(QStringLiteral("TAB_ITEM_ID"), QString::number(t))
+            + value(QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("Tab %1").arg(t))
+            + value(QStringLiteral("TAB_ITEM_ALL_ICONS"), lists.at(t - 1))
+            + value(QStringLiteral("TAB_ITEM_PARENT"), QStringLiteral("0")) + u'\n';
+    }
+    text += kKey.arg(QStringLiteral("IconInfo")) + value(QStringLiteral("ICON_WIDTH"), QStringLiteral("150"))
+        + value(QStringLiteral("ICON_HEIGHT"), QStringLiteral("140"))
+        + value(QStringLiteral("ICON_RESERVE_VERTICAL"), QStringLiteral("5"))
+        + value(QStringLiteral("ICON_RESERVE_HORIZONTAL"), QStringLiteral("5"))
+        + value(QStringLiteral("ICON_AP_NAME_Y_POSITION"), QStringLiteral("100"))
+        + value(QStringLiteral("ICON_EFFICACY_PIXEL"), QStringLiteral("2"))
+        + value(QStringLiteral("ICON_EFFICACY_INTERVAL"), QStringLiteral("20"))
+        + value(QStringLiteral("ICON_EFFICACY_COUNTER"), QStringLiteral("2")) + u'\n';
+    text += icon(1, QStringLiteral("Recorder"), program, 1, 1);
+    text += icon(2, QStringLiteral("Papers"), folder, 3, 1);
+    text += icon(3, QStringLiteral("Added"), program, 1, 0);
+    text += kKey.arg(QStringLiteral("ThemeInfo\\01")) + value(QStringLiteral("THEME_NAME"), QStringLiteral("Plain"))
+        + value(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_B"), QStringLiteral("160")) + u'\n';
+    return text;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions = {})
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return permissions == QFile::Permissions() || file.setPermissions(permissions);
+}
+
+QString readWhenThere(const QString &path, int timeoutMs = 15000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            if (bytes.endsWith('\n'))
+                return QString::fromLocal8Bit(bytes);
+        }
+        QTest::qWait(100);
+    }
+    return QString();
+}
+
+} // namespace
+
+class tst_E2eLauncher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void returnStartsTheHighlightedProgramInItsFolder();
+    void arrowAndReturnOpenAFolderWithTheShell();
+    void clickStartsTheProgram();
+    void deleteTakesTheAddedIconOffTheStore();
+
+private:
+    QPoint iconCentre(int position) const;
+    void pressKeys(const QStringList &keys);
+
+    QTemporaryDir folder;
+    std::unique_ptr<XServer> x;
+    QProcess launcher;
+    QString window;
+    SettingStore layout;
+};
+
+void tst_E2eLauncher::initTestCase()
+{
+    QVERIFY(folder.isValid());
+    x = std::make_unique<XServer>();
+    if (!x->isRunning())
+        QSKIP("Xvfb is not installed");
+    const QString programFolder = folder.filePath(QStringLiteral("app one"));
+    QVERIFY(QDir().mkpath(programFolder));
+    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("papers"))));
+    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("bin"))));
+    const QString record = folder.filePath(QStringLiteral("started.txt"));
+    const QString opened = folder.filePath(QStringLiteral("opened.txt"));
+    QVERIFY(writeFile(programFolder + QStringLiteral("/record.sh"),
+                      QStringLiteral("#!/bin/sh\necho \"$PWD|$#\" >> '%1'\n").arg(record).toLocal8Bit(),
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeFile(folder.filePath(QStringLiteral("bin/xdg-open")),
+                      QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(opened).toLocal8Bit(),
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray reg = storeFile(programFolder + QStringLiteral("/record.sh"),
+                                     folder.filePath(QStringLiteral("papers"))).toUtf8();
+    QVERIFY(writeFile(folder.filePath(QStringLiteral("EN.reg")), reg));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), folder.filePath(QStringLiteral("registry.sqlite")));
+    environment.insert(QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409"));
+    environment.insert(QStringLiteral("LUMBRA_RUNTIME_DIR"), folder.filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("LUMBRA_POWER_LOG"), folder.filePath(QStringLiteral("power.log")));
+    environment.insert(QStringLiteral("PATH"), folder.filePath(QStringLiteral("bin")) + u':'
+                                                   + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("DISPLAY"), x->displayName());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    QProcess install;
+    install.setProcessEnvironment(environment);
+    install.setWorkingDirectory(folder.path());
+    install.start(QStringLiteral(LUMBRA_EXECUTABLE), {QStringLiteral("--installRegister")});
+    QVERIFY(install.waitForFinished(60000));
+    QCOMPARE(install.exitCode(), 0);
+
+    // The grid as the launcher computes it for this screen.
+    TestPlatform platform;
+    RegFileImporter(platform.registry()).importData(reg, QStringLiteral("EN.reg"));
+    languageCode = QStringLiteral("EN");
+    initRegistryPaths();
+    loadAllSettings(layout);
+    layout.computeIconGrid();
+
+    launcher.setProcessEnvironment(environment);
+    launcher.setWorkingDirectory(folder.path());
+    launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    launcher.start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
+    window = x->waitForWindow(QStringLiteral("Lumbra"));
+    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
+    QCOMPARE(x->xdotool({QStringLiteral("getwindowgeometry"), window}).contains(QStringLiteral("1024x768")), true);
+    x->xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+}
+
+void tst_E2eLauncher::cleanupTestCase()
+{
+    if (launcher.state() != QProcess::NotRunning) {
+        launcher.terminate();
+        if (!launcher.waitForFinished(5000))
+            launcher.kill();
+        launcher.waitForFinished();
+    }
+    x.reset();
+}
+
+QPoint tst_E2eLauncher::iconCentre(int position) const
+{
+    const QPoint cell = layout.getIconPosition(position);
+    return cell + QPoint(layout.iconLayout.ICON_WIDTH / 2, layout.tabsInfo.TABINFO_HEIGHT + layout.iconLayout.ICON_HEIGHT / 2);
+}
+
+void tst_E2eLauncher::pressKeys(const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        QVERIFY(!x->xdotool({QStringLiteral("key"), key}).isNull());
+        QTest::qWait(150);
+    }
+}
+
+void tst_E2eLauncher::returnStartsTheHighlightedProgramInItsFolder()
+{
+    pressKeys({QStringLiteral("Return")});
+    const QString started = readWhenThere(folder.filePath(QStringLiteral("started.txt")));
+    QCOMPARE(started, folder.filePath(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+}
+
+void tst_E2eLauncher::arrowAndReturnOpenAFolderWithTheShell()
+{
+    pressKeys({QStringLiteral("Right"), QStringLiteral("Return")});
+    const QString opened = readWhenThere(folder.filePath(QStringLiteral("opened.txt")));
+    QVERIFY2(opened.contains(QStringLiteral("papers")), qPrintable(opened));
+}
+
+void tst_E2eLauncher::clickStartsTheProgram()
+{
+    QFile::remove(folder.filePath(QStringLiteral("started.txt")));
+    const QPoint centre = iconCentre(0);
+    QVERIFY(!x->xdotool({QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
+                         QStringLiteral("click"), QStringLiteral("1")})
+                 .isNull());
+    const QString started = readWhenThere(folder.filePath(QStringLiteral("started.txt")));
+    QCOMPARE(started, folder.filePath(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+}
+
+void tst_E2eLauncher::deleteTakesTheAddedIconOffTheStore()
+{
+    // Move the pointer off the icons, so hovering does not move the highlight.
+    x->xdotool({QStringLiteral("mousemove"), QStringLiteral("1000"), QStringLiteral("700")});
+    pressKeys({QStringLiteral("Tab"), QStringLiteral("shift+Tab"), QStringLiteral("Right"),
+               QStringLiteral("Right"), QStringLiteral("Delete")});
+    TestPlatform platform;
+    platform.reset();
+    platform::SqliteRegistry store(folder.filePath(QStringLiteral("registry.sqlite")).toStdString());
+    platform::useRegistry(&store);
+    QDeadlineTimer deadline(10000);
+    SettingStore stored;
+    while (!deadline.hasExpired()) {
+        loadAllSettings(stored);
+        if (!stored.tabs.isEmpty() && stored.tabs.at(0).TAB_ITEM_ALL_ICONS == QLatin1String("1.2"))
+            break;
+        QTest::qWait(100);
+    }
+    platform::useRegistry(nullptr);
+    QCOMPARE(stored.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("1.2"));
+}
+
+QTEST_MAIN(tst_E2eLauncher)
+#include "tst_e2e_launcher.moc"
