@@ -317,7 +317,8 @@ void tst_DefaultSettings::everyValueIsPresent_data()
 
     for (const QString &code : kLanguages) {
         const SettingStore &store = storeOf(code);
-        const char *c = qPrintable(code);
+        const QByteArray codeName = code.toLatin1();
+        const char *c = codeName.constData();
         useLanguage(code);
         const int tabCount = store.mySystem.NUMBER_OF_TABS;
         QTest::addRow("%s System", c) << code << systemKeyPath << namesOf(mySystemFields) << QStringList();
