@@ -390,7 +390,7 @@ int main(int argc, char **argv)
     {
         platform::SqliteRegistry registry(defaultPath.toStdString());
         RegFileImporter importer(registry);
-        const QString regFile = QStringLiteral(LUMBRA_SOURCE_DIR "/data/EN.reg");
+        const QString regFile = QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg");
         if (importer.importFile(regFile) != RegFileImporter::Status::Imported) {
             std::fprintf(stderr, "bench_settings: cannot import %s\n", qPrintable(regFile));
             return 1;

@@ -103,7 +103,7 @@ bool importFactorySettings(const QString &storePath)
 {
     platform::SqliteRegistry registry(storePath.toStdString());
     RegFileImporter importer(registry);
-    if (importer.importFile(QStringLiteral(LUMBRA_SOURCE_DIR "/data/EN.reg")) != RegFileImporter::Status::Imported)
+    if (importer.importFile(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg")) != RegFileImporter::Status::Imported)
         return false;
     platform::useRegistry(&registry);
     const platform::RegKey key = openRegKey(platform::kLocalMachine,
@@ -306,7 +306,7 @@ int main(int argc, char **argv)
     const QString factory = folder.filePath(QStringLiteral("factory.sqlite"));
     const QString large = folder.filePath(QStringLiteral("large.sqlite"));
     if (!importFactorySettings(factory) || !writeLargeStore(large)) {
-        std::fprintf(stderr, "bench_startup: cannot write the stores from data/EN.reg\n");
+        std::fprintf(stderr, "bench_startup: cannot write the stores from EN.reg\n");
         return 1;
     }
 

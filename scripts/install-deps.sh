@@ -7,7 +7,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-multimedia-dev
     libsqlite3-dev
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-tlwg-loma-ttf
+    # Drawing the pictures and compiling the translations at build time.
+    librsvg2-bin qt6-l10n-tools
     # An X server without a screen, and the tools that drive it and take pictures of it, for
     # the run command on a machine without a display and for the end-to-end tests.
     xvfb xauth xdotool x11-utils imagemagick

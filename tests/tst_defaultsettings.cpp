@@ -1,6 +1,7 @@
-// The factory settings that ship in data/EN.reg, imported and loaded the way a first start
-// does it. A value missing from the file reads silently as 0 or an empty text, so these
-// checks are the only thing standing between a typo in the file and a broken launcher.
+// The factory settings the build makes for every language, imported and loaded the way a first
+// start does it. A value missing from a file reads silently as 0 or an empty text, and a
+// picture missing beside the executable shows as an empty square, so these checks are the
+// only thing standing between a slip in the template, a text or the art and a broken launcher.
 
 #include "TestPlatform.h"
 
@@ -13,7 +14,12 @@
 #include "settings/SettingsPersistence.h"
 
 #include <QColor>
+#include <QFile>
 #include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QImageReader>
+#include <QMap>
 #include <QSet>
 #include <QTest>
 
@@ -23,10 +29,23 @@ using namespace platform;
 
 namespace {
 
-const QString kFactoryFile = QStringLiteral(LUMBRA_SOURCE_DIR "/data/EN.reg");
+// Every language code the program may choose; each has its own registry file.
+const QStringList kLanguages = {
+    QStringLiteral("AR"), QStringLiteral("BR"), QStringLiteral("CN"), QStringLiteral("CS"), QStringLiteral("DA"),
+    QStringLiteral("DE"), QStringLiteral("EL"), QStringLiteral("ES"), QStringLiteral("FI"), QStringLiteral("FR"),
+    QStringLiteral("HK"), QStringLiteral("HU"), QStringLiteral("IT"), QStringLiteral("JA"), QStringLiteral("KO"),
+    QStringLiteral("NL"), QStringLiteral("NO"), QStringLiteral("PL"), QStringLiteral("PT"), QStringLiteral("RU"),
+    QStringLiteral("SK"), QStringLiteral("SV"), QStringLiteral("TH"), QStringLiteral("TR"), QStringLiteral("TW"),
+    QStringLiteral("EN")};
+
+// The program resolves the relative folders of the settings against its own folder.
+const QString kProgramFolder = QStringLiteral(LUMBRA_BUILD_DIR);
 
 // Action kinds an icon of the factory settings may carry: program, document, sub-tab, theme.
 const QSet<int> kIconKinds = {1, 3, 7, 11};
+
+// Room the back button's arrow takes on each side of its centred caption.
+constexpr int kBackArrowRoom = 30;
 
 template <class Record, std::size_t N>
 QStringList namesOf(const RecordField<Record> (&fields)[N])
@@ -74,6 +93,112 @@ bool listKey(Registry &registry, const QString &path, QStringList *values, QStri
     return true;
 }
 
+// Where the program finds a picture the settings name ("./Theme/Light/mask.png").
+QString besideProgram(const QString &path)
+{
+    return path.startsWith(QLatin1String("./")) ? kProgramFolder + path.mid(1) : path;
+}
+
+// Values a language words in its own way; everything else is the same in every language.
+bool isTranslated(const QString &name)
+{
+    static const QSet<QString> names = {
+        QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("ICON_AP_NAME"), QStringLiteral("ICON_AP_TOOLTIP_NAME"),
+        QStringLiteral("LUMBRA_WINDOWTITLE"), QStringLiteral("SYSTEMTRAY_LUMBRA_SETTING_SETTING"),
+        QStringLiteral("SYSTEMTRAY_LUMBRA_SETTING_EXIT")};
+    return names.contains(name) || name.startsWith(QLatin1String("DIALOG_"))
+        || name.endsWith(QLatin1String("_TOOLTIPNAME"));
+}
+
+template <class Record, std::size_t N>
+QStringList differences(const Record &one, const Record &other, const RecordField<Record> (&fields)[N])
+{
+    QStringList names;
+    for (const RecordField<Record> &field : fields) {
+        const QString name = QString::fromLatin1(field.name);
+        const bool same = field.number ? one.*field.number == other.*field.number
+                                       : one.*field.text == other.*field.text;
+        if (!same && !isTranslated(name))
+            names << name;
+    }
+    return names;
+}
+
+void useLanguage(const QString &code)
+{
+    languageCode = code;
+    initRegistryPaths();
+}
+
+struct Loaded
+{
+    RegFileImporter::Status importStatus = RegFileImporter::Status::FileUnreadable;
+    int importProblems = -1;
+    QStringList importLines;
+    QStringList loadLines;
+    SettingStore store;
+};
+
+// A picture the settings name and the size it must have there (an empty size: any size).
+struct NamedPicture
+{
+    QString what;
+    QString path;
+    QSize size;
+};
+
+QList<NamedPicture> themePictures(const SettingStore &chosen)
+{
+    const ThemeInfo &theme = chosen.themes.at(chosen.mySystem.CURRENT_THEME - 1);
+    const TabsInfo &strip = chosen.tabsInfo;
+    const IconLayout &icons = chosen.iconLayout;
+    const QSize button(theme.BACKBUTTON_PNG_WIDTH, theme.BACKBUTTON_PNG_HEIGHT);
+    const QSize up(theme.UPBUTTON_PNG_WIDTH, theme.UPBUTTON_PNG_HEIGHT);
+    const QSize down(theme.DOWNBUTTON_PNG_WIDTH, theme.DOWNBUTTON_PNG_HEIGHT);
+    const QSize speaker(theme.SPEAKER_PNG_WIDTH, theme.SPEAKER_PNG_HEIGHT);
+    const QSize tab(strip.TABINFO_ITEM_WIDTH, strip.TABINFO_ITEM_HIGHT);
+    const QSize cell(icons.ICON_WIDTH, icons.ICON_HEIGHT);
+    QList<NamedPicture> pictures = {
+        {QStringLiteral("tray"), chosen.getString(1401), QSize()},
+        {QStringLiteral("shut-down tray"), chosen.getString(1403), QSize()},
+        {QStringLiteral("task-manager tray"), chosen.getString(1406), QSize()},
+        {QStringLiteral("title bar"), chosen.getString(1407), QSize()},
+        {QStringLiteral("back bar"), chosen.getString(1408), QSize()},
+        {QStringLiteral("back, highlighted"), chosen.getString(1409), button},
+        {QStringLiteral("back"), chosen.getString(1410), button},
+        {QStringLiteral("tab, highlighted"), chosen.getString(1411), tab},
+        {QStringLiteral("tab"), chosen.getString(1412), tab},
+        {QStringLiteral("separator"), chosen.getString(1413), QSize(theme.SEPARATE_PNG_WIDTH, strip.TABINFO_ITEM_HIGHT)},
+        {QStringLiteral("house"), chosen.getString(1414), QSize(theme.HOUSE_PNG_WIDTH, theme.HOUSE_PNG_HEIGHT)},
+        {QStringLiteral("down, highlighted"), chosen.getString(1415), down},
+        {QStringLiteral("down"), chosen.getString(1416), down},
+        {QStringLiteral("up, highlighted"), chosen.getString(1417), up},
+        {QStringLiteral("up"), chosen.getString(1418), up},
+        {QStringLiteral("mask"), chosen.getString(1419), cell},
+        {QStringLiteral("default icon"), chosen.getString(1420), cell},
+        {QStringLiteral("speaker on"), chosen.getString(1421), speaker},
+        {QStringLiteral("speaker off"), chosen.getString(1422), speaker},
+    };
+    for (int m = 0; m < chosen.getInt(5); ++m)
+        pictures.append({QStringLiteral("page %1").arg(m + 1),
+                         chosen.getThemeImagePath(201, chosen.mySystem.CURRENT_THEME - 1, m), QSize()});
+    return pictures;
+}
+
+QList<NamedPicture> tabAndIconPictures(const SettingStore &store)
+{
+    QList<NamedPicture> pictures;
+    const QSize cell(store.iconLayout.ICON_WIDTH, store.iconLayout.ICON_HEIGHT);
+    for (int t = 0; t < store.tabs.size(); ++t) {
+        const TabInfo &tab = store.tabs.at(t);
+        pictures.append({tab.TAB_ITEM_NAME, store.getTabString(1601, t),
+                         QSize(tab.TAB_ITEM_ICON_WIDTH, tab.TAB_ITEM_ICON_HEIGHT)});
+        for (int p = 0; p < store.getTabInt(7, t); ++p)
+            pictures.append({store.getTabIconString(800, t, p), store.getTabIconString(801, t, p), cell});
+    }
+    return pictures;
+}
+
 } // namespace
 
 class tst_DefaultSettings : public QObject
@@ -83,11 +208,18 @@ class tst_DefaultSettings : public QObject
 private slots:
     void initTestCase();
 
+    void filesAreUtf16WithMark_data() { languageTable(); }
+    void filesAreUtf16WithMark();
+    void importReportsNoProblem_data() { languageTable(); }
     void importReportsNoProblem();
+    void loadReportsOnlyListEnds_data() { languageTable(); }
     void loadReportsOnlyListEnds();
     void everyValueIsPresent_data();
     void everyValueIsPresent();
+    void invariantsHold_data() { languageTable(); }
     void invariantsHold();
+    void languagesDifferOnlyInTexts_data() { languageTable(); }
+    void languagesDifferOnlyInTexts();
     void iconGridFits_data();
     void iconGridFits();
     void numbersAreReal_data();
@@ -96,79 +228,121 @@ private slots:
     void textsAreReal();
     void fontsAreReadable_data();
     void fontsAreReadable();
+    void namesFitWhereTheyAreDrawn_data() { languageTable(); }
+    void namesFitWhereTheyAreDrawn();
     void everyThemeIsComplete_data();
     void everyThemeIsComplete();
+    void themePicturesExistAtTheirSize_data();
+    void themePicturesExistAtTheirSize();
+    void tabAndIconPicturesExistAtTheirSize_data() { languageTable(); }
+    void tabAndIconPicturesExistAtTheirSize();
     void everyTabIsComplete_data();
     void everyTabIsComplete();
 
 private:
+    static void languageTable();
+    const SettingStore &storeOf(const QString &code) const { return loaded.value(code)->store; }
+
     std::unique_ptr<TestPlatform> platformUnderTest;
-    SettingStore store;
-    RegFileImporter::Status importStatus = RegFileImporter::Status::FileUnreadable;
-    int importProblems = -1;
-    QStringList importLines;
-    QStringList loadLines;
+    QMap<QString, std::shared_ptr<Loaded>> loaded;
 };
 
+void tst_DefaultSettings::languageTable()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString &code : kLanguages)
+        QTest::newRow(qPrintable(code)) << code;
+}
+
+// All languages go into one store, each under its own key, as they would on a machine where
+// several were installed; each is then loaded on its own.
 void tst_DefaultSettings::initTestCase()
 {
     platformUnderTest = std::make_unique<TestPlatform>();
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
-    {
+    for (const QString &code : kLanguages) {
+        auto result = std::make_shared<Loaded>();
+        {
+            StderrCapture capture;
+            RegFileImporter importer(platformUnderTest->registry());
+            result->importStatus = importer.importFile(kProgramFolder + u'/' + code + QStringLiteral(".reg"));
+            result->importProblems = importer.problemCount();
+            result->importLines = capture.lines();
+        }
+        useLanguage(code);
         StderrCapture capture;
-        RegFileImporter importer(platformUnderTest->registry());
-        importStatus = importer.importFile(kFactoryFile);
-        importProblems = importer.problemCount();
-        importLines = capture.lines();
+        loadAllSettings(result->store);
+        result->loadLines = capture.lines();
+        loaded.insert(code, result);
     }
-    StderrCapture capture;
-    loadAllSettings(store);
-    loadLines = capture.lines();
+}
+
+// Texts in other scripts are read right by `reg import` only from a UTF-16 file with its mark.
+void tst_DefaultSettings::filesAreUtf16WithMark()
+{
+    QFETCH(QString, language);
+    QFile file(kProgramFolder + u'/' + language + QStringLiteral(".reg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray start = file.read(10);
+    QCOMPARE(start, QByteArray("\xFF\xFEW\0i\0n\0d\0", 10));
 }
 
 void tst_DefaultSettings::importReportsNoProblem()
 {
-    QCOMPARE(importStatus, RegFileImporter::Status::Imported);
-    QCOMPARE(importLines, QStringList());
-    QCOMPARE(importProblems, 0);
+    QFETCH(QString, language);
+    const Loaded &result = *loaded.value(language);
+    QCOMPARE(result.importStatus, RegFileImporter::Status::Imported);
+    QCOMPARE(result.importLines, QStringList());
+    QCOMPARE(result.importProblems, 0);
 }
 
 // Every list ends at its first missing subkey, which the readers report; anything more
 // (a tab key that is missing, a value too long for the first read) is a fault of the file.
 void tst_DefaultSettings::loadReportsOnlyListEnds()
 {
+    QFETCH(QString, language);
+    const Loaded &result = *loaded.value(language);
     QStringList expected{QStringLiteral("GetLumbraIconInfoRegSetting open failed")};
-    for (int t = 0; t < store.themes.size(); ++t)
+    for (int t = 0; t < result.store.themes.size(); ++t)
         expected << QStringLiteral("ThemeImagesReg open failed ");
     expected << QStringLiteral("GetLumbraThemeInfoRegSetting open failed");
-    QCOMPARE(loadLines, expected);
+    QCOMPARE(result.loadLines, expected);
 }
 
 void tst_DefaultSettings::everyValueIsPresent_data()
 {
+    QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("values");
     QTest::addColumn<QStringList>("subkeys");
 
-    const int tabCount = store.mySystem.NUMBER_OF_TABS;
-    QTest::newRow("System") << systemKeyPath << namesOf(mySystemFields) << QStringList();
-    QTest::newRow("TabInfo") << tabKeyPath << namesOf(tabsInfoFields) << numbered(tabCount);
-    for (int n = 1; n <= tabCount; ++n)
-        QTest::addRow("TabInfo %d", n) << tabSubKeyPath(n) << namesOf(tabInfoFields) << QStringList();
-    QTest::newRow("IconInfo") << iconKeyPath << namesOf(iconLayoutFields) << numbered(int(store.icons.size()));
-    for (int n = 1; n <= store.icons.size(); ++n)
-        QTest::addRow("IconInfo %d", n) << iconSubKeyPath(n) << namesOf(iconInfoFields) << QStringList();
-    QTest::newRow("ThemeInfo") << themeKeyPath << QStringList() << numbered(int(store.themes.size()));
-    for (int t = 1; t <= store.themes.size(); ++t) {
-        const int images = int(store.themes.at(t - 1).images.size());
-        QTest::addRow("ThemeInfo %d", t) << themeSubKeyPath(t) << namesOf(themeInfoFields)
-                                         << QStringList{QStringLiteral("THEME_ALL_IMAGE")};
-        QTest::addRow("ThemeInfo %d images", t)
-            << themeSubKeyPath(t) + QStringLiteral("\\THEME_ALL_IMAGE") << QStringList() << numbered(images);
-        for (int m = 1; m <= images; ++m)
-            QTest::addRow("ThemeInfo %d image %d", t, m)
-                << themeImageSubKeyPath(t, m) << namesOf(themeImageFields) << QStringList();
+    for (const QString &code : kLanguages) {
+        const SettingStore &store = storeOf(code);
+        const QByteArray codeName = code.toLatin1();
+        const char *c = codeName.constData();
+        useLanguage(code);
+        const int tabCount = store.mySystem.NUMBER_OF_TABS;
+        QTest::addRow("%s System", c) << code << systemKeyPath << namesOf(mySystemFields) << QStringList();
+        QTest::addRow("%s TabInfo", c) << code << tabKeyPath << namesOf(tabsInfoFields) << numbered(tabCount);
+        for (int n = 1; n <= tabCount; ++n)
+            QTest::addRow("%s TabInfo %d", c, n) << code << tabSubKeyPath(n) << namesOf(tabInfoFields) << QStringList();
+        QTest::addRow("%s IconInfo", c) << code << iconKeyPath << namesOf(iconLayoutFields)
+                                        << numbered(int(store.icons.size()));
+        for (int n = 1; n <= store.icons.size(); ++n)
+            QTest::addRow("%s IconInfo %d", c, n) << code << iconSubKeyPath(n) << namesOf(iconInfoFields)
+                                                  << QStringList();
+        QTest::addRow("%s ThemeInfo", c) << code << themeKeyPath << QStringList()
+                                         << numbered(int(store.themes.size()));
+        for (int t = 1; t <= store.themes.size(); ++t) {
+            const int images = int(store.themes.at(t - 1).images.size());
+            QTest::addRow("%s ThemeInfo %d", c, t) << code << themeSubKeyPath(t) << namesOf(themeInfoFields)
+                                                   << QStringList{QStringLiteral("THEME_ALL_IMAGE")};
+            QTest::addRow("%s ThemeInfo %d images", c, t)
+                << code << themeSubKeyPath(t) + QStringLiteral("\\THEME_ALL_IMAGE") << QStringList()
+                << numbered(images);
+            for (int m = 1; m <= images; ++m)
+                QTest::addRow("%s ThemeInfo %d image %d", c, t, m)
+                    << code << themeImageSubKeyPath(t, m) << namesOf(themeImageFields) << QStringList();
+        }
     }
 }
 
@@ -188,10 +362,13 @@ void tst_DefaultSettings::everyValueIsPresent()
 
 void tst_DefaultSettings::invariantsHold()
 {
+    QFETCH(QString, language);
+    const SettingStore &store = storeOf(language);
     const MySystem &system = store.mySystem;
     QCOMPARE(system.IS_FIRST_RUN, 1);
     QCOMPARE(store.tabs.size(), system.NUMBER_OF_TABS);
     QVERIFY(system.CURRENT_THEME >= 1 && system.CURRENT_THEME <= store.themes.size());
+    QVERIFY(store.themes.size() >= 3);
     QVERIFY(system.NUMBER_OF_ICON_PER_ROW >= 2);
     for (const QString &folder : {system.THEME_DIR, system.ICON_DIR, system.TAB_DIR})
         QVERIFY2(folder.endsWith(u'/'), qPrintable(folder));
@@ -223,10 +400,22 @@ void tst_DefaultSettings::invariantsHold()
             QVERIFY2(!inSubTabs, "a top-level tab follows a sub-tab");
     }
     QVERIFY(store.getInt(6) >= 1);
+    const int topLevelTabs = store.getInt(5) - store.getInt(6);
+    QVERIFY(topLevelTabs >= 5 && topLevelTabs <= 6);
+
+    // Every value is read through the environment-reference expansion: a name or tool tip
+    // with two "%" in it would lose the text between them.
+    for (const IconInfo &icon : store.icons)
+        QVERIFY2(!icon.ICON_AP_NAME.contains(u'%') && !icon.ICON_AP_TOOLTIP_NAME.contains(u'%'),
+                 qPrintable(icon.ICON_AP_NAME));
+    for (const TabInfo &tab : store.tabs)
+        QVERIFY2(!tab.TAB_ITEM_NAME.contains(u'%'), qPrintable(tab.TAB_ITEM_NAME));
 
     QSet<int> reachedSubTabs;
+    QSet<int> kinds;
     for (const IconInfo &icon : store.icons) {
         QVERIFY2(kIconKinds.contains(icon.ICON_DATA_TYPE), qPrintable(icon.ICON_AP_NAME));
+        kinds << icon.ICON_DATA_TYPE;
         QCOMPARE(icon.ICON_IS_DEFAULT_APP, 1);
         QCOMPARE(icon.ICON_DIRTY, 0);
         if (icon.ICON_DATA_TYPE == 7) {
@@ -237,33 +426,77 @@ void tst_DefaultSettings::invariantsHold()
         } else {
             QCOMPARE(icon.ICON_SUB_TAB_ID, 0);
         }
+        // Programs are started without a shell and without arguments: one absolute path.
         if (icon.ICON_DATA_TYPE == 1)
-            QVERIFY2(icon.ICON_AP_EXE_LOCATION.startsWith(u'/'), qPrintable(icon.ICON_AP_EXE_LOCATION));
+            QVERIFY2(icon.ICON_AP_EXE_LOCATION.startsWith(u'/') && !icon.ICON_AP_EXE_LOCATION.contains(u' '),
+                     qPrintable(icon.ICON_AP_EXE_LOCATION));
         // %HOME% and the like are expanded on reading.
         if (icon.ICON_DATA_TYPE == 3 && qEnvironmentVariableIsSet("HOME"))
             QVERIFY2(icon.ICON_AP_EXE_LOCATION.startsWith(u'/') && !icon.ICON_AP_EXE_LOCATION.contains(u'%'),
                      qPrintable(icon.ICON_AP_EXE_LOCATION));
     }
+    QCOMPARE(kinds, kIconKinds);
     for (int i = 0; i < store.tabs.size(); ++i) {
         if (store.tabs.at(i).TAB_ITEM_PARENT != 0)
             QVERIFY2(reachedSubTabs.contains(i + 1), qPrintable(store.tabs.at(i).TAB_ITEM_NAME));
     }
+
+    // At least one tab needs the page buttons, so that they are seen working from the start.
+    int longest = 0;
+    for (int t = 0; t < store.tabs.size(); ++t)
+        longest = std::max(longest, store.getTabInt(7, t));
+    QVERIFY(longest > store.getInt(17) * store.getInt(18));
+}
+
+// One template makes every file: apart from what is shown as text, each language must carry
+// the same tree as the English one.
+void tst_DefaultSettings::languagesDifferOnlyInTexts()
+{
+    QFETCH(QString, language);
+    const SettingStore &own = storeOf(language);
+    const SettingStore &english = storeOf(QStringLiteral("EN"));
+    QStringList differ = differences(own.mySystem, english.mySystem, mySystemFields);
+    differ << differences(own.tabsInfo, english.tabsInfo, tabsInfoFields);
+    differ << differences(own.iconLayout, english.iconLayout, iconLayoutFields);
+    QCOMPARE(own.tabs.size(), english.tabs.size());
+    for (int i = 0; i < own.tabs.size(); ++i)
+        differ << differences(own.tabs.at(i), english.tabs.at(i), tabInfoFields);
+    QCOMPARE(own.icons.size(), english.icons.size());
+    for (int i = 0; i < own.icons.size(); ++i)
+        differ << differences(own.icons.at(i), english.icons.at(i), iconInfoFields);
+    QCOMPARE(own.themes.size(), english.themes.size());
+    for (int t = 0; t < own.themes.size(); ++t) {
+        const ThemeInfo &ownTheme = own.themes.at(t);
+        const ThemeInfo &englishTheme = english.themes.at(t);
+        differ << differences(ownTheme, englishTheme, themeInfoFields);
+        QCOMPARE(ownTheme.images.size(), englishTheme.images.size());
+        for (int m = 0; m < ownTheme.images.size(); ++m)
+            differ << differences(ownTheme.images.at(m), englishTheme.images.at(m), themeImageFields);
+    }
+    QCOMPARE(differ, QStringList());
 }
 
 void tst_DefaultSettings::iconGridFits_data()
 {
+    QTest::addColumn<QString>("language");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::newRow("1024x768") << 1024 << 768;
-    QTest::newRow("1024x600") << 1024 << 600;
+    for (const QString &code : kLanguages) {
+        for (const QSize screen : {QSize(1024, 600), QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)})
+            QTest::addRow("%s %dx%d", qPrintable(code), screen.width(), screen.height())
+                << code << screen.width() << screen.height();
+    }
 }
 
 // Non-negative gaps, all three rows and every column on the page, the page buttons beside
-// the last column, and the tab labels clear of the speaker and house buttons.
+// the last column, the first row below the back bar of a sub-tab, and the tab labels clear
+// of the speaker and house buttons.
 void tst_DefaultSettings::iconGridFits()
 {
+    QFETCH(QString, language);
     QFETCH(int, width);
     QFETCH(int, height);
+    SettingStore store = storeOf(language);
     platformUnderTest->screen.width = width;
     platformUnderTest->screen.height = height;
     store.computeIconGrid();
@@ -279,6 +512,10 @@ void tst_DefaultSettings::iconGridFits()
     const int right = lastOnPage.x() + store.getInt(13);
     QVERIFY2(right <= width - store.getThemeInt(409), qPrintable(QString::number(right)));
     QVERIFY2(lastOnPage.y() + store.getInt(14) <= pageHeight, qPrintable(QString::number(lastOnPage.y())));
+
+    // The icon pictures keep a strip free at their top for this.
+    constexpr int kPictureTopMargin = 6;
+    QVERIFY2(store.gridTop + kPictureTopMargin >= store.getThemeInt(413), qPrintable(QString::number(store.gridTop)));
 
     const int topLevelTabs = store.getInt(5) - store.getInt(6);
     const int separator = store.getThemeInt(404);
@@ -307,41 +544,49 @@ void tst_DefaultSettings::numbersAreReal_data()
         QTest::addRow("getThemeInt(%d)", id) << true << id << 0;
 }
 
+// The numbers are the same in every language (languagesDifferOnlyInTexts).
 void tst_DefaultSettings::numbersAreReal()
 {
     QFETCH(bool, ofTheme);
     QFETCH(int, id);
     QFETCH(int, minimum);
+    const SettingStore &store = storeOf(QStringLiteral("EN"));
     const int value = ofTheme ? store.getThemeInt(id) : store.getInt(id);
     QVERIFY2(value >= minimum, qPrintable(QString::number(value)));
 }
 
 void tst_DefaultSettings::textsAreReal_data()
 {
+    QTest::addColumn<QString>("language");
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("folder");
 
-    const QString theme = store.mySystem.THEME_DIR + store.getThemeName(200, 0) + u'/';
     const QSet<int> themePictures = {1401, 1403, 1406, 1407, 1408, 1409, 1410, 1411, 1412, 1413,
                                      1414, 1415, 1416, 1417, 1418, 1419, 1421, 1422};
-    for (int id = 1400; id <= 1435; ++id) {
-        QString folder;
-        if (themePictures.contains(id))
-            folder = theme;
-        else if (id == 1420)
-            folder = store.mySystem.ICON_DIR + store.getThemeName(200, 0) + u'/';
-        QTest::addRow("getString(%d)", id) << id << folder;
+    for (const QString &code : kLanguages) {
+        const SettingStore &store = storeOf(code);
+        const QString theme = store.mySystem.THEME_DIR + store.getThemeName(200, 0) + u'/';
+        for (int id = 1400; id <= 1435; ++id) {
+            QString folder;
+            if (themePictures.contains(id))
+                folder = theme;
+            else if (id == 1420)
+                folder = store.mySystem.ICON_DIR + store.getThemeName(200, 0) + u'/';
+            QTest::addRow("%s getString(%d)", qPrintable(code), id) << code << id << folder;
+        }
     }
 }
 
 // Texts are non-empty; pictures are PNG files in the folder their accessor names.
 void tst_DefaultSettings::textsAreReal()
 {
+    QFETCH(QString, language);
     QFETCH(int, id);
     QFETCH(QString, folder);
-    const QString text = store.getString(id);
+    const QString text = storeOf(language).getString(id);
     QVERIFY(!text.isEmpty());
     QVERIFY(text != QLatin1String("NULL"));
+    QVERIFY2(text == text.trimmed(), qPrintable(text));
     if (!folder.isEmpty()) {
         QVERIFY2(text.startsWith(folder) && text.endsWith(QLatin1String(".png")), qPrintable(text));
         QVERIFY2(text.size() > folder.size() + 4, qPrintable(text));
@@ -359,14 +604,56 @@ void tst_DefaultSettings::fontsAreReadable_data()
 void tst_DefaultSettings::fontsAreReadable()
 {
     QFETCH(int, id);
-    const QFont font = store.getFont(id);
+    const QFont font = storeOf(QStringLiteral("EN")).getFont(id);
     QCOMPARE(font.family(), QStringLiteral("DejaVu Sans"));
     QVERIFY2(font.pixelSize() >= 18 && font.pixelSize() <= 24, qPrintable(QString::number(font.pixelSize())));
+}
+
+// Every text is measured in the font and the box the launcher and the dialogs draw it in: an
+// icon name in two lines at most under its picture, a tab name beside its picture without
+// being shortened, captions clear of the marks drawn on their buttons.
+void tst_DefaultSettings::namesFitWhereTheyAreDrawn()
+{
+    QFETCH(QString, language);
+    const SettingStore &store = storeOf(language);
+
+    QFont iconFont = store.getFont(1000);
+    iconFont.setWeight(QFont::Bold);
+    const QFontMetrics iconMetrics(iconFont);
+    const QRect nameBox(0, 0, store.getInt(13) - store.getInt(15), store.getInt(14) - store.getInt(16));
+    for (const IconInfo &icon : store.icons) {
+        const QRect used = iconMetrics.boundingRect(nameBox, 4228, icon.ICON_AP_NAME);
+        QVERIFY2(used.width() <= nameBox.width() && used.height() <= nameBox.height()
+                     && used.height() <= 2 * iconMetrics.lineSpacing(),
+                 qPrintable(icon.ICON_AP_NAME));
+    }
+
+    const QFontMetrics tabMetrics(store.getFont(1002));
+    for (const TabInfo &tab : store.tabs) {
+        if (tab.TAB_ITEM_PARENT == 0)
+            QVERIFY2(tabMetrics.horizontalAdvance(tab.TAB_ITEM_NAME) <= store.getInt(28) - tab.TAB_ITEM_ICON_WIDTH,
+                     qPrintable(tab.TAB_ITEM_NAME));
+    }
+
+    // The back button draws its caption in the icon font at first and in the system font
+    // after a change of theme.
+    const QFontMetrics systemMetrics(store.getFont(1001));
+    const QString back = store.getString(1435);
+    for (const QFontMetrics &metrics : {iconMetrics, systemMetrics})
+        QVERIFY2(metrics.horizontalAdvance(back) <= store.getThemeInt(402) - 2 * kBackArrowRoom, qPrintable(back));
+
+    // Start choice captions (153 wide), the settings switches (387 wide, a mark of 44 at
+    // their left) and the OK and Cancel buttons (135 wide).
+    const QList<QPair<int, int>> captions = {{1433, 153}, {1434, 153}, {1424, 387 - 2 * 44},
+                                             {1425, 387 - 2 * 44}, {1426, 135 - 20}, {1427, 135 - 20}};
+    for (const auto &[id, room] : captions)
+        QVERIFY2(systemMetrics.horizontalAdvance(store.getString(id)) <= room, qPrintable(store.getString(id)));
 }
 
 void tst_DefaultSettings::everyThemeIsComplete_data()
 {
     QTest::addColumn<int>("theme");
+    const SettingStore &store = storeOf(QStringLiteral("EN"));
     for (int t = 1; t <= store.themes.size(); ++t)
         QTest::newRow(qPrintable(store.themes.at(t - 1).THEME_NAME)) << t;
 }
@@ -376,7 +663,7 @@ void tst_DefaultSettings::everyThemeIsComplete_data()
 void tst_DefaultSettings::everyThemeIsComplete()
 {
     QFETCH(int, theme);
-    SettingStore chosen = store;
+    SettingStore chosen = storeOf(QStringLiteral("EN"));
     chosen.mySystem.CURRENT_THEME = theme;
 
     for (int id = 1200; id <= 1207; ++id)
@@ -397,19 +684,69 @@ void tst_DefaultSettings::everyThemeIsComplete()
         QVERIFY2(page.endsWith(QLatin1String(".png")), qPrintable(page));
         QCOMPARE(chosen.themes.at(theme - 1).images.at(m).IMAGE_TAB_ITEM_ID, chosen.getTabInt(33, m));
     }
+
+    // Right after start the tab area is the flat colour, after a change of theme the title
+    // bar picture: the two must look alike, or the tab labels (painted in the flat colour)
+    // stand out as boxes.
+    const QImage titleBar(besideProgram(chosen.getString(1407)));
+    QVERIFY(!titleBar.isNull());
+    QCOMPARE(titleBar.pixelColor(titleBar.width() / 2, titleBar.height() / 2).rgb(), chosen.getColor(1205).rgb());
+}
+
+void tst_DefaultSettings::themePicturesExistAtTheirSize_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("theme");
+    for (const QString &code : kLanguages) {
+        const SettingStore &store = storeOf(code);
+        for (int t = 1; t <= store.themes.size(); ++t)
+            QTest::addRow("%s %s", qPrintable(code), qPrintable(store.themes.at(t - 1).THEME_NAME)) << code << t;
+    }
+}
+
+// Pictures are drawn at the size the settings show them, so that none is scaled on screen
+// (the title and back bars and the pages are stretched to the screen and may be any size).
+void tst_DefaultSettings::themePicturesExistAtTheirSize()
+{
+    QFETCH(QString, language);
+    QFETCH(int, theme);
+    SettingStore chosen = storeOf(language);
+    chosen.mySystem.CURRENT_THEME = theme;
+    for (const NamedPicture &picture : themePictures(chosen)) {
+        QImageReader reader(besideProgram(picture.path));
+        const QSize size = reader.size();
+        QVERIFY2(size.isValid(), qPrintable(picture.what + u' ' + picture.path));
+        if (!picture.size.isEmpty())
+            QVERIFY2(size == picture.size, qPrintable(picture.what + u' ' + picture.path));
+    }
+}
+
+void tst_DefaultSettings::tabAndIconPicturesExistAtTheirSize()
+{
+    QFETCH(QString, language);
+    for (const NamedPicture &picture : tabAndIconPictures(storeOf(language))) {
+        QImageReader reader(besideProgram(picture.path));
+        QVERIFY2(reader.size() == picture.size, qPrintable(picture.what + u' ' + picture.path));
+    }
 }
 
 void tst_DefaultSettings::everyTabIsComplete_data()
 {
+    QTest::addColumn<QString>("language");
     QTest::addColumn<int>("tab");
-    for (int i = 0; i < store.tabs.size(); ++i)
-        QTest::newRow(qPrintable(store.tabs.at(i).TAB_ITEM_NAME)) << i;
+    for (const QString &code : kLanguages) {
+        const SettingStore &store = storeOf(code);
+        for (int i = 0; i < store.tabs.size(); ++i)
+            QTest::addRow("%s %d", qPrintable(code), i + 1) << code << i;
+    }
 }
 
 // What a page needs of each of its icons, asked the way the launcher asks.
 void tst_DefaultSettings::everyTabIsComplete()
 {
+    QFETCH(QString, language);
     QFETCH(int, tab);
+    const SettingStore &store = storeOf(language);
     QVERIFY(!store.getTabString(1600, tab).isEmpty());
     const QString picture = store.getTabString(1601, tab);
     QVERIFY2(picture.startsWith(store.mySystem.TAB_DIR) && picture.endsWith(QLatin1String(".png")),
@@ -420,8 +757,8 @@ void tst_DefaultSettings::everyTabIsComplete()
 
     const int positions = store.getTabInt(7, tab);
     QVERIFY(positions >= 1);
-    // Every tab fits on one page, so a beginner never needs the page buttons.
-    QVERIFY(positions <= store.getInt(17) * store.getInt(18));
+    // No more than two pages: a beginner finds every icon with one press of a page button.
+    QVERIFY(positions <= 2 * store.getInt(17) * store.getInt(18));
     for (int p = 0; p < positions; ++p) {
         const int icon = store.getTabIconInt(600, tab, p);
         QVERIFY(icon >= 0 && icon < store.icons.size());
@@ -440,5 +777,6 @@ void tst_DefaultSettings::everyTabIsComplete()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_DefaultSettings)
+// Text is measured, so the test needs a GUI application (offscreen, from CTest).
+QTEST_MAIN(tst_DefaultSettings)
 #include "tst_defaultsettings.moc"

@@ -87,7 +87,7 @@ Run tst_MaintenanceSwitches::run(const QStringList &arguments, const QString &la
 
 void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 {
-    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_SOURCE_DIR "/data/EN.reg"), folder->filePath("EN.reg")));
+    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), folder->filePath("EN.reg")));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 0);
     QVERIFY2(install.err.isEmpty(), qPrintable(install.err));

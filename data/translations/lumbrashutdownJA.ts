@@ -1,0 +1,57 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP" sourcelanguage="en_US">
+<!-- The texts of the shut-down dialog. Each button has two lines: when the second is a single
+     space, the first stands alone in the middle of the button. -->
+<context>
+    <name>LumbraShutDown</name>
+    <message>
+        <source>QuitLumbraString1</source>
+        <translation>Lumbraを</translation>
+    </message>
+    <message>
+        <source>QuitLumbraString2</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>TaskManegerString1</source>
+        <translation>タスク</translation>
+    </message>
+    <message>
+        <source>TaskMAnagerString2</source>
+        <translation>マネージャー</translation>
+    </message>
+    <message>
+        <source>StandByString1</source>
+        <translation>スリープ</translation>
+    </message>
+    <message>
+        <source>StandByString2</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>RestartString1</source>
+        <translation>再起動</translation>
+    </message>
+    <message>
+        <source>RestartString2</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>ShutDownString1</source>
+        <translation>シャットダウン</translation>
+    </message>
+    <message>
+        <source>ShutDownString2</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>QuitString1</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>QuitString2</source>
+        <translation> </translation>
+    </message>
+</context>
+</TS>

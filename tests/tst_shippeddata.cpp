@@ -1,0 +1,202 @@
+// What the program carries besides its settings: the pictures embedded in the dialogs, the
+// shut-down dialog's translations and the background music. A picture of the wrong size is
+// stretched, a missing translation shows its key ("StandByString1") on the button, and music
+// that starts or stops on a loud sample clicks.
+
+#include <QFile>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QSet>
+#include <QTest>
+#include <QTranslator>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString kProgramFolder = QStringLiteral(LUMBRA_BUILD_DIR);
+
+// The shut-down dialog's translation files, one per code of its table.
+const QStringList kShutDownCodes = {
+    QStringLiteral("AR"), QStringLiteral("BR"), QStringLiteral("CN"), QStringLiteral("CS"), QStringLiteral("DA"),
+    QStringLiteral("DE"), QStringLiteral("EL"), QStringLiteral("ES"), QStringLiteral("FI"), QStringLiteral("FR"),
+    QStringLiteral("HK"), QStringLiteral("HU"), QStringLiteral("IT"), QStringLiteral("JA"), QStringLiteral("KO"),
+    QStringLiteral("NL"), QStringLiteral("NO"), QStringLiteral("PL"), QStringLiteral("RU"), QStringLiteral("SK"),
+    QStringLiteral("SV"), QStringLiteral("TH"), QStringLiteral("TR"), QStringLiteral("TW"), QStringLiteral("EN")};
+
+// The dialog's keys in pairs: the two lines of one button.
+const QList<QPair<const char *, const char *>> kShutDownButtons = {
+    {"QuitLumbraString1", "QuitLumbraString2"}, {"TaskManegerString1", "TaskMAnagerString2"},
+    {"StandByString1", "StandByString2"},       {"RestartString1", "RestartString2"},
+    {"ShutDownString1", "ShutDownString2"},     {"QuitString1", "QuitString2"}};
+
+struct Wav
+{
+    int channels = 0;
+    int rate = 0;
+    int bits = 0;
+    QList<double> samples; // interleaved, -1 to 1
+};
+
+// A canonical PCM WAV file: RIFF, then chunks, "fmt " before "data".
+bool readWav(const QByteArray &bytes, Wav *wav)
+{
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return false;
+    qsizetype at = 12;
+    bool format = false;
+    while (at + 8 <= bytes.size()) {
+        const QByteArray id = bytes.mid(at, 4);
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        const char *body = bytes.constData() + at + 8;
+        if (at + 8 + qsizetype(size) > bytes.size())
+            return false;
+        if (id == "fmt " && size >= 16) {
+            format = qFromLittleEndian<quint16>(body) == 1;
+            wav->channels = qFromLittleEndian<quint16>(body + 2);
+            wav->rate = int(qFromLittleEndian<quint32>(body + 4));
+            wav->bits = qFromLittleEndian<quint16>(body + 14);
+        } else if (id == "data" && format && wav->bits == 16) {
+            for (quint32 i = 0; i + 1 < size; i += 2)
+                wav->samples.append(qFromLittleEndian<qint16>(body + i) / 32768.0);
+            return true;
+        }
+        at += 8 + qsizetype(size) + (size & 1);
+    }
+    return false;
+}
+
+double peakOf(const QList<double> &samples, qsizetype from, qsizetype count)
+{
+    double peak = 0.0;
+    for (qsizetype i = from; i < std::min(samples.size(), from + count); ++i)
+        peak = std::max(peak, std::abs(samples.at(i)));
+    return peak;
+}
+
+} // namespace
+
+class tst_ShippedData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void embeddedPicturesHaveTheirSize_data();
+    void embeddedPicturesHaveTheirSize();
+    void shutDownTranslationsAreComplete_data();
+    void shutDownTranslationsAreComplete();
+    void noTranslationBeyondTheTable();
+    void backgroundMusicIsCalm();
+};
+
+void tst_ShippedData::embeddedPicturesHaveTheirSize_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+
+    auto add = [](const QString &path, QSize size) { QTest::newRow(qPrintable(path)) << path << size; };
+    add(QStringLiteral(":/images/bg.png"), QSize(495, 347));
+    for (const char *state : {"norm", "down", "over"}) {
+        add(QStringLiteral(":/images/long_button_%1.png").arg(QLatin1String(state)), QSize(387, 74));
+        add(QStringLiteral(":/images/short_button_%1.png").arg(QLatin1String(state)), QSize(135, 64));
+    }
+    add(QStringLiteral(":/images/sound_on.png"), QSize(35, 35));
+    add(QStringLiteral(":/images/sound_off.png"), QSize(35, 35));
+    for (const char *state : {"normal", "disable", "mouseover", "mousedown"}) {
+        // The start choice dialog names them without the slash after the colon.
+        add(QStringLiteral(":images/LUMBRA_%1.png").arg(QLatin1String(state)), QSize(133, 76));
+        add(QStringLiteral(":images/XP_%1.png").arg(QLatin1String(state)), QSize(133, 76));
+    }
+    add(QStringLiteral(":/Image/Image/taskmanager.png"), QSize(20, 20));
+    add(QStringLiteral(":/Image/Image/bg.png"), QSize(700, 180));
+    for (const char *action : {"full_screen", "task_manager", "standby", "restart", "shutdown"}) {
+        for (const char *state : {"norm", "hi"})
+            add(QStringLiteral(":/Image/Image/%1_%2.png").arg(QLatin1String(action), QLatin1String(state)),
+                QSize(140, 140));
+    }
+    add(QStringLiteral(":/Image/Image/quit_norm.png"), QSize(138, 31));
+    add(QStringLiteral(":/Image/Image/quit_hi.png"), QSize(138, 31));
+    add(QStringLiteral(":/Image/Image/shutdown.png"), QSize(20, 20));
+}
+
+// Each picture is drawn at the size its dialog shows it, and shows something.
+void tst_ShippedData::embeddedPicturesHaveTheirSize()
+{
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    const QImage image(path);
+    QVERIFY2(!image.isNull(), qPrintable(path));
+    QCOMPARE(image.size(), size);
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height() && colours.size() < 2; y += 3) {
+        for (int x = 0; x < image.width(); x += 3)
+            colours << image.pixel(x, y);
+    }
+    QVERIFY2(colours.size() >= 2, "a blank picture");
+}
+
+void tst_ShippedData::shutDownTranslationsAreComplete_data()
+{
+    QTest::addColumn<QString>("code");
+    for (const QString &code : kShutDownCodes)
+        QTest::newRow(qPrintable(code)) << code;
+}
+
+// Every key is translated, and each button's text fits its box in the dialog's font: 140 wide
+// and two lines high on the large buttons, one line in the small close button.
+void tst_ShippedData::shutDownTranslationsAreComplete()
+{
+    QFETCH(QString, code);
+    QTranslator translator;
+    QVERIFY(translator.load(kProgramFolder + QStringLiteral("/Language/lumbrashutdown") + code));
+
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(code == QLatin1String("FI") ? 14 : 16);
+    const QFontMetrics metrics(font);
+    for (const auto &[firstKey, secondKey] : kShutDownButtons) {
+        const QString first = translator.translate("LumbraShutDown", firstKey);
+        const QString second = translator.translate("LumbraShutDown", secondKey);
+        QVERIFY2(!first.trimmed().isEmpty(), firstKey);
+        QVERIFY2(!second.isEmpty(), secondKey);
+        const bool close = QByteArray(firstKey) == "QuitString1";
+        const int width = close ? 138 : 140;
+        QVERIFY2(metrics.horizontalAdvance(first) <= width, qPrintable(first));
+        QVERIFY2(metrics.horizontalAdvance(second) <= width, qPrintable(second));
+        if (close)
+            QCOMPARE(second.size(), 1);
+        else if (second.size() > 1)
+            QVERIFY(2 * metrics.height() <= 40);
+    }
+}
+
+// The dialog reads Portuguese of both regions from the BR file.
+void tst_ShippedData::noTranslationBeyondTheTable()
+{
+    QVERIFY(!QFile::exists(kProgramFolder + QStringLiteral("/Language/lumbrashutdownPT.qm")));
+}
+
+// About half a minute, soft, starting and ending in silence.
+void tst_ShippedData::backgroundMusicIsCalm()
+{
+    QFile file(kProgramFolder + QStringLiteral("/bgmusic.wav"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    Wav wav;
+    QVERIFY(readWav(file.readAll(), &wav));
+    QVERIFY(wav.channels == 1 || wav.channels == 2);
+    QVERIFY(wav.rate >= 22050);
+    const double seconds = double(wav.samples.size()) / wav.channels / wav.rate;
+    QVERIFY2(seconds >= 20.0 && seconds <= 40.0, qPrintable(QString::number(seconds)));
+
+    const double peak = peakOf(wav.samples, 0, wav.samples.size());
+    QVERIFY2(peak > 0.1 && peak <= 0.6, qPrintable(QString::number(peak)));
+    const qsizetype edge = wav.rate * wav.channels / 20;
+    QVERIFY(peakOf(wav.samples, 0, edge) < 0.02);
+    QVERIFY(peakOf(wav.samples, wav.samples.size() - edge, edge) < 0.02);
+}
+
+// Text is measured, so the test needs a GUI application (offscreen, from CTest).
+QTEST_MAIN(tst_ShippedData)
+#include "tst_shippeddata.moc"
