@@ -5,9 +5,8 @@
 #include "platform/Registry.h"
 #include "platform/SystemServices.h"
 
-#include <QStringList>
+#include <QHash>
 
-#include <optional>
 #include <vector>
 
 namespace {
@@ -38,17 +37,18 @@ long storeText(platform::RegKey key, const QString &name, const QString &text, i
                                          static_cast<std::uint32_t>(units.size() * 2));
 }
 
-// The value of the variable whose name equals `name` without regard to case, if there is one.
-std::optional<QString> environmentValue(const std::vector<std::u16string> &environment,
-                                        const QString &name)
+// The environment by case-folded name; where two names fold alike, the first one counts.
+QHash<QString, QString> environmentByName()
 {
-    for (const std::u16string &entry : environment) {
+    QHash<QString, QString> variables;
+    for (const std::u16string &entry : platform::system().environmentStrings()) {
         const QString text = fromUtf16(entry);
         const qsizetype equals = text.indexOf(u'=', 1);
-        if (equals > 0 && QStringView(text).left(equals).compare(name, Qt::CaseInsensitive) == 0)
-            return text.mid(equals + 1);
+        const QString name = equals > 0 ? text.left(equals).toCaseFolded() : QString();
+        if (!name.isEmpty() && !variables.contains(name))
+            variables.insert(name, text.mid(equals + 1));
     }
-    return std::nullopt;
+    return variables;
 }
 
 } // namespace
@@ -121,22 +121,27 @@ int readRegInt(platform::RegKey key, const QString &name)
     return ok ? number : 0;
 }
 
+// One pass over the text with one look-up per reference, so that a long value full of
+// references costs time in proportion to its length.
 QString expandEnvironmentReferences(const QString &text)
 {
     if (text.count(u'%') < 2)
         return text;
-    const QStringList parts = text.split(u'%');
-    const std::vector<std::u16string> environment = platform::system().environmentStrings();
+    const QHash<QString, QString> environment = environmentByName();
+    const QStringView rest(text);
     QString result;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts.at(i);
-        const bool unpaired = i == parts.size() - 1 && parts.size() % 2 == 0;
-        if (i % 2 == 0)
-            result += part;
-        else if (unpaired)
-            result += u'%' + part;
-        else
-            result += environmentValue(environment, part).value_or(u'%' + part + u'%');
+    result.reserve(text.size());
+    qsizetype pos = 0;
+    for (;;) {
+        const qsizetype open = rest.indexOf(u'%', pos);
+        const qsizetype close = open < 0 ? -1 : rest.indexOf(u'%', open + 1);
+        if (close < 0)
+            break; // an unpaired "%" stays, with the text after it
+        result += rest.sliced(pos, open - pos);
+        const auto found = environment.constFind(rest.sliced(open + 1, close - open - 1).toString().toCaseFolded());
+        result += found != environment.cend() ? QStringView(*found) : rest.sliced(open, close - open + 1);
+        pos = close + 1;
     }
+    result += rest.sliced(pos);
     return result;
 }

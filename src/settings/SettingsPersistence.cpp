@@ -173,15 +173,24 @@ int SetLumbraThemeImageRegSetting(int theme, int image, const ThemeImage &record
 
 int loadAllSettings(SettingStore &store)
 {
-    platform::RegistryScope scope(platform::registry());
     store = SettingStore();
-    GetLumbraSystemRegSetting(store.mySystem);
-    clampTabCount(store.mySystem);
-    GetLumbraTabsInfoRegSetting(store.tabsInfo);
-    loadTabs(store);
-    GetLumbraIconLayoutRegSetting(store.iconLayout);
-    loadIcons(store);
-    loadThemes(store);
+    // One snapshot: a save or an import in another process shows whole or not at all, and
+    // is not held up while this reads.
+    platform::RegistryScope scope(platform::registry(), platform::RegistryScope::Access::Read);
+    if (!scope.began())
+        return 0;
+    SettingStore loaded;
+    GetLumbraSystemRegSetting(loaded.mySystem);
+    clampTabCount(loaded.mySystem);
+    GetLumbraTabsInfoRegSetting(loaded.tabsInfo);
+    loadTabs(loaded);
+    GetLumbraIconLayoutRegSetting(loaded.iconLayout);
+    loadIcons(loaded);
+    loadThemes(loaded);
+    // What a failing store let through would be a mix of values and gaps: nothing is better.
+    if (scope.commit() != platform::kErrorSuccess)
+        return 0;
+    store = std::move(loaded);
     return 1;
 }
 
