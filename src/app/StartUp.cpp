@@ -40,7 +40,8 @@ int runLumbra(int argc, char **argv)
 {
     // The registry switches run from installers and terminals without a display, so they
     // get a console application; everything else the full GUI one.
-    const bool console = argc > 1 && isConsoleSwitch(argv[argc - 1]);
+    const QStringList arguments = commandLineArguments(argc, argv);
+    const bool console = isConsoleSwitch(arguments);
     std::unique_ptr<QCoreApplication> app;
     if (console) {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -52,18 +53,19 @@ int runLumbra(int argc, char **argv)
     languageCode += chooseLanguageCode();
 
     int exitCode = 0;
-    if (runConsoleSwitch(QCoreApplication::arguments(), &exitCode))
+    if (runConsoleSwitch(arguments, &exitCode))
         return exitCode;
 
     initRegistryPaths();
     loadAllSettings(theSettings);
     moveToExecutableFolder();
 
-    printDiagnostic(QStringLiteral("lumbra: settings loaded (%1 tabs, %2 icons, %3 themes); "
+    printDiagnostic(QStringLiteral("lumbra: settings loaded (%1 tabs, %2 icons, %3 themes) in %4; "
                                    "the launcher window is not part of this build yet")
                         .arg(theSettings.tabs.size())
                         .arg(theSettings.icons.size())
-                        .arg(theSettings.themes.size()));
+                        .arg(theSettings.themes.size())
+                        .arg(QString::fromStdU16String(platform::system().currentDirectory())));
     theApp = nullptr;
     return 0;
 }
