@@ -585,6 +585,8 @@ void tst_RegFileImporter::storeThatCannotBeWrittenIsReported()
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines.first().contains(path), qPrintable(lines.first()));
     QVERIFY2(lines.last().startsWith(QStringLiteral("t.reg: ")), qPrintable(lines.last()));
+    // The import ended the scope it began, though the begin failed.
+    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileImporter)

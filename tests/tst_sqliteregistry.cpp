@@ -103,6 +103,7 @@ private slots:
     void refusedWriteSpoilsTheScope();
     void scopeThatCannotBeginIsStillEndedOnce();
     void readScopeSeesOneStateAndHoldsNobodyUp();
+    void failedReadSpoilsTheReadScope_data();
     void failedReadSpoilsTheReadScope();
     void unchangedWritesLeaveTheFileAlone();
     void foreignFilesAreReportedAndLeftAlone_data();
@@ -425,6 +426,11 @@ void tst_SqliteRegistry::refusedWriteSpoilsTheScope()
     registry.closeKey(created(registry, QStringLiteral("Software\\Later")));
     QCOMPARE(registry.commitScope(), kErrorSuccess);
     QCOMPARE(subKeys(registry, QStringLiteral("Software")), (QStringList{"Existing", "Later"}));
+    // The rolled-back key's id went back to SQLite, and "Later" may have it now; the old
+    // handle must not reach it.
+    QCOMPARE(valueOf(registry, key, u"before"), QStringLiteral("error 1018"));
+    QCOMPARE(setByte(registry, key, u"stray", 4), kErrorKeyDeleted);
+    QCOMPARE(valueAt(registry, QStringLiteral("Software\\Later"), u"stray"), QStringLiteral("error 2"));
 }
 
 // Whatever a begin answers, the scope is open until its one commit; writes in a scope that
@@ -481,9 +487,19 @@ void tst_SqliteRegistry::readScopeSeesOneStateAndHoldsNobodyUp()
     QCOMPARE(subKeys(writer, QStringLiteral("Software")), (QStringList{"R", "S", "New"}));
 }
 
+void tst_SqliteRegistry::failedReadSpoilsTheReadScope_data()
+{
+    QTest::addColumn<QString>("sql");
+    // The file cut short: pages the reader has not read yet are gone.
+    QTest::newRow("file cut short") << QString();
+    // The tables changed before the reader's first look: its reads fail, the file is sound.
+    QTest::newRow("tables changed") << "ALTER TABLE reg_values RENAME COLUMN data TO payload";
+}
+
 // A store that breaks under a reader must not pass for one whose keys are missing.
 void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
 {
+    QFETCH(QString, sql);
     const QString path = platformUnderTest.databasePath() + QStringLiteral(".broken");
     {
         SqliteRegistry writer(path.toStdString());
@@ -497,10 +513,13 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
     }
     SqliteRegistry reader(path.toStdString());
     QCOMPARE(reader.beginReadScope(), kErrorSuccess);
-    QCOMPARE(valueAt(reader, QStringLiteral("Software\\K0"), u"v"), QStringLiteral("00"));
-    QFile file(path);
-    QVERIFY(file.resize(4096));
-    valueAt(reader, QStringLiteral("Software\\K1999"), u"v");
+    if (sql.isEmpty()) {
+        QCOMPARE(valueAt(reader, QStringLiteral("Software\\K0"), u"v"), QStringLiteral("00"));
+        QVERIFY(QFile(path).resize(4096));
+    } else {
+        QVERIFY(executeOnStore(path, sql));
+    }
+    QVERIFY(valueAt(reader, QStringLiteral("Software\\K1999"), u"v") != QStringLiteral("cf"));
     QVERIFY(reader.commitScope() != kErrorSuccess);
 }
 
