@@ -6,7 +6,9 @@
 #include "platform/SystemServices.h"
 
 #include <QHash>
+#include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -37,19 +39,39 @@ long storeText(platform::RegKey key, const QString &name, const QString &text, i
                                          static_cast<std::uint32_t>(units.size() * 2));
 }
 
-// The environment by case-folded name; where two names fold alike, the first one counts.
-QHash<QString, QString> environmentByName()
+// The process environment for one expansion. Each name the text refers to is looked up once,
+// however often it comes; the first variable whose name matches without regard to case counts.
+class Environment
 {
-    QHash<QString, QString> variables;
-    for (const std::u16string &entry : platform::system().environmentStrings()) {
-        const QString text = fromUtf16(entry);
-        const qsizetype equals = text.indexOf(u'=', 1);
-        const QString name = equals > 0 ? text.left(equals).toCaseFolded() : QString();
-        if (!name.isEmpty() && !variables.contains(name))
-            variables.insert(name, text.mid(equals + 1));
+public:
+    Environment()
+    {
+        for (const std::u16string &entry : platform::system().environmentStrings())
+            entries.append(fromUtf16(entry));
     }
-    return variables;
-}
+
+    // The value of `name`, if there is such a variable.
+    std::optional<QString> valueOf(const QString &name)
+    {
+        const auto known = seen.constFind(name);
+        if (known != seen.cend())
+            return *known;
+        std::optional<QString> value;
+        for (const QString &entry : std::as_const(entries)) {
+            const qsizetype equals = entry.indexOf(u'=', 1);
+            if (equals > 0 && QStringView(entry).left(equals).compare(name, Qt::CaseInsensitive) == 0) {
+                value = entry.mid(equals + 1);
+                break;
+            }
+        }
+        seen.insert(name, value);
+        return value;
+    }
+
+private:
+    QStringList entries;
+    QHash<QString, std::optional<QString>> seen;
+};
 
 } // namespace
 
@@ -121,13 +143,13 @@ int readRegInt(platform::RegKey key, const QString &name)
     return ok ? number : 0;
 }
 
+namespace {
+
 // One pass over the text with one look-up per reference, so that a long value full of
 // references costs time in proportion to its length.
-QString expandEnvironmentReferences(const QString &text)
+QString expandReferences(const QString &text)
 {
-    if (text.count(u'%') < 2)
-        return text;
-    const QHash<QString, QString> environment = environmentByName();
+    Environment environment;
     const QStringView rest(text);
     QString result;
     result.reserve(text.size());
@@ -138,10 +160,21 @@ QString expandEnvironmentReferences(const QString &text)
         if (close < 0)
             break; // an unpaired "%" stays, with the text after it
         result += rest.sliced(pos, open - pos);
-        const auto found = environment.constFind(rest.sliced(open + 1, close - open - 1).toString().toCaseFolded());
-        result += found != environment.cend() ? QStringView(*found) : rest.sliced(open, close - open + 1);
+        const std::optional<QString> value = environment.valueOf(rest.sliced(open + 1, close - open - 1).toString());
+        if (value)
+            result += *value;
+        else
+            result += rest.sliced(open, close - open + 1);
         pos = close + 1;
     }
     result += rest.sliced(pos);
     return result;
+}
+
+} // namespace
+
+QString expandEnvironmentReferences(const QString &text)
+{
+    // Nearly every value has no reference at all: that costs one scan.
+    return text.count(u'%') < 2 ? text : expandReferences(text);
 }

@@ -179,19 +179,18 @@ int loadAllSettings(SettingStore &store)
     platform::RegistryScope scope(platform::registry(), platform::RegistryScope::Access::Read);
     if (!scope.began())
         return 0;
-    SettingStore loaded;
-    GetLumbraSystemRegSetting(loaded.mySystem);
-    clampTabCount(loaded.mySystem);
-    GetLumbraTabsInfoRegSetting(loaded.tabsInfo);
-    loadTabs(loaded);
-    GetLumbraIconLayoutRegSetting(loaded.iconLayout);
-    loadIcons(loaded);
-    loadThemes(loaded);
+    GetLumbraSystemRegSetting(store.mySystem);
+    clampTabCount(store.mySystem);
+    GetLumbraTabsInfoRegSetting(store.tabsInfo);
+    loadTabs(store);
+    GetLumbraIconLayoutRegSetting(store.iconLayout);
+    loadIcons(store);
+    loadThemes(store);
+    if (scope.commit() == platform::kErrorSuccess)
+        return 1;
     // What a failing store let through would be a mix of values and gaps: nothing is better.
-    if (scope.commit() != platform::kErrorSuccess)
-        return 0;
-    store = std::move(loaded);
-    return 1;
+    store = SettingStore();
+    return 0;
 }
 
 int saveAllSettings(const SettingStore &store)
