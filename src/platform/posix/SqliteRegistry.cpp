@@ -310,7 +310,8 @@ std::string SqliteRegistry::upgradeSchema()
     default:
         break; // another process was quicker
     }
-    done = done && execute("PRAGMA user_version=2") && execute("COMMIT");
+    const std::string setVersion = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
+    done = done && execute(setVersion.c_str()) && execute("COMMIT");
     if (done)
         return std::string();
     const std::string problem = sqlite3_errmsg(db);
