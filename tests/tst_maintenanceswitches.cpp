@@ -1,13 +1,27 @@
 // The registry switches as an installer and a user run them: the real executable, a store
 // file of its own, and the registry file in the folder it is started in.
 
+#include "TestPlatform.h"
+
+#include "platform/posix/SqliteRegistry.h"
+
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
+
+struct Started
+{
+    QString err;
+    QString folder;
+};
 
 struct Run
 {
@@ -28,6 +42,20 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A settings tree of `keys` keys of 100 values of 200 letters: large enough that an import
+// takes a while, so that other processes can come between.
+QByteArray largeRegFile(char letter, int keys)
+{
+    QByteArray file = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const QByteArray text(200, letter);
+    for (int key = 0; key < keys; ++key) {
+        file += "[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\Large\\" + QByteArray::number(key) + "]\r\n";
+        for (int value = 0; value < 100; ++value)
+            file += "\"v" + QByteArray::number(value) + "\"=\"" + text + "\"\r\n";
+    }
+    return file;
 }
 
 const QByteArray kSmallRegFile =
@@ -51,10 +79,20 @@ private slots:
     void badFilesChangeNothingAndFail();
     void switchCountsOnlyAsLastArgument();
     void exportOfAnEmptyStoreFails();
+    void startUpReadsItsLanguageAndMovesToItsFolder();
+    void unusableStoresFailTheSwitches_data();
+    void unusableStoresFailTheSwitches();
+    void importWaitsForAnotherWriter();
+    void exportDoesNotWaitForAWriter();
+    void exportsDuringAnImportSeeOneState();
 
 private:
+    QProcess *start(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
     Run run(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
-    bool launcherStarts(const QStringList &arguments);
+    Run finish(QProcess *process);
+    // Starts the launcher, waits for its tab strip and ends it; answers what it wrote to
+    // stderr by then and the folder it was running in, or nothing when it never got there.
+    Started launcherStarts(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
     QString storePath() const { return folder->filePath(QStringLiteral("config/registry.sqlite")); }
 
     std::unique_ptr<QTemporaryDir> folder;
@@ -66,23 +104,35 @@ void tst_MaintenanceSwitches::init()
     QVERIFY(folder->isValid());
 }
 
-Run tst_MaintenanceSwitches::run(const QStringList &arguments, const QString &langId)
+QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
 {
-    QProcess process;
+    auto *process = new QProcess(this);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
     environment.insert(QStringLiteral("LUMBRA_LANGID"), langId);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder->path());
-    process.start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(folder->path());
+    process->start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
+    return process;
+}
+
+Run tst_MaintenanceSwitches::finish(QProcess *process)
+{
     Run result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    const bool ended = process->state() == QProcess::NotRunning || process->waitForFinished(120000);
+    if (ended && process->exitStatus() == QProcess::NormalExit) {
+        result.exitCode = process->exitCode();
+        result.out = process->readAllStandardOutput();
+        result.err = QString::fromLocal8Bit(process->readAllStandardError());
+    }
+    delete process;
     return result;
+}
+
+Run tst_MaintenanceSwitches::run(const QStringList &arguments, const QString &langId)
+{
+    return finish(start(arguments, langId));
 }
 
 void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
@@ -154,29 +204,30 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 {
     QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
-    QVERIFY(launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("--other")}));
+    QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("--other")}).folder.isEmpty());
     QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
-    QVERIFY(launcherStarts({QStringLiteral("--INSTALLREGISTER")}));
+    QVERIFY(!launcherStarts({QStringLiteral("--INSTALLREGISTER")}).folder.isEmpty());
     QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
+    // An option the GUI application takes for itself is an argument all the same.
+    QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("-reverse")}).folder.isEmpty());
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
+    QCOMPARE(run({QStringLiteral("-reverse"), QStringLiteral("--installRegister")}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 0);
 }
 
-bool tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments)
+Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, const QString &langId)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
-    environment.insert(QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder->path());
-    process.start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
-    process.setReadChannel(QProcess::StandardError);
-    QByteArray err;
-    while (!err.contains("tabCount") && process.waitForReadyRead(30000))
-        err += process.readAllStandardError();
-    process.kill();
-    process.waitForFinished();
-    return err.contains("tabCount");
+    QProcess *process = start(arguments, langId);
+    process->setReadChannel(QProcess::StandardError);
+    Started started;
+    while (!started.err.contains(QLatin1String("tabCount")) && process->waitForReadyRead(30000))
+        started.err += QString::fromLocal8Bit(process->readAllStandardError());
+    if (started.err.contains(QLatin1String("tabCount")))
+        started.folder = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(process->processId())).canonicalFilePath();
+    process->kill();
+    process->waitForFinished();
+    delete process;
+    return started;
 }
 
 void tst_MaintenanceSwitches::exportOfAnEmptyStoreFails()
@@ -185,6 +236,149 @@ void tst_MaintenanceSwitches::exportOfAnEmptyStoreFails()
     QCOMPARE(exported.exitCode, 2);
     QVERIFY(!exported.err.isEmpty());
     QVERIFY(exported.out.isEmpty());
+}
+
+// A start without a switch reads the tree of its own language and ends up in the folder of
+// its executable, wherever it was started from.
+void tst_MaintenanceSwitches::startUpReadsItsLanguageAndMovesToItsFolder()
+{
+    QByteArray file = "Windows Registry Editor Version 5.00\r\n\r\n";
+    for (const char *language : {"EN", "DE"}) {
+        const QByteArray tree = QByteArray("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\") + language;
+        const int tabs = language == QByteArray("DE") ? 2 : 1;
+        file += tree + "\\System]\r\n\"NUMBER_OF_TABS\"=\"" + QByteArray::number(tabs) + "\"\r\n";
+        for (int n = 1; n <= tabs + 1; ++n)
+            file += tree + "\\IconInfo\\0" + QByteArray::number(n) + "]\r\n";
+        file += tree + "\\ThemeInfo\\01]\r\n";
+    }
+    QVERIFY(writeFile(folder->filePath("EN.reg"), file));
+    QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+
+    const Started started = launcherStarts({}, QStringLiteral("0x0C07"));
+    QVERIFY2(started.err.contains(QStringLiteral("tabCount  2")), qPrintable(started.err));
+    QCOMPARE(started.folder, QFileInfo(QStringLiteral(LUMBRA_EXECUTABLE)).canonicalPath());
+}
+
+void tst_MaintenanceSwitches::unusableStoresFailTheSwitches_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("argument");
+
+    const QString noTables = QStringLiteral("CREATE TABLE t(x); DROP TABLE t; PRAGMA user_version=1");
+    const QString refusing = QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN "
+                                            "SELECT RAISE(ABORT, 'access denied'); END");
+    QTest::newRow("version 1 without tables, install") << noTables << "--installRegister";
+    QTest::newRow("version 1 without tables, export") << noTables << "--exportRegister";
+    QTest::newRow("a store that refuses writes, install") << refusing << "--installRegister";
+}
+
+// A store that cannot take or give the settings makes the switch fail, in a line or two,
+// and the store stays as it was.
+void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, argument);
+    QVERIFY(QDir().mkpath(QFileInfo(storePath()).path()));
+    if (sql.startsWith(QLatin1String("CREATE TRIGGER"))) {
+        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+        QByteArray changed = kSmallRegFile;
+        QVERIFY(writeFile(folder->filePath("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+    } else {
+        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    }
+    QVERIFY(executeOnStore(storePath(), sql));
+    const QByteArray before = fileHash(storePath());
+
+    const Run switched = run({argument});
+    QCOMPARE(switched.exitCode, 2);
+    QVERIFY2(switched.err.count(u'\n') <= 2, qPrintable(switched.err));
+    QVERIFY(switched.out.isEmpty());
+    QCOMPARE(fileHash(storePath()), before);
+}
+
+// Two writers at once: the second waits for the first, then does its work.
+void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
+{
+    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+    QByteArray changed = kSmallRegFile;
+    QVERIFY(writeFile(folder->filePath("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+
+    platform::SqliteRegistry holder(storePath().toStdString());
+    QCOMPARE(holder.beginScope(), platform::kErrorSuccess);
+    platform::RegKey key = platform::kNoKey;
+    QCOMPARE(holder.createKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\Held", &key), platform::kErrorSuccess);
+    QProcess *importer = start({QStringLiteral("--installRegister")});
+    // Time for the importer to run into the lock; it must wait there, not give up.
+    QVERIFY(!importer->waitForFinished(3000));
+    QCOMPARE(holder.commitScope(), platform::kErrorSuccess);
+    const Run imported = finish(importer);
+    QCOMPARE(imported.exitCode, 0);
+    QVERIFY2(imported.err.isEmpty(), qPrintable(imported.err));
+    const QByteArray file = run({QStringLiteral("--exportRegister")}).out;
+    QVERIFY(file.contains("\\EN\\Held]"));
+    QVERIFY(file.contains("\"LUMBRA_WINDOWTITLE\"=\"Other\""));
+}
+
+// A writer holds the store for a long time: an export reads what was committed before it,
+// at once, without an error.
+void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
+{
+    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+    const Run before = run({QStringLiteral("--exportRegister")});
+    QCOMPARE(before.exitCode, 0);
+
+    platform::SqliteRegistry holder(storePath().toStdString());
+    QCOMPARE(holder.beginScope(), platform::kErrorSuccess);
+    platform::RegKey key = platform::kNoKey;
+    QCOMPARE(holder.createKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\Uncommitted", &key),
+             platform::kErrorSuccess);
+    const Run during = run({QStringLiteral("--exportRegister")});
+    QCOMPARE(holder.commitScope(), platform::kErrorSuccess);
+    QCOMPARE(during.exitCode, 0);
+    QVERIFY2(during.err.isEmpty(), qPrintable(during.err));
+    QCOMPARE(during.out, before.out);
+}
+
+// The issue as a user meets it: a large import, and exports started while it runs. Each
+// export shows the store before the import or after it, whole.
+void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
+{
+    QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('x', 150)));
+    QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+    const Run before = run({QStringLiteral("--exportRegister")});
+    QCOMPARE(before.exitCode, 0);
+    QByteArray expectedAfter = before.out;
+    expectedAfter.replace(QByteArray(200, 'x'), QByteArray(200, 'y'));
+
+    QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('y', 150)));
+    QProcess *importer = start({QStringLiteral("--installRegister")});
+    QVERIFY(importer->waitForStarted());
+    QList<Run> exports;
+    int startedDuringImport = 0;
+    // QProcess learns that a process has ended only when asked to wait.
+    while (!importer->waitForFinished(1)) {
+        ++startedDuringImport;
+        exports << run({QStringLiteral("--exportRegister")});
+    }
+    const Run imported = finish(importer);
+    QCOMPARE(imported.exitCode, 0);
+    QVERIFY2(imported.err.isEmpty(), qPrintable(imported.err));
+    QVERIFY(startedDuringImport > 0);
+    for (const Run &exported : exports) {
+        QCOMPARE(exported.exitCode, 0);
+        QVERIFY2(exported.err.isEmpty(), qPrintable(exported.err));
+        QVERIFY2(exported.out == before.out || exported.out == expectedAfter,
+                 qPrintable(QStringLiteral("an export mixed %1 old and %2 new values")
+                                .arg(exported.out.count(QByteArray(200, 'x')))
+                                .arg(exported.out.count(QByteArray(200, 'y')))));
+    }
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).out, expectedAfter);
+    const auto old = std::count_if(exports.cbegin(), exports.cend(), [&](const Run &e) { return e.out == before.out; });
+    qInfo("%d exports during the import: %d saw the store before it, %d after it", int(exports.size()), int(old),
+          int(exports.size() - old));
 }
 
 QTEST_GUILESS_MAIN(tst_MaintenanceSwitches)

@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace platform;
@@ -74,6 +77,23 @@ QByteArray exported(Registry &registry, const QString &path = kTree)
     return RegFileExporter(registry).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
 }
 
+// A store in which something else happens while it is being read: after `calls` reads of
+// values, `meanwhile` runs once, as another process would between two of them.
+class BusyStore : public SqliteRegistry
+{
+public:
+    using SqliteRegistry::SqliteRegistry;
+    std::function<void()> meanwhile;
+    int calls = 3;
+
+    long enumValues(RegKey key, std::vector<RegValue> *values) override
+    {
+        if (--calls == 0 && meanwhile)
+            meanwhile();
+        return SqliteRegistry::enumValues(key, values);
+    }
+};
+
 } // namespace
 
 class tst_RegFileExporter : public QObject
@@ -87,6 +107,7 @@ private slots:
     void subkeyOrder_data();
     void subkeyOrder();
     void wholeTreeSurvivesImport();
+    void exportIsOneStateWhileAnImportGoesOn();
     void failureWritesNothing_data();
     void failureWritesNothing();
     void exportFileKeepsTheOldFileOnFailure();
@@ -120,41 +141,52 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
     QTest::addColumn<uint>("type");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("line");
+    QTest::addColumn<QByteArray>("comesBack");
 
     auto bytes = [](const char *data, int size) { return QByteArray(data, size); };
     QByteArray sixHundred;
     for (int i = 0; i < 600; ++i)
         sixHundred += char(i);
 
-    QTest::newRow("text") << "v" << uint(kRegSz) << bytes("a\0b\0\0\0", 6) << R"("v"="ab")";
-    QTest::newRow("only the NUL") << "v" << uint(kRegSz) << bytes("\0\0", 2) << R"("v"="")";
+    QTest::newRow("text") << "v" << uint(kRegSz) << bytes("a\0b\0\0\0", 6) << R"("v"="ab")" << QByteArray();
+    QTest::newRow("only the NUL") << "v" << uint(kRegSz) << bytes("\0\0", 2) << R"("v"="")" << QByteArray();
     QTest::newRow("escapes") << "v" << uint(kRegSz) << launcherText("\"\\\n\r;x" + QString(QChar(0)))
-                             << R"("v"="\"\\\n\r;x")";
+                             << R"("v"="\"\\\n\r;x")" << QByteArray();
     QTest::newRow("unicode") << "Größe€" << uint(kRegSz) << launcherText(QStringLiteral("é\U0001F600") + QChar(0))
-                             << "\"Größe€\"=\"é\U0001F600\"";
+                             << "\"Größe€\"=\"é\U0001F600\"" << QByteArray();
     QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x') + QChar(0))
-                                    << "\"v\"=\"" + QString(600, u'x') + "\"";
-    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=hex(1):61,00,62,00";
+                                    << "\"v\"=\"" + QString(600, u'x') + "\"" << QByteArray();
+    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=hex(1):61,00,62,00" << QByteArray();
     QTest::newRow("launcher number") << "v" << uint(kRegSz) << launcherText(QStringLiteral("7").leftJustified(8, QChar(0)))
-                                     << "\"v\"=hex(1):37,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00";
-    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=hex(1):\n";
-    QTest::newRow("inner NUL") << "v" << uint(kRegSz) << bytes("a\0\0\0b\0\0\0", 8) << "\"v\"=hex(1):61,00,00,00,62";
-    QTest::newRow("odd length text") << "v" << uint(kRegSz) << bytes("a\0b", 3) << "\"v\"=hex(1):61,00,62\n";
-    QTest::newRow("lone surrogate") << "v" << uint(kRegSz) << bytes("\x00\xD8\0\0", 4) << "\"v\"=hex(1):00,d8,00,00";
+                                     << "\"v\"=hex(1):37,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00" << QByteArray();
+    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=hex(1):\n" << QByteArray();
+    QTest::newRow("inner NUL") << "v" << uint(kRegSz) << bytes("a\0\0\0b\0\0\0", 8) << "\"v\"=hex(1):61,00,00,00,62" << QByteArray();
+    QTest::newRow("odd length text") << "v" << uint(kRegSz) << bytes("a\0b", 3) << "\"v\"=hex(1):61,00,62\n" << QByteArray();
+    QTest::newRow("lone surrogate") << "v" << uint(kRegSz) << bytes("\x00\xD8\0\0", 4) << "\"v\"=hex(1):00,d8,00,00" << QByteArray();
     QTest::newRow("quoted name") << "a\"b\\c" << uint(kRegDword) << bytes("\x01\0\0\0", 4)
-                                 << R"("a\"b\\c"=dword:00000001)";
-    QTest::newRow("name with line end") << "a\nb" << uint(kRegBinary) << QByteArray() << R"("a\nb"=hex:)";
-    QTest::newRow("empty name") << "" << uint(kRegSz) << bytes("d\0\0\0", 4) << R"(@="d")";
-    QTest::newRow("dword") << "v" << uint(kRegDword) << bytes("\x78\x56\x34\xF2", 4) << "\"v\"=dword:f2345678";
-    QTest::newRow("short dword") << "v" << uint(kRegDword) << bytes("\1\2\3", 3) << "\"v\"=hex(4):01,02,03\n";
+                                 << R"("a\"b\\c"=dword:00000001)" << QByteArray();
+    QTest::newRow("name with line end") << "a\nb" << uint(kRegBinary) << QByteArray() << R"("a\nb"=hex:)" << QByteArray();
+    QTest::newRow("empty name") << "" << uint(kRegSz) << bytes("d\0\0\0", 4) << R"(@="d")" << QByteArray();
+    QTest::newRow("dword") << "v" << uint(kRegDword) << bytes("\x78\x56\x34\xF2", 4) << "\"v\"=dword:f2345678" << QByteArray();
+    QTest::newRow("short dword") << "v" << uint(kRegDword) << bytes("\1\2\3", 3) << "\"v\"=hex(4):01,02,03\n" << QByteArray();
     QTest::newRow("qword") << "v" << uint(kRegQword) << bytes("\1\0\0\0\0\0\0\x80", 8)
-                           << "\"v\"=hex(b):01,00,00,00,00,00,00,80\n";
-    QTest::newRow("odd binary") << "v" << uint(kRegBinary) << bytes("\1\2\3", 3) << "\"v\"=hex:01,02,03\n";
-    QTest::newRow("empty binary") << "v" << uint(kRegBinary) << QByteArray() << "\"v\"=hex:\n";
-    QTest::newRow("none") << "v" << uint(kRegNone) << bytes("\0", 1) << "\"v\"=hex(0):00\n";
-    QTest::newRow("expand") << "v" << uint(kRegExpandSz) << bytes("%\0\0\0", 4) << "\"v\"=hex(2):25,00,00,00\n";
-    QTest::newRow("large type") << "v" << uint(0xffff0001u) << QByteArray("xy") << "\"v\"=hex(ffff0001):78,79\n";
-    QTest::newRow("600 bytes") << "v" << uint(kRegBinary) << sixHundred << "\"v\"=hex:00,01,02,03,";
+                           << "\"v\"=hex(b):01,00,00,00,00,00,00,80\n" << QByteArray();
+    QTest::newRow("odd binary") << "v" << uint(kRegBinary) << bytes("\1\2\3", 3) << "\"v\"=hex:01,02,03\n" << QByteArray();
+    QTest::newRow("empty binary") << "v" << uint(kRegBinary) << QByteArray() << "\"v\"=hex:\n" << QByteArray();
+    QTest::newRow("none") << "v" << uint(kRegNone) << bytes("\0", 1) << "\"v\"=hex(0):00\n" << QByteArray();
+    QTest::newRow("expand") << "v" << uint(kRegExpandSz) << bytes("%\0\0\0", 4) << "\"v\"=hex(2):25,00,00,00\n" << QByteArray();
+    QTest::newRow("large type") << "v" << uint(0xffff0001u) << QByteArray("xy") << "\"v\"=hex(ffff0001):78,79\n" << QByteArray();
+    QTest::newRow("600 bytes") << "v" << uint(kRegBinary) << sixHundred << "\"v\"=hex:00,01,02,03," << QByteArray();
+    // Not a text with its NUL: the last code unit is 0x0100.
+    QTest::newRow("text ending in 00 01") << "v" << uint(kRegSz) << bytes("a\0\0\x01", 4) << "\"v\"=hex(1):61,00,00,01"
+                                          << QByteArray();
+    QTest::newRow("expand with its NUL") << "v" << uint(kRegExpandSz) << bytes("%\0P\0\0\0", 6)
+                                         << "\"v\"=hex(2):25,00,50,00,00,00\n" << QByteArray();
+    // Every import terminates these, as Windows does: the one change a round trip makes.
+    QTest::newRow("expand without its NUL") << "v" << uint(kRegExpandSz) << bytes("%\0P\0", 4)
+                                            << "\"v\"=hex(2):25,00,50,00\n" << bytes("%\0P\0\0\0", 6);
+    QTest::newRow("multi-string without its NUL") << "v" << uint(kRegMultiSz) << bytes("a", 1)
+                                                  << "\"v\"=hex(7):61\n" << bytes("a\0\0", 3);
 }
 
 void tst_RegFileExporter::valuesComeBackAsTheyWere()
@@ -163,6 +195,7 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere()
     QFETCH(uint, type);
     QFETCH(QByteArray, data);
     QFETCH(QString, line);
+    QFETCH(QByteArray, comesBack);
     setValue(*source, kTree, QStringLiteral("before"), kRegSz, launcherText("b"));
     setValue(*source, kTree, name, type, data);
     setValue(*source, kTree, QStringLiteral("after"), kRegDword, QByteArray(4, '\0'));
@@ -175,38 +208,54 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere()
             QVERIFY2(fileLine.size() <= 80, qPrintable(fileLine));
     }
     QCOMPARE(importInto(*target, file), 0);
+    if (!comesBack.isNull())
+        setValue(*source, kTree, name, type, comesBack);
     QCOMPARE(dump(*target), dump(*source));
 }
 
 void tst_RegFileExporter::subkeyOrder_data()
 {
-    QTest::addColumn<QStringList>("created");
     QTest::addColumn<QStringList>("written");
 
-    QTest::newRow("numbered") << QStringList{"100", "02", "10", "01", "9", "099"}
-                              << QStringList{"01", "02", "9", "10", "099", "100"};
-    QTest::newRow("named") << QStringList{"THEME_ALL_IMAGE", "Zeta", "abc", "ABD", "12", "éa"}
-                           << QStringList{"12", "abc", "ABD", "THEME_ALL_IMAGE", "Zeta", "éa"};
-    QTest::newRow("nested") << QStringList{"02\\b", "01\\10", "01\\9", "02\\A"}
-                            << QStringList{"01", "01\\9", "01\\10", "02", "02\\A", "02\\b"};
+    QTest::newRow("numbered") << QStringList{"01", "02", "9", "10", "099", "100"};
+    QTest::newRow("named") << QStringList{"12", "abc", "ABD", "THEME_ALL_IMAGE", "Zeta", "éa"};
+    QTest::newRow("numbers before names") << QStringList{"2", "10", "1a"};
+    QTest::newRow("same number, other zeros") << QStringList{"01", "1", "002", "02", "2"};
+    QTest::newRow("case ignored") << QStringList{"7", "a", "B", "c", "x1", "X2", "é"};
+    QTest::newRow("nested") << QStringList{"01", "01\\9", "01\\10", "01\\1a", "02", "02\\A", "02\\b"};
 }
 
+// One order whatever order the keys were made in: a sort that depends on it (a comparison
+// that is not a strict weak ordering) turns export, import, export into two different files.
 void tst_RegFileExporter::subkeyOrder()
 {
-    QFETCH(QStringList, created);
     QFETCH(QStringList, written);
-    for (const QString &name : created) {
-        RegKey key = kNoKey;
-        source->createKey(kLocalMachine, (kTree + u'\\' + name).toStdU16String(), &key);
-        source->closeKey(key);
-    }
     const QString prefix = QStringLiteral("[HKEY_LOCAL_MACHINE\\") + kTree;
-    QStringList keys;
-    for (const QString &line : QString::fromUtf8(exported(*source)).split(u'\n')) {
-        if (line.startsWith(prefix + u'\\'))
-            keys << line.mid(prefix.size() + 1).chopped(1);
+    QStringList creation = written;
+    std::reverse(creation.begin(), creation.end());
+    QRandomGenerator random(20261208);
+    QByteArray first;
+    for (int round = 0; round < 8; ++round) {
+        init();
+        for (const QString &name : creation) {
+            RegKey key = kNoKey;
+            source->createKey(kLocalMachine, (kTree + u'\\' + name).toStdU16String(), &key);
+            source->closeKey(key);
+        }
+        const QByteArray file = exported(*source);
+        QStringList keys;
+        for (const QString &line : QString::fromUtf8(file).split(u'\n')) {
+            if (line.startsWith(prefix + u'\\'))
+                keys << line.mid(prefix.size() + 1).chopped(1);
+        }
+        QCOMPARE(keys, written);
+        if (round == 0)
+            first = file;
+        QCOMPARE(file, first);
+        QCOMPARE(importInto(*target, file), 0);
+        QCOMPARE(exported(*target), file);
+        std::shuffle(creation.begin(), creation.end(), random);
     }
-    QCOMPARE(keys, written);
 }
 
 void tst_RegFileExporter::wholeTreeSurvivesImport()
@@ -234,6 +283,30 @@ void tst_RegFileExporter::wholeTreeSurvivesImport()
     // A second import of the same file changes nothing.
     QCOMPARE(importInto(*target, file), 0);
     QCOMPARE(dump(*target), dump(*source));
+}
+
+// Another process imports while the export reads: the file shows the store before the import
+// or after it, never a mix, and the import is not held up by the reader.
+void tst_RegFileExporter::exportIsOneStateWhileAnImportGoesOn()
+{
+    const QString path = folder->filePath(QStringLiteral("busy.sqlite"));
+    QByteArray before = "Windows Registry Editor Version 5.00\n\n";
+    for (int tab = 1; tab <= 20; ++tab)
+        before += "[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "\\TabInfo\\" + QByteArray::number(tab) + "]\n\"v\"=\"old\"\n\n";
+    QByteArray after = before;
+    after.replace("\"old\"", "\"new\"");
+    BusyStore reader(path.toStdString());
+    QCOMPARE(importInto(reader, before), 0);
+    const QByteArray old = exported(reader);
+    QCOMPARE(old.count("\"old\""), 20);
+
+    SqliteRegistry writer(path.toStdString());
+    RegFileImporter::Status imported = RegFileImporter::Status::FileUnreadable;
+    reader.meanwhile = [&] { imported = RegFileImporter(writer).importData(after, QStringLiteral("after.reg")); };
+    reader.calls = 5;
+    QCOMPARE(exported(reader), old);
+    QCOMPARE(imported, RegFileImporter::Status::Imported);
+    QCOMPARE(exported(reader), QByteArray(old).replace("\"old\"", "\"new\""));
 }
 
 void tst_RegFileExporter::failureWritesNothing_data()

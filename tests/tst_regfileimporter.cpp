@@ -33,6 +33,18 @@ QByteArray utf16le(const QString &text)
     return bytes;
 }
 
+// The same lines as a version 5 file in UTF-16 and as a REGEDIT4 file in UTF-8, the two ways
+// hand-edited files come.
+QByteArray version5(const QString &lines)
+{
+    return utf16le(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n") + lines);
+}
+
+QByteArray regedit4(const QString &lines)
+{
+    return "REGEDIT4\r\n\r\n" + lines.toUtf8();
+}
+
 // "PATH" answers "key" or "no key"; "PATH|NAME" answers "type:hexbytes" or "none". A path is
 // below HKEY_LOCAL_MACHINE unless it begins with "HKCU\".
 QString lookup(Registry &registry, QString what)
@@ -77,6 +89,7 @@ class tst_RegFileImporter : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void valueForms_data();
     void valueForms();
     void files_data();
@@ -86,6 +99,9 @@ private slots:
     void reportingIsCapped();
     void missingFileChangesNothing();
     void interruptedImportLeavesTheOldState();
+    void refusedWritesStoreNothing_data();
+    void refusedWritesStoreNothing();
+    void storeThatCannotBeWrittenIsReported_data();
     void storeThatCannotBeWrittenIsReported();
 
 private:
@@ -108,6 +124,12 @@ void tst_RegFileImporter::init()
     platformUnderTest = std::make_unique<TestPlatform>();
     QCOMPARE(import(kExisting), Status::Imported);
     QCOMPARE(problems, 0);
+}
+
+// Whatever an import did, every key and value it left must be reachable from a root.
+void tst_RegFileImporter::cleanup()
+{
+    QCOMPARE(platformUnderTest->faults(), QString());
 }
 
 void tst_RegFileImporter::valueForms_data()
@@ -138,6 +160,7 @@ void tst_RegFileImporter::valueForms_data()
     QTest::newRow("dword one digit") << QByteArray("\"v\"=dword:f") << "v" << "4:0f000000" << 0;
     QTest::newRow("dword, comment") << QByteArray("\"v\"=dword:FFFFFFFF ;x") << "v" << "4:ffffffff" << 0;
     QTest::newRow("dword 9 digits") << QByteArray("\"v\"=dword:000000001") << "v" << "none" << 1;
+    QTest::newRow("dword 8 digits") << QByteArray("\"v\"=dword:00000001") << "v" << "4:01000000" << 0;
     QTest::newRow("dword empty") << QByteArray("\"v\"=dword:") << "v" << "none" << 1;
     QTest::newRow("dword 0x") << QByteArray("\"v\"=dword:0x10") << "v" << "none" << 1;
     QTest::newRow("DWORD") << QByteArray("\"v\"=DWORD:1") << "v" << "none" << 1;
@@ -145,12 +168,18 @@ void tst_RegFileImporter::valueForms_data()
     QTest::newRow("hex empty") << QByteArray("\"v\"=hex:") << "v" << "3:" << 0;
     QTest::newRow("hex trailing comma") << QByteArray("\"v\"=hex:01,02, ;x") << "v" << "3:0102" << 0;
     QTest::newRow("hex over ff") << QByteArray("\"v\"=hex:01,100") << "v" << "none" << 1;
+    QTest::newRow("hex 3 digits") << QByteArray("\"v\"=hex:001") << "v" << "none" << 1;
+    QTest::newRow("hex leading zeros") << QByteArray("\"v\"=hex:0001,000000ff") << "v" << "none" << 1;
     QTest::newRow("hex no comma") << QByteArray("\"v\"=hex:01 02") << "v" << "none" << 1;
     QTest::newRow("hex not hex") << QByteArray("\"v\"=hex:01,zz") << "v" << "none" << 1;
     QTest::newRow("hex(0)") << QByteArray("\"v\"=hex(0):") << "v" << "0:" << 0;
     QTest::newRow("hex(1) kept") << QByteArray("\"v\"=hex(1):61,00") << "v" << "1:6100" << 0;
     QTest::newRow("hex(2)") << QByteArray("\"v\"=hex(2):25,00,00,00") << "v" << "2:25000000" << 0;
     QTest::newRow("hex(7)") << QByteArray("\"v\"=hex(7):61,00,00,00,00,00") << "v" << "7:610000000000" << 0;
+    QTest::newRow("hex(2) empty") << QByteArray("\"v\"=hex(2):") << "v" << "2:" << 0;
+    QTest::newRow("hex(7) odd length") << QByteArray("\"v\"=hex(7):61,00,00") << "v" << "7:6100000000" << 0;
+    QTest::newRow("hex(8 digits)") << QByteArray("\"v\"=hex(00000002):25,00") << "v" << "2:25000000" << 0;
+    QTest::newRow("hex(11 digits)") << QByteArray("\"v\"=hex(0000000000b):01") << "v" << "none" << 1;
     QTest::newRow("hex(b)") << QByteArray("\"v\"=hex(b):01,00,00,00,00,00,00,00") << "v" << "b:0100000000000000" << 0;
     QTest::newRow("hex(ffff0001)") << QByteArray("\"v\"=hex(ffff0001):ab") << "v" << "ffff0001:ab" << 0;
     QTest::newRow("hex(100000000)") << QByteArray("\"v\"=hex(100000000):ab") << "v" << "none" << 1;
@@ -220,11 +249,12 @@ void tst_RegFileImporter::files_data()
     row("continued") << v5 + "\"v\"=hex:01,02,\\\n   03,\\  ;c\n\n ; c\n\t04\n" << Status::Imported
                      << QStringList{"Software\\T|v = 3:01020304"} << 0;
     row("eof after backslash") << v5 + "\"v\"=hex(2):01,02,\\" << Status::Imported
-                               << QStringList{"Software\\T|v = 2:0102"} << 0;
+                               << QStringList{"Software\\T|v = 2:01020000"} << 0;
     row("eof after backslash, lf") << v5 + "\"v\"=hex:01,\\\n\n" << Status::Imported
                                    << QStringList{"Software\\T|v = 3:01"} << 0;
-    row("bad continuation") << v5 + "\"v\"=hex:01,\\\n\"w\"=\"x\"\n" << Status::Imported
-                            << QStringList{"Software\\T|v = none", "Software\\T|w = 1:78000000"} << 1;
+    row("bad continuation") << v5 + "\"v\"=hex:01,\\\n\"w\"=\"x\"\n\"y\"=\"z\"\n" << Status::Imported
+                            << QStringList{"Software\\T|v = none", "Software\\T|w = none", "Software\\T|y = 1:7a000000"}
+                            << 1;
     row("# is no hex") << v5 + "\"v\"=hex:01,\\\n#02\n" << Status::Imported
                        << QStringList{"Software\\T|v = none"} << 1;
     row("backslash without comma") << v5 + "\"v\"=hex:01\\\n02\n" << Status::Imported
@@ -236,8 +266,8 @@ void tst_RegFileImporter::files_data()
                                       << Status::Imported
                                       << QStringList{"Software\\T|e = 2:2500e9000000", "Software\\T|m = 7:e90000000000",
                                                      "Software\\T|b = 1:61"} << 0;
-    row("version 5 hex(2) raw") << v5 + "\"e\"=hex(2):25,00\n" << Status::Imported
-                                << QStringList{"Software\\T|e = 2:2500"} << 0;
+    row("version 5 hex(2) terminated") << v5 + "\"e\"=hex(2):25,00\n" << Status::Imported
+                                       << QStringList{"Software\\T|e = 2:25000000"} << 0;
 
     // Keys
     row("parents created") << kHeader + "[HKLM\\Software\\A\\B\\C]\n" << Status::Imported
@@ -258,8 +288,13 @@ void tst_RegFileImporter::files_data()
                          << Status::Imported << QStringList{kOldKept, "Software\\T = no key"} << 1;
     row("no closing ]") << kHeader + "[HKLM\\Software\\Old]\n[HKLM\\Software\\T\n\"keep\"=-\n"
                         << Status::Imported << QStringList{kOldKept} << 1;
-    row("empty name in path") << kHeader + "[HKLM\\Software\\\\T]\n[HKLM\\Software\\T\\]\n" << Status::Imported
-                              << QStringList{"Software\\T = no key"} << 2;
+    row("empty name in path") << kHeader + "[HKLM\\Software\\\\T]\n@=\"d\"\n" << Status::Imported
+                              << QStringList{"Software\\T = no key"} << 1;
+    const QStringList deep(512, QStringLiteral("d"));
+    row("512 levels") << kHeader + "[HKLM\\" + deep.join(u'\\').toUtf8() + "]\n@=\"d\"\n" << Status::Imported
+                      << QStringList{deep.join(u'\\') + "| = 1:64000000"} << 0;
+    row("513 levels") << kHeader + "[HKLM\\Software\\" + deep.join(u'\\').toUtf8() + "]\n@=\"d\"\n"
+                      << Status::Imported << QStringList{"Software\\d = no key"} << 1;
     row("255 characters") << kHeader + "[HKLM\\Software\\" + QByteArray(255, 'k') + "]\n" << Status::Imported
                           << QStringList{"Software\\" + QString(255, u'k') + " = key"} << 0;
     row("256 characters") << kHeader + "[HKLM\\Software\\" + QByteArray(256, 'k') + "]\n@=\"d\"\n"
@@ -278,12 +313,92 @@ void tst_RegFileImporter::files_data()
                               << QStringList{kOldKept} << 1;
     row("delete default value") << kHeader + "[HKLM\\Software\\T]\n@=\"d\"\n@=-\n" << Status::Imported
                                 << QStringList{"Software\\T| = none"} << 0;
+    // A key deleted and written again in one file ends as a line-by-line import leaves it.
+    row("written, deleted, written") << kHeader + "[HKLM\\Software\\T]\n[-HKLM\\Software\\T]\n[HKLM\\Software\\T]\n"
+                                                  "\"secret\"=\"1\"\n[HKLM\\Software\\Unrelated]\n"
+                                     << Status::Imported
+                                     << QStringList{"Software\\T|secret = 1:31000000", "Software\\Unrelated|secret = none"}
+                                     << 0;
+    row("deleted twice") << kHeader + "[HKLM\\Software\\T]\n\"a\"=\"1\"\n[-HKLM\\Software\\T]\n[HKLM\\Software\\T]\n"
+                                      "\"b\"=\"2\"\n[-HKLM\\Software\\T]\n[HKLM\\Software\\T]\n"
+                         << Status::Imported
+                         << QStringList{"Software\\T = key", "Software\\T|a = none", "Software\\T|b = none"} << 0;
+    row("child of a deleted key") << kHeader + "[HKLM\\Software\\T\\b]\n[-HKLM\\Software\\T]\n[HKLM\\Software\\T\\b\\c]\n"
+                                               "\"x\"=dword:3\n"
+                                  << Status::Imported << QStringList{"Software\\T\\b\\c|x = 4:03000000"} << 0;
+    row("reinstall over a filled store")
+        << kHeader + "[-HKLM\\Software\\Old]\n[HKLM\\Software\\Old]\n\"keep\"=\"k\"\n[HKLM\\Software\\Old\\Sub]\n"
+                     "\"n\"=dword:2\n[HKLM\\Software\\Old\\New]\n"
+        << Status::Imported
+        << QStringList{kOldKept, "Software\\Old\\Sub|n = 4:02000000", "Software\\Old\\New = key"} << 0;
 
     // Lines that are no key or value
     row("outside any key") << kHeader + "\"v\"=\"x\"\n@=-\n" << Status::Imported << QStringList{kOldKept} << 2;
     row("comments and blanks") << v5 + "; c\n  # c\n\n \t \n@=\"d\"\n" << Status::Imported
                                << QStringList{"Software\\T| = 1:64000000"} << 0;
     row("garbage") << v5 + "v=1\n@=\"d\"\n" << Status::Imported << QStringList{"Software\\T| = 1:64000000"} << 1;
+
+    // Names that half a surrogate pair would make impossible to export
+    const QChar high(char16_t(0xD800));
+    const QChar low(char16_t(0xDC00));
+    row("lone surrogate in a value name") << version5("[HKLM\\Software\\T]\r\n\"n" + QString(low) + "\"=\"1\"\r\n@=\"d\"\r\n")
+                                          << Status::Imported
+                                          << QStringList{"Software\\T| = 1:64000000", "Software\\T|n" + QString(low) + " = none"}
+                                          << 1;
+    row("lone surrogate in a key") << version5("[HKLM\\Software\\T\\k" + QString(high) + "]\r\n@=\"d\"\r\n")
+                                   << Status::Imported << QStringList{"Software\\T = no key"} << 1;
+    row("surrogate pair") << version5("[HKLM\\Software\\T\\k" + QString(high) + QString(low) + "]\r\n\"n"
+                                      + QString(high) + QString(low) + "\"=\"1\"\r\n")
+                          << Status::Imported
+                          << QStringList{"Software\\T\\k" + QString(high) + QString(low) + "|n" + QString(high)
+                                         + QString(low) + " = 1:31000000"}
+                          << 0;
+
+    // Where Windows' import differs from a plain reading of the format, in both encodings
+    for (const bool unicode : {true, false}) {
+        const auto file = [unicode](const QString &lines) { return unicode ? version5(lines) : regedit4(lines); };
+        const auto both = [unicode](const char *name) -> QTestData & {
+            return QTest::addRow("%s, %s", name, unicode ? "utf-16" : "regedit4");
+        };
+        both("trailing backslash") << file("[HKLM\\Software\\T\\]\r\n\"v\"=\"x\"\r\n") << Status::Imported
+                                   << QStringList{"Software\\T|v = 1:78000000"} << 0;
+        both("trailing backslashes") << file("[HKLM\\Software\\T\\\\]\r\n\"v\"=\"x\"\r\n[HKLM\\Software\\U\\\\\\\\]\r\n")
+                                     << Status::Imported << QStringList{"Software\\T|v = 1:78000000", "Software\\U = key"}
+                                     << 0;
+        both("trailing backslash, deletion") << file("[-HKLM\\Software\\Old\\]\r\n") << Status::Imported
+                                             << QStringList{"Software\\Old = no key"} << 0;
+        both("root with a backslash") << file("[HKEY_CURRENT_USER\\]\r\n\"r\"=dword:3\r\n") << Status::Imported
+                                      << QStringList{"HKCU\\|r = 4:03000000"} << 0;
+        both("hex(2) and hex(7) get their NUL")
+            << file(unicode ? "[HKLM\\Software\\T]\r\n\"e\"=hex(2):25,00,50,00\r\n\"m\"=hex(7):4c,00\r\n"
+                              "\"d\"=hex(7):4c,00,00,00,00,00\r\n\"z\"=hex(2):\r\n\"b\"=hex:25,00\r\n"
+                            : "[HKLM\\Software\\T]\r\n\"e\"=hex(2):25,50\r\n\"m\"=hex(7):4c\r\n"
+                              "\"d\"=hex(7):4c,00,00\r\n\"z\"=hex(2):\r\n\"b\"=hex:25,00\r\n")
+            << Status::Imported
+            << QStringList{"Software\\T|e = 2:250050000000", "Software\\T|m = 7:4c000000",
+                           "Software\\T|d = 7:4c0000000000", "Software\\T|z = 2:", "Software\\T|b = 3:2500"}
+            << 0;
+        both("continuation broken by a value") << file("[HKLM\\Software\\T]\r\n\"a\"=hex:01,\\\r\n\"b\"=\"x\"\r\n@=\"d\"\r\n")
+                                               << Status::Imported
+                                               << QStringList{"Software\\T|a = none", "Software\\T|b = none",
+                                                              "Software\\T| = 1:64000000"}
+                                               << 1;
+        both("continuation broken by a key") << file("[HKLM\\Software\\T]\r\n\"c\"=hex:02,\\\r\n\r\n; note\r\n"
+                                                     "[HKLM\\Software\\W]\r\n\"d\"=\"y\"\r\n")
+                                             << Status::Imported
+                                             << QStringList{"Software\\T|c = none", "Software\\W = no key",
+                                                            "Software\\T|d = 1:79000000"}
+                                             << 1;
+        both("continuation broken by a deletion") << file("[HKLM\\Software\\T]\r\n\"c\"=hex:02,\\\r\n[-HKLM\\Software\\Old]\r\n")
+                                                  << Status::Imported
+                                                  << QStringList{"Software\\T|c = none", kOldKept} << 1;
+        both("continuation broken by @ and #") << file("[HKLM\\Software\\T]\r\n\"a\"=hex:01,\\\r\n@=\"d\"\r\n"
+                                                       "\"c\"=hex:02,\\\r\n#03\r\n\"e\"=\"f\"\r\n")
+                                               << Status::Imported
+                                               << QStringList{"Software\\T| = none", "Software\\T|c = none",
+                                                              "Software\\T|e = 1:66000000"}
+                                               << 2;
+    }
 }
 
 void tst_RegFileImporter::files()
@@ -308,6 +423,10 @@ void tst_RegFileImporter::problemsNameFileAndLine_data()
     QTest::newRow("garbage") << kHeader + "\n\ngarbage\n" << "dir/my.reg:5: ";
     QTest::newRow("warning") << kHeader + kTestKey + "\"v\"=\"\\q\"\n" << "dir/my.reg:4: unknown escape \\q";
     QTest::newRow("continued value") << kHeader + kTestKey + "\"v\"=hex:01,\\\n02,\\\nzz\n" << "dir/my.reg:6: ";
+    QTest::newRow("continued into a key") << kHeader + kTestKey + "\"v\"=hex:01,\\\n[HKLM\\Software\\W]\n"
+                                          << "dir/my.reg:5: the hex data of line 4 is continued by a line that is "
+                                             "not hex data; that value and this line are ignored, and the values "
+                                             "after it stay in the key before it";
     QTest::newRow("bad header") << QByteArray("REGEDIT5\n") << "dir/my.reg: not a registry file";
 }
 
@@ -398,14 +517,76 @@ void tst_RegFileImporter::interruptedImportLeavesTheOldState()
     verifyChecks(after, {kOldKept, kOldSubKept, "Software\\T = no key"});
 }
 
+void tst_RegFileImporter::refusedWritesStoreNothing_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+
+    const QString secret = utf16Blob(QStringLiteral("secret"));
+    const QByteArray lines = kHeader + "[-HKLM\\Software\\Old\\Sub]\n" + kTestKey + "\"a\"=\"1\"\n\"secret\"=\"2\"\n\"c\"=\"3\"\n";
+    QTest::newRow("a value")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + secret
+               + " BEGIN SELECT RAISE(ABORT, 'access denied'); END"
+        << lines << "t.reg:6: the registry refused to store this value (error 1016); nothing was imported";
+    QTest::newRow("a value, the transaction undone by SQLite")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + secret
+               + " BEGIN SELECT RAISE(ROLLBACK, 'I/O error'); END"
+        << lines << "t.reg:6: the registry refused to store this value (error 1016); nothing was imported";
+    QTest::newRow("a key")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_keys BEGIN SELECT RAISE(ABORT, 'access denied'); END"
+        << lines << "t.reg:4: the registry refused to create this key (error 1016); nothing was imported";
+    QTest::newRow("a key deletion")
+        << "CREATE TRIGGER refuse BEFORE DELETE ON reg_keys BEGIN SELECT RAISE(ABORT, 'access denied'); END"
+        << lines << "t.reg:3: the registry refused to delete this key (error 1016); nothing was imported";
+    QTest::newRow("a value deletion")
+        << "CREATE TRIGGER refuse BEFORE DELETE ON reg_values BEGIN SELECT RAISE(ABORT, 'access denied'); END"
+        << kHeader + "[HKLM\\Software\\New]\n[HKLM\\Software\\Old]\n\"keep\"=-\n"
+        << "t.reg:5: the registry refused to delete this value (error 1016); nothing was imported";
+}
+
+// A store that refuses what the file asks for makes the import fail as a whole, once, rather
+// than store the rest and call that a success.
+void tst_RegFileImporter::refusedWritesStoreNothing()
+{
+    QFETCH(QString, trigger);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    QVERIFY(executeOnStore(platformUnderTest->databasePath(), trigger));
+    StderrCapture stderrLines;
+    QCOMPARE(import(file), Status::RegistryFailed);
+    QCOMPARE(stderrLines.lines(), QStringList{message});
+    verifyChecks(platformUnderTest->registry(), {kOldKept, kOldSubKept, "Software\\T = no key", "Software\\New = no key"});
+    // The registry is usable again afterwards.
+    QVERIFY(executeOnStore(platformUnderTest->databasePath(), QStringLiteral("DROP TRIGGER refuse")));
+    QCOMPARE(import(file), Status::Imported);
+}
+
+void tst_RegFileImporter::storeThatCannotBeWrittenIsReported_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("a folder") << QString();
+    QTest::newRow("a version 1 file without its tables") << "CREATE TABLE t(x); DROP TABLE t; PRAGMA user_version=1";
+}
+
 void tst_RegFileImporter::storeThatCannotBeWrittenIsReported()
 {
+    QFETCH(QString, sql);
     QTemporaryDir folder;
-    SqliteRegistry unusable(folder.path().toStdString()); // a folder is no database
+    const QString path = sql.isEmpty() ? folder.path() : folder.filePath(QStringLiteral("store.sqlite"));
+    if (!sql.isEmpty())
+        QVERIFY(executeOnStore(path, sql));
+    SqliteRegistry unusable(path.toStdString());
     StderrCapture stderrLines;
     RegFileImporter importer(unusable);
-    QCOMPARE(importer.importData(kHeader + kTestKey, QStringLiteral("t.reg")), Status::RegistryFailed);
-    QVERIFY(stderrLines.lines().join(u'\n').contains(QStringLiteral("t.reg: ")));
+    QCOMPARE(importer.importData(kHeader + kTestKey + "\"a\"=\"1\"\n", QStringLiteral("t.reg")), Status::RegistryFailed);
+    // What is wrong with the store, and that nothing was imported: no line per value.
+    const QStringList lines = stderrLines.lines();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines.first().contains(path), qPrintable(lines.first()));
+    QVERIFY2(lines.last().startsWith(QStringLiteral("t.reg: ")), qPrintable(lines.last()));
+    // The import ended the scope it began, though the begin failed.
+    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileImporter)

@@ -185,6 +185,10 @@ void tst_RegistryAccess::environmentReferences_data()
     QTest::newRow("empty name") << "%%" << "%%";
     QTest::newRow("value with equals sign") << "%LUMBRA_TEST_EQ%" << "a=b";
     QTest::newRow("two references") << "%LUMBRA_TEST_EQ%%LUMBRA_TEST_DIR%" << "a=b/opt/windows";
+    QTest::newRow("names alike, the first counts") << "%Lumbra_Test_Case%" << "upper";
+    QTest::newRow("100,000 references") << QStringLiteral("%LUMBRA_TEST_DIR%").repeated(100000)
+                                        << QStringLiteral("/opt/windows").repeated(100000);
+    QTest::newRow("400,000 unknown") << QStringLiteral("%x").repeated(400000) << QStringLiteral("%x").repeated(400000);
 }
 
 void tst_RegistryAccess::environmentReferences()
@@ -193,6 +197,8 @@ void tst_RegistryAccess::environmentReferences()
     QFETCH(QString, expanded);
     qputenv("LUMBRA_TEST_DIR", "/opt/windows");
     qputenv("LUMBRA_TEST_EQ", "a=b");
+    qputenv("LUMBRA_TEST_CASE", "upper");
+    qputenv("lumbra_test_case", "lower");
     QCOMPARE(expandEnvironmentReferences(text), expanded);
     // Every value goes through the expansion on its way out of the registry.
     writeRegString(key, QStringLiteral("Path"), text);

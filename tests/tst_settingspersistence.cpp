@@ -1,13 +1,17 @@
 #include "TestPlatform.h"
 
 #include "i18n/LanguageChoice.h"
+#include "platform/Platform.h"
 #include "settings/RecordFields_p.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <functional>
 
 using namespace platform;
 
@@ -63,6 +67,85 @@ SettingStore sampleStore(int tabCount, int iconCount, int themeCount, int imageC
     return store;
 }
 
+template <class Record, std::size_t N>
+void describe(QStringList &out, const Record &record, const RecordField<Record> (&fields)[N])
+{
+    for (const RecordField<Record> &field : fields) {
+        if (field.written)
+            out << (field.number ? QString::number(record.*field.number) : record.*field.text);
+    }
+}
+
+// Every written value of a store in order: equal lists, equal stores.
+QStringList writtenValues(const SettingStore &store)
+{
+    QStringList out;
+    describe(out, store.mySystem, mySystemFields);
+    describe(out, store.tabsInfo, tabsInfoFields);
+    for (const TabInfo &tab : store.tabs)
+        describe(out, tab, tabInfoFields);
+    describe(out, store.iconLayout, iconLayoutFields);
+    for (const IconInfo &icon : store.icons)
+        describe(out, icon, iconInfoFields);
+    for (const ThemeInfo &theme : store.themes) {
+        describe(out, theme, themeInfoFields);
+        for (const ThemeImage &image : theme.images)
+            describe(out, image, themeImageFields);
+    }
+    return out;
+}
+
+SettingStore loaded()
+{
+    SettingStore store;
+    StderrCapture quiet;
+    loadAllSettings(store);
+    return store;
+}
+
+// A store in which, after `calls` keys were opened, `meanwhile` runs once, as another
+// process would between two reads.
+class BusyStore : public SqliteRegistry
+{
+public:
+    using SqliteRegistry::SqliteRegistry;
+    std::function<void()> meanwhile;
+    int calls = 5;
+
+    long openKey(RegKey parent, const std::u16string &path, RegKey *result) override
+    {
+        if (--calls == 0 && meanwhile)
+            meanwhile();
+        return SqliteRegistry::openKey(parent, path, result);
+    }
+};
+
+struct Writer
+{
+    const char *name;
+    std::function<int()> write;
+    const char *message;
+};
+
+const Writer &writer(int index)
+{
+    static const SettingStore store = sampleStore(1, 1, 1, 1);
+    static const Writer writers[] = {
+        {"system", [] { return SetLumbraSystemRegSetting(store.mySystem); }, "SetLumbraSystemRegSetting open failed"},
+        {"tabs", [] { return SetLumbraTabsInfoRegSetting(store.tabsInfo); }, "SetLumbraTabsInfoRegSetting open failed"},
+        {"tab", [] { return SetLumbraTabInfoRegSetting(1, store.tabs.at(0)); }, "SetLumbraTabInfoRegSetting open failed"},
+        {"icon layout", [] { return SetLumbraIconLayoutRegSetting(store.iconLayout); },
+         "SetLumbraSystemRegSetting open failed"},
+        {"icon", [] { return SetLumbraIconInfoRegSetting(1, store.icons.at(0)); }, "SetLumbraIconInfoRegSetting open failed"},
+        {"theme", [] { return SetLumbraThemeInfoRegSetting(1, store.themes.at(0)); },
+         "SetLumbraThemeInfoRegSetting open failed"},
+        {"image", [] { return SetLumbraThemeImageRegSetting(1, 1, store.themes.at(0).images.at(0)); },
+         "ImagesReg open failed"},
+    };
+    return writers[index];
+}
+constexpr int kWriters = 7;
+
 QString valueAt(const QString &path, const QString &name)
 {
     const RegKey key = openRegKey(kLocalMachine, path, false);
@@ -102,6 +185,12 @@ private slots:
     void iconNumbersOfATab_data();
     void iconNumbersOfATab();
     void languageSelectsTheTree();
+    void loadSeesOneStateWhileASaveGoesOn();
+    void failedSaveChangesNothingAndSaysSo_data();
+    void failedSaveChangesNothingAndSaysSo();
+    void writersNameTheirKey_data();
+    void writersNameTheirKey();
+    void storeFailingUnderALoadGivesNothing();
 
 private:
     TestPlatform *platformUnderTest = nullptr;
@@ -315,6 +404,117 @@ void tst_SettingsPersistence::languageSelectsTheTree()
     languageCode = QStringLiteral("EN");
     initRegistryPaths();
     QCOMPARE(queryRegKey(kLocalMachine, systemKeyPath), kErrorFileNotFound);
+}
+
+// Another process saves while this one loads: the load gets the store before the save or
+// after it, never a mix, and the save is not held up by the reader.
+void tst_SettingsPersistence::loadSeesOneStateWhileASaveGoesOn()
+{
+    const SettingStore before = sampleStore(3, 4, 2, 3);
+    SettingStore after = sampleStore(3, 4, 2, 3);
+    after.mySystem = filled(mySystemFields, 50);
+    after.mySystem.NUMBER_OF_TABS = 3;
+    for (int n = 0; n < 3; ++n)
+        after.tabs[n] = filled(tabInfoFields, 250 + 10 * n);
+    for (ThemeInfo &theme : after.themes)
+        theme.THEME_NAME += QStringLiteral(" (new)");
+    QCOMPARE(saveAllSettings(before), 1);
+
+    BusyStore reader(platformUnderTest->databasePath().toStdString());
+    int saved = -1;
+    reader.meanwhile = [&] {
+        useRegistry(&platformUnderTest->registry());
+        saved = saveAllSettings(after);
+        useRegistry(&reader);
+    };
+    useRegistry(&reader);
+    const SettingStore during = loaded();
+    const SettingStore later = loaded();
+    useRegistry(&platformUnderTest->registry());
+    QCOMPARE(saved, 1);
+    QCOMPARE(writtenValues(during), writtenValues(before));
+    QCOMPARE(writtenValues(later), writtenValues(after));
+}
+
+void tst_SettingsPersistence::failedSaveChangesNothingAndSaysSo_data()
+{
+    QTest::addColumn<QString>("trigger");
+
+    // Icon 5 is new in the second save, written between the icons and the themes.
+    const QString newIcon = utf16Blob(QStringLiteral("05"));
+    QTest::newRow("a value refused")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + utf16Blob(QStringLiteral("icon_ap_name"))
+               + " AND NEW.key = (SELECT max(id) FROM reg_keys) BEGIN SELECT RAISE(ABORT, 'disk full'); END";
+    QTest::newRow("the transaction undone by SQLite")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + utf16Blob(QStringLiteral("icon_ap_name"))
+               + " AND NEW.key = (SELECT max(id) FROM reg_keys) BEGIN SELECT RAISE(ROLLBACK, 'I/O error'); END";
+    QTest::newRow("a key refused")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_keys WHEN NEW.folded = " + newIcon
+               + " BEGIN SELECT RAISE(ABORT, 'access denied'); END";
+}
+
+// A save is one transaction: when the store refuses any part of it, no part lands, and the
+// caller hears so.
+void tst_SettingsPersistence::failedSaveChangesNothingAndSaysSo()
+{
+    QFETCH(QString, trigger);
+    const SettingStore before = sampleStore(3, 4, 2, 3);
+    QCOMPARE(saveAllSettings(before), 1);
+    SettingStore after = sampleStore(3, 5, 2, 3);
+    for (ThemeInfo &theme : after.themes)
+        theme.THEME_NAME += QStringLiteral(" (new)");
+    QVERIFY(executeOnStore(platformUnderTest->databasePath(), trigger));
+
+    StderrCapture capture;
+    QCOMPARE(saveAllSettings(after), 0);
+    const QStringList lines = capture.lines();
+    QCOMPARE(lines.filter(QStringLiteral("registry: could not commit a transaction")).size(), 1);
+    QCOMPARE(writtenValues(loaded()), writtenValues(before));
+    QCOMPARE(platformUnderTest->faults(), QString());
+}
+
+void tst_SettingsPersistence::writersNameTheirKey_data()
+{
+    QTest::addColumn<int>("index");
+    for (int index = 0; index < kWriters; ++index)
+        QTest::newRow(writer(index).name) << index;
+}
+
+// Each writer says which record it could not store: the lines are the only trace there is.
+void tst_SettingsPersistence::writersNameTheirKey()
+{
+    QFETCH(int, index);
+    QCOMPARE(queryRegKey(kLocalMachine, QString()), kErrorSuccess);
+    QVERIFY(executeOnStore(platformUnderTest->databasePath(),
+                           QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON reg_keys BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    StderrCapture capture;
+    QCOMPARE(writer(index).write(), 0);
+    QCOMPARE(capture.lines(), QStringList{QString::fromLatin1(writer(index).message)});
+}
+
+// The store file breaks while it is read: what came through before is not passed off as
+// the settings.
+void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
+{
+    const QString path = platformUnderTest->databasePath() + QStringLiteral(".breaking");
+    {
+        SqliteRegistry writer(path.toStdString());
+        useRegistry(&writer);
+        QCOMPARE(saveAllSettings(sampleStore(3, 200, 2, 3)), 1);
+    }
+    BusyStore reader(path.toStdString());
+    reader.calls = 40;
+    reader.meanwhile = [&] { QFile(path).resize(4096); };
+    useRegistry(&reader);
+    SettingStore store = sampleStore(1, 1, 1, 1);
+    StderrCapture capture;
+    const int answer = loadAllSettings(store);
+    const QStringList lines = capture.lines();
+    useRegistry(&platformUnderTest->registry());
+    QCOMPARE(answer, 0);
+    QCOMPARE(writtenValues(store), writtenValues(SettingStore()));
+    QCOMPARE(lines.filter(QStringLiteral("registry: the settings store could not be read as one state")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsPersistence)

@@ -5,11 +5,10 @@
 #include <QColor>
 #include <QFont>
 #include <QPoint>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
-
-constexpr int kAnyGap = -999;
 
 // Two themes, three tabs and eight icons, sized like the factory settings on a 1024 x 768
 // screen.
@@ -38,7 +37,8 @@ SettingStore sampleStore()
         tab.TAB_ITEM_NAME = QStringLiteral("Tab %1").arg(n + 1);
         tab.TAB_ITEM_ICON_PNG_FILE_NAME = QStringLiteral("tab%1.png").arg(n + 1);
         tab.TAB_ITEM_ALL_ICONS = allIcons.at(n);
-        tab.TAB_ITEM_PARENT = n == 2 ? 10 : 0;
+        // Any parent but 0 makes a sub-tab, a negative one too.
+        tab.TAB_ITEM_PARENT = n == 2 ? 10 : n == 1 ? -1 : 0;
         store.tabs.append(tab);
     }
     for (int n = 1; n <= 8; ++n) {
@@ -46,7 +46,7 @@ SettingStore sampleStore()
         icon.ICON_ID = n;
         icon.ICON_AP_NAME = QStringLiteral("Icon %1").arg(n);
         icon.ICON_AP_PNG_FILE_NAME = n == 1 ? QStringLiteral("/home/me/added.png") : QStringLiteral("app%1.png").arg(n);
-        icon.ICON_IS_DEFAULT_APP = n == 1 ? 0 : 1;
+        icon.ICON_IS_DEFAULT_APP = n == 1 ? 0 : n == 7 ? -1 : 1;
         icon.ICON_DATA_TYPE = n == 3 ? 7 : 1;
         icon.ICON_SUB_TAB_ID = n == 3 ? 12 : 0;
         icon.ICON_AP_EXE_LOCATION = QStringLiteral("/usr/bin/app%1").arg(n);
@@ -85,7 +85,10 @@ private slots:
     void stringsById();
     void brokenCurrentThemeGivesFallbacks_data();
     void brokenCurrentThemeGivesFallbacks();
-    void coloursAndFonts();
+    void colours_data();
+    void colours();
+    void fonts_data();
+    void fonts();
     void iconGridOnTheReferenceScreen();
     void iconGridWithFewColumnsOrAbsurdSizes_data();
     void iconGridWithFewColumnsOrAbsurdSizes();
@@ -114,7 +117,7 @@ void tst_SettingStore::intsById_data()
     QTest::addColumn<int>("expected");
 
     QTest::newRow("number of tabs") << "int" << 5 << 0 << 0 << 3;
-    QTest::newRow("sub-tabs") << "int" << 6 << 0 << 0 << 1;
+    QTest::newRow("sub-tabs") << "int" << 6 << 0 << 0 << 2;
     QTest::newRow("all positions, empty parts counted") << "int" << 8 << 0 << 0 << 6;
     QTest::newRow("rows per page") << "int" << 18 << 0 << 0 << 3;
     QTest::newRow("width") << "int" << 22 << 0 << 0 << 1024;
@@ -138,6 +141,8 @@ void tst_SettingStore::intsById_data()
     QTest::newRow("icon index of an empty part") << "icon" << 600 << 1 << 1 << -1;
     QTest::newRow("icon number past the list") << "icon" << 600 << 1 << 2 << -1;
     QTest::newRow("position past the tab") << "icon" << 600 << 0 << 3 << -1;
+    QTest::newRow("position far past the tab") << "icon" << 600 << 0 << 0x10000000 << -1;
+    QTest::newRow("negative position") << "icon" << 600 << 0 << -1 << -1;
     QTest::newRow("tab past the list") << "icon" << 600 << 9 << 0 << -1;
     QTest::newRow("default app flag") << "icon" << 601 << 0 << 1 << 0;
     QTest::newRow("data type") << "icon" << 602 << 0 << 0 << 7;
@@ -189,6 +194,7 @@ void tst_SettingStore::stringsById_data()
     QTest::newRow("icon name") << "icon" << 800 << 0 << 0 << "Icon 3";
     QTest::newRow("picture of a default app") << "icon" << 801 << 0 << 0 << "./Icon/app3.png";
     QTest::newRow("picture of an added app") << "icon" << 801 << 0 << 1 << "/home/me/added.png";
+    QTest::newRow("picture of an app flagged below 0") << "icon" << 801 << 0 << 2 << "app7.png";
     QTest::newRow("base picture") << "icon" << 804 << -1 << -1 << "./Icon/base.png";
     QTest::newRow("update picture") << "icon" << 805 << -1 << -1 << "./Icon/ORTAN-Update.png";
     QTest::newRow("target") << "icon" << 806 << 0 << 2 << "/usr/bin/app7";
@@ -240,20 +246,73 @@ void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
     QCOMPARE(store.getString(1400), QStringLiteral("0.1"));
 }
 
-void tst_SettingStore::coloursAndFonts()
+void tst_SettingStore::colours_data()
 {
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("green");
+    QTest::addColumn<int>("blue");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("in range") << 10 << 128 << 255 << QColor(10, 128, 255);
     // Components out of range are brought into it rather than giving an invalid colour.
-    QCOMPARE(store.getColor(1200), QColor(10, 255, 0));
-    QCOMPARE(store.getColor(1200).alpha(), 255);
+    QTest::newRow("red too high") << 300 << 1 << 2 << QColor(255, 1, 2);
+    QTest::newRow("red negative") << -4 << 1 << 2 << QColor(0, 1, 2);
+    QTest::newRow("green out") << 1 << 256 << 2 << QColor(1, 255, 2);
+    QTest::newRow("blue out") << 1 << 2 << -1 << QColor(1, 2, 0);
+}
+
+void tst_SettingStore::colours()
+{
+    QFETCH(int, red);
+    QFETCH(int, green);
+    QFETCH(int, blue);
+    QFETCH(QColor, colour);
+    ThemeInfo &theme = store.themes[1];
+    theme.THEME_ICON_AP_NAME_COLOR_R = red;
+    theme.THEME_ICON_AP_NAME_COLOR_G = green;
+    theme.THEME_ICON_AP_NAME_COLOR_B = blue;
+    QCOMPARE(store.getColor(1202), colour);
+    QCOMPARE(store.getColor(1202).alpha(), 255);
     QVERIFY(!store.getColor(1208).isValid());
-    QCOMPARE(store.getFont(1000).family(), QStringLiteral("DejaVu Sans"));
-    QCOMPARE(store.getFont(1000).pixelSize(), 20);
-    QCOMPARE(store.getFont(1003).pixelSize(), 19);
-    QCOMPARE(store.getFont(1004), QFont());
-    // An empty store must not ask for a pixel size of 8 or less from a missing size.
-    SettingStore empty;
-    empty.mySystem.SYSTEM_STRING_FONT_SIZE = -20;
-    QVERIFY(empty.getFont(1001).pixelSize() != -12);
+}
+
+void tst_SettingStore::fonts_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+
+    QTest::newRow("application names, size + 7") << 1000 << 13 << "DejaVu Sans" << 20;
+    QTest::newRow("system texts, size + 8") << 1001 << 4 << "DejaVu Sans" << 12;
+    QTest::newRow("tab names, size + 8") << 1002 << 1 << "DejaVu Sans" << 9;
+    // A size that would come to 0 or less keeps the family's own size.
+    QTest::newRow("size to 0") << 1001 << -8 << "DejaVu Sans" << -1;
+    QTest::newRow("size below 0") << 1001 << -20 << "DejaVu Sans" << -1;
+    QTest::newRow("fixed") << 1003 << 0 << "Arial" << 19;
+    QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
+}
+
+void tst_SettingStore::fonts()
+{
+    QFETCH(int, id);
+    QFETCH(int, size);
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    store.iconLayout.ICON_AP_NAME_FONT_SIZE = size;
+    store.mySystem.SYSTEM_STRING_FONT = QStringLiteral("DejaVu Sans");
+    store.mySystem.SYSTEM_STRING_FONT_SIZE = size;
+    store.tabsInfo.TAB_NAME_FONT = QStringLiteral("DejaVu Sans");
+    store.tabsInfo.TAB_NAME_FONT_SIZE = size;
+    // Qt would refuse such a size with a warning, and keep the old one.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("setPixelSize")));
+    const QFont font = store.getFont(id);
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pixelSize(), pixelSize);
+    if (id == 1004)
+        QCOMPARE(font, QFont());
+    else if (pixelSize < 0)
+        QCOMPARE(font.pointSizeF(), QFont(family).pointSizeF());
 }
 
 void tst_SettingStore::iconGridOnTheReferenceScreen()
@@ -276,12 +335,17 @@ void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes_data()
     QTest::addColumn<int>("iconWidth");
     QTest::addColumn<int>("reserve");
     QTest::addColumn<int>("columnGap");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<QPoint>("second");
+    QTest::addColumn<QPoint>("thousandth");
 
-    QTest::newRow("one column") << 1 << 150 << 5 << 0;
-    QTest::newRow("no column") << 0 << 150 << 5 << 0;
-    QTest::newRow("negative columns") << -3 << 150 << 5 << 0;
-    // Only that nothing overflows matters here; the sanitizer build watches the arithmetic.
-    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << kAnyGap;
+    // One column or fewer: no gap, and every position in that one column.
+    QTest::newRow("one column") << 1 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
+    QTest::newRow("no column") << 0 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
+    QTest::newRow("negative columns") << -3 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
+    // Worked out in exact integers, each result then brought into an int.
+    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << -2000000021 << 2147483647
+                                  << QPoint(2147483626, 35) << QPoint(2147462647, 35);
 }
 
 void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()
@@ -290,15 +354,20 @@ void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()
     QFETCH(int, iconWidth);
     QFETCH(int, reserve);
     QFETCH(int, columnGap);
+    QFETCH(int, left);
+    QFETCH(QPoint, second);
+    QFETCH(QPoint, thousandth);
     store.mySystem.NUMBER_OF_ICON_PER_ROW = columns;
     store.iconLayout.ICON_WIDTH = iconWidth;
     store.iconLayout.ICON_RESERVE_VERTICAL = reserve;
     store.computeIconGrid();
-    if (columnGap != kAnyGap)
-        QCOMPARE(store.getInt(9), columnGap);
-    // Positions stay computable whatever the grid says.
-    for (int position : {0, 1, 14, 15, 1000})
-        store.getIconPosition(position);
+    QCOMPARE(store.getInt(9), columnGap);
+    QCOMPARE(store.getInt(10), 104);
+    QCOMPARE(store.getInt(11), left);
+    QCOMPARE(store.getInt(12), 35);
+    QCOMPARE(store.getIconPosition(0), QPoint(left, 35));
+    QCOMPARE(store.getIconPosition(1), second);
+    QCOMPARE(store.getIconPosition(1000), thousandth);
 }
 
 void tst_SettingStore::positionsWrapAroundPages_data()

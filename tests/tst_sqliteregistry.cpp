@@ -28,6 +28,38 @@ RegKey created(Registry &registry, const QString &path)
     return key;
 }
 
+QString valueOf(Registry &registry, RegKey key, const std::u16string &name)
+{
+    std::uint8_t data[64] = {};
+    std::uint32_t size = sizeof data;
+    const long status = registry.queryValue(key, name, nullptr, data, &size);
+    if (status != kErrorSuccess)
+        return QStringLiteral("error %1").arg(status);
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(data), int(size)).toHex());
+}
+
+QString valueAt(Registry &registry, const QString &path, const std::u16string &name)
+{
+    RegKey key = kNoKey;
+    const long status = registry.openKey(kLocalMachine, u16(path), &key);
+    if (status != kErrorSuccess)
+        return QStringLiteral("no key (error %1)").arg(status);
+    const QString value = valueOf(registry, key, name);
+    registry.closeKey(key);
+    return value;
+}
+
+long setByte(Registry &registry, RegKey key, const std::u16string &name, std::uint8_t byte)
+{
+    return registry.setValue(key, name, kRegBinary, &byte, 1);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 QStringList subKeys(Registry &registry, const QString &path)
 {
     RegKey key = kNoKey;
@@ -62,11 +94,21 @@ private slots:
     void queryFollowsTheBufferRules();
     void valueNamesIgnoreCaseKeepFirstSpellingAndOrder();
     void deleteTreeTakesTheWholeSubtree();
+    void deletedKeysStayDeleted_data();
+    void deletedKeysStayDeleted();
     void deletingTheRootKeepsIt();
     void uncommittedScopeIsInvisibleToOthers();
     void nestedScopesCommitOnce();
+    void refusedWriteSpoilsTheScope_data();
+    void refusedWriteSpoilsTheScope();
+    void scopeThatCannotBeginIsStillEndedOnce();
+    void readScopeSeesOneStateAndHoldsNobodyUp();
+    void failedReadSpoilsTheReadScope_data();
+    void failedReadSpoilsTheReadScope();
     void unchangedWritesLeaveTheFileAlone();
-    void aForeignFileIsReportedAndLeftAlone();
+    void foreignFilesAreReportedAndLeftAlone_data();
+    void foreignFilesAreReportedAndLeftAlone();
+    void version1StoresAreUpgraded();
     void storeSurvivesReopening();
 
 private:
@@ -130,9 +172,8 @@ void tst_SqliteRegistry::keyNameLimits_data()
 
     QTest::newRow("255 characters") << QString(255, u'k') << kErrorSuccess;
     QTest::newRow("256 characters") << QString(256, u'k') << kErrorInvalidParameter;
-    QStringList deep;
-    for (int i = 0; i < 513; ++i)
-        deep << QStringLiteral("d");
+    const QStringList deep(513, QStringLiteral("d"));
+    QTest::newRow("512 levels") << deep.mid(1).join(u'\\') << kErrorSuccess;
     QTest::newRow("513 levels") << deep.join(u'\\') << kErrorInvalidParameter;
 }
 
@@ -244,6 +285,63 @@ void tst_SqliteRegistry::deleteTreeTakesTheWholeSubtree()
     QCOMPARE(registry.queryValue(again, u"v", nullptr, nullptr, &size), kErrorFileNotFound);
 }
 
+void tst_SqliteRegistry::deletedKeysStayDeleted_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("one call at a time") << "calls";
+    QTest::newRow("inside a scope") << "scope";
+    QTest::newRow("deleted by another connection") << "elsewhere";
+}
+
+// A deleted key's id must never come back: not from what a scope remembered, not from SQLite
+// handing the highest id out again, not to a handle that still points at it.
+void tst_SqliteRegistry::deletedKeysStayDeleted()
+{
+    QFETCH(QString, where);
+    Registry &registry = platformUnderTest.registry();
+    SqliteRegistry other(platformUnderTest.databasePath().toStdString());
+    Registry &deleter = where == QLatin1String("elsewhere") ? static_cast<Registry &>(other) : registry;
+    const bool scoped = where == QLatin1String("scope");
+    if (scoped)
+        QCOMPARE(registry.beginScope(), kErrorSuccess);
+
+    registry.closeKey(created(registry, QStringLiteral("Software\\A")));
+    const RegKey newest = created(registry, QStringLiteral("Software\\B"));
+    QCOMPARE(setByte(registry, newest, u"old", 1), kErrorSuccess);
+    QCOMPARE(deleter.deleteTree(kLocalMachine, u"Software\\B"), kErrorSuccess);
+    const RegKey again = created(deleter, QStringLiteral("Software\\B"));
+    deleter.closeKey(created(deleter, QStringLiteral("Software\\C")));
+    QCOMPARE(valueOf(deleter, again, u"old"), QStringLiteral("error 2"));
+    // The old handle answers as Windows does, and reaches neither key made since.
+    QCOMPARE(valueOf(registry, newest, u"old"), QStringLiteral("error 1018"));
+    std::vector<std::u16string> names;
+    QCOMPARE(registry.enumKeys(newest, &names), kErrorKeyDeleted);
+    std::vector<RegValue> values;
+    QCOMPARE(registry.enumValues(newest, &values), kErrorKeyDeleted);
+    RegKey child = kNoKey;
+    QCOMPARE(registry.openKey(newest, u"", &child), kErrorKeyDeleted);
+    if (!scoped) {
+        // Inside a scope a refused write would spoil it; its reads are enough there.
+        QCOMPARE(setByte(registry, newest, u"new", 2), kErrorKeyDeleted);
+        QCOMPARE(registry.deleteValue(newest, u"old"), kErrorKeyDeleted);
+        QCOMPARE(registry.createKey(newest, u"Sub", &child), kErrorKeyDeleted);
+    }
+
+    // A child must not take its own parent's id, nor a recreated key its deleted twin's.
+    registry.closeKey(created(deleter, QStringLiteral("Software\\P\\Q")));
+    QCOMPARE(deleter.deleteTree(kLocalMachine, u"Software\\P"), kErrorSuccess);
+    const RegKey leaf = created(registry, QStringLiteral("Software\\P\\Q\\R"));
+    QCOMPARE(setByte(registry, leaf, u"x", 3), kErrorSuccess);
+    if (scoped)
+        QCOMPARE(registry.commitScope(), kErrorSuccess);
+
+    QCOMPARE(subKeys(registry, QStringLiteral("Software")), (QStringList{"A", "B", "C", "P"}));
+    QCOMPARE(subKeys(registry, QStringLiteral("Software\\P\\Q")), QStringList{"R"});
+    QCOMPARE(valueAt(registry, QStringLiteral("Software\\P\\Q\\R"), u"x"), QStringLiteral("03"));
+    QCOMPARE(subKeys(registry, QStringLiteral("Software\\C")), QStringList());
+    QCOMPARE(platformUnderTest.faults(), QString());
+}
+
 void tst_SqliteRegistry::deletingTheRootKeepsIt()
 {
     Registry &registry = platformUnderTest.registry();
@@ -282,6 +380,149 @@ void tst_SqliteRegistry::nestedScopesCommitOnce()
     QCOMPARE(writer.commitScope(), kErrorInvalidParameter);
 }
 
+void tst_SqliteRegistry::refusedWriteSpoilsTheScope_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<bool>("refusesKey");
+
+    const QString refused = utf16Blob(QStringLiteral("refused"));
+    QTest::newRow("a value, the statement undone")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + refused
+               + " BEGIN SELECT RAISE(ABORT, 'disk full'); END" << false;
+    QTest::newRow("a value, the whole transaction undone by SQLite")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + refused
+               + " BEGIN SELECT RAISE(ROLLBACK, 'I/O error'); END" << false;
+    QTest::newRow("a key")
+        << "CREATE TRIGGER refuse BEFORE INSERT ON reg_keys WHEN NEW.folded = " + refused
+               + " BEGIN SELECT RAISE(ROLLBACK, 'I/O error'); END" << true;
+}
+
+// Part of a whole that cannot land must not land alone, whether SQLite undid the failed
+// statement or the whole transaction.
+void tst_SqliteRegistry::refusedWriteSpoilsTheScope()
+{
+    QFETCH(QString, trigger);
+    QFETCH(bool, refusesKey);
+    Registry &registry = platformUnderTest.registry();
+    registry.closeKey(created(registry, QStringLiteral("Software\\Existing")));
+    QVERIFY(executeOnStore(platformUnderTest.databasePath(), trigger));
+
+    QCOMPARE(registry.beginScope(), kErrorSuccess);
+    const RegKey key = created(registry, QStringLiteral("Software\\Scoped"));
+    QCOMPARE(setByte(registry, key, u"before", 1), kErrorSuccess);
+    RegKey refusedKey = kNoKey;
+    const long refusal = refusesKey ? registry.createKey(key, u"Refused", &refusedKey)
+                                    : setByte(registry, key, u"Refused", 2);
+    QVERIFY(refusal != kErrorSuccess);
+    QCOMPARE(setByte(registry, key, u"after", 3), kErrorWriteFault);
+    QCOMPARE(registry.deleteTree(kLocalMachine, u"Software\\Existing"), kErrorWriteFault);
+    QCOMPARE(registry.commitScope(), refusal);
+
+    QCOMPARE(subKeys(registry, QStringLiteral("Software")), QStringList{"Existing"});
+    QCOMPARE(valueOf(registry, key, u"before"), QStringLiteral("error 1018"));
+    QCOMPARE(platformUnderTest.faults(), QString());
+    // The next scope starts sound.
+    QCOMPARE(registry.beginScope(), kErrorSuccess);
+    registry.closeKey(created(registry, QStringLiteral("Software\\Later")));
+    QCOMPARE(registry.commitScope(), kErrorSuccess);
+    QCOMPARE(subKeys(registry, QStringLiteral("Software")), (QStringList{"Existing", "Later"}));
+    // The rolled-back key's id went back to SQLite, and "Later" may have it now; the old
+    // handle must not reach it.
+    QCOMPARE(valueOf(registry, key, u"before"), QStringLiteral("error 1018"));
+    QCOMPARE(setByte(registry, key, u"stray", 4), kErrorKeyDeleted);
+    QCOMPARE(valueAt(registry, QStringLiteral("Software\\Later"), u"stray"), QStringLiteral("error 2"));
+}
+
+// Whatever a begin answers, the scope is open until its one commit; writes in a scope that
+// could not begin are refused rather than landing one by one.
+void tst_SqliteRegistry::scopeThatCannotBeginIsStillEndedOnce()
+{
+    QTemporaryDir folder;
+    SqliteRegistry unusable(folder.path().toStdString()); // a folder is no database
+    StderrCapture quiet;
+    QVERIFY(unusable.beginScope() != kErrorSuccess);
+    RegKey key = kNoKey;
+    QVERIFY(unusable.createKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
+    QVERIFY(unusable.commitScope() != kErrorSuccess);
+    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+    QVERIFY(unusable.beginReadScope() != kErrorSuccess);
+    QVERIFY(unusable.commitScope() != kErrorSuccess);
+    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+}
+
+void tst_SqliteRegistry::readScopeSeesOneStateAndHoldsNobodyUp()
+{
+    Registry &writer = platformUnderTest.registry();
+    for (const QString &path : {QStringLiteral("Software\\R"), QStringLiteral("Software\\S")}) {
+        const RegKey key = created(writer, path);
+        setByte(writer, key, u"v", 1);
+        writer.closeKey(key);
+    }
+    SqliteRegistry reader(platformUnderTest.databasePath().toStdString());
+    QCOMPARE(reader.beginReadScope(), kErrorSuccess);
+    QCOMPARE(valueAt(reader, QStringLiteral("Software\\R"), u"v"), QStringLiteral("01"));
+
+    // The writer neither waits for the reader nor fails while the reader's scope is open.
+    QCOMPARE(writer.beginScope(), kErrorSuccess);
+    for (const QString &path : {QStringLiteral("Software\\R"), QStringLiteral("Software\\S")}) {
+        const RegKey key = created(writer, path);
+        QCOMPARE(setByte(writer, key, u"v", 2), kErrorSuccess);
+        writer.closeKey(key);
+    }
+    writer.closeKey(created(writer, QStringLiteral("Software\\New")));
+    QCOMPARE(writer.commitScope(), kErrorSuccess);
+
+    // The reader still sees the state its scope began with, also where it had not looked yet.
+    QCOMPARE(valueAt(reader, QStringLiteral("Software\\R"), u"v"), QStringLiteral("01"));
+    QCOMPARE(valueAt(reader, QStringLiteral("Software\\S"), u"v"), QStringLiteral("01"));
+    QCOMPARE(subKeys(reader, QStringLiteral("Software")), (QStringList{"R", "S"}));
+    QCOMPARE(reader.commitScope(), kErrorSuccess);
+    QCOMPARE(valueAt(reader, QStringLiteral("Software\\S"), u"v"), QStringLiteral("02"));
+
+    // A read scope takes no writes, and its end says so.
+    QCOMPARE(reader.beginReadScope(), kErrorSuccess);
+    RegKey key = kNoKey;
+    QCOMPARE(reader.createKey(kLocalMachine, u"Software\\Other", &key), kErrorAccessDenied);
+    QCOMPARE(reader.commitScope(), kErrorAccessDenied);
+    QCOMPARE(subKeys(writer, QStringLiteral("Software")), (QStringList{"R", "S", "New"}));
+}
+
+void tst_SqliteRegistry::failedReadSpoilsTheReadScope_data()
+{
+    QTest::addColumn<QString>("sql");
+    // The file cut short: pages the reader has not read yet are gone.
+    QTest::newRow("file cut short") << QString();
+    // The tables changed before the reader's first look: its reads fail, the file is sound.
+    QTest::newRow("tables changed") << "ALTER TABLE reg_values RENAME COLUMN data TO payload";
+}
+
+// A store that breaks under a reader must not pass for one whose keys are missing.
+void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
+{
+    QFETCH(QString, sql);
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".broken");
+    {
+        SqliteRegistry writer(path.toStdString());
+        writer.beginScope();
+        for (int n = 0; n < 2000; ++n) {
+            const RegKey key = created(writer, QStringLiteral("Software\\K%1").arg(n));
+            setByte(writer, key, u"v", std::uint8_t(n));
+            writer.closeKey(key);
+        }
+        QCOMPARE(writer.commitScope(), kErrorSuccess);
+    }
+    SqliteRegistry reader(path.toStdString());
+    QCOMPARE(reader.beginReadScope(), kErrorSuccess);
+    if (sql.isEmpty()) {
+        QCOMPARE(valueAt(reader, QStringLiteral("Software\\K0"), u"v"), QStringLiteral("00"));
+        QVERIFY(QFile(path).resize(4096));
+    } else {
+        QVERIFY(executeOnStore(path, sql));
+    }
+    QVERIFY(valueAt(reader, QStringLiteral("Software\\K1999"), u"v") != QStringLiteral("cf"));
+    QVERIFY(reader.commitScope() != kErrorSuccess);
+}
+
 void tst_SqliteRegistry::unchangedWritesLeaveTheFileAlone()
 {
     const std::string path = platformUnderTest.databasePath().toStdString() + ".same";
@@ -305,27 +546,83 @@ void tst_SqliteRegistry::unchangedWritesLeaveTheFileAlone()
     QCOMPARE(fileHash(), before);
 }
 
-void tst_SqliteRegistry::aForeignFileIsReportedAndLeftAlone()
+void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone_data()
 {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("sql");
+
+    QTest::newRow("text file") << QByteArray(4096, 'x') << QString();
+    QTest::newRow("database of another program") << QByteArray() << "CREATE TABLE notes(x)";
+    QTest::newRow("version 1 without its tables")
+        << QByteArray() << "CREATE TABLE t(x); DROP TABLE t; PRAGMA user_version=1";
+    QTest::newRow("version 2 without the values")
+        << QByteArray() << "CREATE TABLE reg_keys(id, parent, name, folded); PRAGMA user_version=2";
+    QTest::newRow("a later version") << QByteArray() << "PRAGMA user_version=3";
+}
+
+void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, sql);
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("notes.txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray text(4096, 'x');
-    file.write(text);
-    file.close();
+    const QString path = folder.filePath(QStringLiteral("notes.db"));
+    if (sql.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    } else {
+        QVERIFY(executeOnStore(path, sql));
+    }
+    const QByteArray before = fileBytes(path);
 
     StderrCapture capture;
     SqliteRegistry registry(path.toStdString());
     RegKey key = kNoKey;
     QVERIFY(registry.createKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
     QVERIFY(registry.openKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
+    QVERIFY(registry.beginScope() != kErrorSuccess);
+    registry.commitScope();
     const QStringList lines = capture.lines();
     QCOMPARE(lines.size(), 1);
-    QVERIFY(lines.first().contains(path));
+    QVERIFY2(lines.first().contains(path + QStringLiteral(" is not a usable settings store")), qPrintable(lines.first()));
+    QCOMPARE(fileBytes(path), before);
+}
 
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), text);
+// A store written before key ids were kept unique: what its roots reach is kept, what they
+// do not reach is dropped, and no id it ever used is handed out again.
+void tst_SqliteRegistry::version1StoresAreUpgraded()
+{
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".v1");
+    const auto key = [](int id, int parent, const QString &name) {
+        return QStringLiteral("(%1, %2, %3, %4)").arg(id).arg(parent).arg(utf16Blob(name), utf16Blob(name.toLower()));
+    };
+    const auto value = [](int id, int key, const QString &name, const char *hex) {
+        return QStringLiteral("(%1, %2, %3, %4, 3, X'%5')")
+            .arg(id).arg(key).arg(utf16Blob(name), utf16Blob(name.toLower()), QLatin1String(hex));
+    };
+    QVERIFY(executeOnStore(path,
+        "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL, name BLOB NOT NULL,"
+        " folded BLOB NOT NULL, UNIQUE(parent, folded));"
+        "CREATE TABLE reg_values(id INTEGER PRIMARY KEY, key INTEGER NOT NULL, name BLOB NOT NULL,"
+        " folded BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL, UNIQUE(key, folded));"
+        "INSERT INTO reg_keys VALUES (1, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('hkey_local_machine' AS BLOB)),"
+        " (2, 0, CAST('HKEY_CURRENT_USER' AS BLOB), CAST('hkey_current_user' AS BLOB)), "
+        + key(3, 1, "Software") + ", " + key(4, 3, "Kept") + ", " + key(5, 5, "Loop") + ", " + key(6, 99, "Lost")
+        + "; INSERT INTO reg_values VALUES " + value(1, 4, "v", "0102") + ", " + value(2, 5, "loop", "03")
+        + ", " + value(3, 7, "secret", "04") + "; PRAGMA user_version=1"));
+
+    for (int open = 0; open < 2; ++open) {
+        SqliteRegistry registry(path.toStdString());
+        QCOMPARE(valueAt(registry, QStringLiteral("software\\kept"), u"V"), QStringLiteral("0102"));
+        QCOMPARE(storeFaults(path), QString());
+        // Key 7 was deleted with its value left behind: a new key must not become key 7.
+        for (const QString &name : {QStringLiteral("New"), QStringLiteral("Newer")}) {
+            const RegKey fresh = created(registry, QStringLiteral("Software\\") + name + QString::number(open));
+            std::vector<RegValue> values;
+            QCOMPARE(registry.enumValues(fresh, &values), kErrorSuccess);
+            QCOMPARE(values.size(), std::size_t(0));
+        }
+    }
 }
 
 void tst_SqliteRegistry::storeSurvivesReopening()

@@ -2,7 +2,6 @@
 
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
-#include "platform/RegistryScope.h"
 #include "settings/Diagnostic.h"
 #include "settings/RegFileExporter.h"
 #include "settings/RegFileImporter.h"
@@ -11,7 +10,6 @@
 #include <QFile>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -25,10 +23,17 @@ bool lastArgumentIs(const QStringList &arguments, const char *name)
 
 } // namespace
 
-bool isConsoleSwitch(const char *lastArgument)
+bool isConsoleSwitch(const QStringList &arguments)
 {
-    return std::strcmp(lastArgument, kInstallRegister) == 0
-        || std::strcmp(lastArgument, kExportRegister) == 0;
+    return lastArgumentIs(arguments, kInstallRegister) || lastArgumentIs(arguments, kExportRegister);
+}
+
+QStringList commandLineArguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
 }
 
 bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode)
@@ -57,8 +62,6 @@ bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode)
     }
     QString tree = registryBasePath;
     tree.chop(1);
-    // One transaction, so that an import running meanwhile shows whole or not at all.
-    platform::RegistryScope scope(platform::registry());
     RegFileExporter exporter(platform::registry());
     const bool exported = exporter.exportTree(platform::kLocalMachine, tree, out);
     out.flush();

@@ -4,6 +4,8 @@
 
 // The maintenance switches an installer uses. Each looks only at the last argument and
 // compares it exactly. A handled switch answers true and sets the exit code to return.
+// `arguments` is the command line as given, program name first: GUI options such as
+// "-reverse" count as arguments too, so that a switch followed by one is not the last.
 
 // "--installRegister": imports "./" + languageCode + ".reg" from the current directory.
 bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode);
@@ -12,6 +14,9 @@ bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode);
 bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode);
 
 // A switch that needs no window system: the process then runs without a GUI application.
-bool isConsoleSwitch(const char *lastArgument);
+bool isConsoleSwitch(const QStringList &arguments);
+
+// The command line as main() received it, for the switches above.
+QStringList commandLineArguments(int argc, char **argv);
 
 constexpr int kExitSwitchFailed = 2;

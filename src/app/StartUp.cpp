@@ -73,7 +73,8 @@ int runLumbra(int argc, char **argv)
 {
     // The registry switches run from installers and terminals without a display, so they
     // get a console application; everything else the full GUI one.
-    const bool console = argc > 1 && isConsoleSwitch(argv[argc - 1]);
+    const QStringList arguments = commandLineArguments(argc, argv);
+    const bool console = isConsoleSwitch(arguments);
     std::unique_ptr<QCoreApplication> app;
     if (console) {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -85,7 +86,7 @@ int runLumbra(int argc, char **argv)
     languageCode += chooseLanguageCode();
 
     int exitCode = 0;
-    if (runConsoleSwitch(QCoreApplication::arguments(), &exitCode))
+    if (runConsoleSwitch(arguments, &exitCode))
         return exitCode;
 
     initRegistryPaths();

@@ -45,8 +45,15 @@ public:
     virtual long enumValues(RegKey key, std::vector<RegValue> *values) = 0;
 
     // Everything between begin and commit reaches the store as a whole or not at all, even
-    // when the process dies in between. Scopes nest; only the outermost one commits.
+    // when the process dies in between. Scopes nest; only the outermost one commits. A write
+    // the store refuses inside a scope spoils it: the writes after it are refused too, and
+    // its commit rolls everything back and answers that first refusal. Every begin, whatever
+    // it answered, is ended by exactly one commit.
     virtual long beginScope() = 0;
+    // A scope for readers: every read in it sees the store as one committed state, however
+    // long it lasts, and it never holds up a writer. Writes in it are refused. Its commit
+    // answers whether every read saw that state; a read the store failed spoils it.
+    virtual long beginReadScope() = 0;
     virtual long commitScope() = 0;
 };
 

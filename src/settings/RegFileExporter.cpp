@@ -2,6 +2,7 @@
 
 #include "Diagnostic.h"
 #include "platform/Registry.h"
+#include "platform/RegistryScope.h"
 
 #include <QIODevice>
 #include <QSaveFile>
@@ -136,22 +137,33 @@ bool allDigits(QStringView name)
         && std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// Numbered subkeys (01 ... 99, 100) in numeric order, the rest without regard to case.
+QStringView withoutLeadingZeros(QStringView digits)
+{
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.sliced(1);
+    return digits;
+}
+
+// One order for any set of names, whatever order the store gives them in, so that an export
+// of an import of an export is the same file: numbered subkeys first, by number (01 ... 99,
+// 100), then the others by text without regard to case. Names that tie so far are told apart
+// by their exact text.
 bool subkeyLess(const QString &a, const QString &b)
 {
-    if (allDigits(a) && allDigits(b)) {
-        QStringView x(a), y(b);
-        while (x.size() > 1 && x.front() == u'0')
-            x = x.sliced(1);
-        while (y.size() > 1 && y.front() == u'0')
-            y = y.sliced(1);
+    const bool numberedA = allDigits(a);
+    if (numberedA != allDigits(b))
+        return numberedA;
+    if (numberedA) {
+        const QStringView x = withoutLeadingZeros(a);
+        const QStringView y = withoutLeadingZeros(b);
         if (x.size() != y.size())
             return x.size() < y.size();
         if (x != y)
             return x < y;
+    } else if (const int order = a.compare(b, Qt::CaseInsensitive)) {
+        return order < 0;
     }
-    const int order = a.compare(b, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
+    return a < b;
 }
 
 // Builds the whole file in memory, so that a failure half-way writes nothing.
@@ -252,19 +264,30 @@ bool RegFileExporter::exportTree(platform::RegKey root, const QString &path, QIO
                                        "can be exported").arg(path));
         return false;
     }
-    platform::RegKey key = platform::kNoKey;
-    const long status = registry.openKey(root, relative.toStdU16String(), &key);
-    if (status != platform::kErrorSuccess) {
-        printDiagnostic(QStringLiteral("export of %1: the key cannot be opened (error %2)")
-                            .arg(fullName, QString::number(status)));
-        return false;
-    }
     TreeWriter writer(registry);
-    const bool complete = writer.writeKey(key, fullName);
-    registry.closeKey(key);
-    if (!complete) {
-        printDiagnostic(QStringLiteral("export of %1: %2").arg(fullName, writer.problem()));
-        return false;
+    {
+        // One snapshot of the store: an import committed meanwhile shows whole or not at all,
+        // and goes on while this reads.
+        platform::RegistryScope scope(registry, platform::RegistryScope::Access::Read);
+        if (!scope.began())
+            return false; // the scope has said why
+        platform::RegKey key = platform::kNoKey;
+        const long status = registry.openKey(root, relative.toStdU16String(), &key);
+        if (status != platform::kErrorSuccess) {
+            printDiagnostic(QStringLiteral("export of %1: the key cannot be opened (error %2)")
+                                .arg(fullName, QString::number(status)));
+            return false;
+        }
+        const bool complete = writer.writeKey(key, fullName);
+        registry.closeKey(key);
+        if (!complete) {
+            printDiagnostic(QStringLiteral("export of %1: %2").arg(fullName, writer.problem()));
+            return false;
+        }
+        if (scope.commit() != platform::kErrorSuccess) {
+            printDiagnostic(QStringLiteral("export of %1: nothing was written").arg(fullName));
+            return false;
+        }
     }
     const QByteArray bytes = writer.bytes();
     if (out.write(bytes) != bytes.size()) {

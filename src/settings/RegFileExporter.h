@@ -12,8 +12,10 @@ class Registry;
 
 // Writes a key and everything below it as a "Windows Registry Editor Version 5.00" file, in
 // UTF-8 without a signature and with LF line ends, that RegFileImporter reads back to the same
-// keys, value types and bytes. Subkeys come in name order, numbered ones (01 ... 99, 100) in
-// numeric order; values in the order they were created.
+// keys, value types and bytes (an expandable or multi-string that lacks its terminating NUL
+// comes back with it, as every import gives it one). Numbered subkeys (01 ... 99, 100) come
+// first in numeric order, the others in name order; values in the order they were created.
+// The tree is read as one snapshot of the store, which an import may change meanwhile.
 class RegFileExporter
 {
 public:

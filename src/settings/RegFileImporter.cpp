@@ -215,6 +215,21 @@ QuotedText readQuoted(QStringView line, qsizetype pos)
 
 enum class HexLine { Complete, Continued, Invalid };
 
+// Reads `maxDigits` hex digits at most from `*pos`; answers how many there were, or -1 when
+// more follow. Every number in a file is checked this way, so that each limit is a count of
+// digits, as the messages say, and leading zeros do not slip past it.
+int readHexNumber(QStringView line, qsizetype *pos, int maxDigits, std::uint32_t *value)
+{
+    *value = 0;
+    int digits = 0;
+    for (; *pos < line.size() && hexDigit(line[*pos]) >= 0; ++*pos) {
+        if (++digits > maxDigits)
+            return -1;
+        *value = *value << 4 | static_cast<std::uint32_t>(hexDigit(line[*pos]));
+    }
+    return digits;
+}
+
 // Bytes are separated by commas; a backslash after the last comma continues the data on the
 // next line. As in Windows, nothing but a comma may follow a byte on the same line except
 // blanks before the end or a comment.
@@ -226,14 +241,8 @@ HexLine readHexBytes(QStringView line, qsizetype pos, Bytes *bytes)
             return HexLine::Complete;
         if (line[pos] == u'\\')
             return restIsBlankOrComment(line, pos + 1) ? HexLine::Continued : HexLine::Invalid;
-        int value = 0;
-        const qsizetype first = pos;
-        for (; pos < line.size() && hexDigit(line[pos]) >= 0; ++pos) {
-            value = value * 16 + hexDigit(line[pos]);
-            if (value > 0xFF)
-                return HexLine::Invalid;
-        }
-        if (pos == first)
+        std::uint32_t value = 0;
+        if (readHexNumber(line, &pos, 2, &value) <= 0)
             return HexLine::Invalid;
         bytes->push_back(static_cast<std::uint8_t>(value));
         if (pos < line.size() && line[pos] == u',') {
@@ -247,16 +256,9 @@ HexLine readHexBytes(QStringView line, qsizetype pos, Bytes *bytes)
 // The type in "hex(N):"; `pos` is just past "hex(" and is left just past the colon.
 bool readHexType(QStringView line, qsizetype *pos, std::uint32_t *type)
 {
-    std::uint64_t value = 0;
     qsizetype p = *pos;
-    for (; p < line.size() && hexDigit(line[p]) >= 0; ++p) {
-        value = value * 16 + static_cast<std::uint64_t>(hexDigit(line[p]));
-        if (value > 0xFFFFFFFFu)
-            return false;
-    }
-    if (p == *pos || !line.sliced(p).startsWith(u"):"))
+    if (readHexNumber(line, &p, 8, type) <= 0 || !line.sliced(p).startsWith(u"):"))
         return false;
-    *type = static_cast<std::uint32_t>(value);
     *pos = p + 2;
     return true;
 }
@@ -283,8 +285,14 @@ struct KeyPath
     QString problem;
 };
 
+// A UTF-16 file can hold half of a surrogate pair; no registry file could carry such a name
+// back out, so it is refused on the way in.
+const QString kLoneSurrogate = QStringLiteral("holds half of a UTF-16 surrogate pair");
+
 QString pathProblem(QStringView path)
 {
+    if (!path.isValidUtf16())
+        return QStringLiteral("the key name ") + kLoneSurrogate;
     const QList<QStringView> components = path.split(u'\\');
     if (static_cast<std::size_t>(components.size()) > platform::kMaxKeyDepth)
         return QStringLiteral("the key is nested more than %1 deep").arg(platform::kMaxKeyDepth);
@@ -300,6 +308,9 @@ QString pathProblem(QStringView path)
 KeyPath parseKeyPath(QStringView name)
 {
     KeyPath key;
+    // As in Windows, backslashes at the end separate nothing: [ROOT\path\] is ROOT\path.
+    while (name.endsWith(u'\\'))
+        name.chop(1);
     const qsizetype separator = name.indexOf(u'\\');
     const QStringView rootName = separator < 0 ? name : name.first(separator);
     for (const RootName &root : kRoots) {
@@ -365,6 +376,14 @@ enum class State {
 // Where the values that follow the last key line go.
 enum class Target { NoKey, Key, DroppedKey, DeletedKey };
 
+// A key or value the registry would not take. Nothing of the file is stored then.
+struct Refusal
+{
+    int line = 0;
+    const char *action = nullptr; // "store this value", ...
+    long status = platform::kErrorSuccess;
+};
+
 class RegFileParser
 {
 public:
@@ -377,6 +396,8 @@ public:
     RegFileParser &operator=(const RegFileParser &) = delete;
 
     void run();
+    // Set when the registry refused something; the rest of the file was not read.
+    const Refusal &refusal() const { return refused; }
 
 private:
     State nextLine();
@@ -393,9 +414,10 @@ private:
     State setValue();
 
     State reject(const QString &reason);
+    State refuse(int line, const char *action, long status);
     State finishHexData();
-    void openKey(QStringView name);
-    void deleteKey(QStringView name);
+    bool openKey(QStringView name);
+    bool deleteKey(QStringView name);
     bool startKey(QStringView name, KeyPath *path);
     void closeKey();
     bool valueHasKey();
@@ -420,6 +442,7 @@ private:
     std::uint32_t type = platform::kRegNone;
     Bytes data;
     QString warning; // reported only if the value is stored
+    Refusal refused;
 };
 
 void RegFileParser::run()
@@ -486,10 +509,9 @@ State RegFileParser::keyName()
                             : QStringLiteral("the key name has no closing ']'; its values are ignored"));
     }
     const QStringView text = QStringView(line).sliced(pos, close - pos);
-    if (text.startsWith(u'-'))
-        deleteKey(text.sliced(1));
-    else
-        openKey(text);
+    const bool applied = text.startsWith(u'-') ? deleteKey(text.sliced(1)) : openKey(text);
+    if (!applied)
+        return State::Finished;
     if (!restIsBlankOrComment(line, close + 1))
         report.atLine(lineNumber(), QStringLiteral("the text after ']' is ignored"));
     return State::NextLine;
@@ -511,6 +533,8 @@ State RegFileParser::valueName()
     if (static_cast<std::size_t>(quoted.text.size()) > platform::kMaxValueNameLength)
         return reject(QStringLiteral("the value name is longer than %1 characters")
                           .arg(platform::kMaxValueNameLength));
+    if (!quoted.text.isValidUtf16())
+        return reject(QStringLiteral("the value name ") + kLoneSurrogate);
     noteUnknownEscape(quoted);
     name = quoted.text.toStdU16String();
     pos = quoted.end;
@@ -574,10 +598,7 @@ State RegFileParser::dwordData()
 {
     pos = skipBlanks(line, pos);
     std::uint32_t value = 0;
-    int digits = 0;
-    for (; pos < line.size() && hexDigit(line[pos]) >= 0; ++pos, ++digits)
-        value = value << 4 | static_cast<std::uint32_t>(hexDigit(line[pos]));
-    if (digits == 0 || digits > 8)
+    if (readHexNumber(line, &pos, 8, &value) <= 0)
         return reject(QStringLiteral("dword: takes 1 to 8 hex digits"));
     if (!restIsBlankOrComment(line, pos))
         return reject(QStringLiteral("only a comment may follow the dword"));
@@ -609,22 +630,34 @@ State RegFileParser::hexContinuation()
         return State::HexContinuation;
     if (hexDigit(line[pos]) >= 0)
         return State::HexData;
-    report.atLine(lineNumber(), QStringLiteral("the hex data of line %1 is continued by a line that is not "
-                                               "hex data; that value is ignored").arg(valueLine));
+    // As in Windows, the line that broke the value goes with it, whatever it holds: a value
+    // there is not stored, and a key there is neither created nor opened, so the values after
+    // it still go to the key before.
+    const bool keyLine = line[pos] == u'[';
+    report.atLine(lineNumber(),
+                  QStringLiteral("the hex data of line %1 is continued by a line that is not hex data; that value "
+                                 "and this line are ignored%2")
+                      .arg(QString::number(valueLine),
+                           keyLine ? QStringLiteral(", and the values after it stay in the key before it")
+                                   : QString()));
     data.clear();
-    // As in Windows, the line that broke the value is then read for what it is.
-    return State::LineStart;
+    return State::NextLine;
 }
 
-// REGEDIT4 files hold expandable and multi-strings as 8-bit text, which Windows stores as
-// UTF-16 in the registry.
 State RegFileParser::finishHexData()
 {
-    if (version4 && (type == platform::kRegExpandSz || type == platform::kRegMultiSz)) {
+    if (type != platform::kRegExpandSz && type != platform::kRegMultiSz)
+        return State::SetValue;
+    // REGEDIT4 files hold these as 8-bit text, which Windows stores as UTF-16.
+    if (version4) {
         const QByteArrayView text(reinterpret_cast<const char *>(data.data()),
                                   static_cast<qsizetype>(data.size()));
         data = utf16LeBytes(from8Bit(text), false);
     }
+    // Their readers run to a NUL character, so Windows gives data that lacks one its NUL.
+    const std::size_t size = data.size();
+    if (size > 0 && (size % 2 != 0 || data[size - 2] != 0 || data[size - 1] != 0))
+        data.insert(data.end(), {0, 0});
     return State::SetValue;
 }
 
@@ -635,7 +668,7 @@ State RegFileParser::deleteValue()
     if (valueHasKey()) {
         const long status = registry.deleteValue(key, name);
         if (status != platform::kErrorSuccess && status != platform::kErrorFileNotFound)
-            report.atLine(valueLine, QStringLiteral("the value could not be deleted (error %1)").arg(status));
+            return refuse(valueLine, "delete this value", status);
     }
     return State::NextLine;
 }
@@ -646,8 +679,8 @@ State RegFileParser::setValue()
         const long status = registry.setValue(key, name, type, data.data(),
                                               static_cast<std::uint32_t>(data.size()));
         if (status != platform::kErrorSuccess)
-            report.atLine(valueLine, QStringLiteral("the value could not be stored (error %1)").arg(status));
-        else if (!warning.isEmpty())
+            return refuse(valueLine, "store this value", status);
+        if (!warning.isEmpty())
             report.atLine(valueLine, warning);
     }
     data.clear();
@@ -659,6 +692,14 @@ State RegFileParser::reject(const QString &reason)
     report.atLine(lineNumber(), reason);
     data.clear();
     return State::NextLine;
+}
+
+// A store that refuses one item refuses the import: the registry has already given up the
+// whole scope, and reading on would only repeat the same failure line after line.
+State RegFileParser::refuse(int line, const char *action, long status)
+{
+    refused = {line, action, status};
+    return State::Finished;
 }
 
 // Every key line ends the previous key; until it proves good, the values after it are dropped.
@@ -673,34 +714,39 @@ bool RegFileParser::startKey(QStringView keyName, KeyPath *path)
     return false;
 }
 
-void RegFileParser::openKey(QStringView keyName)
+// Both answer false when the registry refused the key.
+bool RegFileParser::openKey(QStringView keyName)
 {
     KeyPath path;
     if (!startKey(keyName, &path))
-        return;
+        return true;
     const long status = registry.createKey(path.root, path.path.toStdU16String(), &key);
     if (status != platform::kErrorSuccess) {
         key = platform::kNoKey;
-        report.atLine(lineNumber(), QStringLiteral("the key could not be created (error %1)").arg(status));
-        return;
+        refuse(lineNumber(), "create this key", status);
+        return false;
     }
     target = Target::Key;
+    return true;
 }
 
-void RegFileParser::deleteKey(QStringView keyName)
+bool RegFileParser::deleteKey(QStringView keyName)
 {
     KeyPath path;
     if (!startKey(keyName, &path))
-        return;
+        return true;
     // Deleting a whole root would empty the store: no settings file means that.
     if (path.path.isEmpty()) {
         report.atLine(lineNumber(), QStringLiteral("a root key cannot be deleted"));
-        return;
+        return true;
     }
     const long status = registry.deleteTree(path.root, path.path.toStdU16String());
-    if (status != platform::kErrorSuccess && status != platform::kErrorFileNotFound)
-        report.atLine(lineNumber(), QStringLiteral("the key could not be deleted (error %1)").arg(status));
+    if (status != platform::kErrorSuccess && status != platform::kErrorFileNotFound) {
+        refuse(lineNumber(), "delete this key", status);
+        return false;
+    }
     target = Target::DeletedKey;
+    return true;
 }
 
 void RegFileParser::closeKey()
@@ -780,12 +826,24 @@ RegFileImporter::Status RegFileImporter::importData(const QByteArray &bytes, con
     }
 
     // A transaction that cannot begin would let a failure half-way leave half a file behind.
+    // The scope is ended whatever its start answered: the registry counts it as open.
     long status = registry.beginScope();
+    Refusal refusal;
     if (status == platform::kErrorSuccess) {
         ProblemReport report(fileName);
-        RegFileParser(registry, lines, header == Header::Version4, report).run();
+        RegFileParser parser(registry, lines, header == Header::Version4, report);
+        parser.run();
         problems = report.count();
-        status = registry.commitScope();
+        refusal = parser.refusal();
+    }
+    const long committed = registry.commitScope();
+    if (status == platform::kErrorSuccess)
+        status = committed;
+    if (refusal.action) {
+        printDiagnostic(QStringLiteral("%1:%2: the registry refused to %3 (error %4); nothing was imported")
+                            .arg(fileName, QString::number(refusal.line), QLatin1String(refusal.action),
+                                 QString::number(refusal.status)));
+        return Status::RegistryFailed;
     }
     if (status != platform::kErrorSuccess) {
         printDiagnostic(QStringLiteral("%1: the registry did not take the import (error %2); nothing was changed")

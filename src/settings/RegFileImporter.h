@@ -13,7 +13,9 @@ class Registry;
 //
 // Lines that are not keys, values or comments are reported on stderr as "file:line: reason"
 // (where Windows would pass over them in silence, since these files are edited by hand),
-// skipped, and the rest of the file is still imported.
+// skipped, and the rest of the file is still imported. A key or value the registry refuses
+// is not such a line: the import stops there, stores nothing, says so once and answers
+// RegistryFailed.
 class RegFileImporter
 {
 public:

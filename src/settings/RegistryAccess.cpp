@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/SystemServices.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <optional>
@@ -38,18 +39,39 @@ long storeText(platform::RegKey key, const QString &name, const QString &text, i
                                          static_cast<std::uint32_t>(units.size() * 2));
 }
 
-// The value of the variable whose name equals `name` without regard to case, if there is one.
-std::optional<QString> environmentValue(const std::vector<std::u16string> &environment,
-                                        const QString &name)
+// The process environment for one expansion. Each name the text refers to is looked up once,
+// however often it comes; the first variable whose name matches without regard to case counts.
+class Environment
 {
-    for (const std::u16string &entry : environment) {
-        const QString text = fromUtf16(entry);
-        const qsizetype equals = text.indexOf(u'=', 1);
-        if (equals > 0 && QStringView(text).left(equals).compare(name, Qt::CaseInsensitive) == 0)
-            return text.mid(equals + 1);
+public:
+    Environment()
+    {
+        for (const std::u16string &entry : platform::system().environmentStrings())
+            entries.append(fromUtf16(entry));
     }
-    return std::nullopt;
-}
+
+    // The value of `name`, if there is such a variable.
+    std::optional<QString> valueOf(const QString &name)
+    {
+        const auto known = seen.constFind(name);
+        if (known != seen.cend())
+            return *known;
+        std::optional<QString> value;
+        for (const QString &entry : std::as_const(entries)) {
+            const qsizetype equals = entry.indexOf(u'=', 1);
+            if (equals > 0 && QStringView(entry).left(equals).compare(name, Qt::CaseInsensitive) == 0) {
+                value = entry.mid(equals + 1);
+                break;
+            }
+        }
+        seen.insert(name, value);
+        return value;
+    }
+
+private:
+    QStringList entries;
+    QHash<QString, std::optional<QString>> seen;
+};
 
 } // namespace
 
@@ -121,22 +143,38 @@ int readRegInt(platform::RegKey key, const QString &name)
     return ok ? number : 0;
 }
 
+namespace {
+
+// One pass over the text with one look-up per reference, so that a long value full of
+// references costs time in proportion to its length.
+QString expandReferences(const QString &text)
+{
+    Environment environment;
+    const QStringView rest(text);
+    QString result;
+    result.reserve(text.size());
+    qsizetype pos = 0;
+    for (;;) {
+        const qsizetype open = rest.indexOf(u'%', pos);
+        const qsizetype close = open < 0 ? -1 : rest.indexOf(u'%', open + 1);
+        if (close < 0)
+            break; // an unpaired "%" stays, with the text after it
+        result += rest.sliced(pos, open - pos);
+        const std::optional<QString> value = environment.valueOf(rest.sliced(open + 1, close - open - 1).toString());
+        if (value)
+            result += *value;
+        else
+            result += rest.sliced(open, close - open + 1);
+        pos = close + 1;
+    }
+    result += rest.sliced(pos);
+    return result;
+}
+
+} // namespace
+
 QString expandEnvironmentReferences(const QString &text)
 {
-    if (text.count(u'%') < 2)
-        return text;
-    const QStringList parts = text.split(u'%');
-    const std::vector<std::u16string> environment = platform::system().environmentStrings();
-    QString result;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts.at(i);
-        const bool unpaired = i == parts.size() - 1 && parts.size() % 2 == 0;
-        if (i % 2 == 0)
-            result += part;
-        else if (unpaired)
-            result += u'%' + part;
-        else
-            result += environmentValue(environment, part).value_or(u'%' + part + u'%');
-    }
-    return result;
+    // Nearly every value has no reference at all: that costs one scan.
+    return text.count(u'%') < 2 ? text : expandReferences(text);
 }

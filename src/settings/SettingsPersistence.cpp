@@ -173,8 +173,12 @@ int SetLumbraThemeImageRegSetting(int theme, int image, const ThemeImage &record
 
 int loadAllSettings(SettingStore &store)
 {
-    platform::RegistryScope scope(platform::registry());
     store = SettingStore();
+    // One snapshot: a save or an import in another process shows whole or not at all, and
+    // is not held up while this reads.
+    platform::RegistryScope scope(platform::registry(), platform::RegistryScope::Access::Read);
+    if (!scope.began())
+        return 0;
     GetLumbraSystemRegSetting(store.mySystem);
     clampTabCount(store.mySystem);
     GetLumbraTabsInfoRegSetting(store.tabsInfo);
@@ -182,7 +186,11 @@ int loadAllSettings(SettingStore &store)
     GetLumbraIconLayoutRegSetting(store.iconLayout);
     loadIcons(store);
     loadThemes(store);
-    return 1;
+    if (scope.commit() == platform::kErrorSuccess)
+        return 1;
+    // What a failing store let through would be a mix of values and gaps: nothing is better.
+    store = SettingStore();
+    return 0;
 }
 
 int saveAllSettings(const SettingStore &store)

@@ -27,7 +27,9 @@ int SetLumbraThemeInfoRegSetting(int theme, const ThemeInfo &record);
 int GetLumbraThemeImageRegSetting(int theme, int image, ThemeImage &record);
 int SetLumbraThemeImageRegSetting(int theme, int image, const ThemeImage &record);
 
-// Fills the store from the registry as one consistent read; answers 1.
+// Fills the store from the registry as one consistent read and answers 1. When the registry
+// cannot give one consistent state, it says so on stderr, the store is left empty and the
+// answer is 0.
 int loadAllSettings(SettingStore &store);
 // Writes the whole store back as one transaction: a crash leaves the old state or the new,
 // never a mix. Answers 1, or 0 when the transaction could not be committed.

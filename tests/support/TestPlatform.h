@@ -22,6 +22,18 @@ public:
     int systemMetric(int index) override;
 };
 
+// Keys and values of the store at `databasePath` that no path from a root reaches, described;
+// empty when there are none. Such rows are lost data, or data waiting to turn up under a key
+// created later.
+QString storeFaults(const QString &databasePath);
+
+// Runs SQL on the store file through a connection of its own. Tests use it to build stores
+// of older layouts and to make the store refuse writes the way a full disk or a file of
+// another owner would (a trigger that raises an error).
+bool executeOnStore(const QString &databasePath, const QString &sql);
+// A name as the store keeps it (UTF-16LE bytes), as an SQL literal: X'...'.
+QString utf16Blob(const QString &name);
+
 // A fresh registry store in a temporary folder, installed as the process's registry for the
 // lifetime of the object, with a fake screen beside it, and recording backends for starting
 // programs, other windows and sound, so that no test starts a program or makes a noise.
@@ -40,6 +52,8 @@ public:
 
     // Starts over with an empty store.
     void reset();
+    // What storeFaults() finds in the current store.
+    QString faults() const { return storeFaults(databasePath()); }
 
 private:
     QTemporaryDir folder;

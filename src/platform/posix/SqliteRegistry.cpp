@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::int64_t kLocalMachineId = 1;
 constexpr std::int64_t kCurrentUserId = 2;
-constexpr int kSchemaVersion = 1;
+// Version 2 never reuses a key id (AUTOINCREMENT); version 1 stores are brought up to it.
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyTimeoutMs = 10000;
 
 // Unicode simple case folding, as Windows compares names without regard to case for every
@@ -71,6 +72,62 @@ void report(const std::string &line)
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
 }
+
+long statusOf(int sqliteResult)
+{
+    switch (sqliteResult & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return kErrorSuccess;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return kErrorBusy;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return kErrorAccessDenied;
+    case SQLITE_NOMEM:
+        return kErrorNotEnoughMemory;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return kErrorRegistryCorrupt;
+    default:
+        return kErrorRegistryIoFailed;
+    }
+}
+
+const char *const kCreateTables[] = {
+    "CREATE TABLE reg_keys("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
+    " name BLOB NOT NULL, folded BLOB NOT NULL, UNIQUE(parent, folded))",
+    "CREATE TABLE reg_values("
+    " id INTEGER PRIMARY KEY, key INTEGER NOT NULL, name BLOB NOT NULL,"
+    " folded BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
+    " UNIQUE(key, folded))",
+};
+
+const char kInsertRoots[] =
+    "INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES"
+    " (1, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('hkey_local_machine' AS BLOB)),"
+    " (2, 0, CAST('HKEY_CURRENT_USER' AS BLOB), CAST('hkey_current_user' AS BLOB))";
+
+// Version 1 gave a new key the id of the last one deleted, and an import could leave keys and
+// values that no path reaches. Only what the roots reach is carried over; the id counter
+// starts past every id the old store ever handed out, orphans included.
+const char *const kUpgradeFrom1[] = {
+    "ALTER TABLE reg_keys RENAME TO reg_keys_v1",
+    kCreateTables[0],
+    "INSERT INTO reg_keys(id, parent, name, folded)"
+    " WITH RECURSIVE reachable(id) AS (SELECT id FROM reg_keys_v1 WHERE id IN (1, 2) UNION"
+    "  SELECT k.id FROM reg_keys_v1 k JOIN reachable r ON k.parent = r.id)"
+    " SELECT id, parent, name, folded FROM reg_keys_v1 WHERE id IN reachable",
+    kInsertRoots,
+    "UPDATE sqlite_sequence SET seq = max(seq, (SELECT ifnull(max(id), 0) FROM reg_keys_v1),"
+    " (SELECT ifnull(max(key), 0) FROM reg_values)) WHERE name = 'reg_keys'",
+    "DELETE FROM reg_values WHERE key NOT IN (SELECT id FROM reg_keys)",
+    "DROP TABLE reg_keys_v1",
+};
 
 } // namespace
 
@@ -161,8 +218,9 @@ bool SqliteRegistry::ensureOpen()
         return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    if (!createSchema()) {
-        report("registry: " + databasePath + " is not a usable settings store: " + sqlite3_errmsg(db));
+    const std::string problem = prepareSchema();
+    if (!problem.empty()) {
+        report("registry: " + databasePath + " is not a usable settings store: " + problem);
         for (auto &entry : statements)
             sqlite3_finalize(entry.second);
         statements.clear();
@@ -174,37 +232,105 @@ bool SqliteRegistry::ensureOpen()
     return true;
 }
 
-bool SqliteRegistry::createSchema()
+namespace {
+
+int integerOf(sqlite3 *db, const char *sql)
 {
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return -1;
+    const int value = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    return value;
+}
+
+// The layout version and the number of schema objects, read as one snapshot: another process
+// may be creating the tables at this very moment.
+bool readLayout(sqlite3 *db, int *version, int *objects)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT (SELECT user_version FROM pragma_user_version),"
+                           " (SELECT count(*) FROM sqlite_master)",
+                           -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    const bool read = sqlite3_step(statement) == SQLITE_ROW;
+    if (read) {
+        *version = sqlite3_column_int(statement, 0);
+        *objects = sqlite3_column_int(statement, 1);
+    }
+    sqlite3_finalize(statement);
+    return read;
+}
+
+} // namespace
+
+// Answers what makes the file unusable, or nothing. The layout is looked at before anything
+// is written, so that a file of another kind is left exactly as it was.
+std::string SqliteRegistry::prepareSchema()
+{
+    int version = 0;
+    int objects = 0;
+    if (!readLayout(db, &version, &objects))
+        return sqlite3_errmsg(db);
+    if (version > kSchemaVersion)
+        return "it has an unknown layout (version " + std::to_string(version) + ")";
+    if (version == 0 && objects != 0)
+        return "it is a database of another kind";
+    if (version > 0 && !tablesUsable())
+        return "its tables are missing or damaged";
     // WAL lets readers go on while another process writes; FULL makes a committed save
     // survive a power cut, not only a killed process.
     if (!execute("PRAGMA journal_mode=WAL") || !execute("PRAGMA synchronous=FULL"))
-        return false;
-    sqlite3_stmt *version = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr) != SQLITE_OK)
-        return false;
-    const int found = sqlite3_step(version) == SQLITE_ROW ? sqlite3_column_int(version, 0) : -1;
-    sqlite3_finalize(version);
-    if (found == kSchemaVersion)
-        return true;
-    if (found != 0) {
-        report("registry: " + databasePath + " has an unknown layout (version "
-               + std::to_string(found) + ")");
-        return false;
+        return sqlite3_errmsg(db);
+    return version == kSchemaVersion ? std::string() : upgradeSchema();
+}
+
+// Creates the tables, or brings a version 1 store up to date, in one transaction: a second
+// process that opens the store at the same moment waits and then finds it done.
+std::string SqliteRegistry::upgradeSchema()
+{
+    if (!execute("BEGIN IMMEDIATE")) {
+        // A version 1 store we may only read reads the same as a current one.
+        if ((sqlite3_errcode(db) & 0xff) == SQLITE_READONLY && tablesUsable())
+            return std::string();
+        return sqlite3_errmsg(db);
     }
-    return execute("BEGIN IMMEDIATE")
-        && execute("CREATE TABLE IF NOT EXISTS reg_keys("
-                   " id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
-                   " name BLOB NOT NULL, folded BLOB NOT NULL, UNIQUE(parent, folded))")
-        && execute("CREATE TABLE IF NOT EXISTS reg_values("
-                   " id INTEGER PRIMARY KEY, key INTEGER NOT NULL, name BLOB NOT NULL,"
-                   " folded BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
-                   " UNIQUE(key, folded))")
-        && execute("INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES"
-                   " (1, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('hkey_local_machine' AS BLOB)),"
-                   " (2, 0, CAST('HKEY_CURRENT_USER' AS BLOB), CAST('hkey_current_user' AS BLOB))")
-        && execute("PRAGMA user_version=1")
-        && execute("COMMIT");
+    bool done = true;
+    switch (integerOf(db, "PRAGMA user_version")) {
+    case 0:
+        for (const char *sql : kCreateTables)
+            done = done && execute(sql);
+        done = done && execute(kInsertRoots);
+        break;
+    case 1:
+        for (const char *sql : kUpgradeFrom1)
+            done = done && execute(sql);
+        break;
+    default:
+        break; // another process was quicker
+    }
+    const std::string setVersion = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
+    done = done && execute(setVersion.c_str()) && execute("COMMIT");
+    if (done)
+        return std::string();
+    const std::string problem = sqlite3_errmsg(db);
+    if (!sqlite3_get_autocommit(db))
+        execute("ROLLBACK");
+    return problem;
+}
+
+bool SqliteRegistry::tablesUsable()
+{
+    for (const char *sql : {"SELECT id, parent, name, folded FROM reg_keys LIMIT 0",
+                            "SELECT id, key, name, folded, type, data FROM reg_values LIMIT 0"}) {
+        sqlite3_stmt *statement = nullptr;
+        const int result = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+        sqlite3_finalize(statement);
+        if (result != SQLITE_OK)
+            return false;
+    }
+    return true;
 }
 
 bool SqliteRegistry::execute(const char *sql)
@@ -224,28 +350,13 @@ sqlite3_stmt *SqliteRegistry::prepared(const char *sql)
     return statement;
 }
 
-long SqliteRegistry::statusOf(int sqliteResult)
+// A failure of the store itself: whatever scope is open can no longer be whole.
+long SqliteRegistry::failed(int sqliteResult)
 {
-    switch (sqliteResult & 0xff) {
-    case SQLITE_OK:
-    case SQLITE_ROW:
-    case SQLITE_DONE:
-        return kErrorSuccess;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return kErrorBusy;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return kErrorAccessDenied;
-    case SQLITE_NOMEM:
-        return kErrorNotEnoughMemory;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        return kErrorRegistryCorrupt;
-    default:
-        return kErrorRegistryIoFailed;
-    }
+    const long status = statusOf(sqliteResult);
+    if (status != kErrorSuccess)
+        spoilScope(status);
+    return status;
 }
 
 long SqliteRegistry::keyIdOf(RegKey key, std::int64_t *id)
@@ -272,10 +383,15 @@ bool SqliteRegistry::keyExists(std::int64_t id)
     if (id == kLocalMachineId || id == kCurrentUserId || knownKeys.count(id))
         return true;
     Statement query(*this, "SELECT 1 FROM reg_keys WHERE id = ?1");
-    if (!query.valid())
+    if (!query.valid()) {
+        failed(sqlite3_errcode(db));
         return false;
+    }
     query.bind(1, id);
-    return query.step() == SQLITE_ROW;
+    const int result = query.step();
+    if (result != SQLITE_ROW && result != SQLITE_DONE)
+        failed(result);
+    return result == SQLITE_ROW;
 }
 
 long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, bool create,
@@ -292,7 +408,7 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
     }
     Statement query(*this, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
     if (!query.valid())
-        return statusOf(sqlite3_errcode(db));
+        return failed(sqlite3_errcode(db));
     query.bind(1, parent);
     query.bind(2, key);
     const int result = query.step();
@@ -303,29 +419,30 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
         return kErrorSuccess;
     }
     if (result != SQLITE_DONE)
-        return statusOf(result);
+        return failed(result);
     if (!create)
         return kErrorFileNotFound;
     Statement insert(*this, "INSERT INTO reg_keys(parent, name, folded) VALUES (?1, ?2, ?3)");
     if (!insert.valid())
-        return statusOf(sqlite3_errcode(db));
+        return failed(sqlite3_errcode(db));
     insert.bind(1, parent);
     insert.bind(2, name);
     insert.bind(3, key);
     const int inserted = insert.step();
     if (inserted != SQLITE_DONE)
-        return statusOf(inserted);
+        return failed(inserted);
     *id = sqlite3_last_insert_rowid(db);
     if (cached)
         remember(parent, key, *id);
     return kErrorSuccess;
 }
 
-// While a scope holds the write lock nobody else can change the keys, so what a lookup found
-// stays true until the scope ends or this process deletes a tree.
+// Inside a sound scope nobody else changes what this connection sees (a writer holds the
+// write lock, a reader its snapshot), so what a lookup found stays true until the scope ends
+// or this process deletes a tree.
 bool SqliteRegistry::scopeHoldsStore() const
 {
-    return scopeDepth > 0 && !scopeBroken && holdsWriteLock;
+    return scopeDepth > 0 && scopeFailure == kErrorSuccess;
 }
 
 void SqliteRegistry::remember(std::int64_t parent, const std::u16string &folded, std::int64_t id)
@@ -366,13 +483,47 @@ RegKey SqliteRegistry::newHandle(std::int64_t id)
     return handle;
 }
 
+void SqliteRegistry::spoilScope(long status)
+{
+    if (scopeDepth == 0 || scopeFailure != kErrorSuccess)
+        return;
+    scopeFailure = status;
+    // SQLite may have rolled the transaction back by itself (disk full, I/O error): what
+    // was remembered in it may be gone.
+    forgetKeys();
+}
+
+// Inside a spoilt scope nothing more may land, and a scope for readers takes no writes.
+long SqliteRegistry::writeRefused()
+{
+    if (scopeDepth == 0)
+        return kErrorSuccess;
+    if (scopeFailure != kErrorSuccess)
+        return kErrorWriteFault;
+    if (readScope) {
+        spoilScope(kErrorAccessDenied);
+        return kErrorAccessDenied;
+    }
+    return kErrorSuccess;
+}
+
+// Keys created in a scope that was rolled back are gone, and their ids may be handed out
+// again: handles to them must not come to address someone else's key.
+void SqliteRegistry::forgetVanishedKeys()
+{
+    for (auto &entry : handles) {
+        if (entry.second != 0 && !keyExists(entry.second))
+            entry.second = 0; // no key has id 0
+    }
+}
+
 // Outside a scope, a call that writes more than one row runs in a transaction of its own,
 // so that it too lands whole or not at all.
 long SqliteRegistry::beginWrite(bool *ownTransaction)
 {
     *ownTransaction = false;
     if (scopeDepth > 0)
-        return scopeBroken ? kErrorWriteFault : kErrorSuccess;
+        return writeRefused();
     if (!execute("BEGIN IMMEDIATE"))
         return statusOf(sqlite3_errcode(db));
     *ownTransaction = true;
@@ -381,11 +532,9 @@ long SqliteRegistry::beginWrite(bool *ownTransaction)
 
 long SqliteRegistry::endWrite(bool ownTransaction, long status)
 {
-    if (scopeDepth > 0 && status != kErrorSuccess && sqlite3_get_autocommit(db)) {
-        // SQLite rolled the scope's transaction back by itself (disk full, I/O error). What
-        // follows must not run unprotected, nor may the scope's end claim success.
-        scopeBroken = true;
-    }
+    // A key or value that is not there is an answer, not a refusal.
+    if (status != kErrorSuccess && status != kErrorFileNotFound)
+        spoilScope(status);
     if (!ownTransaction)
         return status;
     if (status == kErrorSuccess && execute("COMMIT"))
@@ -431,6 +580,8 @@ long SqliteRegistry::createKey(RegKey parent, const std::u16string &path, RegKey
         if (status == kErrorSuccess)
             status = resolveKey(parentId, path, true, &id);
         status = endWrite(own, status);
+    } else if (status != kErrorSuccess) {
+        status = endWrite(false, status);
     }
     if (status == kErrorSuccess)
         *result = newHandle(id);
@@ -448,15 +599,15 @@ long SqliteRegistry::setValue(RegKey key, const std::u16string &name, std::uint3
                               const std::uint8_t *data, std::uint32_t size)
 {
     if (name.size() > kMaxValueNameLength || (size > 0 && !data))
-        return kErrorInvalidParameter;
+        return endWrite(false, kErrorInvalidParameter);
     std::int64_t id = 0;
     long status = keyIdOf(key, &id);
+    if (status == kErrorSuccess)
+        status = writeRefused();
+    if (status == kErrorSuccess && !keyExists(id))
+        status = kErrorKeyDeleted;
     if (status != kErrorSuccess)
-        return status;
-    if (scopeDepth > 0 && scopeBroken)
-        return kErrorWriteFault;
-    if (!keyExists(id))
-        return kErrorKeyDeleted;
+        return endWrite(false, status);
     // An unchanged value is not written again: re-importing the same file leaves the store
     // file as it was, byte for byte. The name keeps the case it was first created with.
     Statement upsert(*this,
@@ -464,7 +615,7 @@ long SqliteRegistry::setValue(RegKey key, const std::u16string &name, std::uint3
                      " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data"
                      " WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
     if (!upsert.valid())
-        return statusOf(sqlite3_errcode(db));
+        return endWrite(false, statusOf(sqlite3_errcode(db)));
     upsert.bind(1, id);
     upsert.bind(2, name);
     upsert.bind(3, folded(name));
@@ -484,14 +635,14 @@ long SqliteRegistry::queryValue(RegKey key, const std::u16string &name, std::uin
         return status;
     Statement query(*this, "SELECT type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
     if (!query.valid())
-        return statusOf(sqlite3_errcode(db));
+        return failed(sqlite3_errcode(db));
     query.bind(1, id);
     query.bind(2, folded(name));
     const int result = query.step();
     if (result == SQLITE_DONE)
         return keyExists(id) ? kErrorFileNotFound : kErrorKeyDeleted;
     if (result != SQLITE_ROW)
-        return statusOf(result);
+        return failed(result);
     const std::vector<std::uint8_t> stored = query.bytes(1);
     if (type)
         *type = static_cast<std::uint32_t>(query.integer(0));
@@ -514,20 +665,20 @@ long SqliteRegistry::queryValue(RegKey key, const std::u16string &name, std::uin
 long SqliteRegistry::deleteValue(RegKey key, const std::u16string &name)
 {
     std::int64_t id = 0;
-    const long status = keyIdOf(key, &id);
+    long status = keyIdOf(key, &id);
+    if (status == kErrorSuccess)
+        status = writeRefused();
     if (status != kErrorSuccess)
-        return status;
-    if (scopeDepth > 0 && scopeBroken)
-        return kErrorWriteFault;
+        return endWrite(false, status);
     Statement remove(*this, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
     if (!remove.valid())
-        return statusOf(sqlite3_errcode(db));
+        return endWrite(false, statusOf(sqlite3_errcode(db)));
     remove.bind(1, id);
     remove.bind(2, folded(name));
-    const long result = endWrite(false, statusOf(remove.step()));
-    if (result != kErrorSuccess)
-        return result;
-    return sqlite3_changes(db) > 0 ? kErrorSuccess : kErrorFileNotFound;
+    status = statusOf(remove.step());
+    if (status == kErrorSuccess && sqlite3_changes(db) == 0)
+        status = keyExists(id) ? kErrorFileNotFound : kErrorKeyDeleted;
+    return endWrite(false, status);
 }
 
 long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
@@ -535,10 +686,9 @@ long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
     std::int64_t parentId = 0;
     long status = keyIdOf(parent, &parentId);
     if (status != kErrorSuccess)
-        return status;
+        return endWrite(false, status);
     bool own = false;
     status = beginWrite(&own);
-    forgetKeys();
     std::int64_t id = 0;
     if (status == kErrorSuccess)
         status = resolveKey(parentId, path, false, &id);
@@ -561,6 +711,8 @@ long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
         keys.bind(2, keepTop ? 1 : 0);
         status = keys.valid() ? statusOf(keys.step()) : statusOf(sqlite3_errcode(db));
     }
+    // Only now: the lookups above remembered the very keys that are gone.
+    forgetKeys();
     return endWrite(own, status);
 }
 
@@ -577,12 +729,12 @@ long SqliteRegistry::enumKeys(RegKey key, std::vector<std::u16string> *names)
         return kErrorKeyDeleted;
     Statement query(*this, "SELECT name FROM reg_keys WHERE parent = ?1 ORDER BY id");
     if (!query.valid())
-        return statusOf(sqlite3_errcode(db));
+        return failed(sqlite3_errcode(db));
     query.bind(1, id);
     int result = SQLITE_ROW;
     while ((result = query.step()) == SQLITE_ROW)
         names->push_back(query.text(0));
-    return statusOf(result);
+    return failed(result);
 }
 
 long SqliteRegistry::enumValues(RegKey key, std::vector<RegValue> *values)
@@ -598,36 +750,47 @@ long SqliteRegistry::enumValues(RegKey key, std::vector<RegValue> *values)
         return kErrorKeyDeleted;
     Statement query(*this, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY id");
     if (!query.valid())
-        return statusOf(sqlite3_errcode(db));
+        return failed(sqlite3_errcode(db));
     query.bind(1, id);
     int result = SQLITE_ROW;
     while ((result = query.step()) == SQLITE_ROW)
         values->push_back({query.text(0), static_cast<std::uint32_t>(query.integer(1)), query.bytes(2)});
-    return statusOf(result);
+    return failed(result);
 }
 
 long SqliteRegistry::beginScope()
 {
-    if (scopeDepth++ > 0)
-        return scopeBroken ? kErrorWriteFault : kErrorSuccess;
-    scopeBroken = false;
+    return openScope(true);
+}
+
+long SqliteRegistry::beginReadScope()
+{
+    return openScope(false);
+}
+
+// A scope that cannot begin is still open, spoilt: the writes attempted in it are refused
+// instead of landing one by one, and its end answers the failure.
+long SqliteRegistry::openScope(bool write)
+{
+    if (scopeDepth++ > 0) {
+        if (write && readScope)
+            spoilScope(kErrorAccessDenied);
+        return scopeFailure;
+    }
+    readScope = !write;
+    scopeFailure = kErrorSuccess;
+    forgetKeys();
     if (!ensureOpen()) {
-        scopeBroken = true;
-        return kErrorRegistryIoFailed;
+        spoilScope(kErrorRegistryIoFailed);
+        return scopeFailure;
     }
     // IMMEDIATE takes the write lock now, waiting out another writer, instead of failing
-    // half-way through the scope. A store we may only read still gets a consistent view.
-    forgetKeys();
-    if (execute("BEGIN IMMEDIATE")) {
-        holdsWriteLock = true;
+    // half-way through the scope. A plain BEGIN in WAL mode reads one snapshot and locks
+    // nobody out.
+    if (execute(write ? "BEGIN IMMEDIATE" : "BEGIN"))
         return kErrorSuccess;
-    }
-    const int failure = sqlite3_errcode(db);
-    if ((failure & 0xff) == SQLITE_READONLY && execute("BEGIN"))
-        return kErrorSuccess;
-    // Without the lock the scope's writes would land one by one; refuse them instead.
-    scopeBroken = true;
-    return statusOf(failure);
+    spoilScope(statusOf(sqlite3_errcode(db)));
+    return scopeFailure;
 }
 
 long SqliteRegistry::commitScope()
@@ -635,21 +798,18 @@ long SqliteRegistry::commitScope()
     if (scopeDepth == 0)
         return kErrorInvalidParameter;
     if (--scopeDepth > 0)
-        return kErrorSuccess;
-    holdsWriteLock = false;
+        return scopeFailure;
     forgetKeys();
-    if (scopeBroken) {
-        scopeBroken = false;
-        if (db && !sqlite3_get_autocommit(db))
-            execute("ROLLBACK");
-        return kErrorWriteFault;
-    }
-    if (execute("COMMIT"))
-        return kErrorSuccess;
-    const long failure = statusOf(sqlite3_errcode(db));
-    if (!sqlite3_get_autocommit(db))
+    long status = scopeFailure;
+    if (status == kErrorSuccess && !execute("COMMIT"))
+        status = statusOf(sqlite3_errcode(db));
+    if (db && !sqlite3_get_autocommit(db))
         execute("ROLLBACK");
-    return failure;
+    if (db && status != kErrorSuccess && !readScope)
+        forgetVanishedKeys();
+    scopeFailure = kErrorSuccess;
+    readScope = false;
+    return status;
 }
 
 } // namespace platform

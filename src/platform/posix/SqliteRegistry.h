@@ -15,7 +15,9 @@ namespace platform {
 // HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER kept in one SQLite file. Names are stored as their
 // exact UTF-16 code units beside a case-folded copy that lookups use, so a name keeps the case
 // it was created with while any spelling finds it. The file runs in WAL mode with a busy
-// timeout, so a second launcher or an import may use it at the same time.
+// timeout, so a second launcher or an import may use it at the same time: writers take turns,
+// readers read a snapshot and wait for nobody. Key ids are never reused, so a handle to a
+// deleted key answers kErrorKeyDeleted for ever instead of reaching a newer key.
 class SqliteRegistry : public Registry
 {
 public:
@@ -36,16 +38,19 @@ public:
     long enumKeys(RegKey key, std::vector<std::u16string> *names) override;
     long enumValues(RegKey key, std::vector<RegValue> *values) override;
     long beginScope() override;
+    long beginReadScope() override;
     long commitScope() override;
 
 private:
     class Statement;
 
     bool ensureOpen();
-    bool createSchema();
+    std::string prepareSchema();
+    std::string upgradeSchema();
+    bool tablesUsable();
     bool execute(const char *sql);
     sqlite3_stmt *prepared(const char *sql);
-    long statusOf(int sqliteResult);
+    long failed(int sqliteResult);
     long keyIdOf(RegKey key, std::int64_t *id);
     long keyCallParent(RegKey parent, RegKey *result, std::int64_t *parentId);
     long resolveKey(std::int64_t parent, const std::u16string &path, bool create, std::int64_t *id);
@@ -55,6 +60,10 @@ private:
     void remember(std::int64_t parent, const std::u16string &folded, std::int64_t id);
     void forgetKeys();
     RegKey newHandle(std::int64_t id);
+    long openScope(bool write);
+    long writeRefused();
+    void spoilScope(long status);
+    void forgetVanishedKeys();
     long beginWrite(bool *ownTransaction);
     long endWrite(bool ownTransaction, long status);
 
@@ -65,8 +74,9 @@ private:
     std::map<RegKey, std::int64_t> handles;
     RegKey nextHandle = 0x1000;
     int scopeDepth = 0;
-    bool scopeBroken = false;
-    bool holdsWriteLock = false;
+    bool readScope = false;
+    // The first refusal inside the current scope; kErrorSuccess while it is sound.
+    long scopeFailure = 0;
     std::map<std::pair<std::int64_t, std::u16string>, std::int64_t> keyCache;
     std::set<std::int64_t> knownKeys;
 };
