@@ -1,5 +1,6 @@
 #include "DropIconDialog.h"
 
+#include "DialogLook.h"
 #include "launcher/lumbra.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
@@ -70,6 +71,9 @@ DropIconDialog::DropIconDialog()
     dropOkButton->setGeometry(470, 120, 80, 30);
     dropCancelButton = new QPushButton(theSettings.getString(1427), this);
     dropCancelButton->setGeometry(570, 120, 80, 30);
+    for (QWidget *text : {static_cast<QWidget *>(dropOkButton), static_cast<QWidget *>(dropCancelButton),
+                          static_cast<QWidget *>(label_text2), static_cast<QWidget *>(label_text3)})
+        DialogLook::fitText(text);
     connect(dropOkButton, &QPushButton::clicked, this, &DropIconDialog::fn_addItem);
     connect(dropCancelButton, &QPushButton::clicked, this, &DropIconDialog::fn_closeDialog);
 }
@@ -149,4 +153,10 @@ void DropIconDialog::fn_addItem()
 void DropIconDialog::fn_closeDialog()
 {
     close();
+}
+
+void DropIconDialog::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    DialogLook::paintFrame(this);
 }

@@ -41,6 +41,9 @@ public slots:
     void fn_addItem();
     void fn_closeDialog();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     QLabel *captionLabel(const QRect &geometry, const QString &text, const char *name);
     QLineEdit *field(const QRect &geometry, const char *name);

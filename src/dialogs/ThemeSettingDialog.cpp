@@ -1,5 +1,6 @@
 #include "ThemeSettingDialog.h"
 
+#include "DialogLook.h"
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -52,6 +53,9 @@ void ThemeSettingDialog::setupThemeDialog()
     themeCancelButton->setText(cancelText);
     themeCancelButton->setGeometry(310, 50, 100, 40);
     themeCancelButton->setVisible(true);
+    DialogLook::fitText(themeOkButton);
+    DialogLook::fitText(themeCancelButton);
+    DialogLook::fitText(label_up);
     connect(comboBox_theme, &QComboBox::currentIndexChanged, this,
             qOverload<int>(&ThemeSettingDialog::fn_RefreshTheme));
     connect(comboBox_theme, &QComboBox::currentTextChanged, this,
@@ -120,4 +124,10 @@ void ThemeSettingDialog::applyWithWaitCursor()
     if (theLauncher)
         theLauncher->applyTheme();
     QGuiApplication::restoreOverrideCursor();
+}
+
+void ThemeSettingDialog::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    DialogLook::paintFrame(this);
 }

@@ -37,6 +37,9 @@ public slots:
     void fn_closeDialog();
     void reject() override;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void restorePreviousTheme();
     void applyWithWaitCursor();
