@@ -12,6 +12,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QImage>
 #include <QPixmap>
 
 #include <algorithm>
@@ -182,7 +183,9 @@ void lumbra::timerStart_slot()
     markAllBuilt();
 }
 
-// A page or theme image that does not exist leaves the page empty.
+// A page or theme image that does not exist leaves the page empty. The picture is kept at
+// the page's own size: the label then draws it as it is, instead of keeping a scaled copy
+// beside the decoded original.
 void lumbra::showPagePicture(int t)
 {
     DragIconPage *page = t >= 0 && t < tabs.size() ? tabs.at(t)->page : nullptr;
@@ -190,7 +193,13 @@ void lumbra::showPagePicture(int t)
         return;
     const int theme = theSettings.getInt(3) - 1;
     const QString path = theSettings.getThemeImagePath(201, theme, t);
-    page->setPixmap(path == QLatin1String("NULL") ? QPixmap() : QPixmap(path));
+    QImage picture;
+    if (path != QLatin1String("NULL"))
+        picture.load(path);
+    const QSize size(screenWidth(), screenHeight() - tabAreaHeight());
+    if (!picture.isNull() && picture.size() != size && !size.isEmpty())
+        picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    page->setPixmap(QPixmap::fromImage(std::move(picture)));
 }
 
 void lumbra::switchToTab(int t)
