@@ -1,5 +1,8 @@
 #pragma once
 
+#include "RecordingAutostart.h"
+#include "RecordingInstanceLock.h"
+#include "RecordingPower.h"
 #include "RecordingShell.h"
 #include "RecordingSound.h"
 #include "RecordingWindows.h"
@@ -24,7 +27,9 @@ public:
 
 // A fresh registry store in a temporary folder, installed as the process's registry for the
 // lifetime of the object, with a fake screen beside it, and recording backends for starting
-// programs, other windows and sound, so that no test starts a program or makes a noise.
+// programs, other windows, sound, the instance lock, power and autostart, so that no test
+// starts a program, makes a noise, touches the desktop's autostart folder or the machine's
+// power.
 class TestPlatform
 {
 public:
@@ -37,6 +42,9 @@ public:
     RecordingShell shell;
     RecordingWindows windows;
     RecordingSound sound;
+    RecordingInstanceLock instanceLock;
+    RecordingPower power;
+    RecordingAutostart autostart;
 
     // Starts over with an empty store.
     void reset();

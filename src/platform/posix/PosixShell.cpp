@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QString>
 #include <QUrl>
 
@@ -151,6 +152,38 @@ bool openWithXdgOpen(const QUrl &url)
     return startDetachedProcess(opener, {url.toEncoded()}, QByteArray()) == 0;
 }
 
+// The desktops' own task managers, in the order they are tried, then top in a terminal.
+const char *const kGnome[] = {"gnome-system-monitor", nullptr};
+const char *const kPlasma[] = {"plasma-systemmonitor", nullptr};
+const char *const kXfce[] = {"xfce4-taskmanager", nullptr};
+const char *const kLxde[] = {"lxtask", nullptr};
+const char *const kMate[] = {"mate-system-monitor", nullptr};
+const char *const kTerminal[] = {"x-terminal-emulator", "-e", "top", nullptr};
+const char *const kXterm[] = {"xterm", "-e", "top", nullptr};
+const char *const *const kTaskManagers[] = {kGnome, kPlasma, kXfce, kLxde, kMate, kTerminal, kXterm};
+
+// A command line chosen by the user: split into words as a shell splits them (blanks,
+// quotes), but with no other shell syntax, so that a missing program is reported by name.
+bool startCommandLine(const QString &commandLine)
+{
+    const QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty()) {
+        reportFailure("start", commandLine, QStringLiteral("no program given"));
+        return false;
+    }
+    int error = 0;
+    const QByteArray path = programPath(words.first(), &error);
+    if (error == 0) {
+        QList<QByteArray> arguments;
+        for (const QString &word : words.mid(1))
+            arguments.append(QFile::encodeName(word));
+        error = startDetachedProcess(path, arguments, QByteArray());
+    }
+    if (error != 0)
+        reportFailure("start", words.first(), reasonFor(error, path));
+    return error == 0;
+}
+
 } // namespace
 
 bool PosixShell::startDetached(const std::u16string &program, const std::vector<std::u16string> &arguments,
@@ -202,6 +235,24 @@ bool PosixShell::shellOpen(const std::u16string &file, const std::u16string &dir
 
 bool PosixShell::startTaskManager()
 {
+    const QString chosen = qEnvironmentVariable("LUMBRA_TASKMANAGER");
+    if (!chosen.trimmed().isEmpty())
+        return startCommandLine(chosen);
+    for (const char *const *command : kTaskManagers) {
+        int error = 0;
+        const QByteArray path = programPath(QString::fromLatin1(command[0]), &error);
+        if (error != 0)
+            continue;
+        QList<QByteArray> arguments;
+        for (const char *const *argument = command + 1; *argument; ++argument)
+            arguments.append(*argument);
+        if (startDetachedProcess(path, arguments, QByteArray()) == 0)
+            return true;
+    }
+    std::fprintf(stderr, "lumbra: cannot start a task manager: none of gnome-system-monitor, plasma-systemmonitor, "
+                         "xfce4-taskmanager, lxtask, mate-system-monitor, x-terminal-emulator or xterm could be "
+                         "started (LUMBRA_TASKMANAGER may name another)\n");
+    std::fflush(stderr);
     return false;
 }
 
