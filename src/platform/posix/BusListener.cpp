@@ -86,8 +86,12 @@ BusListener::~BusListener()
     ::close(listenFd);
 }
 
+// Each connection is read as soon as it is accepted: a sender writes its frame right after
+// connecting, so messages are handled in the order they were sent. One that is not complete
+// yet waits for its notifier.
 void BusListener::acceptConnections()
 {
+    const std::weak_ptr<char> alive = lifetime;
     for (;;) {
         const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
@@ -107,6 +111,10 @@ void BusListener::acceptConnections()
         QObject::connect(&connection->notifier, &QSocketNotifier::activated, &connection->notifier,
                          [this, fd] { readFrom(fd); });
         pending[fd] = std::move(connection);
+        readFrom(fd);
+        // A handler may have taken the window off the bus, and this listener with it.
+        if (alive.expired())
+            return;
     }
 }
 

@@ -40,6 +40,8 @@ private:
     std::unique_ptr<QSocketNotifier> notifier;
     // Connections whose frame has not fully arrived, by descriptor.
     std::map<int, std::unique_ptr<Connection>> pending;
+    // Expires when the listener is deleted, which a handler may do while it is at work.
+    std::shared_ptr<char> lifetime = std::make_shared<char>();
 };
 
 } // namespace platform
