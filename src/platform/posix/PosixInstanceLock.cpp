@@ -65,16 +65,16 @@ PosixInstanceLock::~PosixInstanceLock()
     }
 }
 
+// Percent-encoded, so that two names never share a file and no name leads out of the folder
+// ("/", "\\" and a leading "." are encoded). A long name becomes a digest, marked with a "%"
+// that the encoding itself never writes.
 std::string PosixInstanceLock::lockFilePath(const std::string &folder, const std::u16string &name)
 {
-    QByteArray safe = QString::fromStdU16String(name).toUtf8();
-    // Windows names may hold backslashes ("Global\..."); neither kind of slash may lead
-    // out of the folder here, and a leading dot would hide the file.
-    safe.replace('/', '_').replace('\\', '_').replace('\0', '_');
+    QByteArray safe = QString::fromStdU16String(name).toUtf8().toPercentEncoding("{}");
     if (safe.startsWith('.'))
-        safe[0] = '_';
+        safe = "%2E" + safe.mid(1);
     if (safe.size() > kMaxNameBytes)
-        safe = QCryptographicHash::hash(safe, QCryptographicHash::Sha256).toHex();
+        safe = "%sha256-" + QCryptographicHash::hash(safe, QCryptographicHash::Sha256).toHex();
     return folder + "/" + safe.toStdString() + ".lock";
 }
 

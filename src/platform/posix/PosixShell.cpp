@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QString>
 #include <QUrl>
 
@@ -162,11 +161,57 @@ const char *const kTerminal[] = {"x-terminal-emulator", "-e", "top", nullptr};
 const char *const kXterm[] = {"xterm", "-e", "top", nullptr};
 const char *const *const kTaskManagers[] = {kGnome, kPlasma, kXfce, kLxde, kMate, kTerminal, kXterm};
 
-// A command line chosen by the user: split into words as a shell splits them (blanks,
-// quotes), but with no other shell syntax, so that a missing program is reported by name.
+// The words of a command line as a shell splits them: blanks between words, '...' taken
+// literally, "..." with \\ before " \\ $ ` escaping it, and \\ outside quotes escaping any
+// character. False for a quote that is never closed.
+bool splitWords(const QString &commandLine, QStringList *words)
+{
+    QString word;
+    bool inWord = false;
+    QChar quote;
+    for (qsizetype i = 0; i < commandLine.size(); ++i) {
+        const QChar c = commandLine.at(i);
+        if (quote == u'\'') {
+            if (c == u'\'')
+                quote = QChar();
+            else
+                word += c;
+        } else if (quote == u'"') {
+            if (c == u'"')
+                quote = QChar();
+            else if (c == u'\\' && i + 1 < commandLine.size() && QStringView(u"\"\\$`").contains(commandLine.at(i + 1)))
+                word += commandLine.at(++i);
+            else
+                word += c;
+        } else if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inWord)
+                words->append(word);
+            word.clear();
+            inWord = false;
+        } else {
+            inWord = true;
+            if (c == u'\'' || c == u'"')
+                quote = c;
+            else if (c == u'\\' && i + 1 < commandLine.size())
+                word += commandLine.at(++i);
+            else
+                word += c;
+        }
+    }
+    if (inWord)
+        words->append(word);
+    return quote.isNull();
+}
+
+// A command line chosen by the user: split into words as a shell splits them, with no other
+// shell syntax, so that a missing program is reported by its name.
 bool startCommandLine(const QString &commandLine)
 {
-    const QStringList words = QProcess::splitCommand(commandLine);
+    QStringList words;
+    if (!splitWords(commandLine, &words)) {
+        reportFailure("start", commandLine, QStringLiteral("a quote is not closed"));
+        return false;
+    }
     if (words.isEmpty()) {
         reportFailure("start", commandLine, QStringLiteral("no program given"));
         return false;
