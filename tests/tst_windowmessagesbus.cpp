@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -202,9 +203,13 @@ private slots:
     void findsWindowsOfOtherProcesses();
     void filterSeesMessagesBeforeTheHandler_data();
     void filterSeesMessagesBeforeTheHandler();
+    void postsArriveInTheOrderSent();
+    void brokenSendersDoNotHoldOthersBack_data();
+    void brokenSendersDoNotHoldOthersBack();
     void sendersNeedNoApplication();
     void ownWindowsTakeMessagesToo();
     void aHandlerMayTakeItsWindowOffTheBus();
+    void registeringNeedsTheApplicationThread();
     void showAndForegroundArePosted();
     void aHungWindowNeverHangsTheSender();
     void endpointsOfEndedProcessesAreRemoved_data();
@@ -329,6 +334,62 @@ void tst_WindowMessagesBus::filterSeesMessagesBeforeTheHandler()
     }
 }
 
+void tst_WindowMessagesBus::postsArriveInTheOrderSent()
+{
+    const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(launcher->window != platform::kNoWindow);
+    QStringList expected;
+    for (unsigned n = 0; n < 300; ++n) {
+        QVERIFY(bus.postMessage(launcher->window, kPlain, n, 0));
+        expected << line("filter", kPlain, n) << line("handler", kPlain, n);
+    }
+    QVERIFY(bus.sendMessage(launcher->window, kPlain, 300, 0, kWait));
+    expected << line("filter", kPlain, 300) << line("handler", kPlain, 300);
+    QCOMPARE(launcher->log(), expected);
+}
+
+void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("staysOpen");
+
+    const platform::BusFrame::Bytes frame = platform::BusFrame{platform::BusFrame::Kind::Post, kPlain, 1, 0}.encode();
+    const QByteArray whole(reinterpret_cast<const char *>(frame.data()), int(frame.size()));
+    QByteArray otherVersion = whole;
+    otherVersion[3] = 2;
+    QByteArray unknownKind = whole;
+    unknownKind[4] = 9;
+    QTest::newRow("silent, open") << QByteArray() << true;
+    QTest::newRow("half a frame, open") << whole.left(10) << true;
+    QTest::newRow("half a frame, closed") << whole.left(10) << false;
+    QTest::newRow("another version") << otherVersion << false;
+    QTest::newRow("an unknown kind") << unknownKind << false;
+    QTest::newRow("text") << QByteArray("GET / HTTP/1.0\r\n\r\n GET / HTTP/1.0\r\n\r\n") << false;
+}
+
+// A sender that connects and writes nothing, or something that is not a frame, holds the
+// messages behind it back for a moment at most, and is never taken for a message itself.
+void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, staysOpen);
+
+    const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(launcher->window != platform::kNoWindow);
+    const int fd = platform::connectTo(QFile::encodeName(busFolder()).toStdString(),
+                                       platform::BusDirectory::socketName(launcher->window));
+    QVERIFY(fd >= 0);
+    QVERIFY(platform::sendAll(fd, bytes.constData(), std::size_t(bytes.size())));
+    if (!staysOpen)
+        ::close(fd);
+    QVERIFY(bus.postMessage(launcher->window, kPlain, 2, 0));
+    QVERIFY(bus.sendMessage(launcher->window, kPlain, 3, 0, kWait));
+    if (staysOpen)
+        ::close(fd);
+    QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 2), line("handler", kPlain, 2),
+                                           line("filter", kPlain, 3), line("handler", kPlain, 3)}));
+}
+
 void tst_WindowMessagesBus::sendersNeedNoApplication()
 {
     QStringList seen;
@@ -407,6 +468,21 @@ void tst_WindowMessagesBus::aHandlerMayTakeItsWindowOffTheBus()
     for (int pass = 0; pass < 10; ++pass)
         QCoreApplication::processEvents();
     QCOMPARE(handled, 1);
+}
+
+// Messages arrive in the event loop of the application's thread; a window registered from
+// any other thread would never hear of them.
+void tst_WindowMessagesBus::registeringNeedsTheApplicationThread()
+{
+    StderrCapture capture;
+    WindowHandle window = 1;
+    std::thread other([&] { window = bus.registerWindow(u"QWidget", u"Lumbra", 0, nullptr); });
+    other.join();
+    const QStringList lines = capture.lines();
+    QCOMPARE(window, platform::kNoWindow);
+    QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(QLatin1String("Lumbra")), qPrintable(lines.first()));
 }
 
 void tst_WindowMessagesBus::showAndForegroundArePosted()

@@ -4,6 +4,7 @@
 #include "BusSocket.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,8 +16,10 @@ namespace platform {
 
 namespace {
 
-// A process that connects and never writes must not use up the launcher's descriptors.
-constexpr std::size_t kMaxPending = 64;
+// A process that connects and never writes must not use up the launcher's descriptors...
+constexpr std::size_t kMaxQueued = 256;
+// ...nor hold back the messages behind it for long.
+constexpr int kStallMs = 1000;
 
 void reportRefusedPeer(uid_t peer)
 {
@@ -36,16 +39,40 @@ struct BusListener::Connection
         int fd;
     };
 
-    explicit Connection(int descriptor)
+    Connection(int descriptor, std::uint64_t serial)
         : fd{descriptor}
         , notifier(descriptor, QSocketNotifier::Read)
+        , serial(serial)
     {
+    }
+
+    bool complete() const { return received == BusFrame::kSize; }
+    // Nothing more is to come: the frame is complete, or the sender closed without one (a
+    // look-up only checks that the window answers, and closes without a word).
+    bool done() const { return complete() || ended; }
+
+    void read()
+    {
+        while (!done()) {
+            const ssize_t got = ::recv(fd.fd, bytes.data() + received, BusFrame::kSize - received, MSG_DONTWAIT);
+            if (got > 0)
+                received += std::size_t(got);
+            else if (got < 0 && errno == EINTR)
+                continue;
+            else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            else
+                ended = true;
+        }
+        notifier.setEnabled(false);
     }
 
     Descriptor fd;
     QSocketNotifier notifier;
+    std::uint64_t serial;
     BusFrame::Bytes bytes = {};
     std::size_t received = 0;
+    bool ended = false;
 };
 
 std::unique_ptr<BusListener> BusListener::open(const BusDirectory &directory, const BusDirectory::Entry &entry,
@@ -82,13 +109,11 @@ BusListener::~BusListener()
 {
     directory.remove(window);
     notifier.reset();
-    pending.clear();
+    queue.clear();
     ::close(listenFd);
 }
 
-// Each connection is read as soon as it is accepted: a sender writes its frame right after
-// connecting, so messages are handled in the order they were sent. One that is not complete
-// yet waits for its notifier.
+// A sender writes its frame right after connecting, so it is usually there to be read at once.
 void BusListener::acceptConnections()
 {
     const std::weak_ptr<char> alive = lifetime;
@@ -105,52 +130,67 @@ void BusListener::acceptConnections()
             ::close(fd);
             continue;
         }
-        if (pending.size() >= kMaxPending)
-            pending.erase(pending.begin());
-        auto connection = std::make_unique<Connection>(fd);
-        QObject::connect(&connection->notifier, &QSocketNotifier::activated, &connection->notifier,
-                         [this, fd] { readFrom(fd); });
-        pending[fd] = std::move(connection);
-        readFrom(fd);
+        if (queue.size() >= kMaxQueued) {
+            ::close(fd);
+            continue;
+        }
+        auto connection = std::make_unique<Connection>(fd, ++lastSerial);
+        Connection *added = connection.get();
+        QObject::connect(&added->notifier, &QSocketNotifier::activated, &added->notifier, [this, added] {
+            added->read();
+            deliverInOrder();
+        });
+        queue.push_back(std::move(connection));
+        added->read();
+        deliverInOrder();
         // A handler may have taken the window off the bus, and this listener with it.
         if (alive.expired())
             return;
     }
 }
 
-void BusListener::readFrom(int fd)
+// Oldest first, as posted messages arrive on Windows: a connection whose frame has not come
+// yet holds the later ones back, until it comes or for kStallMs at most.
+void BusListener::deliverInOrder()
 {
-    const auto entry = pending.find(fd);
-    if (entry == pending.end())
-        return;
-    Connection &connection = *entry->second;
-    const ssize_t got = ::recv(fd, connection.bytes.data() + connection.received,
-                               BusFrame::kSize - connection.received, MSG_DONTWAIT);
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-        return;
-    // A look-up only checks that the window answers, and closes without a word.
-    if (got <= 0) {
-        pending.erase(entry);
-        return;
+    const std::weak_ptr<char> alive = lifetime;
+    while (!queue.empty()) {
+        if (!queue.front()->done()) {
+            const std::uint64_t serial = queue.front()->serial;
+            QTimer::singleShot(kStallMs, notifier.get(), [this, serial] { giveUpOn(serial); });
+            return;
+        }
+        std::unique_ptr<Connection> taken = std::move(queue.front());
+        queue.pop_front();
+        if (!taken->complete())
+            continue;
+        deliverFrame(*taken);
+        if (alive.expired())
+            return;
     }
-    connection.received += std::size_t(got);
-    if (connection.received < BusFrame::kSize)
-        return;
+}
 
-    // The handler may take this very window off the bus, and so delete this listener: from
-    // here on only locals are used.
-    std::unique_ptr<Connection> taken = std::move(entry->second);
-    pending.erase(entry);
-    taken->notifier.setEnabled(false);
+// The handler may take this very window off the bus, and so delete this listener: only
+// locals are used once it has been called.
+void BusListener::deliverFrame(Connection &connection)
+{
     BusFrame frame;
-    if (!BusFrame::decode(taken->bytes, &frame))
+    if (!BusFrame::decode(connection.bytes, &frame))
         return;
     const MessageHandler handler = deliver;
     const bool handled = handler(WindowMessage{window, frame.message, frame.wParam, frame.lParam});
     if (frame.kind == BusFrame::Kind::Send) {
         const unsigned char answer = handled ? 1 : 0;
-        sendAll(taken->fd.fd, &answer, 1);
+        sendAll(connection.fd.fd, &answer, 1);
     }
+}
+
+void BusListener::giveUpOn(std::uint64_t serial)
+{
+    if (queue.empty() || queue.front()->serial != serial || queue.front()->done())
+        return;
+    queue.pop_front();
+    deliverInOrder();
 }
 
 } // namespace platform

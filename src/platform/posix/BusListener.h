@@ -3,7 +3,8 @@
 #include "BusDirectory.h"
 #include "platform/WindowMessages.h"
 
-#include <map>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -13,8 +14,8 @@ namespace platform {
 
 // One window's endpoint: a listening socket in the runtime folder, watched by the event
 // loop of the thread that opened it (the GUI thread), so that what arrives is handed to
-// `deliver` there. Each connection carries one frame; a sent one is answered once
-// `deliver` has returned.
+// `deliver` there. Each connection carries one frame; frames are delivered in the order
+// their connections came in, and a sent one is answered once `deliver` has returned.
 class BusListener
 {
 public:
@@ -31,15 +32,18 @@ private:
 
     BusListener(const BusDirectory &directory, WindowHandle window, int fd, MessageHandler deliver);
     void acceptConnections();
-    void readFrom(int fd);
+    void deliverInOrder();
+    void deliverFrame(Connection &connection);
+    void giveUpOn(std::uint64_t serial);
 
     BusDirectory directory;
     WindowHandle window;
     int listenFd;
     MessageHandler deliver;
     std::unique_ptr<QSocketNotifier> notifier;
-    // Connections whose frame has not fully arrived, by descriptor.
-    std::map<int, std::unique_ptr<Connection>> pending;
+    // Accepted connections, oldest first.
+    std::deque<std::unique_ptr<Connection>> queue;
+    std::uint64_t lastSerial = 0;
     // Expires when the listener is deleted, which a handler may do while it is at work.
     std::shared_ptr<char> lifetime = std::make_shared<char>();
 };

@@ -60,10 +60,10 @@ std::uint32_t stableHash(const QByteArray &bytes)
     return hash;
 }
 
-void report(const char *what, const std::u16string &title, int error)
+void reportUnfindable(const std::u16string &title, const char *reason)
 {
-    std::fprintf(stderr, "lumbra: cannot %s the window \"%s\": %s\n", what,
-                 QString::fromStdU16String(title).toLocal8Bit().constData(), std::strerror(error));
+    std::fprintf(stderr, "lumbra: other launchers cannot find the window \"%s\": %s\n",
+                 QString::fromStdU16String(title).toLocal8Bit().constData(), reason);
     std::fflush(stderr);
 }
 
@@ -228,7 +228,7 @@ WindowHandle PosixWindowMessages::registerWindow(const std::u16string &className
                                                  std::uintptr_t, MessageHandler handler)
 {
     if (!isApplicationThread()) {
-        report("make findable", title, EINVAL);
+        reportUnfindable(title, "it was not registered from the application's event loop");
         return kNoWindow;
     }
     const std::string folder = preparedRuntimeFolder();
@@ -236,14 +236,14 @@ WindowHandle PosixWindowMessages::registerWindow(const std::u16string &className
         return kNoWindow;
     const WindowHandle window = freeHandle(folder);
     if (window == kNoWindow) {
-        report("make findable", title, EADDRINUSE);
+        reportUnfindable(title, "every window number is taken");
         return kNoWindow;
     }
     int error = 0;
     auto listener = BusListener::open(BusDirectory(folder), BusDirectory::Entry{window, className, title},
                                       [this](const WindowMessage &message) { return dispatch(message); }, &error);
     if (!listener) {
-        report("make findable", title, error);
+        reportUnfindable(title, std::strerror(error));
         return kNoWindow;
     }
     windows[window] = std::make_unique<Window>(Window{std::move(handler), std::move(listener)});
