@@ -218,8 +218,6 @@ private slots:
     void ignoresWhatIsNotAnEndpoint();
     void closeEndsEveryLauncher();
     void anotherUserIsRefused();
-    void onlyTheSameUserIsAccepted_data();
-    void onlyTheSameUserIsAccepted();
     void messageNumbersAgreeAcrossProcesses_data();
     void messageNumbersAgreeAcrossProcesses();
     void runtimeFolderFollowsTheEnvironment_data();
@@ -654,27 +652,6 @@ void tst_WindowMessagesBus::anotherUserIsRefused()
     // Refused when the connection came in, before a byte of it was read.
     QVERIFY(bus.sendMessage(launcher->window, kPlain, 1, 0, kWait));
     QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 1), line("handler", kPlain, 1)}));
-}
-
-void tst_WindowMessagesBus::onlyTheSameUserIsAccepted_data()
-{
-    QTest::addColumn<uint>("peer");
-    QTest::addColumn<uint>("self");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("the same user") << 1000u << 1000u << true;
-    QTest::newRow("another user") << 1001u << 1000u << false;
-    QTest::newRow("root to a user") << 0u << 1000u << false;
-    QTest::newRow("a user to root") << 1000u << 0u << false;
-    QTest::newRow("root to root") << 0u << 0u << true;
-}
-
-void tst_WindowMessagesBus::onlyTheSameUserIsAccepted()
-{
-    QFETCH(uint, peer);
-    QFETCH(uint, self);
-    QFETCH(bool, accepted);
-    QCOMPARE(platform::acceptedPeer(uid_t(peer), uid_t(self)), accepted);
 }
 
 void tst_WindowMessagesBus::messageNumbersAgreeAcrossProcesses_data()

@@ -146,11 +146,6 @@ bool receiveByte(int fd, std::chrono::steady_clock::time_point deadline, unsigne
     }
 }
 
-bool acceptedPeer(uid_t peer, uid_t self)
-{
-    return peer == self;
-}
-
 bool peerIsCurrentUser(int fd, uid_t *peer)
 {
     ucred credentials = {};
@@ -159,7 +154,7 @@ bool peerIsCurrentUser(int fd, uid_t *peer)
         return false;
     if (peer)
         *peer = credentials.uid;
-    return acceptedPeer(credentials.uid, ::geteuid());
+    return credentials.uid == ::geteuid();
 }
 
 } // namespace platform

@@ -22,8 +22,8 @@ bool sendAll(int fd, const void *bytes, std::size_t size);
 bool receiveByte(int fd, std::chrono::steady_clock::time_point deadline, unsigned char *byte);
 
 // Only the user this process runs as may talk to its windows, and only its own windows
-// may be talked to.
+// may be talked to: the kernel's word on who is at the other end (the peer's user is
+// stored in `peer` when known).
 bool peerIsCurrentUser(int fd, uid_t *peer);
-bool acceptedPeer(uid_t peer, uid_t self);
 
 } // namespace platform
