@@ -100,6 +100,57 @@ QStringList ownChildren()
     return children;
 }
 
+// Writes its own name and its arguments on one line.
+QByteArray taskManagerScript(const QString &record)
+{
+    return QByteArray("#!/bin/sh\nPATH=/usr/bin:/bin\nout='") + QFile::encodeName(record)
+        + "'\nprintf '%s' \"${0##*/}\" > \"$out.part\"\nfor a in \"$@\"; do printf ' %s' \"$a\" >> \"$out.part\"; done\n"
+          "mv \"$out.part\" \"$out\"\n";
+}
+
+const QStringList kTaskManagers{"gnome-system-monitor", "plasma-systemmonitor", "xfce4-taskmanager", "lxtask",
+                                "mate-system-monitor", "x-terminal-emulator", "xterm"};
+
+// Only the task managers a row installs, in a folder that is the whole PATH, and the
+// command line it chooses, for as long as the object lives.
+class TaskManagerSetup
+{
+public:
+    TaskManagerSetup(const QString &folder, const QStringList &installed, const QString &chosen,
+                     const QString &record)
+        : savedPath(qgetenv("PATH"))
+        , savedChoice(qgetenv("LUMBRA_TASKMANAGER"))
+        , hadChoice(qEnvironmentVariableIsSet("LUMBRA_TASKMANAGER"))
+    {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        for (const QString &name : installed) {
+            const bool broken = name.endsWith(u'!');
+            const QString file = folder + u'/' + QString(name).remove(u'!');
+            writeExecutable(file, taskManagerScript(record),
+                            broken ? QFile::ReadOwner | QFile::WriteOwner : kExecutable);
+        }
+        qputenv("PATH", QFile::encodeName(folder));
+        if (chosen.isNull())
+            qunsetenv("LUMBRA_TASKMANAGER");
+        else
+            qputenv("LUMBRA_TASKMANAGER", chosen.toLocal8Bit());
+    }
+    ~TaskManagerSetup()
+    {
+        qputenv("PATH", savedPath);
+        if (hadChoice)
+            qputenv("LUMBRA_TASKMANAGER", savedChoice);
+        else
+            qunsetenv("LUMBRA_TASKMANAGER");
+    }
+
+private:
+    QByteArray savedPath;
+    QByteArray savedChoice;
+    bool hadChoice;
+};
+
 class PathPrefix
 {
 public:
@@ -136,6 +187,11 @@ private slots:
     void reportsWhatCannotOpen();
     void reportsAMissingOpener();
     void opensThroughTheDesktopSession();
+
+    void startsATaskManager_data();
+    void startsATaskManager();
+    void reportsWhenNoTaskManagerStarts_data();
+    void reportsWhenNoTaskManagerStarts();
 
 private:
     QString path(const QString &relative) const { return root.filePath(relative); }
@@ -406,6 +462,77 @@ void tst_PosixShell::opensThroughTheDesktopSession()
     QFile file(opened);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), expand(QStringLiteral("file://{root}/docs/my%20letter.txt\n")));
+}
+
+void tst_PosixShell::startsATaskManager_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("started");
+
+    const QString none;
+    QTest::newRow("all of them") << kTaskManagers << none << "gnome-system-monitor";
+    QTest::newRow("no GNOME") << kTaskManagers.mid(1) << none << "plasma-systemmonitor";
+    QTest::newRow("Xfce and LXDE") << QStringList{"lxtask", "xfce4-taskmanager"} << none << "xfce4-taskmanager";
+    QTest::newRow("LXDE") << QStringList{"lxtask", "xterm"} << none << "lxtask";
+    QTest::newRow("MATE") << QStringList{"mate-system-monitor", "xterm"} << none << "mate-system-monitor";
+    QTest::newRow("a broken one is passed over") << QStringList{"gnome-system-monitor!", "lxtask"} << none << "lxtask";
+    QTest::newRow("a terminal") << QStringList{"xterm", "x-terminal-emulator"} << none << "x-terminal-emulator -e top";
+    QTest::newRow("only xterm") << QStringList{"xterm"} << none << "xterm -e top";
+    QTest::newRow("chosen, with quotes") << kTaskManagers << "'{root}/My Tools/tm' --tree \"two words\""
+                                         << "tm --tree two words";
+    QTest::newRow("chosen, with escapes") << kTaskManagers << "{root}/My\\ Tools/tm a\\\"b \"c \\\"d\\\" \\$e\" ''"
+                                          << "tm a\"b c \"d\" $e ";
+    QTest::newRow("chosen, found on PATH") << kTaskManagers << "lxtask -x" << "lxtask -x";
+    QTest::newRow("chosen, but blank") << QStringList{"lxtask"} << "   " << "lxtask";
+}
+
+void tst_PosixShell::startsATaskManager()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, chosen);
+    QFETCH(QString, started);
+
+    const QString record = path(QStringLiteral("record.txt"));
+    QVERIFY(writeExecutable(path(QStringLiteral("My Tools/tm")), taskManagerScript(record), kExecutable));
+    TaskManagerSetup setup(path(QStringLiteral("managers")), installed, expand(chosen), record);
+    StderrCapture capture;
+    QVERIFY(shell.startTaskManager());
+    QCOMPARE(ownChildren(), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLocal8Bit(file.readAll()), started);
+    QCOMPARE(capture.lines(), QStringList());
+}
+
+void tst_PosixShell::reportsWhenNoTaskManagerStarts_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("named");
+
+    QTest::newRow("none installed") << QStringList() << QString() << "task manager";
+    QTest::newRow("only broken ones") << QStringList{"lxtask!", "xterm!"} << QString() << "task manager";
+    // What the user chose is what they want: no other program instead.
+    QTest::newRow("chosen one missing") << kTaskManagers << "no-such-task-manager --x" << "no-such-task-manager";
+    QTest::newRow("chosen, unbalanced quote") << kTaskManagers << "'" << "'";
+}
+
+void tst_PosixShell::reportsWhenNoTaskManagerStarts()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, chosen);
+    QFETCH(QString, named);
+
+    const QString record = path(QStringLiteral("record.txt"));
+    TaskManagerSetup setup(path(QStringLiteral("managers")), installed, chosen, record);
+    StderrCapture capture;
+    QVERIFY(!shell.startTaskManager());
+    const QStringList lines = capture.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(named), qPrintable(lines.first()));
+    QVERIFY(!QFile::exists(record));
 }
 
 int main(int argc, char **argv)

@@ -10,6 +10,7 @@ using WindowHandle = std::uintptr_t;
 constexpr WindowHandle kNoWindow = 0;
 
 // Window messages by their Windows numbers.
+constexpr unsigned kWmActivate = 0x0006;
 constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kWmShowWindow = 0x0018;
 constexpr unsigned kWmDisplayChange = 0x007E;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "RecordingAutostart.h"
+#include "RecordingInstanceLock.h"
+#include "RecordingPower.h"
 #include "RecordingShell.h"
 #include "RecordingSound.h"
 #include "RecordingWindows.h"
@@ -36,7 +39,9 @@ QString utf16Blob(const QString &name);
 
 // A fresh registry store in a temporary folder, installed as the process's registry for the
 // lifetime of the object, with a fake screen beside it, and recording backends for starting
-// programs, other windows and sound, so that no test starts a program or makes a noise.
+// programs, other windows, sound, the instance lock, power and autostart, so that no test
+// starts a program, makes a noise, touches the desktop's autostart folder or the machine's
+// power.
 class TestPlatform
 {
 public:
@@ -49,6 +54,9 @@ public:
     RecordingShell shell;
     RecordingWindows windows;
     RecordingSound sound;
+    RecordingInstanceLock instanceLock;
+    RecordingPower power;
+    RecordingAutostart autostart;
 
     // Starts over with an empty store.
     void reset();

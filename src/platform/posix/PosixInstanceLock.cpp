@@ -1,22 +1,138 @@
 #include "PosixInstanceLock.h"
 
+#include "RuntimeFolder.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QString>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace platform {
 
-// First version: every start is the first one.
-MutexHandle PosixInstanceLock::createMutex(const std::u16string &, bool *alreadyExists)
+namespace {
+
+// Longer names are shortened to a digest, so that every name fits in a file name.
+constexpr int kMaxNameBytes = 128;
+// mutexHeld() takes the lock for an instant to look; a start that tries at that very
+// moment must not take it for a running launcher.
+constexpr int kLockAttempts = 5;
+constexpr std::chrono::milliseconds kLockRetryPause(2);
+
+int openLockFile(const std::string &path, int flags)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0600);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// 0 when the lock was taken, else the errno of the last attempt.
+int tryLock(int fd, int operation)
+{
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (::flock(fd, operation | LOCK_NB) == 0)
+            return 0;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return errno;
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
+    return EWOULDBLOCK;
+}
+
+void reportFailure(const std::string &path, int error)
+{
+    std::fprintf(stderr, "lumbra: cannot use the lock file \"%s\": %s\n", path.c_str(), std::strerror(error));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+PosixInstanceLock::~PosixInstanceLock()
+{
+    for (const auto &entry : handles) {
+        if (entry.second >= 0)
+            ::close(entry.second);
+    }
+}
+
+// Percent-encoded, so that two names never share a file and no name leads out of the folder
+// ("/", "\\" and a leading "." are encoded). A long name becomes a digest, marked with a "%"
+// that the encoding itself never writes.
+std::string PosixInstanceLock::lockFilePath(const std::string &folder, const std::u16string &name)
+{
+    QByteArray safe = QString::fromStdU16String(name).toUtf8().toPercentEncoding("{}");
+    if (safe.startsWith('.'))
+        safe = "%2E" + safe.mid(1);
+    if (safe.size() > kMaxNameBytes)
+        safe = "%sha256-" + QCryptographicHash::hash(safe, QCryptographicHash::Sha256).toHex();
+    return folder + "/" + safe.toStdString() + ".lock";
+}
+
+MutexHandle PosixInstanceLock::createMutex(const std::u16string &name, bool *alreadyExists)
 {
     if (alreadyExists)
         *alreadyExists = false;
-    return kNoMutex;
+    int fd = -1;
+    // An unnamed mutex is never shared, so it can never exist already.
+    if (!name.empty()) {
+        const std::string folder = preparedRuntimeFolder();
+        if (folder.empty())
+            return kNoMutex;
+        const std::string path = lockFilePath(folder, name);
+        fd = openLockFile(path, O_RDWR | O_CREAT);
+        if (fd < 0) {
+            reportFailure(path, errno);
+            return kNoMutex;
+        }
+        const int error = tryLock(fd, LOCK_EX);
+        if (error == EWOULDBLOCK) {
+            if (alreadyExists)
+                *alreadyExists = true;
+            ::close(fd);
+            fd = -1;
+        } else if (error != 0) {
+            reportFailure(path, error);
+            ::close(fd);
+            return kNoMutex;
+        }
+    }
+    handles[++lastHandle] = fd;
+    return lastHandle;
 }
 
-void PosixInstanceLock::closeMutex(MutexHandle)
+void PosixInstanceLock::closeMutex(MutexHandle mutex)
 {
+    const auto entry = handles.find(mutex);
+    if (entry == handles.end())
+        return;
+    if (entry->second >= 0)
+        ::close(entry->second);
+    handles.erase(entry);
 }
 
-bool PosixInstanceLock::mutexHeld(const std::u16string &)
+bool PosixInstanceLock::mutexHeld(const std::u16string &name)
 {
-    return false;
+    if (name.empty())
+        return false;
+    const std::string folder = preparedRuntimeFolder();
+    if (folder.empty())
+        return false;
+    const int fd = openLockFile(lockFilePath(folder, name), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 } // namespace platform

@@ -151,6 +151,84 @@ bool openWithXdgOpen(const QUrl &url)
     return startDetachedProcess(opener, {url.toEncoded()}, QByteArray()) == 0;
 }
 
+// The desktops' own task managers, in the order they are tried, then top in a terminal.
+const char *const kGnome[] = {"gnome-system-monitor", nullptr};
+const char *const kPlasma[] = {"plasma-systemmonitor", nullptr};
+const char *const kXfce[] = {"xfce4-taskmanager", nullptr};
+const char *const kLxde[] = {"lxtask", nullptr};
+const char *const kMate[] = {"mate-system-monitor", nullptr};
+const char *const kTerminal[] = {"x-terminal-emulator", "-e", "top", nullptr};
+const char *const kXterm[] = {"xterm", "-e", "top", nullptr};
+const char *const *const kTaskManagers[] = {kGnome, kPlasma, kXfce, kLxde, kMate, kTerminal, kXterm};
+
+// The words of a command line as a shell splits them: blanks between words, '...' taken
+// literally, "..." with \\ before " \\ $ ` escaping it, and \\ outside quotes escaping any
+// character. False for a quote that is never closed.
+bool splitWords(const QString &commandLine, QStringList *words)
+{
+    QString word;
+    bool inWord = false;
+    QChar quote;
+    for (qsizetype i = 0; i < commandLine.size(); ++i) {
+        const QChar c = commandLine.at(i);
+        if (quote == u'\'') {
+            if (c == u'\'')
+                quote = QChar();
+            else
+                word += c;
+        } else if (quote == u'"') {
+            if (c == u'"')
+                quote = QChar();
+            else if (c == u'\\' && i + 1 < commandLine.size() && QStringView(u"\"\\$`").contains(commandLine.at(i + 1)))
+                word += commandLine.at(++i);
+            else
+                word += c;
+        } else if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inWord)
+                words->append(word);
+            word.clear();
+            inWord = false;
+        } else {
+            inWord = true;
+            if (c == u'\'' || c == u'"')
+                quote = c;
+            else if (c == u'\\' && i + 1 < commandLine.size())
+                word += commandLine.at(++i);
+            else
+                word += c;
+        }
+    }
+    if (inWord)
+        words->append(word);
+    return quote.isNull();
+}
+
+// A command line chosen by the user: split into words as a shell splits them, with no other
+// shell syntax, so that a missing program is reported by its name.
+bool startCommandLine(const QString &commandLine)
+{
+    QStringList words;
+    if (!splitWords(commandLine, &words)) {
+        reportFailure("start", commandLine, QStringLiteral("a quote is not closed"));
+        return false;
+    }
+    if (words.isEmpty()) {
+        reportFailure("start", commandLine, QStringLiteral("no program given"));
+        return false;
+    }
+    int error = 0;
+    const QByteArray path = programPath(words.first(), &error);
+    if (error == 0) {
+        QList<QByteArray> arguments;
+        for (const QString &word : words.mid(1))
+            arguments.append(QFile::encodeName(word));
+        error = startDetachedProcess(path, arguments, QByteArray());
+    }
+    if (error != 0)
+        reportFailure("start", words.first(), reasonFor(error, path));
+    return error == 0;
+}
+
 } // namespace
 
 bool PosixShell::startDetached(const std::u16string &program, const std::vector<std::u16string> &arguments,
@@ -202,6 +280,24 @@ bool PosixShell::shellOpen(const std::u16string &file, const std::u16string &dir
 
 bool PosixShell::startTaskManager()
 {
+    const QString chosen = qEnvironmentVariable("LUMBRA_TASKMANAGER");
+    if (!chosen.trimmed().isEmpty())
+        return startCommandLine(chosen);
+    for (const char *const *command : kTaskManagers) {
+        int error = 0;
+        const QByteArray path = programPath(QString::fromLatin1(command[0]), &error);
+        if (error != 0)
+            continue;
+        QList<QByteArray> arguments;
+        for (const char *const *argument = command + 1; *argument; ++argument)
+            arguments.append(*argument);
+        if (startDetachedProcess(path, arguments, QByteArray()) == 0)
+            return true;
+    }
+    std::fprintf(stderr, "lumbra: cannot start a task manager: none of gnome-system-monitor, plasma-systemmonitor, "
+                         "xfce4-taskmanager, lxtask, mate-system-monitor, x-terminal-emulator or xterm could be "
+                         "started (LUMBRA_TASKMANAGER may name another)\n");
+    std::fflush(stderr);
     return false;
 }
 

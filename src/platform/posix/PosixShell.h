@@ -5,7 +5,9 @@
 namespace platform {
 
 // Programs are started with fork and exec and opened documents go to the desktop's default
-// handler (xdg-open, or what Qt finds for the session).
+// handler (xdg-open, or what Qt finds for the session). The task manager is
+// $LUMBRA_TASKMANAGER, else the first desktop task manager found on PATH, else top in a
+// terminal.
 class PosixShell : public Shell
 {
 public:
