@@ -5,12 +5,20 @@
 #include "RecordingShell.h"
 #include "TestPlatform.h"
 
+#include "app/QMyApp.h"
+#include "app/SingleInstance.h"
 #include "app/selectlumbraorwin.h"
 #include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/ThemeSettingDialog.h"
 #include "dialogs/TrayIcon.h"
+#include "dialogs/TrayIconLumbraSettingdialog.h"
+#include "i18n/LanguageChoice.h"
+#include "platform/Registry.h"
+#include "settings/RegistryAccess.h"
+#include "settings/RegistryPaths.h"
+#include "widgets/ShutdownQLabel.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
@@ -76,6 +84,15 @@ private slots:
     void startChoice();
     void translationFileFollowsTheLanguage_data();
     void translationFileFollowsTheLanguage();
+    void settingsDialogCancelChangesNothing();
+    void settingsDialogOkWritesTheSwitches_data();
+    void settingsDialogOkWritesTheSwitches();
+    void shutDownActions_data();
+    void shutDownActions();
+    void shutDownDialogShownFromOutside();
+    void secondStartHandsOver_data();
+    void secondStartHandsOver();
+    void restoreMessageBringsTheLauncherBack();
 
 private:
     void startLauncher(const LauncherStore &store);
@@ -290,6 +307,166 @@ void tst_Dialogs::translationFileFollowsTheLanguage()
     QFETCH(int, langId);
     QFETCH(QString, file);
     QCOMPARE(LumbraShutDown::translationFileFor(quint16(langId)), file);
+}
+
+void tst_Dialogs::settingsDialogCancelChangesNothing()
+{
+    startLauncher(twoThemes());
+    TrayIconLumbraSettingdialog dialog;
+    dialog.prepareDialog();
+    dialog.startButton.click();
+    dialog.alwaysButton.click();
+    dialog.soundButton.click();
+    dialog.cancelButton.click();
+    QCOMPARE(theSettings.mySystem.STARTWHENBOOTING, 0);
+    QCOMPARE(theSettings.mySystem.ALWAYS_ON_BACKGROUND, 0);
+    QVERIFY(platform->autostart.requests.isEmpty());
+    QVERIFY(platform->sound.calls.isEmpty());
+    // Opened again, the switches show what is stored, not what was toggled.
+    dialog.prepareDialog();
+    QVERIFY(!dialog.startButton.isChecked());
+    QVERIFY(!dialog.alwaysButton.isChecked());
+    SettingStore stored;
+    loadAllSettings(stored);
+    QCOMPARE(stored.mySystem.STARTWHENBOOTING, 0);
+    QCOMPARE(stored.mySystem.ALWAYS_ON_BACKGROUND, 0);
+}
+
+void tst_Dialogs::settingsDialogOkWritesTheSwitches_data()
+{
+    QTest::addColumn<bool>("on");
+    QTest::newRow("switched on") << true;
+    QTest::newRow("switched off") << false;
+}
+
+void tst_Dialogs::settingsDialogOkWritesTheSwitches()
+{
+    QFETCH(bool, on);
+    startLauncher(twoThemes());
+    languageCode = QStringLiteral("EN");
+    initRegistryPaths();
+    theSettings.mySystem.STARTWHENBOOTING = on ? 0 : 1;
+    theSettings.mySystem.ALWAYS_ON_BACKGROUND = on ? 0 : 1;
+    QVERIFY(saveAllSettings(theSettings));
+    const QString run = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    closeRegKey(createRegKey(platform::kLocalMachine, run));
+    launcher->showMinimized();
+    TrayIconLumbraSettingdialog dialog;
+    dialog.prepareDialog();
+    dialog.startButton.click();
+    dialog.alwaysButton.click();
+    dialog.okButton.click();
+
+    SettingStore stored;
+    loadAllSettings(stored);
+    QCOMPARE(stored.mySystem.STARTWHENBOOTING, on ? 1 : 0);
+    QCOMPARE(stored.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
+    QCOMPARE(theSettings.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
+    QCOMPARE(platform->autostart.requests, QList<bool>({on}));
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, run, false);
+    std::uint32_t type = 0;
+    std::uint8_t data[256] = {};
+    std::uint32_t size = sizeof data;
+    QCOMPARE(platform->registry().queryValue(key, u"Lumbra", &type, data, &size), platform::kErrorSuccess);
+    closeRegKey(key);
+    QCOMPARE(type, platform::kRegExpandSz);
+    const QString command = QString::fromUtf16(reinterpret_cast<const char16_t *>(data), size / 2);
+    QCOMPARE(command, on ? QStringLiteral("\"%PROGRAMFILES%\\ORTAN\\Lumbra\\Lumbra.exe\"") : QString());
+    // Keeping the launcher open brings it back at once.
+    QCOMPARE(launcher->isMinimized(), !on);
+}
+
+void tst_Dialogs::shutDownActions_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("privilege");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<bool>("visibleAfter");
+
+    QTest::newRow("stand-by") << 2 << true << QStringList{QStringLiteral("suspend")} << false;
+    QTest::newRow("restart") << 3 << true << QStringList{QStringLiteral("reboot")} << true;
+    QTest::newRow("shut down") << 4 << true << QStringList{QStringLiteral("poweroff")} << true;
+    QTest::newRow("no privilege, no stand-by") << 2 << false << QStringList() << true;
+    QTest::newRow("no privilege, no shut-down") << 4 << false << QStringList() << true;
+    QTest::newRow("close the window") << 5 << true << QStringList() << false;
+}
+
+void tst_Dialogs::shutDownActions()
+{
+    QFETCH(int, button);
+    QFETCH(bool, privilege);
+    QFETCH(QStringList, actions);
+    QFETCH(bool, visibleAfter);
+    platform->power.privilege = privilege;
+    LumbraShutDown dialog(nullptr);
+    dialog.setVisible(true);
+    const QList<ShutdownQLabel *> buttons = {dialog.quitLumbraLabel, dialog.taskManagerLabel, dialog.standByLabel,
+                                             dialog.restartLabel, dialog.shutDownLabel, dialog.quitLabel};
+    QTest::mousePress(buttons.at(button), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QCOMPARE(platform->power.actions, actions);
+    QCOMPARE(dialog.isVisible(), visibleAfter);
+}
+
+void tst_Dialogs::shutDownDialogShownFromOutside()
+{
+    LumbraShutDown dialog(nullptr);
+    dialog.setVisible(false);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Lumbra Shut Down App"));
+    QCOMPARE(dialog.size(), QSize(700, 180));
+    const platform::WindowHandle window = platform->windows.findWindow(u"QWidget", u"Lumbra Shut Down App");
+    QVERIFY(window != platform::kNoWindow);
+    QVERIFY(platform->windows.showWindow(window, platform::kSwShowNormal));
+    QTRY_VERIFY(dialog.isVisible());
+    QTest::mousePress(dialog.quitLabel, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(!dialog.isVisible());
+    // The task manager button leaves the window open.
+    dialog.setVisible(true);
+    QTest::mousePress(dialog.taskManagerLabel, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QCOMPARE(platform->shell.taskManagerStarts, 1);
+    QVERIFY(dialog.isVisible());
+}
+
+void tst_Dialogs::secondStartHandsOver_data()
+{
+    QTest::addColumn<int>("firstRun");
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("after the first start's question") << 0 << true;
+    QTest::newRow("while the question is open") << 1 << false;
+}
+
+void tst_Dialogs::secondStartHandsOver()
+{
+    QFETCH(int, firstRun);
+    QFETCH(bool, restored);
+    theSettings.mySystem.IS_FIRST_RUN = firstRun;
+    platform->instanceLock.heldElsewhere.insert(QString::fromStdU16String(instanceName()));
+    const platform::WindowHandle running = platform->windows.addWindow(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(!acquireSingleInstance());
+    QList<unsigned> sent;
+    for (const platform::WindowMessage &message : std::as_const(platform->windows.messages)) {
+        QCOMPARE(message.window, running);
+        sent.append(message.message);
+    }
+    QCOMPARE(sent, restored ? QList<unsigned>({platform::kWmUser + 1}) : QList<unsigned>());
+    QVERIFY(platform->instanceLock.heldHere().isEmpty());
+
+    platform->instanceLock.heldElsewhere.clear();
+    QVERIFY(acquireSingleInstance());
+    QCOMPARE(platform->instanceLock.heldHere().size(), 1);
+    platform->instanceLock.closeMutex(instanceMutex);
+}
+
+void tst_Dialogs::restoreMessageBringsTheLauncherBack()
+{
+    startLauncher(twoThemes());
+    launcher->showMinimized();
+    QVERIFY(launcher->isMinimized());
+    QVERIFY(!QMyApp::winEventFilter({0, platform::kWmUser + 1, 0, 0}));
+    QVERIFY(!launcher->isMinimized());
+    QVERIFY(launcher->isVisible());
+    launcher->hide();
+    QMyApp::winEventFilter({0, platform::kWmUser + 1, 0, 0});
+    QVERIFY(launcher->isVisible());
 }
 
 QTEST_MAIN(tst_Dialogs)

@@ -25,7 +25,8 @@ bool lastArgumentIs(const QStringList &arguments, const char *name)
 
 bool isConsoleSwitch(const QStringList &arguments)
 {
-    return lastArgumentIs(arguments, kInstallRegister) || lastArgumentIs(arguments, kExportRegister);
+    return lastArgumentIs(arguments, kInstallRegister) || lastArgumentIs(arguments, kExportRegister)
+        || lastArgumentIs(arguments, "--close");
 }
 
 QStringList commandLineArguments(int argc, char **argv)

@@ -30,9 +30,15 @@ platform::WindowHandle RecordingWindows::findWindow(const std::u16string &classN
     return windows.value({name.toCaseFolded(), caption.toCaseFolded()}, platform::kNoWindow);
 }
 
+// As on the bus, a window of this program is told with WM_SHOWWINDOW (wParam 0 for SW_HIDE).
 bool RecordingWindows::showWindow(platform::WindowHandle window, int command)
 {
     shows.append({window, command});
+    if (handlers.contains(window)) {
+        const platform::WindowMessage shown{window, platform::kWmShowWindow, command == 0 ? 0u : 1u, 0};
+        QTimer::singleShot(0, [this, shown] { deliver(shown); });
+        return true;
+    }
     return window != platform::kNoWindow && windows.key(window, {}) != QPair<QString, QString>();
 }
 
