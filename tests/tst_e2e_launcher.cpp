@@ -3,6 +3,7 @@
 // desktop's handler, and Delete takes an added icon off in the store at once.
 
 #include "TestPlatform.h"
+#include "E2eStore.h"
 #include "XServer.h"
 
 #include "platform/Platform.h"
@@ -21,63 +22,6 @@
 #include <memory>
 
 namespace {
-
-const QString kKey = QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\%1]\n");
-
-QString value(const QString &name, const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-    return QStringLiteral("\"%1\"=\"%2\"\n").arg(name, escaped);
-}
-
-QString icon(int number, const QString &name, const QString &target, int kind, int isDefault)
-{
-    return kKey.arg(QStringLiteral("IconInfo\\%1").arg(number, 2, 10, QLatin1Char('0')))
-        + value(QStringLiteral("ICON_ID"), QString::number(number))
-        + value(QStringLiteral("ICON_AP_NAME"), name)
-        + value(QStringLiteral("ICON_AP_TOOLTIP_NAME"), name)
-        + value(QStringLiteral("ICON_AP_EXE_LOCATION"), target)
-        + value(QStringLiteral("ICON_DATA_TYPE"), QString::number(kind))
-        + value(QStringLiteral("ICON_IS_DEFAULT_APP"), QString::number(isDefault))
-        + value(QStringLiteral("ICON_AP_PNG_FILE_NAME"), QStringLiteral("none.png")) + u'\n';
-}
-
-// Two tabs, four columns; tab 1 holds a program, a folder and an added program.
-QString storeFile(const QString &program, const QString &folder)
-{
-    QString text = QStringLiteral("Windows Registry Editor Version 5.00\n\n");
-    text += kKey.arg(QStringLiteral("System")) + value(QStringLiteral("IS_FIRST_RUN"), QStringLiteral("0"))
-        + value(QStringLiteral("CURRENT_THEME"), QStringLiteral("1"))
-        + value(QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("2"))
-        + value(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), QStringLiteral("4"))
-        + value(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), QStringLiteral("300"))
-        + value(QStringLiteral("LUMBRA_WINDOWTITLE"), QStringLiteral("Lumbra")) + u'\n';
-    text += kKey.arg(QStringLiteral("TabInfo")) + value(QStringLiteral("TABINFO_HEIGHT"), QStringLiteral("60"))
-        + value(QStringLiteral("TABINFO_ITEM_WIDTH"), QStringLiteral("160"))
-        + value(QStringLiteral("TABINFO_ITEM_HIGHT"), QStringLiteral("60")) + u'\n';
-    const QStringList lists = {QStringLiteral("1.2.3"), QStringLiteral("1")};
-    for (int t = 1; t <= 2; ++t) {
-        text += kKey.arg(QStringLiteral("TabInfo\\0%1").arg(t)) + value(QStringLiteral("TAB_ITEM_ID"), QString::number(t))
-            + value(QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("Tab %1").arg(t))
-            + value(QStringLiteral("TAB_ITEM_ALL_ICONS"), lists.at(t - 1))
-            + value(QStringLiteral("TAB_ITEM_PARENT"), QStringLiteral("0")) + u'\n';
-    }
-    text += kKey.arg(QStringLiteral("IconInfo")) + value(QStringLiteral("ICON_WIDTH"), QStringLiteral("150"))
-        + value(QStringLiteral("ICON_HEIGHT"), QStringLiteral("140"))
-        + value(QStringLiteral("ICON_RESERVE_VERTICAL"), QStringLiteral("5"))
-        + value(QStringLiteral("ICON_RESERVE_HORIZONTAL"), QStringLiteral("5"))
-        + value(QStringLiteral("ICON_AP_NAME_Y_POSITION"), QStringLiteral("100"))
-        + value(QStringLiteral("ICON_EFFICACY_PIXEL"), QStringLiteral("2"))
-        + value(QStringLiteral("ICON_EFFICACY_INTERVAL"), QStringLiteral("20"))
-        + value(QStringLiteral("ICON_EFFICACY_COUNTER"), QStringLiteral("2")) + u'\n';
-    text += icon(1, QStringLiteral("Recorder"), program, 1, 1);
-    text += icon(2, QStringLiteral("Papers"), folder, 3, 1);
-    text += icon(3, QStringLiteral("Added"), program, 1, 0);
-    text += kKey.arg(QStringLiteral("ThemeInfo\\01")) + value(QStringLiteral("THEME_NAME"), QStringLiteral("Plain"))
-        + value(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_B"), QStringLiteral("160")) + u'\n';
-    return text;
-}
 
 bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions = {})
 {
@@ -146,7 +90,7 @@ void tst_E2eLauncher::initTestCase()
     QVERIFY(writeFile(folder.filePath(QStringLiteral("bin/xdg-open")),
                       QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(opened).toLocal8Bit(),
                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QByteArray reg = storeFile(programFolder + QStringLiteral("/record.sh"),
+    const QByteArray reg = e2eStoreFile(programFolder + QStringLiteral("/record.sh"),
                                      folder.filePath(QStringLiteral("papers"))).toUtf8();
     QVERIFY(writeFile(folder.filePath(QStringLiteral("EN.reg")), reg));
 
