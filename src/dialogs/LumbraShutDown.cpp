@@ -35,7 +35,6 @@ LumbraShutDown::LumbraShutDown(QWidget *parent)
     backgroundLabel->setGeometry(0, 0, 700, 180);
     backgroundLabel->setMinimumSize(700, 180);
     backgroundLabel->setMaximumSize(700, 180);
-    backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/Image/Image/bg.png")));
     backgroundLabel->setScaledContents(true);
     setWindowTitle(QCoreApplication::translate("LumbraShutDownClass", "LumbraShutDown"));
     backgroundLabel->setText(QString());
@@ -57,22 +56,6 @@ LumbraShutDown::LumbraShutDown(QWidget *parent)
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(langId == kFinnish ? 14 : 16);
     setFont(font);
-    const QColor grey(Qt::darkGray);
-    const QColor black(Qt::black);
-    const QRect textBox(0, 90, 140, 40);
-    quitLumbraLabel = makeButton(QRect(6, 2, 137, 140), QStringLiteral("full_screen"), textBox, quitLumbraText1,
-                                 quitLumbraText2, grey, black, &LumbraShutDown::ActionQuitLumbra);
-    taskManagerLabel = makeButton(QRect(142, 2, 138, 140), QStringLiteral("task_manager"), textBox,
-                                  taskManagerText1, taskManagerText2, grey, black, &LumbraShutDown::ActionTaskManager);
-    standByLabel = makeButton(QRect(280, 1, 138, 140), QStringLiteral("standby"), textBox, standByText1,
-                              standByText2, grey, black, &LumbraShutDown::ActionStandBy);
-    restartLabel = makeButton(QRect(418, 1, 138, 140), QStringLiteral("restart"), textBox, restartText1,
-                              restartText2, grey, black, &LumbraShutDown::ActionRestart);
-    shutDownLabel = makeButton(QRect(556, 1, 138, 140), QStringLiteral("shutdown"), textBox, shutDownText1,
-                               shutDownText2, grey, black, &LumbraShutDown::ActionShutDown);
-    quitLabel = makeButton(QRect(556, 144, 138, 31), QStringLiteral("quit"), QRect(0, 0, 138, 31), quitText1,
-                           quitText2, black, black, &LumbraShutDown::ActionQuit);
-
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/Image/Image/shutdown.png")), QIcon::Normal, QIcon::Off);
     setWindowIcon(icon);
@@ -92,6 +75,35 @@ LumbraShutDown::~LumbraShutDown()
 {
     if (endpoint != platform::kNoWindow)
         platform::windows().unregisterWindow(endpoint);
+}
+
+// The pictures are painted the first time the window is shown, not at start: most runs never
+// show it, and the launcher's first frame should not wait for them.
+void LumbraShutDown::setVisible(bool visible)
+{
+    if (visible && !quitLumbraLabel)
+        buildButtons();
+    QDialog::setVisible(visible);
+}
+
+void LumbraShutDown::buildButtons()
+{
+    backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/Image/Image/bg.png")));
+    const QColor grey(Qt::darkGray);
+    const QColor black(Qt::black);
+    const QRect textBox(0, 90, 140, 40);
+    quitLumbraLabel = makeButton(QRect(6, 2, 137, 140), QStringLiteral("full_screen"), textBox, quitLumbraText1,
+                                 quitLumbraText2, grey, black, &LumbraShutDown::ActionQuitLumbra);
+    taskManagerLabel = makeButton(QRect(142, 2, 138, 140), QStringLiteral("task_manager"), textBox,
+                                  taskManagerText1, taskManagerText2, grey, black, &LumbraShutDown::ActionTaskManager);
+    standByLabel = makeButton(QRect(280, 1, 138, 140), QStringLiteral("standby"), textBox, standByText1,
+                              standByText2, grey, black, &LumbraShutDown::ActionStandBy);
+    restartLabel = makeButton(QRect(418, 1, 138, 140), QStringLiteral("restart"), textBox, restartText1,
+                              restartText2, grey, black, &LumbraShutDown::ActionRestart);
+    shutDownLabel = makeButton(QRect(556, 1, 138, 140), QStringLiteral("shutdown"), textBox, shutDownText1,
+                               shutDownText2, grey, black, &LumbraShutDown::ActionShutDown);
+    quitLabel = makeButton(QRect(556, 144, 138, 31), QStringLiteral("quit"), QRect(0, 0, 138, 31), quitText1,
+                           quitText2, black, black, &LumbraShutDown::ActionQuit);
 }
 
 QString LumbraShutDown::translationFileFor(quint16 langId)

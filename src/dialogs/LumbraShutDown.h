@@ -24,6 +24,7 @@ public:
     static QString translationFileFor(quint16 langId);
     // What another program's ShowWindow and the like send to this window.
     bool handleMessage(const platform::WindowMessage &message);
+    void setVisible(bool visible) override;
 
     QLabel *backgroundLabel = nullptr;
     QString quitLumbraText1, quitLumbraText2;
@@ -52,6 +53,7 @@ public slots:
 
 private:
     void fetchTexts();
+    void buildButtons();
     ShutdownQLabel *makeButton(const QRect &geometry, const QString &picture, const QRect &textBox,
                                const QString &first, const QString &second, const QColor &normal,
                                const QColor &hover, void (LumbraShutDown::*action)());

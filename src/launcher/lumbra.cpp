@@ -18,10 +18,12 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 #include <QPixmap>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 lumbra *theLauncher = nullptr;
 
@@ -51,23 +53,30 @@ bool benchMarkersWanted()
     return wanted;
 }
 
-// Watches the first page for its first paint; the frame is on the screen once the event loop
-// has flushed it, right after.
-class FirstFrameMarker : public QObject
+// Runs a task once the widget's first frame has been painted and flushed to the screen,
+// which happens right after its first paint event, in the same pass of the event loop.
+class AfterFirstPaint : public QObject
 {
 public:
-    explicit FirstFrameMarker(QWidget *page) : QObject(page) { page->installEventFilter(this); }
+    AfterFirstPaint(QWidget *widget, std::function<void()> task)
+        : QObject(widget), task(std::move(task))
+    {
+        widget->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, [] { printDiagnostic("first-frame"); });
+            QTimer::singleShot(0, watched, std::move(task));
             deleteLater();
         }
         return false;
     }
+
+private:
+    std::function<void()> task;
 };
 
 } // namespace
@@ -360,10 +369,22 @@ void lumbra::closeEvent(QCloseEvent *event)
     QCoreApplication::exit(0);
 }
 
-void lumbra::markFirstFrame(QWidget *page)
+// The first page shows its icons on the theme's page colour at once and gets its picture
+// right after: decoding a screen-sized picture would double the time to the first frame.
+void lumbra::showPictureAfterFirstFrame(QWidget *page)
 {
-    if (benchMarkersWanted() && page)
-        new FirstFrameMarker(page);
+    const QColor colour = theSettings.getColor(1206);
+    if (colour.isValid()) {
+        QPalette palette = page->palette();
+        palette.setColor(QPalette::Window, colour);
+        page->setPalette(palette);
+        page->setAutoFillBackground(true);
+    }
+    new AfterFirstPaint(page, [this] {
+        if (benchMarkersWanted())
+            printDiagnostic("first-frame");
+        showPagePicture(currentTab);
+    });
 }
 
 void lumbra::markAllBuilt()

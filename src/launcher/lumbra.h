@@ -144,7 +144,7 @@ private:
 
     void openNextDropDialog();
 
-    void markFirstFrame(QWidget *page);
+    void showPictureAfterFirstFrame(QWidget *page);
     void markAllBuilt();
 
     std::uintptr_t endpoint = 0;

@@ -157,10 +157,9 @@ void lumbra::showFirstPage()
     DragIconPage *page = pageOf(0);
     tabs.at(0)->tabLabel->paintSelected();
     page->show();
-    markFirstFrame(page);
     if (APIconQLabel *icon = iconAt(0, 0))
         highlight(icon);
-    showPagePicture(0);
+    showPictureAfterFirstFrame(page);
     updatePagingButtons(0);
     showWindow();
 }

@@ -22,8 +22,9 @@ namespace {
 
 constexpr int kDefaultIconPictureId = 1420;
 constexpr int kToolTipFontId = 1003;
-// Enough for every picture of a large launcher (a thousand 128 x 128 icons).
-constexpr qsizetype kPictureCacheKiB = 96 * 1024;
+// Enough for the pictures of a page or two (an icon's picture is about 80 KiB decoded), so
+// that hovering and pressing never decode; pages seen long ago decode again when shown.
+constexpr qsizetype kPictureCacheKiB = 3 * 1024;
 // Names up to this length are shortened by trying every prefix, longest first; longer ones,
 // which no real tab has, by halving, so that a runaway name cannot stall the launcher.
 constexpr qsizetype kElideByScanLimit = 256;
