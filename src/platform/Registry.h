@@ -41,7 +41,8 @@ public:
 
     // The names of the direct subkeys, in no promised order.
     virtual long enumKeys(RegKey key, std::vector<std::u16string> *names) = 0;
-    // The values of a key in the order they were created, as RegEnumValueW gives them.
+    // The values of a key as RegEnumValueW gives them: in the order they were created, on
+    // POSIX and on Windows in practice (Windows promises no order; Wine sorts them by name).
     virtual long enumValues(RegKey key, std::vector<RegValue> *values) = 0;
 
     // Everything between begin and commit reaches the store as a whole or not at all, even
@@ -49,10 +50,17 @@ public:
     // the store refuses inside a scope spoils it: the writes after it are refused too, and
     // its commit rolls everything back and answers that first refusal. Every begin, whatever
     // it answered, is ended by exactly one commit.
+    //
+    // The Windows registry has no transactions: there each write lands when it is made, and
+    // a refusal or a process that dies inside a scope leaves the writes made before it. The
+    // rest holds there too (a refusal spoils the scope, nothing is written after it, the
+    // commit answers it), and the scopes of all Lumbra processes take turns, so that none
+    // reads or writes while another one's scope is open.
     virtual long beginScope() = 0;
     // A scope for readers: every read in it sees the store as one committed state, however
     // long it lasts, and it never holds up a writer. Writes in it are refused. Its commit
-    // answers whether every read saw that state; a read the store failed spoils it.
+    // answers whether every read saw that state; a read the store failed spoils it. On
+    // Windows it sees no other Lumbra scope half-done, and a writer's scope waits for it.
     virtual long beginReadScope() = 0;
     virtual long commitScope() = 0;
 };

@@ -1,0 +1,10 @@
+#include "Win32Autostart.h"
+
+namespace platform {
+
+bool Win32Autostart::setStartAtLogin(bool)
+{
+    return true;
+}
+
+} // namespace platform
