@@ -1,3 +1,4 @@
+#include "LanguageCases.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/LocaleLanguageIds.h"
 #include "platform/posix/PosixSystemServices.h"
@@ -150,6 +151,9 @@ void TestPosixSystemServices::langIdForLocale_data()
     for (const auto &row : rows)
         QTest::newRow(*row.locale ? row.locale : "empty") << QString::fromLatin1(row.locale)
                                                            << row.langId;
+    // The rows Wine's own mapping answers alike (tests/win32).
+    for (const contract::LanguageCase &row : contract::kLanguageCases)
+        QTest::addRow("shared: %s", row.locale) << QString::fromLatin1(row.locale) << int(row.langId);
 }
 
 void TestPosixSystemServices::langIdForLocale()

@@ -1,3 +1,4 @@
+#include "RegistryContract.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/SqliteRegistry.h"
@@ -83,6 +84,8 @@ class tst_SqliteRegistry : public QObject
 private slots:
     void init() { platformUnderTest.reset(); }
 
+    void sharedContract_data();
+    void sharedContract();
     void keyNamesIgnoreCaseAndKeepIt_data();
     void keyNamesIgnoreCaseAndKeepIt();
     void openingAMissingKeyCreatesNothing();
@@ -114,6 +117,28 @@ private slots:
 private:
     TestPlatform platformUnderTest;
 };
+
+// The cases every backend plays through, the Windows one too (tests/win32).
+void tst_SqliteRegistry::sharedContract_data()
+{
+    QTest::addColumn<int>("index");
+    const std::vector<contract::Case> &cases = contract::registryCases();
+    for (std::size_t index = 0; index < cases.size(); ++index)
+        QTest::newRow(cases[index].name) << int(index);
+}
+
+void tst_SqliteRegistry::sharedContract()
+{
+    QFETCH(int, index);
+    Registry &registry = platformUnderTest.registry();
+    const RegKey root = created(registry, QStringLiteral("Software\\Contract"));
+    QVERIFY(root != kNoKey);
+    const contract::Backend backend{registry, root, true, true};
+    const std::string failure = contract::runCase(contract::registryCases().at(std::size_t(index)), backend);
+    registry.closeKey(root);
+    QVERIFY2(failure.empty(), failure.c_str());
+    QCOMPARE(platformUnderTest.faults(), QString());
+}
 
 void tst_SqliteRegistry::keyNamesIgnoreCaseAndKeepIt_data()
 {

@@ -4,6 +4,7 @@
 // object, and as a sender of another user.
 
 #include "TestPlatform.h"
+#include "WindowCases.h"
 
 #include "platform/posix/BusDirectory.h"
 #include "platform/posix/BusFrame.h"
@@ -263,15 +264,10 @@ void tst_WindowMessagesBus::findsWindowsOfOtherProcesses_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("launcher") << "QWidget" << "Lumbra" << "launcher";
-    QTest::newRow("any case") << "qwidget" << "LUMBRA" << "launcher";
-    QTest::newRow("shut-down dialog") << "QWidget" << "lumbra shut down app" << "shutdown";
-    QTest::newRow("any title") << "QWidget" << "" << "either";
-    QTest::newRow("any class") << "" << "Lumbra" << "launcher";
-    QTest::newRow("part of a title") << "QWidget" << "Lumbr" << "none";
-    QTest::newRow("longer title") << "QWidget" << "Lumbra " << "none";
-    QTest::newRow("another class") << "SymHTMLWindow" << "Lumbra" << "none";
-    QTest::newRow("a message number for a class") << "49152" << "" << "none";
+    // The rows the Windows backend answers too (tests/win32).
+    for (const contract::FindWindowCase &row : contract::kFindWindowCases)
+        QTest::newRow(row.name) << QString::fromUtf16(row.className) << QString::fromUtf16(row.title)
+                                << QString::fromLatin1(row.expected);
 }
 
 void tst_WindowMessagesBus::findsWindowsOfOtherProcesses()
@@ -659,11 +655,8 @@ void tst_WindowMessagesBus::messageNumbersAgreeAcrossProcesses_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("sameAs");
 
-    QTest::newRow("instance name") << "{d6044399-0b9e-4084-a9ac-c4b7c7800fcf}"
-                                   << "{D6044399-0B9E-4084-A9AC-C4B7C7800FCF}";
-    QTest::newRow("mixed case") << "TaskbarCreated" << "taskbarcreated";
-    QTest::newRow("beyond ASCII") << "Über Ærø" << "über ærø";
-    QTest::newRow("one character") << "x" << "X";
+    for (const contract::MessageNameCase &row : contract::kMessageNameCases)
+        QTest::newRow(row.name) << QString::fromUtf16(row.registered) << QString::fromUtf16(row.sameAs);
 }
 
 void tst_WindowMessagesBus::messageNumbersAgreeAcrossProcesses()
