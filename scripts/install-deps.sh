@@ -13,6 +13,8 @@ packages=(
     # An X server without a screen, and the tools that drive it and take pictures of it, for
     # the run command on a machine without a display and for the end-to-end tests.
     xvfb xauth xdotool x11-utils imagemagick
+    # The Windows backends of the platform seam: cross-compiled and run under Wine.
+    g++-mingw-w64-x86-64 wine64
 )
 
 missing=()

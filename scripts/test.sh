@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the launcher and runs every test twice: once in a
-# release build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# release build, once under AddressSanitizer and UndefinedBehaviorSanitizer; between the two,
+# the Windows backends, cross-compiled, under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,8 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+./scripts/test-win32.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLUMBRA_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"

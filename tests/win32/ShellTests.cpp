@@ -1,0 +1,174 @@
+// Starting programs as QProcess::startDetached does, opening with the shell, and the task
+// manager, each checked by what the started program finds: its folder and its arguments.
+
+#include "Runner.h"
+
+#include "platform/win32/Win32Shell.h"
+
+namespace runner {
+
+namespace {
+
+using namespace platform;
+
+const wchar_t *wide(const std::u16string &text)
+{
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+
+// The record a child writes: its folder, then one argument a line, as the C runtime and
+// CommandLineToArgvW split its command line.
+int recordChild(const std::vector<std::u16string> &arguments)
+{
+    wchar_t folder[32768] = {};
+    GetCurrentDirectoryW(32768, folder);
+    std::string text = "folder=" + utf8(reinterpret_cast<const char16_t *>(folder)) + "\n";
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+        text += "arg=" + utf8(arguments[i]) + "\n";
+    const std::u16string part = arguments.at(0) + u".part";
+    if (!writeFile(part, text))
+        return 1;
+    return MoveFileExW(wide(part), wide(arguments.at(0)), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+}
+
+std::string recordOf(const std::u16string &path)
+{
+    if (!waitFor([&] { return GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES; }))
+        return "<no record>";
+    return readFile(path);
+}
+
+// A stored target: the path in quotes with its backslashes doubled.
+std::u16string storedTarget(const std::u16string &path)
+{
+    std::u16string doubled;
+    for (char16_t c : path) {
+        doubled.push_back(c);
+        if (c == u'\\')
+            doubled.push_back(c);
+    }
+    return u'"' + doubled + u'"';
+}
+
+std::string argumentsArriveUnchanged(const std::string &name, const std::vector<std::u16string> &given)
+{
+    const std::u16string record = temporaryFolder() + utf16("args " + name + ".txt");
+    const std::u16string folder = temporaryFolder() + u"start folder \u00e9";
+    CreateDirectoryW(wide(folder), nullptr);
+    std::vector<std::u16string> arguments = childArguments("record", {record});
+    arguments.insert(arguments.end(), given.begin(), given.end());
+    EXPECT(Win32Shell().startDetached(storedTarget(runnerPath()), arguments, folder));
+    std::string expected = "folder=" + utf8(folder) + "\n";
+    for (const std::u16string &argument : given)
+        expected += "arg=" + utf8(argument) + "\n";
+    EXPECT_EQ(recordOf(record), expected);
+    return std::string();
+}
+
+// Without a folder the program starts where the launcher is.
+std::string startsInTheLaunchersFolder()
+{
+    const std::u16string record = temporaryFolder() + u"here.txt";
+    wchar_t here[32768] = {};
+    GetCurrentDirectoryW(32768, here);
+    EXPECT(Win32Shell().startDetached(runnerPath(), childArguments("record", {record}), u""));
+    const std::string text = recordOf(record);
+    EXPECT_EQ(text.substr(0, text.find('\n')), "folder=" + utf8(reinterpret_cast<const char16_t *>(here)));
+    return std::string();
+}
+
+std::string startRefused(const std::u16string &program, const std::u16string &folder)
+{
+    EXPECT(!Win32Shell().startDetached(program, {}, folder));
+    return std::string();
+}
+
+// ShellExecuteW "open" on a command script, in the folder the launcher passes in quotes.
+std::string shellOpensInTheFolder()
+{
+    const std::u16string folder = temporaryFolder() + u"shell folder";
+    CreateDirectoryW(wide(folder), nullptr);
+    const std::u16string script = folder + u"\\opened.cmd";
+    EXPECT(writeFile(script, "@cd > opened.txt\r\n"));
+    EXPECT(Win32Shell().shellOpen(storedTarget(script), u'"' + folder + u'"'));
+    const std::u16string record = folder + u"\\opened.txt";
+    EXPECT(waitFor([&] { return readFile(record).find('\n') != std::string::npos; }));
+    EXPECT_EQ(readFile(record), utf8(folder) + "\r\n");
+    return std::string();
+}
+
+std::string shellOpenRefused(const std::u16string &file)
+{
+    EXPECT(!Win32Shell().shellOpen(file, u'"' + temporaryFolder() + u'"'));
+    return std::string();
+}
+
+// Windows looks for "taskmgr.exe" first in the folder of the program that starts it: a
+// copy of this runner there, by that name, records that it was started instead.
+std::string taskManagerIsStarted()
+{
+    const std::u16string folder = temporaryFolder() + u"taskmanager\\";
+    CreateDirectoryW(wide(folder), nullptr);
+    EXPECT(CopyFileW(wide(runnerPath()), wide(folder + u"runner.exe"), FALSE));
+    EXPECT(CopyFileW(wide(runnerPath()), wide(folder + u"taskmgr.exe"), FALSE));
+    const std::u16string record = folder + u"started.txt";
+    EnvironmentOverride recordPath(L"LUMBRA_TEST_RECORD", wide(record));
+    std::u16string line = Win32Shell::commandLine(u'"' + folder + u"runner.exe\"",
+                                                  childArguments("task-manager"));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    EXPECT(CreateProcessW(nullptr, reinterpret_cast<wchar_t *>(&line[0]), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(code, DWORD(0));
+    EXPECT_EQ(recordOf(record), std::string("taskmgr.exe 1"));
+    return std::string();
+}
+
+int taskManagerChild(const std::vector<std::u16string> &)
+{
+    return Win32Shell().startTaskManager() ? 0 : 1;
+}
+
+} // namespace
+
+void addShellTests()
+{
+    const struct
+    {
+        const char *name;
+        std::vector<std::u16string> arguments;
+    } rows[] = {
+        {"plain", {u"one", u"two"}},
+        {"blanks", {u"with blank", u"tab\there"}},
+        {"quotes", {u"say \"hi\"", u"\"", u"a\\\"b"}},
+        {"backslashes", {u"C:\\Program Files\\", u"end\\\\", u"\\\\server\\share"}},
+        {"empty", {u"", u"after empty"}},
+        {"beyond ASCII", {u"\u00dcmlaut", u"\u65e5\u672c", u"\U0001F600"}},
+        {"shell characters", {u"a&b|c<d>e^f%PATH%"}},
+    };
+    for (const auto &row : rows)
+        add(std::string("shell: arguments arrive unchanged: ") + row.name,
+            [name = std::string(row.name), arguments = row.arguments] {
+                return argumentsArriveUnchanged(name, arguments);
+            });
+    add("shell: without a folder the program starts in the launcher's", startsInTheLaunchersFolder);
+    add("shell: a missing program is refused", [] { return startRefused(u"\"C:\\\\no\\\\such.exe\"", u""); });
+    add("shell: no program is refused", [] { return startRefused(u"\"\"", u""); });
+    add("shell: a missing folder is refused",
+        [] { return startRefused(runnerPath(), temporaryFolder() + u"no such folder"); });
+    add("shell: open runs in the folder given", shellOpensInTheFolder);
+    add("shell: opening a missing file is refused",
+        [] { return shellOpenRefused(u'"' + temporaryFolder() + u"absent.txt\""); });
+    add("shell: opening nothing is refused", [] { return shellOpenRefused(u""); });
+    add("shell: the task manager is taskmgr.exe", taskManagerIsStarted);
+    addRole("record", recordChild);
+    addRole("task-manager", taskManagerChild);
+}
+
+} // namespace runner
