@@ -149,9 +149,9 @@ std::string withoutActivation(const std::string &log)
 }
 
 // Posted and sent messages reach the filter, then the handler; what the filter keeps goes
-// no further; WM_CLOSE is the last, and ends the child. Posts arrive in the order they were
-// posted, but a message sent from another thread is handled before the posted ones still
-// queued: GetMessage delivers sent messages first ("About Messages and Message Queues").
+// no further; WM_CLOSE is the last, and ends the child. A message sent from another thread
+// is handled before the posted ones still queued (GetMessage delivers sent messages first,
+// "About Messages and Message Queues"), so the sends here wait until the posts were taken.
 // A window shown from outside may be activated too (WM_ACTIVATE), as focus rules allow;
 // those lines are left out.
 std::string messagesGoBothWays()
@@ -161,22 +161,22 @@ std::string messagesGoBothWays()
     Win32WindowMessages windows;
     const WindowHandle found = windows.findWindow(u"QWidget", u"Lumbra");
     EXPECT_EQ(found, other.launcher);
+    EXPECT(windows.sendMessage(found, kWmUser + 1, 0, 0, 10000));
     EXPECT(windows.postMessage(found, kWmUser + 5, 7, -3));
     EXPECT(windows.postMessage(found, kSwallowed, 1, 2));
-    EXPECT(windows.sendMessage(found, kWmUser + 1, 0, 0, 10000));
+    EXPECT(waitFor([&] { return readFile(other.log).find("filter 1033") != std::string::npos; }));
     EXPECT(windows.sendMessage(other.shutDown, kWmUser + 2, 4, 5, 10000));
     // Shown from outside, the hidden window tells its handler and stays hidden itself.
     EXPECT(windows.showWindow(other.shutDown, kSwShowNormal));
     EXPECT(!IsWindowVisible(reinterpret_cast<HWND>(other.shutDown)));
     EXPECT(windows.postMessage(found, kWmClose, 0, 0));
     EXPECT_EQ(other.child.wait(), 0);
-    EXPECT_EQ(withoutActivation(readFile(other.log)),
-              std::string("filter 1029 7 -3\nlauncher 1029 7 -3\n"
-                                               "filter 1025 0 0\nlauncher 1025 0 0\n"
-                                               "filter 1033 1 2\n"
-                                               "filter 1026 4 5\nshutdown 1026 4 5\n"
-                                               "filter 24 1 0\nshutdown 24 1 0\n"
-                                               "filter 16 0 0\nlauncher 16 0 0\n"));
+    EXPECT_EQ(withoutActivation(readFile(other.log)), std::string("filter 1025 0 0\nlauncher 1025 0 0\n"
+                                                                  "filter 1029 7 -3\nlauncher 1029 7 -3\n"
+                                                                  "filter 1033 1 2\n"
+                                                                  "filter 1026 4 5\nshutdown 1026 4 5\n"
+                                                                  "filter 24 1 0\nshutdown 24 1 0\n"
+                                                                  "filter 16 0 0\nlauncher 16 0 0\n"));
     EXPECT(!IsWindow(reinterpret_cast<HWND>(found)));
     return std::string();
 }
