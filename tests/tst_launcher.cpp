@@ -1,10 +1,12 @@
 // The launcher window driven as the keyboard, the mouse and the screen drive it: its
 // messages, its actions and what they leave in the store.
 
+#include "FifoWatch.h"
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
 #include "dialogs/DragIconPage.h"
+#include "dialogs/TrayIcon.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
@@ -14,10 +16,13 @@
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -91,6 +96,7 @@ private slots:
     void addedIconIsStoredAndShown();
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
+    void picturesThatAreNoFilesAreNotOpened();
 
 private:
     void start(const LauncherStore &store);
@@ -482,6 +488,43 @@ void tst_Launcher::listsThatPointNowhere()
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("0.3.99..2"));
     launcher->applyTheme();
+}
+
+// A named pipe, a device or a folder where a picture should be would hold the launcher for
+// ever at the first read: only plain files are opened.
+void tst_Launcher::picturesThatAreNoFilesAreNotOpened()
+{
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("Light/titlebar.png")));
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("icons/Light")));
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("tabs")));
+    standardStore().fill(theSettings);
+    theSettings.mySystem.THEME_DIR = folder.path() + u'/';
+    theSettings.mySystem.ICON_DIR = folder.filePath(QStringLiteral("icons/"));
+    theSettings.mySystem.TAB_DIR = folder.filePath(QStringLiteral("tabs/"));
+    theSettings.mySystem.SYSTEMTRAY_LUMBRA_PNGFILENAME = QStringLiteral("tray.png");
+    ThemeInfo &theme = theSettings.themes[0];
+    theme.TITLEBAR_PNG_NAME = QStringLiteral("titlebar.png");
+    theme.BACKTITLEBAR_PNG_NAME = QStringLiteral("back.png");
+    theme.SEPARATE_PNG_NAME = QStringLiteral("separator.png");
+    theme.MASK_PNG_NAME = QStringLiteral("mask.png");
+    theme.DEFAULT_ICON_PNG_NAME = QStringLiteral("default.png");
+    std::vector<std::unique_ptr<FifoWatch>> pipes;
+    for (const char *name : {"Light/page2.png", "Light/back.png", "Light/separator.png", "Light/mask.png",
+                             "Light/tray.png", "icons/app10.png", "icons/Light/default.png", "tabs/tab1.png"}) {
+        pipes.push_back(std::make_unique<FifoWatch>(folder.filePath(QLatin1String(name))));
+        QVERIFY(pipes.back()->isValid());
+    }
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+    launcher->applyTheme();
+    TrayIcon tray;
+    tray.setupTray();
+    for (const auto &pipe : pipes)
+        QVERIFY(!pipe->wasOpened());
+    QVERIFY(launcher->isVisible());
 }
 
 QTEST_MAIN(tst_Launcher)

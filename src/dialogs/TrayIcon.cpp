@@ -6,10 +6,12 @@
 #include "platform/WindowMessages.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
+#include "widgets/FaceRecipes.h"
 
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 
 #include <cstdio>
 
@@ -39,7 +41,7 @@ TrayIcon::~TrayIcon()
 
 void TrayIcon::setupTray()
 {
-    const QIcon icon(theSettings.getString(1401));
+    const QIcon icon(QPixmap::fromImage(loadPicture(theSettings.getString(1401))));
     setToolTip(theSettings.getString(1402) + u' ' + theSettings.getString(1400));
     setIcon(icon);
     settingText = theSettings.getString(1429);

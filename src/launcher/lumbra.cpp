@@ -10,6 +10,7 @@
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -190,7 +191,7 @@ void lumbra::buildTitleBarWidgets()
     backTitleBar = new QLabel;
     backTitleBar->setScaledContents(true);
     backTitleBar->setGeometry(0, 0, width, themeInt(413));
-    backTitleBar->setPixmap(QPixmap(theSettings.getString(1408)));
+    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
 
     backButton = new IconQLabel(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
                                 themeInt(402), theSettings.getString(1410), theSettings.getString(1409),
@@ -231,8 +232,8 @@ void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
 void lumbra::applyTheme()
 {
     showPagePicture(currentTab);
-    tabArea->setPixmap(QPixmap(theSettings.getString(1407)));
-    backTitleBar->setPixmap(QPixmap(theSettings.getString(1408)));
+    tabArea->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1407))));
+    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
     backButton->reloadImagesWithText(theSettings.getString(1409), theSettings.getString(1410),
                                      theSettings.getColor(1200), theSettings.getColor(1201),
                                      theSettings.getFont(1001), 0, -5, theSettings.getString(1435));
@@ -245,7 +246,7 @@ void lumbra::applyTheme()
         else
             tabs.at(t)->tabLabel->paintUnselected();
     }
-    const QPixmap separator(theSettings.getString(1413));
+    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
     for (QLabel *label : std::as_const(separators))
         label->setPixmap(separator);
     for (TabEntry *entry : std::as_const(tabs)) {

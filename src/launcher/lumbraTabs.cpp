@@ -7,6 +7,7 @@
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -44,7 +45,7 @@ void lumbra::buildTabStrip()
     const int separatorWidth = std::max(0, theSettings.getThemeInt(404));
     const int tabWidth = theSettings.getInt(28);
     const int tabHeight = theSettings.getInt(27);
-    const QPixmap separatorPicture(theSettings.getString(1413));
+    const QPixmap separatorPicture = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
     auto addSeparator = [&](int x) {
         auto *separator = new QLabel(tabArea);
         separator->setGeometry(x, 0, separatorWidth, tabHeight);
@@ -194,7 +195,7 @@ void lumbra::showPagePicture(int t)
     const int theme = theSettings.getInt(3) - 1;
     const QString path = theSettings.getThemeImagePath(201, theme, t);
     QImage picture;
-    if (path != QLatin1String("NULL"))
+    if (path != QLatin1String("NULL") && isPictureFile(path))
         picture.load(path);
     const QSize size(screenWidth(), screenHeight() - tabAreaHeight());
     if (!picture.isNull() && picture.size() != size && !size.isEmpty())
