@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -97,6 +98,7 @@ private slots:
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
     void picturesThatAreNoFilesAreNotOpened();
+    void houseKeepsTheLauncherWithoutATray();
 
 private:
     void start(const LauncherStore &store);
@@ -524,6 +526,17 @@ void tst_Launcher::picturesThatAreNoFilesAreNotOpened()
     tray.setupTray();
     for (const auto &pipe : pipes)
         QVERIFY(!pipe->wasOpened());
+    QVERIFY(launcher->isVisible());
+}
+
+// In a session of its own there may be no tray: nothing would bring a minimised launcher back.
+void tst_Launcher::houseKeepsTheLauncherWithoutATray()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        QSKIP("this display has a tray");
+    start(standardStore());
+    launcher->dispatchAction(nullptr, launcher->houseButton, nullptr);
+    QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());
 }
 

@@ -21,6 +21,7 @@
 
 #include <QGuiApplication>
 #include <QStringList>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <algorithm>
@@ -86,7 +87,9 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
             tabClicked(tab);
         break;
     case House:
-        if (theSettings.getInt(1) == 0)
+        // Only the tray icon brings a minimised launcher back; without a tray to show it, the
+        // person would be left with an empty screen and no way back.
+        if (theSettings.getInt(1) == 0 && QSystemTrayIcon::isSystemTrayAvailable())
             showMinimized();
         break;
     case OpenSubTab:
