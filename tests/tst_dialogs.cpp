@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -79,6 +80,7 @@ private slots:
     void themeDialogSwallowsTheFirstIndexChange();
     void trayClickGuard();
     void dropDialogAddsAnIconToTheStore();
+    void dropDialogIntoARefusingStoreLeavesNothing();
     void dropDialogNamesAPictureNobodyUses();
     void startChoice_data();
     void startChoice();
@@ -243,6 +245,22 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     loadAllSettings(stored);
     QCOMPARE(stored.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
     QCOMPARE(launcher->tabs.at(1)->icons.last()->name, QStringLiteral("My Tool"));
+}
+
+// An icon the store cannot keep is not added; its picture goes with it.
+void tst_Dialogs::dropDialogIntoARefusingStoreLeavesNothing()
+{
+    startLauncher(twoThemes());
+    QVERIFY(executeOnStore(platform->databasePath(),
+                           QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON reg_keys BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    DropIconDialog dialog;
+    QString path = QStringLiteral("/opt/tools/tool");
+    dialog.setDroppedFile(path, QStringLiteral("tool"));
+    dialog.dropOkButton->click();
+    QCOMPARE(theSettings.icons.size(), 30);
+    QVERIFY(!QFileInfo::exists(folder->filePath(QStringLiteral("Icon/tool.png"))));
+    QVERIFY(launcher->findChild<QMessageBox *>());
 }
 
 void tst_Dialogs::dropDialogNamesAPictureNobodyUses()

@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,6 +100,8 @@ private slots:
     void listsThatPointNowhere();
     void picturesThatAreNoFilesAreNotOpened();
     void houseKeepsTheLauncherWithoutATray();
+    void refusedSavesAreTakenBackAndTold_data();
+    void refusedSavesAreTakenBackAndTold();
 
 private:
     void start(const LauncherStore &store);
@@ -538,6 +541,48 @@ void tst_Launcher::houseKeepsTheLauncherWithoutATray()
     launcher->dispatchAction(nullptr, launcher->houseButton, nullptr);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());
+}
+
+void tst_Launcher::refusedSavesAreTakenBackAndTold_data()
+{
+    QTest::addColumn<bool>("adding");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("Delete") << false << QStringLiteral("Icon 4");
+    QTest::newRow("a dropped program") << true << QStringLiteral("Editor");
+}
+
+// A store that refuses writes (read-only, a full disk) must not leave the screen showing what
+// the next start will not: the change is taken back and the person is told.
+void tst_Launcher::refusedSavesAreTakenBackAndTold()
+{
+    QFETCH(bool, adding);
+    QFETCH(QString, name);
+    start(standardStore());
+    QVERIFY(saveAllSettings(theSettings));
+    launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    QVERIFY(executeOnStore(platform->databasePath(),
+                           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END;"
+                                          "CREATE TRIGGER refuseNew BEFORE INSERT ON reg_values BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    if (adding) {
+        launcher->newIconName = name;
+        launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
+        launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
+        launcher->newIconKind = 1;
+        launcher->addIconToCurrentTab();
+    } else {
+        key(platform::kVkDelete);
+    }
+    QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
+    QCOMPARE(theSettings.icons.size(), 30);
+    QCOMPARE(tab(3)->icons.size(), 2);
+    QCOMPARE(visiblePositions(tab(3)), QList<int>({0, 1}));
+    const QMessageBox *message = launcher->findChild<QMessageBox *>();
+    QVERIFY(message);
+    QVERIFY(message->isVisible());
+    QVERIFY(message->text().contains(name));
 }
 
 QTEST_MAIN(tst_Launcher)

@@ -45,8 +45,12 @@ public:
     void setMusic(bool on);
 
     static int fileKindOf(const QString &path);
-    void addIconToCurrentTab();
+    // Both are stored at once. A change the store refuses is taken back and the person is
+    // told; addIconToCurrentTab then answers false.
+    bool addIconToCurrentTab();
     void removeSelectedIcon();
+    // Tells the person, in a message over the launcher, that a change could not be saved.
+    void tellNotSaved(const QString &text);
 
     // Pages and navigation.
     void buildTabStrip();
