@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -100,6 +101,8 @@ private slots:
     void listsThatPointNowhere();
     void picturesThatAreNoFilesAreNotOpened();
     void houseKeepsTheLauncherWithoutATray();
+    void absurdSizesStayOnTheScreen_data();
+    void absurdSizesStayOnTheScreen();
     void refusedSavesAreTakenBackAndTold_data();
     void refusedSavesAreTakenBackAndTold();
 
@@ -541,6 +544,63 @@ void tst_Launcher::houseKeepsTheLauncherWithoutATray()
     launcher->dispatchAction(nullptr, launcher->houseButton, nullptr);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());
+}
+
+void tst_Launcher::absurdSizesStayOnTheScreen_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("value");
+
+    for (const int value : {INT_MAX, INT_MIN, 1000000000}) {
+        for (const char *setting : {"columns", "icon size", "tab strip", "buttons", "reserves", "fonts"})
+            QTest::addRow("%s %d", setting, value) << QString::fromLatin1(setting) << value;
+    }
+}
+
+// A hand-edited store may hold any number. Sizes near the ends of the int range must neither
+// overflow the launcher's geometry nor ask for pictures larger than the screen, and the icons
+// of the first page stay shown.
+void tst_Launcher::absurdSizesStayOnTheScreen()
+{
+    QFETCH(QString, setting);
+    QFETCH(int, value);
+    standardStore().fill(theSettings);
+    ThemeInfo &theme = theSettings.themes[0];
+    if (setting == QLatin1String("columns")) {
+        theSettings.mySystem.NUMBER_OF_ICON_PER_ROW = value;
+    } else if (setting == QLatin1String("icon size")) {
+        theSettings.iconLayout.ICON_WIDTH = theSettings.iconLayout.ICON_HEIGHT = value;
+    } else if (setting == QLatin1String("tab strip")) {
+        theSettings.tabsInfo.TABINFO_ITEM_WIDTH = theSettings.tabsInfo.TABINFO_ITEM_HIGHT = value;
+        theSettings.tabsInfo.TABINFO_HEIGHT = value;
+        theme.SEPARATE_PNG_WIDTH = value;
+        theSettings.tabs[0].TAB_ITEM_ICON_WIDTH = value;
+    } else if (setting == QLatin1String("buttons")) {
+        theme.HOUSE_PNG_WIDTH = theme.HOUSE_PNG_HEIGHT = theme.SPEAKER_PNG_WIDTH = value;
+        theme.UPBUTTON_PNG_HEIGHT = theme.DOWNBUTTON_PNG_WIDTH = theme.BACKBUTTON_X_POSITION = value;
+        theme.BACKTITLEBAR_PNG_HEIGHT = theme.BACKBUTTON_PNG_HEIGHT = value;
+    } else if (setting == QLatin1String("reserves")) {
+        theSettings.iconLayout.ICON_RESERVE_VERTICAL = value;
+        theSettings.iconLayout.ICON_RESERVE_HORIZONTAL = value == INT_MIN ? INT_MAX : INT_MIN;
+    } else {
+        theSettings.iconLayout.ICON_AP_NAME_FONT_SIZE = value;
+        theSettings.mySystem.SYSTEM_STRING_FONT_SIZE = value;
+        theSettings.tabsInfo.TAB_NAME_FONT_SIZE = value;
+    }
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+    QCOMPARE(launcher->geometry(), QRect(0, 0, 1024, 768));
+    QVERIFY(!visiblePositions(tab(0)).isEmpty());
+    for (unsigned code : {platform::kVkRight, platform::kVkDown, platform::kVkTab, platform::kVkTab})
+        key(code);
+    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+    launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    launcher->applyTheme();
+    launcher->handleMessage(platform::kWmDisplayChange, 0);
+    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    for (const QWidget *widget : launcher->findChildren<QWidget *>())
+        QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
 }
 
 void tst_Launcher::refusedSavesAreTakenBackAndTold_data()

@@ -33,9 +33,13 @@ int nonNegative(int value)
     return std::max(0, value);
 }
 
+// Settings hold whatever a hand-edited file gave them. Positions beyond this lie far off any
+// screen, and sums of them cannot overflow an int.
+constexpr int kFarestOffset = 1 << 20;
+
 int themeInt(int id)
 {
-    return nonNegative(theSettings.getThemeInt(id));
+    return lumbra::pixels(theSettings.getThemeInt(id));
 }
 
 // When the benchmark asks for them, the moments the first frame is painted and every page
@@ -114,12 +118,29 @@ int lumbra::screenHeight()
 
 int lumbra::tabAreaHeight()
 {
-    return nonNegative(theSettings.getInt(19));
+    return pixels(theSettings.getInt(19));
 }
 
 int lumbra::iconsPerPage()
 {
-    return 3 * std::max(1, theSettings.getInt(17));
+    return 3 * columnCount();
+}
+
+int lumbra::columnCount()
+{
+    return std::clamp(theSettings.getInt(17), 1, kFarestOffset);
+}
+
+int lumbra::pixels(int size)
+{
+    return std::clamp(size, 0, std::max(screenWidth(), screenHeight()));
+}
+
+QPoint lumbra::cellOf(int position)
+{
+    const QPoint cell = theSettings.getIconPosition(position);
+    return QPoint(std::clamp(cell.x(), -kFarestOffset, kFarestOffset),
+                  std::clamp(cell.y(), -kFarestOffset, kFarestOffset));
 }
 
 void lumbra::initialise()
@@ -320,7 +341,7 @@ void lumbra::displayChanged()
 void lumbra::relayoutTab(int t)
 {
     for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons)) {
-        const QPoint cell = theSettings.getIconPosition(icon->position);
+        const QPoint cell = cellOf(icon->position);
         icon->moveTo(cell.x(), cell.y());
     }
 }
@@ -330,7 +351,7 @@ void lumbra::relayoutTitleBarButtons()
     const int width = screenWidth();
     const int pageMiddle = (screenHeight() - tabAreaHeight()) / 2;
     speakerButton->placeAt(width - 2 * themeInt(411) - 12,
-                           theSettings.getInt(27) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
+                           pixels(theSettings.getInt(27)) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
     backButton->placeAt(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
                         themeInt(402));
     upButton->placeAt(width - themeInt(409), pageMiddle - themeInt(410), themeInt(410), themeInt(409));

@@ -242,7 +242,7 @@ void lumbra::moveHighlight(unsigned key)
     if (currentTab < 0 || currentTab >= tabs.size())
         return;
     const int count = int(tabs.at(currentTab)->icons.size());
-    const int columns = std::max(1, theSettings.getInt(17));
+    const int columns = columnCount();
     const int perPage = iconsPerPage();
     const int s = selectedIcon;
     int target = s;
@@ -401,7 +401,7 @@ void lumbra::removeSelectedIcon()
     for (int position = s; position < icons.size(); ++position) {
         APIconQLabel *later = icons.at(position);
         later->position = position;
-        const QPoint cell = theSettings.getIconPosition(position);
+        const QPoint cell = cellOf(position);
         later->moveTo(cell.x(), cell.y());
     }
     const int left = int(icons.size());

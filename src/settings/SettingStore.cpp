@@ -163,11 +163,11 @@ int saturated(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-QFont fontOf(const QString &family, int pixelSize)
+QFont fontOf(const QString &family, qint64 pixelSize)
 {
     QFont font(family);
     if (pixelSize > 0)
-        font.setPixelSize(pixelSize);
+        font.setPixelSize(saturated(pixelSize));
     return font;
 }
 
@@ -293,11 +293,11 @@ QFont SettingStore::getFont(int id) const
 {
     switch (id) {
     case 1000:
-        return fontOf(iconLayout.ICON_AP_NAME_FONT, iconLayout.ICON_AP_NAME_FONT_SIZE + 7);
+        return fontOf(iconLayout.ICON_AP_NAME_FONT, qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
     case 1001:
-        return fontOf(mySystem.SYSTEM_STRING_FONT, mySystem.SYSTEM_STRING_FONT_SIZE + 8);
+        return fontOf(mySystem.SYSTEM_STRING_FONT, qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
     case 1002:
-        return fontOf(tabsInfo.TAB_NAME_FONT, tabsInfo.TAB_NAME_FONT_SIZE + 8);
+        return fontOf(tabsInfo.TAB_NAME_FONT, qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
     case 1003:
         return fontOf(QStringLiteral("Arial"), 19);
     default:
