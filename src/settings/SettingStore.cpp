@@ -202,11 +202,22 @@ const IconInfo *SettingStore::iconAt(int tabIndex, int position) const
     const TabInfo *tab = tabAt(tabIndex);
     if (!tab)
         return nullptr;
-    const QList<int> numbers = iconNumbersOf(tab->TAB_ITEM_ALL_ICONS);
+    const QList<int> &numbers = iconNumbersOfTab(*tab);
     if (position < 0 || position >= numbers.size())
         return nullptr;
     const int number = numbers.at(position);
     return number >= 1 && number <= icons.size() ? &icons.at(number - 1) : nullptr;
+}
+
+const QList<int> &SettingStore::iconNumbersOfTab(const TabInfo &tab) const
+{
+    const QString &list = tab.TAB_ITEM_ALL_ICONS;
+    if (list.constData() != parsedIconList.constData() || list.size() != parsedIconList.size()
+        || list.isNull() != parsedIconList.isNull()) {
+        parsedIconList = list;
+        parsedIconNumbers = iconNumbersOf(list);
+    }
+    return parsedIconNumbers;
 }
 
 QString SettingStore::themePicture(const QString ThemeInfo::*field) const
