@@ -219,6 +219,10 @@ void tst_Dialogs::trayClickGuard()
     tray.iconActivated(QSystemTrayIcon::Trigger);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(!tray.clickDisabled);
+    // Minimised by the desktop all the same, it comes back.
+    launcher->showMinimized();
+    tray.iconActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(!launcher->isMinimized());
 }
 
 void tst_Dialogs::dropDialogAddsAnIconToTheStore()

@@ -65,11 +65,16 @@ void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason != QSystemTrayIcon::Trigger)
         return;
-    if (settingDialogOpen || theSettings.getInt(1) != 0 || clickDisabled || !theLauncher)
+    if (settingDialogOpen || clickDisabled || !theLauncher)
+        return;
+    const bool away = theLauncher->isMinimized() || theLauncher->isHidden();
+    // A launcher kept in the background is never minimised from here; but one the desktop
+    // minimised (its "show desktop" key) must come back, or nothing would bring it back.
+    if (theSettings.getInt(1) != 0 && !away)
         return;
     clickDisabled = true;
     emit disableClickSystemTrayicon_signal(kClickGuardMs);
-    if (theLauncher->isMinimized() || theLauncher->isHidden()) {
+    if (away) {
         theLauncher->activateWindow();
         theLauncher->showNormal();
     } else {
