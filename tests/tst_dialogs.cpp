@@ -89,6 +89,7 @@ private slots:
     void settingsDialogCancelChangesNothing();
     void settingsDialogOkWritesTheSwitches_data();
     void settingsDialogOkWritesTheSwitches();
+    void settingsDialogTellsAStartAtLoginThatFailed();
     void shutDownActions_data();
     void shutDownActions();
     void shutDownDialogShownFromOutside();
@@ -396,6 +397,20 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
     QCOMPARE(command, on ? QStringLiteral("\"%PROGRAMFILES%\\ORTAN\\Lumbra\\Lumbra.exe\"") : QString());
     // Keeping the launcher open brings it back at once.
     QCOMPARE(launcher->isMinimized(), !on);
+}
+
+void tst_Dialogs::settingsDialogTellsAStartAtLoginThatFailed()
+{
+    startLauncher(twoThemes());
+    platform->autostart.fail = true;
+    TrayIconLumbraSettingdialog dialog;
+    dialog.prepareDialog();
+    dialog.startButton.click();
+    dialog.okButton.click();
+    QCOMPARE(platform->autostart.requests, QList<bool>({true}));
+    const QMessageBox *message = launcher->findChild<QMessageBox *>();
+    QVERIFY(message);
+    QVERIFY(message->isVisible());
 }
 
 void tst_Dialogs::shutDownActions_data()
