@@ -94,6 +94,7 @@ private slots:
     void iconGridWithFewColumnsOrAbsurdSizes();
     void positionsWrapAroundPages_data();
     void positionsWrapAroundPages();
+    void iconLookUpsFollowEveryChangeOfAList();
 
 private:
     TestPlatform platformUnderTest;
@@ -289,6 +290,7 @@ void tst_SettingStore::fonts_data()
     // A size that would come to 0 or less keeps the family's own size.
     QTest::newRow("size to 0") << 1001 << -8 << "DejaVu Sans" << -1;
     QTest::newRow("size below 0") << 1001 << -20 << "DejaVu Sans" << -1;
+    QTest::newRow("the largest size, no overflow") << 1002 << 2147483647 << "DejaVu Sans" << 2147483647;
     QTest::newRow("fixed") << 1003 << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
@@ -391,6 +393,28 @@ void tst_SettingStore::positionsWrapAroundPages()
     QFETCH(QPoint, point);
     store.computeIconGrid();
     QCOMPARE(store.getIconPosition(position), point);
+}
+
+// Look-ups by position may reuse a parsed list; however a list is changed, in place or
+// replaced, on the same tab or another, they answer from its present text.
+void tst_SettingStore::iconLookUpsFollowEveryChangeOfAList()
+{
+    QString &list = store.tabs[0].TAB_ITEM_ALL_ICONS;
+    list = QStringLiteral("1.2");
+    QCOMPARE(store.getTabIconInt(600, 0, 1), 1);
+    list += QStringLiteral(".3");
+    QCOMPARE(store.getTabIconInt(600, 0, 2), 2);
+    list.replace(0, 1, QStringLiteral("3"));
+    QCOMPARE(store.getTabIconInt(600, 0, 0), 2);
+    list.chop(2);
+    QCOMPARE(store.getTabIconInt(600, 0, 2), -1);
+    store.tabs[1].TAB_ITEM_ALL_ICONS = list;
+    QCOMPARE(store.getTabIconInt(600, 1, 1), 1);
+    list.clear();
+    QCOMPARE(store.getTabIconInt(600, 0, 0), -1);
+    QCOMPARE(store.getTabIconInt(600, 1, 0), 2);
+    store = sampleStore();
+    QCOMPARE(store.getTabIconInt(600, 0, 2), 6);
 }
 
 QTEST_MAIN(tst_SettingStore)

@@ -163,11 +163,11 @@ int saturated(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-QFont fontOf(const QString &family, int pixelSize)
+QFont fontOf(const QString &family, qint64 pixelSize)
 {
     QFont font(family);
     if (pixelSize > 0)
-        font.setPixelSize(pixelSize);
+        font.setPixelSize(saturated(pixelSize));
     return font;
 }
 
@@ -202,11 +202,22 @@ const IconInfo *SettingStore::iconAt(int tabIndex, int position) const
     const TabInfo *tab = tabAt(tabIndex);
     if (!tab)
         return nullptr;
-    const QList<int> numbers = iconNumbersOf(tab->TAB_ITEM_ALL_ICONS);
+    const QList<int> &numbers = iconNumbersOfTab(*tab);
     if (position < 0 || position >= numbers.size())
         return nullptr;
     const int number = numbers.at(position);
     return number >= 1 && number <= icons.size() ? &icons.at(number - 1) : nullptr;
+}
+
+const QList<int> &SettingStore::iconNumbersOfTab(const TabInfo &tab) const
+{
+    const QString &list = tab.TAB_ITEM_ALL_ICONS;
+    if (list.constData() != parsedIconList.constData() || list.size() != parsedIconList.size()
+        || list.isNull() != parsedIconList.isNull()) {
+        parsedIconList = list;
+        parsedIconNumbers = iconNumbersOf(list);
+    }
+    return parsedIconNumbers;
 }
 
 QString SettingStore::themePicture(const QString ThemeInfo::*field) const
@@ -293,11 +304,11 @@ QFont SettingStore::getFont(int id) const
 {
     switch (id) {
     case 1000:
-        return fontOf(iconLayout.ICON_AP_NAME_FONT, iconLayout.ICON_AP_NAME_FONT_SIZE + 7);
+        return fontOf(iconLayout.ICON_AP_NAME_FONT, qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
     case 1001:
-        return fontOf(mySystem.SYSTEM_STRING_FONT, mySystem.SYSTEM_STRING_FONT_SIZE + 8);
+        return fontOf(mySystem.SYSTEM_STRING_FONT, qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
     case 1002:
-        return fontOf(tabsInfo.TAB_NAME_FONT, tabsInfo.TAB_NAME_FONT_SIZE + 8);
+        return fontOf(tabsInfo.TAB_NAME_FONT, qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
     case 1003:
         return fontOf(QStringLiteral("Arial"), 19);
     default:

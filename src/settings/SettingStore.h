@@ -57,6 +57,13 @@ private:
     QString themePicture(const QString ThemeInfo::*field) const;
     int screenWidth() const;
     int screenHeight() const;
+    const QList<int> &iconNumbersOfTab(const TabInfo &tab) const;
+
+    // The icon list parsed last. A page asks for every position of one tab several times;
+    // parsing the whole list each time made a tab of thousands of icons take minutes. The
+    // copy keeps the text's data alive, so the same data means the same, unchanged text.
+    mutable QString parsedIconList;
+    mutable QList<int> parsedIconNumbers;
 };
 
 extern SettingStore theSettings;
