@@ -79,6 +79,7 @@ private slots:
     void badFilesChangeNothingAndFail();
     void switchCountsOnlyAsLastArgument();
     void exportOfAnEmptyStoreFails();
+    void startWithoutADisplaySaysWhy();
     void startUpReadsItsLanguageAndMovesToItsFolder();
     void unusableStoresFailTheSwitches_data();
     void unusableStoresFailTheSwitches();
@@ -228,6 +229,23 @@ Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, co
     process->waitForFinished();
     delete process;
     return started;
+}
+
+// Started from a text console: a reason and exit code 2, not Qt's abort with a core dump.
+void tst_MaintenanceSwitches::startWithoutADisplaySaysWhy()
+{
+    auto *process = new QProcess(this);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(folder->path());
+    process->start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
+    const Run result = finish(process);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains(QLatin1String("no display to show the launcher on")), qPrintable(result.err));
 }
 
 void tst_MaintenanceSwitches::exportOfAnEmptyStoreFails()

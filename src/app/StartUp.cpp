@@ -21,9 +21,39 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
+
+constexpr int kExitNoDisplay = 2;
+QtMessageHandler qtHandler = nullptr;
+
+// Qt aborts when it finds no display to open, with a core dump. A person who typed the
+// command on a text console gets one more line saying what to do, and exit code 2.
+void reportMissingDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (qtHandler)
+        qtHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (type != QtFatalMsg)
+        return;
+    std::fputs("lumbra: no display to show the launcher on; start it from the desktop, or use "
+               "--installRegister, --exportRegister or --close, which need none\n",
+               stderr);
+    std::_Exit(kExitNoDisplay);
+}
+
+std::unique_ptr<QCoreApplication> makeGuiApplication(int &argc, char **argv)
+{
+    qtHandler = qInstallMessageHandler(reportMissingDisplay);
+    auto gui = std::make_unique<QMyApp>(argc, argv);
+    qInstallMessageHandler(qtHandler);
+    theApp = gui.get();
+    return gui;
+}
 
 // Relative paths in the settings (pictures, music, translations) are resolved against the
 // executable's folder. The path is cut after its last separator, which stays.
@@ -79,9 +109,7 @@ int runLumbra(int argc, char **argv)
     if (console) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
-        auto gui = std::make_unique<QMyApp>(argc, argv);
-        theApp = gui.get();
-        app = std::move(gui);
+        app = makeGuiApplication(argc, argv);
     }
     languageCode += chooseLanguageCode();
 

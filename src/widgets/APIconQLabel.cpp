@@ -5,6 +5,7 @@
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
 
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
@@ -69,12 +70,21 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
     connect(&growTimer, &QTimer::timeout, this, &APIconQLabel::button_special_efficacy_disableTimer);
 }
 
+// The normal face is kept while its picture file stays the same, so that moving the pointer
+// over a page never decodes pictures again; the shared picture cache can then stay small.
 void APIconQLabel::paintNormal()
 {
-    QImage face = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
-    stampText(face, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
-              kIconNameFlags);
-    showFace(face);
+    const QFileInfo picture(pictureFile);
+    const QDateTime modified = picture.lastModified();
+    const qint64 size = picture.size();
+    if (normalFace.isNull() || modified != normalFaceModified || size != normalFaceSize) {
+        normalFace = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
+        stampText(normalFace, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
+                  kIconNameFlags);
+        normalFaceModified = modified;
+        normalFaceSize = size;
+    }
+    showFace(normalFace);
 }
 
 void APIconQLabel::paintHighlighted()
@@ -104,6 +114,7 @@ void APIconQLabel::reloadFace(const QString &mask, const QColor &nameColour, con
     nameFont = font;
     nameFont.setWeight(QFont::Bold);
     this->nameColour = nameColour;
+    normalFace = QImage();
     paintNormal();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDateTime>
 #include <QFont>
 #include <QImage>
 #include <QLabel>
@@ -79,4 +80,7 @@ private:
 
     QImage shownFace;
     qint64 shownPixmapKey = 0;
+    QImage normalFace;
+    QDateTime normalFaceModified;
+    qint64 normalFaceSize = -1;
 };

@@ -22,9 +22,10 @@ namespace {
 
 constexpr int kDefaultIconPictureId = 1420;
 constexpr int kToolTipFontId = 1003;
-// Enough for the pictures of a page or two (an icon's picture is about 80 KiB decoded), so
-// that hovering and pressing never decode; pages seen long ago decode again when shown.
-constexpr qsizetype kPictureCacheKiB = 3 * 1024;
+// Enough for the masks, buttons and the pictures of a few icons. Each icon keeps its own
+// normal face, so hovering never decodes; a cache that held every page's pictures cost
+// the start-up 3 MiB of a small machine's memory for nothing more.
+constexpr qsizetype kPictureCacheKiB = 256;
 // Names up to this length are shortened by trying every prefix, longest first; longer ones,
 // which no real tab has, by halving, so that a runaway name cannot stall the launcher.
 constexpr qsizetype kElideByScanLimit = 256;
