@@ -42,14 +42,18 @@ unset DISPLAY WAYLAND_DISPLAY
 start=$(date +%s)
 # Wine's own start-up notes go to stderr; the runner's lines go to stdout.
 quiet() { grep -v -e '^wine: ' -e 'rundll32.exe' >&2; }
+# A runner that stops answering must not hold the whole test run up: its cases wait seconds
+# at most, so 15 minutes (5 for one language) means it hangs.
+limit="timeout --kill-after=10"
 status=0
-"$wine" build-win32/lumbra-win32-tests.exe "$@" 2> >(quiet) || status=$?
+$limit 900 "$wine" build-win32/lumbra-win32-tests.exe "$@" 2> >(quiet) || status=$?
+[ "$status" -ne 124 ] || echo "FAIL!  the runner did not end within 15 minutes"
 
 # Wine takes the system language from the Unix locale it starts in: one start per locale.
 if [ $# -eq 0 ]; then
-    export wine
-    results=$("$wine" build-win32/lumbra-win32-tests.exe --list-languages 2>/dev/null | tr -d '\r' |
-        xargs -P "$(nproc)" -L 1 sh -c 'LC_ALL="$1" "$wine" build-win32/lumbra-win32-tests.exe --language "$0" 2>/dev/null ||
+    export wine limit
+    results=$($limit 300 "$wine" build-win32/lumbra-win32-tests.exe --list-languages 2>/dev/null | tr -d '\r' |
+        xargs -P "$(nproc)" -L 1 sh -c 'LC_ALL="$1" $limit 300 "$wine" build-win32/lumbra-win32-tests.exe --language "$0" 2>/dev/null ||
             echo "FAIL!  system: the language of $1: the runner ended with $?"' | tr -d '\r')
     echo "$results"
     failed=$(grep -c '^FAIL' <<<"$results" || true)
