@@ -13,6 +13,8 @@ packages=(
     # An X server without a screen, and the tools that drive it and take pictures of it, for
     # the run command on a machine without a display and for the end-to-end tests.
     xvfb xauth xdotool x11-utils imagemagick
+    # The fuzz targets: clang with its libFuzzer and sanitizer runtimes.
+    clang libclang-rt-14-dev
 )
 
 missing=()

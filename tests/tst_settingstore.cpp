@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <climits>
+
 namespace {
 
 // Two themes, three tabs and eight icons, sized like the factory settings on a 1024 x 768
@@ -94,6 +96,8 @@ private slots:
     void iconGridWithFewColumnsOrAbsurdSizes();
     void positionsWrapAroundPages_data();
     void positionsWrapAroundPages();
+    void iconsFollowTheListAsItChanges_data();
+    void iconsFollowTheListAsItChanges();
 
 private:
     TestPlatform platformUnderTest;
@@ -229,6 +233,8 @@ void tst_SettingStore::brokenCurrentThemeGivesFallbacks_data()
     QTest::newRow("zero") << 0;
     QTest::newRow("past the list") << 3;
     QTest::newRow("negative") << -7;
+    QTest::newRow("lowest int") << INT_MIN;
+    QTest::newRow("highest int") << INT_MAX;
 }
 
 void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
@@ -289,6 +295,10 @@ void tst_SettingStore::fonts_data()
     // A size that would come to 0 or less keeps the family's own size.
     QTest::newRow("size to 0") << 1001 << -8 << "DejaVu Sans" << -1;
     QTest::newRow("size below 0") << 1001 << -20 << "DejaVu Sans" << -1;
+    QTest::newRow("lowest size") << 1001 << INT_MIN << "DejaVu Sans" << -1;
+    // Sizes near the end of the range stay there instead of wrapping round to negative.
+    QTest::newRow("highest size, + 7") << 1000 << INT_MAX << "DejaVu Sans" << INT_MAX;
+    QTest::newRow("highest size, + 8") << 1002 << INT_MAX - 7 << "DejaVu Sans" << INT_MAX;
     QTest::newRow("fixed") << 1003 << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
@@ -391,6 +401,53 @@ void tst_SettingStore::positionsWrapAroundPages()
     QFETCH(QPoint, point);
     store.computeIconGrid();
     QCOMPARE(store.getIconPosition(position), point);
+}
+
+void tst_SettingStore::iconsFollowTheListAsItChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QList<int>>("indexes");
+
+    QTest::newRow("assigned anew") << "assign" << QList<int>{1, 0};
+    QTest::newRow("changed in place") << "in place" << QList<int>{0, 0, 6};
+    QTest::newRow("appended to, as adding an icon does") << "append" << QList<int>{2, 0, 6, 7};
+    QTest::newRow("the other tab's list, same text") << "other tab" << QList<int>{2, 0, 6};
+    QTest::newRow("a copy of the store, then changed") << "copy" << QList<int>{4};
+}
+
+// Positions of a long list are looked up without splitting it every time; that must never
+// show an old list.
+void tst_SettingStore::iconsFollowTheListAsItChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(QList<int>, indexes);
+    SettingStore copy;
+    SettingStore *asked = &store;
+    QCOMPARE(store.getTabIconInt(600, 0, 0), 2);
+    QString &list = store.tabs[0].TAB_ITEM_ALL_ICONS;
+    if (change == QLatin1String("assign")) {
+        list = QStringLiteral("2.1");
+    } else if (change == QLatin1String("in place")) {
+        list[0] = u'1';
+    } else if (change == QLatin1String("append")) {
+        list += QStringLiteral(".8");
+    } else if (change == QLatin1String("other tab")) {
+        store.tabs[1].TAB_ITEM_ALL_ICONS = list;
+        list = QStringLiteral("5");
+        QCOMPARE(store.getTabIconInt(600, 0, 0), 4);
+        asked = &store;
+        list = store.tabs[1].TAB_ITEM_ALL_ICONS;
+        store.tabs[1].TAB_ITEM_ALL_ICONS = QStringLiteral("8");
+    } else {
+        copy = store;
+        copy.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("5");
+        asked = &copy;
+    }
+    QList<int> found;
+    for (int position = 0; position < asked->getTabInt(7, 0); ++position)
+        found << asked->getTabIconInt(600, 0, position);
+    QCOMPARE(found, indexes);
+    QCOMPARE(store.getTabIconInt(600, 1, 0), change == QLatin1String("other tab") ? 7 : 1);
 }
 
 QTEST_MAIN(tst_SettingStore)

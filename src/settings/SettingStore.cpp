@@ -163,11 +163,13 @@ int saturated(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-QFont fontOf(const QString &family, int pixelSize)
+// The size is the stored one plus a few pixels, added in 64 bits: a stored size near the
+// end of the int range must not wrap round.
+QFont fontOf(const QString &family, qint64 pixelSize)
 {
     QFont font(family);
     if (pixelSize > 0)
-        font.setPixelSize(pixelSize);
+        font.setPixelSize(saturated(pixelSize));
     return font;
 }
 
@@ -188,7 +190,8 @@ QList<int> iconNumbersOf(const QString &allIcons)
 
 const ThemeInfo *SettingStore::currentTheme() const
 {
-    const int index = mySystem.CURRENT_THEME - 1;
+    // In 64 bits: CURRENT_THEME may be any number a hand-edited store holds.
+    const qint64 index = qint64(mySystem.CURRENT_THEME) - 1;
     return index >= 0 && index < themes.size() ? &themes.at(index) : nullptr;
 }
 
@@ -197,12 +200,19 @@ const TabInfo *SettingStore::tabAt(int tabIndex) const
     return tabIndex >= 0 && tabIndex < tabs.size() ? &tabs.at(tabIndex) : nullptr;
 }
 
+const QList<int> &SettingStore::iconNumbersOfTab(const TabInfo &tab) const
+{
+    if (lastSplit.text != tab.TAB_ITEM_ALL_ICONS)
+        lastSplit = {tab.TAB_ITEM_ALL_ICONS, iconNumbersOf(tab.TAB_ITEM_ALL_ICONS)};
+    return lastSplit.numbers;
+}
+
 const IconInfo *SettingStore::iconAt(int tabIndex, int position) const
 {
     const TabInfo *tab = tabAt(tabIndex);
     if (!tab)
         return nullptr;
-    const QList<int> numbers = iconNumbersOf(tab->TAB_ITEM_ALL_ICONS);
+    const QList<int> &numbers = iconNumbersOfTab(*tab);
     if (position < 0 || position >= numbers.size())
         return nullptr;
     const int number = numbers.at(position);
@@ -293,11 +303,11 @@ QFont SettingStore::getFont(int id) const
 {
     switch (id) {
     case 1000:
-        return fontOf(iconLayout.ICON_AP_NAME_FONT, iconLayout.ICON_AP_NAME_FONT_SIZE + 7);
+        return fontOf(iconLayout.ICON_AP_NAME_FONT, qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
     case 1001:
-        return fontOf(mySystem.SYSTEM_STRING_FONT, mySystem.SYSTEM_STRING_FONT_SIZE + 8);
+        return fontOf(mySystem.SYSTEM_STRING_FONT, qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
     case 1002:
-        return fontOf(tabsInfo.TAB_NAME_FONT, tabsInfo.TAB_NAME_FONT_SIZE + 8);
+        return fontOf(tabsInfo.TAB_NAME_FONT, qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
     case 1003:
         return fontOf(QStringLiteral("Arial"), 19);
     default:

@@ -15,7 +15,9 @@ class QFont;
 class QPoint;
 
 // Every persistent setting of the launcher. Windows and widgets ask for values by numeric
-// id at the moment they need them; nothing is cached, so a changed theme shows at once.
+// id at the moment they need them; nothing is cached, so a changed theme shows at once. (The
+// one exception is invisible: the icon list split last is kept beside its text, so that
+// asking for each position of a long list does not split the whole list each time.)
 // The accessors never read outside a list: an index, icon number or CURRENT_THEME that
 // points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
 class SettingStore
@@ -51,12 +53,23 @@ public:
     QPoint getIconPosition(int position) const;
 
 private:
+    struct SplitList
+    {
+        QString text;
+        QList<int> numbers;
+    };
+
+    const QList<int> &iconNumbersOfTab(const TabInfo &tab) const;
     const ThemeInfo *currentTheme() const;
     const TabInfo *tabAt(int tabIndex) const;
     const IconInfo *iconAt(int tabIndex, int position) const;
     QString themePicture(const QString ThemeInfo::*field) const;
     int screenWidth() const;
     int screenHeight() const;
+
+    // Compared with the tab's text at every use: a string that shares its text compares
+    // at once, and any other is split anew.
+    mutable SplitList lastSplit;
 };
 
 extern SettingStore theSettings;
