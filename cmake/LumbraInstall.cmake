@@ -20,6 +20,9 @@ endforeach()
 # Qt and SQLite come from the system; the program needs no search path of its own.
 set_target_properties(lumbra PROPERTIES INSTALL_RPATH "")
 install(TARGETS lumbra RUNTIME DESTINATION .)
+if(TARGET lumbrasound)
+    install(TARGETS lumbrasound LIBRARY DESTINATION .)
+endif()
 install(PROGRAMS ${desktop_out}/lumbra-start DESTINATION .)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/Theme ${CMAKE_BINARY_DIR}/Icon ${CMAKE_BINARY_DIR}/Tab
                   ${CMAKE_BINARY_DIR}/Language

@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -79,6 +80,7 @@ private slots:
     void themeDialogSwallowsTheFirstIndexChange();
     void trayClickGuard();
     void dropDialogAddsAnIconToTheStore();
+    void dropDialogIntoARefusingStoreLeavesNothing();
     void dropDialogNamesAPictureNobodyUses();
     void startChoice_data();
     void startChoice();
@@ -87,6 +89,7 @@ private slots:
     void settingsDialogCancelChangesNothing();
     void settingsDialogOkWritesTheSwitches_data();
     void settingsDialogOkWritesTheSwitches();
+    void settingsDialogTellsAStartAtLoginThatFailed();
     void shutDownActions_data();
     void shutDownActions();
     void shutDownDialogShownFromOutside();
@@ -219,6 +222,10 @@ void tst_Dialogs::trayClickGuard()
     tray.iconActivated(QSystemTrayIcon::Trigger);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(!tray.clickDisabled);
+    // Minimised by the desktop all the same, it comes back.
+    launcher->showMinimized();
+    tray.iconActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(!launcher->isMinimized());
 }
 
 void tst_Dialogs::dropDialogAddsAnIconToTheStore()
@@ -245,6 +252,22 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     loadAllSettings(stored);
     QCOMPARE(stored.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
     QCOMPARE(launcher->tabs.at(1)->icons.last()->name, QStringLiteral("My Tool"));
+}
+
+// An icon the store cannot keep is not added; its picture goes with it.
+void tst_Dialogs::dropDialogIntoARefusingStoreLeavesNothing()
+{
+    startLauncher(twoThemes());
+    QVERIFY(executeOnStore(platform->databasePath(),
+                           QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON reg_keys BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    DropIconDialog dialog;
+    QString path = QStringLiteral("/opt/tools/tool");
+    dialog.setDroppedFile(path, QStringLiteral("tool"));
+    dialog.dropOkButton->click();
+    QCOMPARE(theSettings.icons.size(), 30);
+    QVERIFY(!QFileInfo::exists(folder->filePath(QStringLiteral("Icon/tool.png"))));
+    QVERIFY(launcher->findChild<QMessageBox *>());
 }
 
 void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
@@ -376,6 +399,20 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
     QCOMPARE(command, on ? QStringLiteral("\"%PROGRAMFILES%\\ORTAN\\Lumbra\\Lumbra.exe\"") : QString());
     // Keeping the launcher open brings it back at once.
     QCOMPARE(launcher->isMinimized(), !on);
+}
+
+void tst_Dialogs::settingsDialogTellsAStartAtLoginThatFailed()
+{
+    startLauncher(twoThemes());
+    platform->autostart.fail = true;
+    TrayIconLumbraSettingdialog dialog;
+    dialog.prepareDialog();
+    dialog.startButton.click();
+    dialog.okButton.click();
+    QCOMPARE(platform->autostart.requests, QList<bool>({true}));
+    const QMessageBox *message = launcher->findChild<QMessageBox *>();
+    QVERIFY(message);
+    QVERIFY(message->isVisible());
 }
 
 void tst_Dialogs::shutDownActions_data()

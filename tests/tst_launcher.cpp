@@ -1,10 +1,12 @@
 // The launcher window driven as the keyboard, the mouse and the screen drive it: its
 // messages, its actions and what they leave in the store.
 
+#include "FifoWatch.h"
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
 #include "dialogs/DragIconPage.h"
+#include "dialogs/TrayIcon.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
@@ -14,10 +16,16 @@
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -92,6 +100,12 @@ private slots:
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
     void aHugeListShowsItsFirstThousandPlaces();
+    void picturesThatAreNoFilesAreNotOpened();
+    void houseKeepsTheLauncherWithoutATray();
+    void absurdSizesStayOnTheScreen_data();
+    void absurdSizesStayOnTheScreen();
+    void refusedSavesAreTakenBackAndTold_data();
+    void refusedSavesAreTakenBackAndTold();
 
 private:
     void start(const LauncherStore &store);
@@ -500,6 +514,153 @@ void tst_Launcher::aHugeListShowsItsFirstThousandPlaces()
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("10.").repeated(49999) + QStringLiteral("11"));
     QCOMPARE(tab(0)->icons.size(), 999);
+}
+
+// A named pipe, a device or a folder where a picture should be would hold the launcher for
+// ever at the first read: only plain files are opened.
+void tst_Launcher::picturesThatAreNoFilesAreNotOpened()
+{
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("Light/titlebar.png")));
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("icons/Light")));
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("tabs")));
+    standardStore().fill(theSettings);
+    theSettings.mySystem.THEME_DIR = folder.path() + u'/';
+    theSettings.mySystem.ICON_DIR = folder.filePath(QStringLiteral("icons/"));
+    theSettings.mySystem.TAB_DIR = folder.filePath(QStringLiteral("tabs/"));
+    theSettings.mySystem.SYSTEMTRAY_LUMBRA_PNGFILENAME = QStringLiteral("tray.png");
+    ThemeInfo &theme = theSettings.themes[0];
+    theme.TITLEBAR_PNG_NAME = QStringLiteral("titlebar.png");
+    theme.BACKTITLEBAR_PNG_NAME = QStringLiteral("back.png");
+    theme.SEPARATE_PNG_NAME = QStringLiteral("separator.png");
+    theme.MASK_PNG_NAME = QStringLiteral("mask.png");
+    theme.DEFAULT_ICON_PNG_NAME = QStringLiteral("default.png");
+    std::vector<std::unique_ptr<FifoWatch>> pipes;
+    for (const char *name : {"Light/page2.png", "Light/back.png", "Light/separator.png", "Light/mask.png",
+                             "Light/tray.png", "icons/app10.png", "icons/Light/default.png", "tabs/tab1.png"}) {
+        pipes.push_back(std::make_unique<FifoWatch>(folder.filePath(QLatin1String(name))));
+        QVERIFY(pipes.back()->isValid());
+    }
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+    launcher->applyTheme();
+    TrayIcon tray;
+    tray.setupTray();
+    for (const auto &pipe : pipes)
+        QVERIFY(!pipe->wasOpened());
+    QVERIFY(launcher->isVisible());
+}
+
+// In a session of its own there may be no tray: nothing would bring a minimised launcher back.
+void tst_Launcher::houseKeepsTheLauncherWithoutATray()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        QSKIP("this display has a tray");
+    start(standardStore());
+    launcher->dispatchAction(nullptr, launcher->houseButton, nullptr);
+    QVERIFY(!launcher->isMinimized());
+    QVERIFY(launcher->isVisible());
+}
+
+void tst_Launcher::absurdSizesStayOnTheScreen_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("value");
+
+    for (const int value : {INT_MAX, INT_MIN, 1000000000}) {
+        for (const char *setting : {"columns", "icon size", "tab strip", "buttons", "reserves", "fonts"})
+            QTest::addRow("%s %d", setting, value) << QString::fromLatin1(setting) << value;
+    }
+}
+
+// A hand-edited store may hold any number. Sizes near the ends of the int range must neither
+// overflow the launcher's geometry nor ask for pictures larger than the screen, and the icons
+// of the first page stay shown.
+void tst_Launcher::absurdSizesStayOnTheScreen()
+{
+    QFETCH(QString, setting);
+    QFETCH(int, value);
+    standardStore().fill(theSettings);
+    ThemeInfo &theme = theSettings.themes[0];
+    if (setting == QLatin1String("columns")) {
+        theSettings.mySystem.NUMBER_OF_ICON_PER_ROW = value;
+    } else if (setting == QLatin1String("icon size")) {
+        theSettings.iconLayout.ICON_WIDTH = theSettings.iconLayout.ICON_HEIGHT = value;
+    } else if (setting == QLatin1String("tab strip")) {
+        theSettings.tabsInfo.TABINFO_ITEM_WIDTH = theSettings.tabsInfo.TABINFO_ITEM_HIGHT = value;
+        theSettings.tabsInfo.TABINFO_HEIGHT = value;
+        theme.SEPARATE_PNG_WIDTH = value;
+        theSettings.tabs[0].TAB_ITEM_ICON_WIDTH = value;
+    } else if (setting == QLatin1String("buttons")) {
+        theme.HOUSE_PNG_WIDTH = theme.HOUSE_PNG_HEIGHT = theme.SPEAKER_PNG_WIDTH = value;
+        theme.UPBUTTON_PNG_HEIGHT = theme.DOWNBUTTON_PNG_WIDTH = theme.BACKBUTTON_X_POSITION = value;
+        theme.BACKTITLEBAR_PNG_HEIGHT = theme.BACKBUTTON_PNG_HEIGHT = value;
+    } else if (setting == QLatin1String("reserves")) {
+        theSettings.iconLayout.ICON_RESERVE_VERTICAL = value;
+        theSettings.iconLayout.ICON_RESERVE_HORIZONTAL = value == INT_MIN ? INT_MAX : INT_MIN;
+    } else {
+        theSettings.iconLayout.ICON_AP_NAME_FONT_SIZE = value;
+        theSettings.mySystem.SYSTEM_STRING_FONT_SIZE = value;
+        theSettings.tabsInfo.TAB_NAME_FONT_SIZE = value;
+    }
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+    QCOMPARE(launcher->geometry(), QRect(0, 0, 1024, 768));
+    QVERIFY(!visiblePositions(tab(0)).isEmpty());
+    for (unsigned code : {platform::kVkRight, platform::kVkDown, platform::kVkTab, platform::kVkTab})
+        key(code);
+    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+    launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    launcher->applyTheme();
+    launcher->handleMessage(platform::kWmDisplayChange, 0);
+    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    for (const QWidget *widget : launcher->findChildren<QWidget *>())
+        QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
+}
+
+void tst_Launcher::refusedSavesAreTakenBackAndTold_data()
+{
+    QTest::addColumn<bool>("adding");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("Delete") << false << QStringLiteral("Icon 4");
+    QTest::newRow("a dropped program") << true << QStringLiteral("Editor");
+}
+
+// A store that refuses writes (read-only, a full disk) must not leave the screen showing what
+// the next start will not: the change is taken back and the person is told.
+void tst_Launcher::refusedSavesAreTakenBackAndTold()
+{
+    QFETCH(bool, adding);
+    QFETCH(QString, name);
+    start(standardStore());
+    QVERIFY(saveAllSettings(theSettings));
+    launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    QVERIFY(executeOnStore(platform->databasePath(),
+                           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END;"
+                                          "CREATE TRIGGER refuseNew BEFORE INSERT ON reg_values BEGIN "
+                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    if (adding) {
+        launcher->newIconName = name;
+        launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
+        launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
+        launcher->newIconKind = 1;
+        launcher->addIconToCurrentTab();
+    } else {
+        key(platform::kVkDelete);
+    }
+    QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
+    QCOMPARE(theSettings.icons.size(), 30);
+    QCOMPARE(tab(3)->icons.size(), 2);
+    QCOMPARE(visiblePositions(tab(3)), QList<int>({0, 1}));
+    const QMessageBox *message = launcher->findChild<QMessageBox *>();
+    QVERIFY(message);
+    QVERIFY(message->isVisible());
+    QVERIFY(message->text().contains(name));
 }
 
 QTEST_MAIN(tst_Launcher)

@@ -2,7 +2,7 @@
 // nothing): it must never crash, hang or take the launcher down, and say when it cannot play.
 
 #include "TestPlatform.h"
-#include "platform/posix/QtSound.h"
+#include "platform/posix/sound/QtSound.h"
 
 #include <QAudioDevice>
 #include <QDir>

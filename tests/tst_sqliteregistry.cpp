@@ -110,6 +110,7 @@ private slots:
     void foreignFilesAreReportedAndLeftAlone();
     void version1StoresAreUpgraded();
     void storeSurvivesReopening();
+    void storeDeletedWhileOpenIsMadeAgain();
 
 private:
     TestPlatform platformUnderTest;
@@ -644,6 +645,31 @@ void tst_SqliteRegistry::storeSurvivesReopening()
     QCOMPARE(registry.queryValue(key, u"name", &type, bytes, &size), kErrorSuccess);
     QCOMPARE(type, kRegSz);
     QCOMPARE(int(bytes[0]), 9);
+}
+
+// A store file deleted while the program runs must not take the next saves into a file nobody
+// can open again: the next scope writes to a new file at the same path.
+void tst_SqliteRegistry::storeDeletedWhileOpenIsMadeAgain()
+{
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".deleted");
+    SqliteRegistry registry(path.toStdString());
+    RegKey key = created(registry, QStringLiteral("Software\\Kept"));
+    QCOMPARE(setByte(registry, key, u"Old", 1), kErrorSuccess);
+    registry.closeKey(key);
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(path + suffix);
+
+    StderrCapture stderrLines;
+    QCOMPARE(registry.beginScope(), kErrorSuccess);
+    key = created(registry, QStringLiteral("Software\\Saved"));
+    QCOMPARE(setByte(registry, key, u"New", 2), kErrorSuccess);
+    registry.closeKey(key);
+    QCOMPARE(registry.commitScope(), kErrorSuccess);
+    QCOMPARE(stderrLines.lines().size(), 1);
+
+    SqliteRegistry reopened(path.toStdString());
+    QCOMPARE(valueAt(reopened, QStringLiteral("Software\\Saved"), u"New"), QStringLiteral("02"));
+    QCOMPARE(valueAt(reopened, QStringLiteral("Software\\Kept"), u"Old").left(6), QStringLiteral("no key"));
 }
 
 QTEST_GUILESS_MAIN(tst_SqliteRegistry)

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -97,12 +98,17 @@ int runPost(char **argv)
     return bus.postMessage(window, unsigned(std::atoi(argv[4])), std::uintptr_t(std::atoll(argv[5])), 0) ? 0 : 1;
 }
 
+// Exit status of the foreign sender that could not become the other user.
+constexpr int kCannotChangeUser = 4;
+
 // Started as root, it becomes `uid` and posts straight to a socket it was let into.
 int runForeignPost(char **argv)
 {
     const uid_t uid = uid_t(std::atoi(argv[2]));
-    if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
-        return 4;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0) {
+        std::fprintf(stderr, "cannot become user %u: %s\n", unsigned(uid), std::strerror(errno));
+        return kCannotChangeUser;
+    }
     const int fd = platform::connectTo(argv[3], argv[4]);
     if (fd < 0) {
         std::fprintf(stderr, "connect: %s\n", std::strerror(-fd));
@@ -677,7 +683,7 @@ void tst_WindowMessagesBus::closeEndsEveryLauncher()
 void tst_WindowMessagesBus::anotherUserIsRefused()
 {
     if (::geteuid() != 0)
-        QSKIP("needs root to act as a second user");
+        QSKIP("needs root to act as a second user: run the tests as root to check it");
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
     const QFile::Permissions traversable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther;
@@ -690,6 +696,9 @@ void tst_WindowMessagesBus::anotherUserIsRefused()
                   {QLatin1String(kForeignPostSwitch), QString::number(kNobody), busFolder(),
                    QString::fromStdString(platform::BusDirectory::socketName(launcher->window))});
     QVERIFY(foreign.waitForFinished(kWait));
+    // Root in a container may lack the right to change its user.
+    if (foreign.exitCode() == kCannotChangeUser)
+        QSKIP(foreign.readAllStandardError().trimmed().constData());
     QVERIFY2(foreign.exitCode() == 0, foreign.readAllStandardError().constData());
     QCOMPARE(foreign.readAllStandardOutput(), QByteArray("connected\n"));
 

@@ -6,6 +6,7 @@
 #include "settings/SettingStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QIcon>
@@ -146,7 +147,9 @@ void DropIconDialog::fn_addItem()
         printDiagnostic(QStringLiteral("the picture %1 could not be saved").arg(picture));
     theLauncher->newIconImage = picture;
     theLauncher->newIconTarget = u'"' + appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\")) + u'"';
-    theLauncher->addIconToCurrentTab();
+    // A program that could not be added leaves no picture behind.
+    if (!theLauncher->addIconToCurrentTab())
+        QFile::remove(picture);
     close();
 }
 

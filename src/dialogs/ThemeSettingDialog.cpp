@@ -91,7 +91,9 @@ void ThemeSettingDialog::fn_RefreshTheme(int index)
 
 void ThemeSettingDialog::fn_doSetting()
 {
-    saveAllSettings(theSettings);
+    // The theme stays for this run; the person is told that the next start will not show it.
+    if (!saveAllSettings(theSettings) && theLauncher)
+        theLauncher->tellNotSaved(tr("The theme could not be kept: Lumbra could not save its settings."));
     finished = true;
     close();
 }

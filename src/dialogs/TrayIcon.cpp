@@ -6,10 +6,12 @@
 #include "platform/WindowMessages.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
+#include "widgets/FaceRecipes.h"
 
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 
 #include <cstdio>
 
@@ -39,7 +41,7 @@ TrayIcon::~TrayIcon()
 
 void TrayIcon::setupTray()
 {
-    const QIcon icon(theSettings.getString(1401));
+    const QIcon icon(QPixmap::fromImage(loadPicture(theSettings.getString(1401))));
     setToolTip(theSettings.getString(1402) + u' ' + theSettings.getString(1400));
     setIcon(icon);
     settingText = theSettings.getString(1429);
@@ -63,11 +65,16 @@ void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason != QSystemTrayIcon::Trigger)
         return;
-    if (settingDialogOpen || theSettings.getInt(1) != 0 || clickDisabled || !theLauncher)
+    if (settingDialogOpen || clickDisabled || !theLauncher)
+        return;
+    const bool away = theLauncher->isMinimized() || theLauncher->isHidden();
+    // A launcher kept in the background is never minimised from here; but one the desktop
+    // minimised (its "show desktop" key) must come back, or nothing would bring it back.
+    if (theSettings.getInt(1) != 0 && !away)
         return;
     clickDisabled = true;
     emit disableClickSystemTrayicon_signal(kClickGuardMs);
-    if (theLauncher->isMinimized() || theLauncher->isHidden()) {
+    if (away) {
         theLauncher->activateWindow();
         theLauncher->showNormal();
     } else {

@@ -194,7 +194,12 @@ void TrayIconLumbraSettingdialog::fn_setStartOpen()
         SetRegExpandString(run, QStringLiteral("Lumbra"), command);
         closeRegKey(run);
     }
-    platform::autostart().setStartAtLogin(on != 0);
+    // The dialog closes as if all went well; where the desktop's own entry could not be made
+    // or removed, the person must hear of it.
+    if (!platform::autostart().setStartAtLogin(on != 0) && theLauncher) {
+        theLauncher->tellNotSaved(on ? tr("Lumbra could not be set to start when you log in.")
+                                     : tr("Lumbra could not be kept from starting when you log in."));
+    }
 }
 
 void TrayIconLumbraSettingdialog::fn_setAlwaysOnTop()

@@ -10,6 +10,7 @@
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -34,9 +35,13 @@ int nonNegative(int value)
     return std::max(0, value);
 }
 
+// Settings hold whatever a hand-edited file gave them. Positions beyond this lie far off any
+// screen, and sums of them cannot overflow an int.
+constexpr int kFarestOffset = 1 << 20;
+
 int themeInt(int id)
 {
-    return nonNegative(theSettings.getThemeInt(id));
+    return lumbra::pixels(theSettings.getThemeInt(id));
 }
 
 // When the benchmark asks for them, the moments the first frame is painted and every page
@@ -122,12 +127,29 @@ int lumbra::screenHeight()
 
 int lumbra::tabAreaHeight()
 {
-    return nonNegative(theSettings.getInt(19));
+    return pixels(theSettings.getInt(19));
 }
 
 int lumbra::iconsPerPage()
 {
-    return 3 * std::max(1, theSettings.getInt(17));
+    return 3 * columnCount();
+}
+
+int lumbra::columnCount()
+{
+    return std::clamp(theSettings.getInt(17), 1, kFarestOffset);
+}
+
+int lumbra::pixels(int size)
+{
+    return std::clamp(size, 0, std::max(screenWidth(), screenHeight()));
+}
+
+QPoint lumbra::cellOf(int position)
+{
+    const QPoint cell = theSettings.getIconPosition(position);
+    return QPoint(std::clamp(cell.x(), -kFarestOffset, kFarestOffset),
+                  std::clamp(cell.y(), -kFarestOffset, kFarestOffset));
 }
 
 void lumbra::initialise()
@@ -199,7 +221,7 @@ void lumbra::buildTitleBarWidgets()
     backTitleBar = new QLabel;
     backTitleBar->setScaledContents(true);
     backTitleBar->setGeometry(0, 0, width, themeInt(413));
-    backTitleBar->setPixmap(QPixmap(theSettings.getString(1408)));
+    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
 
     backButton = new IconQLabel(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
                                 themeInt(402), theSettings.getString(1410), theSettings.getString(1409),
@@ -240,8 +262,8 @@ void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
 void lumbra::applyTheme()
 {
     showPagePicture(currentTab);
-    tabArea->setPixmap(QPixmap(theSettings.getString(1407)));
-    backTitleBar->setPixmap(QPixmap(theSettings.getString(1408)));
+    tabArea->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1407))));
+    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
     backButton->reloadImagesWithText(theSettings.getString(1409), theSettings.getString(1410),
                                      theSettings.getColor(1200), theSettings.getColor(1201),
                                      theSettings.getFont(1001), 0, -5, theSettings.getString(1435));
@@ -254,7 +276,7 @@ void lumbra::applyTheme()
         else
             tabs.at(t)->tabLabel->paintUnselected();
     }
-    const QPixmap separator(theSettings.getString(1413));
+    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
     for (QLabel *label : std::as_const(separators))
         label->setPixmap(separator);
     for (TabEntry *entry : std::as_const(tabs)) {
@@ -328,7 +350,7 @@ void lumbra::displayChanged()
 void lumbra::relayoutTab(int t)
 {
     for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons)) {
-        const QPoint cell = theSettings.getIconPosition(icon->position);
+        const QPoint cell = cellOf(icon->position);
         icon->moveTo(cell.x(), cell.y());
     }
 }
@@ -338,7 +360,7 @@ void lumbra::relayoutTitleBarButtons()
     const int width = screenWidth();
     const int pageMiddle = (screenHeight() - tabAreaHeight()) / 2;
     speakerButton->placeAt(width - 2 * themeInt(411) - 12,
-                           theSettings.getInt(27) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
+                           pixels(theSettings.getInt(27)) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
     backButton->placeAt(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
                         themeInt(402));
     upButton->placeAt(width - themeInt(409), pageMiddle - themeInt(410), themeInt(410), themeInt(409));

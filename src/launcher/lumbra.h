@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QList>
 #include <QPair>
+#include <QPoint>
 #include <QString>
 #include <QTimer>
 
@@ -45,8 +46,12 @@ public:
     void setMusic(bool on);
 
     static int fileKindOf(const QString &path);
-    void addIconToCurrentTab();
+    // Both are stored at once. A change the store refuses is taken back and the person is
+    // told; addIconToCurrentTab then answers false.
+    bool addIconToCurrentTab();
     void removeSelectedIcon();
+    // Tells the person, in a message over the launcher, that a change could not be saved.
+    void tellNotSaved(const QString &text);
 
     // Pages and navigation.
     void buildTabStrip();
@@ -59,6 +64,15 @@ public:
     void resetIconHighlight(int t);
     void relayoutTab(int t);
     void relayoutTitleBarButtons();
+
+    // A size from the settings as the launcher uses it: nothing it places is larger than the
+    // screen, and nothing smaller than nothing.
+    static int pixels(int size);
+    // Where the icon at a position stands on its page, kept well inside the int range.
+    static QPoint cellOf(int position);
+    // Icons per row as the launcher counts them: at least one, and never so many that a
+    // page's count overflows.
+    static int columnCount();
 
     // The icon label at a position of a tab, or null.
     APIconQLabel *iconAt(int t, int position) const;

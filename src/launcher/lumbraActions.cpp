@@ -20,7 +20,9 @@
 #include "widgets/TabQLabel.h"
 
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QStringList>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <algorithm>
@@ -86,7 +88,9 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
             tabClicked(tab);
         break;
     case House:
-        if (theSettings.getInt(1) == 0)
+        // Only the tray icon brings a minimised launcher back; without a tray to show it, the
+        // person would be left with an empty screen and no way back.
+        if (theSettings.getInt(1) == 0 && QSystemTrayIcon::isSystemTrayAvailable())
             showMinimized();
         break;
     case OpenSubTab:
@@ -238,7 +242,7 @@ void lumbra::moveHighlight(unsigned key)
     if (currentTab < 0 || currentTab >= tabs.size())
         return;
     const int count = int(tabs.at(currentTab)->icons.size());
-    const int columns = std::max(1, theSettings.getInt(17));
+    const int columns = columnCount();
     const int perPage = iconsPerPage();
     const int s = selectedIcon;
     int target = s;
@@ -301,10 +305,10 @@ int lumbra::fileKindOf(const QString &path)
     return -1;
 }
 
-void lumbra::addIconToCurrentTab()
+bool lumbra::addIconToCurrentTab()
 {
     if (currentTab < 0 || currentTab >= tabs.size() || currentTab >= theSettings.tabs.size())
-        return;
+        return false;
     const int storedKind = newIconKind == 3 ? 3 : 1;
     IconInfo record;
     record.ICON_ID = int(theSettings.icons.size()) + 1;
@@ -318,9 +322,16 @@ void lumbra::addIconToCurrentTab()
     record.ICON_SUB_TAB_ID = 0;
     theSettings.icons.append(record);
     QString &list = theSettings.tabs[currentTab].TAB_ITEM_ALL_ICONS;
+    const QString listBefore = list;
     list = list.isEmpty() ? QString::number(record.ICON_ID) : list + u'.' + QString::number(record.ICON_ID);
-    if (!saveAllSettings(theSettings))
+    if (!saveAllSettings(theSettings)) {
+        // Shown but not stored, the icon would be gone at the next start without a word.
+        theSettings.icons.removeLast();
+        list = listBefore;
         printDiagnostic(QStringLiteral("the new icon \"%1\" could not be stored").arg(newIconName));
+        tellNotSaved(tr("\"%1\" could not be added: Lumbra could not save its settings.").arg(newIconName));
+        return false;
+    }
 
     TabEntry *entry = tabs.at(currentTab);
     const int parts = theSettings.getTabInt(7, currentTab);
@@ -331,6 +342,16 @@ void lumbra::addIconToCurrentTab()
     const int perPage = iconsPerPage();
     icon->setVisible(icon->position / perPage == selectedIcon / perPage);
     refreshPagingButtons();
+    return true;
+}
+
+// The launcher covers the screen and nobody reads its standard error: a change that could not
+// be saved is told in a message of its own, which does not hold up the launcher.
+void lumbra::tellNotSaved(const QString &text)
+{
+    auto *message = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->open();
 }
 
 // The paging buttons follow the number of icons on the tab that is shown.
@@ -361,11 +382,17 @@ void lumbra::removeSelectedIcon()
     WaitCursor wait;
     // Exactly the entry under the highlight goes, even when the same icon is listed twice.
     QString &list = theSettings.tabs[currentTab].TAB_ITEM_ALL_ICONS;
+    const QString listBefore = list;
     QStringList parts = list.split(u'.', Qt::KeepEmptyParts);
     parts.removeAt(part);
     list = parts.join(u'.');
-    if (!saveAllSettings(theSettings))
+    if (!saveAllSettings(theSettings)) {
+        // Taken off the screen but not from the store, the icon would come back at the next start.
+        list = listBefore;
         printDiagnostic(QStringLiteral("taking the icon \"%1\" off could not be stored").arg(icon->name));
+        tellNotSaved(tr("\"%1\" could not be taken off: Lumbra could not save its settings.").arg(icon->name));
+        return;
+    }
 
     QList<APIconQLabel *> &icons = tabs[currentTab]->icons;
     icons.removeAt(s);
@@ -374,7 +401,7 @@ void lumbra::removeSelectedIcon()
     for (int position = s; position < icons.size(); ++position) {
         APIconQLabel *later = icons.at(position);
         later->position = position;
-        const QPoint cell = theSettings.getIconPosition(position);
+        const QPoint cell = cellOf(position);
         later->moveTo(cell.x(), cell.y());
     }
     const int left = int(icons.size());

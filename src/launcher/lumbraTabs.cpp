@@ -7,6 +7,7 @@
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -52,10 +53,10 @@ void lumbra::buildTabStrip()
 {
     const int count = theSettings.getInt(5);
     printDiagnostic(QStringLiteral("tabCount  %1").arg(count));
-    const int separatorWidth = std::max(0, theSettings.getThemeInt(404));
-    const int tabWidth = theSettings.getInt(28);
-    const int tabHeight = theSettings.getInt(27);
-    const QPixmap separatorPicture(theSettings.getString(1413));
+    const int separatorWidth = pixels(theSettings.getThemeInt(404));
+    const int tabWidth = pixels(theSettings.getInt(28));
+    const int tabHeight = pixels(theSettings.getInt(27));
+    const QPixmap separatorPicture = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
     auto addSeparator = [&](int x) {
         auto *separator = new QLabel(tabArea);
         separator->setGeometry(x, 0, separatorWidth, tabHeight);
@@ -66,7 +67,7 @@ void lumbra::buildTabStrip()
     };
     for (int i = 0; i < count; ++i) {
         QString name = theSettings.getTabString(1600, i);
-        const int pictureSize = theSettings.getTabInt(31, i);
+        const int pictureSize = pixels(theSettings.getTabInt(31, i));
         auto *label = new TabQLabel(QRect(separatorWidth + i * (tabWidth + separatorWidth), 0, tabWidth, tabHeight),
                                     theSettings.getColor(1205), QRect(0, 0, pictureSize, pictureSize),
                                     theSettings.getTabString(1601, i), name, theSettings.getFont(1002),
@@ -139,8 +140,8 @@ DragIconPage *lumbra::buildTabPage(int t)
 
 APIconQLabel *lumbra::makeIcon(int t, int part, int position)
 {
-    const QPoint cell = theSettings.getIconPosition(position);
-    auto *icon = new APIconQLabel(cell.x(), cell.y(), theSettings.getInt(14), theSettings.getInt(13),
+    const QPoint cell = cellOf(position);
+    auto *icon = new APIconQLabel(cell.x(), cell.y(), pixels(theSettings.getInt(14)), pixels(theSettings.getInt(13)),
                                   theSettings.getTabIconString(801, t, part), theSettings.getString(1419),
                                   theSettings.getFont(1000), theSettings.getTabIconString(800, t, part),
                                   theSettings.getInt(15), theSettings.getInt(16), theSettings.getColor(1202),
@@ -209,7 +210,7 @@ void lumbra::showPagePicture(int t)
     const int theme = theSettings.getInt(3) - 1;
     const QString path = theSettings.getThemeImagePath(201, theme, t);
     QImage picture;
-    if (path != QLatin1String("NULL"))
+    if (path != QLatin1String("NULL") && isPictureFile(path))
         picture.load(path);
     const QSize size(screenWidth(), screenHeight() - tabAreaHeight());
     if (!picture.isNull() && picture.size() != size && !size.isEmpty())
@@ -277,7 +278,7 @@ void lumbra::updateBackTitleBar(int t)
 
 int lumbra::themeBarHeight()
 {
-    return std::max(0, theSettings.getThemeInt(413));
+    return pixels(theSettings.getThemeInt(413));
 }
 
 void lumbra::resetIconHighlight(int t)

@@ -200,13 +200,6 @@ const TabInfo *SettingStore::tabAt(int tabIndex) const
     return tabIndex >= 0 && tabIndex < tabs.size() ? &tabs.at(tabIndex) : nullptr;
 }
 
-const QList<int> &SettingStore::iconNumbersOfTab(const TabInfo &tab) const
-{
-    if (lastSplit.text != tab.TAB_ITEM_ALL_ICONS)
-        lastSplit = {tab.TAB_ITEM_ALL_ICONS, iconNumbersOf(tab.TAB_ITEM_ALL_ICONS)};
-    return lastSplit.numbers;
-}
-
 const IconInfo *SettingStore::iconAt(int tabIndex, int position) const
 {
     const TabInfo *tab = tabAt(tabIndex);
@@ -217,6 +210,17 @@ const IconInfo *SettingStore::iconAt(int tabIndex, int position) const
         return nullptr;
     const int number = numbers.at(position);
     return number >= 1 && number <= icons.size() ? &icons.at(number - 1) : nullptr;
+}
+
+const QList<int> &SettingStore::iconNumbersOfTab(const TabInfo &tab) const
+{
+    const QString &list = tab.TAB_ITEM_ALL_ICONS;
+    if (list.constData() != parsedIconList.constData() || list.size() != parsedIconList.size()
+        || list.isNull() != parsedIconList.isNull()) {
+        parsedIconList = list;
+        parsedIconNumbers = iconNumbersOf(list);
+    }
+    return parsedIconNumbers;
 }
 
 QString SettingStore::themePicture(const QString ThemeInfo::*field) const

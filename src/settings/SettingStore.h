@@ -16,8 +16,8 @@ class QPoint;
 
 // Every persistent setting of the launcher. Windows and widgets ask for values by numeric
 // id at the moment they need them; nothing is cached, so a changed theme shows at once. (The
-// one exception is invisible: the icon list split last is kept beside its text, so that
-// asking for each position of a long list does not split the whole list each time.)
+// one exception is invisible: the icon list parsed last is kept with the text it came from,
+// and parsed anew whenever a tab's list is another text.)
 // The accessors never read outside a list: an index, icon number or CURRENT_THEME that
 // points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
 class SettingStore
@@ -53,23 +53,19 @@ public:
     QPoint getIconPosition(int position) const;
 
 private:
-    struct SplitList
-    {
-        QString text;
-        QList<int> numbers;
-    };
-
-    const QList<int> &iconNumbersOfTab(const TabInfo &tab) const;
     const ThemeInfo *currentTheme() const;
     const TabInfo *tabAt(int tabIndex) const;
     const IconInfo *iconAt(int tabIndex, int position) const;
     QString themePicture(const QString ThemeInfo::*field) const;
     int screenWidth() const;
     int screenHeight() const;
+    const QList<int> &iconNumbersOfTab(const TabInfo &tab) const;
 
-    // Compared with the tab's text at every use: a string that shares its text compares
-    // at once, and any other is split anew.
-    mutable SplitList lastSplit;
+    // The icon list parsed last. A page asks for every position of one tab several times;
+    // parsing the whole list each time made a tab of thousands of icons take minutes. The
+    // copy keeps the text's data alive, so the same data means the same, unchanged text.
+    mutable QString parsedIconList;
+    mutable QList<int> parsedIconNumbers;
 };
 
 extern SettingStore theSettings;

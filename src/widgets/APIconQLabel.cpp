@@ -146,7 +146,7 @@ void APIconQLabel::button_special_efficacy_disableTimer()
         paintHighlighted();
     else
         paintNormal();
-    const QPoint cell = theSettings.getIconPosition(position);
+    const QPoint cell = lumbra::cellOf(position);
     setGeometry(cell.x(), cell.y(), iconWidth, iconHeight);
     growCount = 0;
     pressed = false;

@@ -129,12 +129,17 @@ QImage makeCanvas(int width, int height)
     return canvas;
 }
 
+bool isPictureFile(const QString &file)
+{
+    return !file.isEmpty() && QFileInfo(file).isFile();
+}
+
 QImage loadPicture(const QString &file)
 {
     if (file.isEmpty())
         return {};
     const QFileInfo info(file);
-    if (!info.exists() || info.isDir())
+    if (!info.isFile())
         return {};
     const QString key = info.absoluteFilePath();
     const QDateTime modified = info.lastModified();

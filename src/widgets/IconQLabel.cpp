@@ -125,7 +125,7 @@ void IconQLabel::button_special_efficacy_disableTimer()
     }
     const bool selected = theLauncher && position == theLauncher->selectedIcon;
     showFace(inside || selected ? highlightImage : normalImage);
-    const QPoint cell = theSettings.getIconPosition(position);
+    const QPoint cell = lumbra::cellOf(position);
     setGeometry(cell.x(), cell.y(), buttonWidth, buttonHeight);
     growCount = 0;
     pressed = false;

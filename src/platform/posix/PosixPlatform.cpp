@@ -6,7 +6,7 @@
 #include "PosixSystemServices.h"
 #include "PosixWindowMessages.h"
 #include "QtScreenMetrics.h"
-#include "QtSound.h"
+#include "ModuleSound.h"
 #include "SqliteRegistry.h"
 #include "XdgAutostart.h"
 
@@ -70,7 +70,7 @@ WindowMessages &nativeWindows()
 
 Sound &nativeSound()
 {
-    static QtSound sound;
+    static ModuleSound sound;
     return sound;
 }
 

@@ -221,15 +221,35 @@ bool SqliteRegistry::ensureOpen()
     const std::string problem = prepareSchema();
     if (!problem.empty()) {
         report("registry: " + databasePath + " is not a usable settings store: " + problem);
-        for (auto &entry : statements)
-            sqlite3_finalize(entry.second);
-        statements.clear();
-        sqlite3_close_v2(db);
-        db = nullptr;
+        closeStore();
         openFailed = true;
         return false;
     }
     return true;
+}
+
+// A file deleted or replaced while the program runs would take every later write into a
+// file nobody can open again, and report it stored. Between scopes the store follows its
+// path instead: the next write makes the file anew there. Handles of the old file's keys
+// are dropped, since the new file may give their ids to other keys.
+void SqliteRegistry::reopenIfMoved()
+{
+    int moved = 0;
+    if (!db || sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return;
+    report("registry: the settings store " + databasePath + " was deleted or replaced; using the file at that path now");
+    closeStore();
+    handles.clear();
+    forgetKeys();
+}
+
+void SqliteRegistry::closeStore()
+{
+    for (auto &entry : statements)
+        sqlite3_finalize(entry.second);
+    statements.clear();
+    sqlite3_close_v2(db);
+    db = nullptr;
 }
 
 namespace {
@@ -361,6 +381,8 @@ long SqliteRegistry::failed(int sqliteResult)
 
 long SqliteRegistry::keyIdOf(RegKey key, std::int64_t *id)
 {
+    if (scopeDepth == 0)
+        reopenIfMoved();
     if (!ensureOpen())
         return kErrorRegistryIoFailed;
     if (key == kLocalMachine) {
@@ -779,6 +801,7 @@ long SqliteRegistry::openScope(bool write)
     }
     readScope = !write;
     scopeFailure = kErrorSuccess;
+    reopenIfMoved();
     forgetKeys();
     if (!ensureOpen()) {
         spoilScope(kErrorRegistryIoFailed);

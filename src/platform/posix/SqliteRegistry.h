@@ -45,6 +45,8 @@ private:
     class Statement;
 
     bool ensureOpen();
+    void reopenIfMoved();
+    void closeStore();
     std::string prepareSchema();
     std::string upgradeSchema();
     bool tablesUsable();
