@@ -19,6 +19,9 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp" \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
-# A fixed number of runs with a fixed seed: the same inputs each time, about half a minute a
-# target. scripts/fuzz.sh TARGET runs one for longer.
-./scripts/fuzz.sh --runs 3000
+# Each fuzz target for a fixed number of runs with a fixed seed, the same inputs each time: some
+# seconds each on an idle machine (a store round trip costs far more than a text value).
+# scripts/fuzz.sh TARGET runs one for longer.
+./scripts/fuzz.sh --runs 1000 importer
+./scripts/fuzz.sh --runs 300 settings
+./scripts/fuzz.sh --runs 3000 text
