@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QScreen>
@@ -19,6 +20,8 @@ LumbraShutDown *theShutDownDialog = nullptr;
 namespace {
 
 constexpr quint16 kFinnish = 0x040B;
+constexpr int kButtonTextHeight = 40;
+constexpr int kSmallestButtonPixelSize = 11;
 
 } // namespace
 
@@ -53,9 +56,7 @@ LumbraShutDown::LumbraShutDown(QWidget *parent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     fetchTexts();
 
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(langId == kFinnish ? 14 : 16);
-    setFont(font);
+    setFont(buttonFont(langId));
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/Image/Image/shutdown.png")), QIcon::Normal, QIcon::Off);
     setWindowIcon(icon);
@@ -91,7 +92,7 @@ void LumbraShutDown::buildButtons()
     backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/Image/Image/bg.png")));
     const QColor grey(Qt::darkGray);
     const QColor black(Qt::black);
-    const QRect textBox(0, 90, 140, 40);
+    const QRect textBox(0, 90, 140, kButtonTextHeight);
     quitLumbraLabel = makeButton(QRect(6, 2, 137, 140), QStringLiteral("full_screen"), textBox, quitLumbraText1,
                                  quitLumbraText2, grey, black, &LumbraShutDown::ActionQuitLumbra);
     taskManagerLabel = makeButton(QRect(142, 2, 138, 140), QStringLiteral("task_manager"), textBox,
@@ -129,6 +130,15 @@ void LumbraShutDown::fetchTexts()
     shutDownText2 = tr("ShutDownString2");
     quitText1 = tr("QuitString1");
     quitText2 = tr("QuitString2");
+}
+
+QFont LumbraShutDown::buttonFont(quint16 langId)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(langId == kFinnish ? 14 : 16);
+    while (font.pixelSize() > kSmallestButtonPixelSize && 2 * QFontMetrics(font).height() > kButtonTextHeight)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 ShutdownQLabel *LumbraShutDown::makeButton(const QRect &geometry, const QString &picture, const QRect &textBox,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QTranslator>
@@ -22,6 +23,9 @@ public:
 
     // The translation file for a language identifier, relative to the program's folder.
     static QString translationFileFor(quint16 langId);
+    // Arial at 16 pixels (14 for Finnish's long words), smaller where the Arial the system
+    // has draws taller lines than two fit in a button's 40-pixel text box.
+    static QFont buttonFont(quint16 langId);
     // What another program's ShowWindow and the like send to this window.
     bool handleMessage(const platform::WindowMessage &message);
     void setVisible(bool visible) override;
