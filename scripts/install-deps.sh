@@ -17,6 +17,8 @@ packages=(
     # compiler with Win32 threads, the one the x86_64-w64-mingw32-g++ name chooses anyway: the
     # package of both kinds downloads 57 MB more.
     g++-mingw-w64-x86-64-win32 wine64
+    # The fuzz targets: clang with its libFuzzer and sanitizer runtimes.
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the launcher and runs every test twice: once in a
 # release build, once under AddressSanitizer and UndefinedBehaviorSanitizer; between the two,
-# the Windows backends, cross-compiled, under Wine.
+# the Windows backends, cross-compiled, under Wine; then each fuzz target briefly from its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +20,10 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp" \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+# Each fuzz target for a fixed number of runs with a fixed seed, the same inputs each time: some
+# seconds each on an idle machine (a store round trip costs far more than a text value).
+# scripts/fuzz.sh TARGET runs one for longer.
+./scripts/fuzz.sh --runs 1000 importer
+./scripts/fuzz.sh --runs 300 settings
+./scripts/fuzz.sh --runs 3000 text

@@ -1,9 +1,14 @@
 // A launcher killed in the middle of saving its settings must leave the store as it was
 // before the save or as it is after it, never a mix, and the store must still open. The test
-// starts this same executable as a child that saves two large stores in turn, and kills it
-// at many moments.
+// starts this same executable as a child that saves two large stores in turn, or as a real
+// launcher window on the factory settings that adds an icon to its first tab and takes it
+// off again, over and over, and kills it at many moments.
 
 #include "TestPlatform.h"
+
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
+#include "settings/RegFileImporter.h"
 
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
@@ -12,6 +17,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -24,7 +30,9 @@
 namespace {
 
 const char kChildSwitch[] = "--save-child";
+const char kIconsChildSwitch[] = "--icons-child";
 constexpr int kKills = 30;
+constexpr int kIconKills = 40;
 
 template <class Record, std::size_t N>
 Record filled(const RecordField<Record> (&fields)[N], const QString &variant, int serial)
@@ -109,6 +117,50 @@ int runChild(const char *databasePath)
         saveAllSettings(stores[n % 2]);
 }
 
+// The child: a launcher window on the store that adds an icon to its first tab and takes
+// it off, each change saved as the Delete key and the drop dialog save it, until it is killed.
+int runIconsChild(const char *databasePath)
+{
+    // No TestPlatform: its temporary folder would outlive every kill.
+    FakeScreen screen;
+    platform::useScreen(&screen);
+    RecordingShell shell;
+    RecordingWindows windows;
+    RecordingSound sound;
+    platform::SqliteRegistry store(databasePath);
+    platform::useRegistry(&store);
+    languageCode = QStringLiteral("EN");
+    initRegistryPaths();
+    loadAllSettings(theSettings);
+    lumbra launcher;
+    theLauncher = &launcher;
+    launcher.initialise();
+    std::puts("ready");
+    std::fflush(stdout);
+    for (;;) {
+        const QString number = QString::number(theSettings.icons.size() + 1);
+        launcher.newIconName = QStringLiteral("Added ") + number;
+        launcher.newIconTarget = QStringLiteral("/bin/true ") + number;
+        launcher.newIconImage = QString();
+        launcher.newIconKind = 1;
+        launcher.addIconToCurrentTab();
+        // The store spends as long with the icon as without it, so that kills find both.
+        QThread::msleep(20);
+        launcher.selectedIcon = int(launcher.tabs.at(0)->icons.size()) - 1;
+        launcher.removeSelectedIcon();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Everything but the first tab's icon list and the icons added after the factory ones.
+QString unchangedPart(SettingStore store, qsizetype factoryIcons)
+{
+    if (!store.tabs.isEmpty())
+        store.tabs.first().TAB_ITEM_ALL_ICONS.clear();
+    store.icons.resize(qMin(store.icons.size(), factoryIcons));
+    return description(store);
+}
+
 } // namespace
 
 class tst_CrashSafety : public QObject
@@ -117,6 +169,7 @@ class tst_CrashSafety : public QObject
 
 private slots:
     void killedSaveLeavesOldOrNewState();
+    void killedIconChangeLeavesOldOrNewList();
 };
 
 void tst_CrashSafety::killedSaveLeavesOldOrNewState()
@@ -164,11 +217,82 @@ void tst_CrashSafety::killedSaveLeavesOldOrNewState()
     qInfo("killed %d saves of ~%d ms: old state %d times, new state %d times", kKills, saveMs, sawOld, sawNew);
 }
 
+// Each kill leaves the first tab's list as it was before a change or after it: the list the
+// launcher started with, or that list and the newest icon, whose record is then stored too
+// (and stays listed for the launchers after it, which take off only what they added). No icon record is
+// lost or half written, and nothing else of the store changes.
+void tst_CrashSafety::killedIconChangeLeavesOldOrNewList()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("registry.sqlite"));
+    std::unique_ptr<platform::SqliteRegistry> registry;
+    useStoreAt(path, registry);
+    QCOMPARE(RegFileImporter(*registry).importFile(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg")),
+             RegFileImporter::Status::Imported);
+    SettingStore factory;
+    QCOMPARE(loadAllSettings(factory), 1);
+    QVERIFY(!factory.tabs.isEmpty());
+    const QString factoryList = factory.tabs.first().TAB_ITEM_ALL_ICONS;
+    const qsizetype factoryIcons = factory.icons.size();
+    const QString factoryRest = unchangedPart(factory, factoryIcons);
+    registry.reset();
+    platform::useRegistry(nullptr);
+
+    QRandomGenerator random(20261208);
+    int sawOld = 0;
+    int sawNew = 0;
+    QString startList = factoryList;
+    for (int kill = 0; kill < kIconKills; ++kill) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(kIconsChildSwitch), path});
+        QVERIFY(child.waitForStarted());
+        while (!child.canReadLine())
+            QVERIFY2(child.waitForReadyRead(60000), "the launcher did not start");
+        QThread::msleep(random.bounded(400));
+        child.kill();
+        QVERIFY(child.waitForFinished(30000));
+
+        QCOMPARE(storeFaults(path), QString());
+        useStoreAt(path, registry);
+        SettingStore loaded;
+        {
+            StderrCapture quiet;
+            QCOMPARE(loadAllSettings(loaded), 1);
+        }
+        registry.reset();
+        platform::useRegistry(nullptr);
+        const qsizetype icons = loaded.icons.size();
+        const QString list = loaded.tabs.value(0).TAB_ITEM_ALL_ICONS;
+        const QString withNewest = startList + u'.' + QString::number(icons);
+        QVERIFY2(list == startList || (icons > factoryIcons && list == withNewest),
+                 qPrintable(QStringLiteral("kill %1: %2 icons, the list %3; the launcher's stderr ends:\n%4")
+                                .arg(kill)
+                                .arg(icons)
+                                .arg(list, QString::fromLocal8Bit(child.readAllStandardError().right(2000)))));
+        (list == startList ? sawOld : sawNew)++;
+        startList = list;
+        QCOMPARE(unchangedPart(loaded, factoryIcons), factoryRest);
+        for (qsizetype n = factoryIcons; n < icons; ++n) {
+            const IconInfo &added = loaded.icons.at(n);
+            QCOMPARE(added.ICON_ID, int(n + 1));
+            QCOMPARE(added.ICON_AP_NAME, QStringLiteral("Added %1").arg(n + 1));
+            QCOMPARE(added.ICON_AP_EXE_LOCATION, QStringLiteral("/bin/true %1").arg(n + 1));
+            QCOMPARE(added.ICON_IS_DEFAULT_APP, 0);
+        }
+    }
+    qInfo("killed %d launchers changing their icons: the list before a change %d times, after it %d times",
+          kIconKills, sawOld, sawNew);
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], kChildSwitch) == 0) {
         QCoreApplication app(argc, argv);
         return runChild(argv[2]);
+    }
+    if (argc == 3 && std::strcmp(argv[1], kIconsChildSwitch) == 0) {
+        QApplication app(argc, argv);
+        return runIconsChild(argv[2]);
     }
     QCoreApplication app(argc, argv);
     tst_CrashSafety test;

@@ -99,6 +99,7 @@ private slots:
     void addedIconIsStoredAndShown();
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
+    void aHugeListShowsItsFirstThousandPlaces();
     void picturesThatAreNoFilesAreNotOpened();
     void houseKeepsTheLauncherWithoutATray();
     void absurdSizesStayOnTheScreen_data();
@@ -496,6 +497,23 @@ void tst_Launcher::listsThatPointNowhere()
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("0.3.99..2"));
     launcher->applyTheme();
+}
+
+// A broken store may list an icon fifty thousand times: the launcher shows the first places
+// within a moment and a bounded amount of memory, and Delete still takes off the right one.
+void tst_Launcher::aHugeListShowsItsFirstThousandPlaces()
+{
+    LauncherStore store = standardStore();
+    store.tabIcons[0] = QStringLiteral("10.").repeated(50000) + QStringLiteral("11");
+    store.userIcons = {10, 11};
+    StderrCapture errors;
+    start(store);
+    QVERIFY(errors.lines().contains(QStringLiteral("tab 1 lists 50001 icons; only the first 1000 places are shown")));
+    QCOMPARE(tab(0)->icons.size(), 1000);
+    launcher->selectedIcon = 999;
+    key(platform::kVkDelete);
+    QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("10.").repeated(49999) + QStringLiteral("11"));
+    QCOMPARE(tab(0)->icons.size(), 999);
 }
 
 // A named pipe, a device or a folder where a picture should be would hold the launcher for

@@ -107,6 +107,7 @@ private slots:
     void subkeyOrder_data();
     void subkeyOrder();
     void wholeTreeSurvivesImport();
+    void deepestTreeComesBack();
     void exportIsOneStateWhileAnImportGoesOn();
     void failureWritesNothing_data();
     void failureWritesNothing();
@@ -186,7 +187,10 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
     QTest::newRow("expand without its NUL") << "v" << uint(kRegExpandSz) << bytes("%\0P\0", 4)
                                             << "\"v\"=hex(2):25,00,50,00\n" << bytes("%\0P\0\0\0", 6);
     QTest::newRow("multi-string without its NUL") << "v" << uint(kRegMultiSz) << bytes("a", 1)
-                                                  << "\"v\"=hex(7):61\n" << bytes("a\0\0", 3);
+                                                  << "\"v\"=hex(7):61\n" << bytes("a\0\0\0", 4);
+    // Its NUL is the last whole character: the odd byte after it adds no second one.
+    QTest::newRow("multi-string, NUL, odd byte") << "v" << uint(kRegMultiSz) << bytes("a\0\0\0\0", 5)
+                                                 << "\"v\"=hex(7):61,00,00,00,00\n" << QByteArray();
 }
 
 void tst_RegFileExporter::valuesComeBackAsTheyWere()
@@ -283,6 +287,31 @@ void tst_RegFileExporter::wholeTreeSurvivesImport()
     // A second import of the same file changes nothing.
     QCOMPARE(importInto(*target, file), 0);
     QCOMPARE(dump(*target), dump(*source));
+}
+
+// Keys nest as deep as the registry allows: the export walks them all without running out
+// of stack, also in a build with the sanitizers, and the file brings every level back.
+void tst_RegFileExporter::deepestTreeComesBack()
+{
+    const int below = int(kMaxKeyDepth) - int(kTree.count(u'\\')) - 1;
+    QString path = kTree;
+    for (int level = 1; level <= below; ++level) {
+        path += QStringLiteral("\\%1").arg(level % 3 == 0 ? QStringLiteral("k") : QString::number(level));
+        if (level % 100 == 0 || level == below)
+            setValue(*source, path, QStringLiteral("level"), kRegSz, launcherText(QString::number(level)));
+    }
+    const QByteArray file = exported(*source);
+    QCOMPARE(file.count("\n["), below + 1);
+    QCOMPARE(importInto(*target, file), 0);
+    QCOMPARE(exported(*target), file);
+    RegKey deepest = kNoKey;
+    QCOMPARE(target->openKey(kLocalMachine, path.toStdU16String(), &deepest), kErrorSuccess);
+    std::vector<RegValue> values;
+    target->enumValues(deepest, &values);
+    target->closeKey(deepest);
+    const QByteArray level = launcherText(QString::number(below));
+    QCOMPARE(values.size(), std::size_t(1));
+    QCOMPARE(values.front().data, std::vector<std::uint8_t>(level.begin(), level.end()));
 }
 
 // Another process imports while the export reads: the file shows the store before the import

@@ -178,6 +178,10 @@ void tst_RegFileImporter::valueForms_data()
     QTest::newRow("hex(7)") << QByteArray("\"v\"=hex(7):61,00,00,00,00,00") << "v" << "7:610000000000" << 0;
     QTest::newRow("hex(2) empty") << QByteArray("\"v\"=hex(2):") << "v" << "2:" << 0;
     QTest::newRow("hex(7) odd length") << QByteArray("\"v\"=hex(7):61,00,00") << "v" << "7:6100000000" << 0;
+    QTest::newRow("hex(7) NUL, then an odd byte") << QByteArray("\"v\"=hex(7):61,00,00,00,00") << "v"
+                                                 << "7:6100000000" << 0;
+    QTest::newRow("hex(2) one byte") << QByteArray("\"v\"=hex(2):61") << "v" << "2:61000000" << 0;
+    QTest::newRow("hex(7) odd, last byte not 0") << QByteArray("\"v\"=hex(7):61,00,07") << "v" << "7:610007000000" << 0;
     QTest::newRow("hex(8 digits)") << QByteArray("\"v\"=hex(00000002):25,00") << "v" << "2:25000000" << 0;
     QTest::newRow("hex(11 digits)") << QByteArray("\"v\"=hex(0000000000b):01") << "v" << "none" << 1;
     QTest::newRow("hex(b)") << QByteArray("\"v\"=hex(b):01,00,00,00,00,00,00,00") << "v" << "b:0100000000000000" << 0;

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <climits>
+
 namespace {
 
 // Two themes, three tabs and eight icons, sized like the factory settings on a 1024 x 768
@@ -94,6 +96,7 @@ private slots:
     void iconGridWithFewColumnsOrAbsurdSizes();
     void positionsWrapAroundPages_data();
     void positionsWrapAroundPages();
+    void iconLookUpsFollowEveryChangeOfAList_data();
     void iconLookUpsFollowEveryChangeOfAList();
 
 private:
@@ -230,6 +233,8 @@ void tst_SettingStore::brokenCurrentThemeGivesFallbacks_data()
     QTest::newRow("zero") << 0;
     QTest::newRow("past the list") << 3;
     QTest::newRow("negative") << -7;
+    QTest::newRow("lowest int") << INT_MIN;
+    QTest::newRow("highest int") << INT_MAX;
 }
 
 void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
@@ -290,7 +295,10 @@ void tst_SettingStore::fonts_data()
     // A size that would come to 0 or less keeps the family's own size.
     QTest::newRow("size to 0") << 1001 << -8 << "DejaVu Sans" << -1;
     QTest::newRow("size below 0") << 1001 << -20 << "DejaVu Sans" << -1;
-    QTest::newRow("the largest size, no overflow") << 1002 << 2147483647 << "DejaVu Sans" << 2147483647;
+    QTest::newRow("the lowest size") << 1001 << INT_MIN << "DejaVu Sans" << -1;
+    // Sizes near the end of the range stay there instead of wrapping round to negative.
+    QTest::newRow("the largest size, no overflow") << 1002 << INT_MAX << "DejaVu Sans" << INT_MAX;
+    QTest::newRow("the largest size, + 7") << 1000 << INT_MAX - 3 << "DejaVu Sans" << INT_MAX;
     QTest::newRow("fixed") << 1003 << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
@@ -395,26 +403,74 @@ void tst_SettingStore::positionsWrapAroundPages()
     QCOMPARE(store.getIconPosition(position), point);
 }
 
+void tst_SettingStore::iconLookUpsFollowEveryChangeOfAList_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QList<int>>("firstTab");
+    QTest::addColumn<QList<int>>("secondTab");
+
+    const QList<int> second = {1, -1, -1};
+    QTest::newRow("assigned anew") << "assign" << QList<int>{1, 0} << second;
+    QTest::newRow("one character changed in place") << "in place" << QList<int>{0, 0, 6} << second;
+    QTest::newRow("appended to, as adding an icon does") << "append" << QList<int>{2, 0, 6, 7} << second;
+    QTest::newRow("replaced at the start") << "replace" << QList<int>{7, 0, 6} << second;
+    QTest::newRow("chopped, as Delete does") << "chop" << QList<int>{2, 0} << second;
+    QTest::newRow("cleared") << "clear" << QList<int>{} << second;
+    QTest::newRow("the same text on another tab") << "other tab" << QList<int>{2, 0, 6} << QList<int>{7};
+    QTest::newRow("a copy of the store, then changed") << "copy" << QList<int>{4} << second;
+    QTest::newRow("the whole store assigned anew") << "store" << QList<int>{2, 0, 6} << second;
+}
+
 // Look-ups by position may reuse a parsed list; however a list is changed, in place or
-// replaced, on the same tab or another, they answer from its present text.
+// replaced, on the same tab or another, in this store or a copy, they answer from its
+// present text.
 void tst_SettingStore::iconLookUpsFollowEveryChangeOfAList()
 {
+    QFETCH(QString, change);
+    QFETCH(QList<int>, firstTab);
+    QFETCH(QList<int>, secondTab);
+    const auto positions = [](const SettingStore &asked, int t) {
+        QList<int> found;
+        for (int position = 0; position < asked.getTabInt(7, t); ++position)
+            found << asked.getTabIconInt(600, t, position);
+        return found;
+    };
+    QCOMPARE(positions(store, 0), QList<int>({2, 0, 6}));
+    SettingStore copy;
+    const SettingStore *asked = &store;
     QString &list = store.tabs[0].TAB_ITEM_ALL_ICONS;
-    list = QStringLiteral("1.2");
-    QCOMPARE(store.getTabIconInt(600, 0, 1), 1);
-    list += QStringLiteral(".3");
-    QCOMPARE(store.getTabIconInt(600, 0, 2), 2);
-    list.replace(0, 1, QStringLiteral("3"));
-    QCOMPARE(store.getTabIconInt(600, 0, 0), 2);
-    list.chop(2);
-    QCOMPARE(store.getTabIconInt(600, 0, 2), -1);
-    store.tabs[1].TAB_ITEM_ALL_ICONS = list;
-    QCOMPARE(store.getTabIconInt(600, 1, 1), 1);
-    list.clear();
-    QCOMPARE(store.getTabIconInt(600, 0, 0), -1);
-    QCOMPARE(store.getTabIconInt(600, 1, 0), 2);
-    store = sampleStore();
-    QCOMPARE(store.getTabIconInt(600, 0, 2), 6);
+    if (change == QLatin1String("assign")) {
+        list = QStringLiteral("2.1");
+    } else if (change == QLatin1String("in place")) {
+        list[0] = u'1';
+    } else if (change == QLatin1String("append")) {
+        list += QStringLiteral(".8");
+    } else if (change == QLatin1String("replace")) {
+        list.replace(0, 1, QStringLiteral("8"));
+    } else if (change == QLatin1String("chop")) {
+        list.chop(2);
+    } else if (change == QLatin1String("clear")) {
+        list.clear();
+    } else if (change == QLatin1String("other tab")) {
+        store.tabs[1].TAB_ITEM_ALL_ICONS = list;
+        QCOMPARE(positions(store, 1), QList<int>({2, 0, 6}));
+        list = QStringLiteral("5");
+        QCOMPARE(positions(store, 0), QList<int>({4}));
+        list = store.tabs[1].TAB_ITEM_ALL_ICONS;
+        store.tabs[1].TAB_ITEM_ALL_ICONS = QStringLiteral("8");
+    } else if (change == QLatin1String("copy")) {
+        copy = store;
+        copy.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("5");
+        asked = &copy;
+    } else {
+        list = QStringLiteral("5");
+        QCOMPARE(positions(store, 0), QList<int>({4}));
+        store = sampleStore();
+    }
+    QCOMPARE(positions(*asked, 0), firstTab);
+    QCOMPARE(positions(store, 1), secondTab);
+    if (asked != &store)
+        QCOMPARE(positions(store, 0), QList<int>({2, 0, 6}));
 }
 
 QTEST_MAIN(tst_SettingStore)

@@ -20,6 +20,17 @@
 
 namespace {
 
+// A tab shows the icons of the first this many places of its list. Every icon keeps its
+// painted faces, so a broken store listing tens of thousands would take the memory of a
+// small machine and minutes to build; no one pages through more than this.
+constexpr int kMaxPlacesPerTab = 1000;
+
+// The places of tab t that are shown, and that a label's position is counted over.
+int shownPlaces(int t)
+{
+    return std::min(std::max(0, theSettings.getTabInt(7, t)), kMaxPlacesPerTab);
+}
+
 int subTabCount()
 {
     return std::max(0, theSettings.getInt(6));
@@ -104,7 +115,12 @@ DragIconPage *lumbra::buildTabPage(int t)
     page->setGeometry(0, tabAreaHeight(), screenWidth(), screenHeight() - tabAreaHeight());
     connect(page, &DragIconPage::applicationDropped, this, &lumbra::applicationDropped);
     TabEntry *entry = tabs.at(t);
-    const int positions = std::max(0, theSettings.getTabInt(7, t));
+    const int positions = shownPlaces(t);
+    if (positions < theSettings.getTabInt(7, t))
+        printDiagnostic(QStringLiteral("tab %1 lists %2 icons; only the first %3 places are shown")
+                            .arg(t + 1)
+                            .arg(theSettings.getTabInt(7, t))
+                            .arg(kMaxPlacesPerTab));
     for (int part = 0; part < positions; ++part) {
         if (theSettings.getTabIconInt(600, t, part) < 0) {
             printDiagnostic(QStringLiteral("tab %1: its icon list names icon %2, which does not exist; left out")
@@ -375,7 +391,7 @@ void lumbra::showPage(int page)
 // no icon has no label.
 int lumbra::storePartOf(int t, int position) const
 {
-    const int parts = std::max(0, theSettings.getTabInt(7, t));
+    const int parts = shownPlaces(t);
     int seen = -1;
     for (int part = 0; part < parts; ++part) {
         if (theSettings.getTabIconInt(600, t, part) >= 0 && ++seen == position)

@@ -166,19 +166,33 @@ bool subkeyLess(const QString &a, const QString &b)
     return a < b;
 }
 
-// Builds the whole file in memory, so that a failure half-way writes nothing.
+// Builds the whole file in memory, so that a failure half-way writes nothing. The tree is
+// walked with a stack of its own: keys nest 512 deep, which one call per level would take
+// beyond the thread's stack in a build with the sanitizers.
 class TreeWriter
 {
 public:
     explicit TreeWriter(platform::Registry &registry) : registry(registry) {}
 
-    bool writeKey(platform::RegKey key, const QString &fullName);
+    // `key` stays open; the writer opens and closes the keys below it.
+    bool writeTree(platform::RegKey key, const QString &fullName);
     QByteArray bytes() const { return text.toUtf8(); }
     const QString &problem() const { return failure; }
 
 private:
+    // A key being written: its subkeys in file order, and the next one to write.
+    struct Level
+    {
+        platform::RegKey key;
+        QString fullName;
+        bool owned;
+        QStringList subkeys;
+        qsizetype next = 0;
+    };
+
+    bool enter(std::vector<Level> &levels, platform::RegKey key, const QString &fullName, bool owned);
     bool writeValues(platform::RegKey key, const QString &fullName);
-    bool writeSubkeys(platform::RegKey key, const QString &fullName);
+    bool listSubkeys(platform::RegKey key, const QString &fullName, QStringList *names);
     bool fail(const QString &reason);
 
     platform::Registry &registry;
@@ -186,15 +200,44 @@ private:
     QString failure;
 };
 
-bool TreeWriter::writeKey(platform::RegKey key, const QString &fullName)
+bool TreeWriter::writeTree(platform::RegKey key, const QString &fullName)
 {
+    std::vector<Level> levels;
+    bool written = enter(levels, key, fullName, false);
+    while (written && !levels.empty()) {
+        Level &level = levels.back();
+        if (level.next == level.subkeys.size()) {
+            if (level.owned)
+                registry.closeKey(level.key);
+            levels.pop_back();
+            continue;
+        }
+        const QString &name = level.subkeys.at(level.next++);
+        const QString childName = level.fullName + u'\\' + name;
+        platform::RegKey child = platform::kNoKey;
+        const long status = registry.openKey(level.key, name.toStdU16String(), &child);
+        if (status != platform::kErrorSuccess)
+            written = fail(QStringLiteral("%1 cannot be opened (error %2)").arg(childName, QString::number(status)));
+        else
+            written = enter(levels, child, childName, true);
+    }
+    for (const Level &level : levels) {
+        if (level.owned)
+            registry.closeKey(level.key);
+    }
+    return written;
+}
+
+bool TreeWriter::enter(std::vector<Level> &levels, platform::RegKey key, const QString &fullName, bool owned)
+{
+    levels.push_back({key, fullName, owned, {}});
     if (!keyNameWritable(fullName))
         return fail(QStringLiteral("the key name %1 cannot be written to a .reg file").arg(printable(fullName)));
     text += u'[' + fullName + QStringLiteral("]\n");
     if (!writeValues(key, fullName))
         return false;
     text += u'\n';
-    return writeSubkeys(key, fullName);
+    return listSubkeys(key, fullName, &levels.back().subkeys);
 }
 
 bool TreeWriter::writeValues(platform::RegKey key, const QString &fullName)
@@ -211,27 +254,15 @@ bool TreeWriter::writeValues(platform::RegKey key, const QString &fullName)
     return true;
 }
 
-bool TreeWriter::writeSubkeys(platform::RegKey key, const QString &fullName)
+bool TreeWriter::listSubkeys(platform::RegKey key, const QString &fullName, QStringList *names)
 {
     std::vector<std::u16string> found;
-    long status = registry.enumKeys(key, &found);
+    const long status = registry.enumKeys(key, &found);
     if (status != platform::kErrorSuccess)
         return fail(QStringLiteral("the subkeys of %1 cannot be read (error %2)").arg(fullName, QString::number(status)));
-    QStringList names;
     for (const std::u16string &name : found)
-        names.append(fromUtf16(name));
-    std::sort(names.begin(), names.end(), subkeyLess);
-    for (const QString &name : names) {
-        const QString childName = fullName + u'\\' + name;
-        platform::RegKey child = platform::kNoKey;
-        status = registry.openKey(key, name.toStdU16String(), &child);
-        if (status != platform::kErrorSuccess)
-            return fail(QStringLiteral("%1 cannot be opened (error %2)").arg(childName, QString::number(status)));
-        const bool written = writeKey(child, childName);
-        registry.closeKey(child);
-        if (!written)
-            return false;
-    }
+        names->append(fromUtf16(name));
+    std::sort(names->begin(), names->end(), subkeyLess);
     return true;
 }
 
@@ -278,7 +309,7 @@ bool RegFileExporter::exportTree(platform::RegKey root, const QString &path, QIO
                                 .arg(fullName, QString::number(status)));
             return false;
         }
-        const bool complete = writer.writeKey(key, fullName);
+        const bool complete = writer.writeTree(key, fullName);
         registry.closeKey(key);
         if (!complete) {
             printDiagnostic(QStringLiteral("export of %1: %2").arg(fullName, writer.problem()));

@@ -253,6 +253,13 @@ HexLine readHexBytes(QStringView line, qsizetype pos, Bytes *bytes)
     }
 }
 
+// An odd byte at the end is no character.
+bool endsInNulCharacter(const Bytes &data)
+{
+    const std::size_t whole = data.size() / 2 * 2;
+    return whole >= 2 && data[whole - 2] == 0 && data[whole - 1] == 0;
+}
+
 // The type in "hex(N):"; `pos` is just past "hex(" and is left just past the colon.
 bool readHexType(QStringView line, qsizetype *pos, std::uint32_t *type)
 {
@@ -655,9 +662,14 @@ State RegFileParser::finishHexData()
         data = utf16LeBytes(from8Bit(text), false);
     }
     // Their readers run to a NUL character, so Windows gives data that lacks one its NUL.
-    const std::size_t size = data.size();
-    if (size > 0 && (size % 2 != 0 || data[size - 2] != 0 || data[size - 1] != 0))
+    // Like Windows, it looks at the last whole character; data of an odd size gets a zero
+    // byte more where its NUL would otherwise not be whole, so that a second import of the
+    // same data adds nothing.
+    if (!data.empty() && !endsInNulCharacter(data)) {
         data.insert(data.end(), {0, 0});
+        if (!endsInNulCharacter(data))
+            data.push_back(0);
+    }
     return State::SetValue;
 }
 

@@ -163,6 +163,8 @@ int saturated(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// The size is the stored one plus a few pixels, added in 64 bits: a stored size near the
+// end of the int range must not wrap round.
 QFont fontOf(const QString &family, qint64 pixelSize)
 {
     QFont font(family);
@@ -188,7 +190,8 @@ QList<int> iconNumbersOf(const QString &allIcons)
 
 const ThemeInfo *SettingStore::currentTheme() const
 {
-    const int index = mySystem.CURRENT_THEME - 1;
+    // In 64 bits: CURRENT_THEME may be any number a hand-edited store holds.
+    const qint64 index = qint64(mySystem.CURRENT_THEME) - 1;
     return index >= 0 && index < themes.size() ? &themes.at(index) : nullptr;
 }
 

@@ -15,7 +15,9 @@ class QFont;
 class QPoint;
 
 // Every persistent setting of the launcher. Windows and widgets ask for values by numeric
-// id at the moment they need them; nothing is cached, so a changed theme shows at once.
+// id at the moment they need them; nothing is cached, so a changed theme shows at once. (The
+// one exception is invisible: the icon list parsed last is kept with the text it came from,
+// and parsed anew whenever a tab's list is another text.)
 // The accessors never read outside a list: an index, icon number or CURRENT_THEME that
 // points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
 class SettingStore

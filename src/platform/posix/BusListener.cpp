@@ -46,10 +46,12 @@ struct BusListener::Connection
     {
     }
 
-    bool complete() const { return received == BusFrame::kSize; }
-    // Nothing more is to come: the frame is complete, or the sender closed without one (a
+    // A whole frame and nothing after it: a connection carries one frame, so bytes beyond
+    // it make the whole of it garbage.
+    bool complete() const { return received == BusFrame::kSize && !tooLong; }
+    // Nothing more is to come: the frame is all there, or the sender closed without one (a
     // look-up only checks that the window answers, and closes without a word).
-    bool done() const { return complete() || ended; }
+    bool done() const { return received == BusFrame::kSize || ended; }
 
     void read()
     {
@@ -64,6 +66,8 @@ struct BusListener::Connection
             else
                 ended = true;
         }
+        char more = 0;
+        tooLong = received == BusFrame::kSize && ::recv(fd.fd, &more, 1, MSG_DONTWAIT | MSG_PEEK) > 0;
         notifier.setEnabled(false);
     }
 
@@ -73,6 +77,7 @@ struct BusListener::Connection
     BusFrame::Bytes bytes = {};
     std::size_t received = 0;
     bool ended = false;
+    bool tooLong = false;
 };
 
 std::unique_ptr<BusListener> BusListener::open(const BusDirectory &directory, const BusDirectory::Entry &entry,

@@ -1,0 +1,299 @@
+// Loading the settings from an arbitrary store. The input becomes registry contents (keys of
+// the language's tree and others, value names of the records and others, any type, any
+// bytes) and a screen size; then every accessor is asked for every id around its table and
+// every index around its list. Nothing may read outside a list, and what was loaded must
+// save and load again to the same values.
+
+#include "FuzzPlatform.h"
+
+#include "settings/RecordFields_p.h"
+#include "settings/RegistryAccess.h"
+#include "settings/RegistryPaths.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QStringList>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <climits>
+
+namespace {
+
+// Enough to reach every branch of a long list without making each input slow.
+constexpr int kMaxPositions = 48;
+constexpr int kMaxRepeat = 20000;
+
+[[noreturn]] void fail(const char *what, const QString &detail = QString())
+{
+    FuzzPlatform::fail("fuzz_settings", what, detail);
+}
+
+template <class Record, std::size_t N>
+QString fieldName(FuzzedDataProvider &in, const RecordField<Record> (&fields)[N])
+{
+    return QLatin1String(fields[in.ConsumeIntegralInRange<std::size_t>(0, N - 1)].name);
+}
+
+QString numbered(FuzzedDataProvider &in)
+{
+    return QString::asprintf("%.2d", in.ConsumeIntegralInRange(0, 12));
+}
+
+// A key of the tree and one of its value names, or something else.
+void pickPlace(FuzzedDataProvider &in, QString *path, QString *name)
+{
+    switch (in.ConsumeIntegralInRange(0, 7)) {
+    case 0:
+        *path = systemKeyPath;
+        *name = fieldName(in, mySystemFields);
+        break;
+    case 1:
+        *path = tabKeyPath;
+        *name = fieldName(in, tabsInfoFields);
+        break;
+    case 2:
+        *path = iconKeyPath;
+        *name = fieldName(in, iconLayoutFields);
+        break;
+    case 3:
+        *path = tabKeyPath + u'\\' + numbered(in);
+        *name = fieldName(in, tabInfoFields);
+        break;
+    case 4:
+        *path = iconKeyPath + u'\\' + numbered(in);
+        *name = fieldName(in, iconInfoFields);
+        break;
+    case 5:
+        *path = themeKeyPath + u'\\' + numbered(in);
+        *name = fieldName(in, themeInfoFields);
+        break;
+    case 6:
+        *path = themeKeyPath + u'\\' + numbered(in) + QStringLiteral("\\THEME_ALL_IMAGE\\") + numbered(in);
+        *name = fieldName(in, themeImageFields);
+        break;
+    default:
+        *path = registryBasePath + QString::fromUtf8(in.ConsumeRandomLengthString(40));
+        *name = QString::fromUtf8(in.ConsumeRandomLengthString(40));
+        break;
+    }
+    if (in.ConsumeIntegralInRange(0, 15) == 0)
+        *name = QString::fromUtf8(in.ConsumeRandomLengthString(40));
+}
+
+std::vector<std::uint8_t> utf16(const QString &text, int paddedUnits = 0)
+{
+    std::vector<std::uint8_t> bytes;
+    for (QChar c : text) {
+        bytes.push_back(std::uint8_t(c.unicode() & 0xFF));
+        bytes.push_back(std::uint8_t(c.unicode() >> 8));
+    }
+    for (qsizetype i = text.size(); i < paddedUnits; ++i)
+        bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+QString iconList(FuzzedDataProvider &in)
+{
+    QStringList parts;
+    const int count = in.ConsumeIntegralInRange(0, 12);
+    for (int i = 0; i < count; ++i) {
+        const int number = in.ConsumeIntegralInRange(-2, 14);
+        parts << (number == -2 ? QString() : QString::number(number));
+    }
+    return parts.join(u'.');
+}
+
+std::vector<std::uint8_t> valueData(FuzzedDataProvider &in)
+{
+    switch (in.ConsumeIntegralInRange(0, 6)) {
+    case 0:
+        return utf16(QString::number(in.ConsumeIntegralInRange(-3, 20)), in.ConsumeBool() ? 8 : 0);
+    case 1:
+        return utf16(QString::number(in.ConsumeIntegral<int>()), 8);
+    case 2:
+        return utf16(iconList(in));
+    case 3:
+        return utf16(QString::fromUtf8(in.ConsumeRandomLengthString(64)));
+    case 4: {
+        const QString unit = QString::fromUtf8(in.ConsumeRandomLengthString(8));
+        return utf16(unit.repeated(in.ConsumeIntegralInRange(0, kMaxRepeat) / qMax<qsizetype>(1, unit.size())));
+    }
+    default: {
+        const std::string raw = in.ConsumeRandomLengthString(64);
+        return std::vector<std::uint8_t>(raw.begin(), raw.end());
+    }
+    }
+}
+
+void fillStore(FuzzedDataProvider &in, platform::Registry &registry)
+{
+    while (in.remaining_bytes() > 0) {
+        QString path;
+        QString name;
+        pickPlace(in, &path, &name);
+        const std::uint32_t type = in.ConsumeBool() ? platform::kRegSz : in.ConsumeIntegral<std::uint32_t>();
+        const std::vector<std::uint8_t> data = valueData(in);
+        platform::RegKey key = platform::kNoKey;
+        if (registry.createKey(platform::kLocalMachine, path.toStdU16String(), &key) != platform::kErrorSuccess)
+            continue;
+        if (!in.ConsumeBool() || in.remaining_bytes() > 0)
+            registry.setValue(key, name.toStdU16String(), type, data.data(), std::uint32_t(data.size()));
+        registry.closeKey(key);
+    }
+}
+
+// Indexes just around a list of `count` entries, the last ones included.
+QList<int> indexesAround(qsizetype count)
+{
+    QList<int> indexes = {INT_MIN, -1};
+    for (int i = 0; i <= count && i < kMaxPositions; ++i)
+        indexes << i;
+    if (count >= kMaxPositions)
+        indexes << int(count - 1) << int(count);
+    indexes << INT_MAX;
+    return indexes;
+}
+
+void askGlobalAccessors(const SettingStore &store)
+{
+    for (int id = -1; id <= 40; ++id)
+        store.getInt(id);
+    for (int id = 1398; id <= 1437; ++id)
+        store.getString(id);
+    for (int id = 998; id <= 1005; ++id)
+        store.getFont(id);
+    const bool hasTheme = store.mySystem.CURRENT_THEME >= 1 && store.mySystem.CURRENT_THEME <= store.themes.size();
+    for (int id = 1198; id <= 1209; ++id) {
+        const QColor colour = store.getColor(id);
+        if (colour.isValid() != (hasTheme && id >= 1200 && id <= 1207))
+            fail("getColor is valid where it should not be, or the other way round", QString::number(id));
+    }
+    for (int id = 398; id <= 424; ++id)
+        store.getThemeInt(id);
+    if (store.getInt(5) != store.tabs.size() || store.tabs.size() != store.mySystem.NUMBER_OF_TABS)
+        fail("the number of tabs is not NUMBER_OF_TABS");
+}
+
+void askThemeAccessors(const SettingStore &store)
+{
+    for (int t : indexesAround(store.themes.size())) {
+        store.getThemeName(200, t);
+        store.getThemeName(201, t);
+        const int images = store.getThemeImageCount(401, t);
+        for (int m : indexesAround(qMax(0, images)))
+            store.getThemeImagePath(201, t, m);
+    }
+}
+
+void askTabAccessors(const SettingStore &store)
+{
+    for (int i : indexesAround(qMax(store.tabs.size(), store.icons.size()))) {
+        for (int id : {1599, 1600, 1601, 1602})
+            store.getTabString(id, i);
+        for (int id : {6, 7, 8, 28, 29, 30, 31, 32, 33, 34})
+            store.getTabInt(id, i);
+    }
+    int total = 0;
+    for (int t : indexesAround(store.tabs.size())) {
+        const int positions = store.getTabInt(7, t);
+        const QList<int> numbers = t >= 0 && t < store.tabs.size() ? iconNumbersOf(store.tabs.at(t).TAB_ITEM_ALL_ICONS)
+                                                                   : QList<int>();
+        if (positions != (t >= 0 && t < store.tabs.size() ? int(numbers.size()) : -1))
+            fail("getTabInt(7) is not the number of positions");
+        if (t >= 0 && t < store.tabs.size())
+            total += positions;
+        for (int p : indexesAround(qMax(0, positions))) {
+            const int index = store.getTabIconInt(600, t, p);
+            const int number = p >= 0 && p < numbers.size() ? numbers.at(p) : 0;
+            const int expected = number >= 1 && number <= store.icons.size() ? number - 1 : -1;
+            if (index != expected)
+                fail("getTabIconInt(600) points elsewhere", QStringLiteral("%1 %2").arg(index).arg(expected));
+            for (int id : {599, 601, 602, 603})
+                store.getTabIconInt(id, t, p);
+            for (int id : {799, 800, 801, 802, 803, 804, 805, 806, 807, 808})
+                store.getTabIconString(id, t, p);
+        }
+    }
+    if (store.tabs.size() < kMaxPositions && total != store.getInt(8))
+        fail("getInt(8) is not the sum of the tabs' positions");
+}
+
+void askGrid(SettingStore &store)
+{
+    store.computeIconGrid();
+    const qint64 perPage = 3 * qint64(qMax(1, store.mySystem.NUMBER_OF_ICON_PER_ROW));
+    for (int p : indexesAround(qMin<qint64>(perPage + 1, kMaxPositions))) {
+        const QPoint point = store.getIconPosition(p);
+        if (p >= 0 && p < INT_MAX - perPage && point != store.getIconPosition(int(p + perPage)))
+            fail("the next page puts an icon elsewhere");
+    }
+}
+
+template <class Record, std::size_t N>
+void describe(QStringList &out, const Record &record, const RecordField<Record> (&fields)[N])
+{
+    for (const RecordField<Record> &field : fields) {
+        if (field.written)
+            out << (field.number ? QString::number(record.*field.number) : record.*field.text);
+    }
+}
+
+// What a save writes, in order: two stores with equal descriptions save the same.
+QString description(const SettingStore &store)
+{
+    QStringList out;
+    describe(out, store.mySystem, mySystemFields);
+    describe(out, store.tabsInfo, tabsInfoFields);
+    for (const TabInfo &tab : store.tabs)
+        describe(out, tab, tabInfoFields);
+    describe(out, store.iconLayout, iconLayoutFields);
+    for (const IconInfo &icon : store.icons)
+        describe(out, icon, iconInfoFields);
+    for (const ThemeInfo &theme : store.themes) {
+        describe(out, theme, themeInfoFields);
+        for (qsizetype m = 0; m < theme.images.size() && m < store.mySystem.NUMBER_OF_TABS; ++m)
+            describe(out, theme.images.at(m), themeImageFields);
+    }
+    return out.join(u'\n');
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    FuzzPlatform::instance();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzPlatform &platform = FuzzPlatform::instance();
+    FuzzedDataProvider in(data, size);
+    // Any screen a system could report; the store's numbers are the hostile part.
+    if (in.ConsumeBool())
+        platform.setScreen(in.ConsumeIntegralInRange(0, 1 << 16), in.ConsumeIntegralInRange(0, 1 << 16),
+                           in.ConsumeIntegralInRange(0, 200));
+    else
+        platform.setScreen(1024, 768, 0);
+    fillStore(in, platform.freshRegistry());
+
+    SettingStore store;
+    if (loadAllSettings(store) != 1)
+        fail("a store in memory did not load");
+    askGlobalAccessors(store);
+    askThemeAccessors(store);
+    askTabAccessors(store);
+    askGrid(store);
+
+    platform.freshRegistry();
+    if (saveAllSettings(store) != 1)
+        fail("a store in memory did not save");
+    SettingStore again;
+    if (loadAllSettings(again) != 1 || description(again) != description(store))
+        fail("what was loaded does not save and load to the same values");
+    return 0;
+}

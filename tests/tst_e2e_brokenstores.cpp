@@ -1,0 +1,452 @@
+// The real launcher on a private X server, started on stores that break what the settings
+// promise, one promise at a time, and on stores full of garbage: each time it must show its
+// window, take a few keys, end cleanly on "--close", and leave the sanitizers nothing to say.
+// Then garbage on its message bus: frames cut short, too long, of another kind or none.
+
+#include "E2eStore.h"
+#include "XServer.h"
+
+#include "platform/posix/BusDirectory.h"
+#include "platform/posix/BusFrame.h"
+#include "platform/posix/BusSocket.h"
+#include "platform/posix/PosixWindowMessages.h"
+#include "platform/posix/SqliteRegistry.h"
+#include "platform/Registry.h"
+#include "platform/WindowMessages.h"
+#include "settings/RegFileImporter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <climits>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kWait = 60000;
+
+QByteArray key(const QString &path)
+{
+    return "\n[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\" + path.toUtf8() + "]\n";
+}
+
+QByteArray deletedKey(const QString &path)
+{
+    return "\n[-HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\" + path.toUtf8() + "]\n";
+}
+
+QByteArray text(const QString &name, const QString &value)
+{
+    QString escaped = value;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return "\"" + name.toUtf8() + "\"=\"" + escaped.toUtf8() + "\"\n";
+}
+
+QByteArray number(const QString &name, qint64 value)
+{
+    return text(name, QString::number(value));
+}
+
+// Exact bytes under a type, for what no quoted text can hold.
+QByteArray bytes(const QString &name, const QByteArray &data, int type = 1)
+{
+    QStringList hex;
+    for (char byte : data)
+        hex << QStringLiteral("%1").arg(quint8(byte), 2, 16, QLatin1Char('0'));
+    return "\"" + name.toUtf8() + "\"=hex(" + QByteArray::number(type, 16) + "):" + hex.join(u',').toUtf8() + "\n";
+}
+
+QByteArray utf16(const QString &value)
+{
+    return QByteArray(reinterpret_cast<const char *>(value.utf16()), value.size() * 2);
+}
+
+QByteArray system(const QByteArray &values)
+{
+    return key(QStringLiteral("System")) + values;
+}
+
+QByteArray tab(int n, const QByteArray &values)
+{
+    return key(QStringLiteral("TabInfo\\%1").arg(n, 2, 10, QLatin1Char('0'))) + values;
+}
+
+QByteArray icon(int n, const QByteArray &values)
+{
+    return key(QStringLiteral("IconInfo\\%1").arg(n, 2, 10, QLatin1Char('0'))) + values;
+}
+
+QByteArray theme(const QByteArray &values)
+{
+    return key(QStringLiteral("ThemeInfo\\01")) + values;
+}
+
+QByteArray image(int m, const QString &file)
+{
+    return key(QStringLiteral("ThemeInfo\\01\\THEME_ALL_IMAGE\\%1").arg(m, 2, 10, QLatin1Char('0')))
+        + text(QStringLiteral("IMAGE_FILE_PATH"), file);
+}
+
+QString repeated(const QString &unit, int totalSize)
+{
+    return unit.repeated(totalSize / unit.size());
+}
+
+QByteArray frameBytes(unsigned message, std::uintptr_t wParam)
+{
+    const platform::BusFrame::Bytes frame = platform::BusFrame{platform::BusFrame::Kind::Post, message, wParam, 0}.encode();
+    return QByteArray(reinterpret_cast<const char *>(frame.data()), int(frame.size()));
+}
+
+} // namespace
+
+class tst_E2eBrokenStores : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+    void launcherSurvives_data();
+    void launcherSurvives();
+    void garbageOnTheBusIsIgnored_data();
+    void garbageOnTheBusIsIgnored();
+
+private:
+    void install(const QByteArray &fragment);
+    void startLauncher();
+    void pressKeys(const QStringList &keys);
+    void closeLauncher();
+    QString storedIcons();
+    int busConnection();
+    QString sanitizerReport() const;
+
+    QTemporaryDir folder;
+    std::unique_ptr<XServer> x;
+    QProcessEnvironment environment;
+    std::unique_ptr<QTemporaryDir> run;
+    std::unique_ptr<QProcess> launcher;
+    QByteArray launcherErrors;
+};
+
+void tst_E2eBrokenStores::initTestCase()
+{
+    QVERIFY(folder.isValid());
+    x = std::make_unique<XServer>();
+    if (!x->isRunning())
+        QSKIP("Xvfb is not installed");
+    // Return may start the highlighted icon: a program that does nothing, or a folder that a
+    // desktop handler doing nothing opens.
+    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("bin"))));
+    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("papers"))));
+    QFile opener(folder.filePath(QStringLiteral("bin/xdg-open")));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nexit 0\n");
+    opener.close();
+    QVERIFY(opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409"));
+    environment.insert(QStringLiteral("PATH"), folder.filePath(QStringLiteral("bin")) + u':'
+                                                   + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("DISPLAY"), x->displayName());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+}
+
+// A launcher a failed check left running goes, with a picture of the screen kept beside the
+// test's log.
+void tst_E2eBrokenStores::cleanup()
+{
+    if (QTest::currentTestFailed()) {
+        QString name = QStringLiteral("%1-%2").arg(QLatin1String(QTest::currentTestFunction()),
+                                                   QLatin1String(QTest::currentDataTag()));
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
+        x->screenshot(QDir::current().filePath(QStringLiteral("tst_e2e_brokenstores-%1.png").arg(name)));
+        if (!launcherErrors.isEmpty())
+            qWarning("the launcher's stderr:\n%s", launcherErrors.right(4000).constData());
+    }
+    if (launcher && launcher->state() != QProcess::NotRunning) {
+        launcher->kill();
+        launcher->waitForFinished();
+    }
+    launcher.reset();
+    run.reset();
+}
+
+void tst_E2eBrokenStores::cleanupTestCase()
+{
+    x.reset();
+}
+
+// Each store in a folder of its own, with its own runtime folder and power log.
+void tst_E2eBrokenStores::install(const QByteArray &fragment)
+{
+    run = std::make_unique<QTemporaryDir>(folder.filePath(QStringLiteral("run-XXXXXX")));
+    QVERIFY(run->isValid());
+    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), run->filePath(QStringLiteral("registry.sqlite")));
+    environment.insert(QStringLiteral("LUMBRA_RUNTIME_DIR"), run->filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("LUMBRA_POWER_LOG"), run->filePath(QStringLiteral("power.log")));
+    const QByteArray file = e2eStoreFile(QStringLiteral("/bin/true"), folder.filePath(QStringLiteral("papers")))
+                                .toUtf8()
+        + fragment;
+    platform::SqliteRegistry store(run->filePath(QStringLiteral("registry.sqlite")).toStdString());
+    RegFileImporter importer(store);
+    QCOMPARE(importer.importData(file, QStringLiteral("broken.reg")), RegFileImporter::Status::Imported);
+    QCOMPARE(importer.problemCount(), 0);
+}
+
+void tst_E2eBrokenStores::startLauncher()
+{
+    launcherErrors.clear();
+    launcher = std::make_unique<QProcess>();
+    launcher->setProcessEnvironment(environment);
+    launcher->setWorkingDirectory(run->path());
+    connect(launcher.get(), &QProcess::readyReadStandardError, this,
+            [this] { launcherErrors += launcher->readAllStandardError(); });
+    launcher->start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
+    const QString window = x->waitForWindow(QStringLiteral("Lumbra"), kWait);
+    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
+    x->xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    // The pointer off the icons, so that hovering moves no highlight.
+    x->xdotool({QStringLiteral("mousemove"), QStringLiteral("1020"), QStringLiteral("760")});
+}
+
+void tst_E2eBrokenStores::pressKeys(const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        QVERIFY(!x->xdotool({QStringLiteral("key"), key}).isNull());
+        QTest::qWait(100);
+    }
+}
+
+void tst_E2eBrokenStores::closeLauncher()
+{
+    QVERIFY2(launcher->state() == QProcess::Running, "the launcher ended before it was told to");
+    QProcess close;
+    close.setProcessEnvironment(environment);
+    close.start(QStringLiteral(LUMBRA_EXECUTABLE), {QStringLiteral("--close")});
+    QVERIFY(close.waitForFinished(kWait));
+    QCOMPARE(close.exitCode(), 0);
+    QVERIFY(launcher->waitForFinished(kWait));
+    launcherErrors += launcher->readAllStandardError();
+    QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(launcher->exitCode(), 1);
+    QVERIFY2(sanitizerReport().isEmpty(), qPrintable(sanitizerReport()));
+}
+
+QString tst_E2eBrokenStores::sanitizerReport() const
+{
+    for (const char *mark : {"runtime error", "AddressSanitizer", "LeakSanitizer"}) {
+        const qsizetype at = launcherErrors.indexOf(mark);
+        if (at >= 0)
+            return QString::fromLocal8Bit(launcherErrors.mid(qMax<qsizetype>(0, at - 200), 3000));
+    }
+    return QString();
+}
+
+void tst_E2eBrokenStores::launcherSurvives_data()
+{
+    QTest::addColumn<QByteArray>("fragment");
+
+    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    // One promise of the settings broken at a time.
+    row("more tabs than keys") << system(number(QStringLiteral("NUMBER_OF_TABS"), 5));
+    row("no tabs") << system(number(QStringLiteral("NUMBER_OF_TABS"), 0));
+    row("negative tab count") << system(number(QStringLiteral("NUMBER_OF_TABS"), -3));
+    row("huge tab count") << system(number(QStringLiteral("NUMBER_OF_TABS"), INT_MAX));
+    row("only sub-tabs") << tab(1, number(QStringLiteral("TAB_ITEM_PARENT"), 1))
+                         + tab(2, number(QStringLiteral("TAB_ITEM_PARENT"), 2));
+    row("current theme 0") << system(number(QStringLiteral("CURRENT_THEME"), 0));
+    row("current theme past the list") << system(number(QStringLiteral("CURRENT_THEME"), 2));
+    row("current theme lowest int") << system(number(QStringLiteral("CURRENT_THEME"), INT_MIN));
+    row("no themes") << deletedKey(QStringLiteral("ThemeInfo"));
+    row("icon numbers outside the list") << tab(1, text(QStringLiteral("TAB_ITEM_ALL_ICONS"),
+                                                        QStringLiteral("0.1.99.-4..3.2147483647")));
+    row("icon numbers not numbers") << tab(1, text(QStringLiteral("TAB_ITEM_ALL_ICONS"), QStringLiteral("a.1b. 2.0x3")));
+    row("gap in the icon keys") << deletedKey(QStringLiteral("IconInfo\\02"));
+    row("one icon per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), 1));
+    row("no icons per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), 0));
+    row("negative icons per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), -5));
+    row("huge icons per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), INT_MAX));
+    row("fewer images than tabs") << image(1, QStringLiteral("page1.png"));
+    row("folders without separators") << system(text(QStringLiteral("THEME_DIR"), QStringLiteral("Theme"))
+                                                + text(QStringLiteral("ICON_DIR"), QStringLiteral("Icon"))
+                                                + text(QStringLiteral("TAB_DIR"), QStringLiteral("Tab")));
+    row("sub-tab icon pointing nowhere") << icon(1, number(QStringLiteral("ICON_SUB_TAB_ID"), 77)
+                                                        + number(QStringLiteral("ICON_DATA_TYPE"), 2));
+    row("unknown action kinds") << icon(1, number(QStringLiteral("ICON_DATA_TYPE"), 99))
+                                       + icon(2, number(QStringLiteral("ICON_DATA_TYPE"), -1));
+    // Garbage values.
+    row("huge sizes") << key(QStringLiteral("IconInfo")) + number(QStringLiteral("ICON_WIDTH"), INT_MAX)
+                             + number(QStringLiteral("ICON_HEIGHT"), INT_MAX)
+                             + number(QStringLiteral("ICON_AP_NAME_X_POSITION"), INT_MAX)
+                             + number(QStringLiteral("ICON_AP_NAME_Y_POSITION"), INT_MIN)
+                             + key(QStringLiteral("TabInfo")) + number(QStringLiteral("TABINFO_HEIGHT"), INT_MAX)
+                             + number(QStringLiteral("TABINFO_ITEM_WIDTH"), INT_MAX)
+                             + number(QStringLiteral("TABINFO_ITEM_HIGHT"), INT_MAX);
+    row("negative sizes") << key(QStringLiteral("IconInfo")) + number(QStringLiteral("ICON_WIDTH"), -150)
+                                 + number(QStringLiteral("ICON_HEIGHT"), -140)
+                                 + number(QStringLiteral("ICON_RESERVE_VERTICAL"), -300)
+                                 + number(QStringLiteral("ICON_RESERVE_HORIZONTAL"), 300)
+                                 + key(QStringLiteral("TabInfo")) + number(QStringLiteral("TABINFO_HEIGHT"), -60)
+                                 + number(QStringLiteral("TABINFO_ITEM_WIDTH"), -160)
+                                 + theme(number(QStringLiteral("HOUSE_PNG_WIDTH"), -50)
+                                         + number(QStringLiteral("SEPARATE_PNG_WIDTH"), INT_MIN)
+                                         + number(QStringLiteral("BACKTITLEBAR_PNG_HEIGHT"), -9));
+    row("huge font sizes") << system(number(QStringLiteral("SYSTEM_STRING_FONT_SIZE"), INT_MAX))
+                                  + key(QStringLiteral("TabInfo")) + number(QStringLiteral("TAB_NAME_FONT_SIZE"), INT_MAX)
+                                  + key(QStringLiteral("IconInfo"))
+                                  + number(QStringLiteral("ICON_AP_NAME_FONT_SIZE"), INT_MAX);
+    row("lowest font sizes") << system(number(QStringLiteral("SYSTEM_STRING_FONT_SIZE"), INT_MIN))
+                                    + key(QStringLiteral("IconInfo"))
+                                    + number(QStringLiteral("ICON_AP_NAME_FONT_SIZE"), INT_MIN);
+    row("press animation extremes") << key(QStringLiteral("IconInfo"))
+                                           + number(QStringLiteral("ICON_EFFICACY_PIXEL"), INT_MAX)
+                                           + number(QStringLiteral("ICON_EFFICACY_INTERVAL"), -1)
+                                           + number(QStringLiteral("ICON_EFFICACY_COUNTER"), INT_MAX)
+                                           + system(number(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), -1));
+    row("colours out of range") << theme(number(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_R"), 300)
+                                         + number(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_G"), -1)
+                                         + number(QStringLiteral("THEME_ICON_AP_NAME_COLOR_B"), INT_MIN));
+    row("text where numbers go") << system(text(QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("two"))
+                                           + text(QStringLiteral("CURRENT_THEME"), QStringLiteral("1st"))
+                                           + text(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), QStringLiteral("0x4")))
+            + key(QStringLiteral("IconInfo")) + text(QStringLiteral("ICON_WIDTH"), QStringLiteral("1e3"));
+    row("numbers as binary types") << system(bytes(QStringLiteral("NUMBER_OF_TABS"), QByteArray("\x32\x00\x00\x00", 4), 4)
+                                             + bytes(QStringLiteral("CURRENT_THEME"), QByteArray("\x01\x02\x03", 3), 3));
+    row("100 KB texts") << tab(1, text(QStringLiteral("TAB_ITEM_NAME"), repeated(QStringLiteral("Tab "), 100000)))
+            + icon(1, text(QStringLiteral("ICON_AP_NAME"), repeated(QStringLiteral("Name "), 100000))
+                      + text(QStringLiteral("ICON_AP_TOOLTIP_NAME"), repeated(QStringLiteral("Tip "), 100000))
+                      + text(QStringLiteral("ICON_AP_PNG_FILE_NAME"), repeated(QStringLiteral("p/"), 100000)))
+            + theme(text(QStringLiteral("THEME_NAME"), repeated(QStringLiteral("theme"), 100000)));
+    row("100 KB folders") << system(text(QStringLiteral("THEME_DIR"), repeated(QStringLiteral("d/"), 100000))
+                                    + text(QStringLiteral("ICON_DIR"), repeated(QStringLiteral("%HOME%"), 100000))
+                                    + text(QStringLiteral("TAB_DIR"), repeated(QStringLiteral("%"), 100000)));
+    row("100 KB icon list") << tab(1, text(QStringLiteral("TAB_ITEM_ALL_ICONS"), repeated(QStringLiteral("3."), 100000)));
+    row("100 KB target") << icon(1, text(QStringLiteral("ICON_AP_EXE_LOCATION"), repeated(QStringLiteral("/x"), 100000)));
+    row("NUL bytes") << tab(1, bytes(QStringLiteral("TAB_ITEM_NAME"), utf16(QStringLiteral("Ta")) + QByteArray(4, '\0') + utf16(QStringLiteral("b")))
+                               + bytes(QStringLiteral("TAB_ITEM_ALL_ICONS"), utf16(QStringLiteral("1.")) + QByteArray(2, '\0') + utf16(QStringLiteral("2"))))
+            + icon(1, bytes(QStringLiteral("ICON_AP_EXE_LOCATION"), QByteArray(2, '\0') + utf16(QStringLiteral("/bin/true"))));
+    row("lone surrogates") << tab(1, bytes(QStringLiteral("TAB_ITEM_NAME"), QByteArray("\x00\xD8\x41\x00", 4)))
+            + icon(1, bytes(QStringLiteral("ICON_AP_NAME"), QByteArray("\x41\x00\x00\xDC", 4))
+                      + bytes(QStringLiteral("ICON_AP_EXE_LOCATION"), QByteArray("/\x00\x00\xD8", 4)))
+            + system(bytes(QStringLiteral("THEME_DIR"), QByteArray("\x00\xDC/\x00", 4)));
+    row("odd byte counts") << tab(1, bytes(QStringLiteral("TAB_ITEM_ALL_ICONS"), QByteArray("1\x00.", 3)))
+            + icon(1, bytes(QStringLiteral("ICON_AP_NAME"), QByteArray("A", 1)));
+}
+
+void tst_E2eBrokenStores::launcherSurvives()
+{
+    QFETCH(QByteArray, fragment);
+    install(fragment);
+    startLauncher();
+    if (QTest::currentTestFailed())
+        return;
+    pressKeys({QStringLiteral("Tab"), QStringLiteral("Right"), QStringLiteral("Down"), QStringLiteral("Left"),
+               QStringLiteral("Up"), QStringLiteral("shift+Tab"), QStringLiteral("Return"), QStringLiteral("Right"),
+               QStringLiteral("Right"), QStringLiteral("Delete"), QStringLiteral("Tab")});
+    closeLauncher();
+}
+
+// What the launcher's store lists on its first tab.
+QString tst_E2eBrokenStores::storedIcons()
+{
+    platform::SqliteRegistry store(run->filePath(QStringLiteral("registry.sqlite")).toStdString());
+    platform::RegKey tabKey = platform::kNoKey;
+    if (store.openKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\TabInfo\\01", &tabKey) != 0)
+        return QStringLiteral("no tab key");
+    std::vector<std::uint8_t> data(4096);
+    std::uint32_t size = std::uint32_t(data.size());
+    const long status = store.queryValue(tabKey, u"TAB_ITEM_ALL_ICONS", nullptr, data.data(), &size);
+    store.closeKey(tabKey);
+    if (status != 0)
+        return QStringLiteral("no list");
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.data()), size / 2).section(QChar(0), 0, 0);
+}
+
+// A connection to the launcher window's endpoint on the bus.
+int tst_E2eBrokenStores::busConnection()
+{
+    const QByteArray folderPath = QFile::encodeName(run->filePath(QStringLiteral("runtime")));
+    const QByteArray saved = qgetenv("LUMBRA_RUNTIME_DIR");
+    qputenv("LUMBRA_RUNTIME_DIR", folderPath);
+    const platform::WindowHandle window = platform::PosixWindowMessages().findWindow(u"QWidget", u"Lumbra");
+    qputenv("LUMBRA_RUNTIME_DIR", saved);
+    if (window == platform::kNoWindow)
+        return -1;
+    return platform::connectTo(folderPath.toStdString(), platform::BusDirectory::socketName(window));
+}
+
+void tst_E2eBrokenStores::garbageOnTheBusIsIgnored_data()
+{
+    QTest::addColumn<QList<QByteArray>>("frames");
+
+    // Every frame here, were it taken whole, would take the highlighted icon off the store.
+    const QByteArray deleteKey = frameBytes(platform::kWmKeyDown, platform::kVkDelete);
+    QList<QByteArray> truncated;
+    for (int size = 1; size < deleteKey.size(); ++size)
+        truncated << deleteKey.left(size);
+    QByteArray wrongMagic = deleteKey;
+    wrongMagic[0] = 'X';
+    QByteArray otherVersion = deleteKey;
+    otherVersion[3] = 9;
+    QByteArray reserved = deleteKey;
+    reserved[12] = 1;
+    QByteArray noKind = deleteKey;
+    noKind[4] = 0;
+    QList<QByteArray> random;
+    QRandomGenerator generator(20261208);
+    for (int n = 0; n < 64; ++n) {
+        QByteArray frame(int(generator.bounded(1, 200)), Qt::Uninitialized);
+        for (char &byte : frame)
+            byte = char(generator.bounded(256));
+        random << frame;
+    }
+
+    QTest::newRow("cut short") << truncated;
+    QTest::newRow("wrong magic, version, reserved, kind") << QList<QByteArray>{wrongMagic, otherVersion, reserved, noKind};
+    QTest::newRow("too long") << QList<QByteArray>{deleteKey + QByteArray(1, 'x'), deleteKey + deleteKey,
+                                                   deleteKey + QByteArray(100000, '\xff')};
+    QTest::newRow("random") << random;
+}
+
+// Garbage is dropped without a word; the frame after it still counts.
+void tst_E2eBrokenStores::garbageOnTheBusIsIgnored()
+{
+    QFETCH(QList<QByteArray>, frames);
+    install(QByteArray());
+    startLauncher();
+    if (QTest::currentTestFailed())
+        return;
+    pressKeys({QStringLiteral("Right"), QStringLiteral("Right")});
+    QCOMPARE(storedIcons(), QStringLiteral("1.2.3"));
+    for (const QByteArray &frame : frames) {
+        const int fd = busConnection();
+        QVERIFY(fd >= 0);
+        platform::sendAll(fd, frame.constData(), std::size_t(frame.size()));
+        ::close(fd);
+    }
+    // A second connection left open without a word holds nothing back for long.
+    const int silent = busConnection();
+    QVERIFY(silent >= 0);
+    QTest::qWait(500);
+    QCOMPARE(storedIcons(), QStringLiteral("1.2.3"));
+    const int fd = busConnection();
+    const QByteArray deleteKey = frameBytes(platform::kWmKeyDown, platform::kVkDelete);
+    QVERIFY(platform::sendAll(fd, deleteKey.constData(), std::size_t(deleteKey.size())));
+    ::close(fd);
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), QStringLiteral("1.2"), kWait);
+    ::close(silent);
+    closeLauncher();
+}
+
+QTEST_MAIN(tst_E2eBrokenStores)
+#include "tst_e2e_brokenstores.moc"
