@@ -13,6 +13,17 @@ packages=(
     # An X server without a screen, and the tools that drive it and take pictures of it, for
     # the run command on a machine without a display and for the end-to-end tests.
     xvfb xauth xdotool x11-utils imagemagick
+    # Names spoken aloud: Qt's speech module with the speech-dispatcher voice (espeak-ng) and
+    # the flite voice as a fall-back; sox to record and measure what is spoken.
+    # (Debian's Qt6TextToSpeech CMake package asks for Qt6QmlIntegration, which is in
+    # qt6-declarative-dev.)
+    qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin qt6-speech-flite-plugin
+    speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox libsox-fmt-pulse
+    # A sound server that plays into a sink of its own, for the speech benchmark to record
+    # what is said on a machine without a sound card.
+    pulseaudio pulseaudio-utils
+    # The accessibility bus and its Python client, for the screen-reader test.
+    at-spi2-core python3-pyatspi dbus-x11
 )
 
 missing=()
