@@ -1,6 +1,7 @@
 #include "APIconQLabel.h"
 
 #include "FaceRecipes.h"
+#include "launcher/HighlightReporter.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
@@ -60,6 +61,7 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
 {
     useLauncherToolTipFont();
     setToolTip(theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition));
+    setAccessibleName(name);
     nameFont.setWeight(QFont::Bold);
     paintNormal();
     setGeometry(x, y, width, height);
@@ -202,10 +204,14 @@ void APIconQLabel::mouseMoveEvent(QMouseEvent *)
         paintPressed();
     else
         paintHighlighted();
+    if (theLauncher && theLauncher->reporter)
+        theLauncher->reporter->pointerEntered(this, name);
 }
 
 void APIconQLabel::leaveEvent(QEvent *)
 {
+    if (theLauncher && theLauncher->reporter)
+        theLauncher->reporter->pointerLeft(this);
     inside = false;
     pressed = false;
 }
