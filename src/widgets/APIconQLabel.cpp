@@ -74,8 +74,11 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
 void APIconQLabel::paintNormal()
 {
     QImage face = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
-    stampText(face, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
-              kIconNameFlags);
+    const QRectF box = nameBox(nameX, nameY, iconWidth, iconHeight);
+    // With LABEL_FIT a long name is drawn smaller rather than cut at its box.
+    const QFont font = theSettings.mySystem.LABEL_FIT == 1 ? fittedNameFont(name, nameFont, box, kIconNameFlags)
+                                                           : nameFont;
+    stampText(face, name, font, nameColour, box, kIconNameFlags);
     showFace(face);
 }
 
