@@ -230,7 +230,7 @@ void measureSpeech(const QString &folder, int presses)
         const QString key = n % 2 == 0 ? QStringLiteral("Right") : QStringLiteral("Left");
         QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
         const double sent = recorder.now();
-        const double sound = recorder.firstSoundAfter(sent, 10000);
+        const double sound = recorder.firstSoundAfter(sent, 30000);
         if (sound < 0) {
             std::printf("speech (%s): press %d was never heard\n", qPrintable(engine), n + 1);
             break;

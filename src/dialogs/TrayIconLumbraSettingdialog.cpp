@@ -29,6 +29,26 @@ const QString kReleasedPicture = QStringLiteral(":/images/short_button_norm.png"
 const QString kRunKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 constexpr int kMaxExpandUnits = 1023;
 
+// The background was drawn for two long switches, with a line between them and the buttons
+// below. The rows above the line are made longer by the room of one more switch, so the
+// line stays above the buttons.
+QPixmap backgroundPicture()
+{
+    const QPixmap original(QStringLiteral(":/images/bg.png"));
+    constexpr int kSplit = 215;
+    constexpr int kBand = 10;
+    if (original.isNull() || original.height() <= kSplit)
+        return original;
+    QPixmap grown(original.width(), original.height() + kRowStep);
+    grown.fill(Qt::transparent);
+    QPainter painter(&grown);
+    painter.drawPixmap(0, 0, original, 0, 0, original.width(), kSplit);
+    painter.drawPixmap(QRect(0, kSplit, original.width(), kRowStep), original,
+                       QRect(0, kSplit - kBand, original.width(), kBand));
+    painter.drawPixmap(0, kSplit + kRowStep, original, 0, kSplit, original.width(), original.height() - kSplit);
+    return grown;
+}
+
 } // namespace
 
 TrayIconLumbraSettingdialog::TrayIconLumbraSettingdialog()
@@ -42,7 +62,7 @@ TrayIconLumbraSettingdialog::TrayIconLumbraSettingdialog()
     backgroundLabel->setObjectName(QStringLiteral("label"));
     backgroundLabel->setGeometry(QRect(QPoint(0, 0), kDialogSize));
     backgroundLabel->setMaximumSize(kDialogSize);
-    backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/images/bg.png")));
+    backgroundLabel->setPixmap(backgroundPicture());
     backgroundLabel->setScaledContents(true);
     backgroundLabel->setText(QString());
     setWindowTitle(QCoreApplication::translate("TrayIconLumbraSettingdialogClass", "settingdialog"));
