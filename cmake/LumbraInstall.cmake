@@ -23,6 +23,9 @@ install(TARGETS lumbra RUNTIME DESTINATION .)
 if(TARGET lumbrasound)
     install(TARGETS lumbrasound LIBRARY DESTINATION .)
 endif()
+if(TARGET lumbraspeech)
+    install(TARGETS lumbraspeech LIBRARY DESTINATION .)
+endif()
 install(PROGRAMS ${desktop_out}/lumbra-start DESTINATION .)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/Theme ${CMAKE_BINARY_DIR}/Icon ${CMAKE_BINARY_DIR}/Tab
                   ${CMAKE_BINARY_DIR}/Language

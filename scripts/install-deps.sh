@@ -19,6 +19,17 @@ packages=(
     g++-mingw-w64-x86-64-win32 wine64
     # The fuzz targets: clang with its libFuzzer and sanitizer runtimes.
     clang libclang-rt-14-dev
+    # Names spoken aloud: Qt's speech module with the speech-dispatcher voice (espeak-ng) and
+    # the flite voice as a fall-back; sox to record and measure what is spoken.
+    # (Debian's Qt6TextToSpeech CMake package asks for Qt6QmlIntegration, which is in
+    # qt6-declarative-dev.)
+    qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin qt6-speech-flite-plugin
+    speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox libsox-fmt-pulse
+    # A sound server that plays into a sink of its own, for the speech benchmark to record
+    # what is said on a machine without a sound card.
+    pulseaudio pulseaudio-utils
+    # The accessibility bus and its Python client, for the screen-reader test.
+    at-spi2-core python3-pyatspi dbus-x11
 )
 
 missing=()

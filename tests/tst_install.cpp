@@ -31,7 +31,8 @@ void tst_Install::installedProgramRunsFromItsFolder()
     const QString program = programFolder + QStringLiteral("/lumbra");
     QVERIFY(QFileInfo(program).isExecutable());
     for (const QString &name : {QStringLiteral("EN.reg"), QStringLiteral("DE.reg"), QStringLiteral("bgmusic.wav"),
-                                QStringLiteral("Language/lumbrashutdownDE.qm"), QStringLiteral("lumbra-start"), QStringLiteral("liblumbrasound.so")})
+                                QStringLiteral("Language/lumbrashutdownDE.qm"), QStringLiteral("lumbra-start"), QStringLiteral("liblumbrasound.so"),
+                                QStringLiteral("liblumbraspeech.so")})
         QVERIFY2(QFileInfo::exists(programFolder + u'/' + name), qPrintable(name));
     QVERIFY(QFileInfo(stage.path() + QStringLiteral("/usr/local/bin/lumbra")).isSymLink());
     QVERIFY(QFileInfo::exists(stage.path() + QStringLiteral("/usr/share/xsessions/lumbra.desktop")));

@@ -53,6 +53,9 @@ selectlumbraorwin::selectlumbraorwin(const QString &title, const QFont &font, co
     ImageButton *desktopButton = choiceButton(this, 222, QStringLiteral("XP"), dialogFont);
     addCaption(QRect(212, 90, 153, 53), windowsText);
     addCaption(QRect(212, 120, 153, 23), QCoreApplication::translate("selectlumbraorwinClass", " "));
+    // The captions are labels beside the pictures: the screen reader gets them on the buttons.
+    launcherButton->setAccessibleName(lumbraText);
+    desktopButton->setAccessibleName(windowsText);
     connect(launcherButton, &QPushButton::clicked, this, &selectlumbraorwin::call_Lumbra);
     connect(desktopButton, &QPushButton::clicked, this, &selectlumbraorwin::call_WindowsMode);
 }

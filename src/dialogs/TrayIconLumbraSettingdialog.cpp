@@ -19,12 +19,35 @@ namespace {
 const QSize kLongFace(387, 74);
 const QSize kShortFace(135, 64);
 const QSize kSoundFace(69, 64);
+// The dialog as first drawn held two long switches; each one more adds a row of this height.
+constexpr int kRowStep = 93;
+const QSize kDialogSize(495, 347 + kRowStep);
 const QString kOnPicture = QStringLiteral(":/images/long_button_down.png");
 const QString kOffPicture = QStringLiteral(":/images/long_button_norm.png");
 const QString kPressedPicture = QStringLiteral(":/images/short_button_down.png");
 const QString kReleasedPicture = QStringLiteral(":/images/short_button_norm.png");
 const QString kRunKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 constexpr int kMaxExpandUnits = 1023;
+
+// The background was drawn for two long switches, with a line between them and the buttons
+// below. The rows above the line are made longer by the room of one more switch, so the
+// line stays above the buttons.
+QPixmap backgroundPicture()
+{
+    const QPixmap original(QStringLiteral(":/images/bg.png"));
+    constexpr int kSplit = 215;
+    constexpr int kBand = 10;
+    if (original.isNull() || original.height() <= kSplit)
+        return original;
+    QPixmap grown(original.width(), original.height() + kRowStep);
+    grown.fill(Qt::transparent);
+    QPainter painter(&grown);
+    painter.drawPixmap(0, 0, original, 0, 0, original.width(), kSplit);
+    painter.drawPixmap(QRect(0, kSplit, original.width(), kRowStep), original,
+                       QRect(0, kSplit - kBand, original.width(), kBand));
+    painter.drawPixmap(0, kSplit + kRowStep, original, 0, kSplit, original.width(), original.height() - kSplit);
+    return grown;
+}
 
 } // namespace
 
@@ -33,13 +56,13 @@ TrayIconLumbraSettingdialog::TrayIconLumbraSettingdialog()
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("TrayIconLumbraSettingdialogClass"));
-    resize(495, 347);
-    setMaximumSize(495, 347);
+    resize(kDialogSize);
+    setMaximumSize(kDialogSize);
     backgroundLabel = new QLabel(this);
     backgroundLabel->setObjectName(QStringLiteral("label"));
-    backgroundLabel->setGeometry(0, 0, 495, 347);
-    backgroundLabel->setMaximumSize(495, 347);
-    backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/images/bg.png")));
+    backgroundLabel->setGeometry(QRect(QPoint(0, 0), kDialogSize));
+    backgroundLabel->setMaximumSize(kDialogSize);
+    backgroundLabel->setPixmap(backgroundPicture());
     backgroundLabel->setScaledContents(true);
     backgroundLabel->setText(QString());
     setWindowTitle(QCoreApplication::translate("TrayIconLumbraSettingdialogClass", "settingdialog"));
@@ -54,34 +77,45 @@ void TrayIconLumbraSettingdialog::prepareDialog()
     setFont(theSettings.getFont(1001));
     startText = theSettings.getString(1425);
     alwaysText = theSettings.getString(1424);
+    speakText = theSettings.getString(1450);
     okText = theSettings.getString(1426);
     cancelText = theSettings.getString(1427);
     dialogFont = theSettings.getFont(1001);
 
-    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton})
+    for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->setCheckable(true);
     // Setting the states would run the face slots of an earlier opening; the faces are
     // painted below from the same states.
-    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton})
+    for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->blockSignals(true);
     alwaysButton.setChecked(theSettings.getInt(1) != 0);
     startButton.setChecked(theSettings.getInt(2) != 0);
+    speakButton.setChecked(theSettings.mySystem.SPEAK_NAMES == 1);
     soundButton.setChecked(theSettings.getInt(34) != 1);
-    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton})
+    for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->blockSignals(false);
+    // The faces carry the texts as pictures: the screen reader and the voice get them here.
+    startButton.setAccessibleName(startText);
+    alwaysButton.setAccessibleName(alwaysText);
+    speakButton.setAccessibleName(speakText);
+    soundButton.setAccessibleName(theSettings.getString(1453));
+    okButton.setAccessibleName(okText);
+    cancelButton.setAccessibleName(cancelText);
 
     const int left = (width() - kLongFace.width()) / 2;
     paintFace(startButton, kLongFace, theSettings.getInt(2) != 0 ? kOnPicture : kOffPicture, startText);
     startButton.setGeometry(left, 42, kLongFace.width(), kLongFace.height());
     paintFace(alwaysButton, kLongFace, theSettings.getInt(1) != 0 ? kOnPicture : kOffPicture, alwaysText);
     alwaysButton.setGeometry(left, 135, kLongFace.width(), kLongFace.height());
+    paintFace(speakButton, kLongFace, speakButton.isChecked() ? kOnPicture : kOffPicture, speakText);
+    speakButton.setGeometry(left, 135 + kRowStep, kLongFace.width(), kLongFace.height());
     paintSoundIcon(theSettings.getInt(34) == 0);
     paintFace(okButton, kShortFace, kReleasedPicture, okText);
     paintFace(cancelButton, kShortFace, kReleasedPicture, cancelText);
-    soundButton.setGeometry(56, 230, kSoundFace.width(), kSoundFace.height());
-    okButton.setGeometry(155, 230, kShortFace.width(), kShortFace.height());
-    cancelButton.setGeometry(307, 230, kShortFace.width(), kShortFace.height());
-    for (QPushButton *button : {&startButton, &alwaysButton, &soundButton, &okButton, &cancelButton}) {
+    soundButton.setGeometry(56, 230 + kRowStep, kSoundFace.width(), kSoundFace.height());
+    okButton.setGeometry(155, 230 + kRowStep, kShortFace.width(), kShortFace.height());
+    cancelButton.setGeometry(307, 230 + kRowStep, kShortFace.width(), kShortFace.height());
+    for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton, &okButton, &cancelButton}) {
         button->setParent(this);
         button->setFlat(true);
         button->show();
@@ -92,6 +126,7 @@ void TrayIconLumbraSettingdialog::prepareDialog()
     connect(&startButton, &QPushButton::toggled, this, &TrayIconLumbraSettingdialog::fn_changeISFIRSTRUNIcon);
     connect(&alwaysButton, &QPushButton::toggled, this,
             &TrayIconLumbraSettingdialog::fn_changeALWAYSONBACKGROUNDIcon);
+    connect(&speakButton, &QPushButton::toggled, this, &TrayIconLumbraSettingdialog::fn_changeSpeakNamesIcon);
     connect(&okButton, &QPushButton::clicked, this, &TrayIconLumbraSettingdialog::fn_writeSetting);
     connect(&cancelButton, &QPushButton::clicked, this, &TrayIconLumbraSettingdialog::fn_closeDialog);
     connect(&okButton, &QPushButton::pressed, this, &TrayIconLumbraSettingdialog::fn_changePressOKIcon);
@@ -134,6 +169,11 @@ void TrayIconLumbraSettingdialog::fn_changeALWAYSONBACKGROUNDIcon(bool checked)
     paintFace(alwaysButton, kLongFace, checked ? kOnPicture : kOffPicture, alwaysText);
 }
 
+void TrayIconLumbraSettingdialog::fn_changeSpeakNamesIcon(bool checked)
+{
+    paintFace(speakButton, kLongFace, checked ? kOnPicture : kOffPicture, speakText);
+}
+
 void TrayIconLumbraSettingdialog::fn_changeSoundIcon(bool checked)
 {
     paintSoundIcon(checked);
@@ -171,6 +211,7 @@ void TrayIconLumbraSettingdialog::fn_writeSetting()
     fn_setStartOpen();
     fn_setAlwaysOnTop();
     fn_setSoundOff();
+    fn_setSpeakNames();
     close();
 }
 
@@ -220,6 +261,13 @@ void TrayIconLumbraSettingdialog::fn_setSoundOff()
         theLauncher->setMusic(!soundButton.isChecked());
     else
         theSettings.mySystem.MUSIC_BACKGROUND_ON = soundButton.isChecked() ? 0 : 1;
+}
+
+void TrayIconLumbraSettingdialog::fn_setSpeakNames()
+{
+    const int on = speakButton.isChecked() ? 1 : 0;
+    theSettings.mySystem.SPEAK_NAMES = on;
+    writeSystemValue(QStringLiteral("SPEAK_NAMES"), on);
 }
 
 long TrayIconLumbraSettingdialog::SetRegExpandString(platform::RegKey key, const QString &subKey,

@@ -10,7 +10,7 @@
 class QLabel;
 
 // The settings opened from the tray menu: start at login, keep the launcher always open,
-// background music; nothing is applied until OK.
+// read the names aloud, background music; nothing is applied until OK.
 class TrayIconLumbraSettingdialog : public QDialog
 {
     Q_OBJECT
@@ -26,10 +26,12 @@ public:
     QPushButton soundButton;
     QPushButton startButton;
     QPushButton alwaysButton;
+    QPushButton speakButton;
     QFont dialogFont;
     QString keyPath;
     QString startText;
     QString alwaysText;
+    QString speakText;
     QString okText;
     QString cancelText;
     QLabel *backgroundLabel = nullptr;
@@ -38,11 +40,13 @@ public slots:
     void fn_setStartOpen();
     void fn_setAlwaysOnTop();
     void fn_setSoundOff();
+    void fn_setSpeakNames();
     void fn_writeSetting();
     void fn_closeDialog();
     void fn_changeSoundIcon(bool checked);
     void fn_changeALWAYSONBACKGROUNDIcon(bool checked);
     void fn_changeISFIRSTRUNIcon(bool checked);
+    void fn_changeSpeakNamesIcon(bool checked);
     void fn_changePressOKIcon();
     void fn_changeReleaseOKIcon();
     void fn_changePressCANCELIcon();

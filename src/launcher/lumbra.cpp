@@ -1,6 +1,8 @@
 #include "lumbra.h"
 
+#include "HighlightReporter.h"
 #include "LauncherMessageFilter.h"
+#include "SwitchScanner.h"
 #include "TabEntry.h"
 #include "dialogs/DragIconPage.h"
 #include "dialogs/LumbraShutDown.h"
@@ -12,6 +14,7 @@
 #include "widgets/APIconQLabel.h"
 #include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
+#include "widgets/LauncherAccessible.h"
 #include "widgets/TabQLabel.h"
 
 #include <QCloseEvent>
@@ -97,6 +100,8 @@ lumbra::lumbra()
     setSizeGripEnabled(true);
     setWindowTitle(QString());
     QMetaObject::connectSlotsByName(this);
+    reporter = new HighlightReporter(this);
+    LauncherAccessible::install();
 }
 
 lumbra::~lumbra()
@@ -182,6 +187,8 @@ void lumbra::initialise()
                                                       return false;
                                                   });
     emit timerStart_signal(100);
+    scanner = new SwitchScanner(this, reporter);
+    scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
 }
 
 void lumbra::fitToScreen()
@@ -251,6 +258,7 @@ void lumbra::buildTitleBarWidgets()
 void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
 {
     button->kind = kind;
+    button->setAccessibleName(LauncherAccessible::buttonName(kind));
     button->setScaledContents(true);
     button->setAttribute(Qt::WA_MouseTracking);
     if (parent) {

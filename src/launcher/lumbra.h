@@ -12,8 +12,10 @@
 
 class APIconQLabel;
 class DragIconPage;
+class HighlightReporter;
 class IconQLabel;
 class QLabel;
+class SwitchScanner;
 class TabQLabel;
 class ThemeSettingDialog;
 struct TabEntry;
@@ -62,6 +64,8 @@ public:
     void showIconRange(int t, int first, int last);
     void updateBackTitleBar(int t);
     void resetIconHighlight(int t);
+    // Moves the keyboard highlight to the icon at a position of the page on the screen.
+    void selectIcon(int position);
     void relayoutTab(int t);
     void relayoutTitleBarButtons();
 
@@ -100,6 +104,9 @@ public:
     QTimer pageBuildTimer;
     // Dropped programs waiting for their drop dialog: path and file name.
     QList<QPair<QString, QString>> pendingDrops;
+    // Tells the screen reader and the voice where the highlight is; scans with one switch.
+    HighlightReporter *reporter = nullptr;
+    SwitchScanner *scanner = nullptr;
 
 signals:
     void timerStart_signal(int);

@@ -2,6 +2,7 @@
 
 #include "lumbra.h"
 
+#include "HighlightReporter.h"
 #include "TabEntry.h"
 #include "dialogs/DragIconPage.h"
 #include "settings/Diagnostic.h"
@@ -176,6 +177,7 @@ void lumbra::showFirstPage()
     page->show();
     if (APIconQLabel *icon = iconAt(0, 0))
         highlight(icon);
+    reporter->tabShown(tabs.at(0)->tabLabel->accessibleName());
     showPictureAfterFirstFrame(page);
     updatePagingButtons(0);
     showWindow();
@@ -305,6 +307,18 @@ void lumbra::highlight(APIconQLabel *icon)
 {
     icon->refreshFace(true);
     icon->refreshFace(false);
+    reporter->highlighted(icon, icon->name);
+}
+
+void lumbra::selectIcon(int position)
+{
+    APIconQLabel *icon = iconAt(currentTab, position);
+    if (!icon)
+        return;
+    if (APIconQLabel *previous = iconAt(currentTab, selectedIcon))
+        previous->refreshFace(true);
+    selectedIcon = previousSelectedIcon = position;
+    highlight(icon);
 }
 
 void lumbra::showTabLabels(int selected)
@@ -326,6 +340,7 @@ void lumbra::tabClicked(TabQLabel *tab)
     showTabLabels(t);
     currentTab = t;
     switchToTab(t);
+    reporter->tabShown(tab->accessibleName());
 }
 
 void lumbra::openSubTab(APIconQLabel *icon)
@@ -346,6 +361,7 @@ void lumbra::openSubTab(APIconQLabel *icon)
     backTitleBar->setGeometry(0, 0, screenWidth(), themeBarHeight());
     backTitleBar->show();
     switchToTab(currentTab);
+    reporter->tabShown(tabs.at(currentTab)->tabLabel->accessibleName());
 }
 
 void lumbra::goBack()
@@ -356,6 +372,7 @@ void lumbra::goBack()
     backTitleBar->hide();
     showTabLabels(currentTab);
     switchToTab(currentTab);
+    reporter->tabShown(tabs.at(currentTab)->tabLabel->accessibleName());
 }
 
 void lumbra::pageUp()

@@ -10,6 +10,7 @@ ScreenMetrics *screenOverride = nullptr;
 Shell *shellOverride = nullptr;
 WindowMessages *windowsOverride = nullptr;
 Sound *soundOverride = nullptr;
+Speech *speechOverride = nullptr;
 InstanceLock *instanceLockOverride = nullptr;
 Power *powerOverride = nullptr;
 Autostart *autostartOverride = nullptr;
@@ -44,6 +45,11 @@ WindowMessages &windows()
 Sound &sound()
 {
     return soundOverride ? *soundOverride : nativeSound();
+}
+
+Speech &speech()
+{
+    return speechOverride ? *speechOverride : nativeSpeech();
 }
 
 InstanceLock &instanceLock()
@@ -89,6 +95,11 @@ void useWindows(WindowMessages *backend)
 void useSound(Sound *backend)
 {
     soundOverride = backend;
+}
+
+void useSpeech(Speech *backend)
+{
+    speechOverride = backend;
 }
 
 void useInstanceLock(InstanceLock *backend)

@@ -38,4 +38,14 @@ struct MySystem
     QString DIALOG_LUMBRA_NAME;
     QString DIALOG_WINDOWMODE_NAME;
     QString DIALOG_RETURN_TO_PREV_TAB;
+    // For people who cannot read the names or press more than one key. A tree without
+    // these values reads 0 and empty, which is the launcher as it was before them.
+    int SPEAK_NAMES = 0;
+    int SWITCH_SCAN_MS = 0;
+    int LABEL_FIT = 0;
+    QString DIALOG_SPEAK_NAMES_NAME;
+    QString ACCESSIBLE_NEXT_PAGE_NAME;
+    QString ACCESSIBLE_PREVIOUS_PAGE_NAME;
+    QString ACCESSIBLE_MUSIC_NAME;
+    QString ACCESSIBLE_HOUSE_NAME;
 };

@@ -72,6 +72,23 @@ const IdField<MySystem, QString> systemTexts[] = {
     {1435, &MySystem::DIALOG_RETURN_TO_PREV_TAB},
 };
 
+// Texts newer than the trees already installed: where a tree has none, the English text
+// stands in, so that no switch or spoken name is ever blank.
+struct TextWithFallback
+{
+    int id;
+    QString MySystem::*field;
+    const char *english;
+};
+
+const TextWithFallback laterSystemTexts[] = {
+    {1450, &MySystem::DIALOG_SPEAK_NAMES_NAME, "Read the names aloud"},
+    {1451, &MySystem::ACCESSIBLE_NEXT_PAGE_NAME, "Next page"},
+    {1452, &MySystem::ACCESSIBLE_PREVIOUS_PAGE_NAME, "Previous page"},
+    {1453, &MySystem::ACCESSIBLE_MUSIC_NAME, "Music"},
+    {1454, &MySystem::ACCESSIBLE_HOUSE_NAME, "Hide Lumbra"},
+};
+
 // Tray pictures named in the system record but lying in the current theme's folder.
 const IdField<MySystem, QString> systemPictures[] = {
     {1401, &MySystem::SYSTEMTRAY_LUMBRA_PNGFILENAME},
@@ -291,6 +308,10 @@ QString SettingStore::getString(int id) const
 {
     if (const auto *entry = findId(systemTexts, id))
         return mySystem.*entry->field;
+    if (const auto *entry = findId(laterSystemTexts, id)) {
+        const QString &text = mySystem.*entry->field;
+        return text.trimmed().isEmpty() ? QString::fromLatin1(entry->english) : text;
+    }
     if (const auto *entry = findId(themePictures, id))
         return themePicture(entry->field);
     const ThemeInfo *theme = currentTheme();

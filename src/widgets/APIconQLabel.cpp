@@ -1,6 +1,7 @@
 #include "APIconQLabel.h"
 
 #include "FaceRecipes.h"
+#include "launcher/HighlightReporter.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
@@ -61,6 +62,7 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
 {
     useLauncherToolTipFont();
     setToolTip(theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition));
+    setAccessibleName(name);
     nameFont.setWeight(QFont::Bold);
     paintNormal();
     setGeometry(x, y, width, height);
@@ -79,8 +81,11 @@ void APIconQLabel::paintNormal()
     const qint64 size = picture.size();
     if (normalFace.isNull() || modified != normalFaceModified || size != normalFaceSize) {
         normalFace = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
-        stampText(normalFace, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
-                  kIconNameFlags);
+        const QRectF box = nameBox(nameX, nameY, iconWidth, iconHeight);
+        // With LABEL_FIT a long name is drawn smaller rather than cut at its box.
+        const QFont font = theSettings.mySystem.LABEL_FIT == 1 ? fittedNameFont(name, nameFont, box, kIconNameFlags)
+                                                               : nameFont;
+        stampText(normalFace, name, font, nameColour, box, kIconNameFlags);
         normalFaceModified = modified;
         normalFaceSize = size;
     }
@@ -213,10 +218,14 @@ void APIconQLabel::mouseMoveEvent(QMouseEvent *)
         paintPressed();
     else
         paintHighlighted();
+    if (theLauncher && theLauncher->reporter)
+        theLauncher->reporter->pointerEntered(this, name);
 }
 
 void APIconQLabel::leaveEvent(QEvent *)
 {
+    if (theLauncher && theLauncher->reporter)
+        theLauncher->reporter->pointerLeft(this);
     inside = false;
     pressed = false;
 }

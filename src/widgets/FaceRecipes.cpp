@@ -236,6 +236,45 @@ void stampText(QImage &image, const QString &text, const QFont &font, const QCol
     painter.drawText(box, flags, text);
 }
 
+namespace {
+
+// The smallest a name may be drawn at to fit, in 2.5% steps of its size.
+constexpr int kFitSteps = 12;
+constexpr qreal kFitStep = 0.025;
+
+QFont scaledFont(const QFont &font, qreal factor)
+{
+    QFont scaled(font);
+    if (font.pixelSize() > 0)
+        scaled.setPixelSize(std::max(1, qRound(font.pixelSize() * factor)));
+    else if (font.pointSizeF() > 0)
+        scaled.setPointSizeF(font.pointSizeF() * factor);
+    return scaled;
+}
+
+bool fitsTwoLines(const QString &text, const QFont &font, const QRectF &box, int flags)
+{
+    const QFontMetricsF metrics(font);
+    const QRectF needed = metrics.boundingRect(QRectF(0, 0, box.width(), 1e6), flags, text);
+    const qreal slack = 0.5;
+    return needed.width() <= box.width() + slack && needed.height() <= box.height() + slack
+        && needed.height() <= 2 * metrics.lineSpacing() + slack;
+}
+
+} // namespace
+
+QFont fittedNameFont(const QString &text, const QFont &font, const QRectF &box, int flags)
+{
+    if (text.isEmpty() || box.width() <= 0 || box.height() <= 0 || fitsTwoLines(text, font, box, flags))
+        return font;
+    for (int step = 1; step < kFitSteps; ++step) {
+        const QFont smaller = scaledFont(font, 1 - step * kFitStep);
+        if (fitsTwoLines(text, smaller, box, flags))
+            return smaller;
+    }
+    return scaledFont(font, 1 - kFitSteps * kFitStep);
+}
+
 QString elideName(const QString &name, const QFont &font, const QRect &tabRect, const QRect &pictureRect)
 {
     const int available = saturated(qint64(tabRect.width()) - pictureRect.width());

@@ -57,6 +57,10 @@ QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRat
 QRectF nameBox(int nameX, int nameY, int width, int height);
 void stampText(QImage &image, const QString &text, const QFont &font, const QColor &colour, const QRectF &box,
                int flags);
+// The font an icon's name is stamped in when it should not be cut: `font` where the name fits
+// the box in two lines at most, else the largest size down to 70% of it at which it does;
+// 70% where none does.
+QFont fittedNameFont(const QString &text, const QFont &font, const QRectF &box, int flags);
 // The name, shortened to a prefix and "..." when it is wider than the tab less its picture.
 QString elideName(const QString &name, const QFont &font, const QRect &tabRect, const QRect &pictureRect);
 // The picture and the name as one group centred across the tab, each centred vertically.

@@ -44,6 +44,7 @@ ShutdownQLabel::ShutdownQLabel(const QRect &labelRect, const QString &normalPict
     normalFace = faceWithText(normalPicture, labelRect.size(), font, textBox, firstText, secondText, normalColour);
     hoverFace = faceWithText(hoverPicture, labelRect.size(), font, textBox, firstText, secondText, hoverColour);
     showFace(normalFace);
+    setAccessibleName(secondText.isEmpty() ? firstText : firstText + u' ' + secondText);
 }
 
 void ShutdownQLabel::mousePressEvent(QMouseEvent *)

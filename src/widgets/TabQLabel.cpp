@@ -25,6 +25,8 @@ TabQLabel::TabQLabel(const QRect &tabRect, const QColor &background, const QRect
     canvas = makeCanvas(tabRect.width(), tabRect.height());
     useLauncherToolTipFont();
     setToolTip(name);
+    // The strip may show the name shortened; the screen reader and the voice get all of it.
+    setAccessibleName(name);
     name = elideName(name, font, tabRect, pictureRect);
     this->name = name;
 

@@ -5,6 +5,7 @@
 #include "RecordingPower.h"
 #include "RecordingShell.h"
 #include "RecordingSound.h"
+#include "RecordingSpeech.h"
 #include "RecordingWindows.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/SqliteRegistry.h"
@@ -39,8 +40,8 @@ QString utf16Blob(const QString &name);
 
 // A fresh registry store in a temporary folder, installed as the process's registry for the
 // lifetime of the object, with a fake screen beside it, and recording backends for starting
-// programs, other windows, sound, the instance lock, power and autostart, so that no test
-// starts a program, makes a noise, touches the desktop's autostart folder or the machine's
+// programs, other windows, sound, speech, the instance lock, power and autostart, so that no test
+// starts a program, makes a noise, speaks, touches the desktop's autostart folder or the machine's
 // power.
 class TestPlatform
 {
@@ -54,6 +55,7 @@ public:
     RecordingShell shell;
     RecordingWindows windows;
     RecordingSound sound;
+    RecordingSpeech speech;
     RecordingInstanceLock instanceLock;
     RecordingPower power;
     RecordingAutostart autostart;

@@ -7,6 +7,7 @@
 #include "PosixWindowMessages.h"
 #include "QtScreenMetrics.h"
 #include "ModuleSound.h"
+#include "ModuleSpeech.h"
 #include "SqliteRegistry.h"
 #include "XdgAutostart.h"
 
@@ -72,6 +73,12 @@ Sound &nativeSound()
 {
     static ModuleSound sound;
     return sound;
+}
+
+Speech &nativeSpeech()
+{
+    static ModuleSpeech speech;
+    return speech;
 }
 
 InstanceLock &nativeInstanceLock()

@@ -1,0 +1,341 @@
+#include "SwitchScanner.h"
+
+#include "HighlightReporter.h"
+#include "TabEntry.h"
+#include "lumbra.h"
+#include "platform/Platform.h"
+#include "platform/SystemServices.h"
+#include "platform/WindowMessages.h"
+#include "settings/Diagnostic.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/IconQLabel.h"
+#include "widgets/ScanFrame.h"
+#include "widgets/ShutdownQLabel.h"
+#include "widgets/TabQLabel.h"
+#include "settings/SettingStore.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace {
+
+int iconsPerPage()
+{
+    return 3 * lumbra::columnCount();
+}
+
+bool isSwitchKey(const QKeyEvent *key)
+{
+    switch (key->key()) {
+    case Qt::Key_Space:
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Buttons in the order a page is read: by rows from the top, each row from the left.
+bool readsBefore(QWidget *dialog, QWidget *a, QWidget *b)
+{
+    const QPoint pa = a->mapTo(dialog, QPoint(0, 0));
+    const QPoint pb = b->mapTo(dialog, QPoint(0, 0));
+    return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+}
+
+// With LUMBRA_BENCH_MARKERS set, every step is written to stderr with the time since the
+// scanner started, for measuring the steps' regularity and for the end-to-end test to
+// press the switch at the right moment.
+bool stepMarkersWanted()
+{
+    static const bool wanted = [] {
+        for (const std::u16string &entry : platform::system().environmentStrings()) {
+            if (entry.rfind(u"LUMBRA_BENCH_MARKERS=", 0) == 0)
+                return true;
+        }
+        return false;
+    }();
+    return wanted;
+}
+
+QElapsedTimer &scanClock()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock;
+}
+
+} // namespace
+
+SwitchScanner::SwitchScanner(lumbra *launcher, HighlightReporter *reporter)
+    : QObject(launcher), launcher(launcher), reporter(reporter), launcherFrame(new ScanFrame(launcher))
+{
+    // A coarse timer may be 5% late at each step, which a person timing a press notices.
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, this, &SwitchScanner::step);
+}
+
+SwitchScanner::~SwitchScanner()
+{
+    qApp->removeEventFilter(this);
+    delete dialogFrame;
+}
+
+int SwitchScanner::stepTime(int setting)
+{
+    return setting <= 0 ? 0 : std::clamp(setting, kShortestStep, kLongestStep);
+}
+
+void SwitchScanner::start(int milliseconds)
+{
+    scanning = milliseconds > 0;
+    if (!scanning) {
+        timer.stop();
+        qApp->removeEventFilter(this);
+        launcherFrame->hide();
+        return;
+    }
+    timer.setInterval(milliseconds);
+    // Installed last, the filter sees the switch before the launcher's own key handling.
+    qApp->removeEventFilter(this);
+    qApp->installEventFilter(this);
+    restart();
+}
+
+QWidget *SwitchScanner::openDialog() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != launcher)
+        return modal;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != launcher && window->isVisible() && qobject_cast<QDialog *>(window))
+            return window;
+    }
+    return nullptr;
+}
+
+QList<QWidget *> SwitchScanner::buttonsOf(QWidget *dialog) const
+{
+    QList<QWidget *> buttons;
+    if (!dialog)
+        return buttons;
+    const QList<QWidget *> children = dialog->findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        const bool pressable = qobject_cast<QAbstractButton *>(child) || qobject_cast<ShutdownQLabel *>(child);
+        if (pressable && child->isVisible() && child->isEnabled())
+            buttons.append(child);
+    }
+    std::stable_sort(buttons.begin(), buttons.end(),
+                     [dialog](QWidget *a, QWidget *b) { return readsBefore(dialog, a, b); });
+    return buttons;
+}
+
+ScanLoop::View SwitchScanner::view() const
+{
+    ScanLoop::View view;
+    if (QWidget *dialog = openDialog()) {
+        view.dialogButtons = int(buttonsOf(dialog).size());
+        return view;
+    }
+    const int t = launcher->currentTab;
+    if (t < 0 || t >= launcher->tabs.size())
+        return view;
+    const int count = int(launcher->tabs.at(t)->icons.size());
+    const int perPage = iconsPerPage();
+    view.firstIcon = std::clamp(launcher->selectedIcon, 0, std::max(0, count - 1)) / perPage * perPage;
+    view.iconCount = std::clamp(count - view.firstIcon, 0, perPage);
+    view.pageDownShown = launcher->downButton && launcher->downButton->isVisible();
+    view.backShown = launcher->backButton && launcher->backButton->isVisible();
+    view.topLevelTabs = launcher->topLevelTabCount();
+    return view;
+}
+
+QWidget *SwitchScanner::widgetOf(const ScanLoop::Step &step) const
+{
+    switch (step.kind) {
+    case ScanLoop::Step::Icon:
+        return launcher->iconAt(launcher->currentTab, step.index);
+    case ScanLoop::Step::PageDown:
+        return launcher->downButton;
+    case ScanLoop::Step::Back:
+        return launcher->backButton;
+    case ScanLoop::Step::Tab:
+        return step.index < launcher->tabs.size() ? launcher->tabs.at(step.index)->tabLabel : nullptr;
+    case ScanLoop::Step::DialogButton:
+        return buttonsOf(openDialog()).value(step.index);
+    }
+    return nullptr;
+}
+
+QString SwitchScanner::nameOf(const ScanLoop::Step &step) const
+{
+    QWidget *widget = widgetOf(step);
+    if (!widget)
+        return QString();
+    if (step.kind == ScanLoop::Step::Icon)
+        return static_cast<APIconQLabel *>(widget)->name;
+    if (!widget->accessibleName().isEmpty())
+        return widget->accessibleName();
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        return button->text().remove(u'&');
+    return QString();
+}
+
+// Minimised or hidden, the launcher is not what the person looks at; its loop waits.
+bool SwitchScanner::launcherAway() const
+{
+    return !launcher->isVisible() || launcher->isMinimized();
+}
+
+void SwitchScanner::restart()
+{
+    index = -1;
+    shownView = view();
+    steps = ScanLoop::of(shownView);
+    step();
+    if (timer.interval() > 0)
+        timer.start();
+}
+
+void SwitchScanner::step()
+{
+    const ScanLoop::View now = view();
+    if (now != shownView) {
+        shownView = now;
+        steps = ScanLoop::of(now);
+        index = -1;
+    }
+    if (steps.isEmpty() || (now.dialogButtons < 0 && launcherAway())) {
+        launcherFrame->hide();
+        return;
+    }
+    index = (index + 1) % int(steps.size());
+    highlightStep();
+    if (stepMarkersWanted()) {
+        printDiagnostic(QStringLiteral("scan-step %1 %2 %3")
+                            .arg(double(scanClock().nsecsElapsed()) / 1e6, 0, 'f', 2)
+                            .arg(index)
+                            .arg(nameOf(steps.at(index))));
+    }
+}
+
+void SwitchScanner::highlightStep()
+{
+    const ScanLoop::Step step = steps.at(index);
+    QWidget *widget = widgetOf(step);
+    if (step.kind == ScanLoop::Step::Icon) {
+        // The launcher's own highlight, which also tells the reader and the voice.
+        launcher->selectIcon(step.index);
+    } else {
+        reporter->highlighted(widget, nameOf(step));
+    }
+    if (step.kind == ScanLoop::Step::DialogButton) {
+        launcherFrame->hide();
+        QWidget *dialog = openDialog();
+        if (!dialogFrame || dialogFrame->parentWidget() != dialog) {
+            delete dialogFrame;
+            dialogFrame = new ScanFrame(dialog);
+        }
+        dialogFrame->frame(widget);
+        return;
+    }
+    launcherFrame->frame(widget);
+}
+
+void SwitchScanner::activate()
+{
+    if (index < 0 || index >= steps.size())
+        return;
+    const ScanLoop::Step chosen = steps.at(index);
+    // The view may have changed since the last step (a page turned by the keyboard): what
+    // the person saw highlighted is what is done, or nothing.
+    if (view() != shownView)
+        return restart();
+    // The timer keeps running: an action that opens a dialog waits in it, and the dialog's
+    // buttons are scanned meanwhile.
+    perform(chosen);
+    restart();
+}
+
+void SwitchScanner::perform(const ScanLoop::Step &step)
+{
+    QWidget *widget = widgetOf(step);
+    if (!widget)
+        return;
+    switch (step.kind) {
+    case ScanLoop::Step::Icon:
+        launcher->selectIcon(step.index);
+        launcher->handleMessage(platform::kWmKeyDown, platform::kVkReturn);
+        break;
+    case ScanLoop::Step::PageDown:
+        turnPage();
+        break;
+    case ScanLoop::Step::Back:
+        launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+        break;
+    case ScanLoop::Step::Tab:
+        launcher->returnTab = launcher->currentTab;
+        launcher->dispatchAction(nullptr, nullptr, static_cast<TabQLabel *>(widget));
+        break;
+    case ScanLoop::Step::DialogButton:
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            button->click();
+        else if (auto *label = qobject_cast<ShutdownQLabel *>(widget))
+            emit label->LabelPress();
+        break;
+    }
+}
+
+// With one switch there is no page-up: from the last page, page-down goes round to the first.
+void SwitchScanner::turnPage()
+{
+    const int count = int(launcher->tabs.at(launcher->currentTab)->icons.size());
+    const int perPage = iconsPerPage();
+    const int page = launcher->selectedIcon / perPage;
+    if ((page + 1) * perPage < count) {
+        launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+        return;
+    }
+    for (int p = page; p > 0; --p)
+        launcher->dispatchAction(nullptr, launcher->upButton, nullptr);
+}
+
+bool SwitchScanner::isSwitch(QObject *watched, QEvent *event) const
+{
+    if (!watched->isWidgetType())
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // A space typed into a text field is a space.
+        if (key->key() == Qt::Key_Space && qobject_cast<QLineEdit *>(watched))
+            return false;
+        return isSwitchKey(key);
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SwitchScanner::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!isScanning() || !isSwitch(watched, event))
+        return false;
+    // A held key is one press, not a stream of them.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->isAutoRepeat())
+        return true;
+    activate();
+    return true;
+}

@@ -1,0 +1,382 @@
+// One-switch scanning: the order of the loop on every kind of page and in dialogs, what the
+// switch does at each kind of step, where the loop starts again, and what is said.
+
+#include "LauncherStore.h"
+#include "TestPlatform.h"
+
+#include "dialogs/DragIconPage.h"
+#include "launcher/HighlightReporter.h"
+#include "launcher/ScanLoop.h"
+#include "launcher/SwitchScanner.h"
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
+#include "settings/SettingStore.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/IconQLabel.h"
+#include "widgets/ScanFrame.h"
+#include "widgets/TabQLabel.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using Step = ScanLoop::Step;
+Q_DECLARE_METATYPE(ScanLoop::View)
+
+namespace {
+
+QString icons(int first, int count)
+{
+    QStringList numbers;
+    for (int n = first; n < first + count; ++n)
+        numbers.append(QString::number(n));
+    return numbers.join(u'.');
+}
+
+// Tab 1: 20 icons, two pages of 18 at six columns; tab 2: icon 1, a folder (icon 3) opening
+// the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 25 icons, two pages.
+LauncherStore scanStore()
+{
+    LauncherStore store;
+    store.iconCount = 40;
+    store.tabIcons = {icons(10, 20), QStringLiteral("1.3.2"), QString(), icons(10, 25)};
+    store.subTabs = 1;
+    store.folderTarget = 4;
+    return store;
+}
+
+QList<Step> iconSteps(int first, int count)
+{
+    QList<Step> steps;
+    for (int i = first; i < first + count; ++i)
+        steps.append({Step::Icon, i});
+    return steps;
+}
+
+QList<Step> tabSteps(int count)
+{
+    QList<Step> steps;
+    for (int t = 0; t < count; ++t)
+        steps.append({Step::Tab, t});
+    return steps;
+}
+
+QStringList describe(const QList<Step> &steps)
+{
+    static const char *const kinds[] = {"icon", "page-down", "back", "tab", "button"};
+    QStringList out;
+    for (const Step &step : steps)
+        out.append(QStringLiteral("%1 %2").arg(QLatin1String(kinds[step.kind])).arg(step.index));
+    return out;
+}
+
+} // namespace
+
+class tst_SwitchScanner : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void loopOrder_data();
+    void loopOrder();
+    void stepTime_data();
+    void stepTime();
+    void loopOnTheLauncher_data();
+    void loopOnTheLauncher();
+    void switchDoesWhatIsHighlighted_data();
+    void switchDoesWhatIsHighlighted();
+    void everySwitchInputActs_data();
+    void everySwitchInputActs();
+    void dialogButtonsAreScannedInstead();
+    void eachStepIsSpokenAndFramed();
+    void offMeansNoFilterAndNoFrame();
+
+private:
+    void start(int stepMs = 1500);
+    void stepTo(int index);
+
+    std::unique_ptr<TestPlatform> platform;
+    std::unique_ptr<lumbra> launcher;
+};
+
+void tst_SwitchScanner::init()
+{
+    platform = std::make_unique<TestPlatform>();
+}
+
+void tst_SwitchScanner::cleanup()
+{
+    launcher.reset();
+    platform.reset();
+    theSettings = SettingStore();
+}
+
+void tst_SwitchScanner::start(int stepMs)
+{
+    scanStore().fill(theSettings);
+    theSettings.mySystem.SWITCH_SCAN_MS = stepMs;
+    theSettings.mySystem.SPEAK_NAMES = 1;
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+}
+
+// Steps by hand, as the timer would, until the given step is highlighted.
+void tst_SwitchScanner::stepTo(int index)
+{
+    for (int guard = 0; launcher->scanner->currentStep() != index && guard < 1000; ++guard)
+        launcher->scanner->step();
+    QCOMPARE(launcher->scanner->currentStep(), index);
+}
+
+void tst_SwitchScanner::loopOrder_data()
+{
+    QTest::addColumn<ScanLoop::View>("view");
+    QTest::addColumn<QList<Step>>("expected");
+
+    auto view = [](int first, int count, bool down, bool back, int tabs, int buttons = -1) {
+        ScanLoop::View v;
+        v.firstIcon = first;
+        v.iconCount = count;
+        v.pageDownShown = down;
+        v.backShown = back;
+        v.topLevelTabs = tabs;
+        v.dialogButtons = buttons;
+        return v;
+    };
+    QTest::newRow("one page") << view(0, 3, false, false, 2) << iconSteps(0, 3) + tabSteps(2);
+    QTest::newRow("first of two pages") << view(0, 18, true, false, 3)
+                                        << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
+    QTest::newRow("second page") << view(18, 2, true, false, 3)
+                                 << iconSteps(18, 2) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
+    QTest::newRow("sub-tab") << view(0, 2, false, true, 3)
+                             << iconSteps(0, 2) + QList<Step>{{Step::Back, 0}} + tabSteps(3);
+    QTest::newRow("paged sub-tab") << view(0, 18, true, true, 3)
+                                   << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}, {Step::Back, 0}}
+            + tabSteps(3);
+    QTest::newRow("empty tab") << view(0, 0, false, false, 3) << tabSteps(3);
+    QTest::newRow("nothing at all") << view(0, 0, false, false, 0) << QList<Step>();
+    QTest::newRow("dialog") << view(0, 18, true, true, 3, 3)
+                            << QList<Step>{{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}};
+    QTest::newRow("dialog without buttons") << view(0, 3, false, false, 2, 0) << QList<Step>();
+    QTest::newRow("absurd counts are cut") << view(0, 1 << 30, true, true, 1 << 30)
+                                           << iconSteps(0, 100000);
+}
+
+void tst_SwitchScanner::loopOrder()
+{
+    QFETCH(ScanLoop::View, view);
+    QFETCH(QList<Step>, expected);
+    QCOMPARE(describe(ScanLoop::of(view)), describe(expected));
+}
+
+void tst_SwitchScanner::stepTime_data()
+{
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<int>("step");
+    QTest::newRow("absent") << 0 << 0;
+    QTest::newRow("negative") << -1500 << 0;
+    QTest::newRow("too quick to follow") << 1 << SwitchScanner::kShortestStep;
+    QTest::newRow("usual") << 1500 << 1500;
+    QTest::newRow("end-to-end test") << 300 << 300;
+    QTest::newRow("a day") << 86400000 << SwitchScanner::kLongestStep;
+}
+
+void tst_SwitchScanner::stepTime()
+{
+    QFETCH(int, setting);
+    QFETCH(int, step);
+    QCOMPARE(SwitchScanner::stepTime(setting), step);
+}
+
+// The loop as the real launcher builds it, after going to a tab or a page by hand.
+void tst_SwitchScanner::loopOnTheLauncher_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QList<Step>>("expected");
+    QTest::newRow("first page of a paged tab")
+        << "tab 0" << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
+    QTest::newRow("second page") << "tab 0 page 2" << iconSteps(18, 2) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
+    QTest::newRow("short tab") << "tab 1" << iconSteps(0, 3) + tabSteps(3);
+    QTest::newRow("empty tab") << "tab 2" << tabSteps(3);
+    QTest::newRow("paged sub-tab") << "folder"
+                                   << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}, {Step::Back, 0}}
+            + tabSteps(3);
+}
+
+void tst_SwitchScanner::loopOnTheLauncher()
+{
+    QFETCH(QString, where);
+    QFETCH(QList<Step>, expected);
+    start();
+    if (where.startsWith(QLatin1String("tab ")))
+        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(where.mid(4, 1).toInt())->tabLabel);
+    if (where.endsWith(QLatin1String("page 2")))
+        launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+    if (where == QLatin1String("folder")) {
+        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    }
+    launcher->scanner->step();
+    QCOMPARE(describe(launcher->scanner->loop()), describe(expected));
+}
+
+void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("started");
+    QTest::addColumn<int>("currentTab");
+    QTest::addColumn<int>("firstIcon");
+    QTest::addColumn<bool>("backShown");
+
+    QTest::newRow("third icon starts its program") << 0 << 2 << "/opt/apps/app12" << 0 << 0 << false;
+    QTest::newRow("page-down shows the next page") << 0 << 18 << "" << 0 << 18 << false;
+    QTest::newRow("a tab shows its first page") << 0 << 20 << "" << 1 << 0 << false;
+    QTest::newRow("folder icon opens the sub-tab") << 1 << 1 << "" << 3 << 0 << true;
+    QTest::newRow("tab from a short tab") << 1 << 3 << "" << 0 << 0 << false;
+}
+
+void tst_SwitchScanner::switchDoesWhatIsHighlighted()
+{
+    QFETCH(int, tab);
+    QFETCH(int, step);
+    QFETCH(QString, started);
+    QFETCH(int, currentTab);
+    QFETCH(int, firstIcon);
+    QFETCH(bool, backShown);
+    start();
+    if (tab != 0)
+        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(tab)->tabLabel);
+    stepTo(step);
+    platform->shell.starts.clear();
+    launcher->scanner->activate();
+    QCOMPARE(platform->shell.starts.isEmpty(), started.isEmpty());
+    if (!started.isEmpty())
+        QVERIFY2(platform->shell.starts.first().program.contains(started), qPrintable(platform->shell.starts.first().program));
+    QCOMPARE(launcher->currentTab, currentTab);
+    QCOMPARE(launcher->backButton->isVisible(), backShown);
+    // The loop starts again from the first icon of what is shown now.
+    QCOMPARE(launcher->scanner->currentStep(), 0);
+    const QList<Step> loop = launcher->scanner->loop();
+    QVERIFY(!loop.isEmpty());
+    QCOMPARE(describe({loop.first()}), describe({{Step::Icon, firstIcon}}));
+    QCOMPARE(launcher->selectedIcon, firstIcon);
+}
+
+void tst_SwitchScanner::everySwitchInputActs_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("acts");
+    QTest::newRow("space") << "space" << true;
+    QTest::newRow("return") << "return" << true;
+    QTest::newRow("enter") << "enter" << true;
+    QTest::newRow("click on the page") << "click page" << true;
+    QTest::newRow("click on the tab strip") << "click strip" << true;
+    QTest::newRow("another key") << "x" << false;
+    QTest::newRow("held space repeating") << "repeat" << false;
+}
+
+// Whatever the switch box sends, the highlighted icon (the third) starts, and only it.
+void tst_SwitchScanner::everySwitchInputActs()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, acts);
+    start();
+    stepTo(2);
+    platform->shell.starts.clear();
+    QWidget *page = launcher->tabs.at(0)->page;
+    if (input == QLatin1String("space"))
+        QTest::keyClick(page, Qt::Key_Space);
+    else if (input == QLatin1String("return"))
+        QTest::keyClick(page, Qt::Key_Return);
+    else if (input == QLatin1String("enter"))
+        QTest::keyClick(page, Qt::Key_Enter);
+    else if (input == QLatin1String("click page"))
+        QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(5, page->height() - 5));
+    else if (input == QLatin1String("click strip"))
+        QTest::mouseClick(launcher->tabArea, Qt::RightButton, {}, QPoint(launcher->tabArea->width() - 2, 2));
+    else if (input == QLatin1String("x"))
+        QTest::keyClick(page, Qt::Key_X);
+    if (input == QLatin1String("repeat")) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+        QApplication::sendEvent(page, &repeat);
+    }
+    QCOMPARE(platform->shell.starts.size(), acts ? 1 : 0);
+    if (acts)
+        QVERIFY(platform->shell.starts.first().program.contains(QLatin1String("/opt/apps/app12")));
+}
+
+void tst_SwitchScanner::dialogButtonsAreScannedInstead()
+{
+    start();
+    stepTo(1);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumbra"), QStringLiteral("Sure?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, launcher.get());
+    box.open();
+    QVERIFY(box.isVisible());
+    launcher->scanner->step();
+    const QList<Step> loop = launcher->scanner->loop();
+    QCOMPARE(describe(loop), describe({{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}}));
+    // The launcher's loop waits: its highlight stays where it was.
+    QCOMPARE(launcher->selectedIcon, 1);
+    // Buttons come in reading order; the second is chosen.
+    launcher->scanner->step();
+    QAbstractButton *second = qobject_cast<QAbstractButton *>(launcher->scanner->widgetOf(loop.at(1)));
+    QVERIFY(second);
+    QSignalSpy clicked(&box, &QMessageBox::buttonClicked);
+    QTest::keyClick(&box, Qt::Key_Space);
+    QCOMPARE(clicked.size(), 1);
+    QCOMPARE(clicked.first().first().value<QAbstractButton *>(), second);
+    QVERIFY(!box.isVisible());
+    QVERIFY(platform->shell.starts.isEmpty());
+    // Back on the launcher, the loop starts from its first icon.
+    QCOMPARE(describe({launcher->scanner->loop().value(launcher->scanner->currentStep())}),
+             describe({{Step::Icon, 0}}));
+}
+
+void tst_SwitchScanner::eachStepIsSpokenAndFramed()
+{
+    start();
+    QCoreApplication::processEvents();
+    platform->speech.calls.clear();
+    for (int n = 0; n < 3; ++n) {
+        launcher->scanner->step();
+        QCoreApplication::processEvents();
+    }
+    stepTo(18);
+    QCoreApplication::processEvents();
+    launcher->scanner->step();
+    QCoreApplication::processEvents();
+    QCOMPARE(platform->speech.said(), (QStringList{QStringLiteral("Icon 11"), QStringLiteral("Icon 12"),
+                                                   QStringLiteral("Icon 13"), QStringLiteral("Next page"),
+                                                   QStringLiteral("Tab 1")}));
+    auto *frame = launcher->findChild<ScanFrame *>();
+    QVERIFY(frame && frame->isVisible());
+    QWidget *tab = launcher->tabs.at(0)->tabLabel;
+    const QRect tabArea(tab->mapTo(launcher.get(), QPoint(0, 0)), tab->size());
+    QVERIFY(frame->geometry().contains(tabArea.center()));
+}
+
+void tst_SwitchScanner::offMeansNoFilterAndNoFrame()
+{
+    start(0);
+    QVERIFY(!launcher->scanner->isScanning());
+    platform->shell.starts.clear();
+    QTest::keyClick(launcher->tabs.at(0)->page, Qt::Key_Space);
+    QTest::mouseClick(launcher->tabs.at(0)->page, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(platform->shell.starts.isEmpty());
+    auto *frame = launcher->findChild<ScanFrame *>();
+    QVERIFY(!frame || !frame->isVisible());
+}
+
+QTEST_MAIN(tst_SwitchScanner)
+#include "tst_switchscanner.moc"
