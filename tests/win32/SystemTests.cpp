@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Power.h"
 #include "platform/win32/Win32ScreenMetrics.h"
 #include "platform/win32/Win32Sound.h"
+#include "platform/win32/Win32Speech.h"
 #include "platform/win32/Win32SystemServices.h"
 
 #include <algorithm>
@@ -161,6 +162,23 @@ std::string soundRefuses(const std::u16string &name, const std::string &bytes, b
     return std::string();
 }
 
+// A machine without a voice (Wine has none that speaks) answers false and stays quiet; one
+// with a voice speaks. Either way every call returns at once and none fails, whatever the
+// language tag.
+std::string speechNeverFails()
+{
+    Win32Speech speech;
+    speech.stop();
+    const bool spoke = speech.say(u"Calculator", "en");
+    EXPECT_EQ(speech.say(u"<Games> & more", "pt-BR"), spoke);
+    EXPECT_EQ(speech.say(u"Rechner", "de"), spoke);
+    EXPECT_EQ(speech.say(u"", std::string(200, 'x')), spoke);
+    EXPECT_EQ(speech.say(u"Words", "not a tag"), spoke);
+    speech.stop();
+    speech.stop();
+    return std::string();
+}
+
 } // namespace
 
 // Wine takes the system language from the locale of its Unix process, which is set before
@@ -232,6 +250,7 @@ void addSystemTests()
     for (const auto &row : sounds)
         add(std::string("sound: stays silent on ") + row.name,
             [row] { return soundRefuses(row.file, row.bytes, row.folder); });
+    add("speech: speaks or stays quiet, and never fails", speechNeverFails);
     addRole("power", powerChild);
 }
 

@@ -7,6 +7,7 @@
 #include "Win32ScreenMetrics.h"
 #include "Win32Shell.h"
 #include "Win32Sound.h"
+#include "Win32Speech.h"
 #include "Win32SystemServices.h"
 #include "Win32WindowMessages.h"
 
@@ -46,6 +47,12 @@ Sound &nativeSound()
 {
     static Win32Sound sound;
     return sound;
+}
+
+Speech &nativeSpeech()
+{
+    static Win32Speech speech;
+    return speech;
 }
 
 InstanceLock &nativeInstanceLock()
