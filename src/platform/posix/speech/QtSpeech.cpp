@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTextToSpeech>
 #include <QThread>
+#include <QVoice>
 
 #include <cstdio>
 
@@ -110,11 +111,31 @@ private:
         if (language == currentLanguage)
             return;
         currentLanguage = language;
-        const QLocale nearest = nearestLocale(speech->availableLocales(), QLocale(language));
-        // Without a voice for the language the engine's own voice reads the name: a name read
-        // with the wrong accent still tells more than silence.
-        if (nearest.language() != QLocale::C && nearest != speech->locale())
-            speech->setLocale(nearest);
+        const QLocale wanted(language);
+        // The engine's own voice is kept where it speaks the language: choosing by locale may
+        // land on another voice of it, and speech-dispatcher lists its silent "dummy" module's
+        // English voice beside the real ones.
+        if (speech->locale().language() != wanted.language()) {
+            const QLocale nearest = nearestLocale(speech->availableLocales(), wanted);
+            // Without a voice for the language the engine's own voice reads the name: a name
+            // read with the wrong accent still tells more than silence.
+            if (nearest.language() != QLocale::C)
+                speech->setLocale(nearest);
+        }
+        avoidSilentVoice();
+    }
+
+    void avoidSilentVoice()
+    {
+        if (!speech->voice().name().contains(QLatin1String("dummy"), Qt::CaseInsensitive))
+            return;
+        const QList<QVoice> voices = speech->availableVoices();
+        for (const QVoice &voice : voices) {
+            if (!voice.name().contains(QLatin1String("dummy"), Qt::CaseInsensitive)) {
+                speech->setVoice(voice);
+                return;
+            }
+        }
     }
 
     std::shared_ptr<QtSpeech::Shared> shared;
