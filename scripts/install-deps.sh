@@ -13,6 +13,11 @@ packages=(
     # An X server without a screen, and the tools that drive it and take pictures of it, for
     # the run command on a machine without a display and for the end-to-end tests.
     xvfb xauth xdotool x11-utils imagemagick
+    # A tray host and a small window manager, so that the end-to-end tests see the tray icons
+    # docked and a minimised launcher really minimised.
+    trayer openbox
+    # An X server whose screen size can change, for the end-to-end test of a new resolution.
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
 missing=()

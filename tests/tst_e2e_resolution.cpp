@@ -1,0 +1,97 @@
+// A real change of the screen's resolution (Xorg with the dummy driver, `xrandr -s`): the
+// running launcher lays itself out anew and fills the new size exactly, page picture and
+// paging buttons included.
+
+#include "E2eSession.h"
+#include "E2eStore.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// -1 for no picture at all.
+int blackPixels(const QImage &image)
+{
+    if (image.isNull())
+        return -1;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & 0xFFFFFF) == 0 ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+class tst_E2eResolution : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+    void newSizeIsFilled_data();
+    void newSizeIsFilled();
+
+private:
+    std::unique_ptr<E2eSession> session;
+    QProcess *launcher = nullptr;
+    QString window;
+};
+
+void tst_E2eResolution::initTestCase()
+{
+    E2eSession::Options options;
+    options.resizable = true;
+    session = std::make_unique<E2eSession>(options);
+    if (!session->failure().isEmpty())
+        QSKIP(qPrintable(session->failure()));
+    QVERIFY(QDir().mkpath(session->path(QStringLiteral("papers"))));
+    QVERIFY(session->install(e2eStoreFile(QStringLiteral("/bin/true"), session->path(QStringLiteral("papers")))
+                             + e2eThemes()));
+    launcher = session->start();
+    window = session->waitForLauncher();
+    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
+    QTRY_COMPARE_WITH_TIMEOUT(session->geometryOf(window), QRect(0, 0, 1024, 768), 20000);
+}
+
+void tst_E2eResolution::cleanup()
+{
+    session->keepScreenshotOfFailure();
+}
+
+void tst_E2eResolution::cleanupTestCase()
+{
+    session.reset();
+}
+
+void tst_E2eResolution::newSizeIsFilled_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("smaller") << QSize(1024, 600);
+    QTest::newRow("wider") << QSize(1366, 768);
+    QTest::newRow("larger") << QSize(1920, 1080);
+    QTest::newRow("back") << QSize(1024, 768);
+}
+
+void tst_E2eResolution::newSizeIsFilled()
+{
+    QFETCH(QSize, size);
+    const QString mode = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+    QVERIFY(!session->x().run(QStringLiteral("xrandr"), {QStringLiteral("-s"), mode}).isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(session->geometryOf(window), QRect(QPoint(0, 0), size), 20000);
+    // The page picture reaches the new edges: no pixel of the bottom row or of the right
+    // column is the black of the bare screen.
+    QTRY_VERIFY_WITH_TIMEOUT(blackPixels(session->grab(QRect(0, size.height() - 1, size.width(), 1))) == 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(blackPixels(session->grab(QRect(size.width() - 1, 0, 1, size.height()))) == 0, 10000);
+    QVERIFY(launcher->state() != QProcess::NotRunning);
+}
+
+QTEST_MAIN(tst_E2eResolution)
+#include "tst_e2e_resolution.moc"
