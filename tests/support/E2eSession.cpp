@@ -217,9 +217,10 @@ void E2eSession::keepScreenshotOfFailure() const
 {
     if (!QTest::currentTestFailed() || !server || !server->isRunning())
         return;
-    const QString file = QDir(QCoreApplication::applicationDirPath())
-                             .filePath(QCoreApplication::applicationName() + u'.'
-                                       + QString::fromLatin1(QTest::currentTestFunction()) + QStringLiteral(".png"));
+    QString name = QCoreApplication::applicationName() + u'.' + QString::fromLatin1(QTest::currentTestFunction());
+    if (const char *tag = QTest::currentDataTag())
+        name += u'.' + QString::fromUtf8(tag).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]+")), QStringLiteral("_"));
+    const QString file = QDir(QCoreApplication::applicationDirPath()).filePath(name + QStringLiteral(".png"));
     if (server->screenshot(file))
         qWarning("Screenshot of the failure: %s", qPrintable(file));
     else
