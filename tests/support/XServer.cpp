@@ -71,10 +71,16 @@ XServer::XServer(const Resizable &where)
     // No input devices and no switch of virtual terminals: the server must not take the
     // keyboard or the screen of a person working at this machine.
     startServer(QStringLiteral("exec Xorg -displayfd 3 -config \"$1\" -configdir \"$2\" -logfile \"$3\" "
-                               "-noreset -nolisten tcp -novtswitch -br 3>\"$4\" 2>/dev/null"),
-                {config, configFolder, log});
-    if (!isRunning())
-        why = QStringLiteral("Xorg with the dummy driver did not start here: ") + lastLines(log, 5);
+                               "-noreset -nolisten tcp -novtswitch -br 3>\"$5\" 2>\"$4\""),
+                {config, configFolder, log, log + QStringLiteral(".stderr")});
+    if (isRunning())
+        return;
+    QString said = lastLines(log, 5);
+    if (said.isEmpty())
+        said = lastLines(log + QStringLiteral(".stderr"), 5);
+    why = QStringLiteral("Xorg with the dummy driver did not start here (it needs xserver-xorg-video-dummy, and "
+                         "root or an Xorg.wrap that allows anybody): ")
+        + (said.isEmpty() ? QStringLiteral("it said nothing") : said);
 }
 
 void XServer::startServer(const QString &command, const QStringList &arguments)
@@ -94,7 +100,8 @@ void XServer::startServer(const QString &command, const QStringList &arguments)
                 return;
             }
         }
-        QThread::msleep(50);
+        // Also notices a server that ended at once.
+        server.waitForFinished(50);
     }
 }
 
