@@ -58,6 +58,7 @@ private:
     void click(const QPoint &point);
     void showFirstTab();
     QString nextStart();
+    SettingStore stored();
     QString storedIconList();
 
     std::unique_ptr<E2eSession> session;
@@ -164,7 +165,7 @@ QString tst_E2eLauncher::nextStart()
     return started;
 }
 
-QString tst_E2eLauncher::storedIconList()
+SettingStore tst_E2eLauncher::stored()
 {
     TestPlatform platform;
     platform.reset();
@@ -173,7 +174,13 @@ QString tst_E2eLauncher::storedIconList()
     SettingStore stored;
     loadAllSettings(stored);
     platform::useRegistry(nullptr);
-    return stored.tabs.isEmpty() ? QString() : stored.tabs.at(0).TAB_ITEM_ALL_ICONS;
+    return stored;
+}
+
+QString tst_E2eLauncher::storedIconList()
+{
+    const SettingStore settings = stored();
+    return settings.tabs.isEmpty() ? QString() : settings.tabs.at(0).TAB_ITEM_ALL_ICONS;
 }
 
 void tst_E2eLauncher::returnStartsTheHighlightedProgramInItsFolder()
@@ -249,8 +256,8 @@ void tst_E2eLauncher::themeDialogShowsTheThemeAndCancelTakesItBack()
     showFirstTab();
     // The bottom of the page, where no icon stands.
     const QRect pageArea(0, 620, 1024, 140);
-    QImage before;
-    QTRY_VERIFY_WITH_TIMEOUT(!(before = session->grab(pageArea)).isNull(), 10000);
+    const QImage before = session->settledGrab(pageArea);
+    QVERIFY(!before.isNull());
     pressKeys({QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Right"),
                QStringLiteral("Return")});
     const QString dialog = session->x().waitForWindow(QStringLiteral("Choose a theme"));
@@ -263,6 +270,7 @@ void tst_E2eLauncher::themeDialogShowsTheThemeAndCancelTakesItBack()
     click(frame.topLeft() + QPoint(310 + 50, 50 + 20));
     QTRY_VERIFY_WITH_TIMEOUT(session->x().waitForWindow(QStringLiteral("Choose a theme"), 100).isEmpty(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(session->grab(pageArea), before, 10000);
+    QCOMPARE(stored().mySystem.CURRENT_THEME, 1);
     session->x().xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
 }
 

@@ -213,6 +213,19 @@ QImage E2eSession::grab(const QRect &area) const
     return QImage(file).copy(area);
 }
 
+QImage E2eSession::settledGrab(const QRect &area, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QImage last = grab(area);
+    while (!deadline.hasExpired()) {
+        const QImage next = grab(area);
+        if (!next.isNull() && next == last)
+            return next;
+        last = next;
+    }
+    return QImage();
+}
+
 void E2eSession::keepScreenshotOfFailure() const
 {
     if (!QTest::currentTestFailed() || !server || !server->isRunning())

@@ -62,6 +62,9 @@ public:
     QString windowState(const QString &window) const;
     // Part of the screen, as it looks now.
     QImage grab(const QRect &area) const;
+    // Part of the screen once two grabs in a row agree (a repaint under way has ended); a
+    // null image when it kept changing for `timeoutMs`.
+    QImage settledGrab(const QRect &area, int timeoutMs = 10000) const;
 
     // For cleanup(): a screenshot of a failed test function, saved beside the test's log
     // (the test's build folder) under a name the output tells.
