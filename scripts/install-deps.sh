@@ -30,6 +30,11 @@ packages=(
     pulseaudio pulseaudio-utils
     # The accessibility bus and its Python client, for the screen-reader test.
     at-spi2-core python3-pyatspi dbus-x11
+    # A tray host and a small window manager, so that the end-to-end tests see the tray icons
+    # docked and a minimised launcher really minimised.
+    trayer openbox
+    # An X server whose screen size can change, for the end-to-end test of a new resolution.
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
 missing=()

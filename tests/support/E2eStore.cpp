@@ -62,3 +62,32 @@ QString e2eStoreFile(const QString &program, const QString &folder, int firstRun
     return text;
 }
 
+QString e2eIconEntry(int number, const QString &name, const QString &target, int kind, int isDefault)
+{
+    return icon(number, name, target, kind, isDefault);
+}
+
+QString e2eTabIcons(int tab, const QString &icons)
+{
+    return kKey.arg(QStringLiteral("TabInfo\\%1").arg(tab, 2, 10, QLatin1Char('0')))
+        + value(QStringLiteral("TAB_ITEM_ALL_ICONS"), icons) + u'\n';
+}
+
+QString e2eThemes()
+{
+    // The pictures are the ones the build puts beside the program, whose folder the
+    // launcher works in.
+    QString text = kKey.arg(QStringLiteral("System")) + value(QStringLiteral("THEME_DIR"), QStringLiteral("./Theme/")) + u'\n';
+    const QStringList names = {QStringLiteral("Light"), QStringLiteral("Dark")};
+    for (int t = 1; t <= names.size(); ++t) {
+        const QString theme = QStringLiteral("ThemeInfo\\%1").arg(t, 2, 10, QLatin1Char('0'));
+        text += kKey.arg(theme) + value(QStringLiteral("THEME_NAME"), names.at(t - 1)) + u'\n';
+        for (int page = 1; page <= 2; ++page) {
+            text += kKey.arg(theme + QStringLiteral("\\THEME_ALL_IMAGE\\0%1").arg(page))
+                + value(QStringLiteral("IMAGE_FILE_PATH"), QStringLiteral("page%1.png").arg(page))
+                + value(QStringLiteral("IMAGE_TAB_ITEM_ID"), QString::number(page)) + u'\n';
+        }
+    }
+    return text;
+}
+

@@ -1,0 +1,265 @@
+#include "E2eSession.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+// The launcher's tray icons are windows of its own class, docked inside the tray host.
+const QRegularExpression kDockedLine(QStringLiteral(R"(^\s*(0x[0-9a-f]+) .*\("lumbra" "[^"]*"\)\s+\d+x\d+\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$)"),
+                                     QRegularExpression::CaseInsensitiveOption);
+
+int numberIn(const QString &text, const QString &name)
+{
+    const QRegularExpressionMatch match =
+        QRegularExpression(u'^' + name + QStringLiteral("=(-?\\d+)$"), QRegularExpression::MultilineOption).match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+E2eSession::E2eSession()
+    : E2eSession(Options())
+{
+}
+
+E2eSession::E2eSession(const Options &options)
+{
+    if (!folder.isValid()) {
+        why = QStringLiteral("no temporary folder");
+        return;
+    }
+    for (const char *name : {"bin", "home/.config", "home/.local/share", "home/.cache", "runtime", "xdg-runtime"})
+        QDir().mkpath(path(QString::fromLatin1(name)));
+    QFile::setPermissions(path(QStringLiteral("xdg-runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (options.resizable)
+        server = std::make_unique<XServer>(XServer::Resizable{path(QStringLiteral("xorg"))});
+    else
+        server = std::make_unique<XServer>();
+    if (!server->isRunning()) {
+        why = server->failure();
+        return;
+    }
+
+    processEnvironment = QProcessEnvironment::systemEnvironment();
+    const QString home = path(QStringLiteral("home"));
+    const QList<QPair<QString, QString>> values = {
+        {QStringLiteral("HOME"), home},
+        {QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config")},
+        {QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share")},
+        {QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache")},
+        {QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("xdg-runtime"))},
+        {QStringLiteral("LUMBRA_RUNTIME_DIR"), path(QStringLiteral("runtime"))},
+        {QStringLiteral("LUMBRA_REGISTRY"), storePath()},
+        {QStringLiteral("LUMBRA_POWER_LOG"), powerLog()},
+        {QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409")},
+        {QStringLiteral("PATH"), path(QStringLiteral("bin")) + u':' + processEnvironment.value(QStringLiteral("PATH"))},
+        {QStringLiteral("DISPLAY"), server->displayName()},
+        {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")},
+    };
+    for (const auto &[name, value] : values)
+        processEnvironment.insert(name, value);
+    // Nothing of the desktop the tests run in: no session bus (whose tray would take the
+    // icons), no desktop's own opener; documents go to the xdg-open first on PATH.
+    for (const char *name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY"})
+        processEnvironment.remove(QString::fromLatin1(name));
+
+    if (options.windowManager
+        && (!startHelper(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}) || !waitForWindowManager())) {
+        why = QStringLiteral("the window manager (openbox) did not start");
+        return;
+    }
+    if (options.trayHost) {
+        // A strip at the top of the screen; the window manager keeps windows out of it.
+        const QStringList arguments = {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                                       QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+                                       QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--SetDockType"),
+                                       QStringLiteral("true"), QStringLiteral("--SetPartialStrut"), QStringLiteral("true"),
+                                       QStringLiteral("--expand"), QStringLiteral("true")};
+        if (!startHelper(QStringLiteral("trayer"), arguments) || trayHostWindow().isEmpty())
+            why = QStringLiteral("the tray host (trayer) did not start");
+    }
+}
+
+E2eSession::~E2eSession()
+{
+    for (QProcess *process : launchers + helpers) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished();
+        }
+    }
+    qDeleteAll(launchers);
+    qDeleteAll(helpers);
+    server.reset();
+}
+
+bool E2eSession::startHelper(const QString &program, const QStringList &arguments)
+{
+    auto *process = new QProcess;
+    helpers.append(process);
+    process->setProcessEnvironment(processEnvironment);
+    process->setWorkingDirectory(folder.path());
+    process->setStandardOutputFile(path(program + QStringLiteral(".log")));
+    process->setStandardErrorFile(path(program + QStringLiteral(".log")), QIODevice::Append);
+    process->start(program, arguments);
+    return process->waitForStarted(10000);
+}
+
+bool E2eSession::waitForWindowManager() const
+{
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        if (server->run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .contains(QStringLiteral("window id")))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QString E2eSession::trayHostWindow() const
+{
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        const QString found = server->xdotool(
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"), QStringLiteral("trayer")});
+        if (!found.isEmpty())
+            return found.split(u'\n').first();
+        QTest::qWait(100);
+    }
+    return QString();
+}
+
+bool E2eSession::install(const QString &regText)
+{
+    if (!writeFile(path(QStringLiteral("EN.reg")), regText.toUtf8()))
+        return false;
+    QProcess *install = start({QStringLiteral("--installRegister")});
+    return install->waitForFinished(60000) && install->exitStatus() == QProcess::NormalExit && install->exitCode() == 0;
+}
+
+QProcess *E2eSession::start(const QStringList &arguments)
+{
+    auto *process = new QProcess;
+    launchers.append(process);
+    process->setProcessEnvironment(processEnvironment);
+    process->setWorkingDirectory(folder.path());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
+    return process;
+}
+
+QRect E2eSession::geometryOf(const QString &window) const
+{
+    const QString shell = server->xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    return QRect(numberIn(shell, QStringLiteral("X")), numberIn(shell, QStringLiteral("Y")),
+                 numberIn(shell, QStringLiteral("WIDTH")), numberIn(shell, QStringLiteral("HEIGHT")));
+}
+
+QRect E2eSession::workArea() const
+{
+    const QString property = server->run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")});
+    const QRegularExpressionMatch area =
+        QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(property);
+    if (area.hasMatch())
+        return QRect(area.captured(1).toInt(), area.captured(2).toInt(), area.captured(3).toInt(), area.captured(4).toInt());
+    const QStringList size = server->xdotool({QStringLiteral("getdisplaygeometry")}).split(u' ');
+    return size.size() == 2 ? QRect(0, 0, size.at(0).toInt(), size.at(1).toInt()) : QRect();
+}
+
+QStringList E2eSession::dockedIcons() const
+{
+    const QString host = trayHostWindow();
+    if (host.isEmpty())
+        return {};
+    const QString tree = server->run(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), host});
+    QList<QPair<qlonglong, QString>> found;
+    for (const QString &line : tree.split(u'\n')) {
+        const QRegularExpressionMatch match = kDockedLine.match(line);
+        if (match.hasMatch())
+            found.append({match.captured(1).toLongLong(nullptr, 16), match.captured(1)});
+    }
+    std::sort(found.begin(), found.end());
+    QStringList windows;
+    for (const auto &icon : std::as_const(found))
+        windows.append(icon.second);
+    return windows;
+}
+
+QString E2eSession::windowState(const QString &window) const
+{
+    const QString property = server->run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")});
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("window state: (\\w+)")).match(property);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QImage E2eSession::grab(const QRect &area) const
+{
+    const QString file = path(QStringLiteral("grab.png"));
+    QFile::remove(file);
+    if (!server->screenshot(file))
+        return QImage();
+    return QImage(file).copy(area);
+}
+
+QImage E2eSession::settledGrab(const QRect &area, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QImage last = grab(area);
+    while (!deadline.hasExpired()) {
+        const QImage next = grab(area);
+        if (!next.isNull() && next == last)
+            return next;
+        last = next;
+    }
+    return QImage();
+}
+
+void E2eSession::keepScreenshotOfFailure() const
+{
+    if (!QTest::currentTestFailed() || !server || !server->isRunning())
+        return;
+    QString name = QCoreApplication::applicationName() + u'.' + QString::fromLatin1(QTest::currentTestFunction());
+    if (const char *tag = QTest::currentDataTag())
+        name += u'.' + QString::fromUtf8(tag).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]+")), QStringLiteral("_"));
+    const QString file = QDir(QCoreApplication::applicationDirPath()).filePath(name + QStringLiteral(".png"));
+    if (server->screenshot(file))
+        qWarning("Screenshot of the failure: %s", qPrintable(file));
+    else
+        qWarning("No screenshot of the failure could be taken");
+}
+
+bool E2eSession::writeFile(const QString &path, const QByteArray &bytes, bool executable)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return !executable || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString E2eSession::readWhenThere(const QString &path, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            if (bytes.endsWith('\n'))
+                return QString::fromLocal8Bit(bytes);
+        }
+        QTest::qWait(100);
+    }
+    return QString();
+}
