@@ -13,6 +13,7 @@ Sound *soundOverride = nullptr;
 InstanceLock *instanceLockOverride = nullptr;
 Power *powerOverride = nullptr;
 Autostart *autostartOverride = nullptr;
+TargetLookup *targetsOverride = nullptr;
 
 } // namespace
 
@@ -61,6 +62,11 @@ Autostart &autostart()
     return autostartOverride ? *autostartOverride : nativeAutostart();
 }
 
+TargetLookup &targets()
+{
+    return targetsOverride ? *targetsOverride : nativeTargets();
+}
+
 void useRegistry(Registry *backend)
 {
     registryOverride = backend;
@@ -104,6 +110,11 @@ void usePower(Power *backend)
 void useAutostart(Autostart *backend)
 {
     autostartOverride = backend;
+}
+
+void useTargets(TargetLookup *backend)
+{
+    targetsOverride = backend;
 }
 
 } // namespace platform

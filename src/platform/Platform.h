@@ -10,6 +10,7 @@ class ScreenMetrics;
 class Shell;
 class Sound;
 class SystemServices;
+class TargetLookup;
 class WindowMessages;
 
 // The operating system as the launcher sees it. Each call answers the native backend of
@@ -23,6 +24,7 @@ Sound &sound();
 InstanceLock &instanceLock();
 Power &power();
 Autostart &autostart();
+TargetLookup &targets();
 
 // Tests swap in recording backends here; nullptr brings the native one back.
 void useRegistry(Registry *backend);
@@ -34,6 +36,7 @@ void useSound(Sound *backend);
 void useInstanceLock(InstanceLock *backend);
 void usePower(Power *backend);
 void useAutostart(Autostart *backend);
+void useTargets(TargetLookup *backend);
 
 // Each OS folder defines these; the build picks the folder.
 Registry &nativeRegistry();
@@ -45,5 +48,6 @@ Sound &nativeSound();
 InstanceLock &nativeInstanceLock();
 Power &nativePower();
 Autostart &nativeAutostart();
+TargetLookup &nativeTargets();
 
 } // namespace platform

@@ -38,4 +38,9 @@ struct MySystem
     QString DIALOG_LUMBRA_NAME;
     QString DIALOG_WINDOWMODE_NAME;
     QString DIALOG_RETURN_TO_PREV_TAB;
+    // Newer texts: a tree installed before them lacks them, and their accessors answer the
+    // English text instead.
+    QString DIALOG_NOT_INSTALLED;
+    QString DIALOG_ICON_REMOVED;
+    QString DIALOG_UNDO;
 };

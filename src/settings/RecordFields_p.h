@@ -25,6 +25,7 @@ struct RecordField
 #define LUMBRA_NUMBER(Record, field) RecordField<Record>{#field, &Record::field, nullptr, true}
 #define LUMBRA_TEXT(Record, field) RecordField<Record>{#field, nullptr, &Record::field, true}
 #define LUMBRA_READ_ONLY(Record, field) RecordField<Record>{#field, &Record::field, nullptr, false}
+#define LUMBRA_READ_ONLY_TEXT(Record, field) RecordField<Record>{#field, nullptr, &Record::field, false}
 
 inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_NUMBER(MySystem, IS_FIRST_RUN),
@@ -60,6 +61,11 @@ inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_TEXT(MySystem, DIALOG_LUMBRA_NAME),
     LUMBRA_TEXT(MySystem, DIALOG_WINDOWMODE_NAME),
     LUMBRA_TEXT(MySystem, DIALOG_RETURN_TO_PREV_TAB),
+    // Only the installed registry file sets these: a save leaves a tree that lacks them as
+    // it was, and their accessors give the English text then.
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_NOT_INSTALLED),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ICON_REMOVED),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_UNDO),
 };
 
 inline const RecordField<TabsInfo> tabsInfoFields[] = {
@@ -181,3 +187,4 @@ inline const RecordField<ThemeImage> themeImageFields[] = {
 #undef LUMBRA_NUMBER
 #undef LUMBRA_TEXT
 #undef LUMBRA_READ_ONLY
+#undef LUMBRA_READ_ONLY_TEXT

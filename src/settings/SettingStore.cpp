@@ -70,6 +70,23 @@ const IdField<MySystem, QString> systemTexts[] = {
     {1433, &MySystem::DIALOG_WINDOWMODE_NAME},
     {1434, &MySystem::DIALOG_LUMBRA_NAME},
     {1435, &MySystem::DIALOG_RETURN_TO_PREV_TAB},
+    {1436, &MySystem::DIALOG_NOT_INSTALLED},
+    {1437, &MySystem::DIALOG_ICON_REMOVED},
+    {1438, &MySystem::DIALOG_UNDO},
+};
+
+// Texts added after the first trees were installed: where a tree has none (or an empty one),
+// the person still reads a sentence rather than nothing.
+struct FallbackText
+{
+    int id;
+    const char *english;
+};
+
+const FallbackText fallbackTexts[] = {
+    {1436, "This program is not installed on this computer."},
+    {1437, "%1 was removed"},
+    {1438, "Undo"},
 };
 
 // Tray pictures named in the system record but lying in the current theme's folder.
@@ -286,8 +303,11 @@ int SettingStore::getInt(int id) const
 
 QString SettingStore::getString(int id) const
 {
-    if (const auto *entry = findId(systemTexts, id))
-        return mySystem.*entry->field;
+    if (const auto *entry = findId(systemTexts, id)) {
+        const QString &text = mySystem.*entry->field;
+        const FallbackText *fallback = findId(fallbackTexts, id);
+        return fallback && text.trimmed().isEmpty() ? QString::fromUtf8(fallback->english) : text;
+    }
     if (const auto *entry = findId(themePictures, id))
         return themePicture(entry->field);
     const ThemeInfo *theme = currentTheme();

@@ -59,7 +59,8 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
       nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
 {
     useLauncherToolTipFont();
-    setToolTip(theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition));
+    ownToolTip = theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition);
+    setToolTip(ownToolTip);
     nameFont.setWeight(QFont::Bold);
     paintNormal();
     setGeometry(x, y, width, height);
@@ -72,6 +73,8 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
 void APIconQLabel::paintNormal()
 {
     QImage face = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
+    if (missing)
+        face = dimmedPicture(face);
     stampText(face, name, nameFont, nameColour, nameBox(nameX, nameY, iconWidth, iconHeight),
               kIconNameFlags);
     showFace(face);
@@ -125,6 +128,18 @@ void APIconQLabel::startClickBlock()
 void APIconQLabel::moveTo(int x, int y)
 {
     setGeometry(x, y, iconWidth, iconHeight);
+}
+
+void APIconQLabel::setMissing(bool missing, const QString &notice)
+{
+    setToolTip(missing ? notice : ownToolTip);
+    if (missing == this->missing)
+        return;
+    this->missing = missing;
+    const bool selected = theLauncher && theLauncher->iconAt(theLauncher->currentTab, theLauncher->selectedIcon) == this;
+    refreshFace(true);
+    if (selected)
+        refreshFace(false);
 }
 
 void APIconQLabel::disableTimer()
