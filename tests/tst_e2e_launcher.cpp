@@ -1,6 +1,7 @@
 // The real launcher on a real X server, worked with the keyboard and the mouse as a person
 // would: a key and a click start a program in its own folder, a folder opens through the
-// desktop's handler, and Delete takes an added icon off in the store at once.
+// desktop's handler, Delete takes an added icon off in the store at once and Ctrl+Z puts it
+// back, and a program that is not installed says so.
 
 #include "TestPlatform.h"
 #include "E2eStore.h"
@@ -12,9 +13,11 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "i18n/LanguageChoice.h"
+#include "widgets/NoticeBubble.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,10 +63,14 @@ private slots:
     void arrowAndReturnOpenAFolderWithTheShell();
     void clickStartsTheProgram();
     void deleteTakesTheAddedIconOffTheStore();
+    void ctrlZPutsItBackAsItWas();
+    void missingProgramIsToldInABubble();
 
 private:
     QPoint iconCentre(int position) const;
     void pressKeys(const QStringList &keys);
+    QString storedListWhen(const QString &expected);
+    QByteArray exportedTree();
 
     QTemporaryDir folder;
     std::unique_ptr<XServer> x;
@@ -185,6 +192,12 @@ void tst_E2eLauncher::deleteTakesTheAddedIconOffTheStore()
     x->xdotool({QStringLiteral("mousemove"), QStringLiteral("1000"), QStringLiteral("700")});
     pressKeys({QStringLiteral("Tab"), QStringLiteral("shift+Tab"), QStringLiteral("Right"),
                QStringLiteral("Right"), QStringLiteral("Delete")});
+    QCOMPARE(storedListWhen(QStringLiteral("1.2")), QStringLiteral("1.2"));
+}
+
+// The first tab's list as the store holds it, read until it is `expected` (for a while).
+QString tst_E2eLauncher::storedListWhen(const QString &expected)
+{
     TestPlatform platform;
     platform.reset();
     platform::SqliteRegistry store(folder.filePath(QStringLiteral("registry.sqlite")).toStdString());
@@ -193,12 +206,60 @@ void tst_E2eLauncher::deleteTakesTheAddedIconOffTheStore()
     SettingStore stored;
     while (!deadline.hasExpired()) {
         loadAllSettings(stored);
-        if (!stored.tabs.isEmpty() && stored.tabs.at(0).TAB_ITEM_ALL_ICONS == QLatin1String("1.2"))
+        if (!stored.tabs.isEmpty() && stored.tabs.at(0).TAB_ITEM_ALL_ICONS == expected)
             break;
         QTest::qWait(100);
     }
     platform::useRegistry(nullptr);
-    QCOMPARE(stored.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("1.2"));
+    return stored.tabs.value(0).TAB_ITEM_ALL_ICONS;
+}
+
+QByteArray tst_E2eLauncher::exportedTree()
+{
+    QProcess exporter;
+    exporter.setProcessEnvironment(launcher.processEnvironment());
+    exporter.setWorkingDirectory(folder.path());
+    exporter.start(QStringLiteral(LUMBRA_EXECUTABLE), {QStringLiteral("--exportRegister")});
+    if (!exporter.waitForFinished(60000) || exporter.exitCode() != 0)
+        return QByteArray();
+    return exporter.readAllStandardOutput();
+}
+
+// Ctrl+Z while the undo bar shows; then Delete and Ctrl+Z again leave the store exactly as
+// it was.
+void tst_E2eLauncher::ctrlZPutsItBackAsItWas()
+{
+    pressKeys({QStringLiteral("ctrl+z")});
+    QCOMPARE(storedListWhen(QStringLiteral("1.2.3")), QStringLiteral("1.2.3"));
+    const QByteArray before = exportedTree();
+    QVERIFY(before.contains("ICON_AP_EXE_LOCATION"));
+    pressKeys({QStringLiteral("Delete")});
+    QCOMPARE(storedListWhen(QStringLiteral("1.2")), QStringLiteral("1.2"));
+    pressKeys({QStringLiteral("ctrl+z")});
+    QCOMPARE(storedListWhen(QStringLiteral("1.2.3")), QStringLiteral("1.2.3"));
+    QCOMPARE(exportedTree(), before);
+}
+
+// Return on a program that is not installed shows the bubble beside it.
+void tst_E2eLauncher::missingProgramIsToldInABubble()
+{
+    pressKeys({QStringLiteral("Tab"), QStringLiteral("Right"), QStringLiteral("Return")});
+    const QString shot = folder.filePath(QStringLiteral("bubble.png"));
+    QDeadlineTimer deadline(10000);
+    int bubblePixels = 0;
+    while (!deadline.hasExpired() && bubblePixels < 2000) {
+        QTest::qWait(300);
+        QVERIFY(x->screenshot(shot));
+        const QImage screen(shot);
+        const QRgb fill = NoticeBubble::fillColour().rgb();
+        bubblePixels = 0;
+        for (int row = 0; row < screen.height(); ++row) {
+            for (int column = 0; column < screen.width(); ++column)
+                bubblePixels += (screen.pixel(column, row) | 0xff000000) == fill ? 1 : 0;
+        }
+    }
+    QVERIFY2(bubblePixels >= 2000, qPrintable(QString::number(bubblePixels)));
+    QCOMPARE(launcher.state(), QProcess::Running);
 }
 
 QTEST_MAIN(tst_E2eLauncher)
