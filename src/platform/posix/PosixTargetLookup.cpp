@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -50,8 +51,14 @@ bool onSearchPath(const QString &name)
     const char *searchPath = std::getenv("PATH");
     const QByteArray folders = searchPath ? QByteArray(searchPath) : QByteArray("/usr/local/bin:/usr/bin:/bin");
     const QByteArray encoded = QFile::encodeName(name);
-    for (const QByteArray &folder : folders.split(':')) {
-        if (isRunnable((folder.isEmpty() ? QByteArray(".") : folder) + '/' + encoded))
+    QList<QByteArray> tried;
+    for (const QByteArray &entry : folders.split(':')) {
+        const QByteArray folder = entry.isEmpty() ? QByteArray(".") : entry;
+        // A folder named twice (a common slip in shell profiles) costs one look, not two.
+        if (tried.contains(folder))
+            continue;
+        tried.append(folder);
+        if (isRunnable(folder + '/' + encoded))
             return true;
     }
     return false;
