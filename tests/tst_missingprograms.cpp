@@ -331,18 +331,22 @@ void tst_MissingPrograms::bubbleStaysOnThePage_data()
 {
     QTest::addColumn<int>("position");
     QTest::addColumn<bool>("pointsLeft");
+    QTest::addColumn<QString>("text");
 
-    QTest::newRow("first column: on its right") << 0 << true;
-    QTest::newRow("last column: on its left") << 5 << false;
+    QTest::newRow("first column: on its right") << 0 << true << QString();
+    QTest::newRow("last column: on its left") << 5 << false << QString();
+    QTest::newRow("a text longer than the page") << 2 << true << QString(20000, u'x').replace(7, 1, u' ');
 }
 
 void tst_MissingPrograms::bubbleStaysOnThePage()
 {
     QFETCH(int, position);
     QFETCH(bool, pointsLeft);
+    QFETCH(QString, text);
     LauncherStore store;
     store.tabIcons = {QStringLiteral("10.11.12.13.14.15.16")};
     start(store);
+    theSettings.mySystem.DIALOG_NOT_INSTALLED = text;
     platform->targets.missing.insert(QStringLiteral("/opt/apps/app%1").arg(10 + position));
     for (int s = 0; s < position; ++s)
         key(platform::kVkRight);

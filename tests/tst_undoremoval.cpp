@@ -70,6 +70,7 @@ private slots:
     void undoPutsBackExactly_data();
     void undoPutsBackExactly();
     void theBarSaysWhatWasRemoved();
+    void hugeNameLeavesRoomForTheSentence();
     void zAloneDoesNothing();
     void nothingToUndoAfterTheOfferEnds();
     void secondDeleteReplacesTheOffer();
@@ -246,6 +247,23 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("Entfernt");
     key(platform::kVkDelete);
     QCOMPARE(bar->message(), QStringLiteral("Entfernt"));
+}
+
+void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
+{
+    LauncherStore store = storeWith(QStringLiteral("4.5"));
+    store.fill(theSettings);
+    theSettings.icons[3].ICON_AP_NAME = QString(20000, u'W');
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+    removeAt(0);
+    const QString message = launcher->undoBar->message();
+    QVERIFY2(message.size() < 200, qPrintable(QString::number(message.size())));
+    QVERIFY(message.endsWith(QLatin1String(" was removed")));
+    QVERIFY(launcher->undoBar->undoButton()->isVisible());
+    controlZ();
+    QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
 }
 
 void tst_UndoRemoval::zAloneDoesNothing()

@@ -12,6 +12,7 @@
 #include "widgets/TabQLabel.h"
 #include "widgets/UndoBar.h"
 
+#include <QFontMetrics>
 #include <QStringList>
 
 #include <algorithm>
@@ -44,18 +45,22 @@ QString restoredList(const QString &now, const RemovalOffer &offer, int *part)
     return entries.join(u'.');
 }
 
-QString removedMessage(const QString &name)
-{
-    const QString text = theSettings.getString(kRemovedText);
-    return text.contains(QLatin1String("%1")) ? text.arg(name) : text;
-}
-
 // Large enough for older eyes whatever the system font size says.
 QFont barFont()
 {
     QFont font = theSettings.getFont(1001);
     font.setPixelSize(std::max(font.pixelSize(), kMinimumTextPixels));
     return font;
+}
+
+// A name of any length leaves room for the rest of the sentence and the button.
+QString removedMessage(const QString &name, int barWidth)
+{
+    const QString text = theSettings.getString(kRemovedText);
+    if (!text.contains(QLatin1String("%1")))
+        return text;
+    const int room = std::max(kMinimumTextPixels * 4, barWidth / 3);
+    return text.arg(QFontMetrics(barFont()).elidedText(name, Qt::ElideMiddle, room));
 }
 
 } // namespace
@@ -67,7 +72,8 @@ void lumbra::offerUndo(const RemovalOffer &offer)
         undoBar = new UndoBar(this);
         connect(undoBar, &UndoBar::undoClicked, this, [this] { undoRemoval(); });
     }
-    undoBar->offer(removedMessage(offer.name), theSettings.getString(kUndoText), barFont(), kOfferMilliseconds);
+    undoBar->offer(removedMessage(offer.name, screenWidth()), theSettings.getString(kUndoText), barFont(),
+                   kOfferMilliseconds);
     placeUndoBar();
 }
 

@@ -54,9 +54,15 @@ void NoticeBubble::placeBeside(const QRect &anchorBox)
     const int pageHeight = page ? page->height() : anchorBox.bottom() + 1;
     const QFontMetrics metrics(textFont);
     const int textWidth = std::max(1, std::min(kMaxTextWidth, pageWidth / 2));
-    const QRect textRect = metrics.boundingRect(QRect(0, 0, textWidth, 10000), Qt::TextWordWrap, shownText);
+    QRect textRect = metrics.boundingRect(QRect(0, 0, textWidth, 10000), Qt::TextWordWrap, shownText);
+    // A word wider than the bubble (a path, say) is broken where it must be.
+    if (textRect.width() > textWidth) {
+        wrap = Qt::TextWrapAnywhere;
+        textRect = metrics.boundingRect(QRect(0, 0, textWidth, 10000), wrap, shownText);
+    }
     const int width = kPointer + 2 * kPadding + kSign + kPadding + textRect.width();
-    const int height = std::max(kSign, textRect.height()) + 2 * kPadding;
+    // A text longer than the page is cut at the page's foot rather than run off the screen.
+    const int height = std::min(std::max(kSign, textRect.height()) + 2 * kPadding, std::max(kSign, pageHeight));
     onRight = anchorBox.right() + kGap + width <= pageWidth || anchorBox.left() - kGap - width < 0;
     const int x = onRight ? anchorBox.right() + 1 + kGap : anchorBox.left() - kGap - width;
     const int centre = anchorBox.center().y();
@@ -107,7 +113,7 @@ void NoticeBubble::paintEvent(QPaintEvent *)
 
     painter.setFont(textFont);
     painter.setPen(kTextColour);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, shownText);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | wrap, shownText);
 }
 
 void NoticeBubble::mousePressEvent(QMouseEvent *event)

@@ -39,4 +39,5 @@ private:
     QTimer lifetime;
     bool onRight = true;
     int pointerY = 0;
+    int wrap = Qt::TextWordWrap;
 };
