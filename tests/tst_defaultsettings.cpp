@@ -566,7 +566,7 @@ void tst_DefaultSettings::textsAreReal_data()
     for (const QString &code : kLanguages) {
         const SettingStore &store = storeOf(code);
         const QString theme = store.mySystem.THEME_DIR + store.getThemeName(200, 0) + u'/';
-        for (int id = 1400; id <= 1435; ++id) {
+        for (int id = 1400; id <= 1438; ++id) {
             QString folder;
             if (themePictures.contains(id))
                 folder = theme;

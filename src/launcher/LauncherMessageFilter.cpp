@@ -21,6 +21,10 @@ unsigned virtualKeyOf(int key)
         return platform::kVkReturn;
     case Qt::Key_Shift:
         return platform::kVkShift;
+    case Qt::Key_Control:
+        return platform::kVkControl;
+    case Qt::Key_Z:
+        return platform::kVkZ;
     case Qt::Key_Left:
         return platform::kVkLeft;
     case Qt::Key_Up:
@@ -76,14 +80,14 @@ bool LauncherMessageFilter::handleKey(QKeyEvent *event, bool down)
     const unsigned key = virtualKeyOf(event->key());
     if (key == 0)
         return false;
-    if (key == platform::kVkShift) {
+    if (key == platform::kVkShift || key == platform::kVkControl) {
         launcher->handleMessage(down ? platform::kWmKeyDown : platform::kWmKeyUp, key);
         return true;
     }
     // A held Delete or Return must not take off or start one icon after another.
     const bool repeatMatters = key == platform::kVkDelete || key == platform::kVkReturn;
     if (down && !(event->isAutoRepeat() && repeatMatters)) {
-        syncShift(event->modifiers());
+        syncModifiers(event->modifiers());
         launcher->handleMessage(platform::kWmKeyDown, key);
     }
     return true;
@@ -91,11 +95,14 @@ bool LauncherMessageFilter::handleKey(QKeyEvent *event, bool down)
 
 // A Shift released while another window had the focus never reaches the launcher; each key
 // carries the true state, so Tab never goes the wrong way for long.
-void LauncherMessageFilter::syncShift(Qt::KeyboardModifiers modifiers)
+void LauncherMessageFilter::syncModifiers(Qt::KeyboardModifiers modifiers)
 {
     const bool held = modifiers.testFlag(Qt::ShiftModifier);
     if (held != launcher->shiftDown)
         launcher->handleMessage(held ? platform::kWmKeyDown : platform::kWmKeyUp, platform::kVkShift);
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    if (control != launcher->controlDown)
+        launcher->handleMessage(control ? platform::kWmKeyDown : platform::kWmKeyUp, platform::kVkControl);
 }
 
 void LauncherMessageFilter::watchPrimaryScreen()

@@ -25,7 +25,7 @@ protected:
 private:
     bool belongsToLauncher(QObject *watched) const;
     bool handleKey(QKeyEvent *event, bool down);
-    void syncShift(Qt::KeyboardModifiers modifiers);
+    void syncModifiers(Qt::KeyboardModifiers modifiers);
     void watchPrimaryScreen();
     void displayChanged();
 

@@ -303,6 +303,8 @@ bool lumbra::handleMessage(unsigned message, std::uintptr_t wParam)
     } else if (message == platform::kWmKeyUp) {
         if (wParam == platform::kVkShift)
             shiftDown = false;
+        if (wParam == platform::kVkControl)
+            controlDown = false;
     } else if (message == platform::kWmKeyDown) {
         keyDown(static_cast<unsigned>(wParam));
     }
@@ -323,6 +325,13 @@ void lumbra::keyDown(unsigned key)
         break;
     case platform::kVkShift:
         shiftDown = true;
+        break;
+    case platform::kVkControl:
+        controlDown = true;
+        break;
+    case platform::kVkZ:
+        if (controlDown)
+            undoRemoval();
         break;
     case platform::kVkLeft:
     case platform::kVkUp:
@@ -349,6 +358,7 @@ void lumbra::displayChanged()
     backTitleBar->setGeometry(0, 0, screenWidth(), themeInt(413));
     if (currentTab < tabs.size())
         switchToTab(currentTab);
+    placeUndoBar();
     if (theShutDownDialog) {
         theShutDownDialog->move((screenWidth() - theShutDownDialog->width()) / 2,
                                 (screenHeight() - theShutDownDialog->height()) / 2);
@@ -377,8 +387,13 @@ void lumbra::relayoutTitleBarButtons()
                          themeInt(406), themeInt(405));
 }
 
-void lumbra::changeEvent(QEvent *)
+// Programs may have been installed or removed while the launcher was away.
+void lumbra::changeEvent(QEvent *event)
 {
+    const bool back = (event->type() == QEvent::WindowStateChange && !isMinimized())
+                      || (event->type() == QEvent::ActivationChange && isActiveWindow());
+    if (back && tabArea)
+        onLauncherShownAgain();
 }
 
 // Escape would reject the dialog and hide the launcher, leaving the person without a desktop.

@@ -4,20 +4,25 @@
 #include <QList>
 #include <QPair>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <cstdint>
 #include <string>
 
+#include "RemovalOffer.h"
+
 class APIconQLabel;
 class DragIconPage;
 class HighlightReporter;
 class IconQLabel;
+class NoticeBubble;
 class QLabel;
 class SwitchScanner;
 class TabQLabel;
 class ThemeSettingDialog;
+class UndoBar;
 struct TabEntry;
 
 // The launcher: one frameless window over the whole work area, a strip of tabs across its
@@ -54,6 +59,13 @@ public:
     void removeSelectedIcon();
     // Tells the person, in a message over the launcher, that a change could not be saved.
     void tellNotSaved(const QString &text);
+    // While the undo bar shows, puts the icon the last Delete took off back where it was,
+    // stores that at once and highlights it. False when nothing is offered or the store
+    // refused (the person is told).
+    bool undoRemoval();
+    // Dims the icons of tab t whose program or document is not on this computer, and shows
+    // again those that have come back.
+    void checkTargets(int t);
 
     // Pages and navigation.
     void buildTabStrip();
@@ -83,6 +95,9 @@ public:
     int topLevelTabCount() const;
 
     bool shiftDown = false;
+    bool controlDown = false;
+    UndoBar *undoBar = nullptr;
+    QPointer<NoticeBubble> notInstalledNotice;
     ThemeSettingDialog *themeDialog = nullptr;
     QList<TabEntry *> tabs;
     QList<QLabel *> separators;
@@ -164,6 +179,15 @@ private:
     void openThemeDialog();
 
     void openNextDropDialog();
+
+    // A missing program or document is said in a bubble instead of being started; true then.
+    bool tellIfMissing(APIconQLabel *icon);
+    void offerUndo(const RemovalOffer &offer);
+    void placeUndoBar();
+    void putBackLabel(const RemovalOffer &offer, int part);
+    void showRestoredIcon(int t, int position);
+    void onLauncherShownAgain();
+    RemovalOffer removalOffer;
 
     void showPictureAfterFirstFrame(QWidget *page);
     void markAllBuilt();

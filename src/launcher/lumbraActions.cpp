@@ -73,6 +73,8 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
     // Before initialise() has built the window there is nothing to act on.
     if (!tabArea)
         return;
+    if (icon && tellIfMissing(icon))
+        return;
     const int kind = icon ? icon->kind : button ? button->kind : tab ? tab->kind : 0;
     switch (kind) {
     case StartProgram:
@@ -342,6 +344,7 @@ bool lumbra::addIconToCurrentTab()
     const int perPage = iconsPerPage();
     icon->setVisible(icon->position / perPage == selectedIcon / perPage);
     refreshPagingButtons();
+    checkTargets(currentTab);
     return true;
 }
 
@@ -384,7 +387,7 @@ void lumbra::removeSelectedIcon()
     QString &list = theSettings.tabs[currentTab].TAB_ITEM_ALL_ICONS;
     const QString listBefore = list;
     QStringList parts = list.split(u'.', Qt::KeepEmptyParts);
-    parts.removeAt(part);
+    const QString removed = parts.takeAt(part);
     list = parts.join(u'.');
     if (!saveAllSettings(theSettings)) {
         // Taken off the screen but not from the store, the icon would come back at the next start.
@@ -393,6 +396,7 @@ void lumbra::removeSelectedIcon()
         tellNotSaved(tr("\"%1\" could not be taken off: Lumbra could not save its settings.").arg(icon->name));
         return;
     }
+    offerUndo({currentTab, part, removed, listBefore, list, s, icon->name});
 
     QList<APIconQLabel *> &icons = tabs[currentTab]->icons;
     icons.removeAt(s);

@@ -136,6 +136,7 @@ DragIconPage *lumbra::buildTabPage(int t)
     }
     page->hide();
     entry->page = page;
+    checkTargets(t);
     return page;
 }
 
@@ -239,6 +240,8 @@ void lumbra::switchToTab(int t)
     shown->setGeometry(0, tabAreaHeight(), screenWidth(), screenHeight() - tabAreaHeight());
     shown->show();
     updatePagingButtons(t);
+    checkTargets(t);
+    placeUndoBar();
 }
 
 void lumbra::updatePagingButtons(int t)

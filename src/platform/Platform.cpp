@@ -14,6 +14,7 @@ Speech *speechOverride = nullptr;
 InstanceLock *instanceLockOverride = nullptr;
 Power *powerOverride = nullptr;
 Autostart *autostartOverride = nullptr;
+TargetLookup *targetsOverride = nullptr;
 
 } // namespace
 
@@ -67,6 +68,11 @@ Autostart &autostart()
     return autostartOverride ? *autostartOverride : nativeAutostart();
 }
 
+TargetLookup &targets()
+{
+    return targetsOverride ? *targetsOverride : nativeTargets();
+}
+
 void useRegistry(Registry *backend)
 {
     registryOverride = backend;
@@ -115,6 +121,11 @@ void usePower(Power *backend)
 void useAutostart(Autostart *backend)
 {
     autostartOverride = backend;
+}
+
+void useTargets(TargetLookup *backend)
+{
+    targetsOverride = backend;
 }
 
 } // namespace platform

@@ -11,6 +11,7 @@ class Shell;
 class Sound;
 class Speech;
 class SystemServices;
+class TargetLookup;
 class WindowMessages;
 
 // The operating system as the launcher sees it. Each call answers the native backend of
@@ -25,6 +26,7 @@ Speech &speech();
 InstanceLock &instanceLock();
 Power &power();
 Autostart &autostart();
+TargetLookup &targets();
 
 // Tests swap in recording backends here; nullptr brings the native one back.
 void useRegistry(Registry *backend);
@@ -37,6 +39,7 @@ void useSpeech(Speech *backend);
 void useInstanceLock(InstanceLock *backend);
 void usePower(Power *backend);
 void useAutostart(Autostart *backend);
+void useTargets(TargetLookup *backend);
 
 // Each OS folder defines these; the build picks the folder.
 Registry &nativeRegistry();
@@ -49,5 +52,6 @@ Speech &nativeSpeech();
 InstanceLock &nativeInstanceLock();
 Power &nativePower();
 Autostart &nativeAutostart();
+TargetLookup &nativeTargets();
 
 } // namespace platform

@@ -22,11 +22,13 @@ constexpr unsigned kWmUser = 0x0400;
 constexpr unsigned kVkTab = 0x09;
 constexpr unsigned kVkReturn = 0x0D;
 constexpr unsigned kVkShift = 0x10;
+constexpr unsigned kVkControl = 0x11;
 constexpr unsigned kVkLeft = 0x25;
 constexpr unsigned kVkUp = 0x26;
 constexpr unsigned kVkRight = 0x27;
 constexpr unsigned kVkDown = 0x28;
 constexpr unsigned kVkDelete = 0x2E;
+constexpr unsigned kVkZ = 0x5A;
 
 constexpr int kSwShowNormal = 1;
 

@@ -48,4 +48,9 @@ struct MySystem
     QString ACCESSIBLE_PREVIOUS_PAGE_NAME;
     QString ACCESSIBLE_MUSIC_NAME;
     QString ACCESSIBLE_HOUSE_NAME;
+    // Newer texts: a tree installed before them lacks them, and their accessors answer the
+    // English text instead.
+    QString DIALOG_NOT_INSTALLED;
+    QString DIALOG_ICON_REMOVED;
+    QString DIALOG_UNDO;
 };

@@ -25,6 +25,7 @@ struct RecordField
 #define LUMBRA_NUMBER(Record, field) RecordField<Record>{#field, &Record::field, nullptr, true}
 #define LUMBRA_TEXT(Record, field) RecordField<Record>{#field, nullptr, &Record::field, true}
 #define LUMBRA_READ_ONLY(Record, field) RecordField<Record>{#field, &Record::field, nullptr, false}
+#define LUMBRA_READ_ONLY_TEXT(Record, field) RecordField<Record>{#field, nullptr, &Record::field, false}
 
 inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_NUMBER(MySystem, IS_FIRST_RUN),
@@ -63,11 +64,16 @@ inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_NUMBER(MySystem, SPEAK_NAMES),
     LUMBRA_NUMBER(MySystem, SWITCH_SCAN_MS),
     LUMBRA_NUMBER(MySystem, LABEL_FIT),
-    LUMBRA_TEXT(MySystem, DIALOG_SPEAK_NAMES_NAME),
-    LUMBRA_TEXT(MySystem, ACCESSIBLE_NEXT_PAGE_NAME),
-    LUMBRA_TEXT(MySystem, ACCESSIBLE_PREVIOUS_PAGE_NAME),
-    LUMBRA_TEXT(MySystem, ACCESSIBLE_MUSIC_NAME),
-    LUMBRA_TEXT(MySystem, ACCESSIBLE_HOUSE_NAME),
+    // Only the installed registry file sets the texts: a save leaves a tree that lacks them as
+    // it was, and their accessors give the English text then.
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_SPEAK_NAMES_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_NEXT_PAGE_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_PREVIOUS_PAGE_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_MUSIC_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_HOUSE_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_NOT_INSTALLED),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ICON_REMOVED),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_UNDO),
 };
 
 inline const RecordField<TabsInfo> tabsInfoFields[] = {
@@ -189,3 +195,4 @@ inline const RecordField<ThemeImage> themeImageFields[] = {
 #undef LUMBRA_NUMBER
 #undef LUMBRA_TEXT
 #undef LUMBRA_READ_ONLY
+#undef LUMBRA_READ_ONLY_TEXT

@@ -82,6 +82,9 @@ struct TextWithFallback
 };
 
 const TextWithFallback laterSystemTexts[] = {
+    {1436, &MySystem::DIALOG_NOT_INSTALLED, "This program is not installed on this computer."},
+    {1437, &MySystem::DIALOG_ICON_REMOVED, "%1 was removed"},
+    {1438, &MySystem::DIALOG_UNDO, "Undo"},
     {1450, &MySystem::DIALOG_SPEAK_NAMES_NAME, "Read the names aloud"},
     {1451, &MySystem::ACCESSIBLE_NEXT_PAGE_NAME, "Next page"},
     {1452, &MySystem::ACCESSIBLE_PREVIOUS_PAGE_NAME, "Previous page"},
@@ -310,7 +313,7 @@ QString SettingStore::getString(int id) const
         return mySystem.*entry->field;
     if (const auto *entry = findId(laterSystemTexts, id)) {
         const QString &text = mySystem.*entry->field;
-        return text.trimmed().isEmpty() ? QString::fromLatin1(entry->english) : text;
+        return text.trimmed().isEmpty() ? QString::fromUtf8(entry->english) : text;
     }
     if (const auto *entry = findId(themePictures, id))
         return themePicture(entry->field);

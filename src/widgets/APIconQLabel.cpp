@@ -61,7 +61,8 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
       nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
 {
     useLauncherToolTipFont();
-    setToolTip(theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition));
+    ownToolTip = theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition);
+    setToolTip(ownToolTip);
     setAccessibleName(name);
     nameFont.setWeight(QFont::Bold);
     paintNormal();
@@ -79,8 +80,10 @@ void APIconQLabel::paintNormal()
     const QFileInfo picture(pictureFile);
     const QDateTime modified = picture.lastModified();
     const qint64 size = picture.size();
-    if (normalFace.isNull() || modified != normalFaceModified || size != normalFaceSize) {
+    if (normalFace.isNull() || modified != normalFaceModified || size != normalFaceSize || missing != normalFaceDimmed) {
         normalFace = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
+        if (missing)
+            normalFace = dimmedPicture(normalFace);
         const QRectF box = nameBox(nameX, nameY, iconWidth, iconHeight);
         // With LABEL_FIT a long name is drawn smaller rather than cut at its box.
         const QFont font = theSettings.mySystem.LABEL_FIT == 1 ? fittedNameFont(name, nameFont, box, kIconNameFlags)
@@ -88,6 +91,7 @@ void APIconQLabel::paintNormal()
         stampText(normalFace, name, font, nameColour, box, kIconNameFlags);
         normalFaceModified = modified;
         normalFaceSize = size;
+        normalFaceDimmed = missing;
     }
     showFace(normalFace);
 }
@@ -141,6 +145,18 @@ void APIconQLabel::startClickBlock()
 void APIconQLabel::moveTo(int x, int y)
 {
     setGeometry(x, y, iconWidth, iconHeight);
+}
+
+void APIconQLabel::setMissing(bool missing, const QString &notice)
+{
+    setToolTip(missing ? notice : ownToolTip);
+    if (missing == this->missing)
+        return;
+    this->missing = missing;
+    const bool selected = theLauncher && theLauncher->iconAt(theLauncher->currentTab, theLauncher->selectedIcon) == this;
+    refreshFace(true);
+    if (selected)
+        refreshFace(false);
 }
 
 void APIconQLabel::disableTimer()

@@ -33,6 +33,9 @@ public:
     void growStep();
     void startClickBlock();
     void moveTo(int x, int y);
+    // A program or document that is not on this computer: the picture is drawn grey, the
+    // name as always, and the tool tip becomes `notice`. False brings the icon back as it was.
+    void setMissing(bool missing, const QString &notice);
 
     QList<QString> arguments;
     QString pictureFile;
@@ -57,6 +60,9 @@ public:
     QColor nameColour;
     int tabNumber = 0;
     int fitPicture = 0;
+    bool missing = false;
+    // The tool tip the settings give the icon, shown again when its program comes back.
+    QString ownToolTip;
 
 signals:
     void mouseclicked_signal(int);
@@ -83,4 +89,5 @@ private:
     QImage normalFace;
     QDateTime normalFaceModified;
     qint64 normalFaceSize = -1;
+    bool normalFaceDimmed = false;
 };

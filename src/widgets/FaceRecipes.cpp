@@ -211,6 +211,29 @@ QImage placePicture(const QString &file, int width, int height, int fit)
     return canvas;
 }
 
+QImage dimmedPicture(const QImage &picture)
+{
+    if (picture.isNull())
+        return picture;
+    QImage dimmed = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < dimmed.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(dimmed.scanLine(y));
+        for (int x = 0; x < dimmed.width(); ++x) {
+            const QRgb pixel = line[x];
+            const int alpha = qAlpha(pixel);
+            if (alpha == 0)
+                continue;
+            // Grey of the unpremultiplied colour, pulled towards the middle, at half the cover.
+            const int grey = qGray(qRed(pixel), qGreen(pixel), qBlue(pixel)) * 255 / alpha;
+            const int light = 96 + std::min(grey, 255) / 2;
+            const int cover = alpha / 2;
+            const int value = light * cover / 255;
+            line[x] = qRgba(value, value, value, cover);
+        }
+    }
+    return dimmed;
+}
+
 QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode)
 {
     if (picture.isNull() || !canvasAllowed(width, height))

@@ -50,6 +50,9 @@ void composeImages(QImage &target, const QImage &lower, const QImage &upper);
 // An application icon's picture sized for a width x height icon: scaled to fit, keeping its
 // proportions, when `fit` >= 1; else at its natural size, centred on a transparent canvas.
 QImage placePicture(const QString &file, int width, int height, int fit);
+// The picture of something that is not there: grey, lighter and half see-through, so that it
+// reads as "not available" on a light or a dark page alike.
+QImage dimmedPicture(const QImage &picture);
 // The picture smoothly scaled to width x height (within it, when keeping its proportions);
 // a null image when no canvas of that size may be made.
 QImage scaledPicture(const QImage &picture, int width, int height, Qt::AspectRatioMode mode);

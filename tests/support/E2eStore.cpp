@@ -39,7 +39,7 @@ QString e2eStoreFile(const QString &program, const QString &folder, int firstRun
     text += kKey.arg(QStringLiteral("TabInfo")) + value(QStringLiteral("TABINFO_HEIGHT"), QStringLiteral("60"))
         + value(QStringLiteral("TABINFO_ITEM_WIDTH"), QStringLiteral("160"))
         + value(QStringLiteral("TABINFO_ITEM_HIGHT"), QStringLiteral("60")) + u'\n';
-    const QStringList lists = {QStringLiteral("1.2.3"), QStringLiteral("1")};
+    const QStringList lists = {QStringLiteral("1.2.3"), QStringLiteral("1.4")};
     for (int t = 1; t <= 2; ++t) {
         text += kKey.arg(QStringLiteral("TabInfo\\0%1").arg(t)) + value(QStringLiteral("TAB_ITEM_ID"), QString::number(t))
             + value(QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("Tab %1").arg(t))
@@ -57,6 +57,7 @@ QString e2eStoreFile(const QString &program, const QString &folder, int firstRun
     text += icon(1, QStringLiteral("Recorder"), program, 1, 1);
     text += icon(2, QStringLiteral("Papers"), folder, 3, 1);
     text += icon(3, QStringLiteral("Added"), program, 1, 0);
+    text += icon(4, QStringLiteral("Missing"), program + QStringLiteral(".uninstalled"), 1, 1);
     text += kKey.arg(QStringLiteral("ThemeInfo\\01")) + value(QStringLiteral("THEME_NAME"), QStringLiteral("Plain"))
         + value(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_B"), QStringLiteral("160")) + u'\n';
     return text;

@@ -6,6 +6,7 @@
 #include "RecordingShell.h"
 #include "RecordingSound.h"
 #include "RecordingSpeech.h"
+#include "RecordingTargets.h"
 #include "RecordingWindows.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/SqliteRegistry.h"
@@ -40,9 +41,9 @@ QString utf16Blob(const QString &name);
 
 // A fresh registry store in a temporary folder, installed as the process's registry for the
 // lifetime of the object, with a fake screen beside it, and recording backends for starting
-// programs, other windows, sound, speech, the instance lock, power and autostart, so that no test
-// starts a program, makes a noise, speaks, touches the desktop's autostart folder or the machine's
-// power.
+// programs, other windows, sound, speech, the instance lock, power, autostart and looking
+// programs up, so that no test starts a program, makes a noise, speaks, touches the desktop's
+// autostart folder or the machine's power, or depends on what this machine has installed.
 class TestPlatform
 {
 public:
@@ -59,6 +60,7 @@ public:
     RecordingInstanceLock instanceLock;
     RecordingPower power;
     RecordingAutostart autostart;
+    RecordingTargets targets;
 
     // Starts over with an empty store.
     void reset();

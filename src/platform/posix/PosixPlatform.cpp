@@ -4,6 +4,7 @@
 #include "PosixInstanceLock.h"
 #include "PosixShell.h"
 #include "PosixSystemServices.h"
+#include "PosixTargetLookup.h"
 #include "PosixWindowMessages.h"
 #include "QtScreenMetrics.h"
 #include "ModuleSound.h"
@@ -97,6 +98,12 @@ Autostart &nativeAutostart()
 {
     static XdgAutostart autostart;
     return autostart;
+}
+
+TargetLookup &nativeTargets()
+{
+    static PosixTargetLookup targets;
+    return targets;
 }
 
 } // namespace platform

@@ -1,0 +1,48 @@
+// Programs and documents that are not on this computer: marked on their pages, and said in
+// a bubble when they are clicked.
+
+#include "lumbra.h"
+
+#include "TabEntry.h"
+#include "TargetCheck.h"
+#include "settings/Diagnostic.h"
+#include "settings/SettingStore.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/NoticeBubble.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kNoticeMilliseconds = 6000;
+constexpr int kNotInstalledText = 1436;
+constexpr int kMinimumTextPixels = 24;
+
+} // namespace
+
+void lumbra::checkTargets(int t)
+{
+    if (t >= 0 && t < tabs.size())
+        TargetCheck::markIcons(tabs.at(t)->icons);
+}
+
+// Looked up again at the click: a program installed since the page was shown starts at once.
+bool lumbra::tellIfMissing(APIconQLabel *icon)
+{
+    TargetCheck::markIcons({icon});
+    if (!icon->missing)
+        return false;
+    printDiagnostic(QStringLiteral("\"%1\" is not installed: %2").arg(icon->name, icon->exeLocation));
+    delete notInstalledNotice;
+    QFont font = theSettings.getFont(1001);
+    font.setPixelSize(std::max(font.pixelSize(), kMinimumTextPixels));
+    const QPoint cell = cellOf(icon->position);
+    notInstalledNotice = new NoticeBubble(icon, QRect(cell, QSize(icon->iconWidth, icon->iconHeight)),
+                                          theSettings.getString(kNotInstalledText), font, kNoticeMilliseconds);
+    return true;
+}
+
+void lumbra::onLauncherShownAgain()
+{
+    checkTargets(currentTab);
+}

@@ -1,0 +1,367 @@
+// Programs and documents that are not on this computer: which icons are dimmed, what their
+// tool tip and a click say, and that a program installed meanwhile shows normally again.
+
+#include "LauncherStore.h"
+#include "TestPictures.h"
+#include "TestPlatform.h"
+
+#include "dialogs/DragIconPage.h"
+#include "launcher/TabEntry.h"
+#include "launcher/TargetCheck.h"
+#include "launcher/lumbra.h"
+#include "platform/WindowMessages.h"
+#include "settings/SettingStore.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/FaceRecipes.h"
+#include "widgets/NoticeBubble.h"
+#include "widgets/TabQLabel.h"
+
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kNotInstalled = QStringLiteral("This program is not installed on this computer.");
+
+// Tab 1: icons 1 (a folder icon opening tab 3), 2, 4 and 5; tab 2: icon 6; tab 3, a sub-tab:
+// icon 7.
+LauncherStore smallStore()
+{
+    LauncherStore store;
+    store.tabIcons = {QStringLiteral("2.4.5.3"), QStringLiteral("6"), QStringLiteral("7")};
+    store.subTabs = 1;
+    store.folderTarget = 3;
+    return store;
+}
+
+bool isGrey(QRgb pixel)
+{
+    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
+}
+
+} // namespace
+
+class tst_MissingPrograms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void whatCountsAsMissing_data();
+    void whatCountsAsMissing();
+    void clickOrReturnTellsInsteadOfStarting_data();
+    void clickOrReturnTellsInsteadOfStarting();
+    void installedMeanwhileShowsNormallyWhenShownAgain_data();
+    void installedMeanwhileShowsNormallyWhenShownAgain();
+    void removedMeanwhileIsToldAtTheClick();
+    void textsFallBackToEnglish_data();
+    void textsFallBackToEnglish();
+    void dimmedPictureIsGreyAndFaint();
+    void dimmedIconKeepsItsNameReadable();
+    void bubbleStaysOnThePage_data();
+    void bubbleStaysOnThePage();
+
+private:
+    void start(const LauncherStore &store);
+    void key(unsigned code) { launcher->handleMessage(platform::kWmKeyDown, code); }
+    APIconQLabel *icon(int t, int position) { return launcher->iconAt(t, position); }
+
+    std::unique_ptr<TestPlatform> platform;
+    std::unique_ptr<lumbra> launcher;
+};
+
+void tst_MissingPrograms::init()
+{
+    platform = std::make_unique<TestPlatform>();
+}
+
+void tst_MissingPrograms::cleanup()
+{
+    launcher.reset();
+    platform.reset();
+    theSettings = SettingStore();
+}
+
+void tst_MissingPrograms::start(const LauncherStore &store)
+{
+    store.fill(theSettings);
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+}
+
+void tst_MissingPrograms::whatCountsAsMissing_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("lookupSaysThere");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<bool>("dimmed");
+
+    QTest::newRow("a program that is there") << 1 << "/usr/bin/tool" << true << "program" << false;
+    QTest::newRow("a program that is not") << 1 << "/usr/bin/tool" << false << "program" << true;
+    QTest::newRow("a quoted program is asked as stored") << 1 << "\"/opt/My Tool/tool\"" << false << "program"
+                                                         << true;
+    QTest::newRow("a bare program name") << 1 << "tool" << false << "program" << true;
+    QTest::newRow("a document that is there") << 3 << "/home/a/letter.odt" << true << "document" << false;
+    QTest::newRow("a document that is not") << 3 << "/home/a/letter.odt" << false << "document" << true;
+    QTest::newRow("a folder that is not") << 3 << "/home/a/Music" << false << "document" << true;
+    QTest::newRow("a folder icon is never looked up") << 7 << "/nowhere" << false << "" << false;
+    QTest::newRow("a theme icon is never looked up") << 11 << "/nowhere" << false << "" << false;
+}
+
+// Each kind-1 and kind-3 icon is looked up when its page is built; the missing ones are dimmed
+// and say so in their tool tip, keeping their place.
+void tst_MissingPrograms::whatCountsAsMissing()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, target);
+    QFETCH(bool, lookupSaysThere);
+    QFETCH(QString, asked);
+    QFETCH(bool, dimmed);
+    LauncherStore store = smallStore();
+    store.fill(theSettings);
+    IconInfo &info = theSettings.icons[3];
+    info.ICON_DATA_TYPE = kind;
+    info.ICON_AP_EXE_LOCATION = target;
+    if (!lookupSaysThere)
+        platform->targets.missing.insert(target);
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+
+    const APIconQLabel *shown = icon(0, 1);
+    QCOMPARE(shown->name, QStringLiteral("Icon 4"));
+    QCOMPARE(shown->missing, dimmed);
+    QCOMPARE(shown->toolTip(), dimmed ? kNotInstalled : QStringLiteral("Icon 4"));
+    QCOMPARE(shown->pos(), theSettings.getIconPosition(1));
+    const QStringList &askedList = asked == QLatin1String("program") ? platform->targets.programsAsked
+                                                                      : platform->targets.documentsAsked;
+    if (asked.isEmpty()) {
+        QVERIFY(!platform->targets.programsAsked.contains(target));
+        QVERIFY(!platform->targets.documentsAsked.contains(target));
+    } else {
+        QVERIFY(askedList.contains(target));
+    }
+    QVERIFY(!icon(0, 0)->missing);
+}
+
+void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting_data()
+{
+    QTest::addColumn<bool>("byMouse");
+    QTest::addColumn<int>("kind");
+
+    QTest::newRow("Return on a program") << false << 1;
+    QTest::newRow("a click on a program") << true << 1;
+    QTest::newRow("Return on a document") << false << 3;
+    QTest::newRow("a click on a document") << true << 3;
+}
+
+void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
+{
+    QFETCH(bool, byMouse);
+    QFETCH(int, kind);
+    LauncherStore store = smallStore();
+    store.fill(theSettings);
+    theSettings.icons[3].ICON_DATA_TYPE = kind;
+    platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+
+    APIconQLabel *missing = icon(0, 1);
+    if (byMouse) {
+        const QPoint middle(missing->width() / 2, missing->height() / 2);
+        QTest::mouseMove(missing, middle);
+        QTest::mousePress(missing, Qt::LeftButton, {}, middle);
+        QTest::mouseRelease(missing, Qt::LeftButton, {}, middle);
+    } else {
+        key(platform::kVkRight);
+        key(platform::kVkReturn);
+    }
+    QVERIFY(platform->shell.starts.isEmpty());
+    QVERIFY(platform->shell.opens.isEmpty());
+    const NoticeBubble *bubble = launcher->notInstalledNotice;
+    QVERIFY(bubble);
+    QVERIFY(bubble->isVisible());
+    QCOMPARE(bubble->text(), kNotInstalled);
+    QCOMPARE(bubble->parentWidget(), missing->parentWidget());
+    // Beside the icon, not over it.
+    QVERIFY(!bubble->geometry().intersects(QRect(theSettings.getIconPosition(1), missing->size())));
+
+    // A second try replaces the bubble instead of piling another on it.
+    launcher->dispatchAction(missing, nullptr, nullptr);
+    QCOMPARE(launcher->tabs.at(0)->page->findChildren<NoticeBubble *>().size(), 1);
+    QVERIFY(platform->shell.starts.isEmpty());
+
+    // An icon whose program is there still starts.
+    launcher->dispatchAction(icon(0, 0), nullptr, nullptr);
+    QCOMPARE(platform->shell.starts.size(), 1);
+    QCOMPARE(platform->shell.starts.first().program, QStringLiteral("/opt/apps/app2"));
+}
+
+void tst_MissingPrograms::installedMeanwhileShowsNormallyWhenShownAgain_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("its tab chosen again") << "tab";
+    QTest::newRow("the launcher restored") << "restore";
+    QTest::newRow("back from a sub-tab") << "back";
+}
+
+void tst_MissingPrograms::installedMeanwhileShowsNormallyWhenShownAgain()
+{
+    QFETCH(QString, how);
+    platform->targets.missing.insert(QStringLiteral("/opt/apps/app2"));
+    start(smallStore());
+    QVERIFY(icon(0, 0)->missing);
+
+    platform->targets.missing.clear();
+    QVERIFY(icon(0, 0)->missing);
+    if (how == QLatin1String("tab")) {
+        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(0)->tabLabel);
+    } else if (how == QLatin1String("restore")) {
+        launcher->showMinimized();
+        launcher->showNormal();
+    } else {
+        launcher->dispatchAction(icon(0, 3), nullptr, nullptr);
+        QCOMPARE(launcher->currentTab, 2);
+        launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    }
+    QCOMPARE(launcher->currentTab, 0);
+    QVERIFY(!icon(0, 0)->missing);
+    QCOMPARE(icon(0, 0)->toolTip(), QStringLiteral("Icon 2"));
+}
+
+// Uninstalled while its page was on the screen, the program is not started but told about.
+void tst_MissingPrograms::removedMeanwhileIsToldAtTheClick()
+{
+    start(smallStore());
+    QVERIFY(!icon(0, 0)->missing);
+    platform->targets.missing.insert(QStringLiteral("/opt/apps/app2"));
+    key(platform::kVkReturn);
+    QVERIFY(platform->shell.starts.isEmpty());
+    QVERIFY(icon(0, 0)->missing);
+    QVERIFY(launcher->notInstalledNotice);
+
+    // And back again: the click starts it at once.
+    platform->targets.missing.clear();
+    icon(0, 0)->clickBlocked = false;
+    key(platform::kVkReturn);
+    QCOMPARE(platform->shell.starts.size(), 1);
+    QVERIFY(!icon(0, 0)->missing);
+}
+
+void tst_MissingPrograms::textsFallBackToEnglish_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("not installed, absent") << 1436 << QString() << kNotInstalled;
+    QTest::newRow("not installed, blank") << 1436 << QStringLiteral("  ") << kNotInstalled;
+    QTest::newRow("not installed, own") << 1436 << QStringLiteral("Nicht da.") << QStringLiteral("Nicht da.");
+    QTest::newRow("removed, absent") << 1437 << QString() << QStringLiteral("%1 was removed");
+    QTest::newRow("removed, own") << 1437 << QStringLiteral("%1 weg") << QStringLiteral("%1 weg");
+    QTest::newRow("undo, absent") << 1438 << QString() << QStringLiteral("Undo");
+    QTest::newRow("undo, own") << 1438 << QStringLiteral("Ångra") << QStringLiteral("Ångra");
+}
+
+void tst_MissingPrograms::textsFallBackToEnglish()
+{
+    QFETCH(int, id);
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+    SettingStore store;
+    QString *fields[] = {&store.mySystem.DIALOG_NOT_INSTALLED, &store.mySystem.DIALOG_ICON_REMOVED,
+                         &store.mySystem.DIALOG_UNDO};
+    *fields[id - 1436] = stored;
+    QCOMPARE(store.getString(id), expected);
+}
+
+void tst_MissingPrograms::dimmedPictureIsGreyAndFaint()
+{
+    QImage picture(4, 1, QImage::Format_ARGB32_Premultiplied);
+    picture.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    picture.setPixel(1, 0, qRgba(0, 0, 128, 128));
+    picture.setPixel(2, 0, qRgba(0, 0, 0, 0));
+    picture.setPixel(3, 0, qRgba(255, 255, 255, 255));
+    const QImage dimmed = dimmedPicture(picture);
+    QCOMPARE(dimmed.size(), picture.size());
+    for (int x = 0; x < 4; ++x) {
+        const QRgb pixel = dimmed.pixel(x, 0);
+        QVERIFY2(isGrey(pixel), qPrintable(QString::number(pixel, 16)));
+        QCOMPARE(qAlpha(pixel), qAlpha(picture.pixel(x, 0)) / 2);
+    }
+    // Light and dark pictures both end up in the middle greys, distinct from each other.
+    QVERIFY(qRed(dimmed.pixel(3, 0)) > qRed(dimmed.pixel(0, 0)));
+    QVERIFY(dimmedPicture(QImage()).isNull());
+}
+
+// The name is stamped after the picture is dimmed: it keeps its colour.
+void tst_MissingPrograms::dimmedIconKeepsItsNameReadable()
+{
+    TestPictures pictures;
+    pictures.resetSettings();
+    const QString file = pictures.write(QStringLiteral("red.png"), QSize(100, 60), Qt::red);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(24);
+    APIconQLabel label(0, 0, 100, 100, file, pictures.maskPath(), font, QStringLiteral("WWWW"), 0, 60,
+                       QColor(Qt::black), 0, 1, 0);
+    label.setMissing(true, kNotInstalled);
+    QCOMPARE(label.toolTip(), kNotInstalled);
+    QImage face = shownImage(label);
+    QVERIFY(isGrey(face.pixel(50, 30)));
+    QVERIFY(qAlpha(face.pixel(50, 30)) < 255);
+    int blackNamePixels = 0;
+    for (int y = 60; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x)
+            blackNamePixels += face.pixel(x, y) == qRgba(0, 0, 0, 255) ? 1 : 0;
+    }
+    QVERIFY(blackNamePixels > 20);
+
+    label.setMissing(false, kNotInstalled);
+    face = shownImage(label);
+    QCOMPARE(QColor::fromRgba(face.pixel(50, 30)), QColor(Qt::red));
+}
+
+void tst_MissingPrograms::bubbleStaysOnThePage_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("pointsLeft");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("first column: on its right") << 0 << true << QString();
+    QTest::newRow("last column: on its left") << 5 << false << QString();
+    QTest::newRow("a text longer than the page") << 2 << true << QString(20000, u'x').replace(7, 1, u' ');
+}
+
+void tst_MissingPrograms::bubbleStaysOnThePage()
+{
+    QFETCH(int, position);
+    QFETCH(bool, pointsLeft);
+    QFETCH(QString, text);
+    LauncherStore store;
+    store.tabIcons = {QStringLiteral("10.11.12.13.14.15.16")};
+    start(store);
+    theSettings.mySystem.DIALOG_NOT_INSTALLED = text;
+    platform->targets.missing.insert(QStringLiteral("/opt/apps/app%1").arg(10 + position));
+    for (int s = 0; s < position; ++s)
+        key(platform::kVkRight);
+    key(platform::kVkReturn);
+    const NoticeBubble *bubble = launcher->notInstalledNotice;
+    QVERIFY(bubble);
+    QCOMPARE(bubble->pointsLeft(), pointsLeft);
+    const QRect page = launcher->tabs.at(0)->page->rect();
+    QVERIFY(page.contains(bubble->geometry()));
+    QVERIFY(bubble->height() >= 60);
+
+    // Another page shown: the bubble goes with its icon.
+    icon(0, position)->hide();
+    QTRY_VERIFY(!launcher->notInstalledNotice);
+}
+
+QTEST_MAIN(tst_MissingPrograms)
+#include "tst_missingprograms.moc"

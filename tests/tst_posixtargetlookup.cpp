@@ -1,0 +1,159 @@
+// Which targets the POSIX lookup counts as there: the same names the shell backend would
+// start or open, found on the disk without starting anything.
+
+#include "platform/posix/PosixTargetLookup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+bool writeFile(const QString &path, QFile::Permissions permissions)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\nexit 0\n") < 0)
+        return false;
+    file.close();
+    return file.setPermissions(permissions);
+}
+
+constexpr QFile::Permissions kRunnable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+constexpr QFile::Permissions kPlain = QFile::ReadOwner | QFile::WriteOwner;
+
+} // namespace
+
+class tst_PosixTargetLookup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void programs_data();
+    void programs();
+    void documents_data();
+    void documents();
+    void startsNothing();
+
+private:
+    QString filled(QString text) const { return text.replace(QLatin1String("$DIR"), folder.path()); }
+
+    QTemporaryDir folder;
+    QByteArray savedPath;
+    QString savedCurrent;
+};
+
+void tst_PosixTargetLookup::initTestCase()
+{
+    QVERIFY(folder.isValid());
+    QDir root(folder.path());
+    QVERIFY(root.mkpath(QStringLiteral("bin")));
+    QVERIFY(root.mkpath(QStringLiteral("with blank")));
+    QVERIFY(root.mkpath(QStringLiteral("a folder")));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("tool")), kRunnable));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("with blank/run me")), kRunnable));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("letter.txt")), kPlain));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("bin/bare")), kRunnable));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("bin/plain")), kPlain));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("a folder/notes.txt")), kPlain));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("a folder/here")), kRunnable));
+    QVERIFY(QFile::link(root.filePath(QStringLiteral("nowhere")), root.filePath(QStringLiteral("dangling"))));
+    savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(root.filePath(QStringLiteral("bin")) + QStringLiteral("::/nonexistent")));
+    savedCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("a folder"))));
+}
+
+void tst_PosixTargetLookup::cleanupTestCase()
+{
+    qputenv("PATH", savedPath);
+    QDir::setCurrent(savedCurrent);
+}
+
+void tst_PosixTargetLookup::programs_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("exists");
+
+    QTest::newRow("a program by its path") << "$DIR/tool" << true;
+    QTest::newRow("in quotes") << "\"$DIR/tool\"" << true;
+    QTest::newRow("blanks, in quotes") << "\"$DIR/with blank/run me\"" << true;
+    QTest::newRow("blanks, unquoted") << "$DIR/with blank/run me" << true;
+    QTest::newRow("a quote that is not closed is part of the name") << "\"$DIR/tool" << false;
+    QTest::newRow("no such file") << "$DIR/gone" << false;
+    QTest::newRow("a folder") << "$DIR/with blank" << false;
+    QTest::newRow("a file that may not be run") << "$DIR/letter.txt" << false;
+    QTest::newRow("a link to nothing") << "$DIR/dangling" << false;
+    QTest::newRow("a bare name on PATH") << "bare" << true;
+    QTest::newRow("a bare name in quotes") << "\"bare\"" << true;
+    QTest::newRow("a bare name not on PATH") << "nosuchprogram" << false;
+    QTest::newRow("a bare name on PATH that may not be run") << "plain" << false;
+    QTest::newRow("an empty PATH entry is the current folder") << "here" << true;
+    QTest::newRow("relative with a slash, from the current folder") << "../tool" << true;
+    QTest::newRow("nothing") << "" << false;
+    QTest::newRow("two quotes") << "\"\"" << false;
+    QTest::newRow("a Windows path") << "\"C:\\\\Program Files\\\\Tool\\\\tool.exe\"" << false;
+    QTest::newRow("a NUL cuts no name short") << QStringLiteral("$DIR/tool") + QChar(u'\0') + QStringLiteral("x")
+                                              << false;
+}
+
+void tst_PosixTargetLookup::programs()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, exists);
+    platform::PosixTargetLookup lookup;
+    QCOMPARE(lookup.programExists(filled(program).toStdU16String()), exists);
+}
+
+void tst_PosixTargetLookup::documents_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<bool>("exists");
+
+    QTest::newRow("a document") << "$DIR/letter.txt" << "" << true;
+    QTest::newRow("in quotes") << "\"$DIR/letter.txt\"" << "" << true;
+    QTest::newRow("a folder") << "$DIR/with blank" << "" << true;
+    QTest::newRow("a document that is gone") << "$DIR/gone.txt" << "" << false;
+    QTest::newRow("relative, in its folder") << "notes.txt" << "\"$DIR/a folder/\"" << true;
+    QTest::newRow("relative, folder unquoted") << "letter.txt" << "$DIR" << true;
+    QTest::newRow("relative, not in its folder") << "letter.txt" << "$DIR/bin" << false;
+    QTest::newRow("relative, no folder: the current one") << "notes.txt" << "" << true;
+    QTest::newRow("a web address") << "https://example.org/" << "" << true;
+    QTest::newRow("a mail address") << "mailto:someone@example.org" << "" << true;
+    QTest::newRow("a file address") << "file://$DIR/letter.txt" << "" << true;
+    QTest::newRow("a file address to nothing") << "file://$DIR/gone.txt" << "" << false;
+    QTest::newRow("a link to nothing") << "$DIR/dangling" << "" << false;
+    QTest::newRow("nothing") << "" << "" << false;
+    QTest::newRow("blanks only") << "   " << "" << false;
+}
+
+void tst_PosixTargetLookup::documents()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, directory);
+    QFETCH(bool, exists);
+    platform::PosixTargetLookup lookup;
+    QCOMPARE(lookup.documentExists(filled(file).toStdU16String(), filled(directory).toStdU16String()), exists);
+}
+
+// A lookup of a script that would leave a mark when run leaves none.
+void tst_PosixTargetLookup::startsNothing()
+{
+    const QString mark = folder.filePath(QStringLiteral("ran"));
+    const QString script = folder.filePath(QStringLiteral("bin/marker"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(mark).toLocal8Bit());
+    file.close();
+    QVERIFY(file.setPermissions(kRunnable));
+    platform::PosixTargetLookup lookup;
+    QVERIFY(lookup.programExists(u"marker"));
+    QVERIFY(lookup.documentExists(script.toStdU16String(), u""));
+    QVERIFY(!QFile::exists(mark));
+}
+
+QTEST_MAIN(tst_PosixTargetLookup)
+#include "tst_posixtargetlookup.moc"
