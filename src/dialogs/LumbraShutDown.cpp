@@ -1,5 +1,6 @@
 #include "LumbraShutDown.h"
 
+#include "CaregiverLock.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "platform/Power.h"
@@ -152,6 +153,8 @@ bool LumbraShutDown::handleMessage(const platform::WindowMessage &message)
 
 void LumbraShutDown::ActionQuitLumbra()
 {
+    if (!CaregiverLock::allow(CaregiverLock::Action::LeaveFromShutDown, this))
+        return;
     platform::WindowMessages &windows = platform::windows();
     const platform::WindowHandle launcher = windows.findWindow(u"QWidget", u"Lumbra");
     if (launcher != platform::kNoWindow)

@@ -25,6 +25,7 @@ struct RecordField
 #define LUMBRA_NUMBER(Record, field) RecordField<Record>{#field, &Record::field, nullptr, true}
 #define LUMBRA_TEXT(Record, field) RecordField<Record>{#field, nullptr, &Record::field, true}
 #define LUMBRA_READ_ONLY(Record, field) RecordField<Record>{#field, &Record::field, nullptr, false}
+#define LUMBRA_READ_ONLY_TEXT(Record, field) RecordField<Record>{#field, nullptr, &Record::field, false}
 
 inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_NUMBER(MySystem, IS_FIRST_RUN),
@@ -60,6 +61,18 @@ inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_TEXT(MySystem, DIALOG_LUMBRA_NAME),
     LUMBRA_TEXT(MySystem, DIALOG_WINDOWMODE_NAME),
     LUMBRA_TEXT(MySystem, DIALOG_RETURN_TO_PREV_TAB),
+    // Values added later are read but not written back: a tree that never had them keeps
+    // exporting exactly as before. The lock has its own writer (LockPinStore), so that a save
+    // of the launcher's settings never takes back a PIN set while it runs.
+    LUMBRA_READ_ONLY_TEXT(MySystem, LOCK_PIN),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_TITLE),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_WRONG),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_WAIT),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_ERASE),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_HIDDEN),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_NO_PROGRAM),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_NOT_INSTALLED),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_UNREADABLE),
 };
 
 inline const RecordField<TabsInfo> tabsInfoFields[] = {
@@ -181,3 +194,4 @@ inline const RecordField<ThemeImage> themeImageFields[] = {
 #undef LUMBRA_NUMBER
 #undef LUMBRA_TEXT
 #undef LUMBRA_READ_ONLY
+#undef LUMBRA_READ_ONLY_TEXT

@@ -72,6 +72,25 @@ const IdField<MySystem, QString> systemTexts[] = {
     {1435, &MySystem::DIALOG_RETURN_TO_PREV_TAB},
 };
 
+// Texts added after the first trees were written: a tree without them gets the English text.
+struct LaterText
+{
+    int id;
+    QString MySystem::*field;
+    const char *english;
+};
+
+const LaterText laterTexts[] = {
+    {1439, &MySystem::DIALOG_PIN_TITLE, "Please enter the PIN"},
+    {1440, &MySystem::DIALOG_PIN_WRONG, "This PIN is wrong. Nothing was changed."},
+    {1441, &MySystem::DIALOG_PIN_WAIT, "This PIN is wrong. Please wait %1 seconds, then try again."},
+    {1442, &MySystem::DIALOG_PIN_ERASE, "Erase"},
+    {1443, &MySystem::DIALOG_ENTRY_HIDDEN, "This shortcut is switched off and cannot be added."},
+    {1444, &MySystem::DIALOG_ENTRY_NO_PROGRAM, "This shortcut does not say which program to start."},
+    {1445, &MySystem::DIALOG_ENTRY_NOT_INSTALLED, "The program of this shortcut is not installed on this computer."},
+    {1446, &MySystem::DIALOG_ENTRY_UNREADABLE, "This shortcut cannot be read: it is not a program's shortcut."},
+};
+
 // Tray pictures named in the system record but lying in the current theme's folder.
 const IdField<MySystem, QString> systemPictures[] = {
     {1401, &MySystem::SYSTEMTRAY_LUMBRA_PNGFILENAME},
@@ -288,6 +307,10 @@ QString SettingStore::getString(int id) const
 {
     if (const auto *entry = findId(systemTexts, id))
         return mySystem.*entry->field;
+    if (const auto *entry = findId(laterTexts, id)) {
+        const QString &text = mySystem.*entry->field;
+        return text.isEmpty() ? QString::fromLatin1(entry->english) : text;
+    }
     if (const auto *entry = findId(themePictures, id))
         return themePicture(entry->field);
     const ThemeInfo *theme = currentTheme();
