@@ -14,6 +14,9 @@ const QString kValueName = QStringLiteral("LOCK_PIN");
 
 QString LockPinStore::read()
 {
+    // Before start-up has named the tree, the empty path would be the root itself.
+    if (systemKeyPath.isEmpty())
+        return QString();
     const platform::RegKey key = openRegKey(platform::kLocalMachine, systemKeyPath, false);
     if (key == platform::kNoKey)
         return QString();
@@ -24,6 +27,8 @@ QString LockPinStore::read()
 
 LockPinStore::Status LockPinStore::write(const QString &hash)
 {
+    if (systemKeyPath.isEmpty())
+        return Status::NoSettings;
     platform::Registry &registry = platform::registry();
     platform::RegistryScope scope(registry);
     // Only an installed tree gets a lock: a System key made here would hold nothing else.

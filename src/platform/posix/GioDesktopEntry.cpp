@@ -120,7 +120,9 @@ DesktopEntry GioDesktopEntry::read(const std::string &path, const std::string &l
     if (!plainFileOfEntrySize(path))
         return entry;
     KeyFile file(g_key_file_new());
-    if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr))
+    // Without KEEP_TRANSLATIONS GKeyFile drops every name but the process locale's; the
+    // name wanted is the settings tree's.
+    if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_KEEP_TRANSLATIONS, nullptr))
         return entry;
     entry.status = statusOf(file.get());
     const gchar *language = locale.empty() ? nullptr : locale.c_str();
