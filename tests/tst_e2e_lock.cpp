@@ -165,7 +165,10 @@ void tst_E2eLock::deleteAsksForThePinAndAWrongOneChangesNothing()
     x->xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), pad});
     pressKeys({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
                QStringLiteral("Return")});
+    // Time for the wrong PIN to be checked and, were it taken, for the removal to be saved.
+    QTest::qWait(2000);
     QCOMPARE(storedIcons(), QStringLiteral("1.2.3"));
+    QCOMPARE(x->waitForWindow(QStringLiteral("Please enter the PIN"), 1000), pad);
     if (!qEnvironmentVariableIsEmpty("LUMBRA_E2E_SCREENSHOTS"))
         x->screenshot(qEnvironmentVariable("LUMBRA_E2E_SCREENSHOTS") + QStringLiteral("/pin-wrong.png"));
     pressKeys({QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("7"),

@@ -206,15 +206,17 @@ void DropIconDialog::fillFromDesktopEntry(const QString &path)
 {
     const platform::DesktopEntry entry = platform::shell().readDesktopEntry(
         path.toStdU16String(), desktopLocaleFor(languageCode).toStdU16String());
+    // A refused entry is still shown with its own picture, so that the person sees which
+    // program the reason is about.
+    const QPixmap picture = entryPicture(QString::fromStdU16String(entry.icon));
+    if (!picture.isNull())
+        appIcon = picture;
     if (entry.status != platform::DesktopEntry::Status::Usable) {
         refuse(theSettings.getString(refusalTextId(entry.status)));
         return;
     }
     const QString name = QString::fromStdU16String(entry.name).trimmed();
     lineEdit_3->setText(name.isEmpty() ? QFileInfo(path).completeBaseName() : name);
-    const QPixmap picture = entryPicture(QString::fromStdU16String(entry.icon));
-    if (!picture.isNull())
-        appIcon = picture;
 }
 
 // The entry stays shown, with the reason in place of its name, and only Cancel is left.

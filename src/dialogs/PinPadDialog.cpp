@@ -31,6 +31,13 @@ QFont fontOfSize(int pixelSize, bool bold = false)
     return font;
 }
 
+// A tree written by hand may lack the buttons' texts; a button without a word is no use.
+QString textOr(int id, const char *fallback)
+{
+    const QString text = theSettings.getString(id);
+    return text.isEmpty() || text == QLatin1String("NULL") ? QString::fromLatin1(fallback) : text;
+}
+
 QRect cell(int row, int column)
 {
     return QRect(kGridLeft + column * (kButtonWidth + kGap), kGridTop + row * (kButtonHeight + kGap), kButtonWidth,
@@ -72,8 +79,8 @@ PinPadDialog::PinPadDialog(const QString &storedHash, QWidget *parent)
     messageLabel->setWordWrap(true);
     buildDigitButtons();
     eraseButton = makeButton(theSettings.getString(1442), cell(3, 0), "eraseButton");
-    okButton = makeButton(theSettings.getString(1426), cell(3, 2), "okButton");
-    cancelButton = makeButton(theSettings.getString(1427),
+    okButton = makeButton(textOr(1426, "OK"), cell(3, 2), "okButton");
+    cancelButton = makeButton(textOr(1427, "Cancel"),
                               QRect(kGridLeft, kGridTop + 4 * (kButtonHeight + kGap), 3 * kButtonWidth + 2 * kGap, 50),
                               "cancelButton");
     for (QPushButton *button : {eraseButton, okButton, cancelButton}) {
