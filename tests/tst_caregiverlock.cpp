@@ -204,6 +204,8 @@ void tst_CaregiverLock::damagedHashesMatchNothing_data()
     QTest::newRow("other scheme") << QString(good).replace(QLatin1String("sha256"), QLatin1String("sha1"));
     QTest::newRow("no iterations") << QStringList{parts[0], QStringLiteral("0"), parts[2], parts[3]}.join(u':');
     QTest::newRow("endless iterations") << QStringList{parts[0], QStringLiteral("2000000000"), parts[2], parts[3]}.join(u':');
+    QTest::newRow("iterations that would hold the launcher")
+        << QStringList{parts[0], QString::number(PinHash::kMostIterations + 1), parts[2], parts[3]}.join(u':');
     QTest::newRow("negative iterations") << QStringList{parts[0], QStringLiteral("-5"), parts[2], parts[3]}.join(u':');
     QTest::newRow("salt not Base64") << QStringList{parts[0], parts[1], QStringLiteral("*?*"), parts[3]}.join(u':');
     QTest::newRow("short hash") << QStringList{parts[0], parts[1], parts[2], QStringLiteral("AAAA")}.join(u':');

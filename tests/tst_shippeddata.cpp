@@ -3,6 +3,8 @@
 // stretched, a missing translation shows its key ("StandByString1") on the button, and music
 // that starts or stops on a loud sample clicks.
 
+#include "dialogs/LumbraShutDown.h"
+
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
@@ -153,8 +155,9 @@ void tst_ShippedData::shutDownTranslationsAreComplete()
     QTranslator translator;
     QVERIFY(translator.load(kProgramFolder + QStringLiteral("/Language/lumbrashutdown") + code));
 
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(code == QLatin1String("FI") ? 14 : 16);
+    // The font the dialog draws in, as this system resolves its family.
+    const QFont font = LumbraShutDown::buttonFont(code == QLatin1String("FI") ? 0x040B : 0x0409);
+    QVERIFY(font.pixelSize() >= 11);
     const QFontMetrics metrics(font);
     for (const auto &[firstKey, secondKey] : kShutDownButtons) {
         const QString first = translator.translate("LumbraShutDown", firstKey);

@@ -10,6 +10,7 @@
 #include "widgets/ShutdownQLabel.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -20,6 +21,9 @@ LumbraShutDown *theShutDownDialog = nullptr;
 namespace {
 
 constexpr quint16 kFinnish = 0x040B;
+// A button's caption is two lines in a box this high.
+constexpr int kCaptionHeight = 40;
+constexpr int kSmallestPixelSize = 11;
 
 } // namespace
 
@@ -54,9 +58,7 @@ LumbraShutDown::LumbraShutDown(QWidget *parent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     fetchTexts();
 
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(langId == kFinnish ? 14 : 16);
-    setFont(font);
+    setFont(buttonFont(langId));
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/Image/Image/shutdown.png")), QIcon::Normal, QIcon::Off);
     setWindowIcon(icon);
@@ -105,6 +107,17 @@ void LumbraShutDown::buildButtons()
                                shutDownText2, grey, black, &LumbraShutDown::ActionShutDown);
     quitLabel = makeButton(QRect(556, 144, 138, 31), QStringLiteral("quit"), QRect(0, 0, 138, 31), quitText1,
                            quitText2, black, black, &LumbraShutDown::ActionQuit);
+}
+
+// Where Arial is not installed the system gives another font for it, on Debian often a taller
+// one (Nimbus Sans): its two lines would not fit the caption box, and the second would be cut.
+QFont LumbraShutDown::buttonFont(quint16 langId)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(langId == kFinnish ? 14 : 16);
+    while (font.pixelSize() > kSmallestPixelSize && 2 * QFontMetrics(font).height() > kCaptionHeight)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 QString LumbraShutDown::translationFileFor(quint16 langId)

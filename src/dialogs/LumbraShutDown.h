@@ -22,6 +22,8 @@ public:
 
     // The translation file for a language identifier, relative to the program's folder.
     static QString translationFileFor(quint16 langId);
+    // The buttons' font for a language identifier: two lines of it fit a caption.
+    static QFont buttonFont(quint16 langId);
     // What another program's ShowWindow and the like send to this window.
     bool handleMessage(const platform::WindowMessage &message);
     void setVisible(bool visible) override;

@@ -10,10 +10,11 @@ class PinHash
 {
 public:
     // Enough to make trying all PINs of a copied store slow, little enough that the PIN pad
-    // answers at once on a small PC.
-    static constexpr int kIterations = 50000;
-    // A stored count above this is not ours: checking it would hang the launcher.
-    static constexpr int kMostIterations = 5000000;
+    // answers at once on a small PC (bench_pinhash: 20,000 take about 0.15 s on a busy
+    // two-core machine; the check runs on the GUI thread).
+    static constexpr int kIterations = 20000;
+    // A stored count above this is not ours: each try would hold the launcher for seconds.
+    static constexpr int kMostIterations = 200000;
     static constexpr int kShortestPin = 4;
     static constexpr int kLongestPin = 12;
 
