@@ -82,6 +82,7 @@ private slots:
     void desktopLocales();
 
     void droppedEntryBecomesAShortcutIcon();
+    void droppedEntryNamesAreOneShortLine();
     void droppedEntriesThatCannotStartAreRefused_data();
     void droppedEntriesThatCannotStartAreRefused();
     void dropTargetTakesEntries();
@@ -354,6 +355,21 @@ void tst_DesktopEntries::droppedEntryBecomesAShortcutIcon()
     QCOMPARE(platform.shell.opens.size(), 1);
     QCOMPARE(platform.shell.opens.first().file, u'"' + entryPath + u'"');
     theLauncher = nullptr;
+}
+
+// A name written with escapes over several lines, or of a megabyte, still makes an icon name.
+void tst_DesktopEntries::droppedEntryNamesAreOneShortLine()
+{
+    TestPlatform platform;
+    QVERIFY(writeFile(path("lines.desktop"), entry("Name=Two\\nLines\\tTabbed\nExec=/bin/true")));
+    QVERIFY(writeFile(path("long.desktop"), entry("Name=" + QByteArray(500000, 'x') + "\nExec=/bin/true")));
+    DropIconDialog dialog;
+    QString lines = path("lines.desktop");
+    dialog.setDroppedFile(lines, QStringLiteral("lines.desktop"));
+    QCOMPARE(dialog.lineEdit_3->text(), QStringLiteral("Two Lines Tabbed"));
+    QString longName = path("long.desktop");
+    dialog.setDroppedFile(longName, QStringLiteral("long.desktop"));
+    QCOMPARE(dialog.lineEdit_3->text(), QString(200, u'x'));
 }
 
 void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused_data()

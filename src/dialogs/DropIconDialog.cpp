@@ -102,6 +102,18 @@ QPixmap entryPicture(const QString &icon)
     return canvas;
 }
 
+// An entry's name becomes an icon's name: one line, and no longer than a name can be shown.
+QString iconNameOf(const std::u16string &entryName)
+{
+    constexpr int kLongestName = 200;
+    QString name = QString::fromStdU16String(entryName).left(kLongestName);
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u' ';
+    }
+    return name.simplified();
+}
+
 int refusalTextId(platform::DesktopEntry::Status status)
 {
     switch (status) {
@@ -215,7 +227,7 @@ void DropIconDialog::fillFromDesktopEntry(const QString &path)
         refuse(theSettings.getString(refusalTextId(entry.status)));
         return;
     }
-    const QString name = QString::fromStdU16String(entry.name).trimmed();
+    const QString name = iconNameOf(entry.name);
     lineEdit_3->setText(name.isEmpty() ? QFileInfo(path).completeBaseName() : name);
 }
 
