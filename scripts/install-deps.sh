@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-multimedia-dev
     libsqlite3-dev
+    # Desktop entries (.desktop files) are read and started through GIO.
+    libglib2.0-dev pkg-config
     fonts-dejavu-core fonts-tlwg-loma-ttf
     # Drawing the pictures and compiling the translations at build time.
     librsvg2-bin qt6-l10n-tools

@@ -574,6 +574,9 @@ void tst_DefaultSettings::textsAreReal_data()
                 folder = store.mySystem.ICON_DIR + store.getThemeName(200, 0) + u'/';
             QTest::addRow("%s getString(%d)", qPrintable(code), id) << code << id << folder;
         }
+        // The caregiver lock's PIN pad and the refusals of desktop entries.
+        for (int id = 1439; id <= 1446; ++id)
+            QTest::addRow("%s getString(%d)", qPrintable(code), id) << code << id << QString();
     }
 }
 

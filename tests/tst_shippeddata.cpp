@@ -155,7 +155,9 @@ void tst_ShippedData::shutDownTranslationsAreComplete()
     QTranslator translator;
     QVERIFY(translator.load(kProgramFolder + QStringLiteral("/Language/lumbrashutdown") + code));
 
+    // The font the dialog draws in, as this system resolves its family.
     const QFont font = LumbraShutDown::buttonFont(code == QLatin1String("FI") ? 0x040B : 0x0409);
+    QVERIFY(font.pixelSize() >= 11);
     const QFontMetrics metrics(font);
     for (const auto &[firstKey, secondKey] : kShutDownButtons) {
         const QString first = translator.translate("LumbraShutDown", firstKey);

@@ -1,5 +1,6 @@
 #include "MaintenanceSwitches.h"
 
+#include "PinSwitches.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "settings/Diagnostic.h"
@@ -26,7 +27,7 @@ bool lastArgumentIs(const QStringList &arguments, const char *name)
 bool isConsoleSwitch(const QStringList &arguments)
 {
     return lastArgumentIs(arguments, kInstallRegister) || lastArgumentIs(arguments, kExportRegister)
-        || lastArgumentIs(arguments, "--close");
+        || lastArgumentIs(arguments, "--close") || isPinSwitch(arguments);
 }
 
 QStringList commandLineArguments(int argc, char **argv)

@@ -1,6 +1,7 @@
 #include "StartUp.h"
 
 #include "MaintenanceSwitches.h"
+#include "PinSwitches.h"
 #include "QMyApp.h"
 #include "SingleInstance.h"
 #include "selectlumbraorwin.h"
@@ -69,7 +70,8 @@ void moveToExecutableFolder()
 bool runConsoleSwitch(const QStringList &arguments, int *exitCode)
 {
     return handleCloseSwitch(arguments, exitCode) || handleInstallRegisterSwitch(arguments, exitCode)
-        || handleExportRegisterSwitch(arguments, exitCode);
+        || handleExportRegisterSwitch(arguments, exitCode) || handleSetPinSwitch(arguments, exitCode)
+        || handleClearPinSwitch(arguments, exitCode);
 }
 
 // The four long-lived objects, in this order, the event loop, and the tear-down in the

@@ -14,7 +14,8 @@ namespace {
 constexpr int kMostUrlsPerDrop = 32;
 
 // Windows programs and shortcuts by their extension (as written: "APP.EXE" is not one), and
-// on other systems any regular file the user may execute.
+// on other systems any regular file the user may execute and every desktop entry, the
+// shortcut of Linux desktops (the dialog tells whether it can be used).
 bool namesApplication(const QFileInfo &file)
 {
     if (file.isDir())
@@ -22,6 +23,8 @@ bool namesApplication(const QFileInfo &file)
     const QString name = file.fileName();
     if (name.endsWith(QLatin1String(".exe")) || name.endsWith(QLatin1String(".lnk")))
         return true;
+    if (name.endsWith(QLatin1String(".desktop")))
+        return file.isFile();
     return file.isFile() && file.isExecutable();
 }
 

@@ -1,7 +1,11 @@
 #include "DropIconDialog.h"
 
 #include "DialogLook.h"
+#include "i18n/LanguageChoice.h"
 #include "launcher/lumbra.h"
+#include "platform/DesktopEntry.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 
@@ -12,8 +16,11 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +52,82 @@ bool pictureInUse(const QString &path)
     return false;
 }
 
+bool isDesktopEntryName(const QString &fileName)
+{
+    return fileName.endsWith(QLatin1String(".desktop"));
+}
+
+// Icon pictures are drawn at the size of an icon; a size a broken store gives is kept sane.
+QSize iconSize()
+{
+    const int width = theSettings.getInt(13);
+    const int height = theSettings.getInt(14);
+    if (width < 16 || height < 16 || width > 1024 || height > 1024)
+        return QSize(150, 136);
+    return QSize(width, height);
+}
+
+// An entry's Icon is a name in the desktop's icon theme or the path of a picture. Theme names
+// come without an extension, but some entries give one.
+QIcon entryIcon(const QString &icon)
+{
+    if (icon.isEmpty())
+        return QIcon();
+    if (QDir::isAbsolutePath(icon))
+        return QFileInfo(icon).isFile() ? QIcon(icon) : QIcon();
+    QString name = icon;
+    for (const char *extension : {".png", ".svg", ".xpm"}) {
+        if (name.endsWith(QLatin1String(extension)))
+            name.chop(4);
+    }
+    return QIcon::fromTheme(name);
+}
+
+// The picture as large as fits the icon, centred on a clear canvas of the icon's size; a
+// theme with small pictures only is scaled up rather than shown as a speck.
+QPixmap entryPicture(const QString &icon)
+{
+    const QIcon found = entryIcon(icon);
+    const QSize size = iconSize();
+    const int side = std::min(size.width(), size.height());
+    QPixmap picture = found.isNull() ? QPixmap() : found.pixmap(QSize(side, side));
+    if (picture.isNull())
+        return QPixmap();
+    if (picture.width() < side && picture.height() < side)
+        picture = picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap canvas(size);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.drawPixmap((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2, picture);
+    return canvas;
+}
+
+// An entry's name becomes an icon's name: one line, and no longer than a name can be shown.
+QString iconNameOf(const std::u16string &entryName)
+{
+    constexpr int kLongestName = 200;
+    QString name = QString::fromStdU16String(entryName).left(kLongestName);
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u' ';
+    }
+    return name.simplified();
+}
+
+int refusalTextId(platform::DesktopEntry::Status status)
+{
+    switch (status) {
+    case platform::DesktopEntry::Status::Hidden:
+        return 1443;
+    case platform::DesktopEntry::Status::NoProgram:
+        return 1444;
+    case platform::DesktopEntry::Status::ProgramMissing:
+        return 1445;
+    default:
+        return 1446;
+    }
+}
+
 } // namespace
 
 DropIconDialog::DropIconDialog()
@@ -72,6 +155,14 @@ DropIconDialog::DropIconDialog()
     dropOkButton->setGeometry(470, 120, 80, 30);
     dropCancelButton = new QPushButton(theSettings.getString(1427), this);
     dropCancelButton->setGeometry(570, 120, 80, 30);
+    refusalLabel = new QLabel(this);
+    refusalLabel->setObjectName(QStringLiteral("refusalLabel"));
+    refusalLabel->setGeometry(190, 70, 461, 44);
+    refusalLabel->setWordWrap(true);
+    QFont bold = refusalLabel->font();
+    bold.setBold(true);
+    refusalLabel->setFont(bold);
+    refusalLabel->hide();
     for (QWidget *text : {static_cast<QWidget *>(dropOkButton), static_cast<QWidget *>(dropCancelButton),
                           static_cast<QWidget *>(label_text2), static_cast<QWidget *>(label_text3)})
         DialogLook::fitText(text);
@@ -114,9 +205,48 @@ void DropIconDialog::setDroppedFile(QString &path, const QString &fileName)
         appIcon = QFileIconProvider().icon(QAbstractFileIconProvider::File).pixmap(32, 32);
     if (appIcon.isNull())
         appIcon = style()->standardIcon(QStyle::SP_FileIcon).pixmap(32, 32);
-    label_Icon->setPixmap(appIcon);
     appFileName = fileName;
     appPath = path;
+    if (isDesktopEntryName(fileName))
+        fillFromDesktopEntry(path);
+    label_Icon->setPixmap(appIcon.width() > label_Icon->width() || appIcon.height() > label_Icon->height()
+                              ? appIcon.scaled(label_Icon->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                              : appIcon);
+}
+
+void DropIconDialog::fillFromDesktopEntry(const QString &path)
+{
+    const platform::DesktopEntry entry = platform::shell().readDesktopEntry(
+        path.toStdU16String(), desktopLocaleFor(languageCode).toStdU16String());
+    // A refused entry is still shown with its own picture, so that the person sees which
+    // program the reason is about.
+    const QPixmap picture = entryPicture(QString::fromStdU16String(entry.icon));
+    if (!picture.isNull())
+        appIcon = picture;
+    if (entry.status != platform::DesktopEntry::Status::Usable) {
+        refuse(theSettings.getString(refusalTextId(entry.status)));
+        return;
+    }
+    const QString name = iconNameOf(entry.name);
+    lineEdit_3->setText(name.isEmpty() ? QFileInfo(path).completeBaseName() : name);
+}
+
+// The entry stays shown, with the reason in place of its name, and only Cancel is left.
+void DropIconDialog::refuse(const QString &reason)
+{
+    refusal = reason;
+    refusalLabel->setText(reason);
+    refusalLabel->show();
+    label_text3->hide();
+    lineEdit_3->hide();
+    dropOkButton->hide();
+}
+
+// Desktop entries are named like "org.gnome.TextEditor.desktop": their picture keeps the
+// whole name, not the part before its first dot.
+QString DropIconDialog::pictureBase() const
+{
+    return isDesktopEntryName(appFileName) ? QFileInfo(appFileName).completeBaseName() : baseNameOf(appFileName);
 }
 
 QString DropIconDialog::freePictureName(const QString &folder, const QString &base)
@@ -130,7 +260,7 @@ QString DropIconDialog::freePictureName(const QString &folder, const QString &ba
 
 void DropIconDialog::fn_addItem()
 {
-    if (!theLauncher) {
+    if (!theLauncher || !refusal.isEmpty()) {
         close();
         return;
     }
@@ -138,7 +268,7 @@ void DropIconDialog::fn_addItem()
     theLauncher->newIconTarget.clear();
     theLauncher->newIconImage.clear();
     theLauncher->newIconKind = lumbra::fileKindOf(appFileName);
-    const QString base = baseNameOf(appFileName);
+    const QString base = pictureBase();
     const QString typed = lineEdit_3->text().trimmed();
     theLauncher->newIconName = typed.isEmpty() ? base : typed;
     QDir().mkpath(kIconFolder);

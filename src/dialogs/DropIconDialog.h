@@ -18,6 +18,7 @@ public:
     DropIconDialog();
 
     // Fills the dialog for one file; `path` gets forward slashes in place of backslashes.
+    // A desktop entry gives its own name and picture, or the reason it cannot be added.
     void setDroppedFile(QString &path, const QString &fileName);
 
     // A file name for the picture of `base` in `folder` that no icon and no file uses yet,
@@ -36,6 +37,9 @@ public:
     QLabel *label_text1 = nullptr;
     QLabel *label_text2 = nullptr;
     QLabel *label_text3 = nullptr;
+    // Why a dropped desktop entry cannot be added; empty for one that can.
+    QString refusal;
+    QLabel *refusalLabel = nullptr;
 
 public slots:
     void fn_addItem();
@@ -48,4 +52,7 @@ private:
     QLabel *captionLabel(const QRect &geometry, const QString &text, const char *name);
     QLineEdit *field(const QRect &geometry, const char *name);
     static QString baseNameOf(const QString &fileName);
+    void fillFromDesktopEntry(const QString &path);
+    void refuse(const QString &reason);
+    QString pictureBase() const;
 };

@@ -1,5 +1,6 @@
 #include "LumbraShutDown.h"
 
+#include "CaregiverLock.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "platform/Power.h"
@@ -9,6 +10,7 @@
 #include "widgets/ShutdownQLabel.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QFontMetrics>
 #include <QIcon>
@@ -20,8 +22,9 @@ LumbraShutDown *theShutDownDialog = nullptr;
 namespace {
 
 constexpr quint16 kFinnish = 0x040B;
-constexpr int kButtonTextHeight = 40;
-constexpr int kSmallestButtonPixelSize = 11;
+// A button's caption is two lines in a box this high.
+constexpr int kCaptionHeight = 40;
+constexpr int kSmallestPixelSize = 11;
 
 } // namespace
 
@@ -92,7 +95,7 @@ void LumbraShutDown::buildButtons()
     backgroundLabel->setPixmap(QPixmap(QStringLiteral(":/Image/Image/bg.png")));
     const QColor grey(Qt::darkGray);
     const QColor black(Qt::black);
-    const QRect textBox(0, 90, 140, kButtonTextHeight);
+    const QRect textBox(0, 90, 140, kCaptionHeight);
     quitLumbraLabel = makeButton(QRect(6, 2, 137, 140), QStringLiteral("full_screen"), textBox, quitLumbraText1,
                                  quitLumbraText2, grey, black, &LumbraShutDown::ActionQuitLumbra);
     taskManagerLabel = makeButton(QRect(142, 2, 138, 140), QStringLiteral("task_manager"), textBox,
@@ -105,6 +108,17 @@ void LumbraShutDown::buildButtons()
                                shutDownText2, grey, black, &LumbraShutDown::ActionShutDown);
     quitLabel = makeButton(QRect(556, 144, 138, 31), QStringLiteral("quit"), QRect(0, 0, 138, 31), quitText1,
                            quitText2, black, black, &LumbraShutDown::ActionQuit);
+}
+
+// Where Arial is not installed the system gives another font for it, on Debian often a taller
+// one (Nimbus Sans): its two lines would not fit the caption box, and the second would be cut.
+QFont LumbraShutDown::buttonFont(quint16 langId)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(langId == kFinnish ? 14 : 16);
+    while (font.pixelSize() > kSmallestPixelSize && 2 * QFontMetrics(font).height() > kCaptionHeight)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 QString LumbraShutDown::translationFileFor(quint16 langId)
@@ -132,15 +146,6 @@ void LumbraShutDown::fetchTexts()
     quitText2 = tr("QuitString2");
 }
 
-QFont LumbraShutDown::buttonFont(quint16 langId)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(langId == kFinnish ? 14 : 16);
-    while (font.pixelSize() > kSmallestButtonPixelSize && 2 * QFontMetrics(font).height() > kButtonTextHeight)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
-}
-
 ShutdownQLabel *LumbraShutDown::makeButton(const QRect &geometry, const QString &picture, const QRect &textBox,
                                            const QString &first, const QString &second, const QColor &normal,
                                            const QColor &hover, void (LumbraShutDown::*action)())
@@ -162,6 +167,8 @@ bool LumbraShutDown::handleMessage(const platform::WindowMessage &message)
 
 void LumbraShutDown::ActionQuitLumbra()
 {
+    if (!CaregiverLock::allow(CaregiverLock::Action::LeaveFromShutDown, this))
+        return;
     platform::WindowMessages &windows = platform::windows();
     const platform::WindowHandle launcher = windows.findWindow(u"QWidget", u"Lumbra");
     if (launcher != platform::kNoWindow)

@@ -23,8 +23,7 @@ public:
 
     // The translation file for a language identifier, relative to the program's folder.
     static QString translationFileFor(quint16 langId);
-    // Arial at 16 pixels (14 for Finnish's long words), smaller where the Arial the system
-    // has draws taller lines than two fit in a button's 40-pixel text box.
+    // The buttons' font for a language identifier: two lines of it fit a caption.
     static QFont buttonFont(quint16 langId);
     // What another program's ShowWindow and the like send to this window.
     bool handleMessage(const platform::WindowMessage &message);

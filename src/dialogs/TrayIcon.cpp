@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 
+#include "CaregiverLock.h"
 #include "launcher/lumbra.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
@@ -91,7 +92,13 @@ void TrayIcon::disableClickSystemTrayicon_slot()
 void TrayIcon::call_settingDialog()
 {
     printTrace("call lumbra setting");
-    if (!settingDialog.isHidden())
+    if (!settingDialog.isHidden() || settingDialogOpen)
+        return;
+    // The tray click stays blocked while the PIN is asked, as while the dialog is open.
+    settingDialogOpen = true;
+    const bool allowed = CaregiverLock::allow(CaregiverLock::Action::TraySettings);
+    settingDialogOpen = false;
+    if (!allowed)
         return;
     settingDialog.prepareDialog();
     settingDialogOpen = true;
@@ -104,6 +111,8 @@ void TrayIcon::call_settingDialog()
 void TrayIcon::call_shutDownDialog()
 {
     printTrace("call shut down");
+    if (!CaregiverLock::allow(CaregiverLock::Action::TrayExit))
+        return;
     platform::WindowMessages &windows = platform::windows();
     const platform::WindowHandle window = windows.findWindow(u"QWidget", u"Lumbra");
     printDiagnostic("FindWindow() for Lumbra");

@@ -70,3 +70,19 @@ QString chooseLanguageCode()
 {
     return languageCodeForLangId(platform::system().systemDefaultLangId());
 }
+
+QString desktopLocaleFor(const QString &code)
+{
+    // The codes that are not simply the language's two letters.
+    static const QHash<QString, QString> regional = {
+        {QStringLiteral("BR"), QStringLiteral("pt_BR")}, {QStringLiteral("CN"), QStringLiteral("zh_CN")},
+        {QStringLiteral("TW"), QStringLiteral("zh_TW")}, {QStringLiteral("HK"), QStringLiteral("zh_HK")},
+        {QStringLiteral("NO"), QStringLiteral("nb")},
+    };
+    const auto found = regional.constFind(code);
+    if (found != regional.cend())
+        return *found;
+    const QString lower = code.toLower();
+    const bool twoLetters = lower.size() == 2 && lower.at(0).isLetter() && lower.at(1).isLetter();
+    return twoLetters ? lower : QStringLiteral("en");
+}

@@ -4,6 +4,7 @@
 #include "lumbra.h"
 
 #include "TabEntry.h"
+#include "dialogs/CaregiverLock.h"
 #include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
 #include "dialogs/ThemeSettingDialog.h"
@@ -177,6 +178,8 @@ std::u16string lumbra::musicPath()
 
 void lumbra::openThemeDialog()
 {
+    if (!CaregiverLock::allow(CaregiverLock::Action::ThemeDialog, this))
+        return;
     themeDialog = new ThemeSettingDialog(nullptr);
     themeDialog->setupThemeDialog();
     themeDialog->loadThemeList();
@@ -196,6 +199,9 @@ void lumbra::applicationDropped(const QString &path, const QString &fileName)
 // the file manager waiting for it.
 void lumbra::openNextDropDialog()
 {
+    // One PIN for everything dropped together; without it nothing of the drop is added.
+    if (!pendingDrops.isEmpty() && !CaregiverLock::allow(CaregiverLock::Action::Drop, this))
+        pendingDrops.clear();
     while (!pendingDrops.isEmpty()) {
         QString path = pendingDrops.first().first;
         const QString fileName = pendingDrops.first().second;
@@ -304,6 +310,9 @@ int lumbra::fileKindOf(const QString &path)
         return 3;
     if (last.contains(QLatin1String("bat")))
         return 4;
+    // A desktop entry is what a shortcut is on Windows.
+    if (last == QLatin1String("desktop"))
+        return 3;
     return -1;
 }
 
@@ -380,6 +389,8 @@ void lumbra::removeSelectedIcon()
         return;
     const int part = storePartOf(currentTab, s);
     if (part < 0 || theSettings.getTabIconInt(601, currentTab, part) != 0)
+        return;
+    if (!CaregiverLock::allow(CaregiverLock::Action::Delete, this))
         return;
     printDiagnostic(QString::number(theSettings.getTabIconInt(600, currentTab, part) + 1));
     WaitCursor wait;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DesktopEntry.h"
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,12 @@ public:
 
     // Starts the system's task manager ("taskmgr.exe" on Windows), detached.
     virtual bool startTaskManager() = 0;
+
+    // IShellLinkW::GetDescription and GetIconLocation on a shortcut: what the desktop entry
+    // at `path` says of itself, its name in `locale` (a POSIX locale name such as "de" or
+    // "pt_BR") where it has one. Nothing is started. shellOpen starts such an entry the way
+    // the desktop does.
+    virtual DesktopEntry readDesktopEntry(const std::u16string &path, const std::u16string &locale) = 0;
 };
 
 } // namespace platform

@@ -53,4 +53,14 @@ struct MySystem
     QString DIALOG_NOT_INSTALLED;
     QString DIALOG_ICON_REMOVED;
     QString DIALOG_UNDO;
+    // The caregiver lock: empty means unlocked, otherwise a salted hash of the PIN (PinHash).
+    QString LOCK_PIN;
+    QString DIALOG_PIN_TITLE;
+    QString DIALOG_PIN_WRONG;
+    QString DIALOG_PIN_WAIT;
+    QString DIALOG_PIN_ERASE;
+    QString DIALOG_ENTRY_HIDDEN;
+    QString DIALOG_ENTRY_NO_PROGRAM;
+    QString DIALOG_ENTRY_NOT_INSTALLED;
+    QString DIALOG_ENTRY_UNREADABLE;
 };

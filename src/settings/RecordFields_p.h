@@ -74,6 +74,18 @@ inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_NOT_INSTALLED),
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ICON_REMOVED),
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_UNDO),
+    // Values added later are read but not written back: a tree that never had them keeps
+    // exporting exactly as before. The lock has its own writer (LockPinStore), so that a save
+    // of the launcher's settings never takes back a PIN set while it runs.
+    LUMBRA_READ_ONLY_TEXT(MySystem, LOCK_PIN),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_TITLE),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_WRONG),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_WAIT),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PIN_ERASE),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_HIDDEN),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_NO_PROGRAM),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_NOT_INSTALLED),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ENTRY_UNREADABLE),
 };
 
 inline const RecordField<TabsInfo> tabsInfoFields[] = {

@@ -34,3 +34,8 @@ bool RecordingShell::startTaskManager()
     ++taskManagerStarts;
     return !fail;
 }
+
+platform::DesktopEntry RecordingShell::readDesktopEntry(const std::u16string &path, const std::u16string &locale)
+{
+    return previous->readDesktopEntry(path, locale);
+}

@@ -32,6 +32,8 @@ public:
                        const std::u16string &workingDirectory) override;
     bool shellOpen(const std::u16string &file, const std::u16string &directory) override;
     bool startTaskManager() override;
+    // Reading starts nothing: the entry is read by the shell this one replaced.
+    platform::DesktopEntry readDesktopEntry(const std::u16string &path, const std::u16string &locale) override;
 
     QList<Start> starts;
     QList<Open> opens;

@@ -1,6 +1,7 @@
 #include "PosixShell.h"
 
 #include "DetachedProcess.h"
+#include "GioDesktopEntry.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -112,6 +113,21 @@ QByteArray existingFolder(const QString &folder)
     if (folder.isEmpty() || folder.contains(QChar(u'\0')) || !QFileInfo(folder).isDir())
         return QByteArray();
     return QFile::encodeName(folder);
+}
+
+// A desktop entry is started, not opened in a text editor as its file type would have it.
+bool isDesktopEntry(const QUrl &url)
+{
+    return url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".desktop"));
+}
+
+bool launchDesktopEntry(const QString &target, const QString &path)
+{
+    std::string reason;
+    if (GioDesktopEntry::launch(QFile::encodeName(path).toStdString(), &reason))
+        return true;
+    reportFailure("start", target, QString::fromUtf8(reason.c_str()));
+    return false;
 }
 
 bool isUrl(const QString &target)
@@ -272,6 +288,8 @@ bool PosixShell::shellOpen(const std::u16string &file, const std::u16string &dir
         reportFailure("open", target, QStringLiteral("no such file or folder"));
         return false;
     }
+    if (isDesktopEntry(url))
+        return launchDesktopEntry(target, url.toLocalFile());
     const bool opened = desktopServicesAvailable() ? QDesktopServices::openUrl(url) : openWithXdgOpen(url);
     if (!opened)
         reportFailure("open", target, QStringLiteral("no program to open it with was found"));
@@ -299,6 +317,15 @@ bool PosixShell::startTaskManager()
                          "started (LUMBRA_TASKMANAGER may name another)\n");
     std::fflush(stderr);
     return false;
+}
+
+DesktopEntry PosixShell::readDesktopEntry(const std::u16string &path, const std::u16string &locale)
+{
+    const QString file = QString::fromStdU16String(path);
+    if (file.isEmpty() || file.contains(QChar(u'\0')))
+        return DesktopEntry();
+    return GioDesktopEntry::read(QFile::encodeName(file).toStdString(),
+                                 QString::fromStdU16String(locale).toStdString());
 }
 
 } // namespace platform

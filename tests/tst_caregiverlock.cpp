@@ -1,0 +1,525 @@
+// The caregiver lock: the PIN's stored form, the PIN pad, and which actions of the launcher
+// and its dialogs ask for the PIN while it is set.
+
+#include "LauncherStore.h"
+#include "TestPlatform.h"
+
+#include "dialogs/CaregiverLock.h"
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
+#include "dialogs/TrayIcon.h"
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
+#include "platform/WindowMessages.h"
+#include "settings/LockPinStore.h"
+#include "i18n/LanguageChoice.h"
+#include "settings/PinHash.h"
+#include "settings/RegistryPaths.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/TabQLabel.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(CaregiverLock::Action)
+
+namespace {
+
+const QString kPin = QStringLiteral("2468");
+
+// Closes every modal dialog an action opens, and counts them, so that an action that goes
+// on into its dialog does not hold up the test.
+class ModalCloser : public QObject
+{
+public:
+    ModalCloser()
+    {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                ++closed;
+                modal->close();
+            }
+        });
+        timer.start(20);
+    }
+    int closed = 0;
+
+private:
+    QTimer timer;
+};
+
+// Tab 1: a default icon and two icons the user added (4, 5); tab 2: two icons.
+LauncherStore lockStore()
+{
+    LauncherStore store;
+    store.tabIcons = {QStringLiteral("1.4.5"), QStringLiteral("6.7")};
+    store.userIcons = {4, 5};
+    store.iconCount = 8;
+    return store;
+}
+
+} // namespace
+
+class tst_CaregiverLock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void hashHoldsNoPin_data();
+    void hashHoldsNoPin();
+    void damagedHashesMatchNothing_data();
+    void damagedHashesMatchNothing();
+    void acceptablePins_data();
+    void acceptablePins();
+    void waitGrowsToHalfAMinute_data();
+    void waitGrowsToHalfAMinute();
+    void laterTextsFallBackToEnglish();
+    void savingSettingsKeepsTheLock();
+    void treeWithoutLockStaysWithout();
+
+    void padOpensOnlyForTheRightPin_data();
+    void padOpensOnlyForTheRightPin();
+    void wrongPinNeverUnlocks();
+    void reopenedPadGoesOnWaiting();
+
+    void lockedActionsAsk_data();
+    void lockedActionsAsk();
+    void freeActionsNeverAsk_data();
+    void freeActionsNeverAsk();
+
+private:
+    void startLauncher();
+    void lock();
+    // Carries out the action of the row; answers whether it went through.
+    bool perform(CaregiverLock::Action action);
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<TestPlatform> platform;
+    std::unique_ptr<lumbra> launcher;
+    QString savedDirectory;
+    QList<CaregiverLock::Action> asked;
+    bool answer = false;
+};
+
+void tst_CaregiverLock::init()
+{
+    folder = std::make_unique<QTemporaryDir>();
+    platform = std::make_unique<TestPlatform>();
+    savedDirectory = QDir::currentPath();
+    QDir::setCurrent(folder->path());
+    languageCode = QStringLiteral("EN");
+    initRegistryPaths();
+    asked.clear();
+    answer = false;
+    CaregiverLock::countRightTry();
+    CaregiverLock::useAsker([this](CaregiverLock::Action action) {
+        asked.append(action);
+        return answer;
+    });
+}
+
+void tst_CaregiverLock::cleanup()
+{
+    CaregiverLock::useAsker({});
+    CaregiverLock::countRightTry();
+    launcher.reset();
+    theLauncher = nullptr;
+    platform.reset();
+    theSettings = SettingStore();
+    QDir::setCurrent(savedDirectory);
+    folder.reset();
+    languageCode.clear();
+    initRegistryPaths();
+}
+
+void tst_CaregiverLock::startLauncher()
+{
+    lockStore().fill(theSettings);
+    QVERIFY(saveAllSettings(theSettings));
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+}
+
+void tst_CaregiverLock::lock()
+{
+    QCOMPARE(LockPinStore::write(PinHash::make(kPin, "salt-for-tests", 1000)), LockPinStore::Status::Done);
+    QVERIFY(CaregiverLock::isLocked());
+}
+
+void tst_CaregiverLock::hashHoldsNoPin_data()
+{
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<QString>("wrong");
+    QTest::newRow("four digits") << QStringLiteral("1234") << QStringLiteral("1235");
+    QTest::newRow("zeros") << QStringLiteral("0000") << QStringLiteral("00000");
+    QTest::newRow("longest") << QStringLiteral("987654321012") << QStringLiteral("98765432101");
+    QTest::newRow("digits of the scheme") << QStringLiteral("2560") << QStringLiteral("256");
+}
+
+void tst_CaregiverLock::hashHoldsNoPin()
+{
+    QFETCH(QString, pin);
+    QFETCH(QString, wrong);
+    const QString stored = PinHash::make(pin);
+    QVERIFY(PinHash::isWellFormed(stored));
+    QVERIFY(stored.startsWith(QLatin1String("pbkdf2-sha256:")));
+    const QStringList parts = stored.split(u':');
+    QCOMPARE(parts.size(), 4);
+    // Neither the salt nor the hash holds the PIN, as text or as bytes, nor is the hash the
+    // PIN's plain digest, which a table of all PINs would give away at once.
+    const QByteArray salt = QByteArray::fromBase64(parts.at(2).toLatin1());
+    const QByteArray hash = QByteArray::fromBase64(parts.at(3).toLatin1());
+    QVERIFY2(!parts.at(2).contains(pin) && !parts.at(3).contains(pin), qPrintable(stored));
+    QVERIFY(!salt.contains(pin.toUtf8()) && !hash.contains(pin.toUtf8()));
+    QVERIFY(hash != QCryptographicHash::hash(pin.toUtf8(), QCryptographicHash::Sha256));
+    QCOMPARE(hash.size(), 32);
+    QVERIFY(salt.size() >= 16);
+    QVERIFY(PinHash::matches(pin, stored));
+    QVERIFY(!PinHash::matches(wrong, stored));
+    QVERIFY(!PinHash::matches(QString(), stored));
+    // A fresh salt each time: two locks with the same PIN do not look alike.
+    QVERIFY(PinHash::make(pin) != stored);
+}
+
+void tst_CaregiverLock::damagedHashesMatchNothing_data()
+{
+    QTest::addColumn<QString>("stored");
+    const QString good = PinHash::make(kPin, "0123456789abcdef", 1000);
+    const QStringList parts = good.split(u':');
+    QTest::newRow("the PIN itself") << kPin;
+    QTest::newRow("empty hash") << QStringLiteral("pbkdf2-sha256:1000:c2FsdA==:");
+    QTest::newRow("other scheme") << QString(good).replace(QLatin1String("sha256"), QLatin1String("sha1"));
+    QTest::newRow("no iterations") << QStringList{parts[0], QStringLiteral("0"), parts[2], parts[3]}.join(u':');
+    QTest::newRow("endless iterations") << QStringList{parts[0], QStringLiteral("2000000000"), parts[2], parts[3]}.join(u':');
+    QTest::newRow("iterations that would hold the launcher")
+        << QStringList{parts[0], QString::number(PinHash::kMostIterations + 1), parts[2], parts[3]}.join(u':');
+    QTest::newRow("negative iterations") << QStringList{parts[0], QStringLiteral("-5"), parts[2], parts[3]}.join(u':');
+    QTest::newRow("salt not Base64") << QStringList{parts[0], parts[1], QStringLiteral("*?*"), parts[3]}.join(u':');
+    QTest::newRow("short hash") << QStringList{parts[0], parts[1], parts[2], QStringLiteral("AAAA")}.join(u':');
+    QTest::newRow("a part more") << good + QStringLiteral(":x");
+    QTest::newRow("a part less") << QStringList{parts[0], parts[1], parts[3]}.join(u':');
+}
+
+// A lock someone damaged stays locked; no PIN, not even an empty one, opens it.
+void tst_CaregiverLock::damagedHashesMatchNothing()
+{
+    QFETCH(QString, stored);
+    QVERIFY(!PinHash::isWellFormed(stored));
+    for (const QString &pin : {kPin, QString(), stored, QStringLiteral("0000")})
+        QVERIFY2(!PinHash::matches(pin, stored), qPrintable(pin));
+}
+
+void tst_CaregiverLock::acceptablePins_data()
+{
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<bool>("acceptable");
+    QTest::newRow("four digits") << QStringLiteral("1234") << true;
+    QTest::newRow("twelve digits") << QStringLiteral("123456789012") << true;
+    QTest::newRow("three digits") << QStringLiteral("123") << false;
+    QTest::newRow("thirteen digits") << QStringLiteral("1234567890123") << false;
+    QTest::newRow("a letter") << QStringLiteral("12a4") << false;
+    QTest::newRow("a blank") << QStringLiteral("12 34") << false;
+    QTest::newRow("other digits") << QStringLiteral("\u0661\u0662\u0663\u0664") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void tst_CaregiverLock::acceptablePins()
+{
+    QFETCH(QString, pin);
+    QFETCH(bool, acceptable);
+    QCOMPARE(PinHash::isAcceptablePin(pin), acceptable);
+}
+
+void tst_CaregiverLock::waitGrowsToHalfAMinute_data()
+{
+    QTest::addColumn<int>("tries");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("none") << 0 << 0;
+    QTest::newRow("first wrong: only told") << 1 << 0;
+    QTest::newRow("second") << 2 << 1;
+    QTest::newRow("third") << 3 << 2;
+    QTest::newRow("31st") << 31 << 30;
+    QTest::newRow("1000th") << 1000 << 30;
+}
+
+void tst_CaregiverLock::waitGrowsToHalfAMinute()
+{
+    QFETCH(int, tries);
+    QFETCH(int, seconds);
+    QCOMPARE(CaregiverLock::waitSecondsAfter(tries), seconds);
+}
+
+void tst_CaregiverLock::laterTextsFallBackToEnglish()
+{
+    SettingStore store;
+    for (int id = 1439; id <= 1446; ++id) {
+        const QString text = store.getString(id);
+        QVERIFY2(!text.isEmpty() && text != QLatin1String("NULL"), qPrintable(QString::number(id)));
+    }
+    QCOMPARE(store.getString(1439), QStringLiteral("Please enter the PIN"));
+    QVERIFY(store.getString(1441).contains(QLatin1String("%1")));
+    store.mySystem.DIALOG_PIN_TITLE = QStringLiteral("PIN eingeben");
+    QCOMPARE(store.getString(1439), QStringLiteral("PIN eingeben"));
+}
+
+// The launcher saves all its settings after a drop or a removal; a PIN set while it ran (by
+// --setPin) must survive that, though the launcher loaded none.
+void tst_CaregiverLock::savingSettingsKeepsTheLock()
+{
+    lockStore().fill(theSettings);
+    QVERIFY(saveAllSettings(theSettings));
+    lock();
+    QVERIFY(theSettings.mySystem.LOCK_PIN.isEmpty());
+    QVERIFY(saveAllSettings(theSettings));
+    QVERIFY(PinHash::matches(kPin, LockPinStore::read()));
+    SettingStore loaded;
+    QVERIFY(loadAllSettings(loaded));
+    QCOMPARE(loaded.mySystem.LOCK_PIN, LockPinStore::read());
+    QCOMPARE(LockPinStore::write(QString()), LockPinStore::Status::Done);
+    QVERIFY(!CaregiverLock::isLocked());
+}
+
+// A tree from before the lock gets none of the new values from a save: it exports as before.
+void tst_CaregiverLock::treeWithoutLockStaysWithout()
+{
+    lockStore().fill(theSettings);
+    QVERIFY(saveAllSettings(theSettings));
+    QVERIFY(saveAllSettings(theSettings));
+    SettingStore loaded;
+    QVERIFY(loadAllSettings(loaded));
+    QVERIFY(loaded.mySystem.LOCK_PIN.isEmpty());
+    QVERIFY(!CaregiverLock::isLocked());
+    const QString stored = theSettings.mySystem.LOCK_PIN;
+    QVERIFY(stored.isEmpty());
+    // Without a tree at all nothing is locked and nothing can be stored.
+    platform->reset();
+    QVERIFY(!CaregiverLock::isLocked());
+    QCOMPARE(LockPinStore::write(PinHash::make(kPin)), LockPinStore::Status::NoSettings);
+}
+
+void tst_CaregiverLock::padOpensOnlyForTheRightPin_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("buttons, right") << kPin << false << true;
+    QTest::newRow("keyboard, right") << kPin << true << true;
+    QTest::newRow("buttons, wrong") << QStringLiteral("2469") << false << false;
+    QTest::newRow("keyboard, one digit more") << kPin + u'8' << true << false;
+    QTest::newRow("keyboard, one digit less") << kPin.left(3) << true << false;
+    QTest::newRow("erased back to right") << QStringLiteral("2469<8") << false << true;
+}
+
+void tst_CaregiverLock::padOpensOnlyForTheRightPin()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, byKeyboard);
+    QFETCH(bool, accepted);
+    PinPadDialog pad(PinHash::make(kPin, "0123456789abcdef", 1000));
+    pad.show();
+    for (QChar c : typed) {
+        if (byKeyboard)
+            QTest::keyClick(&pad, c.toLatin1());
+        else if (c == u'<')
+            pad.eraseButton->click();
+        else
+            pad.digitButtons.at(c.digitValue())->click();
+    }
+    QVERIFY2(!pad.dotsLabel->text().contains(typed.left(1)), "the dots show the digits");
+    if (byKeyboard)
+        QTest::keyClick(&pad, Qt::Key_Return);
+    else
+        pad.okButton->click();
+    QCOMPARE(pad.result() == QDialog::Accepted, accepted);
+    QCOMPARE(pad.messageLabel->text().isEmpty(), accepted);
+    QVERIFY(pad.typed().isEmpty());
+}
+
+// Once wrong, the pad waits; during the wait not even the right PIN gets through.
+void tst_CaregiverLock::wrongPinNeverUnlocks()
+{
+    PinPadDialog pad(PinHash::make(kPin, "0123456789abcdef", 1000));
+    pad.show();
+    QTest::keyClicks(&pad, QStringLiteral("1111"));
+    QTest::keyClick(&pad, Qt::Key_Return);
+    QCOMPARE(pad.messageLabel->text(), theSettings.getString(1440));
+    QVERIFY(!pad.isWaiting());
+    QTest::keyClicks(&pad, QStringLiteral("2222"));
+    pad.okButton->click();
+    QVERIFY(pad.isWaiting());
+    QVERIFY(pad.messageLabel->text().contains(QLatin1String("1")));
+    QVERIFY(!pad.okButton->isEnabled());
+    QTest::keyClicks(&pad, kPin);
+    QTest::keyClick(&pad, Qt::Key_Return);
+    pad.tryPin();
+    QVERIFY(pad.typed().isEmpty());
+    QVERIFY(pad.result() != QDialog::Accepted);
+    QCOMPARE(CaregiverLock::wrongTries(), 2);
+    // After the wait the right PIN opens it, and the count starts over.
+    QTRY_VERIFY_WITH_TIMEOUT(!pad.isWaiting(), 10000);
+    QTest::keyClicks(&pad, kPin);
+    QTest::keyClick(&pad, Qt::Key_Return);
+    QCOMPARE(pad.result(), int(QDialog::Accepted));
+    QCOMPARE(CaregiverLock::wrongTries(), 0);
+}
+
+void tst_CaregiverLock::reopenedPadGoesOnWaiting()
+{
+    const QString stored = PinHash::make(kPin, "0123456789abcdef", 1000);
+    for (int i = 0; i < 5; ++i)
+        CaregiverLock::countWrongTry();
+    PinPadDialog pad(stored);
+    QVERIFY(pad.isWaiting());
+    QVERIFY(pad.messageLabel->text().contains(QLatin1String("4")));
+    QTest::keyClicks(&pad, kPin);
+    pad.tryPin();
+    QVERIFY(pad.result() != QDialog::Accepted);
+}
+
+void tst_CaregiverLock::lockedActionsAsk_data()
+{
+    QTest::addColumn<CaregiverLock::Action>("action");
+    QTest::newRow("Delete") << CaregiverLock::Action::Delete;
+    QTest::newRow("a drop") << CaregiverLock::Action::Drop;
+    QTest::newRow("theme dialog") << CaregiverLock::Action::ThemeDialog;
+    QTest::newRow("tray settings") << CaregiverLock::Action::TraySettings;
+    QTest::newRow("tray exit") << CaregiverLock::Action::TrayExit;
+    QTest::newRow("leaving from the shut-down dialog") << CaregiverLock::Action::LeaveFromShutDown;
+}
+
+// Unlocked, nothing asks and the action goes through; locked, it asks once and goes through
+// only for the right PIN.
+void tst_CaregiverLock::lockedActionsAsk()
+{
+    QFETCH(CaregiverLock::Action, action);
+    startLauncher();
+    QVERIFY(perform(action));
+    QVERIFY(asked.isEmpty());
+
+    lock();
+    answer = false;
+    QVERIFY(!perform(action));
+    QCOMPARE(asked, QList<CaregiverLock::Action>{action});
+
+    answer = true;
+    QVERIFY(perform(action));
+    QCOMPARE(asked.size(), 2);
+}
+
+bool tst_CaregiverLock::perform(CaregiverLock::Action action)
+{
+    ModalCloser closer;
+    const int messagesBefore = int(platform->windows.messages.size());
+    auto closePosted = [&] {
+        for (qsizetype i = messagesBefore; i < platform->windows.messages.size(); ++i) {
+            if (platform->windows.messages.at(i).message == platform::kWmClose)
+                return true;
+        }
+        return false;
+    };
+    switch (action) {
+    case CaregiverLock::Action::Delete: {
+        // The highlight on the user's icon 4, at position 1 of the first tab.
+        const QString before = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS;
+        launcher->selectedIcon = 1;
+        launcher->handleMessage(platform::kWmKeyDown, platform::kVkDelete);
+        const bool removed = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS != before;
+        // Put back for the next try.
+        lockStore().fill(theSettings);
+        launcher = std::make_unique<lumbra>();
+        theLauncher = launcher.get();
+        launcher->initialise();
+        return removed;
+    }
+    case CaregiverLock::Action::Drop:
+        launcher->applicationDropped(QStringLiteral("/bin/true"), QStringLiteral("true"));
+        // The drop dialogs open once the drop has been answered, from the event loop.
+        for (int pass = 0; pass < 100 && !launcher->pendingDrops.isEmpty(); ++pass)
+            QTest::qWait(20);
+        return launcher->pendingDrops.isEmpty() && closer.closed == 1;
+    case CaregiverLock::Action::ThemeDialog: {
+        APIconQLabel *icon = launcher->iconAt(0, 0);
+        const int kind = icon->kind;
+        icon->kind = 11;
+        launcher->dispatchAction(icon, nullptr, nullptr);
+        icon->kind = kind;
+        return closer.closed == 1;
+    }
+    case CaregiverLock::Action::TraySettings: {
+        TrayIcon tray;
+        tray.setupTray();
+        tray.call_settingDialog();
+        return closer.closed == 1;
+    }
+    case CaregiverLock::Action::TrayExit: {
+        TrayIcon tray;
+        tray.setupTray();
+        tray.call_shutDownDialog();
+        return closePosted();
+    }
+    case CaregiverLock::Action::LeaveFromShutDown: {
+        LumbraShutDown dialog(nullptr);
+        dialog.ActionQuitLumbra();
+        return closePosted();
+    }
+    }
+    return false;
+}
+
+void tst_CaregiverLock::freeActionsNeverAsk_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("launching") << QStringLiteral("launch");
+    QTest::newRow("Return on an icon") << QStringLiteral("return");
+    QTest::newRow("browsing tabs") << QStringLiteral("tab");
+    QTest::newRow("Tab key") << QStringLiteral("tab key");
+    QTest::newRow("power action") << QStringLiteral("restart");
+    QTest::newRow("closing the shut-down dialog") << QStringLiteral("close shut-down");
+}
+
+void tst_CaregiverLock::freeActionsNeverAsk()
+{
+    QFETCH(QString, action);
+    startLauncher();
+    lock();
+    if (action == QLatin1String("launch")) {
+        launcher->dispatchAction(launcher->iconAt(0, 1), nullptr, nullptr);
+        QCOMPARE(platform->shell.starts.size(), 1);
+    } else if (action == QLatin1String("return")) {
+        launcher->handleMessage(platform::kWmKeyDown, platform::kVkReturn);
+        QCOMPARE(platform->shell.starts.size(), 1);
+    } else if (action == QLatin1String("tab")) {
+        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+        QCOMPARE(launcher->currentTab, 1);
+    } else if (action == QLatin1String("tab key")) {
+        launcher->handleMessage(platform::kWmKeyDown, platform::kVkTab);
+        QCOMPARE(launcher->currentTab, 1);
+    } else if (action == QLatin1String("restart")) {
+        LumbraShutDown dialog(nullptr);
+        dialog.ActionRestart();
+        QCOMPARE(platform->power.actions, QStringList{QStringLiteral("reboot")});
+    } else {
+        LumbraShutDown dialog(nullptr);
+        dialog.setVisible(true);
+        dialog.ActionQuit();
+        QVERIFY(!dialog.isVisible());
+    }
+    QVERIFY(asked.isEmpty());
+    QVERIFY(CaregiverLock::isLocked());
+}
+
+QTEST_MAIN(tst_CaregiverLock)
+#include "tst_caregiverlock.moc"
