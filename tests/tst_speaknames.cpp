@@ -143,9 +143,9 @@ void tst_SpeakNames::textsFallBackToEnglish()
     QFETCH(QString, stored);
     QFETCH(QString, expected);
     SettingStore store;
-    for (QString *field : {&store.mySystem.DIALOG_SPEAK_NAMES_NAME, &store.mySystem.ACCESSIBLE_NEXT_PAGE_NAME,
-                           &store.mySystem.ACCESSIBLE_PREVIOUS_PAGE_NAME, &store.mySystem.ACCESSIBLE_MUSIC_NAME,
-                           &store.mySystem.ACCESSIBLE_HOUSE_NAME})
+    for (QString *field : {&store.mySystem.DIALOG_SPEAK_NAMES_NAME, &store.mySystem.DIALOG_NEXT_PAGE_NAME,
+                           &store.mySystem.DIALOG_PREVIOUS_PAGE_NAME, &store.mySystem.DIALOG_MUSIC_NAME,
+                           &store.mySystem.DIALOG_HOUSE_NAME})
         *field = stored;
     QCOMPARE(store.getString(id), expected);
 }

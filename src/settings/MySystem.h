@@ -44,10 +44,10 @@ struct MySystem
     int SWITCH_SCAN_MS = 0;
     int LABEL_FIT = 0;
     QString DIALOG_SPEAK_NAMES_NAME;
-    QString ACCESSIBLE_NEXT_PAGE_NAME;
-    QString ACCESSIBLE_PREVIOUS_PAGE_NAME;
-    QString ACCESSIBLE_MUSIC_NAME;
-    QString ACCESSIBLE_HOUSE_NAME;
+    QString DIALOG_NEXT_PAGE_NAME;
+    QString DIALOG_PREVIOUS_PAGE_NAME;
+    QString DIALOG_MUSIC_NAME;
+    QString DIALOG_HOUSE_NAME;
     // Newer texts: a tree installed before them lacks them, and their accessors answer the
     // English text instead.
     QString DIALOG_NOT_INSTALLED;

@@ -67,10 +67,10 @@ inline const RecordField<MySystem> mySystemFields[] = {
     // Only the installed registry file sets the texts: a save leaves a tree that lacks them as
     // it was, and their accessors give the English text then.
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_SPEAK_NAMES_NAME),
-    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_NEXT_PAGE_NAME),
-    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_PREVIOUS_PAGE_NAME),
-    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_MUSIC_NAME),
-    LUMBRA_READ_ONLY_TEXT(MySystem, ACCESSIBLE_HOUSE_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_NEXT_PAGE_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_PREVIOUS_PAGE_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_MUSIC_NAME),
+    LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_HOUSE_NAME),
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_NOT_INSTALLED),
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_ICON_REMOVED),
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_UNDO),

@@ -94,10 +94,10 @@ const TextWithFallback laterSystemTexts[] = {
     {1445, &MySystem::DIALOG_ENTRY_NOT_INSTALLED, "The program of this shortcut is not installed on this computer."},
     {1446, &MySystem::DIALOG_ENTRY_UNREADABLE, "This shortcut cannot be read: it is not a program's shortcut."},
     {1450, &MySystem::DIALOG_SPEAK_NAMES_NAME, "Read the names aloud"},
-    {1451, &MySystem::ACCESSIBLE_NEXT_PAGE_NAME, "Next page"},
-    {1452, &MySystem::ACCESSIBLE_PREVIOUS_PAGE_NAME, "Previous page"},
-    {1453, &MySystem::ACCESSIBLE_MUSIC_NAME, "Music"},
-    {1454, &MySystem::ACCESSIBLE_HOUSE_NAME, "Hide Lumbra"},
+    {1451, &MySystem::DIALOG_NEXT_PAGE_NAME, "Next page"},
+    {1452, &MySystem::DIALOG_PREVIOUS_PAGE_NAME, "Previous page"},
+    {1453, &MySystem::DIALOG_MUSIC_NAME, "Music"},
+    {1454, &MySystem::DIALOG_HOUSE_NAME, "Hide Lumbra"},
 };
 
 // Tray pictures named in the system record but lying in the current theme's folder.
