@@ -32,7 +32,7 @@ namespace {
 const char kChildSwitch[] = "--save-child";
 const char kIconsChildSwitch[] = "--icons-child";
 constexpr int kKills = 30;
-constexpr int kIconKills = 40;
+constexpr int kIconKills = 25;
 
 template <class Record, std::size_t N>
 Record filled(const RecordField<Record> (&fields)[N], const QString &variant, int serial)

@@ -210,7 +210,9 @@ void lumbra::showPagePicture(int t)
     DragIconPage *page = t >= 0 && t < tabs.size() ? tabs.at(t)->page : nullptr;
     if (!page)
         return;
-    const int theme = theSettings.getInt(3) - 1;
+    // CURRENT_THEME may be the lowest int: no theme, rather than an overflow.
+    const int current = theSettings.getInt(3);
+    const int theme = current > 0 ? current - 1 : -1;
     const QString path = theSettings.getThemeImagePath(201, theme, t);
     QImage picture;
     if (path != QLatin1String("NULL") && isPictureFile(path))
