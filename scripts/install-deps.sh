@@ -35,6 +35,9 @@ packages=(
     # A tray host and a small window manager, so that the end-to-end tests see the tray icons
     # docked and a minimised launcher really minimised.
     trayer openbox
+    # The window manager brings ghostscript's fonts, whose stand-in for Arial has taller lines
+    # than the shut-down dialog's buttons hold; Liberation Sans has Arial's measures.
+    fonts-liberation
     # An X server whose screen size can change, for the end-to-end test of a new resolution.
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
