@@ -4,6 +4,7 @@
 #include "Runner.h"
 
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32TargetLookup.h"
 
 namespace runner {
 
@@ -130,6 +131,19 @@ std::string taskManagerIsStarted()
     return std::string();
 }
 
+std::string programLookup(const std::u16string &program, bool expected)
+{
+    EXPECT_EQ(Win32TargetLookup().programExists(program), expected);
+    return std::string();
+}
+
+std::string documentLookup(const std::u16string &file, const std::u16string &folder, bool expected)
+{
+    writeFile(temporaryFolder() + u"letter.txt", "Dear all\n");
+    EXPECT_EQ(Win32TargetLookup().documentExists(file, folder), expected);
+    return std::string();
+}
+
 int taskManagerChild(const std::vector<std::u16string> &)
 {
     return Win32Shell().startTaskManager() ? 0 : 1;
@@ -167,6 +181,37 @@ void addShellTests()
         [] { return shellOpenRefused(u'"' + temporaryFolder() + u"absent.txt\""); });
     add("shell: opening nothing is refused", [] { return shellOpenRefused(u""); });
     add("shell: the task manager is taskmgr.exe", taskManagerIsStarted);
+    const struct
+    {
+        const char *name;
+        std::u16string program;
+        bool expected;
+    } programs[] = {{"this runner", runnerPath(), true},
+                    {"this runner, quoted", u'"' + runnerPath() + u'"', true},
+                    {"a bare name on the search path", u"cmd", true},
+                    {"a bare name found nowhere", u"no-such-program-anywhere", false},
+                    {"a missing path", u"C:\\no\\such.exe", false},
+                    {"a folder", temporaryFolder(), false},
+                    {"nothing", u"", false},
+                    {"empty quotes", u"\"\"", false}};
+    for (const auto &row : programs)
+        add(std::string("lookup: program, ") + row.name, [row] { return programLookup(row.program, row.expected); });
+    const struct
+    {
+        const char *name;
+        std::u16string file;
+        std::u16string folder;
+        bool expected;
+    } documents[] = {{"in the folder given", u"letter.txt", u'"' + temporaryFolder() + u'"', true},
+                     {"a full path", temporaryFolder() + u"letter.txt", u"", true},
+                     {"a folder", temporaryFolder(), u"", true},
+                     {"missing", u"absent.txt", temporaryFolder(), false},
+                     {"a web address", u"https://example.org/", u"", true},
+                     {"a file address", u"file:///" + temporaryFolder() + u"letter.txt", u"", true},
+                     {"nothing", u"", u"", false}};
+    for (const auto &row : documents)
+        add(std::string("lookup: document, ") + row.name,
+            [row] { return documentLookup(row.file, row.folder, row.expected); });
     addRole("record", recordChild);
     addRole("task-manager", taskManagerChild);
 }

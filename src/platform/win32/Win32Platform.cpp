@@ -9,6 +9,7 @@
 #include "Win32Sound.h"
 #include "Win32Speech.h"
 #include "Win32SystemServices.h"
+#include "Win32TargetLookup.h"
 #include "Win32WindowMessages.h"
 
 namespace platform {
@@ -53,6 +54,12 @@ Speech &nativeSpeech()
 {
     static Win32Speech speech;
     return speech;
+}
+
+TargetLookup &nativeTargets()
+{
+    static Win32TargetLookup targets;
+    return targets;
 }
 
 InstanceLock &nativeInstanceLock()

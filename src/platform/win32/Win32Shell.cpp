@@ -131,4 +131,9 @@ bool Win32Shell::startTaskManager()
     return startDetached(u"taskmgr.exe", {}, std::u16string());
 }
 
+DesktopEntry Win32Shell::readDesktopEntry(const std::u16string &, const std::u16string &)
+{
+    return DesktopEntry{};
+}
+
 } // namespace platform

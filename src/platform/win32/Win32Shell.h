@@ -12,6 +12,8 @@ public:
                        const std::u16string &workingDirectory) override;
     bool shellOpen(const std::u16string &file, const std::u16string &directory) override;
     bool startTaskManager() override;
+    // Windows has no desktop entries: its shortcuts (.lnk) are opened by the shell.
+    DesktopEntry readDesktopEntry(const std::u16string &path, const std::u16string &locale) override;
 
     // The command line QProcess builds: the program as given (quoted when it holds a blank
     // and is not quoted already, forward slashes turned round), then each argument quoted
