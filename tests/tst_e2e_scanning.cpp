@@ -71,11 +71,13 @@ void tst_E2eScanning::initTestCase()
     const QString systemKey = QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]\n");
     QVERIFY(reg.contains(systemKey));
     reg.replace(systemKey, systemKey + QStringLiteral("\"SWITCH_SCAN_MS\"=\"300\"\n"));
+    // The whole value, quotes and all: another icon's target may begin with the same path.
     QString escapedFirst = first;
     escapedFirst.replace(u'\\', QStringLiteral("\\\\"));
+    escapedFirst = u'"' + escapedFirst + u'"';
     const qsizetype last = reg.lastIndexOf(escapedFirst);
     QVERIFY(last > reg.indexOf(escapedFirst));
-    reg.replace(last, escapedFirst.size(), third);
+    reg.replace(last, escapedFirst.size(), u'"' + third + u'"');
     QVERIFY(writeFile(folder.filePath(QStringLiteral("EN.reg")), reg.toUtf8()));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
