@@ -24,6 +24,8 @@ constexpr int kRemovedText = 1437;
 constexpr int kUndoText = 1438;
 constexpr int kBarMargin = 16;
 constexpr int kMinimumTextPixels = 24;
+// A font size from the settings beyond this would push the bar off the screen.
+constexpr int kMaximumTextPixels = 72;
 
 QStringList entriesOf(const QString &list)
 {
@@ -49,7 +51,7 @@ QString restoredList(const QString &now, const RemovalOffer &offer, int *part)
 QFont barFont()
 {
     QFont font = theSettings.getFont(1001);
-    font.setPixelSize(std::max(font.pixelSize(), kMinimumTextPixels));
+    font.setPixelSize(std::clamp(font.pixelSize(), kMinimumTextPixels, kMaximumTextPixels));
     return font;
 }
 

@@ -28,9 +28,11 @@ QString buttonStyle(int pixelSize)
         .arg(pixelSize);
 }
 
+// Kept to what a bar can hold, whatever font it is handed: sizes near the int limit would
+// overflow the button's measures.
 int pixelSizeOf(const QFont &font)
 {
-    return font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
+    return std::clamp(font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height(), 1, 200);
 }
 
 } // namespace
