@@ -2,6 +2,7 @@
 // lock on: the entry starts the way the desktop starts it, and Delete asks for the PIN, a
 // wrong one changing nothing.
 
+#include "E2eSession.h"
 #include "E2eStore.h"
 #include "TestPlatform.h"
 #include "XServer.h"
@@ -20,34 +21,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions = {})
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return permissions == QFile::Permissions() || file.setPermissions(permissions);
-}
-
-QString readWhenThere(const QString &path, int timeoutMs = 15000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = file.readAll();
-            if (bytes.endsWith('\n'))
-                return QString::fromLocal8Bit(bytes);
-        }
-        QTest::qWait(100);
-    }
-    return QString();
-}
-
-} // namespace
 
 class tst_E2eLock : public QObject
 {
@@ -79,14 +52,15 @@ void tst_E2eLock::initTestCase()
     QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("entry folder"))));
     const QString record = folder.filePath(QStringLiteral("started.txt"));
     const QString script = folder.filePath(QStringLiteral("record.sh"));
-    QVERIFY(writeFile(script, QStringLiteral("#!/bin/sh\necho \"$PWD|$*\" >> '%1'\n").arg(record).toLocal8Bit(),
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(E2eSession::writeFile(
+        script, QStringLiteral("#!/bin/sh\necho \"$PWD|$*\" >> '%1'\n").arg(record).toLocal8Bit(), true));
     const QString entry = folder.filePath(QStringLiteral("recorder.desktop"));
-    QVERIFY(writeFile(entry, ("[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + QFile::encodeName(script)
+    QVERIFY(E2eSession::writeFile(entry, ("[Desktop Entry]\nType=Application\nName=Recorder\nExec=\""
+                                          + QFile::encodeName(script)
                               + "\" %U %c\nPath=" + QFile::encodeName(folder.filePath(QStringLiteral("entry folder")))
                               + "\n")));
     // Icon 2, of kind 3, is the entry; icon 3 is one the user added.
-    QVERIFY(writeFile(folder.filePath(QStringLiteral("EN.reg")), e2eStoreFile(script, entry).toUtf8()));
+    QVERIFY(E2eSession::writeFile(folder.filePath(QStringLiteral("EN.reg")), e2eStoreFile(script, entry).toUtf8()));
 
     environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMBRA_REGISTRY"), folder.filePath(QStringLiteral("registry.sqlite")));
@@ -153,7 +127,7 @@ QString tst_E2eLock::storedIcons()
 void tst_E2eLock::desktopEntryStartsInItsFolderWithItsName()
 {
     pressKeys({QStringLiteral("Right"), QStringLiteral("Return")});
-    const QString started = readWhenThere(folder.filePath(QStringLiteral("started.txt")));
+    const QString started = E2eSession::readWhenThere(folder.filePath(QStringLiteral("started.txt")));
     QCOMPARE(started, folder.filePath(QStringLiteral("entry folder")) + QStringLiteral("|Recorder\n"));
 }
 

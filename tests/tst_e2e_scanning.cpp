@@ -2,6 +2,7 @@
 // highlight reaches the third icon by itself, and one press of the space bar starts its
 // program, as a switch box would.
 
+#include "E2eSession.h"
 #include "E2eStore.h"
 #include "XServer.h"
 
@@ -15,15 +16,6 @@
 #include <memory>
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions = {})
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return permissions == QFile::Permissions() || file.setPermissions(permissions);
-}
 
 QString recorder(const QString &record)
 {
@@ -61,9 +53,8 @@ void tst_E2eScanning::initTestCase()
         QSKIP("Xvfb is not installed");
     const QString first = folder.filePath(QStringLiteral("first.sh"));
     const QString third = folder.filePath(QStringLiteral("third.sh"));
-    const auto executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    QVERIFY(writeFile(first, recorder(folder.filePath(QStringLiteral("first.txt"))).toLocal8Bit(), executable));
-    QVERIFY(writeFile(third, recorder(folder.filePath(QStringLiteral("third.txt"))).toLocal8Bit(), executable));
+    QVERIFY(E2eSession::writeFile(first, recorder(folder.filePath(QStringLiteral("first.txt"))).toLocal8Bit(), true));
+    QVERIFY(E2eSession::writeFile(third, recorder(folder.filePath(QStringLiteral("third.txt"))).toLocal8Bit(), true));
     QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("papers"))));
 
     // The shared tree, scanning every 300 ms, with a program of its own on the third icon.
@@ -78,7 +69,7 @@ void tst_E2eScanning::initTestCase()
     const qsizetype last = reg.lastIndexOf(escapedFirst);
     QVERIFY(last > reg.indexOf(escapedFirst));
     reg.replace(last, escapedFirst.size(), u'"' + third + u'"');
-    QVERIFY(writeFile(folder.filePath(QStringLiteral("EN.reg")), reg.toUtf8()));
+    QVERIFY(E2eSession::writeFile(folder.filePath(QStringLiteral("EN.reg")), reg.toUtf8()));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMBRA_REGISTRY"), folder.filePath(QStringLiteral("registry.sqlite")));

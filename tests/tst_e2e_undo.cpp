@@ -3,6 +3,7 @@
 // a program that is not installed says so.
 
 #include "TestPlatform.h"
+#include "E2eSession.h"
 #include "E2eStore.h"
 #include "XServer.h"
 
@@ -22,34 +23,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions = {})
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return permissions == QFile::Permissions() || file.setPermissions(permissions);
-}
-
-QString readWhenThere(const QString &path, int timeoutMs = 15000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = file.readAll();
-            if (bytes.endsWith('\n'))
-                return QString::fromLocal8Bit(bytes);
-        }
-        QTest::qWait(100);
-    }
-    return QString();
-}
-
-} // namespace
 
 class tst_E2eUndo : public QObject
 {
@@ -87,15 +60,13 @@ void tst_E2eUndo::initTestCase()
     QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("bin"))));
     const QString record = folder.filePath(QStringLiteral("started.txt"));
     const QString opened = folder.filePath(QStringLiteral("opened.txt"));
-    QVERIFY(writeFile(programFolder + QStringLiteral("/record.sh"),
-                      QStringLiteral("#!/bin/sh\necho \"$PWD|$#\" >> '%1'\n").arg(record).toLocal8Bit(),
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QVERIFY(writeFile(folder.filePath(QStringLiteral("bin/xdg-open")),
-                      QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(opened).toLocal8Bit(),
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(E2eSession::writeFile(programFolder + QStringLiteral("/record.sh"),
+                      QStringLiteral("#!/bin/sh\necho \"$PWD|$#\" >> '%1'\n").arg(record).toLocal8Bit(), true));
+    QVERIFY(E2eSession::writeFile(folder.filePath(QStringLiteral("bin/xdg-open")),
+                      QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(opened).toLocal8Bit(), true));
     const QByteArray reg = e2eStoreFile(programFolder + QStringLiteral("/record.sh"),
                                      folder.filePath(QStringLiteral("papers"))).toUtf8();
-    QVERIFY(writeFile(folder.filePath(QStringLiteral("EN.reg")), reg));
+    QVERIFY(E2eSession::writeFile(folder.filePath(QStringLiteral("EN.reg")), reg));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMBRA_REGISTRY"), folder.filePath(QStringLiteral("registry.sqlite")));

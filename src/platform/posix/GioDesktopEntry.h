@@ -7,7 +7,8 @@
 namespace platform {
 
 // Desktop entries through GIO: read with GKeyFile, started with GDesktopAppInfo, which
-// handles Exec's field codes, Path and Terminal as the Desktop Entry Specification says.
+// handles Exec's field codes, Path and Terminal as freedesktop.org's desktop entry format
+// defines them.
 // Paths are in the file system's encoding.
 class GioDesktopEntry
 {
