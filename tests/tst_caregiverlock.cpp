@@ -14,6 +14,7 @@
 #include "settings/LockPinStore.h"
 #include "i18n/LanguageChoice.h"
 #include "settings/PinHash.h"
+#include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -93,11 +94,14 @@ private slots:
     void padOpensOnlyForTheRightPin();
     void wrongPinNeverUnlocks();
     void reopenedPadGoesOnWaiting();
+    void waitOutlastsARestart();
 
     void lockedActionsAsk_data();
     void lockedActionsAsk();
     void freeActionsNeverAsk_data();
     void freeActionsNeverAsk();
+    void lockHoldsWithoutTheStore_data();
+    void lockHoldsWithoutTheStore();
 
 private:
     void startLauncher();
@@ -123,6 +127,8 @@ void tst_CaregiverLock::init()
     initRegistryPaths();
     asked.clear();
     answer = false;
+    // What a start would remember: no lock, as the tree is empty.
+    LockPinStore::remember(QString());
     CaregiverLock::countRightTry();
     CaregiverLock::useAsker([this](CaregiverLock::Action action) {
         asked.append(action);
@@ -389,6 +395,33 @@ void tst_CaregiverLock::reopenedPadGoesOnWaiting()
     QVERIFY(pad.result() != QDialog::Accepted);
 }
 
+// The wrong tries are kept beside the lock: a launcher started again waits as long as the
+// one before would have, and a right PIN clears the count for the next start too.
+void tst_CaregiverLock::waitOutlastsARestart()
+{
+    lockStore().fill(theSettings);
+    QVERIFY(saveAllSettings(theSettings));
+    lock();
+    auto stored = [] {
+        const platform::RegKey key = openRegKey(platform::kLocalMachine, systemKeyPath, false);
+        const QString tries = readRegString(key, QStringLiteral("LOCK_WRONG_TRIES"));
+        closeRegKey(key);
+        return tries;
+    };
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, systemKeyPath, false);
+    QCOMPARE(writeRegString(key, QStringLiteral("LOCK_WRONG_TRIES"), QStringLiteral("5")), platform::kErrorSuccess);
+    closeRegKey(key);
+    const QString hash = LockPinStore::read();
+    PinPadDialog pad(hash);
+    QVERIFY(pad.isWaiting());
+    QVERIFY(pad.messageLabel->text().contains(QLatin1String("4")));
+    CaregiverLock::countWrongTry();
+    QCOMPARE(stored(), QStringLiteral("6"));
+    CaregiverLock::countRightTry();
+    QCOMPARE(stored(), QString());
+    QVERIFY(!PinPadDialog(hash).isWaiting());
+}
+
 void tst_CaregiverLock::lockedActionsAsk_data()
 {
     QTest::addColumn<CaregiverLock::Action>("action");
@@ -519,6 +552,43 @@ void tst_CaregiverLock::freeActionsNeverAsk()
     }
     QVERIFY(asked.isEmpty());
     QVERIFY(CaregiverLock::isLocked());
+}
+
+void tst_CaregiverLock::lockHoldsWithoutTheStore_data()
+{
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("the store deleted") << true;
+    QTest::newRow("a store that cannot be read") << false;
+}
+
+// The lock loaded at start holds while the store is gone or broken, and the save after a
+// right PIN writes it into the tree it makes anew.
+void tst_CaregiverLock::lockHoldsWithoutTheStore()
+{
+    QFETCH(bool, deleted);
+    startLauncher();
+    lock();
+    const QString hash = LockPinStore::read();
+    LockPinStore::remember(QString());
+    SettingStore loaded;
+    QVERIFY(loadAllSettings(loaded));
+    LockPinStore::remember(loaded.mySystem.LOCK_PIN);
+    StderrCapture quiet;
+    if (deleted) {
+        platform->reset();
+    } else {
+        QVERIFY(executeOnStore(platform->databasePath(), QStringLiteral("DROP TABLE reg_values; DROP TABLE reg_keys")));
+    }
+    QVERIFY(CaregiverLock::isLocked());
+    QVERIFY(!perform(CaregiverLock::Action::Delete));
+    QCOMPARE(asked, QList<CaregiverLock::Action>{CaregiverLock::Action::Delete});
+    answer = true;
+    QCOMPARE(perform(CaregiverLock::Action::Delete), deleted);
+    QCOMPARE(LockPinStore::read(), hash);
+    if (deleted) {
+        QVERIFY(loadAllSettings(loaded));
+        QCOMPARE(loaded.mySystem.LOCK_PIN, hash);
+    }
 }
 
 QTEST_MAIN(tst_CaregiverLock)
