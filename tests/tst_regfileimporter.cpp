@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +104,9 @@ private slots:
     void refusedWritesStoreNothing();
     void storeThatCannotBeWrittenIsReported_data();
     void storeThatCannotBeWrittenIsReported();
+    void limitedToSettings_data();
+    void limitedToSettings();
+    void blankLinesTakeNoMemory();
 
 private:
     RegFileImporter::Status import(const QByteArray &file, const QString &name = QStringLiteral("t.reg"));
@@ -591,6 +595,102 @@ void tst_RegFileImporter::storeThatCannotBeWrittenIsReported()
     QVERIFY2(lines.last().startsWith(QStringLiteral("t.reg: ")), qPrintable(lines.last()));
     // The import ended the scope it began, though the begin failed.
     QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+}
+
+void tst_RegFileImporter::limitedToSettings_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QStringList>("checks");
+    QTest::addColumn<QStringList>("messages");
+
+    const QByteArray en = "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n";
+    const QString enSystem = QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System");
+    const QString lockKept = enSystem + QStringLiteral("|LOCK_PIN = 1:4c0031000000");
+    const QString nKept = enSystem + QStringLiteral("|N = 1:31000000");
+    const QString deN = QStringLiteral("Software\\ORTAN\\Lumbra\\DE\\System|N");
+    const QString lockStays = QStringLiteral("t.reg: the caregiver lock of the EN settings stays on");
+    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+
+    row("several languages") << kHeader + en + "\"N\"=\"2\"\n[HKLM\\Software\\ORTAN\\Lumbra\\DE\\System]\n\"N\"=\"3\"\n"
+                             << Status::Imported
+                             << QStringList{enSystem + "|N = 1:32000000", deN + " = 1:33000000", lockKept} << QStringList();
+    row("any case") << kHeader + "[hkey_local_machine\\SOFTWARE\\ortan\\lumbra\\EN\\System]\n\"N\"=\"2\"\n"
+                    << Status::Imported << QStringList{enSystem + "|N = 1:32000000"} << QStringList();
+    row("a key elsewhere") << kHeader + "[HKLM\\Software\\Other]\n\"v\"=\"x\"\n" + en + "\"N\"=\"2\"\n"
+                           << Status::Imported << QStringList{"Software\\Other = no key", enSystem + "|N = 1:32000000"}
+                           << QStringList{"t.reg:3: HKLM\\Software\\Other is not part of Lumbra's settings "
+                                          "(HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra); it and its values are skipped"};
+    row("another root") << kHeader + "[HKCU\\Software\\ORTAN\\Lumbra\\EN]\n@=\"x\"\n" << Status::Imported
+                        << QStringList{"HKCU\\Software = no key"} << QStringList{"t.reg:3: "};
+    row("a name that begins alike") << kHeader + "[HKLM\\Software\\ORTAN\\LumbraX\\EN]\n" << Status::Imported
+                                    << QStringList{"Software\\ORTAN\\LumbraX = no key"} << QStringList{"t.reg:3: "};
+    row("the parent of the settings") << kHeader + "[HKLM\\Software\\ORTAN]\n@=\"x\"\n" << Status::Imported
+                                      << QStringList{"Software\\ORTAN| = none"} << QStringList{"t.reg:3: "};
+    row("a deletion elsewhere") << kHeader + "[-HKLM\\Software\\Old]\n" << Status::Imported << QStringList{kOldKept}
+                                << QStringList{"t.reg:3: HKLM\\Software\\Old is not part of Lumbra's settings "
+                                               "(HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra); it is not deleted"};
+    row("one language deleted") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\DE]\n" << Status::Imported
+                                << QStringList{deN + " = no key", nKept} << QStringList();
+    for (const char *key : {"HKEY_LOCAL_MACHINE\\Software", "HKLM\\software\\ortan\\lumbra\\", "HKEY_LOCAL_MACHINE"}) {
+        QTest::addRow("deleting %s", key)
+            << kHeader + en + "\"N\"=\"2\"\n\n[-" + key + "]\n" << Status::Refused << QStringList{nKept, kOldKept, lockKept}
+            << QStringList{QStringLiteral("t.reg:6: deleting %1 would delete the settings of every language; nothing "
+                                          "was imported").arg(QLatin1String(key))};
+    }
+
+    // The lock: kept unless the file sets another one.
+    row("no lock in the file") << kHeader + en + "\"N\"=\"2\"\n" << Status::Imported << QStringList{lockKept}
+                               << QStringList();
+    row("an empty lock") << kHeader + en + "\"LOCK_PIN\"=\"\"\n" << Status::Imported << QStringList{lockKept}
+                         << QStringList{lockStays};
+    row("the lock deleted") << kHeader + en + "\"lock_pin\"=-\n" << Status::Imported << QStringList{lockKept}
+                            << QStringList{lockStays};
+    row("the tree deleted and written again")
+        << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n" + en + "\"N\"=\"5\"\n" << Status::Imported
+        << QStringList{lockKept, enSystem + "|LOCK_WRONG_TRIES = 1:33000000", enSystem + "|N = 1:35000000"}
+        << QStringList{lockStays};
+    row("another lock") << kHeader + en + "\"LOCK_PIN\"=\"L2\"\n" << Status::Imported
+                        << QStringList{enSystem + "|LOCK_PIN = 1:4c0032000000"} << QStringList();
+    row("the tree deleted") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n" << Status::Imported
+                            << QStringList{enSystem + " = no key"} << QStringList();
+}
+
+// What --installRegister does: Lumbra's settings, of any language, and nothing else; a lock
+// set on this PC is not taken off by a file that carries none.
+void tst_RegFileImporter::limitedToSettings()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(Status, status);
+    QFETCH(QStringList, checks);
+    QFETCH(QStringList, messages);
+    QCOMPARE(import(kHeader + "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n\"LOCK_PIN\"=\"L1\"\n"
+                              "\"LOCK_WRONG_TRIES\"=\"3\"\n\"N\"=\"1\"\n[HKLM\\Software\\ORTAN\\Lumbra\\DE\\System]\n"
+                              "\"N\"=\"1\"\n"),
+             Status::Imported);
+    StderrCapture stderrLines;
+    RegFileImporter importer(platformUnderTest->registry());
+    importer.limitToSettings();
+    QCOMPARE(importer.importData(file, QStringLiteral("t.reg")), status);
+    verifyChecks(platformUnderTest->registry(), checks);
+    const QStringList lines = stderrLines.lines();
+    QCOMPARE(lines.size(), messages.size());
+    for (int i = 0; i < lines.size(); ++i)
+        QVERIFY2(lines.at(i).startsWith(messages.at(i)), qPrintable(lines.at(i)));
+}
+
+// A file of blank lines as large as an import takes: read a line at a time, it costs little
+// more than the file itself (a list of its lines took 24 bytes a line, 200 MB here).
+void tst_RegFileImporter::blankLinesTakeNoMemory()
+{
+    const QByteArray file = kHeader + QByteArray(RegFileImporter::kMaxFileBytes - kHeader.size(), '\n');
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QCOMPARE(import(file), Status::Imported);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const long grownMiB = (after.ru_maxrss - before.ru_maxrss) / 1024;
+    QVERIFY2(grownMiB < 32, qPrintable(QString::number(grownMiB)));
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileImporter)
