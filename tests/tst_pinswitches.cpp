@@ -35,6 +35,14 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// An export as Windows writes it: UTF-16 after the byte order mark.
+QString exportText(const QByteArray &file)
+{
+    if (!file.startsWith("\xFF\xFE"))
+        return QString();
+    return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
+}
+
 } // namespace
 
 class tst_PinSwitches : public QObject
@@ -106,6 +114,7 @@ QString tst_PinSwitches::storedLock(const QString &store)
     platform::SqliteRegistry registry(QFile::encodeName(store).toStdString());
     platform::useRegistry(&registry);
     systemKeyPath = QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System");
+    LockPinStore::remember(QString());
     const QString hash = LockPinStore::read();
     platform::useRegistry(nullptr);
     return hash;
@@ -236,16 +245,23 @@ void tst_PinSwitches::lockTravelsWithTheExport()
     QCOMPARE(run(QStringLiteral("--setPin"), "8642\n8642\n").exitCode, 0);
     const Run exported = run(QStringLiteral("--exportRegister"), QByteArray());
     QCOMPARE(exported.exitCode, 0);
-    QVERIFY(exported.out.contains("\"LOCK_PIN\"="));
+    QVERIFY(exportText(exported.out).contains(u"\"LOCK_PIN\"=\"pbkdf2-sha256:"));
     QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")), exported.out));
     const QString other = folder->filePath(QStringLiteral("other.sqlite"));
     QCOMPARE(run(other, QStringLiteral("--installRegister"), QByteArray()).exitCode, 0);
+    QCOMPARE(storedLock(other), storedLock());
+    // An export from before the lock, or the factory settings of before, carry an empty one:
+    // installing such a file does not take the lock off, and says so.
+    QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")), kRegFile + "\"LOCK_PIN\"=\"\"\r\n"));
+    const Run older = run(other, QStringLiteral("--installRegister"), QByteArray());
+    QCOMPARE(older.exitCode, 0);
+    QVERIFY2(older.err.contains("lock of the EN settings stays on"), older.err.constData());
     QCOMPARE(storedLock(other), storedLock());
     QCOMPARE(run(other, QStringLiteral("--clearPin"), "8641\n").exitCode, 2);
     QCOMPARE(run(other, QStringLiteral("--clearPin"), "8642\n").exitCode, 0);
     QVERIFY(storedLock(other).isEmpty());
     // Cleared, the value is gone, as in a tree that never had a lock.
-    QVERIFY(!run(other, QStringLiteral("--exportRegister"), QByteArray()).out.contains("LOCK_PIN"));
+    QVERIFY(!exportText(run(other, QStringLiteral("--exportRegister"), QByteArray()).out).contains(u"LOCK_PIN"));
 }
 
 QTEST_MAIN(tst_PinSwitches)

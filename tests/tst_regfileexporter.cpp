@@ -33,10 +33,16 @@ void setValue(Registry &registry, const QString &path, const QString &name, std:
     registry.closeKey(key);
 }
 
-// Texts as the launcher stores them: UTF-16 without a terminating NUL.
+// Texts as older saves stored them: UTF-16 without a terminating NUL.
 QByteArray launcherText(const QString &text)
 {
     return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+// Texts as an import stores them, with one terminating NUL.
+QByteArray storedText(const QString &text)
+{
+    return launcherText(text + QChar(0));
 }
 
 // Every key below `path` with its values in enumeration order, independent of any export.
@@ -70,11 +76,12 @@ QStringList dump(Registry &registry, const QString &path = kTree)
     return lines;
 }
 
-QByteArray exported(Registry &registry, const QString &path = kTree)
+QByteArray exported(Registry &registry, const QString &path = kTree,
+                    RegFileExporter::Form form = RegFileExporter::Form::Utf8)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    return RegFileExporter(registry).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
+    return RegFileExporter(registry, form).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
 }
 
 // A store in which something else happens while it is being read: after `calls` reads of
@@ -106,6 +113,7 @@ private slots:
     void valuesComeBackAsTheyWere();
     void subkeyOrder_data();
     void subkeyOrder();
+    void wholeTreeSurvivesImport_data();
     void wholeTreeSurvivesImport();
     void deepestTreeComesBack();
     void exportIsOneStateWhileAnImportGoesOn();
@@ -157,11 +165,19 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
                              << "\"Größe€\"=\"é\U0001F600\"" << QByteArray();
     QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x') + QChar(0))
                                     << "\"v\"=\"" + QString(600, u'x') + "\"" << QByteArray();
-    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=hex(1):61,00,62,00" << QByteArray();
+    // Texts as older saves stored them, with no NUL or padded with NULs, export as texts, as
+    // regedit writes them, so that an export after any save can be edited; they come back
+    // with the one NUL of every imported text.
+    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=\"ab\"\n"
+                                   << bytes("a\0b\0\0\0", 6);
     QTest::newRow("launcher number") << "v" << uint(kRegSz) << launcherText(QStringLiteral("7").leftJustified(8, QChar(0)))
-                                     << "\"v\"=hex(1):37,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00" << QByteArray();
-    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=hex(1):\n" << QByteArray();
+                                     << "\"v\"=\"7\"\n" << bytes("7\0\0\0", 4);
+    QTest::newRow("eight digits, no NUL") << "v" << uint(kRegSz) << launcherText(QStringLiteral("-2147483"))
+                                          << "\"v\"=\"-2147483\"\n" << launcherText(QStringLiteral("-2147483") + QChar(0));
+    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=\"\"\n" << bytes("\0\0", 2);
+    QTest::newRow("only NULs") << "v" << uint(kRegSz) << QByteArray(6, '\0') << "\"v\"=\"\"\n" << bytes("\0\0", 2);
     QTest::newRow("inner NUL") << "v" << uint(kRegSz) << bytes("a\0\0\0b\0\0\0", 8) << "\"v\"=hex(1):61,00,00,00,62" << QByteArray();
+    QTest::newRow("text, NULs, text") << "v" << uint(kRegSz) << bytes("a\0\0\0\0\0b\0", 8) << "\"v\"=hex(1):61,00,00,00,00" << QByteArray();
     QTest::newRow("odd length text") << "v" << uint(kRegSz) << bytes("a\0b", 3) << "\"v\"=hex(1):61,00,62\n" << QByteArray();
     QTest::newRow("lone surrogate") << "v" << uint(kRegSz) << bytes("\x00\xD8\0\0", 4) << "\"v\"=hex(1):00,d8,00,00" << QByteArray();
     QTest::newRow("quoted name") << "a\"b\\c" << uint(kRegDword) << bytes("\x01\0\0\0", 4)
@@ -178,9 +194,9 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
     QTest::newRow("expand") << "v" << uint(kRegExpandSz) << bytes("%\0\0\0", 4) << "\"v\"=hex(2):25,00,00,00\n" << QByteArray();
     QTest::newRow("large type") << "v" << uint(0xffff0001u) << QByteArray("xy") << "\"v\"=hex(ffff0001):78,79\n" << QByteArray();
     QTest::newRow("600 bytes") << "v" << uint(kRegBinary) << sixHundred << "\"v\"=hex:00,01,02,03," << QByteArray();
-    // Not a text with its NUL: the last code unit is 0x0100.
-    QTest::newRow("text ending in 00 01") << "v" << uint(kRegSz) << bytes("a\0\0\x01", 4) << "\"v\"=hex(1):61,00,00,01"
-                                          << QByteArray();
+    // No NUL at all: the last code unit is 0x0100.
+    QTest::newRow("text ending in 00 01") << "v" << uint(kRegSz) << bytes("a\0\0\x01", 4) << "\"v\"=\"a\u0100\"\n"
+                                          << bytes("a\0\0\x01\0\0", 6);
     QTest::newRow("expand with its NUL") << "v" << uint(kRegExpandSz) << bytes("%\0P\0\0\0", 6)
                                          << "\"v\"=hex(2):25,00,50,00,00,00\n" << QByteArray();
     // Every import terminates these, as Windows does: the one change a round trip makes.
@@ -200,7 +216,7 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere()
     QFETCH(QByteArray, data);
     QFETCH(QString, line);
     QFETCH(QByteArray, comesBack);
-    setValue(*source, kTree, QStringLiteral("before"), kRegSz, launcherText("b"));
+    setValue(*source, kTree, QStringLiteral("before"), kRegSz, launcherText(QStringLiteral("b") + QChar(0)));
     setValue(*source, kTree, name, type, data);
     setValue(*source, kTree, QStringLiteral("after"), kRegDword, QByteArray(4, '\0'));
 
@@ -262,28 +278,47 @@ void tst_RegFileExporter::subkeyOrder()
     }
 }
 
+Q_DECLARE_METATYPE(RegFileExporter::Form)
+
+void tst_RegFileExporter::wholeTreeSurvivesImport_data()
+{
+    QTest::addColumn<RegFileExporter::Form>("form");
+    QTest::newRow("as Windows writes it") << RegFileExporter::Form::Unicode;
+    QTest::newRow("for a terminal") << RegFileExporter::Form::Utf8;
+}
+
+// By default the file is what Windows writes with this header, so that another PC's regedit
+// reads "Büro" right; the UTF-8 form holds the same lines.
 void tst_RegFileExporter::wholeTreeSurvivesImport()
 {
+    QFETCH(RegFileExporter::Form, form);
     for (int tab = 1; tab <= 12; ++tab) {
         const QString path = kTree + QStringLiteral("\\TabInfo\\%1").arg(tab, 2, 10, QChar(u'0'));
-        setValue(*source, path, QStringLiteral("TAB_ITEM_NAME"), kRegSz, launcherText(QStringLiteral("Tab %1").arg(tab)));
-        setValue(*source, path, QStringLiteral("TAB_ITEM_ID"), kRegSz, launcherText(QString::number(tab)));
+        setValue(*source, path, QStringLiteral("TAB_ITEM_NAME"), kRegSz, storedText(QStringLiteral("Tab %1").arg(tab)));
+        setValue(*source, path, QStringLiteral("TAB_ITEM_ID"), kRegSz, storedText(QString::number(tab)));
     }
     setValue(*source, kTree + QStringLiteral("\\ThemeInfo\\01\\THEME_ALL_IMAGE\\01"), QStringLiteral("IMAGE_FILE_PATH"),
-             kRegSz, launcherText(QStringLiteral("C:\\Bilder\\\"a\".png")));
+             kRegSz, storedText(QStringLiteral("C:\\Bilder\\\"a\".png")));
     setValue(*source, kTree + QStringLiteral("\\System"), QString(), kRegSz, QByteArray("x\0\0\0", 4));
+    setValue(*source, kTree + QStringLiteral("\\Büro"), QStringLiteral("Größe"), kRegSz, storedText(QStringLiteral("Büro")));
     RegKey empty = kNoKey;
     source->createKey(kLocalMachine, (kTree + QStringLiteral("\\Empty")).toStdU16String(), &empty);
     source->closeKey(empty);
 
-    const QByteArray file = exported(*source);
-    QVERIFY(file.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "]\n\n["));
-    QVERIFY(!file.contains('\r'));
-    QCOMPARE(file.count("\n\n["), file.count("\n["));
+    const QByteArray utf8 = exported(*source);
+    QVERIFY(utf8.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "]\n\n["));
+    QVERIFY(!utf8.contains('\r'));
+    QCOMPARE(utf8.count("\n\n["), utf8.count("\n["));
+    QVERIFY(utf8.contains("\"Größe\"=\"Büro\""));
+    const QByteArray file = exported(*source, kTree, form);
+    if (form == RegFileExporter::Form::Unicode) {
+        const QString lines = QString::fromUtf8(utf8).replace(u'\n', QStringLiteral("\r\n"));
+        QCOMPARE(file, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(lines.utf16()), lines.size() * 2));
+    }
 
     QCOMPARE(importInto(*target, file), 0);
     QCOMPARE(dump(*target), dump(*source));
-    QCOMPARE(exported(*target), file);
+    QCOMPARE(exported(*target, kTree, form), file);
     // A second import of the same file changes nothing.
     QCOMPARE(importInto(*target, file), 0);
     QCOMPARE(dump(*target), dump(*source));
@@ -298,7 +333,7 @@ void tst_RegFileExporter::deepestTreeComesBack()
     for (int level = 1; level <= below; ++level) {
         path += QStringLiteral("\\%1").arg(level % 3 == 0 ? QStringLiteral("k") : QString::number(level));
         if (level % 100 == 0 || level == below)
-            setValue(*source, path, QStringLiteral("level"), kRegSz, launcherText(QString::number(level)));
+            setValue(*source, path, QStringLiteral("level"), kRegSz, storedText(QString::number(level)));
     }
     const QByteArray file = exported(*source);
     QCOMPARE(file.count("\n["), below + 1);
@@ -309,7 +344,7 @@ void tst_RegFileExporter::deepestTreeComesBack()
     std::vector<RegValue> values;
     target->enumValues(deepest, &values);
     target->closeKey(deepest);
-    const QByteArray level = launcherText(QString::number(below));
+    const QByteArray level = storedText(QString::number(below));
     QCOMPARE(values.size(), std::size_t(1));
     QCOMPARE(values.front().data, std::vector<std::uint8_t>(level.begin(), level.end()));
 }
@@ -369,19 +404,19 @@ void tst_RegFileExporter::failureWritesNothing()
 
 void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
 {
-    setValue(*source, kTree, QStringLiteral("v"), kRegSz, launcherText("x"));
+    setValue(*source, kTree, QStringLiteral("v"), kRegSz, storedText("x"));
     const QString path = folder->filePath(QStringLiteral("EN.reg"));
     RegFileExporter exporter(*source);
     QVERIFY(exporter.exportFile(kLocalMachine, kTree + u'\\', path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source));
+    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
     file.close();
 
     StderrCapture quiet;
     QVERIFY(!exporter.exportFile(kLocalMachine, kTree + QStringLiteral("\\Missing"), path));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source));
+    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileExporter)
