@@ -212,11 +212,19 @@ QByteArray TreeWriter::bytes(RegFileExporter::Form form) const
 {
     if (form == RegFileExporter::Form::Utf8)
         return text.toUtf8();
-    const QString lines = QString(text).replace(u'\n', QStringLiteral("\r\n"));
-    QByteArray bytes("\xFF\xFE");
-    bytes.reserve(2 + lines.size() * 2);
-    for (QChar c : lines)
-        bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    // The byte order mark, then UTF-16LE with CR before every LF.
+    QByteArray bytes(2 + 2 * (text.size() + text.count(u'\n')), Qt::Uninitialized);
+    char *out = bytes.data();
+    *out++ = '\xFF';
+    *out++ = '\xFE';
+    for (QChar c : text) {
+        if (c == u'\n') {
+            *out++ = '\r';
+            *out++ = '\0';
+        }
+        *out++ = char(c.unicode() & 0xFF);
+        *out++ = char(c.unicode() >> 8);
+    }
     return bytes;
 }
 

@@ -22,8 +22,8 @@ public:
     // Refused: the file would delete what the import is limited to (limitToSettings).
     enum class Status { Imported, FileUnreadable, NotARegistryFile, RegistryFailed, Refused };
 
-    // Far beyond any settings tree (the factory files are about 64 KB, a tree of a thousand
-    // icons exported as UTF-16 about 1 MB), and small enough to read whole.
+    // Far beyond any settings tree (the factory files are about 64 KB, ten tabs of a hundred
+    // icons exported as UTF-16 under 2 MB), and small enough to read whole.
     static constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
 
     explicit RegFileImporter(platform::Registry &registry);
