@@ -4,7 +4,6 @@
 #include "TestPlatform.h"
 
 #include "app/MaintenanceSwitches.h"
-#include "settings/RegFileImporter.h"
 #include "platform/posix/SqliteRegistry.h"
 
 #include <QCryptographicHash>
@@ -16,8 +15,6 @@
 #include <QTest>
 
 #include <algorithm>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -62,14 +59,6 @@ QByteArray largeRegFile(char letter, int keys)
     return file;
 }
 
-// The text of an export in either form.
-QString exportText(const QByteArray &file)
-{
-    if (!file.startsWith("\xFF\xFE"))
-        return QString::fromUtf8(file);
-    return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
-}
-
 const QStringList kExportUtf8 = {QStringLiteral("--exportRegister"), QStringLiteral("--utf8")};
 
 const QByteArray kSmallRegFile =
@@ -87,16 +76,13 @@ class tst_MaintenanceSwitches : public QObject
 private slots:
     void init();
 
-    void installExportAndReinstallChangeNothing_data();
     void installExportAndReinstallChangeNothing();
     void languageNamesTheFile();
     void badFilesChangeNothingAndFail_data();
     void badFilesChangeNothingAndFail();
     void switchCountsOnlyAsLastArgument();
-    void exportExitCodes_data();
-    void exportExitCodes();
-    void startScriptInstallsOnlyWithoutATree_data();
-    void startScriptInstallsOnlyWithoutATree();
+    void exportAndStartScript_data();
+    void exportAndStartScript();
     void startWithoutADisplaySaysWhy();
     void startUpReadsItsLanguageAndMovesToItsFolder();
     void unusableStoresFailTheSwitches_data();
@@ -114,13 +100,8 @@ private:
     Started launcherStarts(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
     QString storePath() const { return folder->filePath(QStringLiteral("config/registry.sqlite")); }
 
-    // Fills the store as a row names it: "none", "tree" (kSmallRegFile), "DE" (the same for
-    // German only), "unexportable" (a tree with a value name no .reg file can carry).
-    void fillStore(const QString &kind);
-
     std::unique_ptr<QTemporaryDir> folder;
     QString program;
-    QString standardOutput; // a file for the program's standard output, or none
 };
 
 void tst_MaintenanceSwitches::init()
@@ -128,7 +109,6 @@ void tst_MaintenanceSwitches::init()
     folder = std::make_unique<QTemporaryDir>();
     QVERIFY(folder->isValid());
     program = QStringLiteral(LUMBRA_EXECUTABLE);
-    standardOutput.clear();
 }
 
 QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
@@ -140,8 +120,6 @@ QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QSt
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process->setProcessEnvironment(environment);
     process->setWorkingDirectory(folder->path());
-    if (!standardOutput.isEmpty())
-        process->setStandardOutputFile(standardOutput);
     process->start(program, arguments);
     return process;
 }
@@ -164,41 +142,25 @@ Run tst_MaintenanceSwitches::run(const QStringList &arguments, const QString &la
     return finish(start(arguments, langId));
 }
 
-void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("start");
-    QTest::newRow("as Windows writes it") << QStringList{QStringLiteral("--exportRegister")}
-                                          << QByteArray("\xFF\xFEW\0i\0n\0", 8);
-    QTest::newRow("UTF-8") << kExportUtf8 << QByteArray("Windows Registry Editor Version 5.00\n\n[");
-    QTest::newRow("UTF-8, asked first") << QStringList{QStringLiteral("--utf8"), QStringLiteral("--exportRegister")}
-                                        << QByteArray("Windows Registry Editor Version 5.00\n\n[");
-}
-
 void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, start);
     QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), folder->filePath("EN.reg")));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 0);
     QVERIFY2(install.err.isEmpty(), qPrintable(install.err));
     const QByteArray installed = fileHash(storePath());
 
-    const Run exported = run(arguments);
+    const Run exported = run(kExportUtf8);
     QCOMPARE(exported.exitCode, 0);
-    QVERIFY(exported.out.startsWith(start));
-    const QString text = exportText(exported.out);
-    const QString lineEnd = start.startsWith("\xFF") ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    QVERIFY(text.contains(lineEnd + "[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]" + lineEnd));
-    QVERIFY(text.contains(lineEnd + "\"LUMBRA_WINDOWTITLE\"=\"Lumbra\"" + lineEnd));
-    QCOMPARE(text.count(u'\n'), text.count(lineEnd));
+    QVERIFY(exported.out.startsWith("Windows Registry Editor Version 5.00"));
+    QVERIFY(exported.out.contains("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]"));
+    QVERIFY(exported.out.contains("\"LUMBRA_WINDOWTITLE\"="));
 
     QVERIFY(writeFile(folder->filePath("EN.reg"), exported.out));
     const Run reinstall = run({QStringLiteral("--installRegister")});
     QCOMPARE(reinstall.exitCode, 0);
     QCOMPARE(fileHash(storePath()), installed);
-    QCOMPARE(run(arguments).out, exported.out);
+    QCOMPARE(run(kExportUtf8).out, exported.out);
 }
 
 void tst_MaintenanceSwitches::languageNamesTheFile()
@@ -216,44 +178,29 @@ void tst_MaintenanceSwitches::languageNamesTheFile()
 
 void tst_MaintenanceSwitches::badFilesChangeNothingAndFail_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("present");
     QTest::addColumn<QByteArray>("content");
 
-    QTest::newRow("missing") << "missing" << QByteArray();
-    QTest::newRow("empty") << "file" << QByteArray();
-    QTest::newRow("plain text") << "file" << QByteArray("hello\n[HKEY_LOCAL_MACHINE\\Software\\X]\n");
-    QTest::newRow("blank first line") << "file" << QByteArray("\r\nWindows Registry Editor Version 5.00\r\n");
-    QTest::newRow("UTF-16 without its mark") << "file" << QByteArray("W\0i\0n\0d\0o\0w\0s\0 \0R\0e\0g\0", 22);
-    QTest::newRow("deleting every language") << "file" << kSmallRegFile + "[-HKEY_LOCAL_MACHINE\\Software]\r\n";
-    // Not a file to read: it would hang the import, or never end.
-    QTest::newRow("a named pipe") << "fifo" << QByteArray();
-    QTest::newRow("a device") << "device" << QByteArray("/dev/zero");
-    QTest::newRow("a folder") << "folder" << QByteArray();
-    // Sparse: they take no room on the disk.
-    QTest::newRow("one byte over the limit") << "size" << QByteArray::number(RegFileImporter::kMaxFileBytes + 1);
-    QTest::newRow("2 GB") << "size" << QByteArray::number(Q_INT64_C(2) << 30);
+    QTest::newRow("missing") << false << QByteArray();
+    QTest::newRow("empty") << true << QByteArray();
+    QTest::newRow("plain text") << true << QByteArray("hello\n[HKEY_LOCAL_MACHINE\\Software\\X]\n");
+    QTest::newRow("blank first line") << true << QByteArray("\r\nWindows Registry Editor Version 5.00\r\n");
+    QTest::newRow("UTF-16 without its mark") << true
+        << QByteArray("W\0i\0n\0d\0o\0w\0s\0 \0R\0e\0g\0", 22);
+    QTest::newRow("deleting every language") << true << kSmallRegFile + "[-HKEY_LOCAL_MACHINE\\Software]\r\n";
 }
 
 void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 {
-    QFETCH(QString, kind);
+    QFETCH(bool, present);
     QFETCH(QByteArray, content);
     QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const QByteArray before = fileHash(storePath());
 
-    const QString path = folder->filePath("EN.reg");
-    QVERIFY(QFile::remove(path));
-    if (kind == QLatin1String("file"))
-        QVERIFY(writeFile(path, content));
-    else if (kind == QLatin1String("fifo"))
-        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (kind == QLatin1String("device"))
-        QVERIFY(QFile::link(QString::fromLatin1(content), path));
-    else if (kind == QLatin1String("folder"))
-        QVERIFY(QDir().mkdir(path));
-    else if (kind == QLatin1String("size"))
-        QVERIFY(writeFile(path, kSmallRegFile) && QFile::resize(path, content.toLongLong()));
+    QVERIFY(QFile::remove(folder->filePath("EN.reg")));
+    if (present)
+        QVERIFY(writeFile(folder->filePath("EN.reg"), content));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 2);
     QVERIFY2(install.err.contains(QStringLiteral("EN.reg")), qPrintable(install.err));
@@ -308,86 +255,51 @@ void tst_MaintenanceSwitches::startWithoutADisplaySaysWhy()
     QVERIFY2(result.err.contains(QLatin1String("no display to show the launcher on")), qPrintable(result.err));
 }
 
-void tst_MaintenanceSwitches::fillStore(const QString &kind)
-{
-    if (kind == QLatin1String("none"))
-        return;
-    QVERIFY(writeFile(folder->filePath("EN.reg"),
-                      kind == QLatin1String("DE") ? QByteArray(kSmallRegFile).replace("\\EN\\", "\\DE\\") : kSmallRegFile));
-    QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
-    QVERIFY(QFile::remove(folder->filePath("EN.reg")));
-    if (kind != QLatin1String("unexportable"))
-        return;
-    platform::SqliteRegistry store(storePath().toStdString());
-    platform::RegKey key = platform::kNoKey;
-    QCOMPARE(store.openKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\System", &key), platform::kErrorSuccess);
-    QCOMPARE(store.setValue(key, std::u16string(u"a\0b", 3), platform::kRegSz, nullptr, 0), platform::kErrorSuccess);
-    store.closeKey(key);
-}
-
-void tst_MaintenanceSwitches::exportExitCodes_data()
+void tst_MaintenanceSwitches::exportAndStartScript_data()
 {
     QTest::addColumn<QString>("store");
     QTest::addColumn<QString>("output");
     QTest::addColumn<int>("exitCode");
-    QTest::newRow("a tree") << "tree" << QString() << 0;
-    QTest::newRow("no store") << "none" << QString() << kExitNoSettings;
-    QTest::newRow("another language's tree only") << "DE" << QString() << kExitNoSettings;
-    QTest::newRow("a value name no file can carry") << "unexportable" << QString() << 2;
+    QTest::newRow("a tree") << "tree" << "&1" << 0;
+    QTest::newRow("no store") << "none" << "&1" << kExitNoSettings;
+    QTest::newRow("a value name no file can carry") << "unexportable" << "&1" << 2;
     QTest::newRow("a full disk") << "tree" << "/dev/full" << 2;
 }
 
-// "No tree" has a code of its own, so that a start script installs the factory settings then
-// and only then; a file that cannot be written whole is a failure too.
-void tst_MaintenanceSwitches::exportExitCodes()
+// "No tree" has its own exit code, and the start script installs the factory settings then
+// and only then: a name no file can carry must not cost a person their icons and lock.
+void tst_MaintenanceSwitches::exportAndStartScript()
 {
     QFETCH(QString, store);
     QFETCH(QString, output);
     QFETCH(int, exitCode);
-    fillStore(store);
-    standardOutput = output;
-    const Run exported = run({QStringLiteral("--exportRegister")});
+    if (store != QLatin1String("none")) {
+        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+        QVERIFY(QFile::remove(folder->filePath("EN.reg")));
+    }
+    if (store == QLatin1String("unexportable")) {
+        platform::SqliteRegistry registry(storePath().toStdString());
+        platform::RegKey key = platform::kNoKey;
+        QCOMPARE(registry.openKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\System", &key), 0);
+        QCOMPARE(registry.setValue(key, std::u16string(u"a\0b", 3), platform::kRegSz, nullptr, 0), 0);
+    }
+    const QByteArray before = fileHash(storePath());
+    program = QStringLiteral("/bin/sh");
+    const Run exported = run({"-c", "exec \"$0\" --exportRegister >" + output, QStringLiteral(LUMBRA_EXECUTABLE)});
     QCOMPARE(exported.exitCode, exitCode);
     QCOMPARE(exported.err.count(u'\n'), exitCode == 0 ? 0 : 1);
-    if (exitCode != 0)
-        QVERIFY(exported.out.isEmpty());
-}
-
-void tst_MaintenanceSwitches::startScriptInstallsOnlyWithoutATree_data()
-{
-    QTest::addColumn<QString>("store");
-    QTest::addColumn<bool>("installs");
-    QTest::newRow("nothing installed yet") << "none" << true;
-    QTest::newRow("another language's tree only") << "DE" << true;
-    QTest::newRow("the person's settings") << "tree" << false;
-    QTest::newRow("a value name no file can carry") << "unexportable" << false;
-}
-
-// The installed start script, run from a folder of its own beside the program and the factory
-// file: it installs the factory settings only where the language has no tree; any other
-// trouble is told and leaves the person's icons and lock alone.
-void tst_MaintenanceSwitches::startScriptInstallsOnlyWithoutATree()
-{
-    QFETCH(QString, store);
-    QFETCH(bool, installs);
-    fillStore(store);
-    const QByteArray before = fileHash(storePath());
-    const QString app = folder->filePath(QStringLiteral("app"));
-    QVERIFY(QDir().mkpath(app));
-    QVERIFY(QFile::link(QStringLiteral(LUMBRA_EXECUTABLE), app + QStringLiteral("/lumbra")));
-    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), app + QStringLiteral("/EN.reg")));
-    const QString script = app + QStringLiteral("/lumbra-start");
-    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/desktop/lumbra-start"), script));
-    program = QStringLiteral("/bin/sh");
-    // The script ends in the program with the same arguments: a switch that needs no display.
-    const Run started = run(QStringList{script} + kExportUtf8);
-    QCOMPARE(started.out.contains("\"IS_FIRST_RUN\"=\"1\""), installs);
-    if (installs) {
-        QCOMPARE(started.exitCode, 0);
-    } else {
+    QVERIFY(exitCode == 0 ? exported.out.startsWith(QByteArray("\xFF\xFEW\0i\0", 6)) : exported.out.isEmpty());
+    if (output != QLatin1String("&1"))
+        return;
+    const QString app = folder->filePath(QStringLiteral("app/"));
+    QVERIFY(QDir().mkpath(app) && QFile::link(QStringLiteral(LUMBRA_EXECUTABLE), app + "lumbra")
+            && QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), app + "EN.reg")
+            && QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/desktop/lumbra-start"), app + "lumbra-start"));
+    const Run started = run(QStringList{app + "lumbra-start"} + kExportUtf8);
+    QCOMPARE(started.out.contains("\"IS_FIRST_RUN\"=\"1\""), exitCode == kExitNoSettings);
+    if (exitCode != kExitNoSettings)
         QCOMPARE(fileHash(storePath()), before);
-        QCOMPARE(started.err.isEmpty(), store == QLatin1String("tree"));
-    }
 }
 
 // A start without a switch reads the tree of its own language and ends up in the folder of

@@ -33,16 +33,10 @@ void setValue(Registry &registry, const QString &path, const QString &name, std:
     registry.closeKey(key);
 }
 
-// Texts as older saves stored them: UTF-16 without a terminating NUL.
+// Texts as an import stores them: UTF-16 with one terminating NUL.
 QByteArray launcherText(const QString &text)
 {
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
-// Texts as an import stores them, with one terminating NUL.
-QByteArray storedText(const QString &text)
-{
-    return launcherText(text + QChar(0));
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2 + 2);
 }
 
 // Every key below `path` with its values in enumeration order, independent of any export.
@@ -113,7 +107,6 @@ private slots:
     void valuesComeBackAsTheyWere();
     void subkeyOrder_data();
     void subkeyOrder();
-    void wholeTreeSurvivesImport_data();
     void wholeTreeSurvivesImport();
     void deepestTreeComesBack();
     void exportIsOneStateWhileAnImportGoesOn();
@@ -159,23 +152,18 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
 
     QTest::newRow("text") << "v" << uint(kRegSz) << bytes("a\0b\0\0\0", 6) << R"("v"="ab")" << QByteArray();
     QTest::newRow("only the NUL") << "v" << uint(kRegSz) << bytes("\0\0", 2) << R"("v"="")" << QByteArray();
-    QTest::newRow("escapes") << "v" << uint(kRegSz) << launcherText("\"\\\n\r;x" + QString(QChar(0)))
+    QTest::newRow("escapes") << "v" << uint(kRegSz) << launcherText("\"\\\n\r;x")
                              << R"("v"="\"\\\n\r;x")" << QByteArray();
-    QTest::newRow("unicode") << "Größe€" << uint(kRegSz) << launcherText(QStringLiteral("é\U0001F600") + QChar(0))
+    QTest::newRow("unicode") << "Größe€" << uint(kRegSz) << launcherText(QStringLiteral("é\U0001F600"))
                              << "\"Größe€\"=\"é\U0001F600\"" << QByteArray();
-    QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x') + QChar(0))
+    QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x'))
                                     << "\"v\"=\"" + QString(600, u'x') + "\"" << QByteArray();
-    // Texts as older saves stored them, with no NUL or padded with NULs, export as texts, as
-    // regedit writes them, so that an export after any save can be edited; they come back
-    // with the one NUL of every imported text.
-    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=\"ab\"\n"
-                                   << bytes("a\0b\0\0\0", 6);
-    QTest::newRow("launcher number") << "v" << uint(kRegSz) << launcherText(QStringLiteral("7").leftJustified(8, QChar(0)))
-                                     << "\"v\"=\"7\"\n" << bytes("7\0\0\0", 4);
-    QTest::newRow("eight digits, no NUL") << "v" << uint(kRegSz) << launcherText(QStringLiteral("-2147483"))
-                                          << "\"v\"=\"-2147483\"\n" << launcherText(QStringLiteral("-2147483") + QChar(0));
+    // Texts of older saves (no NUL, or padded) export as texts, as regedit writes them, and
+    // come back with one NUL.
+    QTest::newRow("launcher text") << "v" << uint(kRegSz) << bytes("a\0b\0", 4) << "\"v\"=\"ab\"\n" << launcherText("ab");
+    QTest::newRow("launcher number") << "v" << uint(kRegSz) << bytes("7\0", 2) + QByteArray(14, '\0')
+                                     << "\"v\"=\"7\"\n" << launcherText("7");
     QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=\"\"\n" << bytes("\0\0", 2);
-    QTest::newRow("only NULs") << "v" << uint(kRegSz) << QByteArray(6, '\0') << "\"v\"=\"\"\n" << bytes("\0\0", 2);
     QTest::newRow("inner NUL") << "v" << uint(kRegSz) << bytes("a\0\0\0b\0\0\0", 8) << "\"v\"=hex(1):61,00,00,00,62" << QByteArray();
     QTest::newRow("text, NULs, text") << "v" << uint(kRegSz) << bytes("a\0\0\0\0\0b\0", 8) << "\"v\"=hex(1):61,00,00,00,00" << QByteArray();
     QTest::newRow("odd length text") << "v" << uint(kRegSz) << bytes("a\0b", 3) << "\"v\"=hex(1):61,00,62\n" << QByteArray();
@@ -216,7 +204,7 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere()
     QFETCH(QByteArray, data);
     QFETCH(QString, line);
     QFETCH(QByteArray, comesBack);
-    setValue(*source, kTree, QStringLiteral("before"), kRegSz, launcherText(QStringLiteral("b") + QChar(0)));
+    setValue(*source, kTree, QStringLiteral("before"), kRegSz, launcherText("b"));
     setValue(*source, kTree, name, type, data);
     setValue(*source, kTree, QStringLiteral("after"), kRegDword, QByteArray(4, '\0'));
 
@@ -278,49 +266,36 @@ void tst_RegFileExporter::subkeyOrder()
     }
 }
 
-Q_DECLARE_METATYPE(RegFileExporter::Form)
-
-void tst_RegFileExporter::wholeTreeSurvivesImport_data()
-{
-    QTest::addColumn<RegFileExporter::Form>("form");
-    QTest::newRow("as Windows writes it") << RegFileExporter::Form::Unicode;
-    QTest::newRow("for a terminal") << RegFileExporter::Form::Utf8;
-}
-
-// By default the file is what Windows writes with this header, so that another PC's regedit
-// reads "Büro" right; the UTF-8 form holds the same lines.
+// By default the file is what Windows writes with this header (so that another PC's regedit
+// reads "Büro" right): the lines of the UTF-8 form, in UTF-16 with CRLF.
 void tst_RegFileExporter::wholeTreeSurvivesImport()
 {
-    QFETCH(RegFileExporter::Form, form);
     for (int tab = 1; tab <= 12; ++tab) {
         const QString path = kTree + QStringLiteral("\\TabInfo\\%1").arg(tab, 2, 10, QChar(u'0'));
-        setValue(*source, path, QStringLiteral("TAB_ITEM_NAME"), kRegSz, storedText(QStringLiteral("Tab %1").arg(tab)));
-        setValue(*source, path, QStringLiteral("TAB_ITEM_ID"), kRegSz, storedText(QString::number(tab)));
+        setValue(*source, path, QStringLiteral("TAB_ITEM_NAME"), kRegSz, launcherText(QStringLiteral("Tab %1").arg(tab)));
+        setValue(*source, path, QStringLiteral("TAB_ITEM_ID"), kRegSz, launcherText(QString::number(tab)));
     }
     setValue(*source, kTree + QStringLiteral("\\ThemeInfo\\01\\THEME_ALL_IMAGE\\01"), QStringLiteral("IMAGE_FILE_PATH"),
-             kRegSz, storedText(QStringLiteral("C:\\Bilder\\\"a\".png")));
+             kRegSz, launcherText(QStringLiteral("C:\\Bilder\\\"a\".png")));
     setValue(*source, kTree + QStringLiteral("\\System"), QString(), kRegSz, QByteArray("x\0\0\0", 4));
-    setValue(*source, kTree + QStringLiteral("\\Büro"), QStringLiteral("Größe"), kRegSz, storedText(QStringLiteral("Büro")));
+    setValue(*source, kTree + QStringLiteral("\\Büro"), QStringLiteral("Größe"), kRegSz, launcherText(QStringLiteral("Büro")));
     RegKey empty = kNoKey;
     source->createKey(kLocalMachine, (kTree + QStringLiteral("\\Empty")).toStdU16String(), &empty);
     source->closeKey(empty);
 
-    const QByteArray utf8 = exported(*source);
-    QVERIFY(utf8.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "]\n\n["));
-    QVERIFY(!utf8.contains('\r'));
-    QCOMPARE(utf8.count("\n\n["), utf8.count("\n["));
-    QVERIFY(utf8.contains("\"Größe\"=\"Büro\""));
-    const QByteArray file = exported(*source, kTree, form);
-    if (form == RegFileExporter::Form::Unicode) {
-        const QString lines = QString::fromUtf8(utf8).replace(u'\n', QStringLiteral("\r\n"));
-        QCOMPARE(file, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(lines.utf16()), lines.size() * 2));
-    }
+    const QByteArray file = exported(*source);
+    QVERIFY(file.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "]\n\n["));
+    QVERIFY(!file.contains('\r') && file.contains("\"Größe\"=\"Büro\""));
+    QCOMPARE(file.count("\n\n["), file.count("\n["));
 
     QCOMPARE(importInto(*target, file), 0);
     QCOMPARE(dump(*target), dump(*source));
-    QCOMPARE(exported(*target, kTree, form), file);
-    // A second import of the same file changes nothing.
-    QCOMPARE(importInto(*target, file), 0);
+    QCOMPARE(exported(*target), file);
+    const QString lines = QString::fromUtf8(file).replace(u'\n', QStringLiteral("\r\n"));
+    const QByteArray unicode = exported(*source, kTree, RegFileExporter::Form::Unicode);
+    QCOMPARE(unicode, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(lines.utf16()), lines.size() * 2));
+    // A second import, of the same lines in the other form, changes nothing.
+    QCOMPARE(importInto(*target, unicode), 0);
     QCOMPARE(dump(*target), dump(*source));
 }
 
@@ -333,7 +308,7 @@ void tst_RegFileExporter::deepestTreeComesBack()
     for (int level = 1; level <= below; ++level) {
         path += QStringLiteral("\\%1").arg(level % 3 == 0 ? QStringLiteral("k") : QString::number(level));
         if (level % 100 == 0 || level == below)
-            setValue(*source, path, QStringLiteral("level"), kRegSz, storedText(QString::number(level)));
+            setValue(*source, path, QStringLiteral("level"), kRegSz, launcherText(QString::number(level)));
     }
     const QByteArray file = exported(*source);
     QCOMPARE(file.count("\n["), below + 1);
@@ -344,7 +319,7 @@ void tst_RegFileExporter::deepestTreeComesBack()
     std::vector<RegValue> values;
     target->enumValues(deepest, &values);
     target->closeKey(deepest);
-    const QByteArray level = storedText(QString::number(below));
+    const QByteArray level = launcherText(QString::number(below));
     QCOMPARE(values.size(), std::size_t(1));
     QCOMPARE(values.front().data, std::vector<std::uint8_t>(level.begin(), level.end()));
 }
@@ -404,7 +379,7 @@ void tst_RegFileExporter::failureWritesNothing()
 
 void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
 {
-    setValue(*source, kTree, QStringLiteral("v"), kRegSz, storedText("x"));
+    setValue(*source, kTree, QStringLiteral("v"), kRegSz, launcherText("x"));
     const QString path = folder->filePath(QStringLiteral("EN.reg"));
     RegFileExporter exporter(*source);
     QVERIFY(exporter.exportFile(kLocalMachine, kTree + u'\\', path));

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -461,10 +462,19 @@ void tst_RegFileImporter::reportingIsCapped()
     verifyChecks(platformUnderTest->registry(), {"Software\\T| = 1:64000000"});
 }
 
+// Also what is no file to read: a named pipe would hang the import, a device never end, and
+// a file too large (sparse here) ended in bad_alloc.
 void tst_RegFileImporter::missingFileChangesNothing()
 {
     QTemporaryDir folder;
-    for (const QString &path : {folder.filePath(QStringLiteral("none.reg")), folder.path()}) {
+    const QString pipe = folder.filePath(QStringLiteral("pipe.reg"));
+    const QString large = folder.filePath(QStringLiteral("large.reg"));
+    QFile sparse(large);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(Q_INT64_C(2) << 30));
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("zero.reg"))));
+    for (const QString &path : {folder.filePath(QStringLiteral("none.reg")), folder.path(), pipe, large,
+                                folder.filePath(QStringLiteral("zero.reg"))}) {
         StderrCapture stderrLines;
         RegFileImporter importer(platformUnderTest->registry());
         QCOMPARE(importer.importFile(path), Status::FileUnreadable);
@@ -602,58 +612,33 @@ void tst_RegFileImporter::limitedToSettings_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<Status>("status");
     QTest::addColumn<QStringList>("checks");
-    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("message"); // how stderr begins
 
-    const QByteArray en = "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n";
-    const QString enSystem = QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System");
-    const QString lockKept = enSystem + QStringLiteral("|LOCK_PIN = 1:4c0031000000");
-    const QString nKept = enSystem + QStringLiteral("|N = 1:31000000");
-    const QString deN = QStringLiteral("Software\\ORTAN\\Lumbra\\DE\\System|N");
-    const QString lockStays = QStringLiteral("t.reg: the caregiver lock of the EN settings stays on");
+    const QByteArray en = kHeader + "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n";
+    const QString sys = QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System|");
+    const QString locked = sys + "LOCK_PIN = 1:4c0031000000";
+    const QString kept = QStringLiteral("t.reg: the caregiver lock of the EN settings stays on");
     auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
-
-    row("several languages") << kHeader + en + "\"N\"=\"2\"\n[HKLM\\Software\\ORTAN\\Lumbra\\DE\\System]\n\"N\"=\"3\"\n"
-                             << Status::Imported
-                             << QStringList{enSystem + "|N = 1:32000000", deN + " = 1:33000000", lockKept} << QStringList();
-    row("any case") << kHeader + "[hkey_local_machine\\SOFTWARE\\ortan\\lumbra\\EN\\System]\n\"N\"=\"2\"\n"
-                    << Status::Imported << QStringList{enSystem + "|N = 1:32000000"} << QStringList();
-    row("a key elsewhere") << kHeader + "[HKLM\\Software\\Other]\n\"v\"=\"x\"\n" + en + "\"N\"=\"2\"\n"
-                           << Status::Imported << QStringList{"Software\\Other = no key", enSystem + "|N = 1:32000000"}
-                           << QStringList{"t.reg:3: HKLM\\Software\\Other is not part of Lumbra's settings "
-                                          "(HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra); it and its values are skipped"};
-    row("another root") << kHeader + "[HKCU\\Software\\ORTAN\\Lumbra\\EN]\n@=\"x\"\n" << Status::Imported
-                        << QStringList{"HKCU\\Software = no key"} << QStringList{"t.reg:3: "};
-    row("a name that begins alike") << kHeader + "[HKLM\\Software\\ORTAN\\LumbraX\\EN]\n" << Status::Imported
-                                    << QStringList{"Software\\ORTAN\\LumbraX = no key"} << QStringList{"t.reg:3: "};
-    row("the parent of the settings") << kHeader + "[HKLM\\Software\\ORTAN]\n@=\"x\"\n" << Status::Imported
-                                      << QStringList{"Software\\ORTAN| = none"} << QStringList{"t.reg:3: "};
-    row("a deletion elsewhere") << kHeader + "[-HKLM\\Software\\Old]\n" << Status::Imported << QStringList{kOldKept}
-                                << QStringList{"t.reg:3: HKLM\\Software\\Old is not part of Lumbra's settings "
-                                               "(HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra); it is not deleted"};
-    row("one language deleted") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\DE]\n" << Status::Imported
-                                << QStringList{deN + " = no key", nKept} << QStringList();
+    row("several languages, any case") << en + "\"N\"=\"2\"\n[hklm\\SOFTWARE\\ortan\\lumbra\\DE\\System]\n\"N\"=\"3\"\n"
+        << Status::Imported << QStringList{sys + "N = 1:32000000", "Software\\ORTAN\\Lumbra\\DE\\System|N = 1:33000000", locked}
+        << QString();
+    row("keys elsewhere") << en + "[HKLM\\Software\\Other]\n\"v\"=\"x\"\n[HKCU\\Software\\ORTAN\\Lumbra\\EN]\n"
+                                  "[HKLM\\Software\\ORTAN\\LumbraX]\n[-HKLM\\Software\\Old]\n" << Status::Imported
+        << QStringList{"Software\\Other = no key", "HKCU\\Software = no key", "Software\\ORTAN\\LumbraX = no key", kOldKept}
+        << "t.reg:4: HKLM\\Software\\Other is not part of Lumbra's settings";
     for (const char *key : {"HKEY_LOCAL_MACHINE\\Software", "HKLM\\software\\ortan\\lumbra\\", "HKEY_LOCAL_MACHINE"}) {
-        QTest::addRow("deleting %s", key)
-            << kHeader + en + "\"N\"=\"2\"\n\n[-" + key + "]\n" << Status::Refused << QStringList{nKept, kOldKept, lockKept}
-            << QStringList{QStringLiteral("t.reg:6: deleting %1 would delete the settings of every language; nothing "
-                                          "was imported").arg(QLatin1String(key))};
+        QTest::addRow("deleting %s", key) << en + "\"N\"=\"2\"\n[-" + key + "]\n" << Status::Refused
+            << QStringList{sys + "N = 1:31000000", kOldKept}
+            << QStringLiteral("t.reg:5: deleting %1 would delete the settings of every language; nothing").arg(key);
     }
-
-    // The lock: kept unless the file sets another one.
-    row("no lock in the file") << kHeader + en + "\"N\"=\"2\"\n" << Status::Imported << QStringList{lockKept}
-                               << QStringList();
-    row("an empty lock") << kHeader + en + "\"LOCK_PIN\"=\"\"\n" << Status::Imported << QStringList{lockKept}
-                         << QStringList{lockStays};
-    row("the lock deleted") << kHeader + en + "\"lock_pin\"=-\n" << Status::Imported << QStringList{lockKept}
-                            << QStringList{lockStays};
-    row("the tree deleted and written again")
-        << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n" + en + "\"N\"=\"5\"\n" << Status::Imported
-        << QStringList{lockKept, enSystem + "|LOCK_WRONG_TRIES = 1:33000000", enSystem + "|N = 1:35000000"}
-        << QStringList{lockStays};
-    row("another lock") << kHeader + en + "\"LOCK_PIN\"=\"L2\"\n" << Status::Imported
-                        << QStringList{enSystem + "|LOCK_PIN = 1:4c0032000000"} << QStringList();
-    row("the tree deleted") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n" << Status::Imported
-                            << QStringList{enSystem + " = no key"} << QStringList();
+    // The caregiver lock stays unless the file sets another.
+    row("an empty lock, the lock deleted") << en + "\"LOCK_PIN\"=\"\"\n\"lock_pin\"=-\n" << Status::Imported << QStringList{locked} << kept;
+    row("the tree deleted and written again") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n" + en.mid(kHeader.size())
+        << Status::Imported << QStringList{locked, sys + "LOCK_WRONG_TRIES = 1:33000000", sys + "N = none"} << kept;
+    row("another lock") << en + "\"LOCK_PIN\"=\"L2\"\n" << Status::Imported << QStringList{sys + "LOCK_PIN = 1:4c0032000000"}
+                        << QString();
+    row("languages deleted, a lock with its tree") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\DE]\n[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n"
+        << Status::Imported << QStringList{"Software\\ORTAN\\Lumbra\\DE = no key", sys + "LOCK_PIN = no key"} << QString();
 }
 
 // What --installRegister does: Lumbra's settings, of any language, and nothing else; a lock
@@ -663,10 +648,9 @@ void tst_RegFileImporter::limitedToSettings()
     QFETCH(QByteArray, file);
     QFETCH(Status, status);
     QFETCH(QStringList, checks);
-    QFETCH(QStringList, messages);
-    QCOMPARE(import(kHeader + "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n\"LOCK_PIN\"=\"L1\"\n"
-                              "\"LOCK_WRONG_TRIES\"=\"3\"\n\"N\"=\"1\"\n[HKLM\\Software\\ORTAN\\Lumbra\\DE\\System]\n"
-                              "\"N\"=\"1\"\n"),
+    QFETCH(QString, message);
+    QCOMPARE(import(kHeader + "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n\"LOCK_PIN\"=\"L1\"\n\"LOCK_WRONG_TRIES\"=\"3\"\n"
+                              "\"N\"=\"1\"\n[HKLM\\Software\\ORTAN\\Lumbra\\DE\\System]\n"),
              Status::Imported);
     StderrCapture stderrLines;
     RegFileImporter importer(platformUnderTest->registry());
@@ -674,9 +658,10 @@ void tst_RegFileImporter::limitedToSettings()
     QCOMPARE(importer.importData(file, QStringLiteral("t.reg")), status);
     verifyChecks(platformUnderTest->registry(), checks);
     const QStringList lines = stderrLines.lines();
-    QCOMPARE(lines.size(), messages.size());
-    for (int i = 0; i < lines.size(); ++i)
-        QVERIFY2(lines.at(i).startsWith(messages.at(i)), qPrintable(lines.at(i)));
+    // A line for each key elsewhere, or the one line about the lock.
+    const qsizetype elsewhere = file.count("\n[") - file.count("\n[HKLM\\Software\\ORTAN\\Lumbra\\");
+    QCOMPARE(lines.size(), message.isEmpty() ? 0 : qMax<qsizetype>(1, elsewhere));
+    QVERIFY2(lines.isEmpty() || lines.first().startsWith(message), qPrintable(lines.value(0)));
 }
 
 // A file of blank lines as large as an import takes: read a line at a time, it costs little
@@ -684,13 +669,11 @@ void tst_RegFileImporter::limitedToSettings()
 void tst_RegFileImporter::blankLinesTakeNoMemory()
 {
     const QByteArray file = kHeader + QByteArray(RegFileImporter::kMaxFileBytes - kHeader.size(), '\n');
-    rusage before{};
+    rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     QCOMPARE(import(file), Status::Imported);
-    rusage after{};
     getrusage(RUSAGE_SELF, &after);
-    const long grownMiB = (after.ru_maxrss - before.ru_maxrss) / 1024;
-    QVERIFY2(grownMiB < 32, qPrintable(QString::number(grownMiB)));
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 32 * 1024, qPrintable(QString::number(after.ru_maxrss - before.ru_maxrss)));
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileImporter)

@@ -29,10 +29,10 @@ bool lastTwoAre(const QStringList &arguments, const char *first, const char *sec
         && arguments.last() == QLatin1String(second);
 }
 
-// "--exportRegister" last, or with "--utf8" just before or after it.
+// "--exportRegister" last, or followed by "--utf8".
 bool exportRequested(const QStringList &arguments, bool *utf8)
 {
-    *utf8 = lastTwoAre(arguments, kExportRegister, kUtf8) || lastTwoAre(arguments, kUtf8, kExportRegister);
+    *utf8 = lastTwoAre(arguments, kExportRegister, kUtf8);
     return *utf8 || lastArgumentIs(arguments, kExportRegister);
 }
 

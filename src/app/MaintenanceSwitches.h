@@ -12,7 +12,7 @@
 bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode);
 // "--exportRegister": writes the current language's settings tree to standard output as a
 // registry file that "--installRegister" reads back to the same values: UTF-16 with CRLF, as
-// Windows writes such a file, or with "--utf8" just before or after it UTF-8 with LF. Exit
+// Windows writes such a file, or followed by "--utf8" UTF-8 with LF. Exit
 // code kExitNoSettings when the store holds no tree for the language.
 bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode);
 
