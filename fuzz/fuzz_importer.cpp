@@ -34,11 +34,30 @@ bool endsInNulCharacter(const std::vector<std::uint8_t> &data)
     return whole >= 2 && data[whole - 2] == 0 && data[whole - 1] == 0;
 }
 
+// A REG_SZ of whole characters whose NULs all come at its end is exported as "text", which
+// comes back with exactly one NUL (when the text is valid UTF-16; otherwise it stays in hex).
+bool asText(std::vector<std::uint8_t> *data)
+{
+    if (data->size() % 2 != 0)
+        return false;
+    QString text;
+    std::size_t end = 0;
+    for (; end < data->size() && ((*data)[end] | (*data)[end + 1]) != 0; end += 2)
+        text += QChar(char16_t((*data)[end] | (*data)[end + 1] << 8));
+    if (!text.isValidUtf16() || std::any_of(data->begin() + std::ptrdiff_t(end), data->end(), [](auto b) { return b != 0; }))
+        return false;
+    data->resize(end);
+    data->insert(data->end(), {0, 0});
+    return true;
+}
+
 // Every import gives an expandable or multi-string whose last whole character is not NUL its
 // terminating NUL character, whole.
 std::vector<std::uint8_t> asImported(const platform::RegValue &value)
 {
     std::vector<std::uint8_t> data = value.data;
+    if (value.type == platform::kRegSz && asText(&data))
+        return data;
     const bool textType = value.type == platform::kRegExpandSz || value.type == platform::kRegMultiSz;
     if (textType && !data.empty() && !endsInNulCharacter(data)) {
         data.insert(data.end(), {0, 0});

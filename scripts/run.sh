@@ -15,10 +15,15 @@ if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' build/CMakeCache.txt; then
 fi
 cmake --build build --target lumbra -j"$(nproc)"
 
-# The store has a tree for the language exactly when it can be exported.
-if ! (cd build && ./lumbra --exportRegister >/dev/null 2>&1); then
+# An export ends with 3 exactly when the store holds no tree for the language. Any other
+# failure leaves the store as it is: the person's icons and lock are not replaced.
+status=0
+problem=$(cd build && ./lumbra --exportRegister 2>&1 >/dev/null) || status=$?
+if [ "$status" -eq 3 ]; then
     echo "Installing the factory settings"
     (cd build && ./lumbra --installRegister)
+elif [ "$status" -ne 0 ]; then
+    echo "The settings could not be checked, so they are left as they are: $problem" >&2
 fi
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -22,7 +22,7 @@ trap cleanup EXIT
 
 export LUMBRA_REGISTRY=$work/registry.sqlite LUMBRA_LANGID=$langid XDG_RUNTIME_DIR=$work
 ./lumbra --installRegister
-code=$(LUMBRA_REGISTRY=$work/registry.sqlite ./lumbra --exportRegister | sed -n 's/.*Lumbra\\\([A-Z][A-Z]\)\\System\]/\1/p' | head -1)
+code=$(LUMBRA_REGISTRY=$work/registry.sqlite ./lumbra --exportRegister --utf8 | sed -n 's/.*Lumbra\\\([A-Z][A-Z]\)\\System\]/\1/p' | head -1)
 # Skip the start choice and pick the theme, as the user would have.
 mkdir "$work/overrides"
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\%s\\System]\n"IS_FIRST_RUN"="0"\n"CURRENT_THEME"="%s"\n' \

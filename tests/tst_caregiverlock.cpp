@@ -14,6 +14,7 @@
 #include "settings/LockPinStore.h"
 #include "i18n/LanguageChoice.h"
 #include "settings/PinHash.h"
+#include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -98,6 +99,7 @@ private slots:
     void lockedActionsAsk();
     void freeActionsNeverAsk_data();
     void freeActionsNeverAsk();
+    void lockHoldsWithoutTheStore();
 
 private:
     void startLauncher();
@@ -123,6 +125,7 @@ void tst_CaregiverLock::init()
     initRegistryPaths();
     asked.clear();
     answer = false;
+    LockPinStore::remember(QString()); // what a start on an empty store remembers
     CaregiverLock::countRightTry();
     CaregiverLock::useAsker([this](CaregiverLock::Action action) {
         asked.append(action);
@@ -378,15 +381,23 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
 
 void tst_CaregiverLock::reopenedPadGoesOnWaiting()
 {
+    // Five wrong tries kept beside the lock, as a launcher before a restart left them.
+    lockStore().fill(theSettings);
+    QVERIFY(saveAllSettings(theSettings));
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, systemKeyPath, false);
+    QCOMPARE(writeRegString(key, QStringLiteral("LOCK_WRONG_TRIES"), QStringLiteral("5")), platform::kErrorSuccess);
     const QString stored = PinHash::make(kPin, "0123456789abcdef", 1000);
-    for (int i = 0; i < 5; ++i)
-        CaregiverLock::countWrongTry();
     PinPadDialog pad(stored);
     QVERIFY(pad.isWaiting());
     QVERIFY(pad.messageLabel->text().contains(QLatin1String("4")));
     QTest::keyClicks(&pad, kPin);
     pad.tryPin();
     QVERIFY(pad.result() != QDialog::Accepted);
+    CaregiverLock::countWrongTry();
+    QCOMPARE(readRegString(key, QStringLiteral("LOCK_WRONG_TRIES")), QStringLiteral("6"));
+    CaregiverLock::countRightTry();
+    QCOMPARE(readRegString(key, QStringLiteral("LOCK_WRONG_TRIES")), QString());
+    closeRegKey(key);
 }
 
 void tst_CaregiverLock::lockedActionsAsk_data()
@@ -519,6 +530,25 @@ void tst_CaregiverLock::freeActionsNeverAsk()
     }
     QVERIFY(asked.isEmpty());
     QVERIFY(CaregiverLock::isLocked());
+}
+
+// The lock loaded at start holds while the store cannot be read or is gone, and the save
+// after the right PIN writes it into the tree it makes anew.
+void tst_CaregiverLock::lockHoldsWithoutTheStore()
+{
+    startLauncher();
+    lock();
+    const QString hash = LockPinStore::read();
+    StderrCapture quiet;
+    QVERIFY(executeOnStore(platform->databasePath(), QStringLiteral("DROP TABLE reg_values; DROP TABLE reg_keys")));
+    QVERIFY(!perform(CaregiverLock::Action::Delete));
+    platform->reset();
+    answer = true;
+    QVERIFY(perform(CaregiverLock::Action::Delete));
+    QCOMPARE(asked.size(), 2);
+    SettingStore loaded;
+    QVERIFY(loadAllSettings(loaded));
+    QCOMPARE(loaded.mySystem.LOCK_PIN, hash);
 }
 
 QTEST_MAIN(tst_CaregiverLock)

@@ -164,7 +164,7 @@ QByteArray tst_E2eUndo::exportedTree()
     QProcess exporter;
     exporter.setProcessEnvironment(launcher.processEnvironment());
     exporter.setWorkingDirectory(folder.path());
-    exporter.start(QStringLiteral(LUMBRA_EXECUTABLE), {QStringLiteral("--exportRegister")});
+    exporter.start(QStringLiteral(LUMBRA_EXECUTABLE), {QStringLiteral("--exportRegister"), QStringLiteral("--utf8")});
     if (!exporter.waitForFinished(60000) || exporter.exitCode() != 0)
         return QByteArray();
     return exporter.readAllStandardOutput();

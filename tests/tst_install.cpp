@@ -48,7 +48,7 @@ void tst_Install::installedProgramRunsFromItsFolder()
     run.start(program, {QStringLiteral("--installRegister")});
     QVERIFY(run.waitForFinished(60000));
     QCOMPARE(run.exitCode(), 0);
-    run.start(program, {QStringLiteral("--exportRegister")});
+    run.start(program, {QStringLiteral("--exportRegister"), QStringLiteral("--utf8")});
     QVERIFY(run.waitForFinished(60000));
     QCOMPARE(run.exitCode(), 0);
     const QByteArray exported = run.readAllStandardOutput();

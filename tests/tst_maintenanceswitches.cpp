@@ -3,6 +3,7 @@
 
 #include "TestPlatform.h"
 
+#include "app/MaintenanceSwitches.h"
 #include "platform/posix/SqliteRegistry.h"
 
 #include <QCryptographicHash>
@@ -58,6 +59,8 @@ QByteArray largeRegFile(char letter, int keys)
     return file;
 }
 
+const QStringList kExportUtf8 = {QStringLiteral("--exportRegister"), QStringLiteral("--utf8")};
+
 const QByteArray kSmallRegFile =
     "Windows Registry Editor Version 5.00\r\n\r\n"
     "[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]\r\n"
@@ -78,7 +81,8 @@ private slots:
     void badFilesChangeNothingAndFail_data();
     void badFilesChangeNothingAndFail();
     void switchCountsOnlyAsLastArgument();
-    void exportOfAnEmptyStoreFails();
+    void exportAndStartScript_data();
+    void exportAndStartScript();
     void startWithoutADisplaySaysWhy();
     void startUpReadsItsLanguageAndMovesToItsFolder();
     void unusableStoresFailTheSwitches_data();
@@ -97,12 +101,14 @@ private:
     QString storePath() const { return folder->filePath(QStringLiteral("config/registry.sqlite")); }
 
     std::unique_ptr<QTemporaryDir> folder;
+    QString program;
 };
 
 void tst_MaintenanceSwitches::init()
 {
     folder = std::make_unique<QTemporaryDir>();
     QVERIFY(folder->isValid());
+    program = QStringLiteral(LUMBRA_EXECUTABLE);
 }
 
 QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
@@ -114,7 +120,7 @@ QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QSt
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process->setProcessEnvironment(environment);
     process->setWorkingDirectory(folder->path());
-    process->start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
+    process->start(program, arguments);
     return process;
 }
 
@@ -144,7 +150,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     QVERIFY2(install.err.isEmpty(), qPrintable(install.err));
     const QByteArray installed = fileHash(storePath());
 
-    const Run exported = run({QStringLiteral("--exportRegister")});
+    const Run exported = run(kExportUtf8);
     QCOMPARE(exported.exitCode, 0);
     QVERIFY(exported.out.startsWith("Windows Registry Editor Version 5.00"));
     QVERIFY(exported.out.contains("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]"));
@@ -154,7 +160,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     const Run reinstall = run({QStringLiteral("--installRegister")});
     QCOMPARE(reinstall.exitCode, 0);
     QCOMPARE(fileHash(storePath()), installed);
-    QCOMPARE(run({QStringLiteral("--exportRegister")}).out, exported.out);
+    QCOMPARE(run(kExportUtf8).out, exported.out);
 }
 
 void tst_MaintenanceSwitches::languageNamesTheFile()
@@ -165,9 +171,9 @@ void tst_MaintenanceSwitches::languageNamesTheFile()
     QVERIFY(writeFile(folder->filePath("DE.reg"), german));
 
     QCOMPARE(run({QStringLiteral("--installRegister")}, QStringLiteral("0x0C07")).exitCode, 0);
-    const Run german_export = run({QStringLiteral("--exportRegister")}, QStringLiteral("0x0C07"));
+    const Run german_export = run(kExportUtf8, QStringLiteral("0x0C07"));
     QVERIFY(german_export.out.contains("\\Lumbra\\DE\\System]"));
-    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, kExitNoSettings);
 }
 
 void tst_MaintenanceSwitches::badFilesChangeNothingAndFail_data()
@@ -181,6 +187,7 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail_data()
     QTest::newRow("blank first line") << true << QByteArray("\r\nWindows Registry Editor Version 5.00\r\n");
     QTest::newRow("UTF-16 without its mark") << true
         << QByteArray("W\0i\0n\0d\0o\0w\0s\0 \0R\0e\0g\0", 22);
+    QTest::newRow("deleting every language") << true << kSmallRegFile + "[-HKEY_LOCAL_MACHINE\\Software]\r\n";
 }
 
 void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
@@ -206,12 +213,12 @@ void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 {
     QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
     QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("--other")}).folder.isEmpty());
-    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, kExitNoSettings);
     QVERIFY(!launcherStarts({QStringLiteral("--INSTALLREGISTER")}).folder.isEmpty());
-    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, kExitNoSettings);
     // An option the GUI application takes for itself is an argument all the same.
     QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("-reverse")}).folder.isEmpty());
-    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
+    QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, kExitNoSettings);
     QCOMPARE(run({QStringLiteral("-reverse"), QStringLiteral("--installRegister")}).exitCode, 0);
     QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 0);
 }
@@ -248,12 +255,51 @@ void tst_MaintenanceSwitches::startWithoutADisplaySaysWhy()
     QVERIFY2(result.err.contains(QLatin1String("no display to show the launcher on")), qPrintable(result.err));
 }
 
-void tst_MaintenanceSwitches::exportOfAnEmptyStoreFails()
+void tst_MaintenanceSwitches::exportAndStartScript_data()
 {
-    const Run exported = run({QStringLiteral("--exportRegister")});
-    QCOMPARE(exported.exitCode, 2);
-    QVERIFY(!exported.err.isEmpty());
-    QVERIFY(exported.out.isEmpty());
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("a tree") << "tree" << "&1" << 0;
+    QTest::newRow("no store") << "none" << "&1" << kExitNoSettings;
+    QTest::newRow("a value name no file can carry") << "unexportable" << "&1" << 2;
+    QTest::newRow("a full disk") << "tree" << "/dev/full" << 2;
+}
+
+// "No tree" has its own exit code, and the start script installs the factory settings then
+// and only then: a name no file can carry must not cost a person their icons and lock.
+void tst_MaintenanceSwitches::exportAndStartScript()
+{
+    QFETCH(QString, store);
+    QFETCH(QString, output);
+    QFETCH(int, exitCode);
+    if (store != QLatin1String("none")) {
+        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
+        QVERIFY(QFile::remove(folder->filePath("EN.reg")));
+    }
+    if (store == QLatin1String("unexportable")) {
+        platform::SqliteRegistry registry(storePath().toStdString());
+        platform::RegKey key = platform::kNoKey;
+        QCOMPARE(registry.openKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\System", &key), 0);
+        QCOMPARE(registry.setValue(key, std::u16string(u"a\0b", 3), platform::kRegSz, nullptr, 0), 0);
+    }
+    const QByteArray before = fileHash(storePath());
+    program = QStringLiteral("/bin/sh");
+    const Run exported = run({"-c", "exec \"$0\" --exportRegister >" + output, QStringLiteral(LUMBRA_EXECUTABLE)});
+    QCOMPARE(exported.exitCode, exitCode);
+    QCOMPARE(exported.err.count(u'\n'), exitCode == 0 ? 0 : 1);
+    QVERIFY(exitCode == 0 ? exported.out.startsWith(QByteArray("\xFF\xFEW\0i\0", 6)) : exported.out.isEmpty());
+    if (output != QLatin1String("&1"))
+        return;
+    const QString app = folder->filePath(QStringLiteral("app/"));
+    QVERIFY(QDir().mkpath(app) && QFile::link(QStringLiteral(LUMBRA_EXECUTABLE), app + "lumbra")
+            && QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), app + "EN.reg")
+            && QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/desktop/lumbra-start"), app + "lumbra-start"));
+    const Run started = run(QStringList{app + "lumbra-start"} + kExportUtf8);
+    QCOMPARE(started.out.contains("\"IS_FIRST_RUN\"=\"1\""), exitCode == kExitNoSettings);
+    if (exitCode != kExitNoSettings)
+        QCOMPARE(fileHash(storePath()), before);
 }
 
 // A start without a switch reads the tree of its own language and ends up in the folder of
@@ -334,7 +380,7 @@ void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
     const Run imported = finish(importer);
     QCOMPARE(imported.exitCode, 0);
     QVERIFY2(imported.err.isEmpty(), qPrintable(imported.err));
-    const QByteArray file = run({QStringLiteral("--exportRegister")}).out;
+    const QByteArray file = run(kExportUtf8).out;
     QVERIFY(file.contains("\\EN\\Held]"));
     QVERIFY(file.contains("\"LUMBRA_WINDOWTITLE\"=\"Other\""));
 }
@@ -366,7 +412,7 @@ void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
 {
     QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('x', 150)));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
-    const Run before = run({QStringLiteral("--exportRegister")});
+    const Run before = run(kExportUtf8);
     QCOMPARE(before.exitCode, 0);
     QByteArray expectedAfter = before.out;
     expectedAfter.replace(QByteArray(200, 'x'), QByteArray(200, 'y'));
@@ -379,7 +425,7 @@ void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
     // QProcess learns that a process has ended only when asked to wait.
     while (!importer->waitForFinished(1)) {
         ++startedDuringImport;
-        exports << run({QStringLiteral("--exportRegister")});
+        exports << run(kExportUtf8);
     }
     const Run imported = finish(importer);
     QCOMPARE(imported.exitCode, 0);
@@ -393,7 +439,7 @@ void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
                                 .arg(exported.out.count(QByteArray(200, 'x')))
                                 .arg(exported.out.count(QByteArray(200, 'y')))));
     }
-    QCOMPARE(run({QStringLiteral("--exportRegister")}).out, expectedAfter);
+    QCOMPARE(run(kExportUtf8).out, expectedAfter);
     const auto old = std::count_if(exports.cbegin(), exports.cend(), [&](const Run &e) { return e.out == before.out; });
     qInfo("%d exports during the import: %d saw the store before it, %d after it", int(exports.size()), int(old),
           int(exports.size() - old));

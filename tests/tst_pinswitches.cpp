@@ -81,7 +81,7 @@ Run tst_PinSwitches::run(const QString &store, const QString &switchName, const 
     environment.insert(QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder->path());
-    process.start(QStringLiteral(LUMBRA_EXECUTABLE), {switchName});
+    process.start(QStringLiteral(LUMBRA_EXECUTABLE), switchName.split(u' '));
     Run result;
     if (!process.waitForStarted(60000))
         return result;
@@ -106,6 +106,7 @@ QString tst_PinSwitches::storedLock(const QString &store)
     platform::SqliteRegistry registry(QFile::encodeName(store).toStdString());
     platform::useRegistry(&registry);
     systemKeyPath = QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System");
+    LockPinStore::remember(QString());
     const QString hash = LockPinStore::read();
     platform::useRegistry(nullptr);
     return hash;
@@ -234,7 +235,7 @@ void tst_PinSwitches::noSettingsNoLock()
 void tst_PinSwitches::lockTravelsWithTheExport()
 {
     QCOMPARE(run(QStringLiteral("--setPin"), "8642\n8642\n").exitCode, 0);
-    const Run exported = run(QStringLiteral("--exportRegister"), QByteArray());
+    const Run exported = run(QStringLiteral("--exportRegister --utf8"), QByteArray());
     QCOMPARE(exported.exitCode, 0);
     QVERIFY(exported.out.contains("\"LOCK_PIN\"="));
     QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")), exported.out));
@@ -245,7 +246,7 @@ void tst_PinSwitches::lockTravelsWithTheExport()
     QCOMPARE(run(other, QStringLiteral("--clearPin"), "8642\n").exitCode, 0);
     QVERIFY(storedLock(other).isEmpty());
     // Cleared, the value is gone, as in a tree that never had a lock.
-    QVERIFY(!run(other, QStringLiteral("--exportRegister"), QByteArray()).out.contains("LOCK_PIN"));
+    QVERIFY(!run(other, QStringLiteral("--exportRegister --utf8"), QByteArray()).out.contains("LOCK_PIN"));
 }
 
 QTEST_MAIN(tst_PinSwitches)

@@ -33,10 +33,10 @@ void setValue(Registry &registry, const QString &path, const QString &name, std:
     registry.closeKey(key);
 }
 
-// Texts as the launcher stores them: UTF-16 without a terminating NUL.
+// Texts as an import stores them: UTF-16 with one terminating NUL.
 QByteArray launcherText(const QString &text)
 {
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2 + 2);
 }
 
 // Every key below `path` with its values in enumeration order, independent of any export.
@@ -70,11 +70,12 @@ QStringList dump(Registry &registry, const QString &path = kTree)
     return lines;
 }
 
-QByteArray exported(Registry &registry, const QString &path = kTree)
+QByteArray exported(Registry &registry, const QString &path = kTree,
+                    RegFileExporter::Form form = RegFileExporter::Form::Utf8)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    return RegFileExporter(registry).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
+    return RegFileExporter(registry, form).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
 }
 
 // A store in which something else happens while it is being read: after `calls` reads of
@@ -151,17 +152,20 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
 
     QTest::newRow("text") << "v" << uint(kRegSz) << bytes("a\0b\0\0\0", 6) << R"("v"="ab")" << QByteArray();
     QTest::newRow("only the NUL") << "v" << uint(kRegSz) << bytes("\0\0", 2) << R"("v"="")" << QByteArray();
-    QTest::newRow("escapes") << "v" << uint(kRegSz) << launcherText("\"\\\n\r;x" + QString(QChar(0)))
+    QTest::newRow("escapes") << "v" << uint(kRegSz) << launcherText("\"\\\n\r;x")
                              << R"("v"="\"\\\n\r;x")" << QByteArray();
-    QTest::newRow("unicode") << "Größe€" << uint(kRegSz) << launcherText(QStringLiteral("é\U0001F600") + QChar(0))
+    QTest::newRow("unicode") << "Größe€" << uint(kRegSz) << launcherText(QStringLiteral("é\U0001F600"))
                              << "\"Größe€\"=\"é\U0001F600\"" << QByteArray();
-    QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x') + QChar(0))
+    QTest::newRow("600 characters") << "v" << uint(kRegSz) << launcherText(QString(600, u'x'))
                                     << "\"v\"=\"" + QString(600, u'x') + "\"" << QByteArray();
-    QTest::newRow("launcher text") << "v" << uint(kRegSz) << launcherText("ab") << "\"v\"=hex(1):61,00,62,00" << QByteArray();
-    QTest::newRow("launcher number") << "v" << uint(kRegSz) << launcherText(QStringLiteral("7").leftJustified(8, QChar(0)))
-                                     << "\"v\"=hex(1):37,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00" << QByteArray();
-    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=hex(1):\n" << QByteArray();
+    // Texts of older saves (no NUL, or padded) export as texts, as regedit writes them, and
+    // come back with one NUL.
+    QTest::newRow("launcher text") << "v" << uint(kRegSz) << bytes("a\0b\0", 4) << "\"v\"=\"ab\"\n" << launcherText("ab");
+    QTest::newRow("launcher number") << "v" << uint(kRegSz) << bytes("7\0", 2) + QByteArray(14, '\0')
+                                     << "\"v\"=\"7\"\n" << launcherText("7");
+    QTest::newRow("empty launcher text") << "v" << uint(kRegSz) << QByteArray() << "\"v\"=\"\"\n" << bytes("\0\0", 2);
     QTest::newRow("inner NUL") << "v" << uint(kRegSz) << bytes("a\0\0\0b\0\0\0", 8) << "\"v\"=hex(1):61,00,00,00,62" << QByteArray();
+    QTest::newRow("text, NULs, text") << "v" << uint(kRegSz) << bytes("a\0\0\0\0\0b\0", 8) << "\"v\"=hex(1):61,00,00,00,00" << QByteArray();
     QTest::newRow("odd length text") << "v" << uint(kRegSz) << bytes("a\0b", 3) << "\"v\"=hex(1):61,00,62\n" << QByteArray();
     QTest::newRow("lone surrogate") << "v" << uint(kRegSz) << bytes("\x00\xD8\0\0", 4) << "\"v\"=hex(1):00,d8,00,00" << QByteArray();
     QTest::newRow("quoted name") << "a\"b\\c" << uint(kRegDword) << bytes("\x01\0\0\0", 4)
@@ -178,9 +182,9 @@ void tst_RegFileExporter::valuesComeBackAsTheyWere_data()
     QTest::newRow("expand") << "v" << uint(kRegExpandSz) << bytes("%\0\0\0", 4) << "\"v\"=hex(2):25,00,00,00\n" << QByteArray();
     QTest::newRow("large type") << "v" << uint(0xffff0001u) << QByteArray("xy") << "\"v\"=hex(ffff0001):78,79\n" << QByteArray();
     QTest::newRow("600 bytes") << "v" << uint(kRegBinary) << sixHundred << "\"v\"=hex:00,01,02,03," << QByteArray();
-    // Not a text with its NUL: the last code unit is 0x0100.
-    QTest::newRow("text ending in 00 01") << "v" << uint(kRegSz) << bytes("a\0\0\x01", 4) << "\"v\"=hex(1):61,00,00,01"
-                                          << QByteArray();
+    // No NUL at all: the last code unit is 0x0100.
+    QTest::newRow("text ending in 00 01") << "v" << uint(kRegSz) << bytes("a\0\0\x01", 4) << "\"v\"=\"a\u0100\"\n"
+                                          << bytes("a\0\0\x01\0\0", 6);
     QTest::newRow("expand with its NUL") << "v" << uint(kRegExpandSz) << bytes("%\0P\0\0\0", 6)
                                          << "\"v\"=hex(2):25,00,50,00,00,00\n" << QByteArray();
     // Every import terminates these, as Windows does: the one change a round trip makes.
@@ -262,6 +266,8 @@ void tst_RegFileExporter::subkeyOrder()
     }
 }
 
+// By default the file is what Windows writes with this header (so that another PC's regedit
+// reads "Büro" right): the lines of the UTF-8 form, in UTF-16 with CRLF.
 void tst_RegFileExporter::wholeTreeSurvivesImport()
 {
     for (int tab = 1; tab <= 12; ++tab) {
@@ -272,20 +278,24 @@ void tst_RegFileExporter::wholeTreeSurvivesImport()
     setValue(*source, kTree + QStringLiteral("\\ThemeInfo\\01\\THEME_ALL_IMAGE\\01"), QStringLiteral("IMAGE_FILE_PATH"),
              kRegSz, launcherText(QStringLiteral("C:\\Bilder\\\"a\".png")));
     setValue(*source, kTree + QStringLiteral("\\System"), QString(), kRegSz, QByteArray("x\0\0\0", 4));
+    setValue(*source, kTree + QStringLiteral("\\Büro"), QStringLiteral("Größe"), kRegSz, launcherText(QStringLiteral("Büro")));
     RegKey empty = kNoKey;
     source->createKey(kLocalMachine, (kTree + QStringLiteral("\\Empty")).toStdU16String(), &empty);
     source->closeKey(empty);
 
     const QByteArray file = exported(*source);
     QVERIFY(file.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + kTree.toUtf8() + "]\n\n["));
-    QVERIFY(!file.contains('\r'));
+    QVERIFY(!file.contains('\r') && file.contains("\"Größe\"=\"Büro\""));
     QCOMPARE(file.count("\n\n["), file.count("\n["));
 
     QCOMPARE(importInto(*target, file), 0);
     QCOMPARE(dump(*target), dump(*source));
     QCOMPARE(exported(*target), file);
-    // A second import of the same file changes nothing.
-    QCOMPARE(importInto(*target, file), 0);
+    const QString lines = QString::fromUtf8(file).replace(u'\n', QStringLiteral("\r\n"));
+    const QByteArray unicode = exported(*source, kTree, RegFileExporter::Form::Unicode);
+    QCOMPARE(unicode, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(lines.utf16()), lines.size() * 2));
+    // A second import, of the same lines in the other form, changes nothing.
+    QCOMPARE(importInto(*target, unicode), 0);
     QCOMPARE(dump(*target), dump(*source));
 }
 
@@ -375,13 +385,13 @@ void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
     QVERIFY(exporter.exportFile(kLocalMachine, kTree + u'\\', path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source));
+    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
     file.close();
 
     StderrCapture quiet;
     QVERIFY(!exporter.exportFile(kLocalMachine, kTree + QStringLiteral("\\Missing"), path));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source));
+    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileExporter)

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +105,9 @@ private slots:
     void refusedWritesStoreNothing();
     void storeThatCannotBeWrittenIsReported_data();
     void storeThatCannotBeWrittenIsReported();
+    void limitedToSettings_data();
+    void limitedToSettings();
+    void blankLinesTakeNoMemory();
 
 private:
     RegFileImporter::Status import(const QByteArray &file, const QString &name = QStringLiteral("t.reg"));
@@ -457,10 +462,19 @@ void tst_RegFileImporter::reportingIsCapped()
     verifyChecks(platformUnderTest->registry(), {"Software\\T| = 1:64000000"});
 }
 
+// Also what is no file to read: a named pipe would hang the import, a device never end, and
+// a file too large (sparse here) ended in bad_alloc.
 void tst_RegFileImporter::missingFileChangesNothing()
 {
     QTemporaryDir folder;
-    for (const QString &path : {folder.filePath(QStringLiteral("none.reg")), folder.path()}) {
+    const QString pipe = folder.filePath(QStringLiteral("pipe.reg"));
+    const QString large = folder.filePath(QStringLiteral("large.reg"));
+    QFile sparse(large);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(Q_INT64_C(2) << 30));
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("zero.reg"))));
+    for (const QString &path : {folder.filePath(QStringLiteral("none.reg")), folder.path(), pipe, large,
+                                folder.filePath(QStringLiteral("zero.reg"))}) {
         StderrCapture stderrLines;
         RegFileImporter importer(platformUnderTest->registry());
         QCOMPARE(importer.importFile(path), Status::FileUnreadable);
@@ -591,6 +605,75 @@ void tst_RegFileImporter::storeThatCannotBeWrittenIsReported()
     QVERIFY2(lines.last().startsWith(QStringLiteral("t.reg: ")), qPrintable(lines.last()));
     // The import ended the scope it began, though the begin failed.
     QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+}
+
+void tst_RegFileImporter::limitedToSettings_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QStringList>("checks");
+    QTest::addColumn<QString>("message"); // how stderr begins
+
+    const QByteArray en = kHeader + "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n";
+    const QString sys = QStringLiteral("Software\\ORTAN\\Lumbra\\EN\\System|");
+    const QString locked = sys + "LOCK_PIN = 1:4c0031000000";
+    const QString kept = QStringLiteral("t.reg: the caregiver lock of the EN settings stays on");
+    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    row("several languages, any case") << en + "\"N\"=\"2\"\n[hklm\\SOFTWARE\\ortan\\lumbra\\DE\\System]\n\"N\"=\"3\"\n"
+        << Status::Imported << QStringList{sys + "N = 1:32000000", "Software\\ORTAN\\Lumbra\\DE\\System|N = 1:33000000", locked}
+        << QString();
+    row("keys elsewhere") << en + "[HKLM\\Software\\Other]\n\"v\"=\"x\"\n[HKCU\\Software\\ORTAN\\Lumbra\\EN]\n"
+                                  "[HKLM\\Software\\ORTAN\\LumbraX]\n[-HKLM\\Software\\Old]\n" << Status::Imported
+        << QStringList{"Software\\Other = no key", "HKCU\\Software = no key", "Software\\ORTAN\\LumbraX = no key", kOldKept}
+        << "t.reg:4: HKLM\\Software\\Other is not part of Lumbra's settings";
+    for (const char *key : {"HKEY_LOCAL_MACHINE\\Software", "HKLM\\software\\ortan\\lumbra\\", "HKEY_LOCAL_MACHINE"}) {
+        QTest::addRow("deleting %s", key) << en + "\"N\"=\"2\"\n[-" + key + "]\n" << Status::Refused
+            << QStringList{sys + "N = 1:31000000", kOldKept}
+            << QStringLiteral("t.reg:5: deleting %1 would delete the settings of every language; nothing").arg(key);
+    }
+    // The caregiver lock stays unless the file sets another.
+    row("an empty lock, the lock deleted") << en + "\"LOCK_PIN\"=\"\"\n\"lock_pin\"=-\n" << Status::Imported << QStringList{locked} << kept;
+    row("the tree deleted and written again") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n" + en.mid(kHeader.size())
+        << Status::Imported << QStringList{locked, sys + "LOCK_WRONG_TRIES = 1:33000000", sys + "N = none"} << kept;
+    row("another lock") << en + "\"LOCK_PIN\"=\"L2\"\n" << Status::Imported << QStringList{sys + "LOCK_PIN = 1:4c0032000000"}
+                        << QString();
+    row("languages deleted, a lock with its tree") << kHeader + "[-HKLM\\Software\\ORTAN\\Lumbra\\DE]\n[-HKLM\\Software\\ORTAN\\Lumbra\\EN]\n"
+        << Status::Imported << QStringList{"Software\\ORTAN\\Lumbra\\DE = no key", sys + "LOCK_PIN = no key"} << QString();
+}
+
+// What --installRegister does: Lumbra's settings, of any language, and nothing else; a lock
+// set on this PC is not taken off by a file that carries none.
+void tst_RegFileImporter::limitedToSettings()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(Status, status);
+    QFETCH(QStringList, checks);
+    QFETCH(QString, message);
+    QCOMPARE(import(kHeader + "[HKLM\\Software\\ORTAN\\Lumbra\\EN\\System]\n\"LOCK_PIN\"=\"L1\"\n\"LOCK_WRONG_TRIES\"=\"3\"\n"
+                              "\"N\"=\"1\"\n[HKLM\\Software\\ORTAN\\Lumbra\\DE\\System]\n"),
+             Status::Imported);
+    StderrCapture stderrLines;
+    RegFileImporter importer(platformUnderTest->registry());
+    importer.limitToSettings();
+    QCOMPARE(importer.importData(file, QStringLiteral("t.reg")), status);
+    verifyChecks(platformUnderTest->registry(), checks);
+    const QStringList lines = stderrLines.lines();
+    // A line for each key elsewhere, or the one line about the lock.
+    const qsizetype elsewhere = file.count("\n[") - file.count("\n[HKLM\\Software\\ORTAN\\Lumbra\\");
+    QCOMPARE(lines.size(), message.isEmpty() ? 0 : qMax<qsizetype>(1, elsewhere));
+    QVERIFY2(lines.isEmpty() || lines.first().startsWith(message), qPrintable(lines.value(0)));
+}
+
+// A file of blank lines as large as an import takes: read a line at a time, it costs little
+// more than the file itself (a list of its lines took 24 bytes a line, 200 MB here).
+void tst_RegFileImporter::blankLinesTakeNoMemory()
+{
+    const QByteArray file = kHeader + QByteArray(RegFileImporter::kMaxFileBytes - kHeader.size(), '\n');
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QCOMPARE(import(file), Status::Imported);
+    getrusage(RUSAGE_SELF, &after);
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 32 * 1024, qPrintable(QString::number(after.ru_maxrss - before.ru_maxrss)));
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileImporter)

@@ -16,17 +16,32 @@ namespace {
 
 const char kInstallRegister[] = "--installRegister";
 const char kExportRegister[] = "--exportRegister";
+const char kUtf8[] = "--utf8";
 
 bool lastArgumentIs(const QStringList &arguments, const char *name)
 {
     return arguments.size() > 1 && arguments.last() == QLatin1String(name);
 }
 
+bool lastTwoAre(const QStringList &arguments, const char *first, const char *second)
+{
+    return arguments.size() > 2 && arguments.at(arguments.size() - 2) == QLatin1String(first)
+        && arguments.last() == QLatin1String(second);
+}
+
+// "--exportRegister" last, or followed by "--utf8".
+bool exportRequested(const QStringList &arguments, bool *utf8)
+{
+    *utf8 = lastTwoAre(arguments, kExportRegister, kUtf8);
+    return *utf8 || lastArgumentIs(arguments, kExportRegister);
+}
+
 } // namespace
 
 bool isConsoleSwitch(const QStringList &arguments)
 {
-    return lastArgumentIs(arguments, kInstallRegister) || lastArgumentIs(arguments, kExportRegister)
+    bool utf8 = false;
+    return lastArgumentIs(arguments, kInstallRegister) || exportRequested(arguments, &utf8)
         || lastArgumentIs(arguments, "--close") || isPinSwitch(arguments);
 }
 
@@ -46,6 +61,7 @@ bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode)
     // folder comes later in start-up.
     const QString path = QStringLiteral("./") + languageCode + QStringLiteral(".reg");
     RegFileImporter importer(platform::registry());
+    importer.limitToSettings();
     const bool imported = importer.importFile(path) == RegFileImporter::Status::Imported;
     *exitCode = imported ? 0 : kExitSwitchFailed;
     return true;
@@ -53,7 +69,8 @@ bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode)
 
 bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode)
 {
-    if (!lastArgumentIs(arguments, kExportRegister))
+    bool utf8 = false;
+    if (!exportRequested(arguments, &utf8))
         return false;
     initRegistryPaths();
     QFile out;
@@ -64,9 +81,17 @@ bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode)
     }
     QString tree = registryBasePath;
     tree.chop(1);
-    RegFileExporter exporter(platform::registry());
-    const bool exported = exporter.exportTree(platform::kLocalMachine, tree, out);
-    out.flush();
-    *exitCode = exported ? 0 : kExitSwitchFailed;
+    RegFileExporter exporter(platform::registry(), utf8 ? RegFileExporter::Form::Utf8 : RegFileExporter::Form::Unicode);
+    if (!exporter.exportTree(platform::kLocalMachine, tree, out)) {
+        *exitCode = exporter.keyWasMissing() ? kExitNoSettings : kExitSwitchFailed;
+        return true;
+    }
+    // The file is whole only once the last byte has left: a full disk shows here.
+    if (!out.flush()) {
+        printDiagnostic(QStringLiteral("lumbra: the export could not be written: %1").arg(out.errorString()));
+        *exitCode = kExitSwitchFailed;
+        return true;
+    }
+    *exitCode = 0;
     return true;
 }

@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "settings/Diagnostic.h"
+#include "settings/LockPinStore.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -121,6 +122,7 @@ int runLumbra(int argc, char **argv)
 
     initRegistryPaths();
     loadAllSettings(theSettings);
+    LockPinStore::remember(theSettings.mySystem.LOCK_PIN);
     if (!acquireSingleInstance())
         return 0;
     moveToExecutableFolder();

@@ -17,6 +17,7 @@ CaregiverLock::Asker &testAsker()
     return asker;
 }
 
+// The count of this process, for a store that cannot keep it.
 int &wrongTriesInARow()
 {
     static int tries = 0;
@@ -48,19 +49,21 @@ int CaregiverLock::waitSecondsAfter(int wrongTries)
 
 int CaregiverLock::wrongTries()
 {
-    return wrongTriesInARow();
+    return std::max(wrongTriesInARow(), LockPinStore::wrongTries());
 }
 
 void CaregiverLock::countWrongTry()
 {
-    int &tries = wrongTriesInARow();
     // Past the longest wait the count only needs to stay there.
-    tries = std::min(tries + 1, kLongestWaitSeconds + 1);
+    const int tries = std::min(wrongTries() + 1, kLongestWaitSeconds + 1);
+    wrongTriesInARow() = tries;
+    LockPinStore::writeWrongTries(tries);
 }
 
 void CaregiverLock::countRightTry()
 {
     wrongTriesInARow() = 0;
+    LockPinStore::writeWrongTries(0);
 }
 
 void CaregiverLock::useAsker(Asker asker)

@@ -12,7 +12,8 @@ class CaregiverLock
 public:
     enum class Action { Delete, Drop, ThemeDialog, TraySettings, TrayExit, LeaveFromShutDown };
 
-    // Whether a PIN is stored now (read from the store at each call).
+    // Whether a PIN is stored now (read from the store at each call; while the store cannot
+    // be read, or has lost the tree, the lock last known).
     static bool isLocked();
     // True when `action` may go on: the lock is off, or the right PIN was given on the PIN pad.
     static bool allow(Action action, QWidget *parent = nullptr);
@@ -21,8 +22,8 @@ public:
     // in a row: the first wrong try is only told, each further one waits a second longer, up
     // to half a minute.
     static int waitSecondsAfter(int wrongTries);
-    // Wrong tries in a row, for the whole process: closing the PIN pad and opening it again
-    // does not shorten the wait.
+    // Wrong tries in a row, kept beside the lock in the store: neither closing the PIN pad
+    // and opening it again nor a restart of the launcher shortens the wait.
     static int wrongTries();
     static void countWrongTry();
     static void countRightTry();

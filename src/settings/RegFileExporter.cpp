@@ -73,17 +73,25 @@ QString quoted(const QString &text)
     return escaped;
 }
 
-// The "text" form reads back as REG_SZ holding the text and one terminating NUL, so only a
-// value that is exactly that may use it; anything else keeps its bytes in hex.
+// The "text" form reads back as REG_SZ holding the text and one terminating NUL. Like regedit,
+// a REG_SZ whose text is followed by no NUL or by several takes that form too: every reader
+// stops at the first NUL, so it means the same text. Anything else (a NUL inside, an odd byte
+// at the end, half a surrogate pair) keeps its bytes in hex.
 bool quotableText(const platform::RegValue &value, QString *text)
 {
     const std::size_t size = value.data.size();
-    if (value.type != platform::kRegSz || size < 2 || size % 2 != 0)
+    if (value.type != platform::kRegSz || size % 2 != 0)
         return false;
-    QString units(static_cast<qsizetype>(size / 2 - 1), Qt::Uninitialized);
+    QString units(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
     for (qsizetype i = 0; i < units.size(); ++i)
         units[i] = QChar(char16_t(value.data[2 * i] | value.data[2 * i + 1] << 8));
-    if (value.data[size - 2] != 0 || value.data[size - 1] != 0 || !nameWritable(units))
+    const qsizetype end = units.indexOf(QChar(u'\0'));
+    if (end >= 0) {
+        if (QStringView(units).sliced(end).count(QChar(u'\0')) != units.size() - end)
+            return false;
+        units.truncate(end);
+    }
+    if (!units.isValidUtf16())
         return false;
     *text = units;
     return true;
@@ -176,7 +184,7 @@ public:
 
     // `key` stays open; the writer opens and closes the keys below it.
     bool writeTree(platform::RegKey key, const QString &fullName);
-    QByteArray bytes() const { return text.toUtf8(); }
+    QByteArray bytes(RegFileExporter::Form form) const;
     const QString &problem() const { return failure; }
 
 private:
@@ -199,6 +207,26 @@ private:
     QString text = QStringLiteral("Windows Registry Editor Version 5.00\n\n");
     QString failure;
 };
+
+QByteArray TreeWriter::bytes(RegFileExporter::Form form) const
+{
+    if (form == RegFileExporter::Form::Utf8)
+        return text.toUtf8();
+    // The byte order mark, then UTF-16LE with CR before every LF.
+    QByteArray bytes(2 + 2 * (text.size() + text.count(u'\n')), Qt::Uninitialized);
+    char *out = bytes.data();
+    *out++ = '\xFF';
+    *out++ = '\xFE';
+    for (QChar c : text) {
+        if (c == u'\n') {
+            *out++ = '\r';
+            *out++ = '\0';
+        }
+        *out++ = char(c.unicode() & 0xFF);
+        *out++ = char(c.unicode() >> 8);
+    }
+    return bytes;
+}
 
 bool TreeWriter::writeTree(platform::RegKey key, const QString &fullName)
 {
@@ -280,8 +308,9 @@ QString normalizedPath(const QString &path)
 
 } // namespace
 
-RegFileExporter::RegFileExporter(platform::Registry &registry)
+RegFileExporter::RegFileExporter(platform::Registry &registry, Form form)
     : registry(registry)
+    , form(form)
 {
 }
 
@@ -290,6 +319,7 @@ bool RegFileExporter::exportTree(platform::RegKey root, const QString &path, QIO
     const QString rootText = rootName(root);
     const QString relative = normalizedPath(path);
     const QString fullName = relative.isEmpty() ? rootText : rootText + u'\\' + relative;
+    missingKey = false;
     if (rootText.isEmpty()) {
         printDiagnostic(QStringLiteral("export of %1: only HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER "
                                        "can be exported").arg(path));
@@ -304,6 +334,13 @@ bool RegFileExporter::exportTree(platform::RegKey root, const QString &path, QIO
             return false; // the scope has said why
         platform::RegKey key = platform::kNoKey;
         const long status = registry.openKey(root, relative.toStdU16String(), &key);
+        if (status == platform::kErrorFileNotFound) {
+            // Known only once the snapshot is whole: a store that failed a read says so instead.
+            missingKey = scope.commit() == platform::kErrorSuccess;
+            if (missingKey)
+                printDiagnostic(QStringLiteral("export of %1: there is no such key").arg(fullName));
+            return false;
+        }
         if (status != platform::kErrorSuccess) {
             printDiagnostic(QStringLiteral("export of %1: the key cannot be opened (error %2)")
                                 .arg(fullName, QString::number(status)));
@@ -320,7 +357,7 @@ bool RegFileExporter::exportTree(platform::RegKey root, const QString &path, QIO
             return false;
         }
     }
-    const QByteArray bytes = writer.bytes();
+    const QByteArray bytes = writer.bytes(form);
     if (out.write(bytes) != bytes.size()) {
         printDiagnostic(QStringLiteral("export of %1: cannot write: %2").arg(fullName, out.errorString()));
         return false;

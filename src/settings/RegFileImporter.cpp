@@ -1,13 +1,17 @@
 #include "RegFileImporter.h"
 
 #include "Diagnostic.h"
+#include "LockPinStore.h"
+#include "RegistryPaths.h"
 #include "platform/Registry.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -45,6 +49,8 @@ QString fromWindows1252(QByteArrayView bytes)
 // not valid UTF-8 was most likely written by a Western Windows editor.
 QString from8Bit(QByteArrayView bytes)
 {
+    if (bytes.isEmpty())
+        return QString();
     QStringDecoder utf8(QStringConverter::Utf8,
                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = utf8.decode(bytes);
@@ -75,39 +81,56 @@ Bytes utf16LeBytes(QStringView text, bool terminated)
     return bytes;
 }
 
-// Lines end in CR, LF or CRLF. An 8-bit file is split before decoding, so that each line is
-// taken as UTF-8 or Windows-1252 on its own and one stray byte spoils no more than its line.
-template <typename Text, typename Decode>
-QStringList splitLines(Text text, Decode decode)
+// The lines of a file, decoded one at a time as the parser asks for them, so that an import
+// needs little more memory than the file itself, however many lines it has. Only a leading
+// FF FE decides: UTF-16 without it is read as 8-bit text (and then has no valid header); the
+// UTF-8 signature is not something Windows looks for, but editors add it. Lines end in CR, LF
+// or CRLF. An 8-bit line is taken as UTF-8 or Windows-1252 on its own, so that one stray byte
+// spoils no more than its line.
+class LineSource
 {
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        lines.append(decode(text.sliced(start, i - start)));
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
+public:
+    explicit LineSource(const QByteArray &bytes)
+        : text(bytes)
+    {
+        if (text.startsWith("\xFF\xFE")) {
+            text = text.sliced(2);
+            unit = 2;
+        } else if (text.startsWith("\xEF\xBB\xBF")) {
+            text = text.sliced(3);
+        }
+        // An odd byte at the end of a UTF-16 file is no character.
+        end = text.size() / unit * unit;
     }
-    if (start < text.size())
-        lines.append(decode(text.sliced(start)));
-    return lines;
-}
 
-// Only a leading FF FE decides: UTF-16 without it is read as 8-bit text (and then has no
-// valid header). The UTF-8 signature is not something Windows looks for, but editors add it.
-QStringList decodeLines(const QByteArray &bytes)
-{
-    if (bytes.startsWith("\xFF\xFE")) {
-        const QString text = fromUtf16Le(QByteArrayView(bytes).sliced(2));
-        return splitLines(QStringView(text), [](QStringView line) { return line.toString(); });
+    // False at the end of the file.
+    bool next(QString *line)
+    {
+        if (pos >= end)
+            return false;
+        qsizetype stop = pos;
+        while (stop < end && codeAt(stop) != u'\r' && codeAt(stop) != u'\n')
+            stop += unit;
+        const QByteArrayView bytes = text.sliced(pos, stop - pos);
+        *line = unit == 2 ? fromUtf16Le(bytes) : from8Bit(bytes);
+        if (stop + unit < end && codeAt(stop) == u'\r' && codeAt(stop + unit) == u'\n')
+            stop += unit;
+        pos = stop + unit;
+        return true;
     }
-    QByteArrayView text(bytes);
-    if (text.startsWith("\xEF\xBB\xBF"))
-        text = text.sliced(3);
-    return splitLines(text, from8Bit);
-}
+
+private:
+    char16_t codeAt(qsizetype i) const
+    {
+        const auto low = static_cast<std::uint8_t>(text[i]);
+        return unit == 2 ? char16_t(low | static_cast<std::uint8_t>(text[i + 1]) << 8) : char16_t(low);
+    }
+
+    QByteArrayView text;
+    qsizetype unit = 1;
+    qsizetype end = 0;
+    qsizetype pos = 0;
+};
 
 bool isBlank(QChar c)
 {
@@ -335,6 +358,32 @@ KeyPath parseKeyPath(QStringView name)
     return key;
 }
 
+// Where a key lies from the one key an import is limited to.
+enum class Place { Outside, Above, At, Inside };
+
+// The key an import may write below, by its components.
+struct ImportLimit
+{
+    platform::RegKey root = platform::kNoKey;
+    QStringList components;
+    QString fullName;
+
+    Place placeOf(const KeyPath &key) const
+    {
+        if (key.root != root)
+            return Place::Outside;
+        const QList<QStringView> parts = QStringView(key.path).split(u'\\', Qt::SkipEmptyParts);
+        const qsizetype common = std::min(parts.size(), components.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            if (parts.at(i).compare(components.at(i), Qt::CaseInsensitive) != 0)
+                return Place::Outside;
+        }
+        if (parts.size() == components.size())
+            return Place::At;
+        return parts.size() > components.size() ? Place::Inside : Place::Above;
+    }
+};
+
 // --- Problems -------------------------------------------------------------------------------
 
 class ProblemReport
@@ -394,9 +443,9 @@ struct Refusal
 class RegFileParser
 {
 public:
-    RegFileParser(platform::Registry &registry, const QStringList &lines, bool version4,
-                  ProblemReport &report)
-        : registry(registry), lines(lines), version4(version4), report(report)
+    RegFileParser(platform::Registry &registry, LineSource &lines, bool version4, ProblemReport &report,
+                  const ImportLimit *limit)
+        : registry(registry), lines(lines), version4(version4), report(report), limit(limit)
     {
     }
     RegFileParser(const RegFileParser &) = delete;
@@ -405,6 +454,8 @@ public:
     void run();
     // Set when the registry refused something; the rest of the file was not read.
     const Refusal &refusal() const { return refused; }
+    // The last line read: the file's last line once it has run.
+    int lineCount() const { return lineNumber(); }
 
 private:
     State nextLine();
@@ -426,6 +477,7 @@ private:
     bool openKey(QStringView name);
     bool deleteKey(QStringView name);
     bool startKey(QStringView name, KeyPath *path);
+    bool withinLimit(QStringView name, const KeyPath &path, bool deletion);
     void closeKey();
     bool valueHasKey();
     void noteUnknownEscape(const QuotedText &quoted);
@@ -433,9 +485,10 @@ private:
     int lineNumber() const { return static_cast<int>(lineIndex) + 1; }
 
     platform::Registry &registry;
-    const QStringList &lines;
+    LineSource &lines;
     const bool version4;
     ProblemReport &report;
+    const ImportLimit *limit; // null: anywhere
 
     qsizetype lineIndex = 0; // the header is line 1
     QString line;
@@ -470,9 +523,9 @@ void RegFileParser::run()
 
 bool RegFileParser::readLine()
 {
-    if (lineIndex + 1 >= lines.size())
+    if (!lines.next(&line))
         return false;
-    line = lines.at(++lineIndex);
+    ++lineIndex;
     pos = 0;
     return true;
 }
@@ -730,7 +783,7 @@ bool RegFileParser::startKey(QStringView keyName, KeyPath *path)
 bool RegFileParser::openKey(QStringView keyName)
 {
     KeyPath path;
-    if (!startKey(keyName, &path))
+    if (!startKey(keyName, &path) || !withinLimit(keyName, path, false))
         return true;
     const long status = registry.createKey(path.root, path.path.toStdU16String(), &key);
     if (status != platform::kErrorSuccess) {
@@ -747,6 +800,8 @@ bool RegFileParser::deleteKey(QStringView keyName)
     KeyPath path;
     if (!startKey(keyName, &path))
         return true;
+    if (!withinLimit(keyName, path, true))
+        return true;
     // Deleting a whole root would empty the store: no settings file means that.
     if (path.path.isEmpty()) {
         report.atLine(lineNumber(), QStringLiteral("a root key cannot be deleted"));
@@ -759,6 +814,23 @@ bool RegFileParser::deleteKey(QStringView keyName)
     }
     target = Target::DeletedKey;
     return true;
+}
+
+// Keys outside the limit are passed over with their values, and so are deletions of them. A
+// deletion of the limit's key or one above it never gets here: the whole file is refused
+// before anything is written (forbiddenDeletion below).
+bool RegFileParser::withinLimit(QStringView keyName, const KeyPath &path, bool deletion)
+{
+    if (!limit)
+        return true;
+    const Place place = limit->placeOf(path);
+    if (place == Place::Inside || (place == Place::At && !deletion))
+        return true;
+    report.atLine(lineNumber(), QStringLiteral("%1 is not part of Lumbra's settings (%2); %3")
+                                    .arg(keyName, limit->fullName,
+                                         deletion ? QStringLiteral("it is not deleted")
+                                                  : QStringLiteral("it and its values are skipped")));
+    return false;
 }
 
 void RegFileParser::closeKey()
@@ -791,17 +863,63 @@ void RegFileParser::noteUnknownEscape(const QuotedText &quoted)
         warning = QStringLiteral("unknown escape \\%1; read as %1").arg(quoted.unknownEscape);
 }
 
-QString describeHeader(const QStringList &lines)
+QString describeHeader(const QString *firstLine)
 {
-    if (lines.isEmpty())
+    if (!firstLine)
         return QStringLiteral("the file is empty");
     // Shown as printable text: a UTF-16 file without its byte order mark is full of NULs.
-    QString first = lines.first().trimmed().left(60);
+    QString first = firstLine->trimmed().left(60);
     for (QChar &c : first) {
         if (c.unicode() < 0x20)
             c = u'?';
     }
     return QStringLiteral("the first line is \"%1\"").arg(first);
+}
+
+ImportLimit settingsLimit()
+{
+    const QString path = settingsRootPath();
+    return {platform::kLocalMachine, path.split(u'\\'), QStringLiteral("HKEY_LOCAL_MACHINE\\") + path};
+}
+
+// The first key line that deletes the limit's key or one above it, or 0. Every line that can
+// be a deletion counts, also one that a broken hex continuation would have swallowed: such a
+// file is not what the import is meant for either.
+int forbiddenDeletion(const QByteArray &bytes, const ImportLimit &limit, QString *keyName)
+{
+    LineSource lines(bytes);
+    QString line;
+    for (int number = 1; lines.next(&line); ++number) {
+        const qsizetype start = skipBlanks(line, 0);
+        const qsizetype close = line.lastIndexOf(u']');
+        if (!QStringView(line).sliced(start).startsWith(u"[-") || close < start + 2)
+            continue;
+        *keyName = line.sliced(start + 2, close - start - 2);
+        const KeyPath path = parseKeyPath(*keyName);
+        if (path.problem.isEmpty() && (limit.placeOf(path) == Place::Above || limit.placeOf(path) == Place::At))
+            return number;
+    }
+    return 0;
+}
+
+// Reads at most one byte more than the limit, so that a file that grew since it was looked
+// at is still told apart from one that fits.
+bool readLimited(QFile &file, QByteArray *bytes)
+{
+    constexpr qint64 kChunk = 64 * 1024;
+    while (bytes->size() <= RegFileImporter::kMaxFileBytes) {
+        const QByteArray chunk = file.read(std::min(kChunk, RegFileImporter::kMaxFileBytes + 1 - bytes->size()));
+        if (chunk.isEmpty())
+            break;
+        bytes->append(chunk);
+    }
+    return file.error() == QFileDevice::NoError;
+}
+
+QString tooLarge(const QString &path)
+{
+    return QStringLiteral("%1: the file is larger than %2 MB, far more than any settings tree; nothing imported")
+        .arg(path, QString::number(RegFileImporter::kMaxFileBytes / (1024 * 1024)));
 }
 
 } // namespace
@@ -811,15 +929,32 @@ RegFileImporter::RegFileImporter(platform::Registry &registry)
 {
 }
 
+void RegFileImporter::limitToSettings()
+{
+    settingsOnly = true;
+}
+
 RegFileImporter::Status RegFileImporter::importFile(const QString &path)
 {
     problems = 0;
+    // Looked at before it is opened: opening a named pipe waits for a writer.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        printDiagnostic(QStringLiteral("%1: not a regular file; nothing imported").arg(path));
+        return Status::FileUnreadable;
+    }
+    if (info.size() > kMaxFileBytes) {
+        printDiagnostic(tooLarge(path));
+        return Status::FileUnreadable;
+    }
     QFile file(path);
     QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    if (!file.open(QIODevice::ReadOnly) || !readLimited(file, &bytes)) {
         printDiagnostic(QStringLiteral("%1: cannot read the file: %2").arg(path, file.errorString()));
+        return Status::FileUnreadable;
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        printDiagnostic(tooLarge(path));
         return Status::FileUnreadable;
     }
     return importData(bytes, path);
@@ -828,25 +963,42 @@ RegFileImporter::Status RegFileImporter::importFile(const QString &path)
 RegFileImporter::Status RegFileImporter::importData(const QByteArray &bytes, const QString &fileName)
 {
     problems = 0;
-    const QStringList lines = decodeLines(bytes);
-    const Header header = lines.isEmpty() ? Header::Missing : headerOf(lines.first());
+    LineSource lines(bytes);
+    QString firstLine;
+    const bool hasLine = lines.next(&firstLine);
+    const Header header = hasLine ? headerOf(firstLine) : Header::Missing;
     if (header == Header::Missing || header == Header::UnsupportedRegedit) {
         printDiagnostic(QStringLiteral("%1: not a registry file, nothing imported: %2; it must be "
                                        "\"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"")
-                            .arg(fileName, describeHeader(lines)));
+                            .arg(fileName, describeHeader(hasLine ? &firstLine : nullptr)));
         return Status::NotARegistryFile;
+    }
+    const ImportLimit limit = settingsOnly ? settingsLimit() : ImportLimit();
+    QString deleted;
+    if (const int line = settingsOnly ? forbiddenDeletion(bytes, limit, &deleted) : 0) {
+        printDiagnostic(QStringLiteral("%1:%2: deleting %3 would delete the settings of every language; nothing "
+                                       "was imported")
+                            .arg(fileName, QString::number(line), deleted));
+        return Status::Refused;
     }
 
     // A transaction that cannot begin would let a failure half-way leave half a file behind.
     // The scope is ended whatever its start answered: the registry counts it as open.
     long status = registry.beginScope();
     Refusal refusal;
+    QStringList keptLocks;
     if (status == platform::kErrorSuccess) {
+        const QList<LockPinStore::Lock> locks = settingsOnly ? LockPinStore::locksIn(registry) : QList<LockPinStore::Lock>();
         ProblemReport report(fileName);
-        RegFileParser parser(registry, lines, header == Header::Version4, report);
+        RegFileParser parser(registry, lines, header == Header::Version4, report, settingsOnly ? &limit : nullptr);
         parser.run();
         problems = report.count();
         refusal = parser.refusal();
+        if (!refusal.action && !locks.isEmpty()) {
+            const long kept = LockPinStore::keepLocks(registry, locks, &keptLocks);
+            if (kept != platform::kErrorSuccess)
+                refusal = {parser.lineCount(), "keep the caregiver lock set before", kept};
+        }
     }
     const long committed = registry.commitScope();
     if (status == platform::kErrorSuccess)
@@ -862,5 +1014,9 @@ RegFileImporter::Status RegFileImporter::importData(const QByteArray &bytes, con
                             .arg(fileName, QString::number(status)));
         return Status::RegistryFailed;
     }
+    for (const QString &language : std::as_const(keptLocks))
+        printDiagnostic(QStringLiteral("%1: the caregiver lock of the %2 settings stays on; the file sets none "
+                                       "(lumbra --clearPin takes it off)")
+                            .arg(fileName, language));
     return Status::Imported;
 }

@@ -19,11 +19,24 @@ class Registry;
 class RegFileImporter
 {
 public:
-    enum class Status { Imported, FileUnreadable, NotARegistryFile, RegistryFailed };
+    // Refused: the file would delete what the import is limited to (limitToSettings).
+    enum class Status { Imported, FileUnreadable, NotARegistryFile, RegistryFailed, Refused };
+
+    // Far beyond any settings tree (the factory files are about 64 KB, ten tabs of a hundred
+    // icons exported as UTF-16 under 2 MB), and small enough to read whole.
+    static constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
 
     explicit RegFileImporter(platform::Registry &registry);
 
-    // Reads the whole file first: a file that cannot be read changes nothing.
+    // Limits the imports to Lumbra's settings, HKEY_LOCAL_MACHINE\Software\ORTAN\Lumbra: keys
+    // elsewhere are reported and skipped with their values; a file that deletes that key or
+    // one above it is refused whole. A caregiver lock set in a language's tree stays unless
+    // the file sets another one (LockPinStore::keepLocks).
+    void limitToSettings();
+
+    // Reads the whole file first: a file that cannot be read changes nothing. Only a regular
+    // file of at most kMaxFileBytes is read: a named pipe or a device would hold the import
+    // up or never end.
     Status importFile(const QString &path);
     // `fileName` only names the input in messages.
     Status importData(const QByteArray &bytes, const QString &fileName);
@@ -33,5 +46,6 @@ public:
 
 private:
     platform::Registry &registry;
+    bool settingsOnly = false;
     int problems = 0;
 };

@@ -17,9 +17,14 @@ QString numbered(int n)
 
 } // namespace
 
+QString settingsRootPath()
+{
+    return QStringLiteral("Software\\ORTAN\\Lumbra");
+}
+
 void initRegistryPaths()
 {
-    registryBasePath = QStringLiteral("Software\\ORTAN\\Lumbra") + u'\\' + languageCode + u'\\';
+    registryBasePath = settingsRootPath() + u'\\' + languageCode + u'\\';
     systemKeyPath = registryBasePath + QStringLiteral("System");
     tabKeyPath = registryBasePath + QStringLiteral("TabInfo");
     iconKeyPath = registryBasePath + QStringLiteral("IconInfo");

@@ -12,6 +12,9 @@ extern QString themeKeyPath;
 // Builds the paths above from languageCode; start-up calls it once, before loading.
 void initRegistryPaths();
 
+// The key that holds the tree of every language: Lumbra's settings and nothing else.
+QString settingsRootPath();
+
 // Subkeys of the lists are numbered from 1: 01 ... 99, then 100, 101 ...
 QString tabSubKeyPath(int tab);
 QString iconSubKeyPath(int icon);

@@ -1,6 +1,7 @@
 #include "SettingsPersistence.h"
 
 #include "Diagnostic.h"
+#include "LockPinStore.h"
 #include "RecordFields_p.h"
 #include "RegistryAccess.h"
 #include "RegistryPaths.h"
@@ -196,6 +197,7 @@ int loadAllSettings(SettingStore &store)
 int saveAllSettings(const SettingStore &store)
 {
     platform::RegistryScope scope(platform::registry());
+    LockPinStore::keepInNewTree();
     SetLumbraSystemRegSetting(store.mySystem);
     SetLumbraTabsInfoRegSetting(store.tabsInfo);
     // Only entries that exist are written: a count larger than a list writes what is there.
