@@ -484,7 +484,7 @@ void tst_SettingsPersistence::writersNameTheirKey_data()
 void tst_SettingsPersistence::writersNameTheirKey()
 {
     QFETCH(int, index);
-    QCOMPARE(queryRegKey(kLocalMachine, QString()), kErrorSuccess);
+    closeRegKey(createRegKey(kLocalMachine, QStringLiteral("Software")));
     QVERIFY(executeOnStore(platformUnderTest->databasePath(),
                            QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON reg_keys BEGIN "
                                           "SELECT RAISE(ABORT, 'access denied'); END")));

@@ -518,7 +518,7 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope_data()
     QTest::addColumn<QString>("sql");
     // The file cut short: pages the reader has not read yet are gone.
     QTest::newRow("file cut short") << QString();
-    // The tables changed before the reader's first look: its reads fail, the file is sound.
+    // The tables changed before the reader's scope: it reads nothing, the file is sound.
     QTest::newRow("tables changed") << "ALTER TABLE reg_values RENAME COLUMN data TO payload";
 }
 
@@ -538,12 +538,14 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
         QCOMPARE(writer.commitScope(), kErrorSuccess);
     }
     SqliteRegistry reader(path.toStdString());
-    QCOMPARE(reader.beginReadScope(), kErrorSuccess);
+    StderrCapture quiet;
     if (sql.isEmpty()) {
+        QCOMPARE(reader.beginReadScope(), kErrorSuccess);
         QCOMPARE(valueAt(reader, QStringLiteral("Software\\K0"), u"v"), QStringLiteral("00"));
         QVERIFY(QFile(path).resize(4096));
     } else {
         QVERIFY(executeOnStore(path, sql));
+        QVERIFY(reader.beginReadScope() != kErrorSuccess);
     }
     QVERIFY(valueAt(reader, QStringLiteral("Software\\K1999"), u"v") != QStringLiteral("cf"));
     QVERIFY(reader.commitScope() != kErrorSuccess);
@@ -639,7 +641,11 @@ void tst_SqliteRegistry::version1StoresAreUpgraded()
 
     for (int open = 0; open < 2; ++open) {
         SqliteRegistry registry(path.toStdString());
+        // Reading upgrades nothing: only the first write brings the store up to date.
+        const QByteArray before = fileBytes(path);
         QCOMPARE(valueAt(registry, QStringLiteral("software\\kept"), u"V"), QStringLiteral("0102"));
+        QCOMPARE(fileBytes(path), before);
+        registry.closeKey(created(registry, QStringLiteral("Software\\First") + QString::number(open)));
         QCOMPARE(storeFaults(path), QString());
         // Key 7 was deleted with its value left behind: a new key must not become key 7.
         for (const QString &name : {QStringLiteral("New"), QStringLiteral("Newer")}) {

@@ -153,10 +153,40 @@ std::vector<BYTE> exactBytes(std::uint32_t type, const std::uint8_t *data, std::
     return bytes;
 }
 
+constexpr wchar_t kGenerationName[] = L"STORE_GENERATION";
+
+// A start no other store is likely to have had: the counter, the clock and the process,
+// mixed (splitmix64).
+std::uint64_t freshGeneration()
+{
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    std::uint64_t mixed = static_cast<std::uint64_t>(counter.QuadPart) ^ (GetTickCount64() << 20)
+        ^ (static_cast<std::uint64_t>(GetCurrentProcessId()) << 40);
+    mixed += 0x9e3779b97f4a7c15ull;
+    mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9ull;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebull;
+    return mixed ^ (mixed >> 31);
+}
+
+// The stored generation, or 0 when there is none (or something else under its name).
+LONG readGeneration(HKEY key, std::uint64_t *value)
+{
+    DWORD type = REG_NONE;
+    DWORD size = sizeof *value;
+    const LONG status = RegQueryValueExW(key, kGenerationName, nullptr, &type, reinterpret_cast<BYTE *>(value), &size);
+    if (status != ERROR_SUCCESS || type != REG_QWORD || size != sizeof *value)
+        *value = 0;
+    return status == ERROR_MORE_DATA ? ERROR_SUCCESS : status;
+}
+
 } // namespace
 
-Win32Registry::Win32Registry(const std::u16string &scopeLockName)
+Win32Registry::Win32Registry(const std::u16string &scopeLockName, RegKey generationRoot,
+                             const std::u16string &generationPath)
     : scopeLockName(scopeLockName)
+    , generationRoot(generationRoot)
+    , generationPath(generationPath)
 {
 }
 
@@ -234,6 +264,9 @@ long Win32Registry::createKey(RegKey parent, const std::u16string &path, RegKey 
     status = writeRefused();
     if (status != kErrorSuccess)
         return status;
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     HKEY created = nullptr;
     status = createNative(static_cast<HKEY>(parentKey), normalised, &created);
     if (status == ERROR_SUCCESS)
@@ -261,6 +294,9 @@ long Win32Registry::setValue(RegKey key, const std::u16string &name, std::uint32
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     return endWrite(RegSetValueExW(static_cast<HKEY>(hkey), wide(name), 0, type, exactBytes(type, data, size).data(),
                                    size));
 }
@@ -299,6 +335,9 @@ long Win32Registry::deleteValue(RegKey key, const std::u16string &name)
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     return endWrite(RegDeleteValueW(static_cast<HKEY>(hkey), wide(name)));
 }
 
@@ -313,6 +352,9 @@ long Win32Registry::deleteTree(RegKey parent, const std::u16string &path)
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     // Without a subkey RegDeleteTreeW empties the key and keeps it, as for a root.
     return endWrite(RegDeleteTreeW(static_cast<HKEY>(parentKey), wideOrNull(normalised)));
 }
@@ -385,6 +427,7 @@ long Win32Registry::openScope(bool write)
     }
     readScope = !write;
     scopeFailure = kErrorSuccess;
+    generationMoved = false;
     if (!scopeLock)
         scopeLock = CreateMutexW(nullptr, FALSE, wide(scopeLockName));
     if (!scopeLock) {
@@ -456,6 +499,48 @@ long Win32Registry::endRead(long status)
     if (!isAnswer(status))
         spoilScope(status);
     return status;
+}
+
+// Before the first write of a scope, and before every write outside one.
+long Win32Registry::moveGeneration()
+{
+    if (scopeDepth > 0 && generationMoved)
+        return kErrorSuccess;
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyW(predefinedKey(generationRoot), wide(generationPath), &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    std::uint64_t value = 0;
+    readGeneration(key, &value);
+    value = value == 0 ? freshGeneration() : value + 1;
+    status = RegSetValueExW(key, kGenerationName, 0, REG_QWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+    RegCloseKey(key);
+    generationMoved = status == ERROR_SUCCESS && scopeDepth > 0;
+    return status;
+}
+
+long Win32Registry::generation(std::uint64_t *value)
+{
+    if (!value)
+        return kErrorInvalidParameter;
+    *value = 0;
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExW(predefinedKey(generationRoot), wide(generationPath), 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return kErrorSuccess;
+    if (status == ERROR_SUCCESS) {
+        status = readGeneration(key, value);
+        RegCloseKey(key);
+    }
+    return endRead(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
+}
+
+long Win32Registry::checkStore(std::string *problem)
+{
+    if (!problem)
+        return kErrorInvalidParameter;
+    problem->clear();
+    return kErrorSuccess;
 }
 
 } // namespace platform
