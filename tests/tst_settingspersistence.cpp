@@ -149,7 +149,7 @@ constexpr int kWriters = 7;
 QString valueAt(const QString &path, const QString &name)
 {
     const RegKey key = openRegKey(kLocalMachine, path, false);
-    const QString value = key == kNoKey ? QStringLiteral("<no key>") : readRegString(key, name);
+    const QString value = key == kNoKey ? QStringLiteral("<no key>") : readRegText(key, name);
     closeRegKey(key);
     return value;
 }
@@ -191,6 +191,7 @@ private slots:
     void writersNameTheirKey_data();
     void writersNameTheirKey();
     void storeFailingUnderALoadGivesNothing();
+    void referencesAreKeptAsStored();
 
 private:
     TestPlatform *platformUnderTest = nullptr;
@@ -515,6 +516,22 @@ void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
     QCOMPARE(answer, 0);
     QCOMPARE(writtenValues(store), writtenValues(SettingStore()));
     QCOMPARE(lines.filter(QStringLiteral("registry: the settings store could not be read as one state")).size(), 1);
+}
+
+// A stored %NAME% reaches the person expanded and the store as it was: a save does not turn
+// it into one person's path for good.
+void tst_SettingsPersistence::referencesAreKeptAsStored()
+{
+    qputenv("LUMBRA_TEST_HOME", "/home/carer");
+    SettingStore saved = sampleStore(1, 1, 1, 1);
+    saved.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("1");
+    saved.icons[0].ICON_AP_EXE_LOCATION = QStringLiteral("%LUMBRA_TEST_HOME%/Downloads");
+    QCOMPARE(saveAllSettings(saved), 1);
+    const SettingStore store = loaded();
+    QCOMPARE(store.getTabIconString(806, 0, 0), QStringLiteral("/home/carer/Downloads"));
+    QCOMPARE(saveAllSettings(store), 1);
+    QCOMPARE(valueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_EXE_LOCATION")),
+             QStringLiteral("%LUMBRA_TEST_HOME%/Downloads"));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsPersistence)
