@@ -6,9 +6,11 @@
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
+#include "settings/SettingsChange.h"
 #include "settings/SettingsPersistence.h"
 
 #include <QFile>
+#include <QMap>
 #include <QTest>
 
 #include <functional>
@@ -161,6 +163,60 @@ void setValueAt(const QString &path, const QString &name, const QString &text)
     closeRegKey(key);
 }
 
+// Every value of the language's tree as stored, by its path below the tree.
+QMap<QString, QByteArray> storedValues(const QString &below = QString())
+{
+    QMap<QString, QByteArray> values;
+    RegKey key = kNoKey;
+    if (registry().openKey(kLocalMachine, (registryBasePath + below).toStdU16String(), &key) != kErrorSuccess)
+        return values;
+    std::vector<RegValue> found;
+    std::vector<std::u16string> subKeys;
+    registry().enumValues(key, &found);
+    registry().enumKeys(key, &subKeys);
+    registry().closeKey(key);
+    for (const RegValue &value : found)
+        values.insert(below + QString::fromStdU16String(value.name),
+                      QByteArray(reinterpret_cast<const char *>(value.data.data()), qsizetype(value.data.size())));
+    for (const std::u16string &name : subKeys)
+        values.insert(storedValues(below + QString::fromStdU16String(name) + u'\\'));
+    return values;
+}
+
+// What another writer (an import, a second launcher) does while the settings are shown.
+void changeMeanwhile(const QString &what)
+{
+    const QStringList words = what.split(u' ');
+    if (words.first() == QLatin1String("list"))
+        setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS"), words.at(1));
+    else if (words.first() == QLatin1String("target"))
+        setValueAt(iconSubKeyPath(words.at(1).toInt()), QStringLiteral("ICON_AP_EXE_LOCATION"), QStringLiteral("/other"));
+    else if (words.first() == QLatin1String("tabs"))
+        setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), words.at(1));
+    else if (words.first() == QLatin1String("drop"))
+        registry().deleteTree(kLocalMachine, (words.at(1) == QLatin1String("tree") ? registryBasePath
+                                                                                    : themeSubKeyPath(2)).toStdU16String());
+    if (words.first() != QLatin1String("icon"))
+        return;
+    SetLumbraIconInfoRegSetting(5, IconInfo());
+    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS"), QStringLiteral("1.2.3.5"));
+}
+
+SettingsChange changeOf(const QString &what, const SettingStore &shown)
+{
+    const QStringList words = what.split(u' ');
+    if (words.first() == QLatin1String("remove"))
+        return SettingsChange::removeIcon(shown, 0, words.at(1).toInt());
+    if (words.first() == QLatin1String("restore"))
+        return SettingsChange::restoreIcon(shown, 0, words.at(1).toInt(), words.at(2));
+    if (words.first() == QLatin1String("add")) {
+        IconInfo icon;
+        icon.ICON_AP_NAME = icon.ICON_AP_EXE_LOCATION = QStringLiteral("/added");
+        return SettingsChange::addIcon(shown, 0, icon);
+    }
+    return SettingsChange::setNumber(words.at(1), words.at(2).toInt());
+}
+
 } // namespace
 
 class tst_SettingsPersistence : public QObject
@@ -192,6 +248,8 @@ private slots:
     void writersNameTheirKey();
     void storeFailingUnderALoadGivesNothing();
     void referencesAreKeptAsStored();
+    void changesLandOnTheStoreAsItIsNow_data();
+    void changesLandOnTheStoreAsItIsNow();
 
 private:
     TestPlatform *platformUnderTest = nullptr;
@@ -532,6 +590,76 @@ void tst_SettingsPersistence::referencesAreKeptAsStored()
     QCOMPARE(saveAllSettings(store), 1);
     QCOMPARE(valueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_EXE_LOCATION")),
              QStringLiteral("%LUMBRA_TEST_HOME%/Downloads"));
+}
+
+void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<SettingsChange::Outcome>("outcome");
+    QTest::addColumn<QStringList>("written"); // the values it wrote, or all below a key ending in "\\"
+    QTest::addColumn<QString>("list");         // the first tab's icons in the store afterwards
+
+    using O = SettingsChange::Outcome;
+    const QStringList list{QStringLiteral("TabInfo\\01\\TAB_ITEM_ALL_ICONS")};
+    QTest::newRow("remove") << "remove 1" << "" << O::Saved << list << "1.3";
+    QTest::newRow("remove, tab count lowered meanwhile") << "remove 1" << "tabs 1" << O::SavedAfterReload << list << "1.3";
+    QTest::newRow("remove, list reordered meanwhile") << "remove 1" << "list 3.2.1" << O::SavedAfterReload << list << "3.1";
+    QTest::newRow("remove, icon taken off meanwhile") << "remove 1" << "list 1.3" << O::NoLongerFits << QStringList() << "1.3";
+    QTest::newRow("remove, icon now another program") << "remove 1" << "target 2" << O::NoLongerFits << QStringList() << "1.2.3";
+    QTest::newRow("undo, list shortened meanwhile") << "restore 3 2" << "list 1.3" << O::SavedAfterReload << list << "1.3.2";
+    QTest::newRow("add") << "add" << "" << O::Saved << list + QStringList{"IconInfo\\05\\"} << "1.2.3.5";
+    QTest::newRow("add, icon added meanwhile") << "add" << "icon" << O::SavedAfterReload
+                                               << list + QStringList{"IconInfo\\06\\"} << "1.2.3.5.6";
+    QTest::newRow("theme") << "set CURRENT_THEME 1" << "" << O::Saved << QStringList{"System\\CURRENT_THEME"} << "1.2.3";
+    QTest::newRow("theme removed meanwhile") << "set CURRENT_THEME 2" << "drop theme" << O::NoLongerFits
+                                             << QStringList() << "1.2.3";
+    QTest::newRow("music, tree removed meanwhile") << "set MUSIC_BACKGROUND_ON 1" << "drop tree" << O::NoLongerFits
+                                                   << QStringList() << "<no key>";
+    QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3";
+}
+
+// A change writes its own values and nothing else, on the store as it is when it lands:
+// what others changed since the settings were loaded stays, and the settings in memory
+// follow the store.
+void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, meanwhile);
+    QFETCH(SettingsChange::Outcome, outcome);
+    QFETCH(QStringList, written);
+    QFETCH(QString, list);
+    SettingStore saved = sampleStore(2, 4, 2, 2);
+    saved.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("1.2.3");
+    QCOMPARE(saveAllSettings(saved), 1);
+    SettingStore shown = loaded();
+    const SettingStore before = shown;
+    if (meanwhile == QLatin1String("refuse"))
+        QVERIFY(executeOnStore(platformUnderTest->databasePath(),
+                               "CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN SELECT RAISE(ABORT, 'read-only'); END"));
+    changeMeanwhile(meanwhile);
+    const QMap<QString, QByteArray> others = storedValues();
+
+    StderrCapture quiet;
+    QCOMPARE(changeOf(change, before).applyTo(shown), outcome);
+    const QMap<QString, QByteArray> after = storedValues();
+    QStringList changed;
+    for (auto value = after.cbegin(); value != after.cend(); ++value) {
+        if (others.value(value.key(), "<none>") != value.value())
+            changed << value.key();
+    }
+    for (const QString &expected : written)
+        QVERIFY2(!changed.filter(expected).isEmpty(), qPrintable(expected));
+    for (const QString &made : changed)
+        QVERIFY2(std::any_of(written.cbegin(), written.cend(), [&](const QString &w) { return made.startsWith(w); }),
+                 qPrintable(made));
+    QCOMPARE(valueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS")), list);
+    QCOMPARE(writtenValues(shown), writtenValues(outcome == SettingsChange::Outcome::StoreRefused ? before : loaded()));
+    std::uint64_t generation = 0;
+    registry().generation(&generation);
+    // The next change finds the store as the settings in memory have it, and reads nothing again.
+    if (outcome != SettingsChange::Outcome::StoreRefused)
+        QCOMPARE(shown.origin.generation, generation);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsPersistence)

@@ -7,6 +7,7 @@
 #include "settings/RegFileExporter.h"
 #include "settings/RegFileImporter.h"
 #include "settings/RegistryPaths.h"
+#include "settings/SettingsPersistence.h"
 
 #include <QFile>
 
@@ -46,7 +47,8 @@ bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode)
     // folder comes later in start-up.
     const QString path = QStringLiteral("./") + languageCode + QStringLiteral(".reg");
     RegFileImporter importer(platform::registry());
-    const bool imported = importer.importFile(path) == RegFileImporter::Status::Imported;
+    const bool imported = storeIsSound(platform::registry(), QStringLiteral("imported"))
+        && importer.importFile(path) == RegFileImporter::Status::Imported;
     *exitCode = imported ? 0 : kExitSwitchFailed;
     return true;
 }
@@ -65,7 +67,8 @@ bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode)
     QString tree = registryBasePath;
     tree.chop(1);
     RegFileExporter exporter(platform::registry());
-    const bool exported = exporter.exportTree(platform::kLocalMachine, tree, out);
+    const bool exported = storeIsSound(platform::registry(), QStringLiteral("exported"))
+        && exporter.exportTree(platform::kLocalMachine, tree, out);
     out.flush();
     *exitCode = exported ? 0 : kExitSwitchFailed;
     return true;

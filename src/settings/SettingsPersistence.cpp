@@ -228,3 +228,15 @@ int saveAllSettings(const SettingStore &store)
     }
     return scope.commit() == platform::kErrorSuccess ? 1 : 0;
 }
+
+bool storeIsSound(platform::Registry &registry, const QString &refused)
+{
+    std::string problem;
+    if (registry.checkStore(&problem) == platform::kErrorSuccess)
+        return true;
+    if (!problem.empty())
+        printDiagnostic(QStringLiteral("lumbra: the settings store is damaged (%1); nothing was %2. Put back a copy "
+                                       "of it, or remove it and install the settings again")
+                            .arg(QString::fromStdString(problem), refused));
+    return false;
+}

@@ -8,6 +8,11 @@ struct TabsInfo;
 struct ThemeImage;
 struct ThemeInfo;
 class SettingStore;
+class QString;
+
+namespace platform {
+class Registry;
+}
 
 // Record readers and writers. Each opens its key, reads or writes every value of the record
 // and closes the key; it answers 1, or 0 with one line on stderr when the key could not be
@@ -40,6 +45,12 @@ bool readSettingsTree(SettingStore &store);
 // whatever others changed since the store was loaded: a person's change goes through
 // SettingsChange instead, which writes only that change.
 int saveAllSettings(const SettingStore &store);
+
+// The store's own check, before an import or an export: a damaged store is refused with one
+// line on stderr ("... nothing was `refused`"), so that an export leaves out nothing in
+// silence and an import writes nothing into it. A store that cannot be opened at all has
+// said so already and is refused without a further line.
+bool storeIsSound(platform::Registry &registry, const QString &refused);
 
 // NUMBER_OF_TABS is kept within 0 ... kMaxTabs, so a broken store cannot make loading
 // allocate or read without end.
