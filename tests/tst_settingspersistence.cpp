@@ -192,7 +192,7 @@ void changeMeanwhile(const QString &what)
     else if (words.first() == QLatin1String("target"))
         setValueAt(iconSubKeyPath(words.at(1).toInt()), QStringLiteral("ICON_AP_EXE_LOCATION"), QStringLiteral("/other"));
     else if (words.first() == QLatin1String("tabs"))
-        setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), words.at(1));
+        setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), u'0' + words.at(1)); // as a person types it
     else if (words.first() == QLatin1String("drop"))
         registry().deleteTree(kLocalMachine, (words.at(1) == QLatin1String("tree") ? registryBasePath
                                                                                     : themeSubKeyPath(2)).toStdU16String());
@@ -282,6 +282,7 @@ void tst_SettingsPersistence::emptyRegistryGivesEmptyStoreAndFiveLines()
     QVERIFY(store.themes.isEmpty());
     QCOMPARE(store.mySystem.NUMBER_OF_TABS, 0);
     QCOMPARE(store.mySystem.LUMBRA_WINDOWTITLE, QString());
+    QCOMPARE(store.origin.state, StoreOrigin::State::NoTree);
 }
 
 void tst_SettingsPersistence::everyRecordSurvivesARoundTrip()
@@ -572,6 +573,7 @@ void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
     const QStringList lines = capture.lines();
     useRegistry(&platformUnderTest->registry());
     QCOMPARE(answer, 0);
+    QCOMPARE(store.origin.state, StoreOrigin::State::Unreadable);
     QCOMPARE(writtenValues(store), writtenValues(SettingStore()));
     QCOMPARE(lines.filter(QStringLiteral("registry: the settings store could not be read as one state")).size(), 1);
 }
@@ -617,6 +619,8 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("music, tree removed meanwhile") << "set MUSIC_BACKGROUND_ON 1" << "drop tree" << O::NoLongerFits
                                                    << QStringList() << "<no key>";
     QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3";
+    // Its index no longer finds the values that are there: nothing may be written into it.
+    QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "";
 }
 
 // A change writes its own values and nothing else, on the store as it is when it lands:
@@ -637,6 +641,10 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
     if (meanwhile == QLatin1String("refuse"))
         QVERIFY(executeOnStore(platformUnderTest->databasePath(),
                                "CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN SELECT RAISE(ABORT, 'read-only'); END"));
+    if (meanwhile == QLatin1String("damage"))
+        QVERIFY(executeOnStore(platformUnderTest->databasePath(),
+                               "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql,"
+                               " 'UNIQUE(key, folded)', 'UNIQUE(folded, key)') WHERE name = 'reg_values'"));
     changeMeanwhile(meanwhile);
     const QMap<QString, QByteArray> others = storedValues();
 

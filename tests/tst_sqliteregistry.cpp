@@ -3,10 +3,15 @@
 
 #include "platform/posix/SqliteRegistry.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <cstring>
 
 using namespace platform;
 
@@ -114,6 +119,8 @@ private slots:
     void version1StoresAreUpgraded();
     void storeSurvivesReopening();
     void storeDeletedWhileOpenIsMadeAgain();
+    void storeReplacedUnderARunningProcessIsTheNewStore();
+    void storeWhereNothingCanBeWrittenIsRead();
 
 private:
     TestPlatform platformUnderTest;
@@ -176,6 +183,8 @@ void tst_SqliteRegistry::openingAMissingKeyCreatesNothing()
     QCOMPARE(registry.openKey(kLocalMachine, u"Software\\Nothing\\Here", &key), kErrorFileNotFound);
     QCOMPARE(key, kNoKey);
     QCOMPARE(subKeys(registry, QString()), QStringList());
+    // Reading makes no store file either: an export of nothing must not leave one behind.
+    QVERIFY(!QFile::exists(platformUnderTest.databasePath()));
 }
 
 void tst_SqliteRegistry::createMakesEveryMissingParent()
@@ -585,7 +594,8 @@ void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone_data()
         << QByteArray() << "CREATE TABLE t(x); DROP TABLE t; PRAGMA user_version=1";
     QTest::newRow("version 2 without the values")
         << QByteArray() << "CREATE TABLE reg_keys(id, parent, name, folded); PRAGMA user_version=2";
-    QTest::newRow("a later version") << QByteArray() << "PRAGMA user_version=3";
+    QTest::newRow("a later version") << QByteArray() << "PRAGMA user_version=4";
+    QTest::newRow("a negative version") << QByteArray() << "CREATE TABLE notes(x); PRAGMA user_version=-1";
 }
 
 void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone()
@@ -703,5 +713,87 @@ void tst_SqliteRegistry::storeDeletedWhileOpenIsMadeAgain()
     QCOMPARE(valueAt(reopened, QStringLiteral("Software\\Kept"), u"Old").left(6), QStringLiteral("no key"));
 }
 
-QTEST_GUILESS_MAIN(tst_SqliteRegistry)
+// A launcher keeps its registry object for its whole run. The store file is replaced under it
+// (copied over, in place, as cp does): its next save lands in the new store, and the file
+// stays sound.
+void tst_SqliteRegistry::storeReplacedUnderARunningProcessIsTheNewStore()
+{
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".held");
+    const QString other = platformUnderTest.databasePath() + QStringLiteral(".other");
+    {
+        SqliteRegistry replacement(other.toStdString());
+        replacement.closeKey(created(replacement, QStringLiteral("Software\\Other")));
+    }
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-store"), path});
+    const auto saved = [&holder](const QByteArray &name) {
+        holder.write(name + '\n');
+        while (!holder.canReadLine() && holder.waitForReadyRead(30000)) {
+        }
+        return holder.readLine() == "saved\n";
+    };
+    QVERIFY(saved("First"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.write(fileBytes(other)) > 0 && file.resize(file.pos()));
+    file.close();
+    QVERIFY(saved("Second"));
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(30000));
+
+    SqliteRegistry reader(path.toStdString());
+    QCOMPARE(subKeys(reader, QStringLiteral("Software")), (QStringList{"Other", "Second"}));
+    std::string problem;
+    QCOMPARE(reader.checkStore(&problem), kErrorSuccess);
+}
+
+// In a read-only folder or on a read-only file system the WAL's shared memory can be neither
+// made nor opened: the store is read all the same, and takes no writes.
+void tst_SqliteRegistry::storeWhereNothingCanBeWrittenIsRead()
+{
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".readonly");
+    {
+        SqliteRegistry writer(path.toStdString());
+        const RegKey key = created(writer, QStringLiteral("Software\\Kept"));
+        QCOMPARE(setByte(writer, key, u"v", 7), kErrorSuccess);
+    }
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/shm"), path + QStringLiteral("-shm")));
+    const QByteArray before = fileBytes(path);
+    SqliteRegistry reader(path.toStdString());
+    StderrCapture quiet;
+    QCOMPARE(valueAt(reader, QStringLiteral("Software\\Kept"), u"v"), QStringLiteral("07"));
+    RegKey key = kNoKey;
+    QVERIFY(reader.createKey(kLocalMachine, u"Software\\New", &key) != kErrorSuccess);
+    QCOMPARE(fileBytes(path), before);
+}
+
+namespace {
+
+// The second process of storeReplacedUnderARunningProcessIsTheNewStore: makes the key each
+// line of its input names, answering "saved", until its input ends.
+int holdStore(const char *path)
+{
+    SqliteRegistry registry(path);
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin)) {
+        const RegKey key = created(registry, QStringLiteral("Software\\") + QString::fromLatin1(line).trimmed());
+        setByte(registry, key, u"v", 1);
+        registry.closeKey(key);
+        std::printf("saved\n");
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--hold-store") == 0)
+        return holdStore(argv[2]);
+    QCoreApplication app(argc, argv);
+    tst_SqliteRegistry test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_sqliteregistry.moc"

@@ -335,6 +335,9 @@ long Win32Registry::deleteValue(RegKey key, const std::u16string &name)
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    // A value that is not there is no change: the generation stays.
+    if (RegQueryValueExW(static_cast<HKEY>(hkey), wide(name), nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+        return endWrite(kErrorFileNotFound);
     status = moveGeneration();
     if (status != kErrorSuccess)
         return endWrite(status);
@@ -352,6 +355,11 @@ long Win32Registry::deleteTree(RegKey parent, const std::u16string &path)
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    HKEY tree = nullptr;
+    status = RegOpenKeyExW(static_cast<HKEY>(parentKey), wide(normalised), 0, KEY_READ, &tree);
+    if (status != ERROR_SUCCESS)
+        return endWrite(status);
+    RegCloseKey(tree);
     status = moveGeneration();
     if (status != kErrorSuccess)
         return endWrite(status);
