@@ -3,12 +3,14 @@
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "settings/RecordFields_p.h"
+#include "settings/RegFileExporter.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsChange.h"
 #include "settings/SettingsPersistence.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QMap>
 #include <QTest>
@@ -292,6 +294,11 @@ void tst_SettingsPersistence::everyRecordSurvivesARoundTrip()
         StderrCapture quiet;
         QCOMPARE(saveAllSettings(saved), 1);
     }
+    // Saved values export as the text a person can edit, none as hex(1) bytes.
+    QBuffer exported;
+    exported.open(QIODevice::WriteOnly);
+    QVERIFY(RegFileExporter(registry()).exportTree(kLocalMachine, registryBasePath.chopped(1), exported));
+    QVERIFY(!exported.data().contains("hex(1)"));
     SettingStore loaded;
     StderrCapture capture;
     loadAllSettings(loaded);
