@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -473,16 +474,21 @@ void tst_SqliteRegistry::refusedWriteSpoilsTheScope()
 void tst_SqliteRegistry::scopeThatCannotBeginIsStillEndedOnce()
 {
     QTemporaryDir folder;
-    SqliteRegistry unusable(folder.path().toStdString()); // a folder is no database
-    StderrCapture quiet;
-    QVERIFY(unusable.beginScope() != kErrorSuccess);
-    RegKey key = kNoKey;
-    QVERIFY(unusable.createKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
-    QVERIFY(unusable.commitScope() != kErrorSuccess);
-    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
-    QVERIFY(unusable.beginReadScope() != kErrorSuccess);
-    QVERIFY(unusable.commitScope() != kErrorSuccess);
-    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+    const QString pipe = folder.filePath(QStringLiteral("pipe"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A folder is no database; a named pipe would hold the first read up for ever.
+    for (const QString &path : {folder.path(), pipe}) {
+        SqliteRegistry unusable(path.toStdString());
+        StderrCapture quiet;
+        QVERIFY(unusable.beginScope() != kErrorSuccess);
+        RegKey key = kNoKey;
+        QVERIFY(unusable.createKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
+        QVERIFY(unusable.commitScope() != kErrorSuccess);
+        QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+        QVERIFY(unusable.beginReadScope() != kErrorSuccess);
+        QVERIFY(unusable.commitScope() != kErrorSuccess);
+        QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+    }
 }
 
 void tst_SqliteRegistry::readScopeSeesOneStateAndHoldsNobodyUp()

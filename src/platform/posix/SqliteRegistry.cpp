@@ -286,9 +286,17 @@ long SqliteRegistry::inScope(bool write, Call call)
 long SqliteRegistry::openStore(bool write)
 {
     std::error_code error;
-    const bool present = std::filesystem::exists(databasePath, error) || error;
-    if (!present && !write)
+    // An error other than a missing file (a folder that may not be searched) is left to the
+    // open, which says what it is.
+    const std::filesystem::file_type kind = std::filesystem::status(databasePath, error).type();
+    if (kind == std::filesystem::file_type::not_found && !write)
         return openStandIn();
+    // A named pipe or a device would hold the first read up for ever, or feed it without end.
+    if (kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::none
+        && kind != std::filesystem::file_type::regular) {
+        reportOnce("registry: " + databasePath + " is not a usable settings store: it is not a regular file");
+        return kErrorRegistryIoFailed;
+    }
     if (write) {
         const std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
         if (!folder.empty())
