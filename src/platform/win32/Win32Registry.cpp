@@ -200,6 +200,16 @@ Win32Registry::~Win32Registry()
         CloseHandle(scopeLock);
 }
 
+// A write outside a scope is a scope of its own.
+template <class Write>
+long Win32Registry::alone(Write write)
+{
+    const long begun = openScope(true);
+    const long status = begun == kErrorSuccess ? write() : begun;
+    const long committed = commitScope();
+    return status != kErrorSuccess ? status : committed;
+}
+
 // Only handles this object gave out are passed on: a stray number could be a handle of
 // something else in the process.
 long Win32Registry::nativeKey(RegKey key, void **hkey) const
@@ -247,6 +257,8 @@ long Win32Registry::openKey(RegKey parent, const std::u16string &path, RegKey *r
 
 long Win32Registry::createKey(RegKey parent, const std::u16string &path, RegKey *result)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return createKey(parent, path, result); });
     if (!result)
         return kErrorInvalidParameter;
     *result = kNoKey;
@@ -286,6 +298,8 @@ long Win32Registry::closeKey(RegKey key)
 long Win32Registry::setValue(RegKey key, const std::u16string &name, std::uint32_t type,
                              const std::uint8_t *data, std::uint32_t size)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return setValue(key, name, type, data, size); });
     if (!valueNameValid(name) || (size > 0 && !data))
         return endWrite(kErrorInvalidParameter);
     void *hkey = nullptr;
@@ -327,6 +341,8 @@ long Win32Registry::queryValue(RegKey key, const std::u16string &name, std::uint
 
 long Win32Registry::deleteValue(RegKey key, const std::u16string &name)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return deleteValue(key, name); });
     if (holdsNul(name))
         return endWrite(kErrorFileNotFound);
     void *hkey = nullptr;
@@ -346,6 +362,8 @@ long Win32Registry::deleteValue(RegKey key, const std::u16string &name)
 
 long Win32Registry::deleteTree(RegKey parent, const std::u16string &path)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return deleteTree(parent, path); });
     std::u16string normalised;
     if (!normalisedPath(path, &normalised))
         return endWrite(kErrorInvalidParameter);
@@ -509,10 +527,10 @@ long Win32Registry::endRead(long status)
     return status;
 }
 
-// Before the first write of a scope, and before every write outside one.
+// Before the first write of a scope.
 long Win32Registry::moveGeneration()
 {
-    if (scopeDepth > 0 && generationMoved)
+    if (generationMoved)
         return kErrorSuccess;
     HKEY key = nullptr;
     LONG status = RegCreateKeyW(predefinedKey(generationRoot), wide(generationPath), &key);
@@ -523,7 +541,7 @@ long Win32Registry::moveGeneration()
     value = value == 0 ? freshGeneration() : value + 1;
     status = RegSetValueExW(key, kGenerationName, 0, REG_QWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
     RegCloseKey(key);
-    generationMoved = status == ERROR_SUCCESS && scopeDepth > 0;
+    generationMoved = status == ERROR_SUCCESS;
     return status;
 }
 

@@ -19,9 +19,10 @@ namespace platform {
 //
 // The store's generation is a REG_QWORD of its own, STORE_GENERATION under the key given
 // (beside the language trees, so no export carries it). It moves on before the first write
-// of each scope and before each write outside one, so that a write that lands is never
-// unseen, not even when its process dies right after it. A missing value starts again from
-// a random number. Writes by other programs (regedit, reg.exe) do not move it.
+// of each scope, so that a write that lands is never unseen, not even when its process dies
+// right after it; a write outside a scope is a scope of its own, taking its turn like the
+// others. A missing value starts again from a random number. Writes by other programs
+// (regedit, reg.exe) do not move it.
 class Win32Registry : public Registry
 {
 public:
@@ -65,6 +66,8 @@ private:
     long endRead(long status);
     void spoilScope(long status);
     long moveGeneration();
+    template <class Write>
+    long alone(Write write);
 
     std::u16string scopeLockName;
     RegKey generationRoot;
