@@ -217,11 +217,8 @@ SettingsChange changeOf(const QString &what, const SettingStore &shown)
         return SettingsChange::removeIcon(shown, 0, words.at(1).toInt());
     if (words.first() == QLatin1String("restore"))
         return SettingsChange::restoreIcon(shown, 0, words.at(1).toInt(), words.at(2));
-    if (words.first() == QLatin1String("add")) {
-        IconInfo icon;
-        icon.ICON_AP_NAME = icon.ICON_AP_EXE_LOCATION = QStringLiteral("/added");
-        return SettingsChange::addIcon(shown, 0, icon);
-    }
+    if (words.first() == QLatin1String("add"))
+        return SettingsChange::addIcon(shown, 0, IconInfo{0, QString(), QStringLiteral("/added"), QStringLiteral("/added")});
     return SettingsChange::setNumber(words.at(1), words.at(2).toInt());
 }
 

@@ -468,12 +468,10 @@ private:
     {
         std::uint64_t now = 0;
         const long status = registry.generation(&now);
-        if (status != kErrorSuccess)
-            return statusText(status);
         const char *answer = !seenGeneration ? "first" : now == lastGeneration ? "same" : "changed";
         seenGeneration = true;
         lastGeneration = now;
-        return answer;
+        return status != kErrorSuccess ? statusText(status) : answer;
     }
 
     std::string keyNames(RegKey key)
