@@ -611,26 +611,27 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
     QTest::addColumn<SettingsChange::Outcome>("outcome");
     QTest::addColumn<QStringList>("written"); // the values it wrote, or all below a key ending in "\\"
     QTest::addColumn<QString>("list");         // the first tab's icons in the store afterwards
+    QTest::addColumn<int>("at");               // where in that list the change landed
 
     using O = SettingsChange::Outcome;
     const QStringList list{QStringLiteral("TabInfo\\01\\TAB_ITEM_ALL_ICONS")};
-    QTest::newRow("remove") << "remove 1" << "" << O::Saved << list << "1.3";
-    QTest::newRow("remove, tab count lowered meanwhile") << "remove 1" << "tabs 1" << O::SavedAfterReload << list << "1.3";
-    QTest::newRow("remove, list reordered meanwhile") << "remove 1" << "list 3.2.1" << O::SavedAfterReload << list << "3.1";
-    QTest::newRow("remove, icon taken off meanwhile") << "remove 1" << "list 1.3" << O::NoLongerFits << QStringList() << "1.3";
-    QTest::newRow("remove, icon now another program") << "remove 1" << "target 2" << O::NoLongerFits << QStringList() << "1.2.3";
-    QTest::newRow("undo, list shortened meanwhile") << "restore 3 2" << "list 1.3" << O::SavedAfterReload << list << "1.3.2";
-    QTest::newRow("add") << "add" << "" << O::Saved << list + QStringList{"IconInfo\\05\\"} << "1.2.3.5";
+    QTest::newRow("remove") << "remove 1" << "" << O::Saved << list << "1.3" << 1;
+    QTest::newRow("remove, tab count lowered meanwhile") << "remove 1" << "tabs 1" << O::SavedAfterReload << list << "1.3" << 1;
+    QTest::newRow("remove, list reordered meanwhile") << "remove 1" << "list 2.3.1" << O::SavedAfterReload << list << "3.1" << 0;
+    QTest::newRow("remove, icon taken off meanwhile") << "remove 1" << "list 1.3" << O::NoLongerFits << QStringList() << "1.3" << -1;
+    QTest::newRow("remove, icon now another program") << "remove 1" << "target 2" << O::NoLongerFits << QStringList() << "1.2.3" << -1;
+    QTest::newRow("undo, list shortened meanwhile") << "restore 3 2" << "list 1.3" << O::SavedAfterReload << list << "1.3.2" << 2;
+    QTest::newRow("add") << "add" << "" << O::Saved << list + QStringList{"IconInfo\\05\\"} << "1.2.3.5" << 3;
     QTest::newRow("add, icon added meanwhile") << "add" << "icon" << O::SavedAfterReload
-                                               << list + QStringList{"IconInfo\\06\\"} << "1.2.3.5.6";
-    QTest::newRow("theme") << "set CURRENT_THEME 1" << "" << O::Saved << QStringList{"System\\CURRENT_THEME"} << "1.2.3";
+                                               << list + QStringList{"IconInfo\\06\\"} << "1.2.3.5.6" << 4;
+    QTest::newRow("theme") << "set CURRENT_THEME 1" << "" << O::Saved << QStringList{"System\\CURRENT_THEME"} << "1.2.3" << -1;
     QTest::newRow("theme removed meanwhile") << "set CURRENT_THEME 2" << "drop theme" << O::NoLongerFits
-                                             << QStringList() << "1.2.3";
+                                             << QStringList() << "1.2.3" << -1;
     QTest::newRow("music, tree removed meanwhile") << "set MUSIC_BACKGROUND_ON 1" << "drop tree" << O::NoLongerFits
-                                                   << QStringList() << "<no key>";
-    QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3";
+                                                   << QStringList() << "<no key>" << -1;
+    QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3" << -1;
     // Its index no longer finds the values that are there: nothing may be written into it.
-    QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "";
+    QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "" << -1;
 }
 
 // A change writes its own values and nothing else, on the store as it is when it lands:
@@ -643,6 +644,7 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
     QFETCH(SettingsChange::Outcome, outcome);
     QFETCH(QStringList, written);
     QFETCH(QString, list);
+    QFETCH(int, at);
     SettingStore saved = sampleStore(2, 4, 2, 2);
     saved.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("1.2.3");
     QCOMPARE(saveAllSettings(saved), 1);
@@ -652,7 +654,9 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
     const QMap<QString, QByteArray> others = storedValues();
 
     StderrCapture quiet;
-    QCOMPARE(changeOf(change, before).applyTo(shown), outcome);
+    int landed = -2;
+    QCOMPARE(changeOf(change, before).applyTo(shown, &landed), outcome);
+    QCOMPARE(landed, at);
     const QMap<QString, QByteArray> after = storedValues();
     QStringList changed;
     for (auto value = after.cbegin(); value != after.cend(); ++value) {

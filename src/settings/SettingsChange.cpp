@@ -58,6 +58,7 @@ bool isSameIcon(const IconInfo &a, const IconInfo &b)
 struct SettingsChange::Touched
 {
     QList<int> tabLists; // tab indexes whose TAB_ITEM_ALL_ICONS changed
+    int position = -1;   // where in that list the change landed
     int newIcon = 0;     // the number of an icon made, all of whose values are written
     QString number;      // a MySystem number by its value name
 };
@@ -150,6 +151,7 @@ bool SettingsChange::removeFrom(SettingStore &tree, Touched *touched) const
     entries.removeAt(at);
     list = entries.join(u'.');
     touched->tabLists.append(tabIndex);
+    touched->position = at;
     return true;
 }
 
@@ -159,7 +161,8 @@ bool SettingsChange::restoreIn(SettingStore &tree, Touched *touched) const
         return false;
     QString &list = tree.tabs[tabIndex].TAB_ITEM_ALL_ICONS;
     QStringList entries = entriesOf(list);
-    entries.insert(qBound(0, position, int(entries.size())), entry);
+    touched->position = qBound(0, position, int(entries.size()));
+    entries.insert(touched->position, entry);
     list = entries.join(u'.');
     touched->tabLists.append(tabIndex);
     return true;
@@ -178,6 +181,7 @@ bool SettingsChange::addTo(SettingStore &tree, Touched *touched) const
     const QString number = QString::number(made.ICON_ID);
     list = list.isEmpty() ? number : list + u'.' + number;
     touched->tabLists.append(tabIndex);
+    touched->position = int(list.count(u'.'));
     touched->newIcon = made.ICON_ID;
     return true;
 }
@@ -267,8 +271,10 @@ void keepGrid(const SettingStore &from, SettingStore &to)
 
 } // namespace
 
-SettingsChange::Outcome SettingsChange::applyTo(SettingStore &store) const
+SettingsChange::Outcome SettingsChange::applyTo(SettingStore &store, int *position) const
 {
+    if (position)
+        *position = -1;
     platform::Registry &registry = platform::registry();
     platform::RegistryScope scope(registry);
     std::uint64_t now = 0;
@@ -296,5 +302,7 @@ SettingsChange::Outcome SettingsChange::applyTo(SettingStore &store) const
         store = tree;
     if (!fits)
         return Outcome::NoLongerFits;
+    if (position)
+        *position = touched.position;
     return reload ? Outcome::SavedAfterReload : Outcome::Saved;
 }

@@ -46,7 +46,9 @@ public:
     // exists), MUSIC_BACKGROUND_ON, ALWAYS_ON_BACKGROUND, STARTWHENBOOTING or SPEAK_NAMES.
     static SettingsChange setNumber(const QString &valueName, int value);
 
-    Outcome applyTo(SettingStore &store) const;
+    // `position`, when given, receives where the change landed in the tab's list: the part
+    // taken off, the part put back, or the new icon's part; -1 when it did not land.
+    Outcome applyTo(SettingStore &store, int *position = nullptr) const;
 
     // After these outcomes the settings in memory were read anew: rebuild what is shown.
     static bool redrawNeeded(Outcome outcome);
