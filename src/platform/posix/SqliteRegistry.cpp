@@ -285,10 +285,18 @@ long SqliteRegistry::inScope(bool write, Call call)
 // date; a reader changes nothing, and reads an empty store where there is no file.
 long SqliteRegistry::openStore(bool write)
 {
+    // A store in memory is this object's alone: nobody can replace it, and closing it would
+    // lose it. It stays open, and is made on first use, whoever uses it first.
+    if (inMemory()) {
+        if (db)
+            return kErrorSuccess;
+        write = true;
+    }
     std::error_code error;
     // An error other than a missing file (a folder that may not be searched) is left to the
     // open, which says what it is.
-    const std::filesystem::file_type kind = std::filesystem::status(databasePath, error).type();
+    const std::filesystem::file_type kind = inMemory() ? std::filesystem::file_type::not_found
+                                                       : std::filesystem::status(databasePath, error).type();
     if (kind == std::filesystem::file_type::not_found && !write)
         return openStandIn();
     // A named pipe or a device would hold the first read up for ever, or feed it without end.
@@ -340,6 +348,11 @@ long SqliteRegistry::openEmptyFile()
 {
     closeStore();
     return openStandIn();
+}
+
+bool SqliteRegistry::inMemory() const
+{
+    return databasePath == ":memory:";
 }
 
 bool SqliteRegistry::openFile(const std::string &name, int flags)
@@ -1007,7 +1020,8 @@ long SqliteRegistry::commitScope()
             forgetVanishedKeys();
     }
     // The last connection to close folds the WAL back into the file and removes it.
-    closeStore();
+    if (!inMemory())
+        closeStore();
     scopeFailure = kErrorSuccess;
     readScope = false;
     return status;

@@ -25,7 +25,8 @@ namespace platform {
 // is then simply the store from the next scope on, for every process, never a mix of the
 // two files. Reading never creates, upgrades or converts anything: a missing file reads as
 // an empty store, and a store in a folder or on a file system that cannot be written is read
-// without the WAL's shared memory (as an immutable file).
+// without the WAL's shared memory (as an immutable file). A store in memory (":memory:") is
+// this object's alone and stays open.
 class SqliteRegistry : public Registry
 {
 public:
@@ -57,6 +58,7 @@ private:
     template <class Call>
     long inScope(bool write, Call call);
     long openStore(bool write);
+    bool inMemory() const;
     bool openFile(const std::string &name, int flags);
     bool openImmutable();
     long openEmptyFile();
