@@ -29,6 +29,12 @@ QByteArray utf16Bytes(const QString &text)
     return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
 }
 
+// As the importer and Windows' own tools store a text: its code units and one NUL.
+QByteArray withNul(const QString &text)
+{
+    return utf16Bytes(text) + QByteArray(2, '\0');
+}
+
 } // namespace
 
 class tst_RegistryAccess : public QObject
@@ -39,10 +45,10 @@ private slots:
     void init();
     void cleanup();
 
-    void numbersAreDecimalTextPaddedTo16Bytes_data();
-    void numbersAreDecimalTextPaddedTo16Bytes();
-    void textsAreStoredWithoutTerminator_data();
-    void textsAreStoredWithoutTerminator();
+    void numbersAreDecimalTextWithOneNul_data();
+    void numbersAreDecimalTextWithOneNul();
+    void textsAreStoredWithOneNul_data();
+    void textsAreStoredWithOneNul();
     void longValuesTakeTheSecondReadOnce();
     void readingIgnoresTheTypeAndStopsAtNul_data();
     void readingIgnoresTheTypeAndStopsAtNul();
@@ -70,20 +76,20 @@ void tst_RegistryAccess::cleanup()
     delete platformUnderTest;
 }
 
-void tst_RegistryAccess::numbersAreDecimalTextPaddedTo16Bytes_data()
+void tst_RegistryAccess::numbersAreDecimalTextWithOneNul_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("7") << 7 << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
-    QTest::newRow("0") << 0 << QByteArray("0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
-    QTest::newRow("eight characters") << -1234567 << utf16Bytes(QStringLiteral("-1234567"));
-    QTest::newRow("nine characters") << 123456789 << utf16Bytes(QStringLiteral("123456789"));
-    QTest::newRow("smallest int") << int(-2147483648LL) << utf16Bytes(QStringLiteral("-2147483648"));
-    QTest::newRow("largest int") << 2147483647 << utf16Bytes(QStringLiteral("2147483647"));
+    QTest::newRow("7") << 7 << withNul(QStringLiteral("7"));
+    QTest::newRow("0") << 0 << withNul(QStringLiteral("0"));
+    QTest::newRow("eight characters") << -1234567 << withNul(QStringLiteral("-1234567"));
+    QTest::newRow("nine characters") << 123456789 << withNul(QStringLiteral("123456789"));
+    QTest::newRow("smallest int") << int(-2147483648LL) << withNul(QStringLiteral("-2147483648"));
+    QTest::newRow("largest int") << 2147483647 << withNul(QStringLiteral("2147483647"));
 }
 
-void tst_RegistryAccess::numbersAreDecimalTextPaddedTo16Bytes()
+void tst_RegistryAccess::numbersAreDecimalTextWithOneNul()
 {
     QFETCH(int, number);
     QFETCH(QByteArray, bytes);
@@ -94,7 +100,7 @@ void tst_RegistryAccess::numbersAreDecimalTextPaddedTo16Bytes()
     QCOMPARE(readRegInt(key, QStringLiteral("N")), number);
 }
 
-void tst_RegistryAccess::textsAreStoredWithoutTerminator_data()
+void tst_RegistryAccess::textsAreStoredWithOneNul_data()
 {
     QTest::addColumn<QString>("text");
 
@@ -105,11 +111,11 @@ void tst_RegistryAccess::textsAreStoredWithoutTerminator_data()
     QTest::newRow("5000 characters, written whole") << QString(5000, u'y');
 }
 
-void tst_RegistryAccess::textsAreStoredWithoutTerminator()
+void tst_RegistryAccess::textsAreStoredWithOneNul()
 {
     QFETCH(QString, text);
     QCOMPARE(writeRegString(key, QStringLiteral("T"), text), kErrorSuccess);
-    QCOMPARE(storedBytes(key, QStringLiteral("T")), utf16Bytes(text));
+    QCOMPARE(storedBytes(key, QStringLiteral("T")), withNul(text));
     StderrCapture capture;
     QCOMPARE(readRegString(key, QStringLiteral("T")), text);
 }
@@ -118,10 +124,11 @@ void tst_RegistryAccess::longValuesTakeTheSecondReadOnce()
 {
     const QString text(600, u'z');
     writeRegString(key, QStringLiteral("Long"), text);
-    writeRegString(key, QStringLiteral("Short"), QString(512, u's'));
+    // 511 characters and the NUL fill the first read's 1024 bytes exactly.
+    writeRegString(key, QStringLiteral("Short"), QString(511, u's'));
     StderrCapture capture;
     QCOMPARE(readRegString(key, QStringLiteral("Long")), text);
-    QCOMPARE(readRegString(key, QStringLiteral("Short")), QString(512, u's'));
+    QCOMPARE(readRegString(key, QStringLiteral("Short")), QString(511, u's'));
     QCOMPARE(capture.lines(), QStringList{"ERROR_MORE_DATA"});
 }
 
@@ -136,6 +143,9 @@ void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul_data()
     QTest::newRow("inner NUL ends the text") << uint(kRegSz) << QByteArray("a\0\0\0b\0", 6) << "a";
     QTest::newRow("odd byte dropped") << uint(kRegBinary) << QByteArray("a\0b", 3) << "a";
     QTest::newRow("expandable text") << uint(kRegExpandSz) << QByteArray("x\0", 2) << "x";
+    // What earlier versions wrote: a number padded with NULs to 16 bytes, a text without one.
+    QTest::newRow("padded number") << uint(kRegSz) << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) << "7";
+    QTest::newRow("text without terminator") << uint(kRegSz) << QByteArray("a\0b\0", 4) << "ab";
 }
 
 void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()

@@ -3,12 +3,16 @@
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "settings/RecordFields_p.h"
+#include "settings/RegFileExporter.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
+#include "settings/SettingsChange.h"
 #include "settings/SettingsPersistence.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QMap>
 #include <QTest>
 
 #include <functional>
@@ -149,7 +153,7 @@ constexpr int kWriters = 7;
 QString valueAt(const QString &path, const QString &name)
 {
     const RegKey key = openRegKey(kLocalMachine, path, false);
-    const QString value = key == kNoKey ? QStringLiteral("<no key>") : readRegString(key, name);
+    const QString value = key == kNoKey ? QStringLiteral("<no key>") : readRegText(key, name);
     closeRegKey(key);
     return value;
 }
@@ -159,6 +163,63 @@ void setValueAt(const QString &path, const QString &name, const QString &text)
     const RegKey key = openRegKey(kLocalMachine, path, true);
     writeRegString(key, name, text);
     closeRegKey(key);
+}
+
+// Every value of the language's tree as stored, by its path below the tree.
+QMap<QString, QByteArray> storedValues(const QString &below = QString())
+{
+    QMap<QString, QByteArray> values;
+    RegKey key = kNoKey;
+    if (registry().openKey(kLocalMachine, (registryBasePath + below).toStdU16String(), &key) != kErrorSuccess)
+        return values;
+    std::vector<RegValue> found;
+    std::vector<std::u16string> subKeys;
+    registry().enumValues(key, &found);
+    registry().enumKeys(key, &subKeys);
+    registry().closeKey(key);
+    for (const RegValue &value : found)
+        values.insert(below + QString::fromStdU16String(value.name),
+                      QByteArray(reinterpret_cast<const char *>(value.data.data()), qsizetype(value.data.size())));
+    for (const std::u16string &name : subKeys)
+        values.insert(storedValues(below + QString::fromStdU16String(name) + u'\\'));
+    return values;
+}
+
+// What another writer (an import, a second launcher) does while the settings are shown; or
+// the store refusing writes, or its index damaged.
+void changeMeanwhile(const QString &what, const QString &storePath)
+{
+    const QStringList words = what.split(u' ');
+    if (words.first() == QLatin1String("refuse") || words.first() == QLatin1String("damage"))
+        QVERIFY(executeOnStore(storePath, words.first() == QLatin1String("refuse")
+            ? "CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN SELECT RAISE(ABORT, 'read-only'); END"
+            : "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, 'UNIQUE(key, folded)',"
+              " 'UNIQUE(folded, key)') WHERE name = 'reg_values'"));
+    if (words.first() == QLatin1String("list"))
+        setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS"), words.at(1));
+    else if (words.first() == QLatin1String("target"))
+        setValueAt(iconSubKeyPath(words.at(1).toInt()), QStringLiteral("ICON_AP_EXE_LOCATION"), QStringLiteral("/other"));
+    else if (words.first() == QLatin1String("tabs"))
+        setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), u'0' + words.at(1)); // as a person types it
+    else if (words.first() == QLatin1String("drop"))
+        registry().deleteTree(kLocalMachine, (words.at(1) == QLatin1String("tree") ? registryBasePath
+                                                                                    : themeSubKeyPath(2)).toStdU16String());
+    if (words.first() != QLatin1String("icon"))
+        return;
+    SetLumbraIconInfoRegSetting(5, IconInfo());
+    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS"), QStringLiteral("1.2.3.5"));
+}
+
+SettingsChange changeOf(const QString &what, const SettingStore &shown)
+{
+    const QStringList words = what.split(u' ');
+    if (words.first() == QLatin1String("remove"))
+        return SettingsChange::removeIcon(shown, 0, words.at(1).toInt());
+    if (words.first() == QLatin1String("restore"))
+        return SettingsChange::restoreIcon(shown, 0, words.at(1).toInt(), words.at(2));
+    if (words.first() == QLatin1String("add"))
+        return SettingsChange::addIcon(shown, 0, IconInfo{0, QString(), QStringLiteral("/added"), QStringLiteral("/added")});
+    return SettingsChange::setNumber(words.at(1), words.at(2).toInt());
 }
 
 } // namespace
@@ -191,6 +252,9 @@ private slots:
     void writersNameTheirKey_data();
     void writersNameTheirKey();
     void storeFailingUnderALoadGivesNothing();
+    void referencesAreKeptAsStored();
+    void changesLandOnTheStoreAsItIsNow_data();
+    void changesLandOnTheStoreAsItIsNow();
 
 private:
     TestPlatform *platformUnderTest = nullptr;
@@ -223,6 +287,7 @@ void tst_SettingsPersistence::emptyRegistryGivesEmptyStoreAndFiveLines()
     QVERIFY(store.themes.isEmpty());
     QCOMPARE(store.mySystem.NUMBER_OF_TABS, 0);
     QCOMPARE(store.mySystem.LUMBRA_WINDOWTITLE, QString());
+    QCOMPARE(store.origin.state, StoreOrigin::State::NoTree);
 }
 
 void tst_SettingsPersistence::everyRecordSurvivesARoundTrip()
@@ -232,6 +297,11 @@ void tst_SettingsPersistence::everyRecordSurvivesARoundTrip()
         StderrCapture quiet;
         QCOMPARE(saveAllSettings(saved), 1);
     }
+    // Saved values export as the text a person can edit, none as hex(1) bytes.
+    QBuffer exported;
+    exported.open(QIODevice::WriteOnly);
+    QVERIFY(RegFileExporter(registry()).exportTree(kLocalMachine, registryBasePath.chopped(1), exported));
+    QVERIFY(!exported.data().contains("hex(1)"));
     SettingStore loaded;
     StderrCapture capture;
     loadAllSettings(loaded);
@@ -484,7 +554,7 @@ void tst_SettingsPersistence::writersNameTheirKey_data()
 void tst_SettingsPersistence::writersNameTheirKey()
 {
     QFETCH(int, index);
-    QCOMPARE(queryRegKey(kLocalMachine, QString()), kErrorSuccess);
+    closeRegKey(createRegKey(kLocalMachine, QStringLiteral("Software")));
     QVERIFY(executeOnStore(platformUnderTest->databasePath(),
                            QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON reg_keys BEGIN "
                                           "SELECT RAISE(ABORT, 'access denied'); END")));
@@ -513,8 +583,97 @@ void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
     const QStringList lines = capture.lines();
     useRegistry(&platformUnderTest->registry());
     QCOMPARE(answer, 0);
+    QCOMPARE(store.origin.state, StoreOrigin::State::Unreadable);
     QCOMPARE(writtenValues(store), writtenValues(SettingStore()));
     QCOMPARE(lines.filter(QStringLiteral("registry: the settings store could not be read as one state")).size(), 1);
+}
+
+// A stored %NAME% reaches the person expanded and the store as it was: a save does not turn
+// it into one person's path for good.
+void tst_SettingsPersistence::referencesAreKeptAsStored()
+{
+    qputenv("LUMBRA_TEST_HOME", "/home/carer");
+    SettingStore saved = sampleStore(1, 1, 1, 1);
+    saved.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("1");
+    saved.icons[0].ICON_AP_EXE_LOCATION = QStringLiteral("%LUMBRA_TEST_HOME%/Downloads");
+    QCOMPARE(saveAllSettings(saved), 1);
+    const SettingStore store = loaded();
+    QCOMPARE(store.getTabIconString(806, 0, 0), QStringLiteral("/home/carer/Downloads"));
+    QCOMPARE(saveAllSettings(store), 1);
+    QCOMPARE(valueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_EXE_LOCATION")),
+             QStringLiteral("%LUMBRA_TEST_HOME%/Downloads"));
+}
+
+void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<SettingsChange::Outcome>("outcome");
+    QTest::addColumn<QStringList>("written"); // the values it wrote, or all below a key ending in "\\"
+    QTest::addColumn<QString>("list");         // the first tab's icons in the store afterwards
+    QTest::addColumn<int>("at");               // where in that list the change landed
+
+    using O = SettingsChange::Outcome;
+    const QStringList list{QStringLiteral("TabInfo\\01\\TAB_ITEM_ALL_ICONS")};
+    QTest::newRow("remove") << "remove 1" << "" << O::Saved << list << "1.3" << 1;
+    QTest::newRow("remove, tab count lowered meanwhile") << "remove 1" << "tabs 1" << O::SavedAfterReload << list << "1.3" << 1;
+    QTest::newRow("remove, list reordered meanwhile") << "remove 1" << "list 2.3.1" << O::SavedAfterReload << list << "3.1" << 0;
+    QTest::newRow("remove, icon taken off meanwhile") << "remove 1" << "list 1.3" << O::NoLongerFits << QStringList() << "1.3" << -1;
+    QTest::newRow("remove, icon now another program") << "remove 1" << "target 2" << O::NoLongerFits << QStringList() << "1.2.3" << -1;
+    QTest::newRow("undo, list shortened meanwhile") << "restore 3 2" << "list 1.3" << O::SavedAfterReload << list << "1.3.2" << 2;
+    QTest::newRow("add") << "add" << "" << O::Saved << list + QStringList{"IconInfo\\05\\"} << "1.2.3.5" << 3;
+    QTest::newRow("add, icon added meanwhile") << "add" << "icon" << O::SavedAfterReload
+                                               << list + QStringList{"IconInfo\\06\\"} << "1.2.3.5.6" << 4;
+    QTest::newRow("theme") << "set CURRENT_THEME 1" << "" << O::Saved << QStringList{"System\\CURRENT_THEME"} << "1.2.3" << -1;
+    QTest::newRow("theme removed meanwhile") << "set CURRENT_THEME 2" << "drop theme" << O::NoLongerFits
+                                             << QStringList() << "1.2.3" << -1;
+    QTest::newRow("music, tree removed meanwhile") << "set MUSIC_BACKGROUND_ON 1" << "drop tree" << O::NoLongerFits
+                                                   << QStringList() << "<no key>" << -1;
+    QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3" << -1;
+    // Its index no longer finds the values that are there: nothing may be written into it.
+    QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "" << -1;
+}
+
+// A change writes its own values and nothing else, on the store as it is when it lands:
+// what others changed since the settings were loaded stays, and the settings in memory
+// follow the store.
+void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, meanwhile);
+    QFETCH(SettingsChange::Outcome, outcome);
+    QFETCH(QStringList, written);
+    QFETCH(QString, list);
+    QFETCH(int, at);
+    SettingStore saved = sampleStore(2, 4, 2, 2);
+    saved.tabs[0].TAB_ITEM_ALL_ICONS = QStringLiteral("1.2.3");
+    QCOMPARE(saveAllSettings(saved), 1);
+    SettingStore shown = loaded();
+    const SettingStore before = shown;
+    changeMeanwhile(meanwhile, platformUnderTest->databasePath());
+    const QMap<QString, QByteArray> others = storedValues();
+
+    StderrCapture quiet;
+    int landed = -2;
+    QCOMPARE(changeOf(change, before).applyTo(shown, &landed), outcome);
+    QCOMPARE(landed, at);
+    const QMap<QString, QByteArray> after = storedValues();
+    QStringList changed;
+    for (auto value = after.cbegin(); value != after.cend(); ++value) {
+        if (others.value(value.key(), "<none>") != value.value())
+            changed << value.key();
+    }
+    for (const QString &expected : written)
+        QVERIFY2(!changed.filter(expected).isEmpty(), qPrintable(expected));
+    for (const QString &made : changed)
+        QVERIFY2(std::any_of(written.cbegin(), written.cend(), [&](const QString &w) { return made.startsWith(w); }),
+                 qPrintable(made));
+    QCOMPARE(valueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS")), list);
+    const bool refused = outcome == SettingsChange::Outcome::StoreRefused;
+    QCOMPARE(writtenValues(shown), writtenValues(refused ? before : loaded()));
+    // The next change finds the store as the settings in memory have it, and reads nothing again.
+    std::uint64_t generation = 0;
+    QVERIFY(refused || (registry().generation(&generation) == kErrorSuccess && shown.origin.generation == generation));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsPersistence)

@@ -21,7 +21,8 @@ SettingStore sampleStore()
     store.mySystem.NUMBER_OF_TABS = 3;
     store.mySystem.NUMBER_OF_ICON_PER_ROW = 5;
     store.mySystem.THEME_DIR = QStringLiteral("./Theme/");
-    store.mySystem.ICON_DIR = QStringLiteral("./Icon/");
+    // Stored texts keep their references; the accessors hand them out expanded.
+    store.mySystem.ICON_DIR = QStringLiteral("%LUMBRA_TEST_DOT%/Icon/");
     store.mySystem.TAB_DIR = QStringLiteral("./Tab/");
     store.mySystem.VERSION = QStringLiteral("0.1");
     store.mySystem.SYSTEMTRAY_LUMBRA_PNGFILENAME = QStringLiteral("tray.png");
@@ -51,7 +52,7 @@ SettingStore sampleStore()
         icon.ICON_IS_DEFAULT_APP = n == 1 ? 0 : n == 7 ? -1 : 1;
         icon.ICON_DATA_TYPE = n == 3 ? 7 : 1;
         icon.ICON_SUB_TAB_ID = n == 3 ? 12 : 0;
-        icon.ICON_AP_EXE_LOCATION = QStringLiteral("/usr/bin/app%1").arg(n);
+        icon.ICON_AP_EXE_LOCATION = QStringLiteral("%LUMBRA_TEST_BIN%/app%1").arg(n);
         store.icons.append(icon);
     }
     for (const QString &name : {QStringLiteral("Blue"), QStringLiteral("Green")}) {
@@ -109,6 +110,8 @@ void tst_SettingStore::init()
     platformUnderTest.screen.width = 1024;
     platformUnderTest.screen.height = 768;
     platformUnderTest.screen.caption = 19;
+    qputenv("LUMBRA_TEST_DOT", ".");
+    qputenv("LUMBRA_TEST_BIN", "/usr/bin");
     store = sampleStore();
 }
 

@@ -3,10 +3,16 @@
 
 #include "platform/posix/SqliteRegistry.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -114,6 +120,8 @@ private slots:
     void version1StoresAreUpgraded();
     void storeSurvivesReopening();
     void storeDeletedWhileOpenIsMadeAgain();
+    void storeReplacedUnderARunningProcessIsTheNewStore();
+    void storeWhereNothingCanBeWrittenIsRead();
 
 private:
     TestPlatform platformUnderTest;
@@ -176,6 +184,8 @@ void tst_SqliteRegistry::openingAMissingKeyCreatesNothing()
     QCOMPARE(registry.openKey(kLocalMachine, u"Software\\Nothing\\Here", &key), kErrorFileNotFound);
     QCOMPARE(key, kNoKey);
     QCOMPARE(subKeys(registry, QString()), QStringList());
+    // Reading makes no store file either: an export of nothing must not leave one behind.
+    QVERIFY(!QFile::exists(platformUnderTest.databasePath()));
 }
 
 void tst_SqliteRegistry::createMakesEveryMissingParent()
@@ -464,16 +474,21 @@ void tst_SqliteRegistry::refusedWriteSpoilsTheScope()
 void tst_SqliteRegistry::scopeThatCannotBeginIsStillEndedOnce()
 {
     QTemporaryDir folder;
-    SqliteRegistry unusable(folder.path().toStdString()); // a folder is no database
-    StderrCapture quiet;
-    QVERIFY(unusable.beginScope() != kErrorSuccess);
-    RegKey key = kNoKey;
-    QVERIFY(unusable.createKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
-    QVERIFY(unusable.commitScope() != kErrorSuccess);
-    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
-    QVERIFY(unusable.beginReadScope() != kErrorSuccess);
-    QVERIFY(unusable.commitScope() != kErrorSuccess);
-    QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+    const QString pipe = folder.filePath(QStringLiteral("pipe"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A folder is no database; a named pipe would hold the first read up for ever.
+    for (const QString &path : {folder.path(), pipe}) {
+        SqliteRegistry unusable(path.toStdString());
+        StderrCapture quiet;
+        QVERIFY(unusable.beginScope() != kErrorSuccess);
+        RegKey key = kNoKey;
+        QVERIFY(unusable.createKey(kLocalMachine, u"Software", &key) != kErrorSuccess);
+        QVERIFY(unusable.commitScope() != kErrorSuccess);
+        QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+        QVERIFY(unusable.beginReadScope() != kErrorSuccess);
+        QVERIFY(unusable.commitScope() != kErrorSuccess);
+        QCOMPARE(unusable.commitScope(), kErrorInvalidParameter);
+    }
 }
 
 void tst_SqliteRegistry::readScopeSeesOneStateAndHoldsNobodyUp()
@@ -518,7 +533,7 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope_data()
     QTest::addColumn<QString>("sql");
     // The file cut short: pages the reader has not read yet are gone.
     QTest::newRow("file cut short") << QString();
-    // The tables changed before the reader's first look: its reads fail, the file is sound.
+    // The tables changed before the reader's scope: it reads nothing, the file is sound.
     QTest::newRow("tables changed") << "ALTER TABLE reg_values RENAME COLUMN data TO payload";
 }
 
@@ -538,12 +553,14 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
         QCOMPARE(writer.commitScope(), kErrorSuccess);
     }
     SqliteRegistry reader(path.toStdString());
-    QCOMPARE(reader.beginReadScope(), kErrorSuccess);
+    StderrCapture quiet;
     if (sql.isEmpty()) {
+        QCOMPARE(reader.beginReadScope(), kErrorSuccess);
         QCOMPARE(valueAt(reader, QStringLiteral("Software\\K0"), u"v"), QStringLiteral("00"));
         QVERIFY(QFile(path).resize(4096));
     } else {
         QVERIFY(executeOnStore(path, sql));
+        QVERIFY(reader.beginReadScope() != kErrorSuccess);
     }
     QVERIFY(valueAt(reader, QStringLiteral("Software\\K1999"), u"v") != QStringLiteral("cf"));
     QVERIFY(reader.commitScope() != kErrorSuccess);
@@ -583,7 +600,8 @@ void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone_data()
         << QByteArray() << "CREATE TABLE t(x); DROP TABLE t; PRAGMA user_version=1";
     QTest::newRow("version 2 without the values")
         << QByteArray() << "CREATE TABLE reg_keys(id, parent, name, folded); PRAGMA user_version=2";
-    QTest::newRow("a later version") << QByteArray() << "PRAGMA user_version=3";
+    QTest::newRow("a later version") << QByteArray() << "PRAGMA user_version=4";
+    QTest::newRow("a negative version") << QByteArray() << "CREATE TABLE notes(x); PRAGMA user_version=-1";
 }
 
 void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone()
@@ -639,7 +657,11 @@ void tst_SqliteRegistry::version1StoresAreUpgraded()
 
     for (int open = 0; open < 2; ++open) {
         SqliteRegistry registry(path.toStdString());
+        // Reading upgrades nothing: only the first write brings the store up to date.
+        const QByteArray before = fileBytes(path);
         QCOMPARE(valueAt(registry, QStringLiteral("software\\kept"), u"V"), QStringLiteral("0102"));
+        QCOMPARE(fileBytes(path), before);
+        registry.closeKey(created(registry, QStringLiteral("Software\\First") + QString::number(open)));
         QCOMPARE(storeFaults(path), QString());
         // Key 7 was deleted with its value left behind: a new key must not become key 7.
         for (const QString &name : {QStringLiteral("New"), QStringLiteral("Newer")}) {
@@ -697,5 +719,81 @@ void tst_SqliteRegistry::storeDeletedWhileOpenIsMadeAgain()
     QCOMPARE(valueAt(reopened, QStringLiteral("Software\\Kept"), u"Old").left(6), QStringLiteral("no key"));
 }
 
-QTEST_GUILESS_MAIN(tst_SqliteRegistry)
+// A launcher keeps its registry object for its whole run. The store file is replaced under it
+// (copied over, in place, as cp does): its next save lands in the new store, and the file
+// stays sound.
+void tst_SqliteRegistry::storeReplacedUnderARunningProcessIsTheNewStore()
+{
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".held");
+    const QString other = platformUnderTest.databasePath() + QStringLiteral(".other");
+    SqliteRegistry replacement(other.toStdString());
+    replacement.closeKey(created(replacement, QStringLiteral("Software\\Other")));
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-store"), path});
+    const auto saved = [&holder](const QByteArray &name) {
+        holder.write(name + '\n');
+        while (!holder.canReadLine() && holder.waitForReadyRead(30000)) {
+        }
+        return holder.readLine() == "saved\n";
+    };
+    QVERIFY(saved("First"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fileBytes(other)) > 0);
+    file.close();
+    QVERIFY(saved("Second"));
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(30000));
+
+    SqliteRegistry reader(path.toStdString());
+    QCOMPARE(subKeys(reader, QStringLiteral("Software")), (QStringList{"Other", "Second"}));
+    std::string problem;
+    QCOMPARE(reader.checkStore(&problem), kErrorSuccess);
+}
+
+// In a read-only folder or on a read-only file system the WAL's shared memory can be neither
+// made nor opened: the store is read all the same, and takes no writes.
+void tst_SqliteRegistry::storeWhereNothingCanBeWrittenIsRead()
+{
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".readonly");
+    SqliteRegistry writer(path.toStdString());
+    QCOMPARE(setByte(writer, created(writer, QStringLiteral("Software\\Kept")), u"v", 7), kErrorSuccess);
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/shm"), path + QStringLiteral("-shm")));
+    const QByteArray before = fileBytes(path);
+    SqliteRegistry reader(path.toStdString());
+    StderrCapture quiet;
+    QCOMPARE(valueAt(reader, QStringLiteral("Software\\Kept"), u"v"), QStringLiteral("07"));
+    RegKey key = kNoKey;
+    QVERIFY(reader.createKey(kLocalMachine, u"Software\\New", &key) != kErrorSuccess);
+    QCOMPARE(fileBytes(path), before);
+}
+
+namespace {
+
+// The second process of storeReplacedUnderARunningProcessIsTheNewStore: makes the key each
+// line of its input names, answering "saved", until its input ends.
+int holdStore(const char *path)
+{
+    SqliteRegistry registry(path);
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin)) {
+        const RegKey key = created(registry, QStringLiteral("Software\\") + QString::fromLatin1(line).trimmed());
+        setByte(registry, key, u"v", 1);
+        registry.closeKey(key);
+        std::printf("saved\n");
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--hold-store") == 0)
+        return holdStore(argv[2]);
+    QCoreApplication app(argc, argv);
+    tst_SqliteRegistry test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_sqliteregistry.moc"

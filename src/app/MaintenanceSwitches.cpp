@@ -7,6 +7,7 @@
 #include "settings/RegFileExporter.h"
 #include "settings/RegFileImporter.h"
 #include "settings/RegistryPaths.h"
+#include "settings/SettingsPersistence.h"
 
 #include <QFile>
 
@@ -62,7 +63,8 @@ bool handleInstallRegisterSwitch(const QStringList &arguments, int *exitCode)
     const QString path = QStringLiteral("./") + languageCode + QStringLiteral(".reg");
     RegFileImporter importer(platform::registry());
     importer.limitToSettings();
-    const bool imported = importer.importFile(path) == RegFileImporter::Status::Imported;
+    const bool imported = storeIsSound(platform::registry(), QStringLiteral("imported"))
+        && importer.importFile(path) == RegFileImporter::Status::Imported;
     *exitCode = imported ? 0 : kExitSwitchFailed;
     return true;
 }
@@ -81,6 +83,10 @@ bool handleExportRegisterSwitch(const QStringList &arguments, int *exitCode)
     }
     QString tree = registryBasePath;
     tree.chop(1);
+    if (!storeIsSound(platform::registry(), QStringLiteral("exported"))) {
+        *exitCode = kExitSwitchFailed;
+        return true;
+    }
     RegFileExporter exporter(platform::registry(), utf8 ? RegFileExporter::Form::Utf8 : RegFileExporter::Form::Unicode);
     if (!exporter.exportTree(platform::kLocalMachine, tree, out)) {
         *exitCode = exporter.keyWasMissing() ? kExitNoSettings : kExitSwitchFailed;

@@ -1,7 +1,7 @@
 #include "selectlumbraorwin.h"
 
 #include "settings/SettingStore.h"
-#include "settings/SettingsPersistence.h"
+#include "settings/SettingsChange.h"
 #include "widgets/ImageButton.h"
 
 #include <QCoreApplication>
@@ -72,7 +72,7 @@ void selectlumbraorwin::addCaption(const QRect &geometry, const QString &text)
 void selectlumbraorwin::call_Lumbra()
 {
     theSettings.mySystem.IS_FIRST_RUN = 0;
-    saveAllSettings(theSettings);
+    SettingsChange::setNumber(QStringLiteral("IS_FIRST_RUN"), 0).applyTo(theSettings);
     close();
     launcherChosen = true;
 }

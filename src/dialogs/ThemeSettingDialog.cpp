@@ -3,7 +3,7 @@
 #include "DialogLook.h"
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
-#include "settings/SettingsPersistence.h"
+#include "settings/SettingsChange.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -92,7 +92,8 @@ void ThemeSettingDialog::fn_RefreshTheme(int index)
 void ThemeSettingDialog::fn_doSetting()
 {
     // The theme stays for this run; the person is told that the next start will not show it.
-    if (!saveAllSettings(theSettings) && theLauncher)
+    if (SettingsChange::setNumber(QStringLiteral("CURRENT_THEME"), theSettings.getInt(3)).applyTo(theSettings)
+            == SettingsChange::Outcome::StoreRefused && theLauncher)
         theLauncher->tellNotSaved(tr("The theme could not be kept: Lumbra could not save its settings."));
     finished = true;
     close();

@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "settings/RegistryAccess.h"
 #include "settings/SettingStore.h"
+#include "settings/SettingsChange.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -217,11 +218,7 @@ void TrayIconLumbraSettingdialog::fn_writeSetting()
 
 void TrayIconLumbraSettingdialog::writeSystemValue(const QString &name, int value)
 {
-    const platform::RegKey key = openRegKey(platform::kLocalMachine, keyPath, false);
-    if (key == platform::kNoKey)
-        return;
-    writeRegInt(key, name, value);
-    closeRegKey(key);
+    SettingsChange::setNumber(name, value).applyTo(theSettings);
 }
 
 void TrayIconLumbraSettingdialog::fn_setStartOpen()

@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
+#include "settings/SettingsChange.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
@@ -157,6 +158,7 @@ void lumbra::openWithShell(const QString &target)
 void lumbra::setMusic(bool on)
 {
     theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
+    SettingsChange::setNumber(QStringLiteral("MUSIC_BACKGROUND_ON"), on ? 1 : 0).applyTo(theSettings);
     if (on) {
         if (speakerButton)
             speakerButton->showPressedImage();

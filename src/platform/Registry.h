@@ -63,6 +63,18 @@ public:
     // Windows it sees no other Lumbra scope half-done, and a writer's scope waits for it.
     virtual long beginReadScope() = 0;
     virtual long commitScope() = 0;
+
+    // A number that is different after every change any writer made to the store: each write
+    // scope that changed something, each change made outside a scope, an import. Two reads
+    // that answer the same number saw the same store. Read inside a scope, it belongs to what
+    // that scope sees (inside a write scope, with the scope's own changes so far). A store
+    // that is not there answers 0.
+    virtual long generation(std::uint64_t *value) = 0;
+    // Checks the store's own structure, where the store has one of its own to check: answers
+    // kErrorSuccess, or kErrorRegistryCorrupt with the first problem found in `problem`.
+    // After a failed check this object writes nothing into that store (inside a write scope
+    // the scope is spoilt), until a later check of it passes.
+    virtual long checkStore(std::string *problem) = 0;
 };
 
 } // namespace platform

@@ -14,7 +14,6 @@
 namespace {
 
 constexpr std::uint32_t kFirstReadBytes = 1024;
-constexpr int kPaddedNumberUnits = 8;
 
 QString decodeText(const std::uint8_t *data, std::uint32_t size)
 {
@@ -29,11 +28,10 @@ QString decodeText(const std::uint8_t *data, std::uint32_t size)
     return QString::fromUtf16(units, count);
 }
 
-long storeText(platform::RegKey key, const QString &name, const QString &text, int paddedUnits)
+long storeText(platform::RegKey key, const QString &name, const QString &text)
 {
     std::u16string units = toUtf16(text);
-    if (units.size() < static_cast<std::size_t>(paddedUnits))
-        units.resize(paddedUnits, u'\0');
+    units.push_back(u'\0');
     return platform::registry().setValue(key, toUtf16(name), platform::kRegSz,
                                          reinterpret_cast<const std::uint8_t *>(units.data()),
                                          static_cast<std::uint32_t>(units.size() * 2));
@@ -108,17 +106,21 @@ void closeRegKey(platform::RegKey key)
 
 long writeRegString(platform::RegKey key, const QString &name, const QString &text)
 {
-    return storeText(key, name, text, 0);
+    return storeText(key, name, text);
 }
 
-// Short numbers keep their 16-byte layout; a longer one is written whole rather than cut,
-// so that -2147483648 reads back as itself.
+// Written whole, never cut to 8 characters, so that -2147483648 reads back as itself.
 long writeRegInt(platform::RegKey key, const QString &name, int number)
 {
-    return storeText(key, name, QString::number(number, 10), kPaddedNumberUnits);
+    return storeText(key, name, QString::number(number, 10));
 }
 
 QString readRegString(platform::RegKey key, const QString &name)
+{
+    return expandEnvironmentReferences(readRegText(key, name));
+}
+
+QString readRegText(platform::RegKey key, const QString &name)
 {
     platform::Registry &registry = platform::registry();
     const std::u16string valueName = toUtf16(name);
@@ -132,8 +134,8 @@ QString readRegString(platform::RegKey key, const QString &name)
         status = registry.queryValue(key, valueName, nullptr, buffer.data(), &size);
     }
     if (status != platform::kErrorSuccess)
-        return expandEnvironmentReferences(QString());
-    return expandEnvironmentReferences(decodeText(buffer.data(), size));
+        return QString();
+    return decodeText(buffer.data(), size);
 }
 
 int readRegInt(platform::RegKey key, const QString &name)

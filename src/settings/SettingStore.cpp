@@ -1,5 +1,6 @@
 #include "SettingStore.h"
 
+#include "RegistryAccess.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 
@@ -169,6 +170,13 @@ const ColourGroup colourGroups[] = {
 
 #undef LUMBRA_COLOUR
 
+// A stored text as the launcher uses it: %NAME% references replaced by their values. The
+// records keep the stored text, so that what a change writes back keeps the references.
+QString expanded(const QString &text)
+{
+    return expandEnvironmentReferences(text);
+}
+
 template <class Table>
 auto findId(const Table &table, int id) -> decltype(&table[0])
 {
@@ -256,7 +264,7 @@ QString SettingStore::themePicture(const QString ThemeInfo::*field) const
     const ThemeInfo *theme = currentTheme();
     if (!theme)
         return kNull;
-    return mySystem.THEME_DIR + theme->THEME_NAME + u'/' + theme->*field;
+    return expanded(mySystem.THEME_DIR) + expanded(theme->THEME_NAME) + u'/' + expanded(theme->*field);
 }
 
 int SettingStore::screenWidth() const
@@ -318,9 +326,9 @@ int SettingStore::getInt(int id) const
 QString SettingStore::getString(int id) const
 {
     if (const auto *entry = findId(systemTexts, id))
-        return mySystem.*entry->field;
+        return expanded(mySystem.*entry->field);
     if (const auto *entry = findId(laterSystemTexts, id)) {
-        const QString &text = mySystem.*entry->field;
+        const QString text = expanded(mySystem.*entry->field);
         return text.trimmed().isEmpty() ? QString::fromUtf8(entry->english) : text;
     }
     if (const auto *entry = findId(themePictures, id))
@@ -329,9 +337,9 @@ QString SettingStore::getString(int id) const
     if (!theme)
         return kNull;
     if (const auto *entry = findId(systemPictures, id))
-        return mySystem.THEME_DIR + theme->THEME_NAME + u'/' + mySystem.*entry->field;
+        return expanded(mySystem.THEME_DIR) + expanded(theme->THEME_NAME) + u'/' + expanded(mySystem.*entry->field);
     if (id == 1420)
-        return mySystem.ICON_DIR + theme->THEME_NAME + u'/' + theme->DEFAULT_ICON_PNG_NAME;
+        return expanded(mySystem.ICON_DIR) + expanded(theme->THEME_NAME) + u'/' + expanded(theme->DEFAULT_ICON_PNG_NAME);
     return kNull;
 }
 
@@ -339,11 +347,11 @@ QFont SettingStore::getFont(int id) const
 {
     switch (id) {
     case 1000:
-        return fontOf(iconLayout.ICON_AP_NAME_FONT, qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
+        return fontOf(expanded(iconLayout.ICON_AP_NAME_FONT), qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
     case 1001:
-        return fontOf(mySystem.SYSTEM_STRING_FONT, qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
+        return fontOf(expanded(mySystem.SYSTEM_STRING_FONT), qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
     case 1002:
-        return fontOf(tabsInfo.TAB_NAME_FONT, qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
+        return fontOf(expanded(tabsInfo.TAB_NAME_FONT), qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
     case 1003:
         return fontOf(QStringLiteral("Arial"), 19);
     default:
@@ -389,7 +397,7 @@ QString SettingStore::getThemeName(int id, int themeIndex) const
 {
     if (id != 200 || themeIndex < 0 || themeIndex >= themes.size())
         return kNull;
-    return themes.at(themeIndex).THEME_NAME;
+    return expanded(themes.at(themeIndex).THEME_NAME);
 }
 
 int SettingStore::getThemeImageCount(int id, int themeIndex) const
@@ -408,7 +416,8 @@ QString SettingStore::getThemeImagePath(int id, int themeIndex, int imageIndex) 
     const QList<ThemeImage> &images = themes.at(themeIndex).images;
     if (imageIndex < 0 || imageIndex >= images.size())
         return kNull;
-    return mySystem.THEME_DIR + current->THEME_NAME + u'/' + images.at(imageIndex).IMAGE_FILE_PATH;
+    return expanded(mySystem.THEME_DIR) + expanded(current->THEME_NAME) + u'/'
+        + expanded(images.at(imageIndex).IMAGE_FILE_PATH);
 }
 
 QString SettingStore::getTabString(int id, int tabIndex) const
@@ -418,9 +427,9 @@ QString SettingStore::getTabString(int id, int tabIndex) const
         return kNull;
     switch (id) {
     case 1600:
-        return tab->TAB_ITEM_NAME;
+        return expanded(tab->TAB_ITEM_NAME);
     case 1601:
-        return mySystem.TAB_DIR + tab->TAB_ITEM_ICON_PNG_FILE_NAME;
+        return expanded(mySystem.TAB_DIR) + expanded(tab->TAB_ITEM_ICON_PNG_FILE_NAME);
     default:
         return kNull;
     }
@@ -469,22 +478,22 @@ int SettingStore::getTabIconInt(int id, int tabIndex, int position) const
 QString SettingStore::getTabIconString(int id, int tabIndex, int position) const
 {
     if (id == 804)
-        return mySystem.ICON_DIR + QStringLiteral("base.png");
+        return expanded(mySystem.ICON_DIR) + QStringLiteral("base.png");
     if (id == 805)
-        return mySystem.ICON_DIR + QStringLiteral("ORTAN-Update.png");
+        return expanded(mySystem.ICON_DIR) + QStringLiteral("ORTAN-Update.png");
     const IconInfo *icon = iconAt(tabIndex, position);
     if (!icon)
         return kNull;
     switch (id) {
     case 800:
-        return icon->ICON_AP_NAME;
+        return expanded(icon->ICON_AP_NAME);
     case 801:
-        return icon->ICON_IS_DEFAULT_APP > 0 ? mySystem.ICON_DIR + icon->ICON_AP_PNG_FILE_NAME
-                                             : icon->ICON_AP_PNG_FILE_NAME;
+        return icon->ICON_IS_DEFAULT_APP > 0 ? expanded(mySystem.ICON_DIR) + expanded(icon->ICON_AP_PNG_FILE_NAME)
+                                             : expanded(icon->ICON_AP_PNG_FILE_NAME);
     case 806:
-        return icon->ICON_AP_EXE_LOCATION;
+        return expanded(icon->ICON_AP_EXE_LOCATION);
     case 807:
-        return icon->ICON_AP_TOOLTIP_NAME;
+        return expanded(icon->ICON_AP_TOOLTIP_NAME);
     default:
         return kNull;
     }

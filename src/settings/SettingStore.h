@@ -3,6 +3,7 @@
 #include "IconInfo.h"
 #include "IconLayout.h"
 #include "MySystem.h"
+#include "StoreOrigin.h"
 #include "TabInfo.h"
 #include "TabsInfo.h"
 #include "ThemeInfo.h"
@@ -20,6 +21,8 @@ class QPoint;
 // and parsed anew whenever a tab's list is another text.)
 // The accessors never read outside a list: an index, icon number or CURRENT_THEME that
 // points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
+// The records hold every text as it is stored, %NAME% references and all, so that a save
+// writes back what was there; the accessors that hand out texts expand the references.
 class SettingStore
 {
 public:
@@ -29,6 +32,8 @@ public:
     IconLayout iconLayout;
     QList<IconInfo> icons;
     QList<ThemeInfo> themes;
+    // What loading found; not stored.
+    StoreOrigin origin;
 
     // Computed by computeIconGrid for the current screen; not stored.
     int iconColumnGap = 0;

@@ -7,6 +7,7 @@
 #include "RegistryPaths.h"
 #include "SettingStore.h"
 #include "platform/Platform.h"
+#include "platform/Registry.h"
 #include "platform/RegistryScope.h"
 
 #include <QLatin1String>
@@ -26,7 +27,7 @@ int readRecord(const QString &path, Record &record, const RecordField<Record> (&
         if (field.number)
             record.*field.number = readRegInt(key, QLatin1String(field.name));
         else
-            record.*field.text = readRegString(key, QLatin1String(field.name));
+            record.*field.text = readRegText(key, QLatin1String(field.name));
     }
     closeRegKey(key);
     return 1;
@@ -172,25 +173,38 @@ int SetLumbraThemeImageRegSetting(int theme, int image, const ThemeImage &record
     return writeRecord(themeImageSubKeyPath(theme, image), record, themeImageFields, "ImagesReg open failed");
 }
 
-int loadAllSettings(SettingStore &store)
+bool readSettingsTree(SettingStore &store)
 {
-    store = SettingStore();
-    // One snapshot: a save or an import in another process shows whole or not at all, and
-    // is not held up while this reads.
-    platform::RegistryScope scope(platform::registry(), platform::RegistryScope::Access::Read);
-    if (!scope.began())
-        return 0;
-    GetLumbraSystemRegSetting(store.mySystem);
+    const bool found = GetLumbraSystemRegSetting(store.mySystem) == 1;
     clampTabCount(store.mySystem);
     GetLumbraTabsInfoRegSetting(store.tabsInfo);
     loadTabs(store);
     GetLumbraIconLayoutRegSetting(store.iconLayout);
     loadIcons(store);
     loadThemes(store);
-    if (scope.commit() == platform::kErrorSuccess)
+    return found;
+}
+
+int loadAllSettings(SettingStore &store)
+{
+    store = SettingStore();
+    store.origin.state = StoreOrigin::State::Unreadable;
+    // One snapshot: a save or an import in another process shows whole or not at all, and
+    // is not held up while this reads.
+    platform::Registry &registry = platform::registry();
+    platform::RegistryScope scope(registry, platform::RegistryScope::Access::Read);
+    if (!scope.began())
+        return 0;
+    std::uint64_t generation = 0;
+    registry.generation(&generation);
+    const bool found = readSettingsTree(store);
+    if (scope.commit() == platform::kErrorSuccess) {
+        store.origin = {found ? StoreOrigin::State::Loaded : StoreOrigin::State::NoTree, generation};
         return 1;
+    }
     // What a failing store let through would be a mix of values and gaps: nothing is better.
     store = SettingStore();
+    store.origin.state = StoreOrigin::State::Unreadable;
     return 0;
 }
 
@@ -215,4 +229,16 @@ int saveAllSettings(const SettingStore &store)
             SetLumbraThemeImageRegSetting(t, m, theme.images.at(m - 1));
     }
     return scope.commit() == platform::kErrorSuccess ? 1 : 0;
+}
+
+bool storeIsSound(platform::Registry &registry, const QString &refused)
+{
+    std::string problem;
+    if (registry.checkStore(&problem) == platform::kErrorSuccess)
+        return true;
+    if (!problem.empty())
+        printDiagnostic(QStringLiteral("lumbra: the settings store is damaged (%1); nothing was %2. Put back a copy "
+                                       "of it, or remove it and install the settings again")
+                            .arg(QString::fromStdString(problem), refused));
+    return false;
 }

@@ -74,6 +74,11 @@ Step beginScope(const char *expect = "ok")
     return step(Call::BeginScope, u"", expect);
 }
 
+Step generation(const char *expect)
+{
+    return step(Call::Generation, u"", expect);
+}
+
 Step beginReadScope(const char *expect = "ok")
 {
     return step(Call::BeginReadScope, u"", expect);
@@ -200,6 +205,15 @@ std::vector<Case> makeCases()
          {beginReadScope(), beginScope("error 5"), commitScope("error 5"), commitScope("error 5"),
           beginScope(), commitScope()}},
         {"a commit without a scope is refused", {commitScope("error 87")}},
+        {"the generation moves with every change, and only then",
+         {generation("first"), createKey(u"G"), generation("changed"), openKey(u"G"), enumKeys(u"", "G"),
+          generation("same"), setValue(u"G", u"v", kRegBinary, "01"), generation("changed"), beginReadScope(),
+          queryValue(u"G", u"v", 4, "type 3, 01"), generation("same"), commitScope(), beginScope(),
+          setValue(u"G", u"w", kRegBinary, "02"), generation("changed"), setValue(u"G", u"x", kRegBinary, "03"),
+          generation("same"), commitScope(), generation("same"), beginScope(),
+          setValue(u"G", u"{16384*n}", kRegBinary, "02", "error 87"), commitScope("error 87"), generation("same"),
+          deleteValue(u"G", u"v"), generation("changed"), deleteValue(u"G", u"v", "error 2"), generation("same"),
+          deleteTree(u"G"), generation("changed"), step(Call::CheckStore, u"", "ok")}},
     };
 }
 
@@ -356,6 +370,13 @@ public:
             return statusText(registry.beginReadScope());
         case Call::CommitScope:
             return statusText(registry.commitScope());
+        case Call::Generation:
+            return generationStep();
+        case Call::CheckStore: {
+            std::string problem;
+            const long status = registry.checkStore(&problem);
+            return status == kErrorSuccess ? "ok" : statusText(status) + ": " + problem;
+        }
         }
         return "unknown call";
     }
@@ -443,6 +464,16 @@ private:
         return "type " + std::to_string(type) + ", " + hexOf(buffer.data(), size);
     }
 
+    std::string generationStep()
+    {
+        std::uint64_t now = 0;
+        const long status = registry.generation(&now);
+        const char *answer = !seenGeneration ? "first" : now == lastGeneration ? "same" : "changed";
+        seenGeneration = true;
+        lastGeneration = now;
+        return status != kErrorSuccess ? statusText(status) : answer;
+    }
+
     std::string keyNames(RegKey key)
     {
         std::vector<std::u16string> names;
@@ -471,13 +502,15 @@ private:
     const Backend &backend;
     Registry &registry;
     std::map<int, RegKey> handles;
+    bool seenGeneration = false;
+    std::uint64_t lastGeneration = 0;
 };
 
 const char *callName(Call call)
 {
     static const char *const names[] = {"CreateKey", "OpenKey", "SetValue", "QueryValue", "DeleteValue",
                                         "DeleteTree", "EnumKeys", "EnumValues", "BeginScope",
-                                        "BeginReadScope", "CommitScope"};
+                                        "BeginReadScope", "CommitScope", "Generation", "CheckStore"};
     return names[static_cast<int>(call)];
 }
 

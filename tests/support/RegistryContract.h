@@ -18,6 +18,9 @@ namespace contract {
 enum class Call {
     CreateKey, OpenKey, SetValue, QueryValue, DeleteValue, DeleteTree, EnumKeys, EnumValues,
     BeginScope, BeginReadScope, CommitScope,
+    // The store's generation: "first" at the first step of a case, then "same" or "changed"
+    // against the step before. CheckStore answers "ok" or the problem.
+    Generation, CheckStore,
 };
 
 // Which backends a step holds for: scopes are transactions only where the store has them.

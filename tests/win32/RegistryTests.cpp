@@ -19,6 +19,16 @@ std::u16string testKeyPath()
     return u"Software\\LumbraTests\\" + utf16(std::to_string(GetCurrentProcessId()));
 }
 
+// The backend with its generation kept under the test key instead of beside the settings.
+class TestRegistry : public Win32Registry
+{
+public:
+    TestRegistry()
+        : Win32Registry(u"Local\\lumbra-registry-scope", kCurrentUser, testKeyPath() + u"\\Generation")
+    {
+    }
+};
+
 std::u16string caseKeyPath(std::size_t index)
 {
     return testKeyPath() + u"\\" + utf16(std::to_string(index));
@@ -31,7 +41,7 @@ const wchar_t *wide(const std::u16string &text)
 
 std::string contractCase(std::size_t index)
 {
-    Win32Registry registry;
+    TestRegistry registry;
     RegKey root = kNoKey;
     EXPECT_EQ(registry.createKey(kCurrentUser, caseKeyPath(index), &root), kErrorSuccess);
     // Windows gives values back in the order they were made (though it promises no order);
@@ -47,7 +57,7 @@ std::string contractCase(std::size_t index)
 // that passed the number on would reach no key at all on 64-bit Windows.
 std::string predefinedRootsAreWindowsOwn()
 {
-    Win32Registry registry;
+    TestRegistry registry;
     for (const RegKey root : {kCurrentUser, kLocalMachine}) {
         const HKEY native = root == kCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         RegKey key = kNoKey;
@@ -80,7 +90,7 @@ std::string readsWhatOthersWrote()
     const wchar_t text[] = L"%WINDIR%\\system32";
     RegSetValueExW(native, L"Path", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(text), sizeof text);
     RegCloseKey(native);
-    Win32Registry registry;
+    TestRegistry registry;
     RegKey key = kNoKey;
     EXPECT_EQ(registry.openKey(kCurrentUser, path, &key), kErrorSuccess);
     std::uint32_t type = 0;
@@ -97,7 +107,7 @@ std::string readsWhatOthersWrote()
 // follows it in memory, where RegSetValueExW would count it in.
 std::string textsKeepTheSizeGiven()
 {
-    Win32Registry registry;
+    TestRegistry registry;
     RegKey key = kNoKey;
     EXPECT_EQ(registry.createKey(kCurrentUser, testKeyPath() + u"\\Text", &key), kErrorSuccess);
     const char16_t text[] = u"ab";
@@ -118,7 +128,7 @@ constexpr wchar_t kReaderReady[] = L"Local\\lumbra-tests-reader-ready";
 std::string scopesOfTwoProcessesTakeTurns()
 {
     const std::u16string path = testKeyPath() + u"\\Turns";
-    Win32Registry registry;
+    TestRegistry registry;
     RegKey key = kNoKey;
     EXPECT_EQ(registry.createKey(kCurrentUser, path, &key), kErrorSuccess);
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReaderReady);
@@ -144,7 +154,7 @@ std::string scopesOfTwoProcessesTakeTurns()
 
 int readScope(const std::vector<std::u16string> &arguments)
 {
-    Win32Registry registry;
+    TestRegistry registry;
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kReaderReady);
     if (!ready)
         return 100;
@@ -166,7 +176,7 @@ int readScope(const std::vector<std::u16string> &arguments)
 std::string scopeOfADeadProcessIsTakenOver()
 {
     EXPECT_EQ(runChild(childArguments("abandon-scope")), 0);
-    Win32Registry registry;
+    TestRegistry registry;
     EXPECT_EQ(registry.beginScope(), kErrorSuccess);
     EXPECT_EQ(registry.commitScope(), kErrorSuccess);
     return std::string();
@@ -174,7 +184,7 @@ std::string scopeOfADeadProcessIsTakenOver()
 
 int abandonScope(const std::vector<std::u16string> &)
 {
-    static Win32Registry registry;
+    static TestRegistry registry;
     if (registry.beginScope() != kErrorSuccess)
         return 1;
     ExitProcess(0);
@@ -182,7 +192,7 @@ int abandonScope(const std::vector<std::u16string> &)
 
 std::string testKeysAreRemoved()
 {
-    Win32Registry registry;
+    TestRegistry registry;
     const long status = registry.deleteTree(kCurrentUser, testKeyPath());
     EXPECT(status == kErrorSuccess || status == kErrorFileNotFound);
     RegKey key = kNoKey;

@@ -14,8 +14,9 @@ namespace {
 
 constexpr std::int64_t kLocalMachineId = 1;
 constexpr std::int64_t kCurrentUserId = 2;
-// Version 2 never reuses a key id (AUTOINCREMENT); version 1 stores are brought up to it.
-constexpr int kSchemaVersion = 2;
+// Version 2 never reuses a key id (AUTOINCREMENT); version 3 adds the store's identity and
+// generation. Older stores are brought up to date by the first write scope, never by a reader.
+constexpr int kSchemaVersion = 3;
 constexpr int kBusyTimeoutMs = 10000;
 
 // Unicode simple case folding, as Windows compares names without regard to case for every
@@ -107,6 +108,13 @@ const char *const kCreateTables[] = {
     " UNIQUE(key, folded))",
 };
 
+// One row: a random identity given when the store is made (a copy keeps it), and the
+// generation, drawn anew at every change so that two stores made apart never agree by chance.
+const char kCreateState[] =
+    "CREATE TABLE reg_state(id INTEGER PRIMARY KEY CHECK (id = 1), identity INTEGER NOT NULL,"
+    " generation INTEGER NOT NULL)";
+const char kInsertState[] = "INSERT INTO reg_state VALUES (1, random(), random())";
+
 const char kInsertRoots[] =
     "INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES"
     " (1, 0, CAST('HKEY_LOCAL_MACHINE' AS BLOB), CAST('hkey_local_machine' AS BLOB)),"
@@ -181,88 +189,7 @@ private:
     sqlite3_stmt *handle;
 };
 
-SqliteRegistry::SqliteRegistry(const std::string &databasePath)
-    : databasePath(databasePath)
-{
-}
-
-SqliteRegistry::~SqliteRegistry()
-{
-    if (scopeDepth > 0 && db)
-        execute("ROLLBACK");
-    for (auto &entry : statements)
-        sqlite3_finalize(entry.second);
-    if (db)
-        sqlite3_close_v2(db);
-}
-
-// The file is opened on first use, so that a process which never touches the registry
-// never creates it, and a store that cannot be opened is reported once, not per call.
-bool SqliteRegistry::ensureOpen()
-{
-    if (db)
-        return true;
-    if (openFailed)
-        return false;
-    std::error_code ignored;
-    const std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
-    if (!folder.empty())
-        std::filesystem::create_directories(folder, ignored);
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(databasePath.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        report("registry: cannot open the settings store " + databasePath + ": "
-               + (db ? sqlite3_errmsg(db) : "out of memory"));
-        sqlite3_close_v2(db);
-        db = nullptr;
-        openFailed = true;
-        return false;
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    const std::string problem = prepareSchema();
-    if (!problem.empty()) {
-        report("registry: " + databasePath + " is not a usable settings store: " + problem);
-        closeStore();
-        openFailed = true;
-        return false;
-    }
-    return true;
-}
-
-// A file deleted or replaced while the program runs would take every later write into a
-// file nobody can open again, and report it stored. Between scopes the store follows its
-// path instead: the next write makes the file anew there. Handles of the old file's keys
-// are dropped, since the new file may give their ids to other keys.
-void SqliteRegistry::reopenIfMoved()
-{
-    int moved = 0;
-    if (!db || sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
-        return;
-    report("registry: the settings store " + databasePath + " was deleted or replaced; using the file at that path now");
-    closeStore();
-    handles.clear();
-    forgetKeys();
-}
-
-void SqliteRegistry::closeStore()
-{
-    for (auto &entry : statements)
-        sqlite3_finalize(entry.second);
-    statements.clear();
-    sqlite3_close_v2(db);
-    db = nullptr;
-}
-
 namespace {
-
-int integerOf(sqlite3 *db, const char *sql)
-{
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return -1;
-    const int value = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
-    sqlite3_finalize(statement);
-    return value;
-}
 
 // The layout version and the number of schema objects, read as one snapshot: another process
 // may be creating the tables at this very moment.
@@ -283,74 +210,288 @@ bool readLayout(sqlite3 *db, int *version, int *objects)
     return read;
 }
 
-} // namespace
-
-// Answers what makes the file unusable, or nothing. The layout is looked at before anything
-// is written, so that a file of another kind is left exactly as it was.
-std::string SqliteRegistry::prepareSchema()
+// A layout this program can read: its own, an older one, or an empty file.
+std::string layoutProblemOf(int version, int objects)
 {
-    int version = 0;
-    int objects = 0;
-    if (!readLayout(db, &version, &objects))
-        return sqlite3_errmsg(db);
-    if (version > kSchemaVersion)
+    if (version < 0 || version > kSchemaVersion)
         return "it has an unknown layout (version " + std::to_string(version) + ")";
     if (version == 0 && objects != 0)
         return "it is a database of another kind";
-    if (version > 0 && !tablesUsable())
-        return "its tables are missing or damaged";
+    return std::string();
+}
+
+// The file as a URI that opens it immutable: absolute, with the characters a URI gives a
+// meaning of their own escaped.
+std::string immutableUri(const std::string &path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    std::string uri = "file://";
+    for (const char c : error ? path : absolute.string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+// Failures of a file, a folder or a file system that may not be written (the WAL's shared
+// memory cannot be made there): such a store can still be read as an immutable file.
+bool mayReadImmutable(int sqliteResult)
+{
+    switch (sqliteResult & 0xff) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_IOERR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+SqliteRegistry::SqliteRegistry(const std::string &databasePath)
+    : databasePath(databasePath)
+{
+}
+
+SqliteRegistry::~SqliteRegistry()
+{
+    if (db && !sqlite3_get_autocommit(db))
+        execute("ROLLBACK");
+    closeStore();
+}
+
+// A call outside a scope is a scope of its own: the file is open only while the call runs.
+template <class Call>
+long SqliteRegistry::inScope(bool write, Call call)
+{
+    if (scopeDepth > 0)
+        return call();
+    const long begun = openScope(write);
+    const long status = begun == kErrorSuccess ? call() : begun;
+    const long committed = commitScope();
+    return status != kErrorSuccess ? status : committed;
+}
+
+// Opens the file at the path for one scope. A writer creates it and brings its layout up to
+// date; a reader changes nothing, and reads an empty store where there is no file.
+long SqliteRegistry::openStore(bool write)
+{
+    // A store in memory is this object's alone: nobody can replace it, and closing it would
+    // lose it. It stays open, and is made on first use, whoever uses it first.
+    if (inMemory()) {
+        if (db)
+            return kErrorSuccess;
+        write = true;
+    }
+    std::error_code error;
+    // An error other than a missing file (a folder that may not be searched) is left to the
+    // open, which says what it is.
+    const std::filesystem::file_type kind = inMemory() ? std::filesystem::file_type::not_found
+                                                       : std::filesystem::status(databasePath, error).type();
+    if (kind == std::filesystem::file_type::not_found && !write)
+        return openStandIn();
+    // A named pipe or a device would hold the first read up for ever, or feed it without end.
+    if (kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::none
+        && kind != std::filesystem::file_type::regular) {
+        reportOnce("registry: " + databasePath + " is not a usable settings store: it is not a regular file");
+        return kErrorRegistryIoFailed;
+    }
+    if (write) {
+        const std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
+        if (!folder.empty())
+            std::filesystem::create_directories(folder, error);
+    }
+    const int flags = SQLITE_OPEN_READWRITE | (write ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    bool layoutProblem = false;
+    const bool opened = openFile(databasePath, flags);
+    std::string problem = opened ? prepareSchema(write, &layoutProblem) : std::string();
+    if (opened && problem.empty())
+        return layoutVersion == 0 ? openEmptyFile() : kErrorSuccess;
+    const int result = db ? sqlite3_errcode(db) : SQLITE_NOMEM;
+    if (problem.empty())
+        problem = db ? sqlite3_errmsg(db) : "out of memory";
+    closeStore();
+    if (!write && !layoutProblem && mayReadImmutable(result) && openImmutable())
+        return kErrorSuccess;
+    if (layoutProblem) {
+        reportOnce("registry: " + databasePath + " is not a usable settings store: " + problem);
+        return kErrorRegistryIoFailed;
+    }
+    reportOnce("registry: cannot open the settings store " + databasePath + ": " + problem);
+    const long status = statusOf(result);
+    return status == kErrorSuccess ? kErrorRegistryIoFailed : status;
+}
+
+// A file, folder or file system that may not be written leaves no room for the WAL's shared
+// memory: the store is read as an immutable file then, without it.
+bool SqliteRegistry::openImmutable()
+{
+    bool layoutProblem = false;
+    if (openFile(immutableUri(databasePath), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX)
+        && prepareSchema(false, &layoutProblem).empty())
+        return layoutVersion != 0 || openEmptyFile() == kErrorSuccess;
+    closeStore();
+    return false;
+}
+
+// An empty file holds an empty store: read as the stand-in.
+long SqliteRegistry::openEmptyFile()
+{
+    closeStore();
+    return openStandIn();
+}
+
+bool SqliteRegistry::inMemory() const
+{
+    return databasePath == ":memory:";
+}
+
+bool SqliteRegistry::openFile(const std::string &name, int flags)
+{
+    if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return true;
+}
+
+// No store at the path: an empty one in memory, so that reading finds nothing and makes no file.
+long SqliteRegistry::openStandIn()
+{
+    bool made = openFile(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    for (const char *sql : kCreateTables)
+        made = made && execute(sql);
+    made = made && execute(kInsertRoots);
+    if (!made) {
+        closeStore();
+        return kErrorNotEnoughMemory;
+    }
+    standIn = true;
+    layoutVersion = kSchemaVersion;
+    return kErrorSuccess;
+}
+
+void SqliteRegistry::closeStore()
+{
+    for (auto &entry : statements)
+        sqlite3_finalize(entry.second);
+    statements.clear();
+    sqlite3_close_v2(db);
+    db = nullptr;
+    standIn = false;
+}
+
+void SqliteRegistry::reportOnce(const std::string &line)
+{
+    if (line == lastReport)
+        return;
+    lastReport = line;
+    report(line);
+}
+
+// Answers what makes the file unusable, or nothing; `layoutProblem` says whether the file
+// is of another kind rather than out of reach. The layout is looked at before anything is
+// written, so that a file of another kind is left exactly as it was.
+std::string SqliteRegistry::prepareSchema(bool write, bool *layoutProblem)
+{
+    int version = 0;
+    int objects = 0;
+    if (!readLayout(db, &version, &objects)) {
+        const int result = sqlite3_errcode(db) & 0xff;
+        *layoutProblem = result == SQLITE_NOTADB || result == SQLITE_CORRUPT;
+        return sqlite3_errmsg(db);
+    }
+    layoutVersion = version;
+    std::string problem = layoutProblemOf(version, objects);
+    if (problem.empty() && version > 0 && !tablesUsable(version))
+        problem = "its tables are missing or damaged";
+    *layoutProblem = !problem.empty();
+    if (!problem.empty() || !write)
+        return problem;
     // WAL lets readers go on while another process writes; FULL makes a committed save
     // survive a power cut, not only a killed process.
     if (!execute("PRAGMA journal_mode=WAL") || !execute("PRAGMA synchronous=FULL"))
         return sqlite3_errmsg(db);
-    return version == kSchemaVersion ? std::string() : upgradeSchema();
+    return version == kSchemaVersion ? std::string() : upgradeSchema(version);
 }
 
-// Creates the tables, or brings a version 1 store up to date, in one transaction: a second
-// process that opens the store at the same moment waits and then finds it done.
-std::string SqliteRegistry::upgradeSchema()
+// Creates the tables, or brings an older store up to date, in one transaction: a second
+// process that opens the store at the same moment waits and then finds it done. The layout
+// is read again under the lock, where nobody can change it any more.
+std::string SqliteRegistry::upgradeSchema(int version)
 {
-    if (!execute("BEGIN IMMEDIATE")) {
-        // A version 1 store we may only read reads the same as a current one.
-        if ((sqlite3_errcode(db) & 0xff) == SQLITE_READONLY && tablesUsable())
-            return std::string();
+    if (!execute("BEGIN IMMEDIATE"))
         return sqlite3_errmsg(db);
-    }
-    bool done = true;
-    switch (integerOf(db, "PRAGMA user_version")) {
-    case 0:
+    int objects = 0;
+    bool done = readLayout(db, &version, &objects);
+    std::string problem = done ? layoutProblemOf(version, objects) : sqlite3_errmsg(db);
+    done = done && problem.empty();
+    if (done && version == 0) {
         for (const char *sql : kCreateTables)
             done = done && execute(sql);
         done = done && execute(kInsertRoots);
-        break;
-    case 1:
+    }
+    if (done && version == 1) {
         for (const char *sql : kUpgradeFrom1)
             done = done && execute(sql);
-        break;
-    default:
-        break; // another process was quicker
     }
+    if (done && version < 3)
+        done = execute(kCreateState) && execute(kInsertState);
     const std::string setVersion = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
     done = done && execute(setVersion.c_str()) && execute("COMMIT");
-    if (done)
+    if (done) {
+        layoutVersion = kSchemaVersion;
         return std::string();
-    const std::string problem = sqlite3_errmsg(db);
+    }
+    if (problem.empty())
+        problem = sqlite3_errmsg(db);
     if (!sqlite3_get_autocommit(db))
         execute("ROLLBACK");
     return problem;
 }
 
-bool SqliteRegistry::tablesUsable()
+bool SqliteRegistry::tablesUsable(int version)
 {
-    for (const char *sql : {"SELECT id, parent, name, folded FROM reg_keys LIMIT 0",
-                            "SELECT id, key, name, folded, type, data FROM reg_values LIMIT 0"}) {
+    const char *const queries[] = {"SELECT id, parent, name, folded FROM reg_keys LIMIT 0",
+                                   "SELECT id, key, name, folded, type, data FROM reg_values LIMIT 0",
+                                   "SELECT id, identity, generation FROM reg_state LIMIT 0"};
+    for (std::size_t i = 0; i < (version >= 3 ? 3u : 2u); ++i) {
         sqlite3_stmt *statement = nullptr;
-        const int result = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+        const int result = sqlite3_prepare_v2(db, queries[i], -1, &statement, nullptr);
         sqlite3_finalize(statement);
         if (result != SQLITE_OK)
             return false;
     }
     return true;
+}
+
+// Handles name keys by id, and ids mean nothing in another store: when the file at the path
+// is another store than the one the handles were opened in, they are dropped.
+void SqliteRegistry::followStoreIdentity()
+{
+    if (standIn || layoutVersion < kSchemaVersion)
+        return;
+    Statement query(*this, "SELECT identity FROM reg_state");
+    const int result = query.valid() ? query.step() : sqlite3_errcode(db);
+    if (result != SQLITE_ROW) {
+        failed(result == SQLITE_DONE ? SQLITE_CORRUPT : result);
+        return;
+    }
+    const std::int64_t identity = query.integer(0);
+    if (storeIdentity != 0 && identity != storeIdentity) {
+        report("registry: the settings store " + databasePath + " was replaced; using the file at that path now");
+        handles.clear();
+        failedCheck = false;
+    }
+    storeIdentity = identity;
 }
 
 bool SqliteRegistry::execute(const char *sql)
@@ -381,10 +522,8 @@ long SqliteRegistry::failed(int sqliteResult)
 
 long SqliteRegistry::keyIdOf(RegKey key, std::int64_t *id)
 {
-    if (scopeDepth == 0)
-        reopenIfMoved();
-    if (!ensureOpen())
-        return kErrorRegistryIoFailed;
+    if (!db)
+        return scopeFailure != kErrorSuccess ? scopeFailure : kErrorRegistryIoFailed;
     if (key == kLocalMachine) {
         *id = kLocalMachineId;
         return kErrorSuccess;
@@ -456,7 +595,7 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
     *id = sqlite3_last_insert_rowid(db);
     if (cached)
         remember(parent, key, *id);
-    return kErrorSuccess;
+    return noteChange(true);
 }
 
 // Inside a sound scope nobody else changes what this connection sees (a writer holds the
@@ -518,8 +657,6 @@ void SqliteRegistry::spoilScope(long status)
 // Inside a spoilt scope nothing more may land, and a scope for readers takes no writes.
 long SqliteRegistry::writeRefused()
 {
-    if (scopeDepth == 0)
-        return kErrorSuccess;
     if (scopeFailure != kErrorSuccess)
         return kErrorWriteFault;
     if (readScope) {
@@ -539,32 +676,23 @@ void SqliteRegistry::forgetVanishedKeys()
     }
 }
 
-// Outside a scope, a call that writes more than one row runs in a transaction of its own,
-// so that it too lands whole or not at all.
-long SqliteRegistry::beginWrite(bool *ownTransaction)
+// A key or value that is not there is an answer, not a refusal.
+long SqliteRegistry::endWrite(long status)
 {
-    *ownTransaction = false;
-    if (scopeDepth > 0)
-        return writeRefused();
-    if (!execute("BEGIN IMMEDIATE"))
-        return statusOf(sqlite3_errcode(db));
-    *ownTransaction = true;
-    return kErrorSuccess;
-}
-
-long SqliteRegistry::endWrite(bool ownTransaction, long status)
-{
-    // A key or value that is not there is an answer, not a refusal.
     if (status != kErrorSuccess && status != kErrorFileNotFound)
         spoilScope(status);
-    if (!ownTransaction)
-        return status;
-    if (status == kErrorSuccess && execute("COMMIT"))
+    return status;
+}
+
+// The first change of a scope draws the store's next generation, in the same transaction.
+long SqliteRegistry::noteChange(bool changed)
+{
+    if (!changed || generationMoved || standIn || layoutVersion < kSchemaVersion)
         return kErrorSuccess;
-    const long failure = status != kErrorSuccess ? status : statusOf(sqlite3_errcode(db));
-    if (!sqlite3_get_autocommit(db))
-        execute("ROLLBACK");
-    return failure;
+    Statement update(*this, "UPDATE reg_state SET generation = random()");
+    const long status = update.valid() ? statusOf(update.step()) : statusOf(sqlite3_errcode(db));
+    generationMoved = status == kErrorSuccess;
+    return status;
 }
 
 // The common start of openKey and createKey: no handle yet, and the parent's key.
@@ -578,6 +706,11 @@ long SqliteRegistry::keyCallParent(RegKey parent, RegKey *result, std::int64_t *
 
 long SqliteRegistry::openKey(RegKey parent, const std::u16string &path, RegKey *result)
 {
+    return inScope(false, [&] { return openKeyInScope(parent, path, result); });
+}
+
+long SqliteRegistry::openKeyInScope(RegKey parent, const std::u16string &path, RegKey *result)
+{
     std::int64_t parentId = 0;
     long status = keyCallParent(parent, result, &parentId);
     std::int64_t id = 0;
@@ -590,21 +723,29 @@ long SqliteRegistry::openKey(RegKey parent, const std::u16string &path, RegKey *
 
 long SqliteRegistry::createKey(RegKey parent, const std::u16string &path, RegKey *result)
 {
+    // Most keys exist already: outside a scope, look first, and take the write lock only
+    // to create one.
+    if (scopeDepth == 0) {
+        const long found = openKey(parent, path, result);
+        if (found != kErrorFileNotFound)
+            return found;
+    }
+    return inScope(true, [&] { return createKeyInScope(parent, path, result); });
+}
+
+long SqliteRegistry::createKeyInScope(RegKey parent, const std::u16string &path, RegKey *result)
+{
     std::int64_t parentId = 0;
     long status = keyCallParent(parent, result, &parentId);
     std::int64_t id = 0;
     if (status == kErrorSuccess)
         status = resolveKey(parentId, path, false, &id);
-    // Most keys exist already: look first, and take the write lock only to create one.
     if (status == kErrorFileNotFound) {
-        bool own = false;
-        status = beginWrite(&own);
+        status = writeRefused();
         if (status == kErrorSuccess)
             status = resolveKey(parentId, path, true, &id);
-        status = endWrite(own, status);
-    } else if (status != kErrorSuccess) {
-        status = endWrite(false, status);
     }
+    status = endWrite(status);
     if (status == kErrorSuccess)
         *result = newHandle(id);
     return status;
@@ -620,8 +761,14 @@ long SqliteRegistry::closeKey(RegKey key)
 long SqliteRegistry::setValue(RegKey key, const std::u16string &name, std::uint32_t type,
                               const std::uint8_t *data, std::uint32_t size)
 {
+    return inScope(true, [&] { return setValueInScope(key, name, type, data, size); });
+}
+
+long SqliteRegistry::setValueInScope(RegKey key, const std::u16string &name, std::uint32_t type,
+                                     const std::uint8_t *data, std::uint32_t size)
+{
     if (name.size() > kMaxValueNameLength || (size > 0 && !data))
-        return endWrite(false, kErrorInvalidParameter);
+        return endWrite(kErrorInvalidParameter);
     std::int64_t id = 0;
     long status = keyIdOf(key, &id);
     if (status == kErrorSuccess)
@@ -629,7 +776,7 @@ long SqliteRegistry::setValue(RegKey key, const std::u16string &name, std::uint3
     if (status == kErrorSuccess && !keyExists(id))
         status = kErrorKeyDeleted;
     if (status != kErrorSuccess)
-        return endWrite(false, status);
+        return endWrite(status);
     // An unchanged value is not written again: re-importing the same file leaves the store
     // file as it was, byte for byte. The name keeps the case it was first created with.
     Statement upsert(*this,
@@ -637,13 +784,16 @@ long SqliteRegistry::setValue(RegKey key, const std::u16string &name, std::uint3
                      " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data"
                      " WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
     if (!upsert.valid())
-        return endWrite(false, statusOf(sqlite3_errcode(db)));
+        return endWrite(statusOf(sqlite3_errcode(db)));
     upsert.bind(1, id);
     upsert.bind(2, name);
     upsert.bind(3, folded(name));
     upsert.bind(4, static_cast<std::int64_t>(type));
     upsert.bindBytes(5, data, size);
-    return endWrite(false, statusOf(upsert.step()));
+    status = statusOf(upsert.step());
+    if (status == kErrorSuccess)
+        status = noteChange(sqlite3_changes(db) > 0);
+    return endWrite(status);
 }
 
 long SqliteRegistry::queryValue(RegKey key, const std::u16string &name, std::uint32_t *type,
@@ -651,6 +801,12 @@ long SqliteRegistry::queryValue(RegKey key, const std::u16string &name, std::uin
 {
     if (data && !size)
         return kErrorInvalidParameter;
+    return inScope(false, [&] { return queryValueInScope(key, name, type, data, size); });
+}
+
+long SqliteRegistry::queryValueInScope(RegKey key, const std::u16string &name, std::uint32_t *type,
+                                       std::uint8_t *data, std::uint32_t *size)
+{
     std::int64_t id = 0;
     const long status = keyIdOf(key, &id);
     if (status != kErrorSuccess)
@@ -686,36 +842,47 @@ long SqliteRegistry::queryValue(RegKey key, const std::u16string &name, std::uin
 
 long SqliteRegistry::deleteValue(RegKey key, const std::u16string &name)
 {
+    return inScope(true, [&] { return deleteValueInScope(key, name); });
+}
+
+long SqliteRegistry::deleteValueInScope(RegKey key, const std::u16string &name)
+{
     std::int64_t id = 0;
     long status = keyIdOf(key, &id);
     if (status == kErrorSuccess)
         status = writeRefused();
     if (status != kErrorSuccess)
-        return endWrite(false, status);
+        return endWrite(status);
     Statement remove(*this, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
     if (!remove.valid())
-        return endWrite(false, statusOf(sqlite3_errcode(db)));
+        return endWrite(statusOf(sqlite3_errcode(db)));
     remove.bind(1, id);
     remove.bind(2, folded(name));
     status = statusOf(remove.step());
     if (status == kErrorSuccess && sqlite3_changes(db) == 0)
         status = keyExists(id) ? kErrorFileNotFound : kErrorKeyDeleted;
-    return endWrite(false, status);
+    else if (status == kErrorSuccess)
+        status = noteChange(true);
+    return endWrite(status);
 }
 
 long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
 {
+    return inScope(true, [&] { return deleteTreeInScope(parent, path); });
+}
+
+long SqliteRegistry::deleteTreeInScope(RegKey parent, const std::u16string &path)
+{
     std::int64_t parentId = 0;
     long status = keyIdOf(parent, &parentId);
-    if (status != kErrorSuccess)
-        return endWrite(false, status);
-    bool own = false;
-    status = beginWrite(&own);
+    if (status == kErrorSuccess)
+        status = writeRefused();
     std::int64_t id = 0;
     if (status == kErrorSuccess)
         status = resolveKey(parentId, path, false, &id);
     // A root key stays; like RegDeleteTreeW without a subkey, only its contents go.
     const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || pathComponents(path).empty();
+    bool changed = false;
     if (status == kErrorSuccess) {
         Statement values(*this,
                          "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL"
@@ -723,6 +890,7 @@ long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
                          " DELETE FROM reg_values WHERE key IN tree");
         values.bind(1, id);
         status = values.valid() ? statusOf(values.step()) : statusOf(sqlite3_errcode(db));
+        changed = sqlite3_changes(db) > 0;
     }
     if (status == kErrorSuccess) {
         Statement keys(*this,
@@ -732,10 +900,13 @@ long SqliteRegistry::deleteTree(RegKey parent, const std::u16string &path)
         keys.bind(1, id);
         keys.bind(2, keepTop ? 1 : 0);
         status = keys.valid() ? statusOf(keys.step()) : statusOf(sqlite3_errcode(db));
+        changed = changed || sqlite3_changes(db) > 0;
     }
+    if (status == kErrorSuccess)
+        status = noteChange(changed);
     // Only now: the lookups above remembered the very keys that are gone.
     forgetKeys();
-    return endWrite(own, status);
+    return endWrite(status);
 }
 
 long SqliteRegistry::enumKeys(RegKey key, std::vector<std::u16string> *names)
@@ -743,6 +914,11 @@ long SqliteRegistry::enumKeys(RegKey key, std::vector<std::u16string> *names)
     if (!names)
         return kErrorInvalidParameter;
     names->clear();
+    return inScope(false, [&] { return enumKeysInScope(key, names); });
+}
+
+long SqliteRegistry::enumKeysInScope(RegKey key, std::vector<std::u16string> *names)
+{
     std::int64_t id = 0;
     const long status = keyIdOf(key, &id);
     if (status != kErrorSuccess)
@@ -764,6 +940,11 @@ long SqliteRegistry::enumValues(RegKey key, std::vector<RegValue> *values)
     if (!values)
         return kErrorInvalidParameter;
     values->clear();
+    return inScope(false, [&] { return enumValuesInScope(key, values); });
+}
+
+long SqliteRegistry::enumValuesInScope(RegKey key, std::vector<RegValue> *values)
+{
     std::int64_t id = 0;
     const long status = keyIdOf(key, &id);
     if (status != kErrorSuccess)
@@ -801,18 +982,24 @@ long SqliteRegistry::openScope(bool write)
     }
     readScope = !write;
     scopeFailure = kErrorSuccess;
-    reopenIfMoved();
+    generationMoved = false;
     forgetKeys();
-    if (!ensureOpen()) {
-        spoilScope(kErrorRegistryIoFailed);
+    const long opened = openStore(write);
+    if (opened != kErrorSuccess) {
+        spoilScope(opened);
         return scopeFailure;
     }
+    lastReport.clear();
     // IMMEDIATE takes the write lock now, waiting out another writer, instead of failing
-    // half-way through the scope. A plain BEGIN in WAL mode reads one snapshot and locks
-    // nobody out.
-    if (execute(write ? "BEGIN IMMEDIATE" : "BEGIN"))
-        return kErrorSuccess;
-    spoilScope(statusOf(sqlite3_errcode(db)));
+    // half-way through the scope. A plain BEGIN in WAL mode reads one snapshot, taken by
+    // the first read just below, and locks nobody out.
+    if (!execute(write ? "BEGIN IMMEDIATE" : "BEGIN")) {
+        spoilScope(statusOf(sqlite3_errcode(db)));
+        return scopeFailure;
+    }
+    followStoreIdentity();
+    if (write && failedCheck)
+        spoilScope(kErrorRegistryCorrupt);
     return scopeFailure;
 }
 
@@ -824,15 +1011,79 @@ long SqliteRegistry::commitScope()
         return scopeFailure;
     forgetKeys();
     long status = scopeFailure;
-    if (status == kErrorSuccess && !execute("COMMIT"))
-        status = statusOf(sqlite3_errcode(db));
-    if (db && !sqlite3_get_autocommit(db))
-        execute("ROLLBACK");
-    if (db && status != kErrorSuccess && !readScope)
-        forgetVanishedKeys();
+    if (db) {
+        if (status == kErrorSuccess && !execute("COMMIT"))
+            status = statusOf(sqlite3_errcode(db));
+        if (!sqlite3_get_autocommit(db))
+            execute("ROLLBACK");
+        if (status != kErrorSuccess && !readScope)
+            forgetVanishedKeys();
+    }
+    // The last connection to close folds the WAL back into the file and removes it.
+    if (!inMemory())
+        closeStore();
     scopeFailure = kErrorSuccess;
     readScope = false;
     return status;
+}
+
+long SqliteRegistry::generation(std::uint64_t *value)
+{
+    if (!value)
+        return kErrorInvalidParameter;
+    *value = 0;
+    return inScope(false, [&] { return generationInScope(value); });
+}
+
+long SqliteRegistry::generationInScope(std::uint64_t *value)
+{
+    if (!db)
+        return scopeFailure != kErrorSuccess ? scopeFailure : kErrorRegistryIoFailed;
+    if (standIn || layoutVersion < kSchemaVersion)
+        return kErrorSuccess;
+    Statement query(*this, "SELECT generation FROM reg_state");
+    if (!query.valid())
+        return failed(sqlite3_errcode(db));
+    const int result = query.step();
+    if (result == SQLITE_ROW)
+        *value = static_cast<std::uint64_t>(query.integer(0));
+    return result == SQLITE_ROW || result == SQLITE_DONE ? kErrorSuccess : failed(result);
+}
+
+long SqliteRegistry::checkStore(std::string *problem)
+{
+    if (!problem)
+        return kErrorInvalidParameter;
+    problem->clear();
+    return inScope(false, [&] { return checkStoreInScope(problem); });
+}
+
+// The full check, not quick_check: an index that no longer matches its table (which lets an
+// export miss keys and an import make them twice) is found only by it.
+long SqliteRegistry::checkStoreInScope(std::string *problem)
+{
+    if (!db)
+        return scopeFailure != kErrorSuccess ? scopeFailure : kErrorRegistryIoFailed;
+    if (standIn)
+        return kErrorSuccess;
+    sqlite3_stmt *check = nullptr;
+    int result = sqlite3_prepare_v2(db, "PRAGMA integrity_check(1)", -1, &check, nullptr);
+    if (result == SQLITE_OK)
+        result = sqlite3_step(check);
+    if (result == SQLITE_ROW) {
+        const unsigned char *text = sqlite3_column_text(check, 0);
+        *problem = text ? reinterpret_cast<const char *>(text) : "no answer";
+        if (*problem == "ok")
+            problem->clear();
+    } else {
+        *problem = sqlite3_errmsg(db);
+    }
+    sqlite3_finalize(check);
+    failedCheck = !problem->empty();
+    if (!failedCheck)
+        return kErrorSuccess;
+    spoilScope(kErrorRegistryCorrupt);
+    return kErrorRegistryCorrupt;
 }
 
 } // namespace platform

@@ -18,6 +18,15 @@ namespace platform {
 // timeout, so a second launcher or an import may use it at the same time: writers take turns,
 // readers read a snapshot and wait for nobody. Key ids are never reused, so a handle to a
 // deleted key answers kErrorKeyDeleted for ever instead of reaching a newer key.
+//
+// No connection is held between scopes: each scope (and each call outside one) opens the
+// file at its path and closes it again, and the last connection to close folds the WAL back
+// into the file and removes it. A store copied or moved over the file while a launcher runs
+// is then simply the store from the next scope on, for every process, never a mix of the
+// two files. Reading never creates, upgrades or converts anything: a missing file reads as
+// an empty store, and a store in a folder or on a file system that cannot be written is read
+// without the WAL's shared memory (as an immutable file). A store in memory (":memory:") is
+// this object's alone and stays open.
 class SqliteRegistry : public Registry
 {
 public:
@@ -40,16 +49,26 @@ public:
     long beginScope() override;
     long beginReadScope() override;
     long commitScope() override;
+    long generation(std::uint64_t *value) override;
+    long checkStore(std::string *problem) override;
 
 private:
     class Statement;
 
-    bool ensureOpen();
-    void reopenIfMoved();
+    template <class Call>
+    long inScope(bool write, Call call);
+    long openStore(bool write);
+    bool inMemory() const;
+    bool openFile(const std::string &name, int flags);
+    bool openImmutable();
+    long openEmptyFile();
+    long openStandIn();
     void closeStore();
-    std::string prepareSchema();
-    std::string upgradeSchema();
-    bool tablesUsable();
+    std::string prepareSchema(bool write, bool *layoutProblem);
+    std::string upgradeSchema(int version);
+    bool tablesUsable(int version);
+    void followStoreIdentity();
+    void reportOnce(const std::string &line);
     bool execute(const char *sql);
     sqlite3_stmt *prepared(const char *sql);
     long failed(int sqliteResult);
@@ -66,12 +85,28 @@ private:
     long writeRefused();
     void spoilScope(long status);
     void forgetVanishedKeys();
-    long beginWrite(bool *ownTransaction);
-    long endWrite(bool ownTransaction, long status);
+    long endWrite(long status);
+    long noteChange(bool changed);
+    long openKeyInScope(RegKey parent, const std::u16string &path, RegKey *result);
+    long createKeyInScope(RegKey parent, const std::u16string &path, RegKey *result);
+    long setValueInScope(RegKey key, const std::u16string &name, std::uint32_t type,
+                         const std::uint8_t *data, std::uint32_t size);
+    long queryValueInScope(RegKey key, const std::u16string &name, std::uint32_t *type,
+                           std::uint8_t *data, std::uint32_t *size);
+    long deleteValueInScope(RegKey key, const std::u16string &name);
+    long deleteTreeInScope(RegKey parent, const std::u16string &path);
+    long enumKeysInScope(RegKey key, std::vector<std::u16string> *names);
+    long enumValuesInScope(RegKey key, std::vector<RegValue> *values);
+    long generationInScope(std::uint64_t *value);
+    long checkStoreInScope(std::string *problem);
 
     std::string databasePath;
+    // Open only while a scope is.
     sqlite3 *db = nullptr;
-    bool openFailed = false;
+    // The layout version of the open file; the stand-in for a missing file has the current one.
+    int layoutVersion = 0;
+    // No file at the path: the scope reads an empty store kept in memory.
+    bool standIn = false;
     std::map<const char *, sqlite3_stmt *> statements;
     std::map<RegKey, std::int64_t> handles;
     RegKey nextHandle = 0x1000;
@@ -79,6 +114,13 @@ private:
     bool readScope = false;
     // The first refusal inside the current scope; kErrorSuccess while it is sound.
     long scopeFailure = 0;
+    // The generation was moved on in the current scope.
+    bool generationMoved = false;
+    // The identity of the store file the handles belong to (0 while none was seen).
+    std::int64_t storeIdentity = 0;
+    // A check of this store failed: nothing is written into it.
+    bool failedCheck = false;
+    std::string lastReport;
     std::map<std::pair<std::int64_t, std::u16string>, std::int64_t> keyCache;
     std::set<std::int64_t> knownKeys;
 };

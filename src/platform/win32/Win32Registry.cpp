@@ -153,10 +153,40 @@ std::vector<BYTE> exactBytes(std::uint32_t type, const std::uint8_t *data, std::
     return bytes;
 }
 
+constexpr wchar_t kGenerationName[] = L"STORE_GENERATION";
+
+// A start no other store is likely to have had: the counter, the clock and the process,
+// mixed (splitmix64).
+std::uint64_t freshGeneration()
+{
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    std::uint64_t mixed = static_cast<std::uint64_t>(counter.QuadPart) ^ (GetTickCount64() << 20)
+        ^ (static_cast<std::uint64_t>(GetCurrentProcessId()) << 40);
+    mixed += 0x9e3779b97f4a7c15ull;
+    mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9ull;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebull;
+    return mixed ^ (mixed >> 31);
+}
+
+// The stored generation, or 0 when there is none (or something else under its name).
+LONG readGeneration(HKEY key, std::uint64_t *value)
+{
+    DWORD type = REG_NONE;
+    DWORD size = sizeof *value;
+    const LONG status = RegQueryValueExW(key, kGenerationName, nullptr, &type, reinterpret_cast<BYTE *>(value), &size);
+    if (status != ERROR_SUCCESS || type != REG_QWORD || size != sizeof *value)
+        *value = 0;
+    return status == ERROR_MORE_DATA ? ERROR_SUCCESS : status;
+}
+
 } // namespace
 
-Win32Registry::Win32Registry(const std::u16string &scopeLockName)
+Win32Registry::Win32Registry(const std::u16string &scopeLockName, RegKey generationRoot,
+                             const std::u16string &generationPath)
     : scopeLockName(scopeLockName)
+    , generationRoot(generationRoot)
+    , generationPath(generationPath)
 {
 }
 
@@ -168,6 +198,16 @@ Win32Registry::~Win32Registry()
         ReleaseMutex(scopeLock);
     if (scopeLock)
         CloseHandle(scopeLock);
+}
+
+// A write outside a scope is a scope of its own.
+template <class Write>
+long Win32Registry::alone(Write write)
+{
+    const long begun = openScope(true);
+    const long status = begun == kErrorSuccess ? write() : begun;
+    const long committed = commitScope();
+    return status != kErrorSuccess ? status : committed;
 }
 
 // Only handles this object gave out are passed on: a stray number could be a handle of
@@ -217,6 +257,8 @@ long Win32Registry::openKey(RegKey parent, const std::u16string &path, RegKey *r
 
 long Win32Registry::createKey(RegKey parent, const std::u16string &path, RegKey *result)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return createKey(parent, path, result); });
     if (!result)
         return kErrorInvalidParameter;
     *result = kNoKey;
@@ -234,6 +276,9 @@ long Win32Registry::createKey(RegKey parent, const std::u16string &path, RegKey 
     status = writeRefused();
     if (status != kErrorSuccess)
         return status;
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     HKEY created = nullptr;
     status = createNative(static_cast<HKEY>(parentKey), normalised, &created);
     if (status == ERROR_SUCCESS)
@@ -253,6 +298,8 @@ long Win32Registry::closeKey(RegKey key)
 long Win32Registry::setValue(RegKey key, const std::u16string &name, std::uint32_t type,
                              const std::uint8_t *data, std::uint32_t size)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return setValue(key, name, type, data, size); });
     if (!valueNameValid(name) || (size > 0 && !data))
         return endWrite(kErrorInvalidParameter);
     void *hkey = nullptr;
@@ -261,6 +308,9 @@ long Win32Registry::setValue(RegKey key, const std::u16string &name, std::uint32
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     return endWrite(RegSetValueExW(static_cast<HKEY>(hkey), wide(name), 0, type, exactBytes(type, data, size).data(),
                                    size));
 }
@@ -291,6 +341,8 @@ long Win32Registry::queryValue(RegKey key, const std::u16string &name, std::uint
 
 long Win32Registry::deleteValue(RegKey key, const std::u16string &name)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return deleteValue(key, name); });
     if (holdsNul(name))
         return endWrite(kErrorFileNotFound);
     void *hkey = nullptr;
@@ -299,11 +351,19 @@ long Win32Registry::deleteValue(RegKey key, const std::u16string &name)
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    // A value that is not there is no change: the generation stays.
+    if (RegQueryValueExW(static_cast<HKEY>(hkey), wide(name), nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+        return endWrite(kErrorFileNotFound);
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     return endWrite(RegDeleteValueW(static_cast<HKEY>(hkey), wide(name)));
 }
 
 long Win32Registry::deleteTree(RegKey parent, const std::u16string &path)
 {
+    if (scopeDepth == 0)
+        return alone([&] { return deleteTree(parent, path); });
     std::u16string normalised;
     if (!normalisedPath(path, &normalised))
         return endWrite(kErrorInvalidParameter);
@@ -313,6 +373,14 @@ long Win32Registry::deleteTree(RegKey parent, const std::u16string &path)
         status = writeRefused();
     if (status != kErrorSuccess)
         return status == kErrorWriteFault ? status : endWrite(status);
+    HKEY tree = nullptr;
+    status = RegOpenKeyExW(static_cast<HKEY>(parentKey), wide(normalised), 0, KEY_READ, &tree);
+    if (status != ERROR_SUCCESS)
+        return endWrite(status);
+    RegCloseKey(tree);
+    status = moveGeneration();
+    if (status != kErrorSuccess)
+        return endWrite(status);
     // Without a subkey RegDeleteTreeW empties the key and keeps it, as for a root.
     return endWrite(RegDeleteTreeW(static_cast<HKEY>(parentKey), wideOrNull(normalised)));
 }
@@ -385,6 +453,7 @@ long Win32Registry::openScope(bool write)
     }
     readScope = !write;
     scopeFailure = kErrorSuccess;
+    generationMoved = false;
     if (!scopeLock)
         scopeLock = CreateMutexW(nullptr, FALSE, wide(scopeLockName));
     if (!scopeLock) {
@@ -456,6 +525,48 @@ long Win32Registry::endRead(long status)
     if (!isAnswer(status))
         spoilScope(status);
     return status;
+}
+
+// Before the first write of a scope.
+long Win32Registry::moveGeneration()
+{
+    if (generationMoved)
+        return kErrorSuccess;
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyW(predefinedKey(generationRoot), wide(generationPath), &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    std::uint64_t value = 0;
+    readGeneration(key, &value);
+    value = value == 0 ? freshGeneration() : value + 1;
+    status = RegSetValueExW(key, kGenerationName, 0, REG_QWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+    RegCloseKey(key);
+    generationMoved = status == ERROR_SUCCESS;
+    return status;
+}
+
+long Win32Registry::generation(std::uint64_t *value)
+{
+    if (!value)
+        return kErrorInvalidParameter;
+    *value = 0;
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExW(predefinedKey(generationRoot), wide(generationPath), 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return kErrorSuccess;
+    if (status == ERROR_SUCCESS) {
+        status = readGeneration(key, value);
+        RegCloseKey(key);
+    }
+    return endRead(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
+}
+
+long Win32Registry::checkStore(std::string *problem)
+{
+    if (!problem)
+        return kErrorInvalidParameter;
+    problem->clear();
+    return kErrorSuccess;
 }
 
 } // namespace platform
