@@ -28,6 +28,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -208,6 +209,10 @@ private slots:
 
     void findsWindowsOfOtherProcesses_data();
     void findsWindowsOfOtherProcesses();
+    void findsTheLiveWindowPastSilentOnes_data();
+    void findsTheLiveWindowPastSilentOnes();
+    void endpointsComeBackWhenRemoved_data();
+    void endpointsComeBackWhenRemoved();
     void filterSeesMessagesBeforeTheHandler_data();
     void filterSeesMessagesBeforeTheHandler();
     void postsArriveInTheOrderSent();
@@ -301,6 +306,76 @@ void tst_WindowMessagesBus::findsWindowsOfOtherProcesses()
         QCOMPARE(found, platform::kNoWindow);
 }
 
+void tst_WindowMessagesBus::findsTheLiveWindowPastSilentOnes_data()
+{
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("a stopped launcher") << true;
+    QTest::newRow("a socket no one serves") << false;
+}
+
+// A hung launcher, or an endpoint no process serves, must not hide the live one: a second
+// start would restore nothing, and "--close" would not reach it. Windows are looked at in
+// the order of their handles, so the silent one comes first.
+void tst_WindowMessagesBus::findsTheLiveWindowPastSilentOnes()
+{
+    QFETCH(bool, stopped);
+    const auto a = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    const auto b = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(a->window != platform::kNoWindow && b->window != platform::kNoWindow);
+    Endpoint *first = a->window < b->window ? a.get() : b.get();
+    Endpoint *live = !stopped ? first : first == a.get() ? b.get() : a.get();
+    int unserved = -1;
+    if (stopped) {
+        QCOMPARE(::kill(pid_t(first->pid()), SIGSTOP), 0);
+    } else {
+        // No process gives itself handle 2.
+        const std::string folder = QFile::encodeName(busFolder()).toStdString();
+        unserved = platform::listenAt(folder, platform::BusDirectory::socketName(2));
+        QVERIFY(unserved >= 0);
+        QVERIFY(platform::BusDirectory(folder).writeInfo({2, u"QWidget", u"Lumbra"}));
+    }
+    const WindowHandle found = bus.findWindow(u"QWidget", u"Lumbra");
+    if (stopped)
+        ::kill(pid_t(first->pid()), SIGCONT);
+    else
+        ::close(unserved);
+    QCOMPARE(found, live->window);
+}
+
+void tst_WindowMessagesBus::endpointsComeBackWhenRemoved_data()
+{
+    QTest::addColumn<QString>("removed");
+    QTest::newRow("the runtime folder") << "folder";
+    QTest::newRow("the folder, made again at once") << "folder, made again";
+    QTest::newRow("its socket") << "socket";
+    QTest::newRow("its info file") << "info";
+}
+
+// A cleaner that empties the runtime folder while the launcher runs: the launcher puts its
+// endpoint back, and is found and answers as before.
+void tst_WindowMessagesBus::endpointsComeBackWhenRemoved()
+{
+    QFETCH(QString, removed);
+    const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(launcher->window != platform::kNoWindow);
+    const QString socket = socketPath(busFolder(), launcher->window);
+    const QString info = infoPath(busFolder(), launcher->window);
+    if (removed.startsWith(QLatin1String("folder"))) {
+        // Moved away first: the owner puts its files back at once (it may even make the
+        // folder before the row does), and a removal file by file could not keep up with it.
+        QVERIFY(QDir().rename(busFolder(), busFolder() + QStringLiteral(".gone")));
+        QVERIFY(QDir(busFolder() + QStringLiteral(".gone")).removeRecursively());
+        if (removed.endsWith(QLatin1String("again")))
+            QVERIFY(::mkdir(QFile::encodeName(busFolder()).constData(), 0700) == 0 || errno == EEXIST);
+    } else {
+        QVERIFY(QFile::remove(removed == QLatin1String("socket") ? socket : info));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket) && QFile::exists(info), kWait);
+    QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), launcher->window);
+    QVERIFY(bus.sendMessage(launcher->window, kPlain, 4, 0, kWait));
+    QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 4), line("handler", kPlain, 4)}));
+}
+
 void tst_WindowMessagesBus::filterSeesMessagesBeforeTheHandler_data()
 {
     QTest::addColumn<bool>("send");
@@ -354,6 +429,7 @@ void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("staysOpen");
+    QTest::addColumn<int>("senders");
 
     const platform::BusFrame::Bytes frame = platform::BusFrame{platform::BusFrame::Kind::Post, kPlain, 1, 0}.encode();
     const QByteArray whole(reinterpret_cast<const char *>(frame.data()), int(frame.size()));
@@ -361,38 +437,50 @@ void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack_data()
     otherVersion[3] = 2;
     QByteArray unknownKind = whole;
     unknownKind[4] = 9;
-    QTest::newRow("silent, open") << QByteArray() << true;
-    QTest::newRow("half a frame, open") << whole.left(10) << true;
-    QTest::newRow("half a frame, closed") << whole.left(10) << false;
-    QTest::newRow("another version") << otherVersion << false;
-    QTest::newRow("an unknown kind") << unknownKind << false;
-    QTest::newRow("text") << QByteArray("GET / HTTP/1.0\r\n\r\n GET / HTTP/1.0\r\n\r\n") << false;
-    QTest::newRow("one byte short, closed") << whole.left(31) << false;
+    QTest::newRow("silent, open") << QByteArray() << true << 1;
+    QTest::newRow("half a frame, open") << whole.left(10) << true << 1;
+    QTest::newRow("half a frame, closed") << whole.left(10) << false << 1;
+    QTest::newRow("another version") << otherVersion << false << 1;
+    QTest::newRow("an unknown kind") << unknownKind << false << 1;
+    QTest::newRow("text") << QByteArray("GET / HTTP/1.0\r\n\r\n GET / HTTP/1.0\r\n\r\n") << false << 1;
+    QTest::newRow("one byte short, closed") << whole.left(31) << false << 1;
     // A connection carries one frame: a valid one with more behind it is not taken either.
-    QTest::newRow("a frame and one byte more") << whole + 'x' << false;
-    QTest::newRow("two frames at once") << whole + whole << false;
-    QTest::newRow("a frame and 4 KB more, open") << whole + QByteArray(4096, '\xff') << true;
+    QTest::newRow("a frame and one byte more") << whole + 'x' << false << 1;
+    QTest::newRow("two frames at once") << whole + whole << false << 1;
+    QTest::newRow("a frame and 4 KB more, open") << whole + QByteArray(4096, '\xff') << true << 1;
+    // Each would once have held the messages behind it for a second, one after the other.
+    QTest::newRow("40 silent, open") << QByteArray() << true << 40;
+    QTest::newRow("40 half frames, open") << whole.left(10) << true << 40;
+    // More than the endpoint keeps waiting: the oldest make room, not the message.
+    QTest::newRow("300 silent, open") << QByteArray() << true << 300;
 }
 
-// A sender that connects and writes nothing, or something that is not a frame, holds the
-// messages behind it back for a moment at most, and is never taken for a message itself.
+// A sender that connects and writes nothing, or something that is not a frame, holds no
+// message behind it back, and is never taken for a message itself.
 void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, staysOpen);
+    QFETCH(int, senders);
 
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
-    const int fd = platform::connectTo(QFile::encodeName(busFolder()).toStdString(),
-                                       platform::BusDirectory::socketName(launcher->window));
-    QVERIFY(fd >= 0);
-    QVERIFY(platform::sendAll(fd, bytes.constData(), std::size_t(bytes.size())));
-    if (!staysOpen)
-        ::close(fd);
+    std::vector<int> open;
+    for (int n = 0; n < senders; ++n) {
+        const int fd = platform::connectTo(QFile::encodeName(busFolder()).toStdString(),
+                                           platform::BusDirectory::socketName(launcher->window));
+        QVERIFY(fd >= 0);
+        QVERIFY(platform::sendAll(fd, bytes.constData(), std::size_t(bytes.size())));
+        if (staysOpen)
+            open.push_back(fd);
+        else
+            ::close(fd);
+    }
     QVERIFY(bus.postMessage(launcher->window, kPlain, 2, 0));
-    QVERIFY(bus.sendMessage(launcher->window, kPlain, 3, 0, kWait));
-    if (staysOpen)
+    const bool sent = bus.sendMessage(launcher->window, kPlain, 3, 0, kWait);
+    for (const int fd : open)
         ::close(fd);
+    QVERIFY(sent);
     QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 2), line("handler", kPlain, 2),
                                            line("filter", kPlain, 3), line("handler", kPlain, 3)}));
 }
@@ -409,7 +497,8 @@ void tst_WindowMessagesBus::framesDecodeOnlyWhole_data()
     for (int at = 12; at < 16; ++at)
         QTest::addRow("reserved byte %d set", at) << at << 1 << false;
     QTest::newRow("kind 0") << 4 << 0 << false;
-    QTest::newRow("kind 3") << 4 << 3 << false;
+    QTest::newRow("kind 3, a look-up") << 4 << 3 << true;
+    QTest::newRow("kind 4") << 4 << 4 << false;
     QTest::newRow("kind 0x102") << 5 << 1 << false;
     QTest::newRow("any message number") << 8 << 0xFF << true;
     QTest::newRow("any wParam byte") << 23 << 0xFF << true;
