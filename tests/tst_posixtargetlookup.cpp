@@ -1,6 +1,8 @@
 // Which targets the POSIX lookup counts as there: the same names the shell backend would
 // start or open, found on the disk without starting anything.
 
+#include "AddressCases.h"
+
 #include "platform/posix/PosixTargetLookup.h"
 
 #include <QDir>
@@ -128,6 +130,9 @@ void tst_PosixTargetLookup::documents_data()
     QTest::newRow("a link to nothing") << "$DIR/dangling" << "" << false;
     QTest::newRow("nothing") << "" << "" << false;
     QTest::newRow("blanks only") << "   " << "" << false;
+    // The rows the Windows lookup answers too (tests/win32).
+    for (const contract::AddressCase &row : contract::kAddressCases)
+        QTest::addRow("address? %s", row.name) << QString::fromUtf16(row.target) << "$DIR" << row.isAddress;
 }
 
 void tst_PosixTargetLookup::documents()

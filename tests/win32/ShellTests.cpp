@@ -1,6 +1,7 @@
 // Starting programs as QProcess::startDetached does, opening with the shell, and the task
 // manager, each checked by what the started program finds: its folder and its arguments.
 
+#include "AddressCases.h"
 #include "Runner.h"
 
 #include "platform/win32/Win32Shell.h"
@@ -212,6 +213,9 @@ void addShellTests()
     for (const auto &row : documents)
         add(std::string("lookup: document, ") + row.name,
             [row] { return documentLookup(row.file, row.folder, row.expected); });
+    for (const contract::AddressCase &row : contract::kAddressCases)
+        add(std::string("lookup: address? ") + row.name,
+            [row] { return documentLookup(row.target, temporaryFolder(), row.isAddress); });
     addRole("record", recordChild);
     addRole("task-manager", taskManagerChild);
 }
