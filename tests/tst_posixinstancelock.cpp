@@ -159,6 +159,7 @@ void tst_PosixInstanceLock::takenAgainWhenRemoved_data()
     QTest::newRow("the runtime folder") << "folder";
     QTest::newRow("the folder, made again at once") << "folder, made again";
     QTest::newRow("the lock file") << "file";
+    QTest::newRow("the lock file, an empty one put in its place") << "file, replaced";
 }
 
 // A cleaner that empties the runtime folder while the launcher runs must not let the next
@@ -170,9 +171,12 @@ void tst_PosixInstanceLock::takenAgainWhenRemoved()
     QCOMPARE(holder->readLine(), QByteArray("held\n"));
     // Twice: what is made in place of the removed folder or file is watched in turn.
     for (int round = 0; round < 2; ++round) {
-        if (removed == QLatin1String("file")) {
-            QVERIFY(QFile::remove(QString::fromStdString(platform::PosixInstanceLock::lockFilePath(
-                QFile::encodeName(folder()).toStdString(), kInstanceName))));
+        if (removed.startsWith(QLatin1String("file"))) {
+            QFile file(QString::fromStdString(platform::PosixInstanceLock::lockFilePath(
+                QFile::encodeName(folder()).toStdString(), kInstanceName)));
+            QVERIFY(file.remove());
+            if (removed.endsWith(QLatin1String("replaced")))
+                QVERIFY(file.open(QIODevice::WriteOnly));
         } else {
             // Moved away first: the owner puts its files back at once (it may even make the
             // folder before the row does), and a removal file by file could not keep up with it.
