@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -350,6 +351,7 @@ void tst_WindowMessagesBus::endpointsComeBackWhenRemoved_data()
     QTest::newRow("its socket") << "socket";
     QTest::newRow("its info file") << "info";
     QTest::newRow("its socket, a dead one put in its place") << "socket, replaced";
+    QTest::newRow("the folder and the one above it") << "folder, above";
 }
 
 // A cleaner that empties the runtime folder while the launcher runs: the launcher puts its
@@ -357,24 +359,35 @@ void tst_WindowMessagesBus::endpointsComeBackWhenRemoved_data()
 void tst_WindowMessagesBus::endpointsComeBackWhenRemoved()
 {
     QFETCH(QString, removed);
+    const bool above = removed.endsWith(QLatin1String("above"));
+    const QString runtime = above ? path(QStringLiteral("above/bus")) : busFolder();
+    QVERIFY(QDir().mkpath(QFileInfo(runtime).path()));
+    RuntimeFolderOverride chosen(runtime);
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
-    const QString socket = socketPath(busFolder(), launcher->window);
-    const QString info = infoPath(busFolder(), launcher->window);
-    const std::string folder = QFile::encodeName(busFolder()).toStdString();
+    const QString socket = socketPath(runtime, launcher->window);
+    const QString info = infoPath(runtime, launcher->window);
+    const std::string folder = QFile::encodeName(runtime).toStdString();
     const auto answers = [&] {
         const int fd = platform::connectTo(folder, platform::BusDirectory::socketName(launcher->window));
         return fd >= 0 && ::close(fd) == 0;
     };
+    QByteArray err;
     // Twice: what is made in place of the removed folder or file is watched in turn.
     for (int round = 0; round < 2; ++round) {
         if (removed.startsWith(QLatin1String("folder"))) {
             // Moved away first: the owner puts its files back at once (it may even make the
             // folder before the row does), and a removal file by file could not keep up with it.
-            QVERIFY(QDir().rename(busFolder(), busFolder() + QStringLiteral(".gone")));
-            QVERIFY(QDir(busFolder() + QStringLiteral(".gone")).removeRecursively());
+            const QString gone = above ? QFileInfo(runtime).path() : runtime;
+            QVERIFY(QDir().rename(gone, gone + QStringLiteral(".gone")));
+            QVERIFY(QDir(gone + QStringLiteral(".gone")).removeRecursively());
+            // The folder above comes back once the endpoint has found it cannot make its own.
+            if (above) {
+                QTRY_VERIFY_WITH_TIMEOUT((err += launcher->process.readAllStandardError()).contains("cannot use"), kWait);
+                QVERIFY(QDir().mkdir(gone));
+            }
             if (removed.endsWith(QLatin1String("again")))
-                QVERIFY(::mkdir(QFile::encodeName(busFolder()).constData(), 0700) == 0 || errno == EEXIST);
+                QVERIFY(::mkdir(QFile::encodeName(runtime).constData(), 0700) == 0 || errno == EEXIST);
         } else {
             QVERIFY(QFile::remove(removed.startsWith(QLatin1String("socket")) ? socket : info));
             // Unless the endpoint was quicker and made its own already.

@@ -3,10 +3,13 @@
 #include "RuntimeFolder.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileSystemWatcher>
 #include <QString>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -43,16 +46,23 @@ void RuntimeFolderWatch::changed()
     watchFolder();
 }
 
-// A removed folder drops out of the watcher; the one made in its place, or at another path
-// when the session folder went with it, is watched from then on.
+// A removed folder is not always dropped by the watcher: while this process keeps a file
+// open in it (its lock, its sockets) the kernel keeps the folder too, and tells nothing. So
+// the folder at the path is compared with the one watched, and the one made in its place (or
+// at another path, when the session folder went with it) is watched from then on.
 void RuntimeFolderWatch::watchFolder()
 {
     const QString folder = QString::fromStdString(runtimeFolderPath());
+    struct stat info;
+    const bool there = ::stat(QFile::encodeName(folder).constData(), &info) == 0;
     const QStringList watched = watcher->directories();
-    if (!watched.contains(folder)) {
+    if (!there || info.st_dev != watchedDevice || info.st_ino != watchedInode || watched != QStringList{folder}) {
         if (!watched.isEmpty())
             watcher->removePaths(watched);
-        watcher->addPath(folder);
+        if (there && watcher->addPath(folder)) {
+            watchedDevice = info.st_dev;
+            watchedInode = info.st_ino;
+        }
     }
     if (watcher->directories().isEmpty())
         retry->start();
