@@ -26,22 +26,14 @@ const char kHoldSwitch[] = "--hold";
 const std::u16string kInstanceName = u"{d6044399-0b9e-4084-a9ac-c4b7c7800fcf}";
 constexpr int kWait = 30000;
 
-// Takes the name, says whether it found it taken, and keeps it until killed: in an event loop,
-// as the launcher does, or without one.
-int runHolder(int argc, char **argv)
+// Takes the name, says whether it found it taken, and keeps it until killed.
+int runHolder(const char *name)
 {
-    const bool loop = argc == 4;
-    std::unique_ptr<QCoreApplication> app;
-    if (loop)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    const char *name = argv[2];
     platform::PosixInstanceLock lock;
     bool exists = false;
     const platform::MutexHandle mutex = lock.createMutex(QString::fromLocal8Bit(name).toStdU16String(), &exists);
     std::printf("%s\n", mutex == platform::kNoMutex ? "failed" : exists ? "exists" : "held");
     std::fflush(stdout);
-    if (loop)
-        return app->exec();
     for (;;)
         ::pause();
 }
@@ -69,8 +61,6 @@ private slots:
     void cleanup();
 
     void heldUntilItsHolderEnds();
-    void takenAgainWhenRemoved_data();
-    void takenAgainWhenRemoved();
     void aSecondHandleInOneProcess();
     void namesStayInTheFolder_data();
     void namesStayInTheFolder();
@@ -80,7 +70,7 @@ private slots:
 
 private:
     QString folder() const { return root->filePath(QStringLiteral("run")); }
-    std::unique_ptr<QProcess> startHolder(const QString &name, bool loop = false);
+    std::unique_ptr<QProcess> startHolder(const QString &name);
 
     std::unique_ptr<QTemporaryDir> root;
     QByteArray savedFolder;
@@ -100,13 +90,10 @@ void tst_PosixInstanceLock::cleanup()
     root.reset();
 }
 
-std::unique_ptr<QProcess> tst_PosixInstanceLock::startHolder(const QString &name, bool loop)
+std::unique_ptr<QProcess> tst_PosixInstanceLock::startHolder(const QString &name)
 {
     auto holder = std::make_unique<QProcess>();
-    QStringList arguments{QLatin1String(kHoldSwitch), name};
-    if (loop)
-        arguments.append(QStringLiteral("--loop"));
-    holder->start(QCoreApplication::applicationFilePath(), arguments);
+    holder->start(QCoreApplication::applicationFilePath(), {QLatin1String(kHoldSwitch), name});
     while (!holder->canReadLine() && holder->waitForReadyRead(kWait)) {
     }
     return holder;
@@ -151,48 +138,6 @@ void tst_PosixInstanceLock::heldUntilItsHolderEnds()
     QCOMPARE(next->readLine(), QByteArray("held\n"));
     next->kill();
     next->waitForFinished(kWait);
-}
-
-void tst_PosixInstanceLock::takenAgainWhenRemoved_data()
-{
-    QTest::addColumn<QString>("removed");
-    QTest::newRow("the runtime folder") << "folder";
-    QTest::newRow("the folder, made again at once") << "folder, made again";
-    QTest::newRow("the lock file") << "file";
-    QTest::newRow("the lock file, an empty one put in its place") << "file, replaced";
-}
-
-// A cleaner that empties the runtime folder while the launcher runs must not let the next
-// start take the name and run a second launcher: the holder takes a new file of that name.
-void tst_PosixInstanceLock::takenAgainWhenRemoved()
-{
-    QFETCH(QString, removed);
-    const auto holder = startHolder(QString::fromStdU16String(kInstanceName), true);
-    QCOMPARE(holder->readLine(), QByteArray("held\n"));
-    // Twice: what is made in place of the removed folder or file is watched in turn.
-    for (int round = 0; round < 2; ++round) {
-        if (removed.startsWith(QLatin1String("file"))) {
-            QFile file(QString::fromStdString(platform::PosixInstanceLock::lockFilePath(
-                QFile::encodeName(folder()).toStdString(), kInstanceName)));
-            QVERIFY(file.remove());
-            if (removed.endsWith(QLatin1String("replaced")))
-                QVERIFY(file.open(QIODevice::WriteOnly));
-        } else {
-            // Moved away first: the owner puts its files back at once (it may even make the
-            // folder before the row does), and a removal file by file could not keep up with it.
-            QVERIFY(QDir().rename(folder(), folder() + QStringLiteral(".gone")));
-            QVERIFY(QDir(folder() + QStringLiteral(".gone")).removeRecursively());
-            if (removed.endsWith(QLatin1String("again")))
-                QVERIFY(QDir().mkpath(folder()));
-        }
-        platform::PosixInstanceLock lock;
-        QTRY_VERIFY_WITH_TIMEOUT(lock.mutexHeld(kInstanceName), kWait);
-        bool exists = false;
-        lock.closeMutex(lock.createMutex(kInstanceName, &exists));
-        QVERIFY(exists);
-    }
-    holder->kill();
-    holder->waitForFinished(kWait);
 }
 
 // As on Windows, a process that creates the name again is told that it exists.
@@ -292,8 +237,8 @@ void tst_PosixInstanceLock::unknownHandlesAreIgnored()
 
 int main(int argc, char **argv)
 {
-    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], kHoldSwitch) == 0)
-        return runHolder(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], kHoldSwitch) == 0)
+        return runHolder(argv[2]);
     QCoreApplication app(argc, argv);
     tst_PosixInstanceLock test;
     return QTest::qExec(&test, argc, argv);

@@ -41,10 +41,9 @@ struct BusListener::Connection
         int fd;
     };
 
-    Connection(int descriptor, std::uint64_t serial)
+    explicit Connection(int descriptor)
         : fd{descriptor}
         , notifier(descriptor, QSocketNotifier::Read)
-        , serial(serial)
     {
     }
 
@@ -52,7 +51,7 @@ struct BusListener::Connection
     // it make the whole of it garbage.
     bool complete() const { return received == BusFrame::kSize && !tooLong; }
     // Nothing more is to come: the frame is all there, or the sender closed without one (a
-    // look-up only checks that the window answers, and closes without a word).
+    // process that only checks whether a window's handle is taken closes without a word).
     bool done() const { return received == BusFrame::kSize || ended; }
 
     void read()
@@ -75,7 +74,6 @@ struct BusListener::Connection
 
     Descriptor fd;
     QSocketNotifier notifier;
-    std::uint64_t serial;
     BusFrame::Bytes bytes = {};
     std::size_t received = 0;
     bool ended = false;
@@ -195,7 +193,7 @@ bool BusListener::adopt(int fd)
     if (waiting.size() >= kMaxWaiting)
         waiting.erase(waiting.begin());
     const std::uint64_t serial = ++lastSerial;
-    auto connection = std::make_unique<Connection>(fd, serial);
+    auto connection = std::make_unique<Connection>(fd);
     QObject::connect(&connection->notifier, &QSocketNotifier::activated, &connection->notifier,
                      [this] { deliverReady(); });
     QTimer::singleShot(kSilentMs, timers.get(), [this, serial] { giveUpOn(serial); });

@@ -46,8 +46,8 @@ void RuntimeFolderWatch::changed()
     watchFolder();
 }
 
-// A removed folder is not always dropped by the watcher: while this process keeps a file
-// open in it (its lock, its sockets) the kernel keeps the folder too, and tells nothing. So
+// A removed folder is not always dropped by the watcher: while this process keeps files open
+// in it (its lock, its sockets), the kernel reports the files removed but not the folder. So
 // the folder at the path is compared with the one watched, and the one made in its place (or
 // at another path, when the session folder went with it) is watched from then on.
 void RuntimeFolderWatch::watchFolder()
