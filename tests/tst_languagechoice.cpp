@@ -1,5 +1,3 @@
-#include "LanguageCases.h"
-
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
@@ -91,9 +89,6 @@ void TestLanguageChoice::languageCodeForLangId_data()
     };
     for (const auto &row : rows)
         QTest::newRow(row.name) << row.langId << QString::fromLatin1(row.code);
-    // The tree each locale of the Windows runner's table opens.
-    for (const contract::LanguageCase &row : contract::kLanguageCases)
-        QTest::addRow("shared: %s", row.locale) << quint16(row.langId) << QString::fromLatin1(row.code);
 }
 
 void TestLanguageChoice::languageCodeForLangId()

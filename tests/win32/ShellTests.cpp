@@ -1,7 +1,6 @@
 // Starting programs as QProcess::startDetached does, opening with the shell, and the task
 // manager, each checked by what the started program finds: its folder and its arguments.
 
-#include "AddressCases.h"
 #include "Runner.h"
 
 #include "platform/win32/Win32Shell.h"
@@ -208,14 +207,14 @@ void addShellTests()
                      {"a folder", temporaryFolder(), u"", true},
                      {"missing", u"absent.txt", temporaryFolder(), false},
                      {"a web address", u"https://example.org/", u"", true},
+                     {"an address of any scheme", u"\"steam://rungameid/440\"", u"", true},
+                     {"a drive is no scheme", u"c:nowhere.txt", temporaryFolder(), false},
+                     {"nothing after the scheme", u"steam:", temporaryFolder(), false},
                      {"a file address", u"file:///" + temporaryFolder() + u"letter.txt", u"", true},
                      {"nothing", u"", u"", false}};
     for (const auto &row : documents)
         add(std::string("lookup: document, ") + row.name,
             [row] { return documentLookup(row.file, row.folder, row.expected); });
-    for (const contract::AddressCase &row : contract::kAddressCases)
-        add(std::string("lookup: address? ") + row.name,
-            [row] { return documentLookup(row.target, temporaryFolder(), row.isAddress); });
     addRole("record", recordChild);
     addRole("task-manager", taskManagerChild);
 }
