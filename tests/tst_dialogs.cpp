@@ -322,7 +322,8 @@ void tst_Dialogs::translationFileFollowsTheLanguage_data()
     QTest::newRow("German") << 0x0407 << QStringLiteral("./Language/lumbrashutdownDE");
     QTest::newRow("Portugal reads the Brazilian file") << 0x0816 << QStringLiteral("./Language/lumbrashutdownBR");
     QTest::newRow("Brazil") << 0x0416 << QStringLiteral("./Language/lumbrashutdownBR");
-    QTest::newRow("Afrikaans") << 0x0436 << QStringLiteral("./Language/lumbrashutdownTW");
+    QTest::newRow("Afrikaans") << 0x0436 << QStringLiteral("./Language/lumbrashutdownEN");
+    QTest::newRow("Chinese Singapore") << 0x1004 << QStringLiteral("./Language/lumbrashutdownCN");
     QTest::newRow("English") << 0x0409 << QStringLiteral("./Language/lumbrashutdownEN");
     QTest::newRow("Hebrew has none") << 0x040D << QStringLiteral("./Language/lumbrashutdownEN");
 }

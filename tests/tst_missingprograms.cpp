@@ -110,6 +110,9 @@ void tst_MissingPrograms::whatCountsAsMissing_data()
     QTest::newRow("a folder that is not") << 3 << "/home/a/Music" << false << "document" << true;
     QTest::newRow("a folder icon is never looked up") << 7 << "/nowhere" << false << "" << false;
     QTest::newRow("a theme icon is never looked up") << 11 << "/nowhere" << false << "" << false;
+    // No program is named by an address: the shell opens it with the program of its scheme.
+    QTest::newRow("an address as a program") << 1 << "steam://rungameid/440" << true << "document" << false;
+    QTest::newRow("a drive is not a scheme") << 1 << "C:\\Tools\\a.exe" << true << "program" << false;
 }
 
 // Each kind-1 and kind-3 icon is looked up when its page is built; the missing ones are dimmed
@@ -146,6 +149,13 @@ void tst_MissingPrograms::whatCountsAsMissing()
         QVERIFY(askedList.contains(target));
     }
     QVERIFY(!icon(0, 0)->missing);
+    if (dimmed || asked.isEmpty())
+        return;
+    // A click goes the way the lookup went: a program is started, anything else opened.
+    launcher->dispatchAction(icon(0, 1), nullptr, nullptr);
+    const auto &shell = platform->shell;
+    QCOMPARE(asked == QLatin1String("program") ? shell.starts.value(0).program : shell.opens.value(0).file, target);
+    QCOMPARE(shell.starts.size() + shell.opens.size(), 1);
 }
 
 void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting_data()

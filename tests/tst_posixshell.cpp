@@ -367,6 +367,11 @@ void tst_PosixShell::opensWithTheDefaultHandler_data()
     QTest::newRow("web address") << "https://example.org/a b?x=1" << "" << "https://example.org/a%20b?x=1";
     QTest::newRow("plain web address") << "\"http://example.org\"" << "" << "http://example.org";
     QTest::newRow("mail") << "mailto:someone@example.org" << "" << "mailto:someone@example.org";
+    QTest::newRow("an application's own scheme") << "\"steam://rungameid/440\"" << "" << "steam://rungameid/440";
+    QTest::newRow("a file server, blanks") << "smb://server/my share/a b.txt" << "" << "smb://server/my%20share/a%20b.txt";
+    // One word of the opener's command line, whatever a shell would make of it.
+    QTest::newRow("shell characters") << "ftp://x/a b;c$(touch {root}/ran)'d\"e`f|g" << ""
+                                      << "ftp://x/a%20b;c$(touch%20{root}/ran)'d%22e%60f%7Cg";
 }
 
 void tst_PosixShell::opensWithTheDefaultHandler()

@@ -128,6 +128,17 @@ void tst_PosixTargetLookup::documents_data()
     QTest::newRow("a link to nothing") << "$DIR/dangling" << "" << false;
     QTest::newRow("nothing") << "" << "" << false;
     QTest::newRow("blanks only") << "   " << "" << false;
+    // Any scheme is an address, not looked up; nothing here names a file that exists.
+    QTest::newRow("ftp") << "ftp://files.example.org/a.iso" << "$DIR" << true;
+    QTest::newRow("an application's own, quoted") << "\"steam://rungameid/440\"" << "$DIR" << true;
+    QTest::newRow("+ - . in the scheme") << "web+app.v-2:open" << "$DIR" << true;
+    QTest::newRow("a drive") << "C:\\nowhere\\a.txt" << "$DIR" << false;
+    QTest::newRow("a drive's own folder") << "c:nowhere.txt" << "$DIR" << false;
+    QTest::newRow("a POSIX path with a colon") << "/nowhere/a:b" << "$DIR" << false;
+    QTest::newRow("a colon after a slash") << "nowhere/a:b" << "$DIR" << false;
+    QTest::newRow("a digit first") << "1x://nowhere" << "$DIR" << false;
+    QTest::newRow("a blank in the scheme") << "no where:x" << "$DIR" << false;
+    QTest::newRow("nothing after the colon") << "steam:" << "$DIR" << false;
 }
 
 void tst_PosixTargetLookup::documents()

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -44,6 +46,7 @@ constexpr unsigned kPlain = platform::kWmUser + 7;
 // The endpoints' filter answers true for this one: their handler must never see it.
 constexpr unsigned kSwallowed = platform::kWmUser + 9;
 constexpr uid_t kNobody = 65534;
+const std::u16string kLockName = u"lumbra-test";
 constexpr int kWait = 30000;
 
 using platform::WindowHandle;
@@ -65,6 +68,10 @@ int runEndpoint(int argc, char **argv)
                      threadName());
         std::fflush(log);
     };
+    // The instance lock beside the window, as the launcher has it.
+    platform::PosixInstanceLock lock;
+    bool taken = false;
+    lock.createMutex(kLockName, &taken);
     platform::PosixWindowMessages bus;
     bus.setMessageFilter([&](const WindowMessage &message) {
         write("filter", message);
@@ -208,6 +215,10 @@ private slots:
 
     void findsWindowsOfOtherProcesses_data();
     void findsWindowsOfOtherProcesses();
+    void findsTheLiveWindowPastSilentOnes_data();
+    void findsTheLiveWindowPastSilentOnes();
+    void endpointsComeBackWhenRemoved_data();
+    void endpointsComeBackWhenRemoved();
     void filterSeesMessagesBeforeTheHandler_data();
     void filterSeesMessagesBeforeTheHandler();
     void postsArriveInTheOrderSent();
@@ -301,6 +312,98 @@ void tst_WindowMessagesBus::findsWindowsOfOtherProcesses()
         QCOMPARE(found, platform::kNoWindow);
 }
 
+void tst_WindowMessagesBus::findsTheLiveWindowPastSilentOnes_data()
+{
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("a stopped launcher") << true;
+    QTest::newRow("a socket no one serves") << false;
+}
+
+// A hung launcher, or an endpoint no process serves, must not hide the live one: a second
+// start would restore nothing, and "--close" would not reach it. Windows are looked at in
+// the order of their handles: the silent one comes first.
+void tst_WindowMessagesBus::findsTheLiveWindowPastSilentOnes()
+{
+    QFETCH(bool, stopped);
+    const auto a = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    const auto b = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(a->window != platform::kNoWindow && b->window != platform::kNoWindow);
+    const auto [first, second] = a->window < b->window ? std::pair(a.get(), b.get()) : std::pair(b.get(), a.get());
+    const std::string folder = QFile::encodeName(busFolder()).toStdString();
+    // No process gives itself handle 2.
+    const int unserved = stopped ? -1 : platform::listenAt(folder, platform::BusDirectory::socketName(2));
+    QVERIFY(stopped ? ::kill(pid_t(first->pid()), SIGSTOP) == 0
+                    : platform::BusDirectory(folder).writeInfo({2, u"QWidget", u"Lumbra"}));
+    const WindowHandle found = bus.findWindow(u"QWidget", u"Lumbra");
+    ::kill(pid_t(first->pid()), SIGCONT);
+    ::close(unserved);
+    QCOMPARE(found, stopped ? second->window : first->window);
+}
+
+void tst_WindowMessagesBus::endpointsComeBackWhenRemoved_data()
+{
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("the runtime folder") << "folder" << false;
+    QTest::newRow("the folder, made again at once") << "folder" << true;
+    QTest::newRow("the folder and the one above it") << "above" << false;
+    QTest::newRow("its socket") << "socket" << false;
+    QTest::newRow("its socket, a dead one in its place") << "socket" << true;
+    QTest::newRow("its info file") << "info" << false;
+    QTest::newRow("the lock file") << "lock" << false;
+    QTest::newRow("the lock file, an empty one in its place") << "lock" << true;
+}
+
+// A cleaner that empties the runtime folder while the launcher runs: it puts its endpoint and
+// lock back, so that a second start finds both. Twice: what is made in their place is watched.
+void tst_WindowMessagesBus::endpointsComeBackWhenRemoved()
+{
+    QFETCH(QString, removed);
+    QFETCH(bool, replaced);
+    const bool above = removed == QLatin1String("above");
+    const QString runtime = above ? path(QStringLiteral("above/bus")) : busFolder();
+    QVERIFY(QDir().mkpath(QFileInfo(runtime).path()));
+    RuntimeFolderOverride chosen(runtime);
+    const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    QVERIFY(launcher->window != platform::kNoWindow);
+    const std::string folder = QFile::encodeName(runtime).toStdString();
+    const QString file = removed == QLatin1String("socket") ? socketPath(runtime, launcher->window)
+        : removed == QLatin1String("info")                  ? infoPath(runtime, launcher->window)
+                                 : QString::fromStdString(platform::PosixInstanceLock::lockFilePath(folder, kLockName));
+    platform::PosixInstanceLock lock;
+    const auto back = [&] {
+        const int fd = platform::connectTo(folder, platform::BusDirectory::socketName(launcher->window));
+        return fd >= 0 && ::close(fd) == 0 && QFile::exists(infoPath(runtime, launcher->window))
+            && lock.mutexHeld(kLockName);
+    };
+    QByteArray err;
+    for (int round = 0; round < 2; ++round) {
+        if (removed == QLatin1String("folder") || above) {
+            // Moved away whole: the launcher may put its files back before a removal is done.
+            const QString gone = above ? QFileInfo(runtime).path() : runtime;
+            QVERIFY(QDir().rename(gone, gone + QStringLiteral(".gone")));
+            QVERIFY(QDir(gone + QStringLiteral(".gone")).removeRecursively());
+            // The folder above comes back once the launcher has found it cannot make its own.
+            if (above)
+                QTRY_VERIFY_WITH_TIMEOUT((err += launcher->process.readAllStandardError()).contains("cannot use"), kWait);
+            if (above || replaced)
+                QVERIFY(::mkdir(QFile::encodeName(gone).constData(), 0700) == 0 || errno == EEXIST);
+        } else {
+            QVERIFY(QFile::remove(file));
+            // Something else of that name in its place, unless the launcher was quicker.
+            if (replaced && removed == QLatin1String("socket"))
+                ::close(platform::listenAt(folder, platform::BusDirectory::socketName(launcher->window)));
+            else if (replaced)
+                QFile(file).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(back(), kWait);
+        QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), launcher->window);
+        bool exists = false;
+        lock.closeMutex(lock.createMutex(kLockName, &exists));
+        QVERIFY(exists);
+    }
+}
+
 void tst_WindowMessagesBus::filterSeesMessagesBeforeTheHandler_data()
 {
     QTest::addColumn<bool>("send");
@@ -374,8 +477,8 @@ void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack_data()
     QTest::newRow("a frame and 4 KB more, open") << whole + QByteArray(4096, '\xff') << true;
 }
 
-// A sender that connects and writes nothing, or something that is not a frame, holds the
-// messages behind it back for a moment at most, and is never taken for a message itself.
+// Senders that connect and write nothing, or something that is not a frame, hold no message
+// back and are never taken for one: 300 of them, more than the endpoint keeps waiting.
 void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack()
 {
     QFETCH(QByteArray, bytes);
@@ -383,16 +486,22 @@ void tst_WindowMessagesBus::brokenSendersDoNotHoldOthersBack()
 
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
-    const int fd = platform::connectTo(QFile::encodeName(busFolder()).toStdString(),
-                                       platform::BusDirectory::socketName(launcher->window));
-    QVERIFY(fd >= 0);
-    QVERIFY(platform::sendAll(fd, bytes.constData(), std::size_t(bytes.size())));
-    if (!staysOpen)
-        ::close(fd);
+    std::vector<int> open;
+    for (int n = 0; n < 300; ++n) {
+        const int fd = platform::connectTo(QFile::encodeName(busFolder()).toStdString(),
+                                           platform::BusDirectory::socketName(launcher->window));
+        QVERIFY(fd >= 0);
+        QVERIFY(platform::sendAll(fd, bytes.constData(), std::size_t(bytes.size())));
+        if (staysOpen)
+            open.push_back(fd);
+        else
+            ::close(fd);
+    }
     QVERIFY(bus.postMessage(launcher->window, kPlain, 2, 0));
-    QVERIFY(bus.sendMessage(launcher->window, kPlain, 3, 0, kWait));
-    if (staysOpen)
+    const bool sent = bus.sendMessage(launcher->window, kPlain, 3, 0, kWait);
+    for (const int fd : open)
         ::close(fd);
+    QVERIFY(sent);
     QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 2), line("handler", kPlain, 2),
                                            line("filter", kPlain, 3), line("handler", kPlain, 3)}));
 }
@@ -409,7 +518,8 @@ void tst_WindowMessagesBus::framesDecodeOnlyWhole_data()
     for (int at = 12; at < 16; ++at)
         QTest::addRow("reserved byte %d set", at) << at << 1 << false;
     QTest::newRow("kind 0") << 4 << 0 << false;
-    QTest::newRow("kind 3") << 4 << 3 << false;
+    QTest::newRow("kind 3, a look-up") << 4 << 3 << true;
+    QTest::newRow("kind 4") << 4 << 4 << false;
     QTest::newRow("kind 0x102") << 5 << 1 << false;
     QTest::newRow("any message number") << 8 << 0xFF << true;
     QTest::newRow("any wParam byte") << 23 << 0xFF << true;
@@ -595,7 +705,7 @@ void tst_WindowMessagesBus::endpointsOfEndedProcessesAreRemoved()
     QCOMPARE(QFile::exists(infoPath(busFolder(), window)), killed);
 
     QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
-    QCOMPARE(QDir(busFolder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(QDir(busFolder()).entryList({QStringLiteral("w*")}, QDir::AllEntries | QDir::System), QStringList());
     QVERIFY(!bus.postMessage(window, kPlain, 0, 0));
     QVERIFY(!bus.sendMessage(window, kPlain, 0, 0, 100));
 }

@@ -17,15 +17,16 @@ struct LanguageRow
     std::vector<quint16> langIds;
 };
 
-// Chinese and Portuguese are split by region. Afrikaans (0x0436) opens the "TW" tree; the
-// shut-down dialog picks its translation the same way, and the two have to agree.
+// Chinese and Portuguese are split by region: Singapore writes simplified characters, as the
+// mainland does, Macao traditional ones, as Taiwan does. Afrikaans has no tree of its own and
+// reads the English one. The shut-down dialog picks its translation by the same table.
 QHash<quint16, QString> buildCodeTable()
 {
     const LanguageRow rows[] = {
         {"AR", {0x0401, 0x0801, 0x0C01, 0x1001, 0x1401, 0x1801, 0x1C01, 0x2001,
                 0x2401, 0x2801, 0x2C01, 0x3001, 0x3401, 0x3801, 0x3C01, 0x4001}},
         {"BR", {0x0416}},
-        {"CN", {0x0804}},
+        {"CN", {0x0804, 0x1004}},
         {"CS", {0x0405}},
         {"DA", {0x0406}},
         {"DE", {0x0407, 0x0807, 0x0C07, 0x1007, 0x1407}},
@@ -48,7 +49,7 @@ QHash<quint16, QString> buildCodeTable()
         {"SV", {0x041D, 0x081D}},
         {"TH", {0x041E}},
         {"TR", {0x041F}},
-        {"TW", {0x0404, 0x0436, 0x1004, 0x1404}},
+        {"TW", {0x0404, 0x1404}},
     };
     QHash<quint16, QString> codes;
     for (const LanguageRow &row : rows) {

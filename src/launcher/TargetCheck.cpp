@@ -2,6 +2,7 @@
 
 #include "lumbra.h"
 #include "platform/Platform.h"
+#include "platform/TargetAddress.h"
 #include "platform/TargetLookup.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
@@ -16,8 +17,14 @@ constexpr int kNotInstalledText = 1436;
 
 // A document is looked for where the shell would open it: in the folder its own path names,
 // as the launcher hands it over.
+int TargetCheck::startKind(int kind, const QString &target)
+{
+    return kind == kStartProgram && platform::isAddress(target.toStdU16String()) ? kOpenWithShell : kind;
+}
+
 bool TargetCheck::isMissing(int kind, const QString &target)
 {
+    kind = startKind(kind, target);
     if (kind == kStartProgram)
         return !platform::targets().programExists(target.toStdU16String());
     if (kind == kOpenWithShell) {

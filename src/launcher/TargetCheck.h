@@ -12,6 +12,10 @@ class APIconQLabel;
 class TargetCheck
 {
 public:
+    // How an icon's target is started: a program (kind 1) whose target is an address (a URL
+    // of any scheme) is handed to the shell open (kind 3), as no program is named by it.
+    // Any other kind as it is.
+    static int startKind(int kind, const QString &target);
     static bool isMissing(int kind, const QString &target);
     // Marks each icon as the disk is now: the missing ones dimmed, with the "not installed"
     // text as their tool tip; the others as the settings draw them.

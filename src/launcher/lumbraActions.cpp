@@ -4,6 +4,7 @@
 #include "lumbra.h"
 
 #include "TabEntry.h"
+#include "TargetCheck.h"
 #include "dialogs/CaregiverLock.h"
 #include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
@@ -77,7 +78,8 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
         return;
     if (icon && tellIfMissing(icon))
         return;
-    const int kind = icon ? icon->kind : button ? button->kind : tab ? tab->kind : 0;
+    const int kind = icon ? TargetCheck::startKind(icon->kind, icon->exeLocation)
+                          : button ? button->kind : tab ? tab->kind : 0;
     switch (kind) {
     case StartProgram:
         if (icon)

@@ -18,8 +18,9 @@ public:
     virtual bool programExists(const std::u16string &program) = 0;
     // GetFileAttributesW: true when the document or folder `file` exists; a relative one is
     // looked for in `directory` (quoted or not), else in the current folder. Addresses the
-    // shell hands on to a browser or a mail program (http:, https:, mailto:) are not looked
-    // up and answer true; a file: address is looked up as the path it names.
+    // shell hands on to the program of their scheme (http:, mailto:, ftp:, smb:, steam:, any
+    // that isAddress() takes) are not looked up and answer true; a file: address is looked up
+    // as the path it names.
     virtual bool documentExists(const std::u16string &file, const std::u16string &directory) = 0;
 };
 

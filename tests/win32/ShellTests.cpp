@@ -207,6 +207,9 @@ void addShellTests()
                      {"a folder", temporaryFolder(), u"", true},
                      {"missing", u"absent.txt", temporaryFolder(), false},
                      {"a web address", u"https://example.org/", u"", true},
+                     {"an address of any scheme", u"\"steam://rungameid/440\"", u"", true},
+                     {"a drive is no scheme", u"c:nowhere.txt", temporaryFolder(), false},
+                     {"nothing after the scheme", u"steam:", temporaryFolder(), false},
                      {"a file address", u"file:///" + temporaryFolder() + u"letter.txt", u"", true},
                      {"nothing", u"", u"", false}};
     for (const auto &row : documents)

@@ -104,6 +104,11 @@ std::string BusDirectory::socketName(WindowHandle window)
     return baseName(window) + kSocketSuffix;
 }
 
+std::string BusDirectory::infoName(WindowHandle window)
+{
+    return baseName(window) + kInfoSuffix;
+}
+
 std::vector<BusDirectory::Entry> BusDirectory::entries() const
 {
     std::vector<Entry> found;
@@ -128,7 +133,7 @@ std::vector<BusDirectory::Entry> BusDirectory::entries() const
 
 bool BusDirectory::writeInfo(const Entry &entry) const
 {
-    const std::string target = path + "/" + baseName(entry.window) + kInfoSuffix;
+    const std::string target = path + "/" + infoName(entry.window);
     const std::string partial = target + ".part";
     const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)

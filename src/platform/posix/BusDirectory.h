@@ -25,6 +25,7 @@ public:
 
     const std::string &folder() const { return path; }
     static std::string socketName(WindowHandle window);
+    static std::string infoName(WindowHandle window);
     // Every endpoint with a readable info file, in the order of their handles.
     std::vector<Entry> entries() const;
     // Written under another name and renamed, so that a reader sees all of it or nothing.

@@ -41,7 +41,7 @@ bool BusFrame::decode(const Bytes &bytes, BusFrame *frame)
     std::memcpy(&layout, bytes.data(), kSize);
     if (std::memcmp(layout.magic, kMagic, sizeof kMagic) != 0 || layout.reserved != 0)
         return false;
-    if (layout.kind != std::uint32_t(Kind::Post) && layout.kind != std::uint32_t(Kind::Send))
+    if (layout.kind < std::uint32_t(Kind::Post) || layout.kind > std::uint32_t(Kind::LookUp))
         return false;
     frame->kind = Kind(layout.kind);
     frame->message = layout.message;

@@ -10,16 +10,18 @@
 #include <cstdio>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// A process that connects and never writes must not use up the launcher's descriptors...
-constexpr std::size_t kMaxQueued = 256;
-// ...nor hold back the messages behind it for long.
-constexpr int kStallMs = 1000;
+// A process that connects and never writes must not use up the launcher's descriptors: past
+// this many, the connection that has waited longest makes room...
+constexpr std::size_t kMaxWaiting = 256;
+// ...and none waits longer than this for its frame.
+constexpr int kSilentMs = 1000;
 
 void reportRefusedPeer(uid_t peer)
 {
@@ -39,10 +41,9 @@ struct BusListener::Connection
         int fd;
     };
 
-    Connection(int descriptor, std::uint64_t serial)
+    explicit Connection(int descriptor)
         : fd{descriptor}
         , notifier(descriptor, QSocketNotifier::Read)
-        , serial(serial)
     {
     }
 
@@ -50,7 +51,7 @@ struct BusListener::Connection
     // it make the whole of it garbage.
     bool complete() const { return received == BusFrame::kSize && !tooLong; }
     // Nothing more is to come: the frame is all there, or the sender closed without one (a
-    // look-up only checks that the window answers, and closes without a word).
+    // process that only checks whether a window's handle is taken closes without a word).
     bool done() const { return received == BusFrame::kSize || ended; }
 
     void read()
@@ -73,7 +74,6 @@ struct BusListener::Connection
 
     Descriptor fd;
     QSocketNotifier notifier;
-    std::uint64_t serial;
     BusFrame::Bytes bytes = {};
     std::size_t received = 0;
     bool ended = false;
@@ -83,39 +83,84 @@ struct BusListener::Connection
 std::unique_ptr<BusListener> BusListener::open(const BusDirectory &directory, const BusDirectory::Entry &entry,
                                                MessageHandler deliver, int *error)
 {
-    const std::string name = BusDirectory::socketName(entry.window);
-    // Files named like this window are left from an earlier process with the same id, which
-    // is gone: ids hold the process id, and this process holds it now.
-    directory.remove(entry.window);
-    const int fd = listenAt(directory.folder(), name);
-    if (fd < 0) {
-        *error = -fd;
+    std::unique_ptr<BusListener> listener(new BusListener(entry, std::move(deliver)));
+    if (!listener->reopen(directory, error))
         return nullptr;
-    }
-    std::unique_ptr<BusListener> listener(new BusListener(directory, entry.window, fd, std::move(deliver)));
-    if (!directory.writeInfo(entry)) {
-        *error = errno ? errno : EIO;
-        return nullptr;
-    }
     return listener;
 }
 
-BusListener::BusListener(const BusDirectory &directory, WindowHandle window, int fd, MessageHandler deliver)
-    : directory(directory)
-    , window(window)
-    , listenFd(fd)
+BusListener::BusListener(const BusDirectory::Entry &entry, MessageHandler deliver)
+    : directory(std::string())
+    , entry(entry)
     , deliver(std::move(deliver))
-    , notifier(std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read))
+    , timers(std::make_unique<QObject>())
 {
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { acceptConnections(); });
 }
 
 BusListener::~BusListener()
 {
-    directory.remove(window);
+    if (listenFd >= 0)
+        directory.remove(entry.window);
     notifier.reset();
-    queue.clear();
-    ::close(listenFd);
+    waiting.clear();
+    if (listenFd >= 0)
+        ::close(listenFd);
+}
+
+bool BusListener::isFindable(const BusDirectory &in) const
+{
+    if (listenFd < 0 || in.folder() != directory.folder())
+        return false;
+    struct stat socketFile;
+    struct stat infoFile;
+    return ::lstat((in.folder() + "/" + BusDirectory::socketName(entry.window)).c_str(), &socketFile) == 0
+        && socketFile.st_dev == socketDevice && socketFile.st_ino == socketInode
+        && ::lstat((in.folder() + "/" + BusDirectory::infoName(entry.window)).c_str(), &infoFile) == 0
+        && S_ISREG(infoFile.st_mode);
+}
+
+bool BusListener::reopen(const BusDirectory &into, int *error)
+{
+    const std::string name = BusDirectory::socketName(entry.window);
+    // Files named like this window are its own, left behind, or from an earlier process with
+    // the same id, which is gone: ids hold the process id, and this process holds it now.
+    into.remove(entry.window);
+    const int fd = listenAt(into.folder(), name);
+    if (fd < 0) {
+        *error = -fd;
+        return false;
+    }
+    struct stat info;
+    if (::lstat((into.folder() + "/" + name).c_str(), &info) != 0 || !into.writeInfo(entry)) {
+        *error = errno ? errno : EIO;
+        into.remove(entry.window);
+        ::close(fd);
+        return false;
+    }
+    const int previous = listenFd;
+    listenFd = fd;
+    directory = into;
+    socketDevice = info.st_dev;
+    socketInode = info.st_ino;
+    notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { acceptConnections(); });
+    if (previous >= 0)
+        takeOver(previous);
+    return true;
+}
+
+// Connections made before the old socket went are still served; no handler runs here, so the
+// caller's loop over its windows stays valid. Their own notifiers pick them up.
+void BusListener::takeOver(int oldFd)
+{
+    for (;;) {
+        const int fd = ::accept4(oldFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0)
+            adopt(fd);
+        else if (errno != EINTR && errno != ECONNABORTED)
+            break;
+    }
+    ::close(oldFd);
 }
 
 // A sender writes its frame right after connecting, so it is usually there to be read at once.
@@ -129,47 +174,49 @@ void BusListener::acceptConnections()
                 continue;
             return;
         }
-        uid_t peer = uid_t(-1);
-        if (!peerIsCurrentUser(fd, &peer)) {
-            reportRefusedPeer(peer);
-            ::close(fd);
-            continue;
-        }
-        if (queue.size() >= kMaxQueued) {
-            ::close(fd);
-            continue;
-        }
-        auto connection = std::make_unique<Connection>(fd, ++lastSerial);
-        Connection *added = connection.get();
-        QObject::connect(&added->notifier, &QSocketNotifier::activated, &added->notifier, [this, added] {
-            added->read();
-            deliverInOrder();
-        });
-        queue.push_back(std::move(connection));
-        added->read();
-        deliverInOrder();
+        if (adopt(fd))
+            deliverReady();
         // A handler may have taken the window off the bus, and this listener with it.
         if (alive.expired())
             return;
     }
 }
 
-// Oldest first, as posted messages arrive on Windows: a connection whose frame has not come
-// yet holds the later ones back, until it comes or for kStallMs at most.
-void BusListener::deliverInOrder()
+bool BusListener::adopt(int fd)
+{
+    uid_t peer = uid_t(-1);
+    if (!peerIsCurrentUser(fd, &peer)) {
+        reportRefusedPeer(peer);
+        ::close(fd);
+        return false;
+    }
+    if (waiting.size() >= kMaxWaiting)
+        waiting.erase(waiting.begin());
+    const std::uint64_t serial = ++lastSerial;
+    auto connection = std::make_unique<Connection>(fd);
+    QObject::connect(&connection->notifier, &QSocketNotifier::activated, &connection->notifier,
+                     [this] { deliverReady(); });
+    QTimer::singleShot(kSilentMs, timers.get(), [this, serial] { giveUpOn(serial); });
+    waiting.emplace(serial, std::move(connection));
+    return true;
+}
+
+// Frames go on in the order their connections came in, passing over only those whose frame
+// is not there even now that a later one's is: a sender writes its frame before it connects
+// again, so those belong to other senders, slow or silent. A handler may run an event loop
+// of its own and come back here: the walk goes by serial, not by iterator.
+void BusListener::deliverReady()
 {
     const std::weak_ptr<char> alive = lifetime;
-    while (!queue.empty()) {
-        if (!queue.front()->done()) {
-            const std::uint64_t serial = queue.front()->serial;
-            QTimer::singleShot(kStallMs, notifier.get(), [this, serial] { giveUpOn(serial); });
-            return;
-        }
-        std::unique_ptr<Connection> taken = std::move(queue.front());
-        queue.pop_front();
-        if (!taken->complete())
+    std::uint64_t after = 0;
+    for (auto next = waiting.upper_bound(after); next != waiting.end(); next = waiting.upper_bound(after)) {
+        after = next->first;
+        next->second->read();
+        if (!next->second->done())
             continue;
-        deliverFrame(*taken);
+        const std::unique_ptr<Connection> taken = std::move(next->second);
+        waiting.erase(next);
+        handle(*taken);
         if (alive.expired())
             return;
     }
@@ -177,14 +224,17 @@ void BusListener::deliverInOrder()
 
 // The handler may take this very window off the bus, and so delete this listener: only
 // locals are used once it has been called.
-void BusListener::deliverFrame(Connection &connection)
+void BusListener::handle(Connection &connection)
 {
     BusFrame frame;
-    if (!BusFrame::decode(connection.bytes, &frame))
+    if (!connection.complete() || !BusFrame::decode(connection.bytes, &frame))
         return;
-    const MessageHandler handler = deliver;
-    const bool handled = handler(WindowMessage{window, frame.message, frame.wParam, frame.lParam});
-    if (frame.kind == BusFrame::Kind::Send) {
+    bool handled = true;
+    if (frame.kind != BusFrame::Kind::LookUp) {
+        const MessageHandler handler = deliver;
+        handled = handler(WindowMessage{entry.window, frame.message, frame.wParam, frame.lParam});
+    }
+    if (frame.kind != BusFrame::Kind::Post) {
         const unsigned char answer = handled ? 1 : 0;
         sendAll(connection.fd.fd, &answer, 1);
     }
@@ -192,10 +242,7 @@ void BusListener::deliverFrame(Connection &connection)
 
 void BusListener::giveUpOn(std::uint64_t serial)
 {
-    if (queue.empty() || queue.front()->serial != serial || queue.front()->done())
-        return;
-    queue.pop_front();
-    deliverInOrder();
+    waiting.erase(serial);
 }
 
 } // namespace platform

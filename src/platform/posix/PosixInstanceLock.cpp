@@ -1,6 +1,7 @@
 #include "PosixInstanceLock.h"
 
 #include "RuntimeFolder.h"
+#include "RuntimeFolderWatch.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -14,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -55,13 +57,31 @@ void reportFailure(const std::string &path, int error)
     std::fflush(stderr);
 }
 
+void reportLost(const std::string &path, int error)
+{
+    std::fprintf(stderr, "lumbra: the lock file \"%s\" was removed and cannot be taken again: %s\n", path.c_str(),
+                 error == EWOULDBLOCK ? "another start holds it now" : std::strerror(error));
+    std::fflush(stderr);
+}
+
+bool isFileAt(int fd, const std::string &path)
+{
+    struct stat held;
+    struct stat there;
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &there) == 0 && held.st_dev == there.st_dev
+        && held.st_ino == there.st_ino;
+}
+
 } // namespace
+
+PosixInstanceLock::PosixInstanceLock() = default;
 
 PosixInstanceLock::~PosixInstanceLock()
 {
+    watch.reset();
     for (const auto &entry : handles) {
-        if (entry.second >= 0)
-            ::close(entry.second);
+        if (entry.second.fd >= 0)
+            ::close(entry.second.fd);
     }
 }
 
@@ -106,7 +126,9 @@ MutexHandle PosixInstanceLock::createMutex(const std::u16string &name, bool *alr
             return kNoMutex;
         }
     }
-    handles[++lastHandle] = fd;
+    handles[++lastHandle] = Held{fd, name};
+    if (fd >= 0 && !watch)
+        watch = std::make_unique<RuntimeFolderWatch>([this] { restoreLockFiles(); });
     return lastHandle;
 }
 
@@ -115,9 +137,36 @@ void PosixInstanceLock::closeMutex(MutexHandle mutex)
     const auto entry = handles.find(mutex);
     if (entry == handles.end())
         return;
-    if (entry->second >= 0)
-        ::close(entry->second);
+    if (entry->second.fd >= 0)
+        ::close(entry->second.fd);
     handles.erase(entry);
+}
+
+// The lock on a removed file still holds, but no one looks there: a second start would make
+// a new file, take it, and run a second launcher.
+void PosixInstanceLock::restoreLockFiles()
+{
+    const std::string folder = preparedRuntimeFolder();
+    if (folder.empty())
+        return;
+    for (auto &[handle, held] : handles) {
+        const std::string path = lockFilePath(folder, held.name);
+        if (held.fd < 0 || isFileAt(held.fd, path))
+            continue;
+        const int fd = openLockFile(path, O_RDWR | O_CREAT);
+        const int error = fd < 0 ? errno : tryLock(fd, LOCK_EX);
+        if (error == 0) {
+            ::close(held.fd);
+            held.fd = fd;
+            held.reported = false;
+            continue;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (!held.reported)
+            reportLost(path, error);
+        held.reported = true;
+    }
 }
 
 bool PosixInstanceLock::mutexHeld(const std::u16string &name)

@@ -3,18 +3,23 @@
 #include "platform/InstanceLock.h"
 
 #include <map>
+#include <memory>
 #include <string>
 
 namespace platform {
 
+class RuntimeFolderWatch;
+
 // A named mutex is a lock file in the runtime folder, held with flock(): the kernel lets go
 // of it when the holder ends, however it ends, so a crashed launcher never blocks the next.
 // Lock files are never removed: removing one while another process waits for it would let
-// two processes hold "the same" lock on two different files.
+// two processes hold "the same" lock on two different files. Should someone else remove a
+// held one, or the whole folder, the holder takes a new file of that name at once (when it
+// runs an event loop), so that the next start still finds the name taken.
 class PosixInstanceLock : public InstanceLock
 {
 public:
-    PosixInstanceLock() = default;
+    PosixInstanceLock();
     ~PosixInstanceLock() override;
     PosixInstanceLock(const PosixInstanceLock &) = delete;
     PosixInstanceLock &operator=(const PosixInstanceLock &) = delete;
@@ -27,10 +32,20 @@ public:
     static std::string lockFilePath(const std::string &folder, const std::u16string &name);
 
 private:
-    // Handle to descriptor; -1 for a handle that holds nothing (a name another process
-    // holds, or no name at all).
-    std::map<MutexHandle, int> handles;
+    struct Held
+    {
+        // -1 for a handle that holds nothing (a name another process holds, or no name).
+        int fd = -1;
+        std::u16string name;
+        // Whether a failure to take the name again has been reported.
+        bool reported = false;
+    };
+
+    void restoreLockFiles();
+
+    std::map<MutexHandle, Held> handles;
     MutexHandle lastHandle = kNoMutex;
+    std::unique_ptr<RuntimeFolderWatch> watch;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "DetachedProcess.h"
 #include "GioDesktopEntry.h"
+#include "platform/TargetAddress.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -127,15 +128,6 @@ bool launchDesktopEntry(const QString &target, const QString &path)
     if (GioDesktopEntry::launch(QFile::encodeName(path).toStdString(), &reason))
         return true;
     reportFailure("start", target, QString::fromUtf8(reason.c_str()));
-    return false;
-}
-
-bool isUrl(const QString &target)
-{
-    for (const char *scheme : {"http:", "https:", "mailto:", "file:"}) {
-        if (target.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
-            return true;
-    }
     return false;
 }
 
@@ -279,7 +271,10 @@ bool PosixShell::shellOpen(const std::u16string &file, const std::u16string &dir
         reportFailure("open", target, QStringLiteral("nothing to open"));
         return false;
     }
-    const QUrl url = isUrl(target) ? QUrl(target) : QUrl::fromLocalFile(localPath(target, unquoted(directory)));
+    // An address of any scheme goes to the handler the desktop has for that scheme, as one
+    // word of its command line, encoded: never through a shell.
+    const QUrl url = isAddress(target.toStdU16String()) ? QUrl(target)
+                                                       : QUrl::fromLocalFile(localPath(target, unquoted(directory)));
     if (!url.isValid()) {
         reportFailure("open", target, QStringLiteral("not a valid address"));
         return false;

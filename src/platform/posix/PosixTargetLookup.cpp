@@ -1,5 +1,7 @@
 #include "PosixTargetLookup.h"
 
+#include "platform/TargetAddress.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -69,15 +71,6 @@ bool startsWithScheme(const QString &target, const char *scheme)
     return target.startsWith(QLatin1String(scheme), Qt::CaseInsensitive);
 }
 
-bool isAddress(const QString &target)
-{
-    for (const char *scheme : {"http:", "https:", "mailto:"}) {
-        if (startsWithScheme(target, scheme))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 bool PosixTargetLookup::programExists(const std::u16string &program)
@@ -93,10 +86,10 @@ bool PosixTargetLookup::programExists(const std::u16string &program)
 bool PosixTargetLookup::documentExists(const std::u16string &file, const std::u16string &directory)
 {
     QString target = unquoted(file);
-    if (isAddress(target))
-        return true;
     if (startsWithScheme(target, "file:"))
         target = QUrl(target).toLocalFile();
+    else if (isAddress(target.toStdU16String()))
+        return true;
     if (!usableName(target) || target.trimmed().isEmpty())
         return false;
     if (QDir::isAbsolutePath(target))

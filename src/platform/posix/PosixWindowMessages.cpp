@@ -5,6 +5,7 @@
 #include "BusListener.h"
 #include "BusSocket.h"
 #include "RuntimeFolder.h"
+#include "RuntimeFolderWatch.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -32,6 +34,9 @@ constexpr std::uintptr_t kWaActive = 1;
 constexpr unsigned kNumberBits = 23;
 constexpr int kProcessShift = 24;
 constexpr std::chrono::milliseconds kBusyRetryPause(5);
+// A live launcher answers a look-up from its event loop at once; one that has not answered
+// in this time is passed over while another answers.
+constexpr std::chrono::milliseconds kLookUpAnswer(500);
 
 WindowHandle withoutFlags(WindowHandle window)
 {
@@ -103,6 +108,27 @@ int connectToWindow(const BusDirectory &directory, WindowHandle window,
     }
 }
 
+// What a look-up frame finds at a window's endpoint.
+enum class Probe { Answered, Silent, Gone, Unreachable };
+
+Probe probe(const BusDirectory &directory, WindowHandle window)
+{
+    const int fd = connectTo(directory.folder(), BusDirectory::socketName(window));
+    const Reach reach = reachOf(fd);
+    if (reach != Reach::Connected)
+        return reach == Reach::Busy ? Probe::Silent : reach == Reach::Gone ? Probe::Gone : Probe::Unreachable;
+    if (!peerIsCurrentUser(fd, nullptr)) {
+        ::close(fd);
+        return Probe::Unreachable;
+    }
+    const BusFrame::Bytes bytes = BusFrame{BusFrame::Kind::LookUp, 0, 0, 0}.encode();
+    unsigned char answer = 0;
+    const bool answered = sendAll(fd, bytes.data(), bytes.size())
+        && receiveByte(fd, std::chrono::steady_clock::now() + kLookUpAnswer, &answer);
+    ::close(fd);
+    return answered ? Probe::Answered : Probe::Silent;
+}
+
 bool isApplicationThread()
 {
     const QCoreApplication *application = QCoreApplication::instance();
@@ -115,6 +141,9 @@ struct PosixWindowMessages::Window
 {
     MessageHandler handler;
     std::unique_ptr<BusListener> listener;
+    std::u16string title;
+    // Whether a failure to put it back has been reported; cleared once it is back.
+    bool reported = false;
 };
 
 PosixWindowMessages::PosixWindowMessages() = default;
@@ -127,26 +156,31 @@ WindowHandle PosixWindowMessages::findWindow(const std::u16string &className, co
     if (folder.empty())
         return kNoWindow;
     const BusDirectory directory(folder);
+    std::vector<WindowHandle> others;
     for (const BusDirectory::Entry &entry : directory.entries()) {
         if (!sameName(className, entry.className) || !sameName(title, entry.title))
             continue;
         if (windows.count(entry.window))
             return entry.window;
-        // A hung launcher still counts: the kernel queues the connection for it.
-        const int fd = connectTo(folder, BusDirectory::socketName(entry.window));
-        const Reach reach = reachOf(fd);
-        if (reach == Reach::Connected) {
-            const bool ours = peerIsCurrentUser(fd, nullptr);
-            ::close(fd);
-            if (ours)
-                return entry.window;
-        } else if (reach == Reach::Busy) {
-            return entry.window;
-        } else if (reach == Reach::Gone) {
-            directory.remove(entry.window);
+        others.push_back(entry.window);
+    }
+    WindowHandle silent = kNoWindow;
+    for (const WindowHandle window : others) {
+        switch (probe(directory, window)) {
+        case Probe::Answered:
+            return window;
+        case Probe::Silent:
+            if (silent == kNoWindow)
+                silent = window;
+            break;
+        case Probe::Gone:
+            directory.remove(window);
+            break;
+        case Probe::Unreachable:
+            break;
         }
     }
-    return kNoWindow;
+    return silent;
 }
 
 bool PosixWindowMessages::showWindow(WindowHandle window, int command)
@@ -246,13 +280,39 @@ WindowHandle PosixWindowMessages::registerWindow(const std::u16string &className
         reportUnfindable(title, std::strerror(error));
         return kNoWindow;
     }
-    windows[window] = std::make_unique<Window>(Window{std::move(handler), std::move(listener)});
+    windows[window] = std::make_unique<Window>(Window{std::move(handler), std::move(listener), title});
+    if (!watch)
+        watch = std::make_unique<RuntimeFolderWatch>([this] { restoreEndpoints(); });
     return window;
 }
 
 void PosixWindowMessages::unregisterWindow(WindowHandle window)
 {
     windows.erase(withoutFlags(window));
+    if (windows.empty())
+        watch.reset();
+}
+
+// A cleaner that empties the runtime folder, or a session folder removed and made again,
+// must not leave the launcher unfindable: a second start would then run a second launcher,
+// and "--close" would not reach this one.
+void PosixWindowMessages::restoreEndpoints()
+{
+    const std::string folder = preparedRuntimeFolder();
+    if (folder.empty())
+        return;
+    const BusDirectory directory(folder);
+    for (const auto &[handle, window] : windows) {
+        if (window->listener->isFindable(directory))
+            continue;
+        int error = 0;
+        if (window->listener->reopen(directory, &error)) {
+            window->reported = false;
+        } else if (!window->reported) {
+            reportUnfindable(window->title, std::strerror(error));
+            window->reported = true;
+        }
+    }
 }
 
 void PosixWindowMessages::setMessageFilter(MessageHandler messageFilter)

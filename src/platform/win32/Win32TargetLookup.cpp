@@ -1,5 +1,7 @@
 #include "Win32TargetLookup.h"
 
+#include "platform/TargetAddress.h"
+
 #include <windows.h>
 
 #include <string>
@@ -87,10 +89,10 @@ bool Win32TargetLookup::documentExists(const std::u16string &file, const std::u1
     std::u16string name = unquoted(file);
     if (!usableName(name))
         return false;
-    if (startsWithNoCase(name, u"http:") || startsWithNoCase(name, u"https:") || startsWithNoCase(name, u"mailto:"))
-        return true;
     if (startsWithNoCase(name, u"file:"))
         name = pathOfFileAddress(name);
+    else if (isAddress(name))
+        return true;
     std::u16string folder = unquoted(directory);
     if (usableName(name) && !isAbsolute(name) && usableName(folder)) {
         if (folder.back() != u'\\' && folder.back() != u'/')
