@@ -1,6 +1,7 @@
 // The registry switches as an installer and a user run them: the real executable, a store
 // file of its own, and the registry file in the folder it is started in.
 
+#include "E2eSession.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/SqliteRegistry.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -94,28 +94,36 @@ private:
     // Starts the launcher, waits for its tab strip and ends it; answers what it wrote to
     // stderr by then and the folder it was running in, or nothing when it never got there.
     Started launcherStarts(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
-    QString storePath() const { return folder->filePath(QStringLiteral("config/registry.sqlite")); }
+    QString storePath() const { return session->path(QStringLiteral("config/registry.sqlite")); }
+    QProcessEnvironment environment(const QString &langId) const;
 
-    std::unique_ptr<QTemporaryDir> folder;
+    // The launchers some functions start have a home, XDG folders and a session bus of their own.
+    std::unique_ptr<E2eSession> session;
 };
 
 void tst_MaintenanceSwitches::init()
 {
-    folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(folder->isValid());
+    E2eSession::Options offscreen;
+    offscreen.offscreen = true;
+    session = std::make_unique<E2eSession>(offscreen);
+    QVERIFY2(session->failure().isEmpty(), qPrintable(session->failure()));
 }
 
 QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
 {
     auto *process = new QProcess(this);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
-    environment.insert(QStringLiteral("LUMBRA_LANGID"), langId);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(folder->path());
+    process->setProcessEnvironment(environment(langId));
+    process->setWorkingDirectory(session->path(QString()));
     process->start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
     return process;
+}
+
+QProcessEnvironment tst_MaintenanceSwitches::environment(const QString &langId) const
+{
+    QProcessEnvironment environment = session->environment();
+    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
+    environment.insert(QStringLiteral("LUMBRA_LANGID"), langId);
+    return environment;
 }
 
 Run tst_MaintenanceSwitches::finish(QProcess *process)
@@ -138,7 +146,7 @@ Run tst_MaintenanceSwitches::run(const QStringList &arguments, const QString &la
 
 void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 {
-    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), folder->filePath("EN.reg")));
+    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), session->path("EN.reg")));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 0);
     QVERIFY2(install.err.isEmpty(), qPrintable(install.err));
@@ -150,7 +158,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     QVERIFY(exported.out.contains("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]"));
     QVERIFY(exported.out.contains("\"LUMBRA_WINDOWTITLE\"="));
 
-    QVERIFY(writeFile(folder->filePath("EN.reg"), exported.out));
+    QVERIFY(writeFile(session->path("EN.reg"), exported.out));
     const Run reinstall = run({QStringLiteral("--installRegister")});
     QCOMPARE(reinstall.exitCode, 0);
     QCOMPARE(fileHash(storePath()), installed);
@@ -159,10 +167,10 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 
 void tst_MaintenanceSwitches::languageNamesTheFile()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QByteArray german = kSmallRegFile;
     german.replace("\\EN\\", "\\DE\\");
-    QVERIFY(writeFile(folder->filePath("DE.reg"), german));
+    QVERIFY(writeFile(session->path("DE.reg"), german));
 
     QCOMPARE(run({QStringLiteral("--installRegister")}, QStringLiteral("0x0C07")).exitCode, 0);
     const Run german_export = run({QStringLiteral("--exportRegister")}, QStringLiteral("0x0C07"));
@@ -187,13 +195,13 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 {
     QFETCH(bool, present);
     QFETCH(QByteArray, content);
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const QByteArray before = fileHash(storePath());
 
-    QVERIFY(QFile::remove(folder->filePath("EN.reg")));
+    QVERIFY(QFile::remove(session->path("EN.reg")));
     if (present)
-        QVERIFY(writeFile(folder->filePath("EN.reg"), content));
+        QVERIFY(writeFile(session->path("EN.reg"), content));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 2);
     QVERIFY2(install.err.contains(QStringLiteral("EN.reg")), qPrintable(install.err));
@@ -204,7 +212,7 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 // Anything else starts the launcher, which imports nothing.
 void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("--other")}).folder.isEmpty());
     QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, 2);
     QVERIFY(!launcherStarts({QStringLiteral("--INSTALLREGISTER")}).folder.isEmpty());
@@ -235,13 +243,10 @@ Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, co
 void tst_MaintenanceSwitches::startWithoutADisplaySaysWhy()
 {
     auto *process = new QProcess(this);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(folder->path());
+    QProcessEnvironment noDisplay = environment(QStringLiteral("0x0409"));
+    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process->setProcessEnvironment(noDisplay);
+    process->setWorkingDirectory(session->path(QString()));
     process->start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
     const Run result = finish(process);
     QCOMPARE(result.exitCode, 2);
@@ -269,7 +274,7 @@ void tst_MaintenanceSwitches::startUpReadsItsLanguageAndMovesToItsFolder()
             file += tree + "\\IconInfo\\0" + QByteArray::number(n) + "]\r\n";
         file += tree + "\\ThemeInfo\\01]\r\n";
     }
-    QVERIFY(writeFile(folder->filePath("EN.reg"), file));
+    QVERIFY(writeFile(session->path("EN.reg"), file));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
 
     const Started started = launcherStarts({}, QStringLiteral("0x0C07"));
@@ -298,12 +303,12 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
     QFETCH(QString, argument);
     QVERIFY(QDir().mkpath(QFileInfo(storePath()).path()));
     if (sql.startsWith(QLatin1String("CREATE TRIGGER"))) {
-        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
         QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
         QByteArray changed = kSmallRegFile;
-        QVERIFY(writeFile(folder->filePath("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+        QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
     } else {
-        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     }
     QVERIFY(executeOnStore(storePath(), sql));
     const QByteArray before = fileHash(storePath());
@@ -318,10 +323,10 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
 // Two writers at once: the second waits for the first, then does its work.
 void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     QByteArray changed = kSmallRegFile;
-    QVERIFY(writeFile(folder->filePath("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+    QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
 
     platform::SqliteRegistry holder(storePath().toStdString());
     QCOMPARE(holder.beginScope(), platform::kErrorSuccess);
@@ -343,7 +348,7 @@ void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
 // at once, without an error.
 void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const Run before = run({QStringLiteral("--exportRegister")});
     QCOMPARE(before.exitCode, 0);
@@ -364,14 +369,14 @@ void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
 // export shows the store before the import or after it, whole.
 void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('x', 150)));
+    QVERIFY(writeFile(session->path("EN.reg"), largeRegFile('x', 150)));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const Run before = run({QStringLiteral("--exportRegister")});
     QCOMPARE(before.exitCode, 0);
     QByteArray expectedAfter = before.out;
     expectedAfter.replace(QByteArray(200, 'x'), QByteArray(200, 'y'));
 
-    QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('y', 150)));
+    QVERIFY(writeFile(session->path("EN.reg"), largeRegFile('y', 150)));
     QProcess *importer = start({QStringLiteral("--installRegister")});
     QVERIFY(importer->waitForStarted());
     QList<Run> exports;
