@@ -1,6 +1,7 @@
 // The start of the program, with real processes on a private X server that has a tray host:
 // the first start's question, the launcher filling the screen with its three tray icons
-// docked, and "--close" ending it (a second start handing over: tst_e2e_desktop).
+// docked, and "--close" ending it, or failing after a while where it does not answer (a
+// second start handing over: tst_e2e_desktop).
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+
+#include <csignal>
 
 class tst_E2eStartUp : public E2eTest
 {
@@ -22,7 +25,7 @@ public:
 private slots:
     void choosingTheDesktopEndsWithZeroAndAsksAgain();
     void choosingTheLauncherStoresTheAnswer();
-    void closeSwitchEndsTheLauncher();
+    void closeSwitchGivesUpOnALauncherThatDoesNotAnswer();
 
 private:
     void prepare() override;
@@ -63,10 +66,23 @@ void tst_E2eStartUp::choosingTheLauncherStoresTheAnswer()
     QTRY_COMPARE_WITH_TIMEOUT(session->dockedIcons().size(), 3, 20000);
 }
 
-void tst_E2eStartUp::closeSwitchEndsTheLauncher()
+// A launcher that does not answer (stopped here) keeps "--close" waiting ten seconds at most;
+// the switch then says so and fails, and the messages it sent end the launcher once it runs
+// again. (Every row of tst_e2e_brokenstores closes an answering launcher.)
+void tst_E2eStartUp::closeSwitchGivesUpOnALauncherThatDoesNotAnswer()
 {
     QVERIFY(launcher);
-    closeLauncher();
+    const pid_t pid = pid_t(launcher->processId());
+    QCOMPARE(::kill(pid, SIGSTOP), 0);
+    QProcess *close = session->start({QStringLiteral("--close")}, path(QStringLiteral("close.txt")));
+    const bool ended = close->waitForFinished(60000);
+    QCOMPARE(::kill(pid, SIGCONT), 0);
+    QVERIFY(ended);
+    QCOMPARE(close->exitCode(), 2);
+    QVERIFY(E2eSession::readWhenThere(path(QStringLiteral("close.txt"))).contains(QLatin1String("did not end within 10 seconds")));
+    QVERIFY(launcher->waitForFinished(20000));
+    QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(launcher->exitCode(), 1);
     QVERIFY(!QFile::exists(session->powerLog()));
     QTRY_VERIFY_WITH_TIMEOUT(session->dockedIcons().isEmpty(), 10000);
 }
