@@ -10,6 +10,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
+
+#include <sys/prctl.h>
 
 namespace {
 
@@ -22,6 +25,13 @@ int numberIn(const QString &text, const QString &name)
     const QRegularExpressionMatch match =
         QRegularExpression(u'^' + name + QStringLiteral("=(-?\\d+)$"), QRegularExpression::MultilineOption).match(text);
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// A test that crashes, or that CTest ends at its time limit, takes the processes of its
+// session with it instead of leaving them running.
+void endWithTheTest(QProcess *process)
+{
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 QString fileText(const QString &path)
@@ -167,6 +177,7 @@ bool E2eSession::startHelper(const QString &program, const QStringList &argument
 {
     auto *process = new QProcess;
     helpers.append(process);
+    endWithTheTest(process);
     process->setProcessEnvironment(processEnvironment);
     process->setWorkingDirectory(folder.path());
     const QString log = path(QFileInfo(program).fileName() + QStringLiteral(".log"));
@@ -213,6 +224,7 @@ QProcess *E2eSession::start(const QStringList &arguments, const QString &errorFi
 {
     auto *process = new QProcess;
     launchers.append(process);
+    endWithTheTest(process);
     process->setProcessEnvironment(processEnvironment);
     process->setWorkingDirectory(folder.path());
     if (errorFile.isEmpty())

@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 namespace {
 
 // The dummy driver's screen: every mode the tests switch to is listed, the first is the start.
@@ -88,6 +92,8 @@ void XServer::startServer(const QString &command, const QStringList &arguments)
     // The server picks a free display number itself and writes it to the descriptor named
     // by -displayfd; the shell points that descriptor at a file.
     numberFile.open();
+    // Ended with the test, should the test end without its destructors.
+    server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     server.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), command, QStringLiteral("xserver")}
                                                 + arguments + QStringList{numberFile.fileName()});
     QDeadlineTimer deadline(20000);
