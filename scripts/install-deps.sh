@@ -15,6 +15,8 @@ packages=(
     # An X server without a screen, and the tools that drive it and take pictures of it, for
     # the run command on a machine without a display and for the end-to-end tests.
     xvfb xauth xdotool x11-utils imagemagick
+    # A session bus of its own for each end-to-end session, and dbus-send to ask it.
+    dbus-daemon dbus-bin
     # The Windows backends of the platform seam: cross-compiled and run under Wine. Only the
     # compiler with Win32 threads, the one the x86_64-w64-mingw32-g++ name chooses anyway: the
     # package of both kinds downloads 57 MB more.

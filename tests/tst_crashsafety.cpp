@@ -4,6 +4,7 @@
 // launcher window on the factory settings that adds an icon to its first tab and takes it
 // off again, over and over, and kills it at many moments.
 
+#include "E2eSession.h"
 #include "TestPlatform.h"
 
 #include "launcher/TabEntry.h"
@@ -19,8 +20,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 
@@ -223,6 +226,15 @@ void tst_CrashSafety::killedSaveLeavesOldOrNewState()
 // lost or half written, and nothing else of the store changes.
 void tst_CrashSafety::killedIconChangeLeavesOldOrNewList()
 {
+    // The launchers have a home, XDG folders and a session bus of their own; the factory
+    // settings are read here with the same home, for the %HOME% in them.
+    E2eSession::Options offscreen;
+    offscreen.offscreen = true;
+    const E2eSession session(offscreen);
+    QVERIFY2(session.failure().isEmpty(), qPrintable(session.failure()));
+    const QByteArray home = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([home] { qputenv("HOME", home); });
+    qputenv("HOME", QFile::encodeName(session.environment().value(QStringLiteral("HOME"))));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("registry.sqlite"));
     std::unique_ptr<platform::SqliteRegistry> registry;
@@ -244,6 +256,7 @@ void tst_CrashSafety::killedIconChangeLeavesOldOrNewList()
     QString startList = factoryList;
     for (int kill = 0; kill < kIconKills; ++kill) {
         QProcess child;
+        child.setProcessEnvironment(session.environment());
         child.start(QCoreApplication::applicationFilePath(), {QLatin1String(kIconsChildSwitch), path});
         QVERIFY(child.waitForStarted());
         while (!child.canReadLine())

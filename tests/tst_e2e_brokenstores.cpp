@@ -4,7 +4,7 @@
 // Then garbage on its message bus: frames cut short, too long, of another kind or none.
 
 #include "E2eStore.h"
-#include "XServer.h"
+#include "E2eTest.h"
 
 #include "platform/posix/BusDirectory.h"
 #include "platform/posix/BusFrame.h"
@@ -19,12 +19,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <climits>
-#include <memory>
 
 #include <unistd.h>
 
@@ -107,149 +104,59 @@ QByteArray frameBytes(unsigned message, std::uintptr_t wParam)
 
 } // namespace
 
-class tst_E2eBrokenStores : public QObject
+class tst_E2eBrokenStores : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void cleanupTestCase();
+    void init() override;
+    void cleanup() override;
     void launcherSurvives_data();
     void launcherSurvives();
     void garbageOnTheBusIsIgnored_data();
     void garbageOnTheBusIsIgnored();
 
 private:
-    void install(const QByteArray &fragment);
-    void startLauncher();
-    void pressKeys(const QStringList &keys);
-    void closeLauncher();
-    QString storedIcons();
+    void prepare() override;
+    void importStore(const QByteArray &fragment);
     int busConnection();
-    QString sanitizerReport() const;
 
-    QTemporaryDir folder;
-    std::unique_ptr<XServer> x;
-    QProcessEnvironment environment;
-    std::unique_ptr<QTemporaryDir> run;
-    std::unique_ptr<QProcess> launcher;
-    QByteArray launcherErrors;
+    int runs = 0;
 };
 
-void tst_E2eBrokenStores::initTestCase()
+// Return may start the highlighted icon: a program that does nothing, or a folder that a
+// desktop opener doing nothing opens.
+void tst_E2eBrokenStores::prepare()
 {
-    QVERIFY(folder.isValid());
-    x = std::make_unique<XServer>();
-    if (!x->isRunning())
-        QSKIP("Xvfb is not installed");
-    // Return may start the highlighted icon: a program that does nothing, or a folder that a
-    // desktop handler doing nothing opens.
-    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("bin"))));
-    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("papers"))));
-    QFile opener(folder.filePath(QStringLiteral("bin/xdg-open")));
-    QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write("#!/bin/sh\nexit 0\n");
-    opener.close();
-    QVERIFY(opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409"));
-    environment.insert(QStringLiteral("PATH"), folder.filePath(QStringLiteral("bin")) + u':'
-                                                   + environment.value(QStringLiteral("PATH")));
-    environment.insert(QStringLiteral("DISPLAY"), x->displayName());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    writeRecorder(QStringLiteral("bin/xdg-open"), QStringLiteral("opened.txt"), QStringLiteral("$1"));
 }
 
-// A launcher a failed check left running goes, with a picture of the screen kept beside the
-// test's log.
+// Each row on a store and a runtime folder of its own: nothing a launcher of a failed row
+// left behind reaches the next.
+void tst_E2eBrokenStores::init()
+{
+    const QString run = path(QStringLiteral("run-%1").arg(++runs));
+    session->setVariable(QStringLiteral("LUMBRA_REGISTRY"), run + QStringLiteral("/registry.sqlite"));
+    session->setVariable(QStringLiteral("LUMBRA_RUNTIME_DIR"), run + QStringLiteral("/runtime"));
+    QVERIFY(QDir().mkpath(run));
+}
+
 void tst_E2eBrokenStores::cleanup()
 {
-    if (QTest::currentTestFailed()) {
-        QString name = QStringLiteral("%1-%2").arg(QLatin1String(QTest::currentTestFunction()),
-                                                   QLatin1String(QTest::currentDataTag()));
-        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
-        x->screenshot(QDir::current().filePath(QStringLiteral("tst_e2e_brokenstores-%1.png").arg(name)));
-        if (!launcherErrors.isEmpty())
-            qWarning("the launcher's stderr:\n%s", launcherErrors.right(4000).constData());
-    }
+    E2eTest::cleanup();
     if (launcher && launcher->state() != QProcess::NotRunning) {
         launcher->kill();
         launcher->waitForFinished();
     }
-    launcher.reset();
-    run.reset();
 }
 
-void tst_E2eBrokenStores::cleanupTestCase()
+void tst_E2eBrokenStores::importStore(const QByteArray &fragment)
 {
-    x.reset();
-}
-
-// Each store in a folder of its own, with its own runtime folder and power log.
-void tst_E2eBrokenStores::install(const QByteArray &fragment)
-{
-    run = std::make_unique<QTemporaryDir>(folder.filePath(QStringLiteral("run-XXXXXX")));
-    QVERIFY(run->isValid());
-    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), run->filePath(QStringLiteral("registry.sqlite")));
-    environment.insert(QStringLiteral("LUMBRA_RUNTIME_DIR"), run->filePath(QStringLiteral("runtime")));
-    environment.insert(QStringLiteral("LUMBRA_POWER_LOG"), run->filePath(QStringLiteral("power.log")));
-    const QByteArray file = e2eStoreFile(QStringLiteral("/bin/true"), folder.filePath(QStringLiteral("papers")))
-                                .toUtf8()
-        + fragment;
-    platform::SqliteRegistry store(run->filePath(QStringLiteral("registry.sqlite")).toStdString());
+    const QByteArray file = e2eStoreFile(QStringLiteral("/bin/true"), path(QStringLiteral("papers"))).toUtf8() + fragment;
+    platform::SqliteRegistry store(session->storePath().toStdString());
     RegFileImporter importer(store);
     QCOMPARE(importer.importData(file, QStringLiteral("broken.reg")), RegFileImporter::Status::Imported);
     QCOMPARE(importer.problemCount(), 0);
-}
-
-void tst_E2eBrokenStores::startLauncher()
-{
-    launcherErrors.clear();
-    launcher = std::make_unique<QProcess>();
-    launcher->setProcessEnvironment(environment);
-    launcher->setWorkingDirectory(run->path());
-    connect(launcher.get(), &QProcess::readyReadStandardError, this,
-            [this] { launcherErrors += launcher->readAllStandardError(); });
-    launcher->start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
-    const QString window = x->waitForWindow(QStringLiteral("Lumbra"), kWait);
-    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
-    x->xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    // The pointer off the icons, so that hovering moves no highlight.
-    x->xdotool({QStringLiteral("mousemove"), QStringLiteral("1020"), QStringLiteral("760")});
-}
-
-void tst_E2eBrokenStores::pressKeys(const QStringList &keys)
-{
-    for (const QString &key : keys) {
-        QVERIFY(!x->xdotool({QStringLiteral("key"), key}).isNull());
-        QTest::qWait(100);
-    }
-}
-
-void tst_E2eBrokenStores::closeLauncher()
-{
-    QVERIFY2(launcher->state() == QProcess::Running, "the launcher ended before it was told to");
-    QProcess close;
-    close.setProcessEnvironment(environment);
-    close.start(QStringLiteral(LUMBRA_EXECUTABLE), {QStringLiteral("--close")});
-    QVERIFY(close.waitForFinished(kWait));
-    QCOMPARE(close.exitCode(), 0);
-    QVERIFY(launcher->waitForFinished(kWait));
-    launcherErrors += launcher->readAllStandardError();
-    QCOMPARE(launcher->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(launcher->exitCode(), 1);
-    QVERIFY2(sanitizerReport().isEmpty(), qPrintable(sanitizerReport()));
-}
-
-QString tst_E2eBrokenStores::sanitizerReport() const
-{
-    for (const char *mark : {"runtime error", "AddressSanitizer", "LeakSanitizer"}) {
-        const qsizetype at = launcherErrors.indexOf(mark);
-        if (at >= 0)
-            return QString::fromLocal8Bit(launcherErrors.mid(qMax<qsizetype>(0, at - 200), 3000));
-    }
-    return QString();
 }
 
 void tst_E2eBrokenStores::launcherSurvives_data()
@@ -346,7 +253,7 @@ void tst_E2eBrokenStores::launcherSurvives_data()
 void tst_E2eBrokenStores::launcherSurvives()
 {
     QFETCH(QByteArray, fragment);
-    install(fragment);
+    importStore(fragment);
     startLauncher();
     if (QTest::currentTestFailed())
         return;
@@ -356,26 +263,10 @@ void tst_E2eBrokenStores::launcherSurvives()
     closeLauncher();
 }
 
-// What the launcher's store lists on its first tab.
-QString tst_E2eBrokenStores::storedIcons()
-{
-    platform::SqliteRegistry store(run->filePath(QStringLiteral("registry.sqlite")).toStdString());
-    platform::RegKey tabKey = platform::kNoKey;
-    if (store.openKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\TabInfo\\01", &tabKey) != 0)
-        return QStringLiteral("no tab key");
-    std::vector<std::uint8_t> data(4096);
-    std::uint32_t size = std::uint32_t(data.size());
-    const long status = store.queryValue(tabKey, u"TAB_ITEM_ALL_ICONS", nullptr, data.data(), &size);
-    store.closeKey(tabKey);
-    if (status != 0)
-        return QStringLiteral("no list");
-    return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.data()), size / 2).section(QChar(0), 0, 0);
-}
-
 // A connection to the launcher window's endpoint on the bus.
 int tst_E2eBrokenStores::busConnection()
 {
-    const QByteArray folderPath = QFile::encodeName(run->filePath(QStringLiteral("runtime")));
+    const QByteArray folderPath = QFile::encodeName(session->runtimeFolder());
     const QByteArray saved = qgetenv("LUMBRA_RUNTIME_DIR");
     qputenv("LUMBRA_RUNTIME_DIR", folderPath);
     const platform::WindowHandle window = platform::PosixWindowMessages().findWindow(u"QWidget", u"Lumbra");
@@ -422,7 +313,7 @@ void tst_E2eBrokenStores::garbageOnTheBusIsIgnored_data()
 void tst_E2eBrokenStores::garbageOnTheBusIsIgnored()
 {
     QFETCH(QList<QByteArray>, frames);
-    install(QByteArray());
+    importStore(QByteArray());
     startLauncher();
     if (QTest::currentTestFailed())
         return;

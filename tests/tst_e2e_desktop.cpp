@@ -3,15 +3,12 @@
 // it back, and the shut-down dialog opened from its tray icon reaches the recording power
 // backend only (LUMBRA_POWER_LOG; the guard of every test process stays on).
 
-#include "E2eSession.h"
 #include "E2eStore.h"
+#include "E2eTest.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -29,14 +26,18 @@ const QPoint kCloseButton(556 + 69, 144 + 15);
 
 } // namespace
 
-class tst_E2eDesktop : public QObject
+class tst_E2eDesktop : public E2eTest
 {
     Q_OBJECT
 
+public:
+    tst_E2eDesktop()
+    {
+        options.windowManager = true;
+        options.trayHost = true;
+    }
+
 private slots:
-    void initTestCase();
-    void cleanup();
-    void cleanupTestCase();
     void launcherFillsTheWorkAreaWithItsIconsDocked();
     void trayIconMinimises();
     void secondStartRestoresTheMinimisedLauncher();
@@ -46,52 +47,17 @@ private slots:
     void leaveButtonEndsTheLauncher();
 
 private:
-    void click(const QPoint &point);
+    void prepare() override;
     void clickDockedIcon(int which);
     QString openShutDownDialog();
-
-    std::unique_ptr<E2eSession> session;
-    QProcess *launcher = nullptr;
-    QString window;
 };
 
-void tst_E2eDesktop::initTestCase()
+void tst_E2eDesktop::prepare()
 {
-    E2eSession::Options options;
-    options.windowManager = true;
-    options.trayHost = true;
-    session = std::make_unique<E2eSession>(options);
-    if (!session->failure().isEmpty())
-        QSKIP(qPrintable(session->failure()));
-    QVERIFY(QDir().mkpath(session->path(QStringLiteral("papers"))));
-    QVERIFY(E2eSession::writeFile(session->path(QStringLiteral("bin/taskmanager")),
-                                  QStringLiteral("#!/bin/sh\necho \"task manager|$#\" >> '%1'\n")
-                                      .arg(session->path(QStringLiteral("taskmanager.txt")))
-                                      .toLocal8Bit(),
-                                  true));
+    writeRecorder(QStringLiteral("bin/taskmanager"), QStringLiteral("taskmanager.txt"), QStringLiteral("task manager|$#"));
     session->setVariable(QStringLiteral("LUMBRA_TASKMANAGER"), QStringLiteral("taskmanager"));
-    QVERIFY(session->install(e2eStoreFile(QStringLiteral("/bin/true"), session->path(QStringLiteral("papers")))));
-    launcher = session->start();
-    window = session->waitForLauncher();
-    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
-}
-
-void tst_E2eDesktop::cleanup()
-{
-    session->keepScreenshotOfFailure();
-}
-
-void tst_E2eDesktop::cleanupTestCase()
-{
-    session.reset();
-}
-
-void tst_E2eDesktop::click(const QPoint &point)
-{
-    QVERIFY(!session->x()
-                 .xdotool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                           QStringLiteral("click"), QStringLiteral("1")})
-                 .isNull());
+    install(e2eStoreFile(QStringLiteral("/bin/true"), path(QStringLiteral("papers"))));
+    startLauncher();
 }
 
 void tst_E2eDesktop::clickDockedIcon(int which)
@@ -135,13 +101,14 @@ void tst_E2eDesktop::secondStartRestoresTheMinimisedLauncher()
     QCOMPARE(session->waitForLauncher(), window);
     QCOMPARE(session->geometryOf(window), session->workArea());
     QVERIFY(launcher->state() != QProcess::NotRunning);
+    // The second start showed no tray icons of its own.
+    QCOMPARE(session->dockedIcons().size(), 3);
 }
 
 void tst_E2eDesktop::trayIconOfTheTaskManagerStartsIt()
 {
     clickDockedIcon(TaskManagerIcon);
-    QCOMPARE(E2eSession::readWhenThere(session->path(QStringLiteral("taskmanager.txt"))), QStringLiteral("task manager|0\n"));
-    QFile::remove(session->path(QStringLiteral("taskmanager.txt")));
+    QCOMPARE(takeRecord(QStringLiteral("taskmanager.txt")), QStringLiteral("task manager|0\n"));
 }
 
 void tst_E2eDesktop::shutDownDialogReachesTheRecordingBackendOnly_data()
@@ -171,7 +138,7 @@ void tst_E2eDesktop::shutDownDialogReachesTheRecordingBackendOnly()
     QCOMPARE(frame.size(), QSize(700, 180));
     click(frame.topLeft() + button);
     if (!taskManager.isEmpty())
-        QCOMPARE(E2eSession::readWhenThere(session->path(QStringLiteral("taskmanager.txt"))), taskManager);
+        QCOMPARE(takeRecord(QStringLiteral("taskmanager.txt")), taskManager);
     if (!powerLog.isEmpty())
         QCOMPARE(E2eSession::readWhenThere(session->powerLog()), powerLog);
     if (staysOpen) {
@@ -186,7 +153,7 @@ void tst_E2eDesktop::shutDownDialogReachesTheRecordingBackendOnly()
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLatin1(log.readAll()), powerLog);
     }
-    QFile::remove(session->path(QStringLiteral("taskmanager.txt")));
+    QVERIFY(!QFile::exists(path(QStringLiteral("taskmanager.txt"))));
     QVERIFY(launcher->state() != QProcess::NotRunning);
 }
 

@@ -1,215 +1,131 @@
 // The real launcher on a real X server, worked with the keyboard and the mouse as a person
 // would: a key and a click start a program in its own folder, a folder and a document open
 // through the desktop's opener, Tab and the arrows move as the keyboard table says across
-// tabs and pages, the theme dialog shows a theme at once and Cancel takes it back, and
-// Delete takes an added icon off in the store at once.
+// tabs and pages, the theme dialog shows a theme at once and Cancel takes it back, Delete
+// takes an added icon off in the store at once and Ctrl+Z puts it back exactly as it was,
+// and a program that is not installed says so.
 
-#include "E2eSession.h"
 #include "E2eStore.h"
-#include "TestPlatform.h"
+#include "E2eTest.h"
 
-#include "i18n/LanguageChoice.h"
-#include "platform/Platform.h"
-#include "settings/RegFileImporter.h"
-#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
-#include "settings/SettingsPersistence.h"
+#include "widgets/NoticeBubble.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QTest>
 #include <QUrl>
-
-#include <memory>
 
 namespace {
 
 // Tab 2 holds more icons than one page (3 rows of 4) shows.
 constexpr int kSecondTabIcons = 14;
 constexpr int kFirstPagedIcon = 6;
+constexpr int kMissingIcon = kFirstPagedIcon + kSecondTabIcons;
+const QString kFirstTabIcons = QStringLiteral("1.2.3.4.5.%1").arg(kMissingIcon);
+const QString kStarted = QStringLiteral("started.txt");
+const QString kOpened = QStringLiteral("opened.txt");
 
 QString pagedFolder(int index)
 {
     return QStringLiteral("paged/%1").arg(index + 1, 2, 10, QLatin1Char('0'));
 }
 
+// The pixels of the notice bubble's colour on the screen.
+int bubblePixels(const QImage &screen)
+{
+    const QRgb fill = NoticeBubble::fillColour().rgb();
+    int count = 0;
+    for (int row = 0; row < screen.height(); ++row) {
+        for (int column = 0; column < screen.width(); ++column)
+            count += (screen.pixel(column, row) | 0xff000000) == fill ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace
 
-class tst_E2eLauncher : public QObject
+class tst_E2eLauncher : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void cleanupTestCase();
     void returnStartsTheHighlightedProgramInItsFolder();
-    void arrowAndReturnOpenAFolderWithTheShell();
-    void documentOpensWithTheShell();
+    void shellOpensFoldersAndDocuments_data();
+    void shellOpensFoldersAndDocuments();
     void clickStartsTheProgram();
     void keysMoveAcrossTabsAndPages_data();
     void keysMoveAcrossTabsAndPages();
     void themeDialogShowsTheThemeAndCancelTakesItBack();
-    void deleteTakesTheAddedIconOffTheStore();
+    void deleteTakesTheAddedIconOffAndCtrlZPutsItBack();
+    void missingProgramIsToldInABubble();
 
 private:
-    QPoint iconCentre(int position) const;
-    void pressKeys(const QStringList &keys);
-    void click(const QPoint &point);
+    void prepare() override;
     void showFirstTab();
-    QString nextStart();
-    SettingStore stored();
-    QString storedIconList();
-
-    std::unique_ptr<E2eSession> session;
-    QString window;
-    SettingStore layout;
 };
 
-void tst_E2eLauncher::initTestCase()
+// Every program writes its folder and the number of its arguments to one file.
+void tst_E2eLauncher::prepare()
 {
-    session = std::make_unique<E2eSession>();
-    if (!session->failure().isEmpty())
-        QSKIP(qPrintable(session->failure()));
-    // Every program writes its folder and the number of its arguments to one file.
-    const QString record = QStringLiteral("#!/bin/sh\necho \"$PWD|$#\" >> '%1'\n").arg(session->path(QStringLiteral("started.txt")));
-    QStringList programs = {session->path(QStringLiteral("app one"))};
-    for (int i = 0; i < kSecondTabIcons; ++i)
-        programs.append(session->path(pagedFolder(i)));
-    for (const QString &folder : std::as_const(programs)) {
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(E2eSession::writeFile(folder + QStringLiteral("/record.sh"), record.toLocal8Bit(), true));
-    }
-    QVERIFY(QDir().mkpath(session->path(QStringLiteral("papers"))));
-    QVERIFY(E2eSession::writeFile(session->path(QStringLiteral("papers/letter one.txt")), "Dear all\n"));
-    QVERIFY(E2eSession::writeFile(session->path(QStringLiteral("bin/xdg-open")),
-                                  QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n")
-                                      .arg(session->path(QStringLiteral("opened.txt")))
-                                      .toLocal8Bit(),
-                                  true));
-
-    QString reg = e2eStoreFile(programs.first() + QStringLiteral("/record.sh"), session->path(QStringLiteral("papers")));
-    reg += e2eIconEntry(4, QStringLiteral("Letter"), session->path(QStringLiteral("papers/letter one.txt")), 3, 0);
+    QString reg = e2eStoreFile(writeRecorder(QStringLiteral("app one/record.sh"), kStarted), path(QStringLiteral("papers")));
+    QVERIFY(E2eSession::writeFile(path(QStringLiteral("papers/letter one.txt")), "Dear all\n"));
+    writeRecorder(QStringLiteral("bin/xdg-open"), kOpened, QStringLiteral("$1"));
+    reg += e2eIconEntry(4, QStringLiteral("Letter"), path(QStringLiteral("papers/letter one.txt")), 3, 0);
     reg += e2eIconEntry(5, QStringLiteral("Themes"), QString(), 11, 1);
     QStringList paged;
     for (int i = 0; i < kSecondTabIcons; ++i) {
-        reg += e2eIconEntry(kFirstPagedIcon + i, QStringLiteral("Paged %1").arg(i), programs.at(i + 1) + QStringLiteral("/record.sh"), 1, 1);
+        const QString program = writeRecorder(pagedFolder(i) + QStringLiteral("/record.sh"), kStarted);
+        reg += e2eIconEntry(kFirstPagedIcon + i, QStringLiteral("Paged %1").arg(i), program, 1, 1);
         paged.append(QString::number(kFirstPagedIcon + i));
     }
-    reg += e2eTabIcons(1, QStringLiteral("1.2.3.4.5")) + e2eTabIcons(2, paged.join(u'.')) + e2eThemes();
+    reg += e2eIconEntry(kMissingIcon, QStringLiteral("Missing"), path(QStringLiteral("app one/record.sh.uninstalled")), 1, 1);
+    reg += e2eTabIcons(1, kFirstTabIcons) + e2eTabIcons(2, paged.join(u'.')) + e2eThemes();
     // The same icon may be started again at once; the click guard is tested elsewhere.
-    reg += QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]\n"
-                          "\"ICON_DISABLE_CLICK_TIMER\"=\"1\"\n"
-                          "\"DIALOG_SELECT_BACKGROUND_THEME_NAME\"=\"Choose a theme\"\n\n");
-    QVERIFY(session->install(reg));
-
-    // The grid as the launcher computes it for this screen.
-    TestPlatform platform;
-    RegFileImporter(platform.registry()).importData(reg.toUtf8(), QStringLiteral("EN.reg"));
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
-    loadAllSettings(layout);
-    layout.computeIconGrid();
-
-    session->start();
-    window = session->waitForLauncher();
-    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
+    reg += e2eSystemValue(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), QStringLiteral("1"))
+        + e2eSystemValue(QStringLiteral("DIALOG_SELECT_BACKGROUND_THEME_NAME"), QStringLiteral("Choose a theme"));
+    install(reg);
+    startLauncher();
     QCOMPARE(session->geometryOf(window), QRect(0, 0, 1024, 768));
-    session->x().xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
 }
 
-void tst_E2eLauncher::cleanup()
-{
-    session->keepScreenshotOfFailure();
-}
-
-void tst_E2eLauncher::cleanupTestCase()
-{
-    session.reset();
-}
-
-QPoint tst_E2eLauncher::iconCentre(int position) const
-{
-    const QPoint cell = layout.getIconPosition(position);
-    return cell + QPoint(layout.iconLayout.ICON_WIDTH / 2, layout.tabsInfo.TABINFO_HEIGHT + layout.iconLayout.ICON_HEIGHT / 2);
-}
-
-// Keys reach the window in the order they are sent; no pause is needed between them.
-void tst_E2eLauncher::pressKeys(const QStringList &keys)
-{
-    if (!keys.isEmpty())
-        QVERIFY(!session->x().xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} + keys).isNull());
-}
-
-void tst_E2eLauncher::click(const QPoint &point)
-{
-    QVERIFY(!session->x()
-                 .xdotool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                           QStringLiteral("click"), QStringLiteral("1")})
-                 .isNull());
-}
-
-// A click on the first tab's label shows it with its first icon highlighted; the pointer
-// stays on the tab strip, where hovering moves no highlight.
+// A click on the first tab's label (the shared tree's labels are 160 x 60) shows it with its
+// first icon highlighted; the pointer stays on the tab strip, where hovering moves no highlight.
 void tst_E2eLauncher::showFirstTab()
 {
-    click(QPoint(layout.tabsInfo.TABINFO_ITEM_WIDTH / 2, layout.tabsInfo.TABINFO_HEIGHT / 2));
-}
-
-// The folder of the program started next (the file is emptied for the one after).
-QString tst_E2eLauncher::nextStart()
-{
-    const QString file = session->path(QStringLiteral("started.txt"));
-    const QString started = E2eSession::readWhenThere(file);
-    QFile::remove(file);
-    return started;
-}
-
-SettingStore tst_E2eLauncher::stored()
-{
-    TestPlatform platform;
-    platform.reset();
-    platform::SqliteRegistry store(session->storePath().toStdString());
-    platform::useRegistry(&store);
-    SettingStore stored;
-    loadAllSettings(stored);
-    platform::useRegistry(nullptr);
-    return stored;
-}
-
-QString tst_E2eLauncher::storedIconList()
-{
-    const SettingStore settings = stored();
-    return settings.tabs.isEmpty() ? QString() : settings.tabs.at(0).TAB_ITEM_ALL_ICONS;
+    click(QPoint(80, 30));
 }
 
 void tst_E2eLauncher::returnStartsTheHighlightedProgramInItsFolder()
 {
     pressKeys({QStringLiteral("Return")});
-    QCOMPARE(nextStart(), session->path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+    QCOMPARE(takeRecord(kStarted), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
 }
 
-void tst_E2eLauncher::arrowAndReturnOpenAFolderWithTheShell()
+void tst_E2eLauncher::shellOpensFoldersAndDocuments_data()
 {
-    pressKeys({QStringLiteral("Right"), QStringLiteral("Return")});
-    const QString opened = E2eSession::readWhenThere(session->path(QStringLiteral("opened.txt")));
-    QCOMPARE(opened, QUrl::fromLocalFile(session->path(QStringLiteral("papers"))).toString(QUrl::FullyEncoded) + u'\n');
-    QFile::remove(session->path(QStringLiteral("opened.txt")));
+    QTest::addColumn<int>("rights");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("folder") << 1 << QStringLiteral("papers");
+    QTest::newRow("document") << 3 << QStringLiteral("papers/letter one.txt");
 }
 
-void tst_E2eLauncher::documentOpensWithTheShell()
+void tst_E2eLauncher::shellOpensFoldersAndDocuments()
 {
-    pressKeys({QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Return")});
-    const QString opened = E2eSession::readWhenThere(session->path(QStringLiteral("opened.txt")));
-    QCOMPARE(opened, QUrl::fromLocalFile(session->path(QStringLiteral("papers/letter one.txt"))).toString(QUrl::FullyEncoded) + u'\n');
-    QVERIFY(!QFile::exists(session->path(QStringLiteral("started.txt"))));
-    QFile::remove(session->path(QStringLiteral("opened.txt")));
+    QFETCH(int, rights);
+    QFETCH(QString, opened);
+    showFirstTab();
+    pressKeys(QStringList(rights, QStringLiteral("Right")) << QStringLiteral("Return"));
+    QCOMPARE(takeRecord(kOpened), QUrl::fromLocalFile(path(opened)).toString(QUrl::FullyEncoded) + u'\n');
+    QVERIFY(!QFile::exists(path(kStarted)));
 }
 
 void tst_E2eLauncher::clickStartsTheProgram()
 {
     click(iconCentre(0));
-    QCOMPARE(nextStart(), session->path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+    QCOMPARE(takeRecord(kStarted), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
 }
 
 void tst_E2eLauncher::keysMoveAcrossTabsAndPages_data()
@@ -248,7 +164,7 @@ void tst_E2eLauncher::keysMoveAcrossTabsAndPages()
     QFETCH(QString, started);
     showFirstTab();
     pressKeys(keys + QStringList{QStringLiteral("Return")});
-    QCOMPARE(nextStart(), session->path(started) + QStringLiteral("|0\n"));
+    QCOMPARE(takeRecord(kStarted), path(started) + QStringLiteral("|0\n"));
 }
 
 void tst_E2eLauncher::themeDialogShowsTheThemeAndCancelTakesItBack()
@@ -258,33 +174,53 @@ void tst_E2eLauncher::themeDialogShowsTheThemeAndCancelTakesItBack()
     const QRect pageArea(0, 620, 1024, 140);
     const QImage before = session->settledGrab(pageArea);
     QVERIFY(!before.isNull());
-    pressKeys({QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Right"),
-               QStringLiteral("Return")});
+    pressKeys(QStringList(4, QStringLiteral("Right")) << QStringLiteral("Return"));
     const QString dialog = session->x().waitForWindow(QStringLiteral("Choose a theme"));
     QVERIFY2(!dialog.isEmpty(), "the theme dialog did not appear");
-    session->x().xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog});
+    focus(dialog);
     // The list has the focus; Down chooses the next theme, which the page shows at once.
     pressKeys({QStringLiteral("Down")});
     QTRY_VERIFY_WITH_TIMEOUT(session->grab(pageArea) != before, 10000);
-    const QRect frame = session->geometryOf(dialog);
-    click(frame.topLeft() + QPoint(310 + 50, 50 + 20));
+    click(session->geometryOf(dialog).topLeft() + QPoint(310 + 50, 50 + 20));
     QTRY_VERIFY_WITH_TIMEOUT(session->x().waitForWindow(QStringLiteral("Choose a theme"), 100).isEmpty(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(session->grab(pageArea), before, 10000);
     QCOMPARE(stored().mySystem.CURRENT_THEME, 1);
-    session->x().xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    focus(window);
 }
 
-void tst_E2eLauncher::deleteTakesTheAddedIconOffTheStore()
+// A default application stays; the added one goes, in the store at once, and the icon after
+// it moves up into its place. Ctrl+Z while the undo bar shows puts it back; a second Delete
+// and Ctrl+Z then leave the store exactly as it was.
+void tst_E2eLauncher::deleteTakesTheAddedIconOffAndCtrlZPutsItBack()
+{
+    const QString withoutAdded = QStringLiteral("1.2.4.5.%1").arg(kMissingIcon);
+    showFirstTab();
+    pressKeys({QStringLiteral("Delete"), QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Delete")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), withoutAdded, 10000);
+    click(iconCentre(2));
+    QVERIFY(takeRecord(kOpened).contains(QStringLiteral("letter%20one.txt")));
+    pressKeys({QStringLiteral("ctrl+z")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), kFirstTabIcons, 10000);
+
+    const QByteArray before = exportedTree();
+    QVERIFY(before.contains("ICON_AP_EXE_LOCATION"));
+    showFirstTab();
+    pressKeys({QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Delete")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), withoutAdded, 10000);
+    pressKeys({QStringLiteral("ctrl+z")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), kFirstTabIcons, 10000);
+    QCOMPARE(exportedTree(), before);
+}
+
+// Return on a program that is not installed shows the bubble beside it.
+void tst_E2eLauncher::missingProgramIsToldInABubble()
 {
     showFirstTab();
-    // A default application stays; the added one goes, in the store at once.
-    pressKeys({QStringLiteral("Delete")});
-    pressKeys({QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Delete")});
-    QTRY_COMPARE_WITH_TIMEOUT(storedIconList(), QStringLiteral("1.2.4.5"), 10000);
-    // The icon after it moved up into its place.
-    click(iconCentre(2));
-    const QString opened = E2eSession::readWhenThere(session->path(QStringLiteral("opened.txt")));
-    QVERIFY(opened.contains(QStringLiteral("letter%20one.txt")));
+    const int before = bubblePixels(session->settledGrab(QRect(0, 0, 1024, 768)));
+    pressKeys(QStringList(5, QStringLiteral("Right")) << QStringLiteral("Return"));
+    QTRY_VERIFY_WITH_TIMEOUT(bubblePixels(session->grab(QRect(0, 0, 1024, 768))) >= before + 2000, 10000);
+    QVERIFY(!QFile::exists(path(kStarted)));
+    QCOMPARE(launcher->state(), QProcess::Running);
 }
 
 QTEST_MAIN(tst_E2eLauncher)

@@ -2,22 +2,11 @@
 // running launcher lays itself out anew: it fills the new size exactly, its page picture
 // reaches the new edges and its icons stand on the new grid.
 
-#include "E2eSession.h"
 #include "E2eStore.h"
-#include "TestPlatform.h"
+#include "E2eTest.h"
 
-#include "i18n/LanguageChoice.h"
-#include "settings/RegFileImporter.h"
-#include "settings/RegistryPaths.h"
-#include "settings/SettingStore.h"
-#include "settings/SettingsPersistence.h"
-
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -36,62 +25,27 @@ int blackPixels(const QImage &image)
 
 } // namespace
 
-class tst_E2eResolution : public QObject
+class tst_E2eResolution : public E2eTest
 {
     Q_OBJECT
 
+public:
+    tst_E2eResolution() { options.resizable = true; }
+
 private slots:
-    void initTestCase();
-    void cleanup();
-    void cleanupTestCase();
     void newSizeIsFilled_data();
     void newSizeIsFilled();
 
 private:
-    std::unique_ptr<E2eSession> session;
-    TestPlatform platform;
-    SettingStore layout;
-    QProcess *launcher = nullptr;
-    QString window;
+    void prepare() override;
 };
 
-void tst_E2eResolution::initTestCase()
+void tst_E2eResolution::prepare()
 {
-    E2eSession::Options options;
-    options.resizable = true;
-    session = std::make_unique<E2eSession>(options);
-    if (!session->failure().isEmpty())
-        QSKIP(qPrintable(session->failure()));
-    QVERIFY(QDir().mkpath(session->path(QStringLiteral("papers"))));
-    const QString program = session->path(QStringLiteral("app one"));
-    QVERIFY(QDir().mkpath(program));
-    QVERIFY(E2eSession::writeFile(program + QStringLiteral("/record.sh"),
-                                  QStringLiteral("#!/bin/sh\necho \"$PWD|$#\" >> '%1'\n")
-                                      .arg(session->path(QStringLiteral("started.txt")))
-                                      .toLocal8Bit(),
-                                  true));
-    const QString reg = e2eStoreFile(program + QStringLiteral("/record.sh"), session->path(QStringLiteral("papers")))
-        + e2eThemes();
-    QVERIFY(session->install(reg));
-    // The grid as the launcher computes it for a screen of a given size.
-    RegFileImporter(platform.registry()).importData(reg.toUtf8(), QStringLiteral("EN.reg"));
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
-    loadAllSettings(layout);
-    launcher = session->start();
-    window = session->waitForLauncher();
-    QVERIFY2(!window.isEmpty(), "the launcher window did not appear");
+    const QString program = writeRecorder(QStringLiteral("app one/record.sh"), QStringLiteral("started.txt"));
+    install(e2eStoreFile(program, path(QStringLiteral("papers"))) + e2eThemes());
+    startLauncher();
     QTRY_COMPARE_WITH_TIMEOUT(session->geometryOf(window), QRect(0, 0, 1024, 768), 20000);
-}
-
-void tst_E2eResolution::cleanup()
-{
-    session->keepScreenshotOfFailure();
-}
-
-void tst_E2eResolution::cleanupTestCase()
-{
-    session.reset();
 }
 
 void tst_E2eResolution::newSizeIsFilled_data()
@@ -115,18 +69,8 @@ void tst_E2eResolution::newSizeIsFilled()
     QTRY_VERIFY_WITH_TIMEOUT(blackPixels(session->grab(QRect(size.width() - 1, 0, 1, size.height()))) == 0, 10000);
     QVERIFY(launcher->state() != QProcess::NotRunning);
     // The icons stand on the grid of the new size: a click there starts the third one.
-    platform.screen.width = size.width();
-    platform.screen.height = size.height();
-    layout.computeIconGrid();
-    const QPoint centre = layout.getIconPosition(2)
-        + QPoint(layout.iconLayout.ICON_WIDTH / 2, layout.tabsInfo.TABINFO_HEIGHT + layout.iconLayout.ICON_HEIGHT / 2);
-    QVERIFY(!session->x()
-                 .xdotool({QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
-                           QStringLiteral("click"), QStringLiteral("1")})
-                 .isNull());
-    const QString started = session->path(QStringLiteral("started.txt"));
-    QCOMPARE(E2eSession::readWhenThere(started), session->path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
-    QFile::remove(started);
+    click(iconCentre(2, size));
+    QCOMPARE(takeRecord(QStringLiteral("started.txt")), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
 }
 
 QTEST_MAIN(tst_E2eResolution)

@@ -1,6 +1,7 @@
 // The registry switches as an installer and a user run them: the real executable, a store
 // file of its own, and the registry file in the folder it is started in.
 
+#include "E2eSession.h"
 #include "TestPlatform.h"
 
 #include "app/MaintenanceSwitches.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -98,30 +98,38 @@ private:
     // Starts the launcher, waits for its tab strip and ends it; answers what it wrote to
     // stderr by then and the folder it was running in, or nothing when it never got there.
     Started launcherStarts(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
-    QString storePath() const { return folder->filePath(QStringLiteral("config/registry.sqlite")); }
+    QString storePath() const { return session->path(QStringLiteral("config/registry.sqlite")); }
+    QProcessEnvironment environment(const QString &langId) const;
 
-    std::unique_ptr<QTemporaryDir> folder;
+    // The launchers some functions start have a home, XDG folders and a session bus of their own.
+    std::unique_ptr<E2eSession> session;
     QString program;
 };
 
 void tst_MaintenanceSwitches::init()
 {
-    folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(folder->isValid());
+    E2eSession::Options offscreen;
+    offscreen.offscreen = true;
+    session = std::make_unique<E2eSession>(offscreen);
+    QVERIFY2(session->failure().isEmpty(), qPrintable(session->failure()));
     program = QStringLiteral(LUMBRA_EXECUTABLE);
 }
 
 QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
 {
     auto *process = new QProcess(this);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
-    environment.insert(QStringLiteral("LUMBRA_LANGID"), langId);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(folder->path());
+    process->setProcessEnvironment(environment(langId));
+    process->setWorkingDirectory(session->path(QString()));
     process->start(program, arguments);
     return process;
+}
+
+QProcessEnvironment tst_MaintenanceSwitches::environment(const QString &langId) const
+{
+    QProcessEnvironment environment = session->environment();
+    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
+    environment.insert(QStringLiteral("LUMBRA_LANGID"), langId);
+    return environment;
 }
 
 Run tst_MaintenanceSwitches::finish(QProcess *process)
@@ -144,7 +152,7 @@ Run tst_MaintenanceSwitches::run(const QStringList &arguments, const QString &la
 
 void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 {
-    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), folder->filePath("EN.reg")));
+    QVERIFY(QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), session->path("EN.reg")));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 0);
     QVERIFY2(install.err.isEmpty(), qPrintable(install.err));
@@ -156,7 +164,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     QVERIFY(exported.out.contains("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]"));
     QVERIFY(exported.out.contains("\"LUMBRA_WINDOWTITLE\"="));
 
-    QVERIFY(writeFile(folder->filePath("EN.reg"), exported.out));
+    QVERIFY(writeFile(session->path("EN.reg"), exported.out));
     const Run reinstall = run({QStringLiteral("--installRegister")});
     QCOMPARE(reinstall.exitCode, 0);
     QCOMPARE(fileHash(storePath()), installed);
@@ -165,10 +173,10 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 
 void tst_MaintenanceSwitches::languageNamesTheFile()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QByteArray german = kSmallRegFile;
     german.replace("\\EN\\", "\\DE\\");
-    QVERIFY(writeFile(folder->filePath("DE.reg"), german));
+    QVERIFY(writeFile(session->path("DE.reg"), german));
 
     QCOMPARE(run({QStringLiteral("--installRegister")}, QStringLiteral("0x0C07")).exitCode, 0);
     const Run german_export = run(kExportUtf8, QStringLiteral("0x0C07"));
@@ -194,13 +202,13 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 {
     QFETCH(bool, present);
     QFETCH(QByteArray, content);
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const QByteArray before = fileHash(storePath());
 
-    QVERIFY(QFile::remove(folder->filePath("EN.reg")));
+    QVERIFY(QFile::remove(session->path("EN.reg")));
     if (present)
-        QVERIFY(writeFile(folder->filePath("EN.reg"), content));
+        QVERIFY(writeFile(session->path("EN.reg"), content));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 2);
     QVERIFY2(install.err.contains(QStringLiteral("EN.reg")), qPrintable(install.err));
@@ -211,7 +219,7 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 // Anything else starts the launcher, which imports nothing.
 void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("--other")}).folder.isEmpty());
     QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, kExitNoSettings);
     QVERIFY(!launcherStarts({QStringLiteral("--INSTALLREGISTER")}).folder.isEmpty());
@@ -242,13 +250,10 @@ Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, co
 void tst_MaintenanceSwitches::startWithoutADisplaySaysWhy()
 {
     auto *process = new QProcess(this);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMBRA_REGISTRY"), storePath());
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(folder->path());
+    QProcessEnvironment noDisplay = environment(QStringLiteral("0x0409"));
+    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process->setProcessEnvironment(noDisplay);
+    process->setWorkingDirectory(session->path(QString()));
     process->start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
     const Run result = finish(process);
     QCOMPARE(result.exitCode, 2);
@@ -274,9 +279,9 @@ void tst_MaintenanceSwitches::exportAndStartScript()
     QFETCH(QString, output);
     QFETCH(int, exitCode);
     if (store != QLatin1String("none")) {
-        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
         QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
-        QVERIFY(QFile::remove(folder->filePath("EN.reg")));
+        QVERIFY(QFile::remove(session->path("EN.reg")));
     }
     if (store == QLatin1String("unexportable")) {
         platform::SqliteRegistry registry(storePath().toStdString());
@@ -292,7 +297,7 @@ void tst_MaintenanceSwitches::exportAndStartScript()
     QVERIFY(exitCode == 0 ? exported.out.startsWith(QByteArray("\xFF\xFEW\0i\0", 6)) : exported.out.isEmpty());
     if (output != QLatin1String("&1"))
         return;
-    const QString app = folder->filePath(QStringLiteral("app/"));
+    const QString app = session->path(QStringLiteral("app/"));
     QVERIFY(QDir().mkpath(app) && QFile::link(QStringLiteral(LUMBRA_EXECUTABLE), app + "lumbra")
             && QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/EN.reg"), app + "EN.reg")
             && QFile::copy(QStringLiteral(LUMBRA_BUILD_DIR "/desktop/lumbra-start"), app + "lumbra-start"));
@@ -315,7 +320,7 @@ void tst_MaintenanceSwitches::startUpReadsItsLanguageAndMovesToItsFolder()
             file += tree + "\\IconInfo\\0" + QByteArray::number(n) + "]\r\n";
         file += tree + "\\ThemeInfo\\01]\r\n";
     }
-    QVERIFY(writeFile(folder->filePath("EN.reg"), file));
+    QVERIFY(writeFile(session->path("EN.reg"), file));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
 
     const Started started = launcherStarts({}, QStringLiteral("0x0C07"));
@@ -353,12 +358,12 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
     QFETCH(QString, argument);
     QVERIFY(QDir().mkpath(QFileInfo(storePath()).path()));
     if (!sql.contains(QLatin1String("user_version"))) {
-        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
         QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
         QByteArray changed = kSmallRegFile;
-        QVERIFY(writeFile(folder->filePath("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+        QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
     } else {
-        QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     }
     QVERIFY(executeOnStore(storePath(), sql));
     const QByteArray before = fileHash(storePath());
@@ -373,10 +378,10 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
 // Two writers at once: the second waits for the first, then does its work.
 void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     QByteArray changed = kSmallRegFile;
-    QVERIFY(writeFile(folder->filePath("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+    QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
 
     platform::SqliteRegistry holder(storePath().toStdString());
     QCOMPARE(holder.beginScope(), platform::kErrorSuccess);
@@ -398,7 +403,7 @@ void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
 // at once, without an error.
 void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), kSmallRegFile));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const Run before = run({QStringLiteral("--exportRegister")});
     QCOMPARE(before.exitCode, 0);
@@ -419,14 +424,14 @@ void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
 // export shows the store before the import or after it, whole.
 void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
 {
-    QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('x', 150)));
+    QVERIFY(writeFile(session->path("EN.reg"), largeRegFile('x', 150)));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const Run before = run(kExportUtf8);
     QCOMPARE(before.exitCode, 0);
     QByteArray expectedAfter = before.out;
     expectedAfter.replace(QByteArray(200, 'x'), QByteArray(200, 'y'));
 
-    QVERIFY(writeFile(folder->filePath("EN.reg"), largeRegFile('y', 150)));
+    QVERIFY(writeFile(session->path("EN.reg"), largeRegFile('y', 150)));
     QProcess *importer = start({QStringLiteral("--installRegister")});
     QVERIFY(importer->waitForStarted());
     QList<Run> exports;

@@ -4,11 +4,15 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
+
+#include <sys/prctl.h>
 
 namespace {
 
@@ -21,6 +25,19 @@ int numberIn(const QString &text, const QString &name)
     const QRegularExpressionMatch match =
         QRegularExpression(u'^' + name + QStringLiteral("=(-?\\d+)$"), QRegularExpression::MultilineOption).match(text);
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// A test that crashes, or that CTest ends at its time limit, takes the processes of its
+// session with it instead of leaving them running.
+void endWithTheTest(QProcess *process)
+{
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+QString fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
 } // namespace
@@ -36,18 +53,9 @@ E2eSession::E2eSession(const Options &options)
         why = QStringLiteral("no temporary folder");
         return;
     }
-    for (const char *name : {"bin", "home/.config", "home/.local/share", "home/.cache", "runtime", "xdg-runtime"})
+    for (const char *name : {"bin", "home/.config", "home/.local/share", "home/.cache", "runtime", "xdg-runtime", "papers"})
         QDir().mkpath(path(QString::fromLatin1(name)));
     QFile::setPermissions(path(QStringLiteral("xdg-runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (options.resizable)
-        server = std::make_unique<XServer>(XServer::Resizable{path(QStringLiteral("xorg"))});
-    else
-        server = std::make_unique<XServer>();
-    if (!server->isRunning()) {
-        why = server->failure();
-        return;
-    }
-
     processEnvironment = QProcessEnvironment::systemEnvironment();
     const QString home = path(QStringLiteral("home"));
     const QList<QPair<QString, QString>> values = {
@@ -57,21 +65,39 @@ E2eSession::E2eSession(const Options &options)
         {QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache")},
         {QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("xdg-runtime"))},
         {QStringLiteral("LUMBRA_RUNTIME_DIR"), path(QStringLiteral("runtime"))},
-        {QStringLiteral("LUMBRA_REGISTRY"), storePath()},
-        {QStringLiteral("LUMBRA_POWER_LOG"), powerLog()},
+        {QStringLiteral("LUMBRA_REGISTRY"), path(QStringLiteral("registry.sqlite"))},
+        {QStringLiteral("LUMBRA_POWER_LOG"), path(QStringLiteral("power.log"))},
         {QStringLiteral("LUMBRA_LANGID"), QStringLiteral("0x0409")},
         {QStringLiteral("PATH"), path(QStringLiteral("bin")) + u':' + processEnvironment.value(QStringLiteral("PATH"))},
-        {QStringLiteral("DISPLAY"), server->displayName()},
-        {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")},
+        {QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(options.offscreen ? "offscreen" : "xcb")},
     };
     for (const auto &[name, value] : values)
         processEnvironment.insert(name, value);
-    // Nothing of the desktop the tests run in: no session bus (whose tray would take the
-    // icons), no desktop's own opener; documents go to the xdg-open first on PATH.
-    for (const char *name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                             "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY"})
+    // Nothing of the desktop the tests run in: not its accessibility bus, its session manager,
+    // its display or its own opener (documents go to the xdg-open first on PATH).
+    for (const char *name : {"AT_SPI_BUS_ADDRESS", "SESSION_MANAGER", "DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
+                             "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY"})
         processEnvironment.remove(QString::fromLatin1(name));
 
+    if (!options.offscreen) {
+        if (options.resizable)
+            server = std::make_unique<XServer>(XServer::Resizable{path(QStringLiteral("xorg"))});
+        else
+            server = std::make_unique<XServer>();
+        if (!server->isRunning()) {
+            why = server->failure();
+            return;
+        }
+        processEnvironment.insert(QStringLiteral("DISPLAY"), server->displayName());
+    }
+    if (!startBus())
+        why = QStringLiteral("the session bus (dbus-daemon) did not start: ") + fileText(path(QStringLiteral("dbus-daemon.log")));
+    else if (!options.offscreen)
+        startDesktop(options);
+}
+
+void E2eSession::startDesktop(const Options &options)
+{
     if (options.windowManager
         && (!startHelper(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}) || !waitForWindowManager())) {
         why = QStringLiteral("the window manager (openbox) did not start");
@@ -84,14 +110,57 @@ E2eSession::E2eSession(const Options &options)
                                        QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--SetDockType"),
                                        QStringLiteral("true"), QStringLiteral("--SetPartialStrut"), QStringLiteral("true"),
                                        QStringLiteral("--expand"), QStringLiteral("true")};
-        if (!startHelper(QStringLiteral("trayer"), arguments) || trayHostWindow().isEmpty())
+        if (!startHelper(QStringLiteral("trayer"), arguments) || trayHostWindow().isEmpty()) {
             why = QStringLiteral("the tray host (trayer) did not start");
+            return;
+        }
     }
+    if (options.accessibilityBus && !startAccessibilityBus())
+        why = QStringLiteral("the accessibility bus (/usr/libexec/at-spi-bus-launcher) did not start");
+}
+
+// With no service folders, a name a launcher asks for starts nothing: the bus holds only
+// what the session starts on it.
+bool E2eSession::startBus()
+{
+    const QString socket = path(QStringLiteral("bus"));
+    const QString config = path(QStringLiteral("bus.conf"));
+    const QString policy = QStringLiteral("<busconfig><type>session</type><listen>unix:path=%1</listen>"
+                                          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                          "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    if (!writeFile(config, policy.arg(socket).toUtf8())
+        || !startHelper(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                                                        QStringLiteral("--nopidfile"), QStringLiteral("--print-address")}))
+        return false;
+    // It prints its address once it listens.
+    if (!readWhenThere(path(QStringLiteral("dbus-daemon.log")), 10000).startsWith(QLatin1String("unix:")))
+        return false;
+    processEnvironment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + socket);
+    return true;
+}
+
+bool E2eSession::startAccessibilityBus()
+{
+    if (!startHelper(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")}))
+        return false;
+    const QStringList ask = {QStringLiteral("--bus=") + processEnvironment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")),
+                             QStringLiteral("--print-reply"), QStringLiteral("--dest=org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                             QStringLiteral("org.a11y.Bus.GetAddress")};
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        if (!server->run(QStringLiteral("dbus-send"), ask).isNull())
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
 }
 
 E2eSession::~E2eSession()
 {
-    for (QProcess *process : launchers + helpers) {
+    // The helpers in the reverse order of their start: the bus goes last.
+    QList<QProcess *> processes = launchers;
+    std::for_each(helpers.crbegin(), helpers.crend(), [&](QProcess *helper) { processes.append(helper); });
+    for (QProcess *process : std::as_const(processes)) {
         if (process->state() != QProcess::NotRunning) {
             process->terminate();
             if (!process->waitForFinished(5000))
@@ -108,10 +177,12 @@ bool E2eSession::startHelper(const QString &program, const QStringList &argument
 {
     auto *process = new QProcess;
     helpers.append(process);
+    endWithTheTest(process);
     process->setProcessEnvironment(processEnvironment);
     process->setWorkingDirectory(folder.path());
-    process->setStandardOutputFile(path(program + QStringLiteral(".log")));
-    process->setStandardErrorFile(path(program + QStringLiteral(".log")), QIODevice::Append);
+    const QString log = path(QFileInfo(program).fileName() + QStringLiteral(".log"));
+    process->setStandardOutputFile(log);
+    process->setStandardErrorFile(log, QIODevice::Append);
     process->start(program, arguments);
     return process->waitForStarted(10000);
 }
@@ -141,21 +212,25 @@ QString E2eSession::trayHostWindow() const
     return QString();
 }
 
-bool E2eSession::install(const QString &regText)
+bool E2eSession::install(const QByteArray &regFile)
 {
-    if (!writeFile(path(QStringLiteral("EN.reg")), regText.toUtf8()))
+    if (!writeFile(path(QStringLiteral("EN.reg")), regFile))
         return false;
     QProcess *install = start({QStringLiteral("--installRegister")});
     return install->waitForFinished(60000) && install->exitStatus() == QProcess::NormalExit && install->exitCode() == 0;
 }
 
-QProcess *E2eSession::start(const QStringList &arguments)
+QProcess *E2eSession::start(const QStringList &arguments, const QString &errorFile)
 {
     auto *process = new QProcess;
     launchers.append(process);
+    endWithTheTest(process);
     process->setProcessEnvironment(processEnvironment);
     process->setWorkingDirectory(folder.path());
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (errorFile.isEmpty())
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    else
+        process->setStandardErrorFile(errorFile);
     process->start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
     return process;
 }

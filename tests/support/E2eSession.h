@@ -15,8 +15,9 @@
 
 // One end-to-end run of the built launcher: a temporary folder that holds its store, runtime
 // folder, HOME and XDG folders, power log and the programs the test gives it (bin/ comes
-// first on PATH); a private X server, with a window manager and a tray host when asked for;
-// and the launcher processes started on it, ended with the session.
+// first on PATH); a session bus of its own, so that nothing reaches the desktop's; a private
+// X server, with a window manager, a tray host and the accessibility bus when asked for; and
+// the launcher processes started on it, ended with the session.
 class E2eSession
 {
 public:
@@ -26,6 +27,10 @@ public:
         bool resizable = false;
         bool windowManager = false;
         bool trayHost = false;
+        // The bus a screen reader reads the launcher through.
+        bool accessibilityBus = false;
+        // No X server: the launchers run on Qt's offscreen platform.
+        bool offscreen = false;
     };
 
     E2eSession();
@@ -38,16 +43,21 @@ public:
     QString failure() const { return why; }
     XServer &x() const { return *server; }
     QString path(const QString &name) const { return folder.filePath(name); }
-    QString storePath() const { return path(QStringLiteral("registry.sqlite")); }
-    QString powerLog() const { return path(QStringLiteral("power.log")); }
+    // Where the launchers started from now on keep their store, their runtime folder and
+    // their power log (setVariable() may move them).
+    QString storePath() const { return processEnvironment.value(QStringLiteral("LUMBRA_REGISTRY")); }
+    QString runtimeFolder() const { return processEnvironment.value(QStringLiteral("LUMBRA_RUNTIME_DIR")); }
+    QString powerLog() const { return processEnvironment.value(QStringLiteral("LUMBRA_POWER_LOG")); }
     QProcessEnvironment environment() const { return processEnvironment; }
     // For the launchers started after it.
     void setVariable(const QString &name, const QString &value) { processEnvironment.insert(name, value); }
 
-    // Writes `regText` as EN.reg and imports it as the launcher's first installation does.
-    bool install(const QString &regText);
-    // Starts the launcher with `arguments`; the session owns the process.
-    QProcess *start(const QStringList &arguments = {});
+    // Writes `regFile` as EN.reg and imports it as the launcher's first installation does.
+    bool install(const QByteArray &regFile);
+    // Starts the launcher with `arguments`; the session owns the process. Its standard error
+    // goes to `errorFile` where one is named (a file, unlike a pipe, never fills up and holds
+    // a launcher back), else to the test's.
+    QProcess *start(const QStringList &arguments = {}, const QString &errorFile = QString());
     // The visible launcher window's id, waiting for it; empty when none came.
     QString waitForLauncher(int timeoutMs = 30000) const { return server->waitForWindow(QStringLiteral("Lumbra"), timeoutMs); }
 
@@ -75,6 +85,9 @@ public:
     static QString readWhenThere(const QString &path, int timeoutMs = 15000);
 
 private:
+    void startDesktop(const Options &options);
+    bool startBus();
+    bool startAccessibilityBus();
     bool startHelper(const QString &program, const QStringList &arguments);
     bool waitForWindowManager() const;
     QString trayHostWindow() const;

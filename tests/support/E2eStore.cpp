@@ -74,6 +74,11 @@ QString e2eTabIcons(int tab, const QString &icons)
         + value(QStringLiteral("TAB_ITEM_ALL_ICONS"), icons) + u'\n';
 }
 
+QString e2eSystemValue(const QString &name, const QString &text)
+{
+    return kKey.arg(QStringLiteral("System")) + value(name, text) + u'\n';
+}
+
 QString e2eThemes()
 {
     // The pictures are the ones the build puts beside the program, whose folder the

@@ -12,6 +12,8 @@ QString e2eStoreFile(const QString &program, const QString &folder, int firstRun
 QString e2eIconEntry(int number, const QString &name, const QString &target, int kind, int isDefault);
 // ... the icons tab `tab` (from 1) shows, as "1.2.3" ...
 QString e2eTabIcons(int tab, const QString &icons);
+// ... a value of the System key ...
+QString e2eSystemValue(const QString &name, const QString &value);
 // ... and the shipped themes "Light" (current) and "Dark" in place of the plain one, with
 // their page pictures for both tabs.
 QString e2eThemes();

@@ -3,7 +3,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
+#include <QTest>
+
+#include <csignal>
+
+#include <sys/prctl.h>
 
 namespace {
 
@@ -88,6 +92,8 @@ void XServer::startServer(const QString &command, const QStringList &arguments)
     // The server picks a free display number itself and writes it to the descriptor named
     // by -displayfd; the shell points that descriptor at a file.
     numberFile.open();
+    // Ended with the test, should the test end without its destructors.
+    server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     server.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), command, QStringLiteral("xserver")}
                                                 + arguments + QStringList{numberFile.fileName()});
     QDeadlineTimer deadline(20000);
@@ -142,7 +148,8 @@ QString XServer::waitForWindow(const QString &title, int timeoutMs) const
                                        QStringLiteral("--name"), u'^' + title + u'$'});
         if (!found.isEmpty())
             return found.split(u'\n').first();
-        QThread::msleep(100);
+        // The test's own events go on meanwhile: the launcher's output is read as it comes.
+        QTest::qWait(100);
     }
     return QString();
 }
