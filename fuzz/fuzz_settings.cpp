@@ -174,18 +174,18 @@ void askGlobalAccessors(const SettingStore &store)
     }
     for (int id = 398; id <= 424; ++id)
         store.getThemeInt(id);
-    if (store.getInt(5) != store.tabs.size() || store.tabs.size() != store.mySystem.NUMBER_OF_TABS)
+    if (store.getInt(IntSetting::TAB_COUNT) != store.tabs.size() || store.tabs.size() != store.mySystem.NUMBER_OF_TABS)
         fail("the number of tabs is not NUMBER_OF_TABS");
 }
 
 void askThemeAccessors(const SettingStore &store)
 {
     for (int t : indexesAround(store.themes.size())) {
-        store.getThemeName(200, t);
-        store.getThemeName(201, t);
-        const int images = store.getThemeImageCount(401, t);
+        store.getThemeName(ThemeSetting::THEME_NAME, t);
+        store.getThemeName(ThemeSetting::IMAGE_FILE_PATH, t); // another accessor's id
+        const int images = store.getThemeImageCount(ThemeSetting::IMAGE_COUNT, t);
         for (int m : indexesAround(qMax(0, images)))
-            store.getThemeImagePath(201, t, m);
+            store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, t, m);
     }
 }
 
@@ -199,27 +199,27 @@ void askTabAccessors(const SettingStore &store)
     }
     int total = 0;
     for (int t : indexesAround(store.tabs.size())) {
-        const int positions = store.getTabInt(7, t);
+        const int positions = store.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t);
         const QList<int> numbers = t >= 0 && t < store.tabs.size() ? iconNumbersOf(store.tabs.at(t).TAB_ITEM_ALL_ICONS)
                                                                    : QList<int>();
         if (positions != (t >= 0 && t < store.tabs.size() ? int(numbers.size()) : -1))
-            fail("getTabInt(7) is not the number of positions");
+            fail("getTabInt(ICON_POSITION_COUNT) is not the number of positions");
         if (t >= 0 && t < store.tabs.size())
             total += positions;
         for (int p : indexesAround(qMax(0, positions))) {
-            const int index = store.getTabIconInt(600, t, p);
+            const int index = store.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, p);
             const int number = p >= 0 && p < numbers.size() ? numbers.at(p) : 0;
             const int expected = number >= 1 && number <= store.icons.size() ? number - 1 : -1;
             if (index != expected)
-                fail("getTabIconInt(600) points elsewhere", QStringLiteral("%1 %2").arg(index).arg(expected));
+                fail("getTabIconInt(ICON_INDEX) points elsewhere", QStringLiteral("%1 %2").arg(index).arg(expected));
             for (int id : {599, 601, 602, 603})
                 store.getTabIconInt(id, t, p);
             for (int id : {799, 800, 801, 802, 803, 804, 805, 806, 807, 808})
                 store.getTabIconString(id, t, p);
         }
     }
-    if (store.tabs.size() < kMaxPositions && total != store.getInt(8))
-        fail("getInt(8) is not the sum of the tabs' positions");
+    if (store.tabs.size() < kMaxPositions && total != store.getInt(IntSetting::ICON_POSITION_COUNT))
+        fail("getInt(ICON_POSITION_COUNT) is not the sum of the tabs' positions");
 }
 
 void askGrid(SettingStore &store)

@@ -265,14 +265,14 @@ void tst_CaregiverLock::waitGrowsToHalfAMinute()
 void tst_CaregiverLock::laterTextsFallBackToEnglish()
 {
     SettingStore store;
-    for (int id = 1439; id <= 1446; ++id) {
+    for (int id = TextSetting::DIALOG_PIN_TITLE; id <= TextSetting::DIALOG_ENTRY_UNREADABLE; ++id) {
         const QString text = store.getString(id);
         QVERIFY2(!text.isEmpty() && text != QLatin1String("NULL"), qPrintable(QString::number(id)));
     }
-    QCOMPARE(store.getString(1439), QStringLiteral("Please enter the PIN"));
-    QVERIFY(store.getString(1441).contains(QLatin1String("%1")));
+    QCOMPARE(store.getString(TextSetting::DIALOG_PIN_TITLE), QStringLiteral("Please enter the PIN"));
+    QVERIFY(store.getString(TextSetting::DIALOG_PIN_WAIT).contains(QLatin1String("%1")));
     store.mySystem.DIALOG_PIN_TITLE = QStringLiteral("PIN eingeben");
-    QCOMPARE(store.getString(1439), QStringLiteral("PIN eingeben"));
+    QCOMPARE(store.getString(TextSetting::DIALOG_PIN_TITLE), QStringLiteral("PIN eingeben"));
 }
 
 // The launcher saves all its settings after a drop or a removal; a PIN set while it ran (by
@@ -355,7 +355,7 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     pad.show();
     QTest::keyClicks(&pad, QStringLiteral("1111"));
     QTest::keyClick(&pad, Qt::Key_Return);
-    QCOMPARE(pad.messageLabel->text(), theSettings.getString(1440));
+    QCOMPARE(pad.messageLabel->text(), theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     QVERIFY(!pad.isWaiting());
     QTest::keyClicks(&pad, QStringLiteral("2222"));
     pad.okButton->click();

@@ -376,10 +376,11 @@ void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("textId");
-    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << 1443;
-    QTest::newRow("no Exec") << entry("Name=Nothing") << 1444;
-    QTest::newRow("TryExec missing") << entry("Name=Try\nTryExec=lumbra-no-such-program\nExec=/bin/true") << 1445;
-    QTest::newRow("not an entry") << QByteArray("just text\n") << 1446;
+    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << int(TextSetting::DIALOG_ENTRY_HIDDEN);
+    QTest::newRow("no Exec") << entry("Name=Nothing") << int(TextSetting::DIALOG_ENTRY_NO_PROGRAM);
+    QTest::newRow("TryExec missing") << entry("Name=Try\nTryExec=lumbra-no-such-program\nExec=/bin/true")
+                                     << int(TextSetting::DIALOG_ENTRY_NOT_INSTALLED);
+    QTest::newRow("not an entry") << QByteArray("just text\n") << int(TextSetting::DIALOG_ENTRY_UNREADABLE);
 }
 
 void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused()

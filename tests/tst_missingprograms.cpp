@@ -260,13 +260,17 @@ void tst_MissingPrograms::textsFallBackToEnglish_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("not installed, absent") << 1436 << QString() << kNotInstalled;
-    QTest::newRow("not installed, blank") << 1436 << QStringLiteral("  ") << kNotInstalled;
-    QTest::newRow("not installed, own") << 1436 << QStringLiteral("Nicht da.") << QStringLiteral("Nicht da.");
-    QTest::newRow("removed, absent") << 1437 << QString() << QStringLiteral("%1 was removed");
-    QTest::newRow("removed, own") << 1437 << QStringLiteral("%1 weg") << QStringLiteral("%1 weg");
-    QTest::newRow("undo, absent") << 1438 << QString() << QStringLiteral("Undo");
-    QTest::newRow("undo, own") << 1438 << QStringLiteral("Ångra") << QStringLiteral("Ångra");
+    QTest::newRow("not installed, absent") << int(TextSetting::DIALOG_NOT_INSTALLED) << QString() << kNotInstalled;
+    QTest::newRow("not installed, blank")
+        << int(TextSetting::DIALOG_NOT_INSTALLED) << QStringLiteral("  ") << kNotInstalled;
+    QTest::newRow("not installed, own") << int(TextSetting::DIALOG_NOT_INSTALLED) << QStringLiteral("Nicht da.")
+                                        << QStringLiteral("Nicht da.");
+    QTest::newRow("removed, absent") << int(TextSetting::DIALOG_ICON_REMOVED) << QString()
+                                     << QStringLiteral("%1 was removed");
+    QTest::newRow("removed, own") << int(TextSetting::DIALOG_ICON_REMOVED) << QStringLiteral("%1 weg")
+                                  << QStringLiteral("%1 weg");
+    QTest::newRow("undo, absent") << int(TextSetting::DIALOG_UNDO) << QString() << QStringLiteral("Undo");
+    QTest::newRow("undo, own") << int(TextSetting::DIALOG_UNDO) << QStringLiteral("Ångra") << QStringLiteral("Ångra");
 }
 
 void tst_MissingPrograms::textsFallBackToEnglish()
@@ -277,7 +281,7 @@ void tst_MissingPrograms::textsFallBackToEnglish()
     SettingStore store;
     QString *fields[] = {&store.mySystem.DIALOG_NOT_INSTALLED, &store.mySystem.DIALOG_ICON_REMOVED,
                          &store.mySystem.DIALOG_UNDO};
-    *fields[id - 1436] = stored;
+    *fields[id - TextSetting::DIALOG_NOT_INSTALLED] = stored;
     QCOMPARE(store.getString(id), expected);
 }
 

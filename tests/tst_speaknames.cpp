@@ -126,14 +126,22 @@ void tst_SpeakNames::textsFallBackToEnglish_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("switch, absent") << 1450 << "" << "Read the names aloud";
-    QTest::newRow("switch, blank") << 1450 << "   " << "Read the names aloud";
-    QTest::newRow("switch, German") << 1450 << "Namen vorlesen" << "Namen vorlesen";
-    QTest::newRow("next page, absent") << 1451 << "" << "Next page";
-    QTest::newRow("previous page, absent") << 1452 << "" << "Previous page";
-    QTest::newRow("music, absent") << 1453 << "" << "Music";
-    QTest::newRow("house, absent") << 1454 << "" << "Hide Lumbra";
-    QTest::newRow("house, own") << 1454 << "Lumbra verbergen" << "Lumbra verbergen";
+    QTest::newRow("switch, absent") << int(TextSetting::DIALOG_SPEAK_NAMES_NAME) << ""
+                                    << "Read the names aloud";
+    QTest::newRow("switch, blank") << int(TextSetting::DIALOG_SPEAK_NAMES_NAME) << "   "
+                                   << "Read the names aloud";
+    QTest::newRow("switch, German") << int(TextSetting::DIALOG_SPEAK_NAMES_NAME) << "Namen vorlesen"
+                                    << "Namen vorlesen";
+    QTest::newRow("next page, absent") << int(TextSetting::DIALOG_NEXT_PAGE_NAME) << ""
+                                       << "Next page";
+    QTest::newRow("previous page, absent") << int(TextSetting::DIALOG_PREVIOUS_PAGE_NAME) << ""
+                                           << "Previous page";
+    QTest::newRow("music, absent") << int(TextSetting::DIALOG_MUSIC_NAME) << ""
+                                   << "Music";
+    QTest::newRow("house, absent") << int(TextSetting::DIALOG_HOUSE_NAME) << ""
+                                   << "Hide Lumbra";
+    QTest::newRow("house, own") << int(TextSetting::DIALOG_HOUSE_NAME) << "Lumbra verbergen"
+                                << "Lumbra verbergen";
     QTest::newRow("a free id stays free") << 1459 << "" << "NULL";
 }
 
@@ -248,7 +256,7 @@ void tst_SpeakNames::aTreeWithoutTheValuesKeepsItsBehaviour()
         QCOMPARE(stored.mySystem.SPEAK_NAMES, 0);
         QCOMPARE(stored.mySystem.SWITCH_SCAN_MS, 0);
         QCOMPARE(stored.mySystem.LABEL_FIT, 0);
-        QCOMPARE(stored.getString(1450), QStringLiteral("Read the names aloud"));
+        QCOMPARE(stored.getString(TextSetting::DIALOG_SPEAK_NAMES_NAME), QStringLiteral("Read the names aloud"));
         QVERIFY(saveAllSettings(stored));
     }
 }

@@ -82,7 +82,7 @@ bool acquireSingleInstance()
         platform::system().sleep(kPollMs);
         window = launcherWindow();
     }
-    if (window != platform::kNoWindow && theSettings.getInt(0) == 0)
+    if (window != platform::kNoWindow && theSettings.getInt(IntSetting::IS_FIRST_RUN) == 0)
         windows.sendMessage(window, kRestoreMessage, 0, 0, kRestoreTimeoutMs);
     return false;
 }

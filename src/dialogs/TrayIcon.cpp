@@ -42,11 +42,13 @@ TrayIcon::~TrayIcon()
 
 void TrayIcon::setupTray()
 {
-    const QIcon icon(QPixmap::fromImage(loadPicture(theSettings.getString(1401))));
-    setToolTip(theSettings.getString(1402) + u' ' + theSettings.getString(1400));
+    const QIcon icon(
+        QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME))));
+    setToolTip(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_TOOLTIPNAME) + u' '
+               + theSettings.getString(TextSetting::VERSION));
     setIcon(icon);
-    settingText = theSettings.getString(1429);
-    exitText = theSettings.getString(1430);
+    settingText = theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_SETTING);
+    exitText = theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_EXIT);
     trayMenu = new QMenu;
     settingAction = new QAction(settingText, this);
     exitAction = new QAction(exitText, this);
@@ -71,7 +73,7 @@ void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
     const bool away = theLauncher->isMinimized() || theLauncher->isHidden();
     // A launcher kept in the background is never minimised from here; but one the desktop
     // minimised (its "show desktop" key) must come back, or nothing would bring it back.
-    if (theSettings.getInt(1) != 0 && !away)
+    if (theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) != 0 && !away)
         return;
     clickDisabled = true;
     emit disableClickSystemTrayicon_signal(kClickGuardMs);

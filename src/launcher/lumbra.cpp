@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
@@ -122,17 +123,17 @@ lumbra::~lumbra()
 
 int lumbra::screenWidth()
 {
-    return nonNegative(theSettings.getInt(22));
+    return nonNegative(theSettings.getInt(IntSetting::SCREEN_WIDTH));
 }
 
 int lumbra::screenHeight()
 {
-    return nonNegative(theSettings.getInt(25));
+    return nonNegative(theSettings.getInt(IntSetting::SCREEN_HEIGHT));
 }
 
 int lumbra::tabAreaHeight()
 {
-    return pixels(theSettings.getInt(19));
+    return pixels(theSettings.getInt(IntSetting::TABINFO_HEIGHT));
 }
 
 int lumbra::iconsPerPage()
@@ -142,7 +143,7 @@ int lumbra::iconsPerPage()
 
 int lumbra::columnCount()
 {
-    return std::clamp(theSettings.getInt(17), 1, kFarestOffset);
+    return std::clamp(theSettings.getInt(IntSetting::NUMBER_OF_ICON_PER_ROW), 1, kFarestOffset);
 }
 
 int lumbra::pixels(int size)
@@ -214,7 +215,7 @@ void lumbra::paintTabAreaColour()
 {
     QImage colour(std::max(1, screenWidth()), std::max(1, tabAreaHeight()),
                   QImage::Format_ARGB32_Premultiplied);
-    const QColor background = theSettings.getColor(1205);
+    const QColor background = theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR);
     colour.fill(background.isValid() ? background : QColor(Qt::black));
     tabArea->setPixmap(QPixmap::fromImage(colour));
 }
@@ -227,32 +228,47 @@ void lumbra::buildTitleBarWidgets()
 
     backTitleBar = new QLabel;
     backTitleBar->setScaledContents(true);
-    backTitleBar->setGeometry(0, 0, width, themeInt(413));
-    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
+    backTitleBar->setGeometry(0, 0, width, themeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT));
+    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::BACKTITLEBAR_PNG_NAME))));
 
-    backButton = new IconQLabel(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
-                                themeInt(402), theSettings.getString(1410), theSettings.getString(1409),
-                                theSettings.getFont(1000), theSettings.getString(1435), 0, -5,
-                                theSettings.getColor(1201));
-    setUpButton(backButton, 8, backTitleBar);
+    backButton = new IconQLabel(
+        width - themeInt(ThemeIntSetting::BACKBUTTON_X_POSITION),
+        (themeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT) - themeInt(ThemeIntSetting::BACKBUTTON_PNG_HEIGHT)) / 2,
+        themeInt(ThemeIntSetting::BACKBUTTON_PNG_HEIGHT), themeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH),
+        theSettings.getString(TextSetting::BACKBUTTON_NOR_PNG_NAME),
+        theSettings.getString(TextSetting::BACKBUTTON_HI_PNG_NAME), theSettings.getFont(FontSetting::ICON_AP_NAME_FONT),
+        theSettings.getString(TextSetting::DIALOG_RETURN_TO_PREV_TAB), 0, -5,
+        theSettings.getColor(ColourSetting::THEME_SYSTEM_PEN_REVERSE_COLOR));
+    setUpButton(backButton, ActionKind::Back, backTitleBar);
 
-    upButton = new IconQLabel(width - themeInt(409), (screenHeight() - tabHeight) / 2 - themeInt(410),
-                              themeInt(410), themeInt(409), theSettings.getString(1418),
-                              theSettings.getString(1417));
-    setUpButton(upButton, 9, nullptr);
+    upButton = new IconQLabel(width - themeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH),
+                              (screenHeight() - tabHeight) / 2 - themeInt(ThemeIntSetting::UPBUTTON_PNG_HEIGHT),
+                              themeInt(ThemeIntSetting::UPBUTTON_PNG_HEIGHT),
+                              themeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH),
+                              theSettings.getString(TextSetting::UPBUTTON_NOR_PNG_NAME),
+                              theSettings.getString(TextSetting::UPBUTTON_HI_PNG_NAME));
+    setUpButton(upButton, ActionKind::PageUp, nullptr);
 
-    downButton = new IconQLabel(width - themeInt(407), (screenHeight() - tabHeight) / 2, themeInt(408),
-                                themeInt(407), theSettings.getString(1416), theSettings.getString(1415));
-    setUpButton(downButton, 10, nullptr);
+    downButton = new IconQLabel(width - themeInt(ThemeIntSetting::DOWNBUTTON_PNG_WIDTH),
+                                (screenHeight() - tabHeight) / 2, themeInt(ThemeIntSetting::DOWNBUTTON_PNG_HEIGHT),
+                                themeInt(ThemeIntSetting::DOWNBUTTON_PNG_WIDTH),
+                                theSettings.getString(TextSetting::DOWNBUTTON_NOR_PNG_NAME),
+                                theSettings.getString(TextSetting::DOWNBUTTON_HI_PNG_NAME));
+    setUpButton(downButton, ActionKind::PageDown, nullptr);
 
-    houseButton = new IconQLabel(width - themeInt(405) - 5, tabHeight / 2 - themeInt(406) / 2, themeInt(406),
-                                 themeInt(405), theSettings.getString(1414), theSettings.getString(1414));
-    setUpButton(houseButton, 6, tabArea);
+    houseButton = new IconQLabel(
+        width - themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH) - 5,
+        tabHeight / 2 - themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT) / 2, themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT),
+        themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH), theSettings.getString(TextSetting::HOUSE_PNG_NAME),
+        theSettings.getString(TextSetting::HOUSE_PNG_NAME));
+    setUpButton(houseButton, ActionKind::House, tabArea);
 
-    speakerButton = new IconQLabel(width - 2 * themeInt(405) - 12, tabHeight / 2 - themeInt(406) / 2,
-                                   themeInt(412), themeInt(411), theSettings.getString(1422),
-                                   theSettings.getString(1421));
-    setUpButton(speakerButton, 12, tabArea);
+    speakerButton = new IconQLabel(
+        width - 2 * themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH) - 12,
+        tabHeight / 2 - themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT) / 2, themeInt(ThemeIntSetting::SPEAKER_PNG_HEIGHT),
+        themeInt(ThemeIntSetting::SPEAKER_PNG_WIDTH), theSettings.getString(TextSetting::SPEAKER_OFF_PNG_NAME),
+        theSettings.getString(TextSetting::SPEAKER_ON_PNG_NAME));
+    setUpButton(speakerButton, ActionKind::Music, tabArea);
 }
 
 void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
@@ -270,27 +286,34 @@ void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
 void lumbra::applyTheme()
 {
     showPagePicture(currentTab);
-    tabArea->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1407))));
-    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
-    backButton->reloadImagesWithText(theSettings.getString(1409), theSettings.getString(1410),
-                                     theSettings.getColor(1200), theSettings.getColor(1201),
-                                     theSettings.getFont(1001), 0, -5, theSettings.getString(1435));
+    tabArea->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::TITLEBAR_PNG_NAME))));
+    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::BACKTITLEBAR_PNG_NAME))));
+    backButton->reloadImagesWithText(theSettings.getString(TextSetting::BACKBUTTON_HI_PNG_NAME),
+                                     theSettings.getString(TextSetting::BACKBUTTON_NOR_PNG_NAME),
+                                     theSettings.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR),
+                                     theSettings.getColor(ColourSetting::THEME_SYSTEM_PEN_REVERSE_COLOR),
+                                     theSettings.getFont(FontSetting::SYSTEM_STRING_FONT), 0, -5,
+                                     theSettings.getString(TextSetting::DIALOG_RETURN_TO_PREV_TAB));
     for (IconQLabel *button : {downButton, upButton})
-        button->reloadImages(theSettings.getString(1415 + (button == upButton ? 2 : 0)),
-                             theSettings.getString(1416 + (button == upButton ? 2 : 0)));
+        button->reloadImages(theSettings.getString(button == upButton ? TextSetting::UPBUTTON_HI_PNG_NAME
+                                                                      : TextSetting::DOWNBUTTON_HI_PNG_NAME),
+                             theSettings.getString(button == upButton ? TextSetting::UPBUTTON_NOR_PNG_NAME
+                                                                      : TextSetting::DOWNBUTTON_NOR_PNG_NAME));
     for (int t = 0; t < tabs.size(); ++t) {
         if (t == currentTab)
             tabs.at(t)->tabLabel->paintSelected();
         else
             tabs.at(t)->tabLabel->paintUnselected();
     }
-    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
+    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SEPARATE_PNG_NAME)));
     for (QLabel *label : std::as_const(separators))
         label->setPixmap(separator);
     for (TabEntry *entry : std::as_const(tabs)) {
         for (APIconQLabel *icon : std::as_const(entry->icons))
-            icon->reloadFace(theSettings.getString(1419), theSettings.getColor(1202),
-                             theSettings.getColor(1203), theSettings.getFont(1000));
+            icon->reloadFace(theSettings.getString(TextSetting::MASK_PNG_NAME),
+                             theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR),
+                             theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_REVERSE_COLOR),
+                             theSettings.getFont(FontSetting::ICON_AP_NAME_FONT));
     }
     if (APIconQLabel *icon = iconAt(currentTab, selectedIcon))
         highlight(icon);
@@ -355,7 +378,7 @@ void lumbra::displayChanged()
     relayoutTitleBarButtons();
     fitToScreen();
     fitTabArea();
-    backTitleBar->setGeometry(0, 0, screenWidth(), themeInt(413));
+    backTitleBar->setGeometry(0, 0, screenWidth(), themeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT));
     if (currentTab < tabs.size())
         switchToTab(currentTab);
     placeUndoBar();
@@ -377,14 +400,23 @@ void lumbra::relayoutTitleBarButtons()
 {
     const int width = screenWidth();
     const int pageMiddle = (screenHeight() - tabAreaHeight()) / 2;
-    speakerButton->placeAt(width - 2 * themeInt(411) - 12,
-                           pixels(theSettings.getInt(27)) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
-    backButton->placeAt(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
-                        themeInt(402));
-    upButton->placeAt(width - themeInt(409), pageMiddle - themeInt(410), themeInt(410), themeInt(409));
-    downButton->placeAt(width - themeInt(407), pageMiddle, themeInt(408), themeInt(407));
-    houseButton->placeAt(width - themeInt(405) - 5, tabAreaHeight() / 2 - themeInt(406) / 2,
-                         themeInt(406), themeInt(405));
+    speakerButton->placeAt(width - 2 * themeInt(ThemeIntSetting::SPEAKER_PNG_WIDTH) - 12,
+                           pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_HIGHT)) / 2
+                               - themeInt(ThemeIntSetting::SPEAKER_PNG_WIDTH) / 2,
+                           themeInt(ThemeIntSetting::SPEAKER_PNG_WIDTH), themeInt(ThemeIntSetting::SPEAKER_PNG_WIDTH));
+    backButton->placeAt(
+        width - themeInt(ThemeIntSetting::BACKBUTTON_X_POSITION),
+        (themeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT) - themeInt(ThemeIntSetting::BACKBUTTON_PNG_HEIGHT)) / 2,
+        themeInt(ThemeIntSetting::BACKBUTTON_PNG_HEIGHT), themeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH));
+    upButton->placeAt(width - themeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH),
+                      pageMiddle - themeInt(ThemeIntSetting::UPBUTTON_PNG_HEIGHT),
+                      themeInt(ThemeIntSetting::UPBUTTON_PNG_HEIGHT), themeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH));
+    downButton->placeAt(width - themeInt(ThemeIntSetting::DOWNBUTTON_PNG_WIDTH), pageMiddle,
+                        themeInt(ThemeIntSetting::DOWNBUTTON_PNG_HEIGHT),
+                        themeInt(ThemeIntSetting::DOWNBUTTON_PNG_WIDTH));
+    houseButton->placeAt(width - themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH) - 5,
+                         tabAreaHeight() / 2 - themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT) / 2,
+                         themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT), themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH));
 }
 
 // Programs may have been installed or removed while the launcher was away.
@@ -418,7 +450,7 @@ void lumbra::closeEvent(QCloseEvent *event)
 // right after: decoding a screen-sized picture would double the time to the first frame.
 void lumbra::showPictureAfterFirstFrame(QWidget *page)
 {
-    const QColor colour = theSettings.getColor(1206);
+    const QColor colour = theSettings.getColor(ColourSetting::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR);
     if (colour.isValid()) {
         QPalette palette = page->palette();
         palette.setColor(QPalette::Window, colour);

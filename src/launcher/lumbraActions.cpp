@@ -13,6 +13,7 @@
 #include "platform/Sound.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -29,19 +30,6 @@
 #include <algorithm>
 
 namespace {
-
-enum Kind {
-    StartProgram = 1,
-    OpenWithShell = 3,
-    TabClick = 5,
-    House = 6,
-    OpenSubTab = 7,
-    Back = 8,
-    PageUp = 9,
-    PageDown = 10,
-    ThemeDialog = 11,
-    Music = 12,
-};
 
 std::u16string utf16(const QString &text)
 {
@@ -78,42 +66,42 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
         return;
     const int kind = icon ? icon->kind : button ? button->kind : tab ? tab->kind : 0;
     switch (kind) {
-    case StartProgram:
+    case ActionKind::StartProgram:
         if (icon)
             startProgram(icon);
         break;
-    case OpenWithShell:
+    case ActionKind::OpenWithShell:
         if (icon)
             openWithShell(icon->exeLocation);
         break;
-    case TabClick:
+    case ActionKind::Tab:
         if (tab)
             tabClicked(tab);
         break;
-    case House:
+    case ActionKind::House:
         // Only the tray icon brings a minimised launcher back; without a tray to show it, the
         // person would be left with an empty screen and no way back.
-        if (theSettings.getInt(1) == 0 && QSystemTrayIcon::isSystemTrayAvailable())
+        if (theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) == 0 && QSystemTrayIcon::isSystemTrayAvailable())
             showMinimized();
         break;
-    case OpenSubTab:
+    case ActionKind::SubTab:
         if (icon)
             openSubTab(icon);
         break;
-    case Back:
+    case ActionKind::Back:
         goBack();
         break;
-    case PageUp:
+    case ActionKind::PageUp:
         pageUp();
         break;
-    case PageDown:
+    case ActionKind::PageDown:
         pageDown();
         break;
-    case ThemeDialog:
+    case ActionKind::ThemeDialog:
         if (icon)
             openThemeDialog();
         break;
-    case Music:
+    case ActionKind::Music:
         if (button && button == speakerButton)
             setMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
         break;
@@ -320,7 +308,8 @@ bool lumbra::addIconToCurrentTab()
 {
     if (currentTab < 0 || currentTab >= tabs.size() || currentTab >= theSettings.tabs.size())
         return false;
-    const int storedKind = newIconKind == 3 ? 3 : 1;
+    const int storedKind = newIconKind == ActionKind::OpenWithShell ? ActionKind::OpenWithShell
+                                                                    : ActionKind::StartProgram;
     IconInfo record;
     record.ICON_ID = int(theSettings.icons.size()) + 1;
     record.ICON_AP_PNG_FILE_NAME = newIconImage;
@@ -345,7 +334,7 @@ bool lumbra::addIconToCurrentTab()
     }
 
     TabEntry *entry = tabs.at(currentTab);
-    const int parts = theSettings.getTabInt(7, currentTab);
+    const int parts = theSettings.getTabInt(TabIntSetting::ICON_POSITION_COUNT, currentTab);
     APIconQLabel *icon = makeIcon(currentTab, parts - 1, int(entry->icons.size()));
     icon->setParent(pageOf(currentTab));
     entry->icons.append(icon);
@@ -388,11 +377,11 @@ void lumbra::removeSelectedIcon()
     if (!icon || currentTab >= theSettings.tabs.size())
         return;
     const int part = storePartOf(currentTab, s);
-    if (part < 0 || theSettings.getTabIconInt(601, currentTab, part) != 0)
+    if (part < 0 || theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, currentTab, part) != 0)
         return;
     if (!CaregiverLock::allow(CaregiverLock::Action::Delete, this))
         return;
-    printDiagnostic(QString::number(theSettings.getTabIconInt(600, currentTab, part) + 1));
+    printDiagnostic(QString::number(theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, currentTab, part) + 1));
     WaitCursor wait;
     // Exactly the entry under the highlight goes, even when the same icon is listed twice.
     QString &list = theSettings.tabs[currentTab].TAB_ITEM_ALL_ICONS;

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int kNoticeMilliseconds = 6000;
-constexpr int kNotInstalledText = 1436;
 constexpr int kMinimumTextPixels = 24;
 // A font size from the settings beyond this would make a bubble larger than the page.
 constexpr int kMaximumTextPixels = 72;
@@ -36,11 +35,12 @@ bool lumbra::tellIfMissing(APIconQLabel *icon)
         return false;
     printDiagnostic(QStringLiteral("\"%1\" is not installed: %2").arg(icon->name, icon->exeLocation));
     delete notInstalledNotice;
-    QFont font = theSettings.getFont(1001);
+    QFont font = theSettings.getFont(FontSetting::SYSTEM_STRING_FONT);
     font.setPixelSize(std::clamp(font.pixelSize(), kMinimumTextPixels, kMaximumTextPixels));
     const QPoint cell = cellOf(icon->position);
     notInstalledNotice = new NoticeBubble(icon, QRect(cell, QSize(icon->iconWidth, icon->iconHeight)),
-                                          theSettings.getString(kNotInstalledText), font, kNoticeMilliseconds);
+                                          theSettings.getString(TextSetting::DIALOG_NOT_INSTALLED), font,
+                                          kNoticeMilliseconds);
     return true;
 }
 

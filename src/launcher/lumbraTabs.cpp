@@ -5,6 +5,7 @@
 #include "HighlightReporter.h"
 #include "TabEntry.h"
 #include "dialogs/DragIconPage.h"
+#include "settings/ActionKind.h"
 #include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
@@ -29,12 +30,12 @@ constexpr int kMaxPlacesPerTab = 1000;
 // The places of tab t that are shown, and that a label's position is counted over.
 int shownPlaces(int t)
 {
-    return std::min(std::max(0, theSettings.getTabInt(7, t)), kMaxPlacesPerTab);
+    return std::min(std::max(0, theSettings.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t)), kMaxPlacesPerTab);
 }
 
 int subTabCount()
 {
-    return std::max(0, theSettings.getInt(6));
+    return std::max(0, theSettings.getInt(IntSetting::SUB_TAB_COUNT));
 }
 
 // The wait cursor while pages are built or an icon is taken off; what was showing before
@@ -52,12 +53,13 @@ public:
 
 void lumbra::buildTabStrip()
 {
-    const int count = theSettings.getInt(5);
+    const int count = theSettings.getInt(IntSetting::TAB_COUNT);
     printDiagnostic(QStringLiteral("tabCount  %1").arg(count));
-    const int separatorWidth = pixels(theSettings.getThemeInt(404));
-    const int tabWidth = pixels(theSettings.getInt(28));
-    const int tabHeight = pixels(theSettings.getInt(27));
-    const QPixmap separatorPicture = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
+    const int separatorWidth = pixels(theSettings.getThemeInt(ThemeIntSetting::SEPARATE_PNG_WIDTH));
+    const int tabWidth = pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_WIDTH));
+    const int tabHeight = pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_HIGHT));
+    const QPixmap separatorPicture = QPixmap::fromImage(
+        loadPicture(theSettings.getString(TextSetting::SEPARATE_PNG_NAME)));
     auto addSeparator = [&](int x) {
         auto *separator = new QLabel(tabArea);
         separator->setGeometry(x, 0, separatorWidth, tabHeight);
@@ -67,12 +69,14 @@ void lumbra::buildTabStrip()
         separators.append(separator);
     };
     for (int i = 0; i < count; ++i) {
-        QString name = theSettings.getTabString(1600, i);
-        const int pictureSize = pixels(theSettings.getTabInt(31, i));
+        QString name = theSettings.getTabString(TabTextSetting::TAB_ITEM_NAME, i);
+        const int pictureSize = pixels(theSettings.getTabInt(TabIntSetting::TAB_ITEM_ICON_WIDTH, i));
         auto *label = new TabQLabel(QRect(separatorWidth + i * (tabWidth + separatorWidth), 0, tabWidth, tabHeight),
-                                    theSettings.getColor(1205), QRect(0, 0, pictureSize, pictureSize),
-                                    theSettings.getTabString(1601, i), name, theSettings.getFont(1002),
-                                    theSettings.getColor(1204));
+                                    theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR),
+                                    QRect(0, 0, pictureSize, pictureSize),
+                                    theSettings.getTabString(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME, i), name,
+                                    theSettings.getFont(FontSetting::TAB_NAME_FONT),
+                                    theSettings.getColor(ColourSetting::THEME_TAB_ITEM_PEN_COLOR));
         if (i == 0)
             addSeparator(separatorWidth);
         addSeparator((i + 1) * (tabWidth + separatorWidth));
@@ -83,9 +87,9 @@ void lumbra::buildTabStrip()
         label->show();
         // Tabs are found by their place in the list; an identifier that names no place
         // would send a click nowhere.
-        const int id = theSettings.getTabInt(33, i) - 1;
+        const int id = theSettings.getTabInt(TabIntSetting::TAB_ITEM_ID, i) - 1;
         label->tabIndex = id >= 0 && id < count ? id : i;
-        label->kind = 5;
+        label->kind = ActionKind::Tab;
         auto *entry = new TabEntry;
         entry->tabLabel = label;
         tabs.append(entry);
@@ -117,13 +121,13 @@ DragIconPage *lumbra::buildTabPage(int t)
     connect(page, &DragIconPage::applicationDropped, this, &lumbra::applicationDropped);
     TabEntry *entry = tabs.at(t);
     const int positions = shownPlaces(t);
-    if (positions < theSettings.getTabInt(7, t))
+    if (positions < theSettings.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t))
         printDiagnostic(QStringLiteral("tab %1 lists %2 icons; only the first %3 places are shown")
                             .arg(t + 1)
-                            .arg(theSettings.getTabInt(7, t))
+                            .arg(theSettings.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t))
                             .arg(kMaxPlacesPerTab));
     for (int part = 0; part < positions; ++part) {
-        if (theSettings.getTabIconInt(600, t, part) < 0) {
+        if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, part) < 0) {
             printDiagnostic(QStringLiteral("tab %1: its icon list names icon %2, which does not exist; left out")
                                 .arg(t + 1)
                                 .arg(iconNumbersOf(theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS).value(part)));
@@ -143,13 +147,18 @@ DragIconPage *lumbra::buildTabPage(int t)
 APIconQLabel *lumbra::makeIcon(int t, int part, int position)
 {
     const QPoint cell = cellOf(position);
-    auto *icon = new APIconQLabel(cell.x(), cell.y(), pixels(theSettings.getInt(14)), pixels(theSettings.getInt(13)),
-                                  theSettings.getTabIconString(801, t, part), theSettings.getString(1419),
-                                  theSettings.getFont(1000), theSettings.getTabIconString(800, t, part),
-                                  theSettings.getInt(15), theSettings.getInt(16), theSettings.getColor(1202),
-                                  part, t + 1, theSettings.getTabIconInt(601, t, part));
-    icon->kind = theSettings.getTabIconInt(602, t, part);
-    icon->exeLocation = theSettings.getTabIconString(806, t, part);
+    auto *icon = new APIconQLabel(cell.x(), cell.y(), pixels(theSettings.getInt(IntSetting::ICON_HEIGHT)),
+                                  pixels(theSettings.getInt(IntSetting::ICON_WIDTH)),
+                                  theSettings.getTabIconString(TabIconTextSetting::ICON_AP_PNG_FILE_NAME, t, part),
+                                  theSettings.getString(TextSetting::MASK_PNG_NAME),
+                                  theSettings.getFont(FontSetting::ICON_AP_NAME_FONT),
+                                  theSettings.getTabIconString(TabIconTextSetting::ICON_AP_NAME, t, part),
+                                  theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION),
+                                  theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION),
+                                  theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR), part, t + 1,
+                                  theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part));
+    icon->kind = theSettings.getTabIconInt(TabIconIntSetting::ICON_DATA_TYPE, t, part);
+    icon->exeLocation = theSettings.getTabIconString(TabIconTextSetting::ICON_AP_EXE_LOCATION, t, part);
     icon->arguments.append(QString());
     icon->position = position;
     icon->setScaledContents(true);
@@ -211,9 +220,9 @@ void lumbra::showPagePicture(int t)
     if (!page)
         return;
     // CURRENT_THEME may be the lowest int: no theme, rather than an overflow.
-    const int current = theSettings.getInt(3);
+    const int current = theSettings.getInt(IntSetting::CURRENT_THEME);
     const int theme = current > 0 ? current - 1 : -1;
-    const QString path = theSettings.getThemeImagePath(201, theme, t);
+    const QString path = theSettings.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, theme, t);
     QImage picture;
     if (path != QLatin1String("NULL") && isPictureFile(path))
         picture.load(path);
@@ -272,7 +281,7 @@ void lumbra::showIconRange(int t, int first, int last)
 
 void lumbra::updateBackTitleBar(int t)
 {
-    if (theSettings.getTabInt(30, t) != 0) {
+    if (theSettings.getTabInt(TabIntSetting::TAB_ITEM_PARENT, t) != 0) {
         backTitleBar->setParent(tabs.at(t)->page);
         backTitleBar->setGeometry(0, 0, screenWidth(), themeBarHeight());
         backTitleBar->show();
@@ -285,7 +294,7 @@ void lumbra::updateBackTitleBar(int t)
 
 int lumbra::themeBarHeight()
 {
-    return pixels(theSettings.getThemeInt(413));
+    return pixels(theSettings.getThemeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT));
 }
 
 void lumbra::resetIconHighlight(int t)
@@ -350,8 +359,9 @@ void lumbra::tabClicked(TabQLabel *tab)
 
 void lumbra::openSubTab(APIconQLabel *icon)
 {
-    const int iconIndex = theSettings.getTabIconInt(600, currentTab, storePartOf(currentTab, icon->position));
-    const int subTab = theSettings.getTabInt(29, iconIndex);
+    const int iconIndex = theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, currentTab,
+                                                    storePartOf(currentTab, icon->position));
+    const int subTab = theSettings.getTabInt(TabIntSetting::ICON_SUB_TAB_ID, iconIndex);
     if (subTab < 1 || subTab > tabs.size()) {
         printDiagnostic(QStringLiteral("the folder icon \"%1\" opens tab %2, which does not exist")
                             .arg(icon->name)
@@ -416,7 +426,7 @@ int lumbra::storePartOf(int t, int position) const
     const int parts = shownPlaces(t);
     int seen = -1;
     for (int part = 0; part < parts; ++part) {
-        if (theSettings.getTabIconInt(600, t, part) >= 0 && ++seen == position)
+        if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, part) >= 0 && ++seen == position)
             return part;
     }
     return -1;

@@ -20,8 +20,6 @@
 namespace {
 
 constexpr int kOfferMilliseconds = 10000;
-constexpr int kRemovedText = 1437;
-constexpr int kUndoText = 1438;
 constexpr int kBarMargin = 16;
 constexpr int kMinimumTextPixels = 24;
 // A font size from the settings beyond this would push the bar off the screen.
@@ -50,7 +48,7 @@ QString restoredList(const QString &now, const RemovalOffer &offer, int *part)
 // Large enough for older eyes whatever the system font size says.
 QFont barFont()
 {
-    QFont font = theSettings.getFont(1001);
+    QFont font = theSettings.getFont(FontSetting::SYSTEM_STRING_FONT);
     font.setPixelSize(std::clamp(font.pixelSize(), kMinimumTextPixels, kMaximumTextPixels));
     return font;
 }
@@ -58,7 +56,7 @@ QFont barFont()
 // A name of any length leaves room for the rest of the sentence and the button.
 QString removedMessage(const QString &name, int barWidth)
 {
-    const QString text = theSettings.getString(kRemovedText);
+    const QString text = theSettings.getString(TextSetting::DIALOG_ICON_REMOVED);
     if (!text.contains(QLatin1String("%1")))
         return text;
     const int room = std::max(kMinimumTextPixels * 4, barWidth / 3);
@@ -74,8 +72,8 @@ void lumbra::offerUndo(const RemovalOffer &offer)
         undoBar = new UndoBar(this);
         connect(undoBar, &UndoBar::undoClicked, this, [this] { undoRemoval(); });
     }
-    undoBar->offer(removedMessage(offer.name, screenWidth()), theSettings.getString(kUndoText), barFont(),
-                   kOfferMilliseconds);
+    undoBar->offer(removedMessage(offer.name, screenWidth()), theSettings.getString(TextSetting::DIALOG_UNDO),
+                   barFont(), kOfferMilliseconds);
     placeUndoBar();
 }
 
@@ -125,7 +123,7 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part)
     }
     int position = 0;
     for (int p = 0; p < part; ++p) {
-        if (theSettings.getTabIconInt(600, t, p) >= 0)
+        if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, p) >= 0)
             ++position;
     }
     position = std::min(position, int(entry->icons.size()));

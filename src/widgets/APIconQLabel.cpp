@@ -4,6 +4,7 @@
 #include "launcher/HighlightReporter.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
 #include <QFileInfo>
@@ -16,19 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int kEfficacyPixelId = 35;
-constexpr int kEfficacyIntervalId = 36;
-constexpr int kEfficacyCounterId = 37;
-constexpr int kDisableClickTimerId = 38;
-constexpr int kToolTipId = 807;
-
-// The title-bar kinds (house, back, page up, page down, music) belong to buttons; an icon
-// carrying one of them never launches.
-bool isTitleBarKind(int kind)
-{
-    return kind == 6 || kind == 8 || kind == 9 || kind == 10 || kind == 12;
-}
 
 // A timer started with a negative interval never fires; a broken setting must not leave an
 // icon blocked or grown for good.
@@ -61,7 +49,7 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
       nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
 {
     useLauncherToolTipFont();
-    ownToolTip = theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition);
+    ownToolTip = theSettings.getTabIconString(TabIconTextSetting::ICON_AP_TOOLTIP_NAME, tabNumber - 1, tooltipPosition);
     setToolTip(ownToolTip);
     setAccessibleName(name);
     nameFont.setWeight(QFont::Bold);
@@ -130,15 +118,16 @@ void APIconQLabel::reloadFace(const QString &mask, const QColor &nameColour, con
 void APIconQLabel::growStep()
 {
     ++growCount;
-    setGeometry(grownGeometry(geometry(), iconWidth, iconHeight, theSettings.getInt(kEfficacyPixelId), growCount));
+    setGeometry(grownGeometry(geometry(), iconWidth, iconHeight, theSettings.getInt(IntSetting::ICON_EFFICACY_PIXEL),
+                              growCount));
     paintNormal();
     animating = true;
-    emit button_special_efficacy_signal(timerInterval(kEfficacyIntervalId));
+    emit button_special_efficacy_signal(timerInterval(IntSetting::ICON_EFFICACY_INTERVAL));
 }
 
 void APIconQLabel::startClickBlock()
 {
-    emit mouseclicked_signal(timerInterval(kDisableClickTimerId));
+    emit mouseclicked_signal(timerInterval(IntSetting::ICON_DISABLE_CLICK_TIMER));
     clickBlocked = true;
 }
 
@@ -169,7 +158,7 @@ void APIconQLabel::disableTimer()
 
 void APIconQLabel::button_special_efficacy_disableTimer()
 {
-    if (growCount <= theSettings.getInt(kEfficacyCounterId)) {
+    if (growCount <= theSettings.getInt(IntSetting::ICON_EFFICACY_COUNTER)) {
         growStep();
         return;
     }
@@ -203,7 +192,7 @@ void APIconQLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (clickBlocked)
         return;
-    if (!isTitleBarKind(kind) && pressed && inside && hits(event->position().toPoint())) {
+    if (!ActionKind::isTitleBarKind(kind) && pressed && inside && hits(event->position().toPoint())) {
         growStep();
         // The dispatcher may run a dialog of its own; the icon must still be there after it.
         const QPointer<APIconQLabel> self(this);

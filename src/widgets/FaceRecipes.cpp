@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kDefaultIconPictureId = 1420;
-constexpr int kToolTipFontId = 1003;
 // Enough for the masks, buttons and the pictures of a few icons. Each icon keeps its own
 // normal face, so hovering never decodes; a cache that held every page's pictures cost
 // the start-up 3 MiB of a small machine's memory for nothing more.
@@ -163,7 +161,7 @@ QImage loadPictureOrDefault(const QString &file)
     const QImage picture = loadPicture(file);
     if (!picture.isNull())
         return picture;
-    return loadPicture(theSettings.getString(kDefaultIconPictureId));
+    return loadPicture(theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME));
 }
 
 QImage loadPictureOnCanvas(const QString &file, int width, int height)
@@ -355,7 +353,7 @@ void useLauncherToolTipFont()
     static bool done = false;
     if (done)
         return;
-    QToolTip::setFont(theSettings.getFont(kToolTipFontId));
+    QToolTip::setFont(theSettings.getFont(FontSetting::TOOLTIP_FONT));
     done = true;
 }
 

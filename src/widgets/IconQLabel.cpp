@@ -2,6 +2,7 @@
 
 #include "FaceRecipes.h"
 #include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
 #include <QColor>
@@ -15,17 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int kEfficacyPixelId = 35;
-constexpr int kEfficacyIntervalId = 36;
-constexpr int kEfficacyCounterId = 37;
-constexpr int kDisableClickTimerId = 38;
-
-// The title-bar kinds: house, back, page up, page down, music.
-bool isTitleBarKind(int kind)
-{
-    return kind == 6 || kind == 8 || kind == 9 || kind == 10 || kind == 12;
-}
 
 // A timer started with a negative interval never fires; a broken setting must not leave a
 // button blocked or grown for good.
@@ -119,7 +109,7 @@ void IconQLabel::disableTimer()
 
 void IconQLabel::button_special_efficacy_disableTimer()
 {
-    if (growCount <= theSettings.getInt(kEfficacyCounterId)) {
+    if (growCount <= theSettings.getInt(IntSetting::ICON_EFFICACY_COUNTER)) {
         growOnce();
         return;
     }
@@ -150,14 +140,14 @@ void IconQLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (clickBlocked || !pressed || !inside)
         return;
-    if (isTitleBarKind(kind) && hits(event->position().toPoint())) {
+    if (ActionKind::isTitleBarKind(kind) && hits(event->position().toPoint())) {
         // The dispatcher may run a dialog of its own; the button must still be there after it.
         const QPointer<IconQLabel> self(this);
         if (theLauncher)
             theLauncher->dispatchAction(nullptr, this, nullptr);
         if (!self)
             return;
-        emit mouseclicked_signal(timerInterval(kDisableClickTimerId));
+        emit mouseclicked_signal(timerInterval(IntSetting::ICON_DISABLE_CLICK_TIMER));
         clickBlocked = true;
         return;
     }
@@ -194,8 +184,9 @@ void IconQLabel::showFace(const QImage &face)
 void IconQLabel::growOnce()
 {
     ++growCount;
-    setGeometry(grownGeometry(geometry(), buttonWidth, buttonHeight, theSettings.getInt(kEfficacyPixelId), growCount));
+    setGeometry(grownGeometry(geometry(), buttonWidth, buttonHeight,
+                              theSettings.getInt(IntSetting::ICON_EFFICACY_PIXEL), growCount));
     showFace(highlightImage);
     animating = true;
-    emit button_special_efficacy_signal(timerInterval(kEfficacyIntervalId));
+    emit button_special_efficacy_signal(timerInterval(IntSetting::ICON_EFFICACY_INTERVAL));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ActionKind.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -31,7 +33,7 @@ public:
     int textX = 0;
     int textY = 0;
     int tabIndex = 0;
-    int kind = 5;
+    int kind = ActionKind::Tab;
     QImage picture;
     QImage canvas;
 
