@@ -139,11 +139,7 @@ int runIconsChild(const char *databasePath)
     std::fflush(stdout);
     for (;;) {
         const QString number = QString::number(theSettings.icons.size() + 1);
-        launcher.newIconName = QStringLiteral("Added ") + number;
-        launcher.newIconTarget = QStringLiteral("/bin/true ") + number;
-        launcher.newIconImage = QString();
-        launcher.newIconKind = 1;
-        launcher.addIconToCurrentTab();
+        launcher.addIcon({QStringLiteral("Added ") + number, QStringLiteral("/bin/true ") + number, QString(), 1});
         // The store spends as long with the icon as without it, so that kills find both.
         QThread::msleep(20);
         launcher.selectedIcon = int(launcher.tabs.at(0)->icons.size()) - 1;

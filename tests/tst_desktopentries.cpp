@@ -4,8 +4,8 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
-#include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
+#include "dialogs/NewIcon.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -13,6 +13,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -426,8 +427,8 @@ void tst_DesktopEntries::dropTargetTakesEntries()
     page.fn_chooseFavoriteIcon(&data);
     QCOMPARE(dropped.size(), 1);
     QCOMPARE(dropped.first().at(1).toString(), QStringLiteral("a.desktop"));
-    QCOMPARE(lumbra::fileKindOf(QStringLiteral("a.desktop")), 3);
-    QCOMPARE(lumbra::fileKindOf(QStringLiteral("a.desktop.txt")), -1);
+    QCOMPARE(NewIcon::fileKindOf(QStringLiteral("a.desktop")), 3);
+    QCOMPARE(NewIcon::fileKindOf(QStringLiteral("a.desktop.txt")), -1);
 }
 
 QTEST_MAIN(tst_DesktopEntries)

@@ -5,14 +5,15 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
-#include "dialogs/DragIconPage.h"
-#include "dialogs/TrayIcon.h"
+#include "app/TrayIcon.h"
+#include "dialogs/NewIcon.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -298,6 +299,12 @@ void tst_Launcher::subTabAndBack()
     QCOMPARE(launcher->selectedIcon, 0);
     QVERIFY(!tab(1)->page->isHidden());
     QVERIFY(launcher->backTitleBar->isHidden());
+    // A tab pressed remembers the tab it left as the way back.
+    QTest::mousePress(tab(0)->tabLabel, Qt::LeftButton);
+    QTest::mousePress(tab(3)->tabLabel, Qt::LeftButton);
+    QCOMPARE(launcher->currentTab, 3);
+    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    QCOMPARE(launcher->currentTab, 0);
 }
 
 void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
@@ -373,7 +380,7 @@ void tst_Launcher::fileKind()
 {
     QFETCH(QString, name);
     QFETCH(int, kind);
-    QCOMPARE(lumbra::fileKindOf(name), kind);
+    QCOMPARE(NewIcon::fileKindOf(name), kind);
 }
 
 void tst_Launcher::removeIcon_data()
@@ -439,11 +446,8 @@ void tst_Launcher::addedIconIsStoredAndShown()
 {
     start(standardStore());
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
-    launcher->newIconName = QStringLiteral("Editor");
-    launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
-    launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
-    launcher->newIconKind = 4;
-    launcher->addIconToCurrentTab();
+    launcher->addIcon(
+        {QStringLiteral("Editor"), QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 4});
     QCOMPARE(theSettings.icons.size(), 31);
     const IconInfo &added = theSettings.icons.last();
     QCOMPARE(added.ICON_ID, 31);
@@ -645,11 +649,7 @@ void tst_Launcher::refusedSavesAreTakenBackAndTold()
                                           "CREATE TRIGGER refuseNew BEFORE INSERT ON reg_values BEGIN "
                                           "SELECT RAISE(ABORT, 'access denied'); END")));
     if (adding) {
-        launcher->newIconName = name;
-        launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
-        launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
-        launcher->newIconKind = 1;
-        launcher->addIconToCurrentTab();
+        launcher->addIcon({name, QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 1});
     } else {
         key(platform::kVkDelete);
     }

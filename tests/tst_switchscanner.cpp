@@ -4,7 +4,6 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
-#include "dialogs/DragIconPage.h"
 #include "launcher/HighlightReporter.h"
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
@@ -12,6 +11,7 @@
 #include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
 #include "widgets/TabQLabel.h"

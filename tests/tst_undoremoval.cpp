@@ -4,7 +4,6 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
-#include "dialogs/DragIconPage.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -14,6 +13,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/TabQLabel.h"
 #include "widgets/UndoBar.h"
 
@@ -334,10 +334,7 @@ void tst_UndoRemoval::listChangedMeanwhile()
 {
     start(storeWith(QStringLiteral("4.5.6")));
     removeAt(1);
-    launcher->newIconName = QStringLiteral("Editor");
-    launcher->newIconTarget = QStringLiteral("/usr/bin/editor");
-    launcher->newIconKind = 1;
-    QVERIFY(launcher->addIconToCurrentTab());
+    QVERIFY(launcher->addIcon({QStringLiteral("Editor"), QStringLiteral("/usr/bin/editor"), QString(), 1}));
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("4.6.31"));
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5.6.31"));

@@ -1,8 +1,8 @@
 #include "SingleInstance.h"
 
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 
 #include <QElapsedTimer>

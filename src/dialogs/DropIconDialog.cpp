@@ -1,12 +1,13 @@
 #include "DropIconDialog.h"
 
 #include "DialogLook.h"
+#include "LauncherControl.h"
+#include "NewIcon.h"
 #include "i18n/LanguageChoice.h"
-#include "launcher/lumbra.h"
 #include "platform/DesktopEntry.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 
 #include <QDir>
@@ -266,21 +267,19 @@ void DropIconDialog::fn_addItem()
         close();
         return;
     }
-    theLauncher->newIconName.clear();
-    theLauncher->newIconTarget.clear();
-    theLauncher->newIconImage.clear();
-    theLauncher->newIconKind = lumbra::fileKindOf(appFileName);
+    NewIcon icon;
+    icon.kind = NewIcon::fileKindOf(appFileName);
     const QString base = pictureBase();
     const QString typed = lineEdit_3->text().trimmed();
-    theLauncher->newIconName = typed.isEmpty() ? base : typed;
+    icon.name = typed.isEmpty() ? base : typed;
     QDir().mkpath(kIconFolder);
     const QString picture = freePictureName(kIconFolder, base);
     if (!appIcon.save(picture, "PNG"))
         printDiagnostic(QStringLiteral("the picture %1 could not be saved").arg(picture));
-    theLauncher->newIconImage = picture;
-    theLauncher->newIconTarget = u'"' + appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\")) + u'"';
+    icon.image = picture;
+    icon.target = u'"' + appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\")) + u'"';
     // A program that could not be added leaves no picture behind.
-    if (!theLauncher->addIconToCurrentTab())
+    if (!theLauncher->addIcon(icon))
         QFile::remove(picture);
     close();
 }

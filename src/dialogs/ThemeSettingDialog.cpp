@@ -1,7 +1,7 @@
 #include "ThemeSettingDialog.h"
 
 #include "DialogLook.h"
-#include "launcher/lumbra.h"
+#include "LauncherControl.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 

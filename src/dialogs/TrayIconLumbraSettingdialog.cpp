@@ -1,7 +1,7 @@
 #include "TrayIconLumbraSettingdialog.h"
 
+#include "LauncherControl.h"
 #include "i18n/LanguageChoice.h"
-#include "launcher/lumbra.h"
 #include "platform/Autostart.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -248,10 +248,8 @@ void TrayIconLumbraSettingdialog::fn_setStartOpen()
 void TrayIconLumbraSettingdialog::fn_setAlwaysOnTop()
 {
     const bool on = alwaysButton.isChecked();
-    if (on && theLauncher) {
-        theLauncher->activateWindow();
-        theLauncher->showNormal();
-    }
+    if (on && theLauncher)
+        theLauncher->restore();
     theSettings.mySystem.ALWAYS_ON_BACKGROUND = on ? 1 : 0;
     writeSystemValue(QStringLiteral("ALWAYS_ON_BACKGROUND"), on ? 1 : 0);
 }

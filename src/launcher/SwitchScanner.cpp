@@ -3,16 +3,16 @@
 #include "HighlightReporter.h"
 #include "TabEntry.h"
 #include "lumbra.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
-#include "settings/Diagnostic.h"
+#include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
 #include "widgets/ShutdownQLabel.h"
 #include "widgets/TabQLabel.h"
-#include "settings/SettingStore.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -283,8 +283,7 @@ void SwitchScanner::perform(const ScanLoop::Step &step)
         launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
         break;
     case ScanLoop::Step::Tab:
-        launcher->returnTab = launcher->currentTab;
-        launcher->dispatchAction(nullptr, nullptr, static_cast<TabQLabel *>(widget));
+        launcher->chooseTab(static_cast<TabQLabel *>(widget));
         break;
     case ScanLoop::Step::DialogButton:
         if (auto *button = qobject_cast<QAbstractButton *>(widget))

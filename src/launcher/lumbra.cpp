@@ -4,15 +4,15 @@
 #include "LauncherMessageFilter.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
-#include "dialogs/DragIconPage.h"
 #include "dialogs/LumbraShutDown.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/LauncherAccessible.h"
@@ -29,8 +29,6 @@
 
 #include <algorithm>
 #include <functional>
-
-lumbra *theLauncher = nullptr;
 
 namespace {
 
@@ -153,9 +151,7 @@ int lumbra::pixels(int size)
 
 QPoint lumbra::cellOf(int position)
 {
-    const QPoint cell = theSettings.getIconPosition(position);
-    return QPoint(std::clamp(cell.x(), -kFarestOffset, kFarestOffset),
-                  std::clamp(cell.y(), -kFarestOffset, kFarestOffset));
+    return gridCell(position);
 }
 
 void lumbra::initialise()
@@ -190,6 +186,7 @@ void lumbra::initialise()
     emit timerStart_signal(100);
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
+    markSelection();
 }
 
 void lumbra::fitToScreen()
@@ -277,6 +274,7 @@ void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
     button->setAccessibleName(LauncherAccessible::buttonName(kind));
     button->setScaledContents(true);
     button->setAttribute(Qt::WA_MouseTracking);
+    connect(button, &IconQLabel::activated, this, [this, button] { dispatchAction(nullptr, button, nullptr); });
     if (parent) {
         button->setParent(parent);
         button->show();
@@ -331,6 +329,7 @@ bool lumbra::handleMessage(unsigned message, std::uintptr_t wParam)
     } else if (message == platform::kWmKeyDown) {
         keyDown(static_cast<unsigned>(wParam));
     }
+    markSelection();
     return false;
 }
 
@@ -417,6 +416,12 @@ void lumbra::relayoutTitleBarButtons()
     houseButton->placeAt(width - themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH) - 5,
                          tabAreaHeight() / 2 - themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT) / 2,
                          themeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT), themeInt(ThemeIntSetting::HOUSE_PNG_WIDTH));
+}
+
+void lumbra::restore()
+{
+    activateWindow();
+    showNormal();
 }
 
 // Programs may have been installed or removed while the launcher was away.

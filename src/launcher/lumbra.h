@@ -12,6 +12,8 @@
 #include <string>
 
 #include "RemovalOffer.h"
+#include "dialogs/LauncherControl.h"
+#include "dialogs/NewIcon.h"
 
 class APIconQLabel;
 class DragIconPage;
@@ -27,7 +29,7 @@ struct TabEntry;
 
 // The launcher: one frameless window over the whole work area, a strip of tabs across its
 // top and, under it, the page of the selected tab with its grid of application icons.
-class lumbra : public QDialog
+class lumbra : public QDialog, public LauncherControl
 {
     Q_OBJECT
 
@@ -37,8 +39,13 @@ public:
 
     // Builds everything and shows the window; called once, right after construction.
     void initialise();
-    // Redraws the launcher in the current theme.
-    void applyTheme();
+    // What the dialogs and the tray ask of the launcher (LauncherControl).
+    void applyTheme() override;
+    void tellNotSaved(const QString &text) override;
+    void setMusic(bool on) override;
+    void restore() override;
+    bool addIcon(const NewIcon &icon) override;
+    QWidget *widget() override { return this; }
 
     // Carries out what a click on an icon, a title-bar button or a tab means. Exactly one of
     // the three is given.
@@ -49,16 +56,10 @@ public:
     // false: the window goes on to handle every message as usual.
     bool handleMessage(unsigned message, std::uintptr_t wParam);
 
-    // Background music on (played once from its start) or off, with the speaker's face.
-    void setMusic(bool on);
-
-    static int fileKindOf(const QString &path);
     // Both are stored at once. A change the store refuses is taken back and the person is
     // told; addIconToCurrentTab then answers false.
-    bool addIconToCurrentTab();
+    bool addIconToCurrentTab(const NewIcon &icon);
     void removeSelectedIcon();
-    // Tells the person, in a message over the launcher, that a change could not be saved.
-    void tellNotSaved(const QString &text);
     // While the undo bar shows, puts the icon the last Delete took off back where it was,
     // stores that at once and highlights it. False when nothing is offered or the store
     // refused (the person is told).
@@ -78,6 +79,8 @@ public:
     void resetIconHighlight(int t);
     // Moves the keyboard highlight to the icon at a position of the page on the screen.
     void selectIcon(int position);
+    // A tab label pressed: the tab shown is remembered as the way back, then the tab is shown.
+    void chooseTab(TabQLabel *tab);
     void relayoutTab(int t);
     void relayoutTitleBarButtons();
 
@@ -112,10 +115,6 @@ public:
     int returnTab = 0;
     int selectedIcon = 0;
     int previousSelectedIcon = 0;
-    QString newIconName;
-    QString newIconTarget;
-    QString newIconImage;
-    int newIconKind = 0;
     QTimer pageBuildTimer;
     // Dropped programs waiting for their drop dialog: path and file name.
     QList<QPair<QString, QString>> pendingDrops;
@@ -158,6 +157,11 @@ private:
     void showPagePicture(int t);
     void showTabLabels(int selected);
     void highlight(APIconQLabel *icon);
+    void iconHovered(APIconQLabel *icon, bool entered);
+    // Puts the widgets' "selected" flags on the icon at selectedIcon and the label of
+    // currentTab, and takes them off the others.
+    void markSelection();
+    QPointer<APIconQLabel> markedIcon;
     int storePartOf(int t, int position) const;
     void refreshPagingButtons();
 
@@ -168,6 +172,7 @@ private:
     void startSelectedIcon();
     void moveHighlight(unsigned key);
 
+    void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     void tabClicked(TabQLabel *tab);
     void openSubTab(APIconQLabel *icon);
     void goBack();
@@ -194,5 +199,3 @@ private:
 
     std::uintptr_t endpoint = 0;
 };
-
-extern lumbra *theLauncher;

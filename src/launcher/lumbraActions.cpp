@@ -5,19 +5,20 @@
 
 #include "TabEntry.h"
 #include "dialogs/CaregiverLock.h"
-#include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
+#include "dialogs/NewIcon.h"
 #include "dialogs/ThemeSettingDialog.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -62,8 +63,13 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
     // Before initialise() has built the window there is nothing to act on.
     if (!tabArea)
         return;
-    if (icon && tellIfMissing(icon))
-        return;
+    if (!icon || !tellIfMissing(icon))
+        act(icon, button, tab);
+    markSelection();
+}
+
+void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
+{
     const int kind = icon ? icon->kind : button ? button->kind : tab ? tab->kind : 0;
     switch (kind) {
     case ActionKind::StartProgram:
@@ -284,38 +290,25 @@ void lumbra::moveHighlight(unsigned key)
     highlight(iconAt(currentTab, target));
 }
 
-// The kind of a dropped file, from the last "."-separated part of its name.
-int lumbra::fileKindOf(const QString &path)
+bool lumbra::addIcon(const NewIcon &icon)
 {
-    const QString last = path.split(u'.', Qt::KeepEmptyParts).last();
-    if (last.contains(QLatin1String("exe")))
-        return 1;
-    if (last.contains(QLatin1String("msc")))
-        return 0;
-    if (last.contains(QLatin1String("dll")))
-        return 2;
-    if (last.contains(QLatin1String("lnk")))
-        return 3;
-    if (last.contains(QLatin1String("bat")))
-        return 4;
-    // A desktop entry is what a shortcut is on Windows.
-    if (last == QLatin1String("desktop"))
-        return 3;
-    return -1;
+    const bool added = addIconToCurrentTab(icon);
+    markSelection();
+    return added;
 }
 
-bool lumbra::addIconToCurrentTab()
+bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
 {
     if (currentTab < 0 || currentTab >= tabs.size() || currentTab >= theSettings.tabs.size())
         return false;
-    const int storedKind = newIconKind == ActionKind::OpenWithShell ? ActionKind::OpenWithShell
-                                                                    : ActionKind::StartProgram;
+    const int storedKind = newIcon.kind == ActionKind::OpenWithShell ? ActionKind::OpenWithShell
+                                                                     : ActionKind::StartProgram;
     IconInfo record;
     record.ICON_ID = int(theSettings.icons.size()) + 1;
-    record.ICON_AP_PNG_FILE_NAME = newIconImage;
-    record.ICON_AP_NAME = newIconName;
-    record.ICON_AP_TOOLTIP_NAME = newIconName;
-    record.ICON_AP_EXE_LOCATION = newIconTarget;
+    record.ICON_AP_PNG_FILE_NAME = newIcon.image;
+    record.ICON_AP_NAME = newIcon.name;
+    record.ICON_AP_TOOLTIP_NAME = newIcon.name;
+    record.ICON_AP_EXE_LOCATION = newIcon.target;
     record.ICON_DATA_TYPE = storedKind;
     record.ICON_IS_DEFAULT_APP = 0;
     record.ICON_DIRTY = 1;
@@ -328,8 +321,8 @@ bool lumbra::addIconToCurrentTab()
         // Shown but not stored, the icon would be gone at the next start without a word.
         theSettings.icons.removeLast();
         list = listBefore;
-        printDiagnostic(QStringLiteral("the new icon \"%1\" could not be stored").arg(newIconName));
-        tellNotSaved(tr("\"%1\" could not be added: Lumbra could not save its settings.").arg(newIconName));
+        printDiagnostic(QStringLiteral("the new icon \"%1\" could not be stored").arg(newIcon.name));
+        tellNotSaved(tr("\"%1\" could not be added: Lumbra could not save its settings.").arg(newIcon.name));
         return false;
     }
 

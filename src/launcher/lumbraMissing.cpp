@@ -5,7 +5,7 @@
 
 #include "TabEntry.h"
 #include "TargetCheck.h"
-#include "settings/Diagnostic.h"
+#include "platform/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/NoticeBubble.h"
@@ -23,6 +23,8 @@ constexpr int kMaximumTextPixels = 72;
 
 void lumbra::checkTargets(int t)
 {
+    // A missing icon under the highlight is drawn highlighted again.
+    markSelection();
     if (t >= 0 && t < tabs.size())
         TargetCheck::markIcons(tabs.at(t)->icons);
 }

@@ -4,11 +4,11 @@
 
 #include "HighlightReporter.h"
 #include "TabEntry.h"
-#include "dialogs/DragIconPage.h"
+#include "platform/Diagnostic.h"
 #include "settings/ActionKind.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
@@ -83,6 +83,7 @@ void lumbra::buildTabStrip()
         if (i == count - 1)
             addSeparator((i + 1) * (tabWidth + separatorWidth));
         label->setAttribute(Qt::WA_MouseTracking);
+        connect(label, &TabQLabel::activated, this, [this, label] { chooseTab(label); });
         label->setParent(tabArea);
         label->show();
         // Tabs are found by their place in the list; an identifier that names no place
@@ -163,6 +164,8 @@ APIconQLabel *lumbra::makeIcon(int t, int part, int position)
     icon->position = position;
     icon->setScaledContents(true);
     icon->setAttribute(Qt::WA_MouseTracking);
+    connect(icon, &APIconQLabel::activated, this, [this, icon] { dispatchAction(icon, nullptr, nullptr); });
+    connect(icon, &APIconQLabel::hovered, this, [this, icon](bool entered) { iconHovered(icon, entered); });
     return icon;
 }
 
@@ -333,6 +336,47 @@ void lumbra::selectIcon(int position)
         previous->refreshFace(true);
     selectedIcon = previousSelectedIcon = position;
     highlight(icon);
+    markSelection();
+}
+
+void lumbra::chooseTab(TabQLabel *tab)
+{
+    returnTab = currentTab;
+    dispatchAction(nullptr, nullptr, tab);
+}
+
+// The pointer selects the icon it comes onto, the way the arrow keys do; the icon paints its
+// own highlight.
+void lumbra::iconHovered(APIconQLabel *icon, bool entered)
+{
+    if (!entered) {
+        reporter->pointerLeft(icon);
+        return;
+    }
+    previousSelectedIcon = selectedIcon;
+    selectedIcon = icon->position;
+    if (APIconQLabel *first = iconAt(currentTab, 0))
+        first->refreshFace(true);
+    if (APIconQLabel *previous = iconAt(currentTab, previousSelectedIcon))
+        previous->refreshFace(true);
+    reporter->pointerEntered(icon, icon->name);
+    markSelection();
+}
+
+void lumbra::markSelection()
+{
+    APIconQLabel *icon = iconAt(currentTab, selectedIcon);
+    if (markedIcon != icon) {
+        if (markedIcon)
+            markedIcon->setSelected(false);
+        markedIcon = icon;
+        if (icon)
+            icon->setSelected(true);
+    }
+    for (const TabEntry *entry : std::as_const(tabs)) {
+        if (entry->tabLabel)
+            entry->tabLabel->setSelected(entry->tabLabel->tabIndex == currentTab);
+    }
 }
 
 void lumbra::showTabLabels(int selected)

@@ -4,11 +4,11 @@
 
 #include "TabEntry.h"
 #include "TargetCheck.h"
-#include "dialogs/DragIconPage.h"
-#include "settings/Diagnostic.h"
+#include "platform/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/TabQLabel.h"
 #include "widgets/UndoBar.h"
 
@@ -107,6 +107,7 @@ bool lumbra::undoRemoval()
         return false;
     }
     putBackLabel(offer, part);
+    markSelection();
     return true;
 }
 
@@ -136,6 +137,7 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part)
         const QPoint cell = cellOf(p);
         label->moveTo(cell.x(), cell.y());
     }
+    markSelection();
     TargetCheck::markIcons({icon});
     showRestoredIcon(t, position);
 }

@@ -1,6 +1,6 @@
 #include "RegFileImporter.h"
 
-#include "Diagnostic.h"
+#include "platform/Diagnostic.h"
 #include "platform/Registry.h"
 
 #include <QByteArray>

@@ -1,10 +1,10 @@
 #include "SettingsPersistence.h"
 
-#include "Diagnostic.h"
 #include "RecordFields_p.h"
 #include "RegistryAccess.h"
 #include "RegistryPaths.h"
 #include "SettingStore.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/RegistryScope.h"
 

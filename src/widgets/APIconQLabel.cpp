@@ -1,9 +1,6 @@
 #include "APIconQLabel.h"
 
 #include "FaceRecipes.h"
-#include "launcher/HighlightReporter.h"
-#include "launcher/TabEntry.h"
-#include "launcher/lumbra.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
@@ -23,21 +20,6 @@ namespace {
 int timerInterval(int settingId)
 {
     return std::max(0, theSettings.getInt(settingId));
-}
-
-// The icon labels of the tab the launcher shows, or none when there is no such tab.
-const QList<APIconQLabel *> *currentTabIcons()
-{
-    if (!theLauncher || theLauncher->currentTab < 0 || theLauncher->currentTab >= theLauncher->tabs.size())
-        return nullptr;
-    const TabEntry *entry = theLauncher->tabs.at(theLauncher->currentTab);
-    return entry ? &entry->icons : nullptr;
-}
-
-void refreshToNormal(const QList<APIconQLabel *> &icons, int index)
-{
-    if (index >= 0 && index < icons.size() && icons.at(index))
-        icons.at(index)->refreshFace(true);
 }
 
 } // namespace
@@ -142,7 +124,6 @@ void APIconQLabel::setMissing(bool missing, const QString &notice)
     if (missing == this->missing)
         return;
     this->missing = missing;
-    const bool selected = theLauncher && theLauncher->iconAt(theLauncher->currentTab, theLauncher->selectedIcon) == this;
     refreshFace(true);
     if (selected)
         refreshFace(false);
@@ -162,12 +143,11 @@ void APIconQLabel::button_special_efficacy_disableTimer()
         growStep();
         return;
     }
-    const bool selected = theLauncher && position == theLauncher->selectedIcon;
     if (inside || selected)
         paintHighlighted();
     else
         paintNormal();
-    const QPoint cell = lumbra::cellOf(position);
+    const QPoint cell = gridCell(position);
     setGeometry(cell.x(), cell.y(), iconWidth, iconHeight);
     growCount = 0;
     pressed = false;
@@ -196,8 +176,7 @@ void APIconQLabel::mouseReleaseEvent(QMouseEvent *event)
         growStep();
         // The dispatcher may run a dialog of its own; the icon must still be there after it.
         const QPointer<APIconQLabel> self(this);
-        if (theLauncher)
-            theLauncher->dispatchAction(this, nullptr, nullptr);
+        emit activated();
         if (self)
             startClickBlock();
         return;
@@ -210,27 +189,18 @@ void APIconQLabel::mouseMoveEvent(QMouseEvent *)
 {
     if (animating || noFeedback || inside)
         return;
-    if (theLauncher) {
-        theLauncher->previousSelectedIcon = theLauncher->selectedIcon;
-        theLauncher->selectedIcon = position;
-    }
-    if (const QList<APIconQLabel *> *icons = currentTabIcons()) {
-        refreshToNormal(*icons, 0);
-        refreshToNormal(*icons, theLauncher->previousSelectedIcon);
-    }
+    // The launcher moves its selection here and repaints the icons that lose it.
+    emit hovered(true);
     inside = true;
     if (pressed)
         paintPressed();
     else
         paintHighlighted();
-    if (theLauncher && theLauncher->reporter)
-        theLauncher->reporter->pointerEntered(this, name);
 }
 
 void APIconQLabel::leaveEvent(QEvent *)
 {
-    if (theLauncher && theLauncher->reporter)
-        theLauncher->reporter->pointerLeft(this);
+    emit hovered(false);
     inside = false;
     pressed = false;
 }

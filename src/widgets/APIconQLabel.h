@@ -10,8 +10,9 @@
 #include <QTimer>
 
 // One application icon on a launcher page: its picture with its name, recomposed from its
-// files at every change. Hovering makes it the launcher's selected icon; a completed click
-// grows it for a moment and hands it to the launcher's dispatchAction.
+// files at every change. The pointer coming onto it is reported as hovered(true), which makes
+// it the launcher's selected icon; a completed click grows it for a moment and is reported as
+// activated().
 class APIconQLabel : public QLabel
 {
     Q_OBJECT
@@ -36,6 +37,9 @@ public:
     // A program or document that is not on this computer: the picture is drawn grey, the
     // name as always, and the tool tip becomes `notice`. False brings the icon back as it was.
     void setMissing(bool missing, const QString &notice);
+    // Whether the launcher's highlight is on this icon; the launcher sets it.
+    void setSelected(bool on) { selected = on; }
+    bool isSelected() const { return selected; }
 
     QList<QString> arguments;
     QString pictureFile;
@@ -67,6 +71,10 @@ public:
 signals:
     void mouseclicked_signal(int);
     void button_special_efficacy_signal(int);
+    // A completed click: the icon has begun to grow; the launcher starts what it stands for.
+    void activated();
+    // The pointer came onto the icon (true) or left it (false).
+    void hovered(bool entered);
 
 public slots:
     void disableTimer();
@@ -90,4 +98,5 @@ private:
     QDateTime normalFaceModified;
     qint64 normalFaceSize = -1;
     bool normalFaceDimmed = false;
+    bool selected = false;
 };

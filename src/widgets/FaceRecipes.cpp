@@ -335,6 +335,16 @@ QImage paintTabFace(const QSize &size, const QColor &background, const QImage &p
     return face;
 }
 
+QPoint gridCell(int position)
+{
+    // Settings hold whatever a hand-edited file gave them. Positions beyond this lie far off
+    // any screen, and sums of them cannot overflow an int.
+    constexpr int kFarthestOffset = 1 << 20;
+    const QPoint cell = theSettings.getIconPosition(position);
+    return QPoint(std::clamp(cell.x(), -kFarthestOffset, kFarthestOffset),
+                  std::clamp(cell.y(), -kFarthestOffset, kFarthestOffset));
+}
+
 QRect grownGeometry(const QRect &current, int width, int height, int pixel, int steps)
 {
     const qint64 growth = qint64(pixel) * steps;

@@ -1,7 +1,6 @@
 #include "IconQLabel.h"
 
 #include "FaceRecipes.h"
-#include "launcher/lumbra.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
@@ -113,9 +112,8 @@ void IconQLabel::button_special_efficacy_disableTimer()
         growOnce();
         return;
     }
-    const bool selected = theLauncher && position == theLauncher->selectedIcon;
     showFace(inside || selected ? highlightImage : normalImage);
-    const QPoint cell = lumbra::cellOf(position);
+    const QPoint cell = gridCell(position);
     setGeometry(cell.x(), cell.y(), buttonWidth, buttonHeight);
     growCount = 0;
     pressed = false;
@@ -143,8 +141,7 @@ void IconQLabel::mouseReleaseEvent(QMouseEvent *event)
     if (ActionKind::isTitleBarKind(kind) && hits(event->position().toPoint())) {
         // The dispatcher may run a dialog of its own; the button must still be there after it.
         const QPointer<IconQLabel> self(this);
-        if (theLauncher)
-            theLauncher->dispatchAction(nullptr, this, nullptr);
+        emit activated();
         if (!self)
             return;
         emit mouseclicked_signal(timerInterval(IntSetting::ICON_DISABLE_CLICK_TIMER));

@@ -8,8 +8,8 @@ class QColor;
 class QFont;
 
 // A picture button of the launcher's title bar: back (with a caption), page up, page down,
-// house and speaker. It keeps its faces as images and hands a completed click to the
-// launcher's dispatchAction, then ignores clicks for ICON_DISABLE_CLICK_TIMER milliseconds.
+// house and speaker. It keeps its faces as images and reports a completed click as
+// activated(), then ignores clicks for ICON_DISABLE_CLICK_TIMER milliseconds.
 class IconQLabel : public QLabel
 {
     Q_OBJECT
@@ -30,6 +30,8 @@ public:
     void showNormalImage();
     void showPressedImage();
     void placeAt(int x, int y, int height, int width);
+    // Whether the launcher's highlight is on this button; the launcher sets it.
+    void setSelected(bool on) { selected = on; }
 
     QImage normalImage;
     QImage highlightImage;
@@ -50,6 +52,8 @@ public:
 signals:
     void mouseclicked_signal(int);
     void button_special_efficacy_signal(int);
+    // A completed click on a title-bar button; the launcher acts on it.
+    void activated();
 
 public slots:
     void disableTimer();
@@ -66,4 +70,6 @@ private:
     bool hits(const QPoint &point) const;
     void showFace(const QImage &face);
     void growOnce();
+
+    bool selected = false;
 };

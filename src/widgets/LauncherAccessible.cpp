@@ -4,7 +4,6 @@
 #include "IconQLabel.h"
 #include "ShutdownQLabel.h"
 #include "TabQLabel.h"
-#include "launcher/lumbra.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
@@ -28,7 +27,7 @@ QAccessibleInterface *launcherWidgetInterface(const QString &, QObject *object)
 bool isShownTab(const QWidget *widget)
 {
     const auto *tab = qobject_cast<const TabQLabel *>(widget);
-    return tab && theLauncher && theLauncher->currentTab == tab->tabIndex;
+    return tab && tab->isSelected();
 }
 
 } // namespace

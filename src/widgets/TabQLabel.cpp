@@ -1,7 +1,6 @@
 #include "TabQLabel.h"
 
 #include "FaceRecipes.h"
-#include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
 
 #include <QFontMetrics>
@@ -45,10 +44,7 @@ void TabQLabel::paintUnselected()
 
 void TabQLabel::mousePressEvent(QMouseEvent *)
 {
-    if (!theLauncher)
-        return;
-    theLauncher->returnTab = theLauncher->currentTab;
-    theLauncher->dispatchAction(nullptr, nullptr, this);
+    emit activated();
 }
 
 void TabQLabel::enterEvent(QEnterEvent *)
