@@ -8,8 +8,10 @@
 #include "TestPlatform.h"
 
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
@@ -82,18 +84,18 @@ QWidget *tst_Accessibility::widgetNamed(const QString &which) const
     if (which == QLatin1String("icon"))
         return launcher->iconAt(0, 2);
     if (which == QLatin1String("tab"))
-        return launcher->tabs.at(0)->tabLabel;
+        return launcher->tab(0)->tabLabel;
     if (which == QLatin1String("other tab"))
-        return launcher->tabs.at(1)->tabLabel;
+        return launcher->tab(1)->tabLabel;
     if (which == QLatin1String("page down"))
-        return launcher->downButton;
+        return launcher->titleBar()->button(ActionKind::PageDown);
     if (which == QLatin1String("page up"))
-        return launcher->upButton;
+        return launcher->titleBar()->button(ActionKind::PageUp);
     if (which == QLatin1String("back"))
-        return launcher->backButton;
+        return launcher->titleBar()->button(ActionKind::Back);
     if (which == QLatin1String("house"))
-        return launcher->houseButton;
-    return launcher->speakerButton;
+        return launcher->titleBar()->button(ActionKind::House);
+    return launcher->titleBar()->button(ActionKind::Music);
 }
 
 void tst_Accessibility::widgetsAreNamed_data()
@@ -132,7 +134,7 @@ void tst_Accessibility::widgetsAreNamed()
 
 void tst_Accessibility::shortenedTabKeepsItsFullName()
 {
-    TabQLabel *tab = launcher->tabs.at(1)->tabLabel;
+    TabQLabel *tab = launcher->tab(1)->tabLabel;
     QVERIFY2(tab->name.endsWith(QLatin1String("...")), qPrintable(tab->name));
     QCOMPARE(QAccessible::queryAccessibleInterface(tab)->text(QAccessible::Name), kLongTabName);
 }
@@ -155,9 +157,9 @@ void tst_Accessibility::highlightIsTheFocus()
     QFETCH(int, focused);
     for (unsigned key : keys)
         launcher->handleMessage(platform::kWmKeyDown, key);
-    QCOMPARE(launcher->selectedIcon, focused);
+    QCOMPARE(launcher->selectedIcon(), focused);
     // Exactly one icon is focused, the highlighted one.
-    for (APIconQLabel *icon : launcher->tabs.at(0)->icons) {
+    for (APIconQLabel *icon : launcher->tab(0)->icons) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(icon);
         QCOMPARE(bool(face->state().focused), icon->position == focused);
     }

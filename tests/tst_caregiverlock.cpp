@@ -9,6 +9,7 @@
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/PinPadDialog.h"
 #include "i18n/LanguageChoice.h"
+#include "launcher/DropQueue.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
@@ -18,6 +19,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/TabQLabel.h"
 
 #include <QApplication>
@@ -434,7 +436,7 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
     case CaregiverLock::Action::Delete: {
         // The highlight on the user's icon 4, at position 1 of the first tab.
         const QString before = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS;
-        launcher->selectedIcon = 1;
+        launcher->selectIcon(1);
         launcher->handleMessage(platform::kWmKeyDown, platform::kVkDelete);
         const bool removed = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS != before;
         // Put back for the next try.
@@ -445,11 +447,11 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
         return removed;
     }
     case CaregiverLock::Action::Drop:
-        launcher->applicationDropped(QStringLiteral("/bin/true"), QStringLiteral("true"));
+        emit launcher->tab(0)->page->applicationDropped(QStringLiteral("/bin/true"), QStringLiteral("true"));
         // The drop dialogs open once the drop has been answered, from the event loop.
-        for (int pass = 0; pass < 100 && !launcher->pendingDrops.isEmpty(); ++pass)
+        for (int pass = 0; pass < 100 && !launcher->findChild<DropQueue *>()->isEmpty(); ++pass)
             QTest::qWait(20);
-        return launcher->pendingDrops.isEmpty() && closer.closed == 1;
+        return launcher->findChild<DropQueue *>()->isEmpty() && closer.closed == 1;
     case CaregiverLock::Action::ThemeDialog: {
         APIconQLabel *icon = launcher->iconAt(0, 0);
         const int kind = icon->kind;
@@ -502,11 +504,11 @@ void tst_CaregiverLock::freeActionsNeverAsk()
         launcher->handleMessage(platform::kWmKeyDown, platform::kVkReturn);
         QCOMPARE(platform->shell.starts.size(), 1);
     } else if (action == QLatin1String("tab")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
-        QCOMPARE(launcher->currentTab, 1);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+        QCOMPARE(launcher->currentTab(), 1);
     } else if (action == QLatin1String("tab key")) {
         launcher->handleMessage(platform::kWmKeyDown, platform::kVkTab);
-        QCOMPARE(launcher->currentTab, 1);
+        QCOMPARE(launcher->currentTab(), 1);
     } else if (action == QLatin1String("restart")) {
         LumbraShutDown dialog(nullptr);
         dialog.ActionRestart();

@@ -351,7 +351,7 @@ void tst_DesktopEntries::droppedEntryBecomesAShortcutIcon()
     QCOMPARE(saved.size(), QSize(120, 120));
     QCOMPARE(saved.pixelColor(60, 60), QColor(Qt::darkGreen));
 
-    APIconQLabel *icon = launcher.tabs.at(0)->icons.last();
+    APIconQLabel *icon = launcher.tab(0)->icons.last();
     launcher.dispatchAction(icon, nullptr, nullptr);
     QCOMPARE(platform.shell.opens.size(), 1);
     QCOMPARE(platform.shell.opens.first().file, u'"' + entryPath + u'"');

@@ -138,7 +138,7 @@ void tst_Dialogs::startLauncher(const LauncherStore &store)
 
 QRgb tst_Dialogs::pageColour() const
 {
-    const QImage page = launcher->tabs.at(0)->page->pixmap().toImage();
+    const QImage page = launcher->tab(0)->page->pixmap().toImage();
     return page.isNull() ? 0 : page.pixel(5, 5);
 }
 
@@ -231,7 +231,7 @@ void tst_Dialogs::trayClickGuard()
 void tst_Dialogs::dropDialogAddsAnIconToTheStore()
 {
     startLauncher(twoThemes());
-    launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
     DropIconDialog dialog;
     QString path = QStringLiteral("C:\\Tools\\my.app.exe");
     dialog.setDroppedFile(path, QStringLiteral("my.app.exe"));
@@ -251,7 +251,7 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     SettingStore stored;
     loadAllSettings(stored);
     QCOMPARE(stored.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
-    QCOMPARE(launcher->tabs.at(1)->icons.last()->name, QStringLiteral("My Tool"));
+    QCOMPARE(launcher->tab(1)->icons.last()->name, QStringLiteral("My Tool"));
 }
 
 // An icon the store cannot keep is not added; its picture goes with it.

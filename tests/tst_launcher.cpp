@@ -8,8 +8,10 @@
 #include "app/TrayIcon.h"
 #include "dialogs/NewIcon.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -98,6 +100,7 @@ private slots:
     void removeIcon();
     void removingTheLastIconOfAPageShowsThePageBefore();
     void addedIconIsStoredAndShown();
+    void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
     void aHugeListShowsItsFirstThousandPlaces();
@@ -111,7 +114,7 @@ private slots:
 private:
     void start(const LauncherStore &store);
     void key(unsigned code, bool down = true);
-    TabEntry *tab(int t) { return launcher->tabs.at(t); }
+    const TabEntry *tab(int t) { return launcher->tab(t); }
 
     std::unique_ptr<TestPlatform> platform;
     std::unique_ptr<lumbra> launcher;
@@ -153,7 +156,7 @@ void tst_Launcher::fillsTheScreen()
     QCOMPARE(launcher->maximumSize(), QSize(1024, 570));
     QCOMPARE(launcher->windowTitle(), QStringLiteral("Lumbra"));
     QVERIFY(launcher->windowFlags().testFlag(Qt::FramelessWindowHint));
-    QCOMPARE(launcher->tabArea->geometry(), QRect(0, 0, 1024, 64));
+    QCOMPARE(launcher->titleBar()->tabArea()->geometry(), QRect(0, 0, 1024, 64));
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1024, 570 - 64));
 }
 
@@ -163,15 +166,15 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
     store.subTabs = 2;
     start(store);
     QList<int> shown;
-    for (int t = 0; t < launcher->tabs.size(); ++t) {
+    for (int t = 0; t < launcher->tabCount(); ++t) {
         if (!tab(t)->tabLabel->isHidden())
             shown.append(t);
     }
     QCOMPARE(shown, QList<int>({0, 1, 2}));
     // Separator width 2, tab width 160: leading, after tabs 0 ... 4, trailing.
     QList<int> shownSeparators;
-    for (const QLabel *separator : std::as_const(launcher->separators)) {
-        if (!separator->isHidden())
+    for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
+        if (separator->metaObject() == &QLabel::staticMetaObject && !separator->isHidden())
             shownSeparators.append(separator->x());
     }
     QCOMPARE(shownSeparators, QList<int>({2, 162, 324, 486}));
@@ -181,18 +184,18 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
 void tst_Launcher::pagingOverTwentyIcons()
 {
     start(standardStore());
-    QVERIFY(!launcher->upButton->isHidden());
-    QCOMPARE(launcher->upButton->parentWidget(), tab(0)->page);
+    QVERIFY(!launcher->titleBar()->button(ActionKind::PageUp)->isHidden());
+    QCOMPARE(launcher->titleBar()->button(ActionKind::PageUp)->parentWidget(), tab(0)->page);
     QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageDown), nullptr);
     QCOMPARE(visiblePositions(tab(0)), range(18, 19));
-    QCOMPARE(launcher->selectedIcon, 18);
+    QCOMPARE(launcher->selectedIcon(), 18);
     QCOMPARE(launcher->iconAt(0, 18)->pos(), launcher->iconAt(0, 0)->pos());
-    launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
-    QCOMPARE(launcher->selectedIcon, 18);
-    launcher->dispatchAction(nullptr, launcher->upButton, nullptr);
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageDown), nullptr);
+    QCOMPARE(launcher->selectedIcon(), 18);
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageUp), nullptr);
     QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    QCOMPARE(launcher->selectedIcon, 0);
+    QCOMPARE(launcher->selectedIcon(), 0);
 }
 
 void tst_Launcher::exactlyOnePageHasNoPagingButtons()
@@ -203,8 +206,8 @@ void tst_Launcher::exactlyOnePageHasNoPagingButtons()
         eighteen.append(QString::number(n));
     store.tabIcons[0] = eighteen.join(u'.');
     start(store);
-    QVERIFY(launcher->upButton->isHidden());
-    QVERIFY(launcher->downButton->isHidden());
+    QVERIFY(launcher->titleBar()->button(ActionKind::PageUp)->isHidden());
+    QVERIFY(launcher->titleBar()->button(ActionKind::PageDown)->isHidden());
     QCOMPARE(visiblePositions(tab(0)), range(0, 17));
 }
 
@@ -238,9 +241,9 @@ void tst_Launcher::arrowKeys()
     // Walk to the start the way a person would, with the arrow keys.
     for (int s = 0; s < from; ++s)
         this->key(platform::kVkRight);
-    QCOMPARE(launcher->selectedIcon, from);
+    QCOMPARE(launcher->selectedIcon(), from);
     this->key(key);
-    QCOMPARE(launcher->selectedIcon, selected);
+    QCOMPARE(launcher->selectedIcon(), selected);
     QCOMPARE(visiblePositions(tab(0)).first(), firstVisible);
 }
 
@@ -270,14 +273,14 @@ void tst_Launcher::tabKeysWrapOverTopLevelTabs()
     } else {
         launcher->dispatchAction(nullptr, nullptr, tab(from)->tabLabel);
     }
-    QCOMPARE(launcher->currentTab, from);
+    QCOMPARE(launcher->currentTab(), from);
     if (shift)
         key(platform::kVkShift);
     key(platform::kVkTab);
     key(platform::kVkShift, false);
-    QCOMPARE(launcher->currentTab, to);
+    QCOMPARE(launcher->currentTab(), to);
     QVERIFY(!tab(to)->page->isHidden());
-    QVERIFY(launcher->backTitleBar->isHidden());
+    QVERIFY(launcher->titleBar()->backBar()->isHidden());
 }
 
 void tst_Launcher::subTabAndBack()
@@ -288,23 +291,22 @@ void tst_Launcher::subTabAndBack()
     APIconQLabel *folder = launcher->iconAt(1, 1);
     QCOMPARE(folder->kind, 7);
     launcher->dispatchAction(folder, nullptr, nullptr);
-    QCOMPARE(launcher->currentTab, 4);
-    QCOMPARE(launcher->returnTab, 1);
+    QCOMPARE(launcher->currentTab(), 4);
     QVERIFY(!tab(4)->page->isHidden());
     QVERIFY(tab(1)->page->isHidden());
-    QCOMPARE(launcher->backTitleBar->parentWidget(), tab(4)->page);
-    QVERIFY(!launcher->backTitleBar->isHidden());
-    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
-    QCOMPARE(launcher->currentTab, 1);
-    QCOMPARE(launcher->selectedIcon, 0);
+    QCOMPARE(launcher->titleBar()->backBar()->parentWidget(), tab(4)->page);
+    QVERIFY(!launcher->titleBar()->backBar()->isHidden());
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
+    QCOMPARE(launcher->currentTab(), 1);
+    QCOMPARE(launcher->selectedIcon(), 0);
     QVERIFY(!tab(1)->page->isHidden());
-    QVERIFY(launcher->backTitleBar->isHidden());
+    QVERIFY(launcher->titleBar()->backBar()->isHidden());
     // A tab pressed remembers the tab it left as the way back.
     QTest::mousePress(tab(0)->tabLabel, Qt::LeftButton);
     QTest::mousePress(tab(3)->tabLabel, Qt::LeftButton);
-    QCOMPARE(launcher->currentTab, 3);
-    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
-    QCOMPARE(launcher->currentTab, 0);
+    QCOMPARE(launcher->currentTab(), 3);
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
+    QCOMPARE(launcher->currentTab(), 0);
 }
 
 void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
@@ -313,7 +315,7 @@ void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
     QVERIFY(!tab(3)->page);
     key(platform::kVkShift);
     key(platform::kVkTab);
-    QCOMPARE(launcher->currentTab, 3);
+    QCOMPARE(launcher->currentTab(), 3);
     QVERIFY(tab(3)->page);
     QCOMPARE(tab(3)->icons.size(), 2);
     QVERIFY(!tab(3)->page->isHidden());
@@ -415,7 +417,7 @@ void tst_Launcher::removeIcon()
         key(platform::kVkRight);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
-    QCOMPARE(launcher->selectedIcon, selected);
+    QCOMPARE(launcher->selectedIcon(), selected);
     // What the screen shows is what the store now holds.
     SettingStore reloaded;
     loadAllSettings(reloaded);
@@ -434,12 +436,12 @@ void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
     for (int s = 0; s < 19; ++s)
         key(platform::kVkRight);
     key(platform::kVkDelete);
-    QCOMPARE(launcher->selectedIcon, 18);
+    QCOMPARE(launcher->selectedIcon(), 18);
     QCOMPARE(visiblePositions(tab(0)), QList<int>({18}));
     key(platform::kVkDelete);
-    QCOMPARE(launcher->selectedIcon, 17);
+    QCOMPARE(launcher->selectedIcon(), 17);
     QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    QVERIFY(launcher->downButton->isHidden());
+    QVERIFY(launcher->titleBar()->button(ActionKind::PageDown)->isHidden());
 }
 
 void tst_Launcher::addedIconIsStoredAndShown()
@@ -466,21 +468,36 @@ void tst_Launcher::addedIconIsStoredAndShown()
     QCOMPARE(label->parentWidget(), tab(3)->page);
 }
 
+void tst_Launcher::displayChangeLaysOutAnew_data()
+{
+    QTest::addColumn<QSize>("speaker");
+    QTest::newRow("a speaker as large as the house") << QSize(48, 48);
+    QTest::newRow("a speaker smaller than the house") << QSize(36, 30);
+}
+
 void tst_Launcher::displayChangeLaysOutAnew()
 {
-    start(standardStore());
+    QFETCH(QSize, speaker);
+    standardStore().fill(theSettings);
+    theSettings.themes[0].SPEAKER_PNG_WIDTH = speaker.width();
+    theSettings.themes[0].SPEAKER_PNG_HEIGHT = speaker.height();
+    launcher = std::make_unique<lumbra>();
+    launcher->initialise();
     key(platform::kVkRight);
     platform->screen.width = 1366;
     platform->screen.height = 768;
     launcher->handleMessage(platform::kWmDisplayChange, 0);
     QCOMPARE(launcher->geometry(), QRect(0, 0, 1366, 768));
-    QCOMPARE(launcher->tabArea->geometry(), QRect(0, 0, 1366, 64));
+    QCOMPARE(launcher->titleBar()->tabArea()->geometry(), QRect(0, 0, 1366, 64));
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1366, 768 - 64));
     for (int p = 0; p < 20; ++p)
         QCOMPARE(launcher->iconAt(0, p)->pos(), theSettings.getIconPosition(p));
     QCOMPARE(launcher->iconAt(0, 5)->x(), 1366 * 5 / 100 + 5 * (120 + theSettings.iconColumnGap));
-    QCOMPARE(launcher->downButton->x(), 1366 - 40);
-    QCOMPARE(launcher->selectedIcon, 0);
+    QCOMPARE(launcher->titleBar()->button(ActionKind::PageDown)->x(), 1366 - 40);
+    QCOMPARE(launcher->selectedIcon(), 0);
+    // The speaker stands where it stood at start: left of the house by a house width.
+    QCOMPARE(launcher->titleBar()->button(ActionKind::Music)->geometry(),
+             QRect(QPoint(1366 - 2 * 48 - 12, 64 / 2 - 48 / 2), speaker));
 }
 
 void tst_Launcher::listsThatPointNowhere()
@@ -490,13 +507,12 @@ void tst_Launcher::listsThatPointNowhere()
     store.folderTarget = 9;
     store.userIcons = {};
     start(store);
-    launcher->themeDialog = nullptr;
     theSettings.mySystem.CURRENT_THEME = 7;
     launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
     QCOMPARE(tab(1)->icons.size(), 2);
     QVERIFY(tab(1)->page->pixmap().isNull());
     key(platform::kVkReturn);
-    QCOMPARE(launcher->currentTab, 1);
+    QCOMPARE(launcher->currentTab(), 1);
     key(platform::kVkRight);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("0.3.99..2"));
@@ -514,7 +530,7 @@ void tst_Launcher::aHugeListShowsItsFirstThousandPlaces()
     start(store);
     QVERIFY(errors.lines().contains(QStringLiteral("tab 1 lists 50001 icons; only the first 1000 places are shown")));
     QCOMPARE(tab(0)->icons.size(), 1000);
-    launcher->selectedIcon = 999;
+    launcher->selectIcon(999);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("10.").repeated(49999) + QStringLiteral("11"));
     QCOMPARE(tab(0)->icons.size(), 999);
@@ -563,7 +579,7 @@ void tst_Launcher::houseKeepsTheLauncherWithoutATray()
     if (QSystemTrayIcon::isSystemTrayAvailable())
         QSKIP("this display has a tray");
     start(standardStore());
-    launcher->dispatchAction(nullptr, launcher->houseButton, nullptr);
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::House), nullptr);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());
 }
@@ -620,7 +636,7 @@ void tst_Launcher::absurdSizesStayOnTheScreen()
     launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
     launcher->applyTheme();
     launcher->handleMessage(platform::kWmDisplayChange, 0);
-    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
     for (const QWidget *widget : launcher->findChildren<QWidget *>())
         QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
 }

@@ -7,8 +7,10 @@
 
 #include "launcher/TabEntry.h"
 #include "launcher/TargetCheck.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
@@ -183,7 +185,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
     }
     QVERIFY(platform->shell.starts.isEmpty());
     QVERIFY(platform->shell.opens.isEmpty());
-    const NoticeBubble *bubble = launcher->notInstalledNotice;
+    const NoticeBubble *bubble = launcher->findChild<NoticeBubble *>();
     QVERIFY(bubble);
     QVERIFY(bubble->isVisible());
     QCOMPARE(bubble->text(), kNotInstalled);
@@ -193,7 +195,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
 
     // A second try replaces the bubble instead of piling another on it.
     launcher->dispatchAction(missing, nullptr, nullptr);
-    QCOMPARE(launcher->tabs.at(0)->page->findChildren<NoticeBubble *>().size(), 1);
+    QCOMPARE(launcher->tab(0)->page->findChildren<NoticeBubble *>().size(), 1);
     QVERIFY(platform->shell.starts.isEmpty());
 
     // An icon whose program is there still starts.
@@ -220,17 +222,17 @@ void tst_MissingPrograms::installedMeanwhileShowsNormallyWhenShownAgain()
     platform->targets.missing.clear();
     QVERIFY(icon(0, 0)->missing);
     if (how == QLatin1String("tab")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(0)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(0)->tabLabel);
     } else if (how == QLatin1String("restore")) {
         launcher->showMinimized();
         launcher->showNormal();
     } else {
         launcher->dispatchAction(icon(0, 3), nullptr, nullptr);
-        QCOMPARE(launcher->currentTab, 2);
-        launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+        QCOMPARE(launcher->currentTab(), 2);
+        launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
     }
-    QCOMPARE(launcher->currentTab, 0);
+    QCOMPARE(launcher->currentTab(), 0);
     QVERIFY(!icon(0, 0)->missing);
     QCOMPARE(icon(0, 0)->toolTip(), QStringLiteral("Icon 2"));
 }
@@ -244,7 +246,7 @@ void tst_MissingPrograms::removedMeanwhileIsToldAtTheClick()
     key(platform::kVkReturn);
     QVERIFY(platform->shell.starts.isEmpty());
     QVERIFY(icon(0, 0)->missing);
-    QVERIFY(launcher->notInstalledNotice);
+    QVERIFY(launcher->findChild<NoticeBubble *>());
 
     // And back again: the click starts it at once.
     platform->targets.missing.clear();
@@ -355,16 +357,16 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
     for (int s = 0; s < position; ++s)
         key(platform::kVkRight);
     key(platform::kVkReturn);
-    const NoticeBubble *bubble = launcher->notInstalledNotice;
+    const NoticeBubble *bubble = launcher->findChild<NoticeBubble *>();
     QVERIFY(bubble);
     QCOMPARE(bubble->pointsLeft(), pointsLeft);
-    const QRect page = launcher->tabs.at(0)->page->rect();
+    const QRect page = launcher->tab(0)->page->rect();
     QVERIFY(page.contains(bubble->geometry()));
     QVERIFY(bubble->height() >= 60);
 
     // Another page shown: the bubble goes with its icon.
     icon(0, position)->hide();
-    QTRY_VERIFY(!launcher->notInstalledNotice);
+    QTRY_VERIFY(!launcher->findChild<NoticeBubble *>());
 }
 
 QTEST_MAIN(tst_MissingPrograms)

@@ -9,8 +9,10 @@
 #include "i18n/LanguageChoice.h"
 #include "launcher/HighlightReporter.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -201,7 +203,7 @@ void tst_SpeakNames::whatIsSaid()
         else if (action == QLatin1String("return"))
             key(platform::kVkReturn);
         else if (action == QLatin1String("back"))
-            launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+            launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
         QCoreApplication::processEvents();
     }
     QCOMPARE(platform->speech.calls, calls);
@@ -239,7 +241,7 @@ void tst_SpeakNames::withoutAVoiceNothingElseChanges()
     start(1);
     key(platform::kVkRight);
     key(platform::kVkTab);
-    QCOMPARE(launcher->currentTab, 1);
+    QCOMPARE(launcher->currentTab(), 1);
     QCOMPARE(platform->speech.said(), (QStringList{"Tab 1", "Icon 2", "Tab 2"}));
 }
 

@@ -8,7 +8,9 @@
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
@@ -132,9 +134,9 @@ void tst_SwitchScanner::start(int stepMs)
 // Steps by hand, as the timer would, until the given step is highlighted.
 void tst_SwitchScanner::stepTo(int index)
 {
-    for (int guard = 0; launcher->scanner->currentStep() != index && guard < 1000; ++guard)
-        launcher->scanner->step();
-    QCOMPARE(launcher->scanner->currentStep(), index);
+    for (int guard = 0; launcher->findChild<SwitchScanner *>()->currentStep() != index && guard < 1000; ++guard)
+        launcher->findChild<SwitchScanner *>()->step();
+    QCOMPARE(launcher->findChild<SwitchScanner *>()->currentStep(), index);
 }
 
 void tst_SwitchScanner::loopOrder_data()
@@ -218,15 +220,15 @@ void tst_SwitchScanner::loopOnTheLauncher()
     QFETCH(QList<Step>, expected);
     start();
     if (where.startsWith(QLatin1String("tab ")))
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(where.mid(4, 1).toInt())->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(where.mid(4, 1).toInt())->tabLabel);
     if (where.endsWith(QLatin1String("page 2")))
-        launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+        launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageDown), nullptr);
     if (where == QLatin1String("folder")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
         launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
     }
-    launcher->scanner->step();
-    QCOMPARE(describe(launcher->scanner->loop()), describe(expected));
+    launcher->findChild<SwitchScanner *>()->step();
+    QCOMPARE(describe(launcher->findChild<SwitchScanner *>()->loop()), describe(expected));
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
@@ -255,21 +257,21 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
     QFETCH(bool, backShown);
     start();
     if (tab != 0)
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(tab)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab)->tabLabel);
     stepTo(step);
     platform->shell.starts.clear();
-    launcher->scanner->activate();
+    launcher->findChild<SwitchScanner *>()->activate();
     QCOMPARE(platform->shell.starts.isEmpty(), started.isEmpty());
     if (!started.isEmpty())
         QVERIFY2(platform->shell.starts.first().program.contains(started), qPrintable(platform->shell.starts.first().program));
-    QCOMPARE(launcher->currentTab, currentTab);
-    QCOMPARE(launcher->backButton->isVisible(), backShown);
+    QCOMPARE(launcher->currentTab(), currentTab);
+    QCOMPARE(launcher->titleBar()->button(ActionKind::Back)->isVisible(), backShown);
     // The loop starts again from the first icon of what is shown now.
-    QCOMPARE(launcher->scanner->currentStep(), 0);
-    const QList<Step> loop = launcher->scanner->loop();
+    QCOMPARE(launcher->findChild<SwitchScanner *>()->currentStep(), 0);
+    const QList<Step> loop = launcher->findChild<SwitchScanner *>()->loop();
     QVERIFY(!loop.isEmpty());
     QCOMPARE(describe({loop.first()}), describe({{Step::Icon, firstIcon}}));
-    QCOMPARE(launcher->selectedIcon, firstIcon);
+    QCOMPARE(launcher->selectedIcon(), firstIcon);
 }
 
 void tst_SwitchScanner::everySwitchInputActs_data()
@@ -293,7 +295,7 @@ void tst_SwitchScanner::everySwitchInputActs()
     start();
     stepTo(2);
     platform->shell.starts.clear();
-    QWidget *page = launcher->tabs.at(0)->page;
+    QWidget *page = launcher->tab(0)->page;
     if (input == QLatin1String("space"))
         QTest::keyClick(page, Qt::Key_Space);
     else if (input == QLatin1String("return"))
@@ -303,7 +305,8 @@ void tst_SwitchScanner::everySwitchInputActs()
     else if (input == QLatin1String("click page"))
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(5, page->height() - 5));
     else if (input == QLatin1String("click strip"))
-        QTest::mouseClick(launcher->tabArea, Qt::RightButton, {}, QPoint(launcher->tabArea->width() - 2, 2));
+        QTest::mouseClick(launcher->titleBar()->tabArea(), Qt::RightButton, {},
+                          QPoint(launcher->titleBar()->tabArea()->width() - 2, 2));
     else if (input == QLatin1String("x"))
         QTest::keyClick(page, Qt::Key_X);
     if (input == QLatin1String("repeat")) {
@@ -323,14 +326,15 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, launcher.get());
     box.open();
     QVERIFY(box.isVisible());
-    launcher->scanner->step();
-    const QList<Step> loop = launcher->scanner->loop();
+    launcher->findChild<SwitchScanner *>()->step();
+    const QList<Step> loop = launcher->findChild<SwitchScanner *>()->loop();
     QCOMPARE(describe(loop), describe({{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}}));
     // The launcher's loop waits: its highlight stays where it was.
-    QCOMPARE(launcher->selectedIcon, 1);
+    QCOMPARE(launcher->selectedIcon(), 1);
     // Buttons come in reading order; the second is chosen.
-    launcher->scanner->step();
-    QAbstractButton *second = qobject_cast<QAbstractButton *>(launcher->scanner->widgetOf(loop.at(1)));
+    launcher->findChild<SwitchScanner *>()->step();
+    QAbstractButton *second = qobject_cast<QAbstractButton *>(
+        launcher->findChild<SwitchScanner *>()->widgetOf(loop.at(1)));
     QVERIFY(second);
     QSignalSpy clicked(&box, &QMessageBox::buttonClicked);
     QTest::keyClick(&box, Qt::Key_Space);
@@ -339,7 +343,8 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QVERIFY(!box.isVisible());
     QVERIFY(platform->shell.starts.isEmpty());
     // Back on the launcher, the loop starts from its first icon.
-    QCOMPARE(describe({launcher->scanner->loop().value(launcher->scanner->currentStep())}),
+    QCOMPARE(describe({launcher->findChild<SwitchScanner *>()->loop().value(
+                 launcher->findChild<SwitchScanner *>()->currentStep())}),
              describe({{Step::Icon, 0}}));
 }
 
@@ -349,19 +354,19 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
     QCoreApplication::processEvents();
     platform->speech.calls.clear();
     for (int n = 0; n < 3; ++n) {
-        launcher->scanner->step();
+        launcher->findChild<SwitchScanner *>()->step();
         QCoreApplication::processEvents();
     }
     stepTo(18);
     QCoreApplication::processEvents();
-    launcher->scanner->step();
+    launcher->findChild<SwitchScanner *>()->step();
     QCoreApplication::processEvents();
     QCOMPARE(platform->speech.said(), (QStringList{QStringLiteral("Icon 11"), QStringLiteral("Icon 12"),
                                                    QStringLiteral("Icon 13"), QStringLiteral("Next page"),
                                                    QStringLiteral("Tab 1")}));
     auto *frame = launcher->findChild<ScanFrame *>();
     QVERIFY(frame && frame->isVisible());
-    QWidget *tab = launcher->tabs.at(0)->tabLabel;
+    QWidget *tab = launcher->tab(0)->tabLabel;
     const QRect tabArea(tab->mapTo(launcher.get(), QPoint(0, 0)), tab->size());
     QVERIFY(frame->geometry().contains(tabArea.center()));
 }
@@ -369,10 +374,10 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
 void tst_SwitchScanner::offMeansNoFilterAndNoFrame()
 {
     start(0);
-    QVERIFY(!launcher->scanner->isScanning());
+    QVERIFY(!launcher->findChild<SwitchScanner *>()->isScanning());
     platform->shell.starts.clear();
-    QTest::keyClick(launcher->tabs.at(0)->page, Qt::Key_Space);
-    QTest::mouseClick(launcher->tabs.at(0)->page, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(launcher->tab(0)->page, Qt::Key_Space);
+    QTest::mouseClick(launcher->tab(0)->page, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(platform->shell.starts.isEmpty());
     auto *frame = launcher->findChild<ScanFrame *>();
     QVERIFY(!frame || !frame->isVisible());

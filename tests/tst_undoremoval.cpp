@@ -5,7 +5,9 @@
 #include "TestPlatform.h"
 
 #include "i18n/LanguageChoice.h"
+#include "launcher/LauncherGeometry.h"
 #include "launcher/TabEntry.h"
+#include "launcher/UndoOffer.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/RegFileExporter.h"
@@ -131,12 +133,12 @@ void tst_UndoRemoval::controlZ()
 // Arrows from the first icon of the tab shown, as a person would reach it.
 void tst_UndoRemoval::removeAt(int position)
 {
-    const int columns = lumbra::columnCount();
+    const int columns = LauncherGeometry::columnCount();
     for (int row = 0; row < position / columns; ++row)
         key(platform::kVkDown);
     for (int column = 0; column < position % columns; ++column)
         key(platform::kVkRight);
-    QCOMPARE(launcher->selectedIcon, position);
+    QCOMPARE(launcher->selectedIcon(), position);
     key(platform::kVkDelete);
 }
 
@@ -150,7 +152,7 @@ QString tst_UndoRemoval::storedList(int t)
 // Labels stand in order at their cells, one for each entry of the list that names an icon.
 void tst_UndoRemoval::verifyLabels(int t)
 {
-    const QList<APIconQLabel *> &icons = launcher->tabs.at(t)->icons;
+    const QList<APIconQLabel *> &icons = launcher->tab(t)->icons;
     const QList<int> numbers = iconNumbersOf(theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS);
     QStringList expected;
     for (int number : numbers) {
@@ -198,27 +200,27 @@ void tst_UndoRemoval::undoPutsBackExactly()
     removeAt(position);
     QVERIFY(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS != list);
     QCOMPARE(storedList(0), theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS);
-    QVERIFY(launcher->undoBar && launcher->undoBar->isVisible());
+    QVERIFY(launcher->findChild<UndoBar *>() && launcher->findChild<UndoBar *>()->isVisible());
 
     if (byButton)
-        QTest::mouseClick(launcher->undoBar->undoButton(), Qt::LeftButton);
+        QTest::mouseClick(launcher->findChild<UndoBar *>()->undoButton(), Qt::LeftButton);
     else
         controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, list);
     QCOMPARE(storedList(0), list);
     QCOMPARE(exported(platform->registry()), before);
-    QVERIFY(launcher->undoBar->isHidden());
+    QVERIFY(launcher->findChild<UndoBar *>()->isHidden());
     verifyLabels(0);
     // Highlighted, on the page shown.
-    QCOMPARE(launcher->selectedIcon, position);
+    QCOMPARE(launcher->selectedIcon(), position);
     APIconQLabel *back = launcher->iconAt(0, position);
     QCOMPARE(back->name, name);
     QVERIFY(!back->isHidden());
-    const int perPage = 3 * lumbra::columnCount();
-    for (const APIconQLabel *other : launcher->tabs.at(0)->icons)
+    const int perPage = 3 * LauncherGeometry::columnCount();
+    for (const APIconQLabel *other : launcher->tab(0)->icons)
         QCOMPARE(!other->isHidden(), other->position / perPage == position / perPage);
     // The offer is used up.
-    QVERIFY(!launcher->undoRemoval());
+    QVERIFY(!launcher->findChild<UndoOffer *>()->undo());
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, list);
 }
 
@@ -226,7 +228,7 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
 {
     start(storeWith(QStringLiteral("4.5")));
     removeAt(1);
-    UndoBar *bar = launcher->undoBar;
+    UndoBar *bar = launcher->findChild<UndoBar *>();
     QCOMPARE(bar->message(), QStringLiteral("Icon 5 was removed"));
     QCOMPARE(bar->undoButton()->text(), QStringLiteral("Undo"));
     // Large, along the bottom of the screen, above the page.
@@ -258,10 +260,10 @@ void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
     theLauncher = launcher.get();
     launcher->initialise();
     removeAt(0);
-    const QString message = launcher->undoBar->message();
+    const QString message = launcher->findChild<UndoBar *>()->message();
     QVERIFY2(message.size() < 200, qPrintable(QString::number(message.size())));
     QVERIFY(message.endsWith(QLatin1String(" was removed")));
-    QVERIFY(launcher->undoBar->undoButton()->isVisible());
+    QVERIFY(launcher->findChild<UndoBar *>()->undoButton()->isVisible());
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
 }
@@ -284,14 +286,14 @@ void tst_UndoRemoval::zAloneDoesNothing()
 void tst_UndoRemoval::nothingToUndoAfterTheOfferEnds()
 {
     start(storeWith(QStringLiteral("4.5")));
-    QVERIFY(!launcher->undoRemoval());
+    QVERIFY(!launcher->findChild<UndoOffer *>()->undo());
     controlZ();
     removeAt(0);
-    launcher->undoBar->withdraw();
+    launcher->findChild<UndoBar *>()->withdraw();
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("5"));
     QCOMPARE(storedList(0), QStringLiteral("5"));
-    QCOMPARE(launcher->tabs.at(0)->icons.size(), 1);
+    QCOMPARE(launcher->tab(0)->icons.size(), 1);
 }
 
 void tst_UndoRemoval::secondDeleteReplacesTheOffer()
@@ -300,10 +302,10 @@ void tst_UndoRemoval::secondDeleteReplacesTheOffer()
     removeAt(0);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("6"));
-    QCOMPARE(launcher->undoBar->message(), QStringLiteral("Icon 5 was removed"));
+    QCOMPARE(launcher->findChild<UndoBar *>()->message(), QStringLiteral("Icon 5 was removed"));
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("5.6"));
-    QCOMPARE(launcher->selectedIcon, 0);
+    QCOMPARE(launcher->selectedIcon(), 0);
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("5.6"));
     QCOMPARE(storedList(0), QStringLiteral("5.6"));
@@ -315,14 +317,14 @@ void tst_UndoRemoval::undoFromAnotherTab()
 {
     start(storeWith(iconsFrom(4, 25)));
     removeAt(20);
-    launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
-    QCOMPARE(launcher->currentTab, 1);
-    QVERIFY(launcher->undoBar->isVisible());
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+    QCOMPARE(launcher->currentTab(), 1);
+    QVERIFY(launcher->findChild<UndoBar *>()->isVisible());
     controlZ();
-    QCOMPARE(launcher->currentTab, 0);
-    QVERIFY(launcher->tabs.at(0)->page->isVisible());
-    QVERIFY(launcher->tabs.at(1)->page->isHidden());
-    QCOMPARE(launcher->selectedIcon, 20);
+    QCOMPARE(launcher->currentTab(), 0);
+    QVERIFY(launcher->tab(0)->page->isVisible());
+    QVERIFY(launcher->tab(1)->page->isHidden());
+    QCOMPARE(launcher->selectedIcon(), 20);
     QVERIFY(!launcher->iconAt(0, 20)->isHidden());
     QVERIFY(launcher->iconAt(0, 0)->isHidden());
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, iconsFrom(4, 25));
@@ -339,7 +341,7 @@ void tst_UndoRemoval::listChangedMeanwhile()
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5.6.31"));
     QCOMPARE(storedList(0), QStringLiteral("4.5.6.31"));
-    QCOMPARE(launcher->selectedIcon, 1);
+    QCOMPARE(launcher->selectedIcon(), 1);
     QCOMPARE(launcher->iconAt(0, 3)->name, QStringLiteral("Editor"));
 }
 
@@ -355,7 +357,7 @@ void tst_UndoRemoval::refusedSaveIsTakenBackAndTold()
     controlZ();
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("5"));
     QCOMPARE(storedList(0), QStringLiteral("5"));
-    QCOMPARE(launcher->tabs.at(0)->icons.size(), 1);
+    QCOMPARE(launcher->tab(0)->icons.size(), 1);
     const QMessageBox *message = launcher->findChild<QMessageBox *>();
     QVERIFY(message);
     QVERIFY(message->text().contains(QStringLiteral("Icon 4")));
@@ -368,7 +370,7 @@ void tst_UndoRemoval::barFollowsTheScreen()
     platform->screen.width = 800;
     platform->screen.height = 600;
     launcher->handleMessage(platform::kWmDisplayChange, 0);
-    const QRect bar = launcher->undoBar->geometry();
+    const QRect bar = launcher->findChild<UndoBar *>()->geometry();
     QCOMPARE(bar.bottom() + 1 + 16, 600);
     QCOMPARE(bar.right() + 1 + 16, 800);
 }

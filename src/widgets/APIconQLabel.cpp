@@ -7,22 +7,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QPointer>
 #include <QRectF>
-
-#include <algorithm>
-#include <cstdio>
-
-namespace {
-
-// A timer started with a negative interval never fires; a broken setting must not leave an
-// icon blocked or grown for good.
-int timerInterval(int settingId)
-{
-    return std::max(0, theSettings.getInt(settingId));
-}
-
-} // namespace
 
 APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &picture, const QString &mask,
                            const QFont &font, const QString &name, int nameX, int nameY,
@@ -37,8 +22,6 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
     nameFont.setWeight(QFont::Bold);
     paintNormal();
     setGeometry(x, y, width, height);
-    connect(this, &APIconQLabel::mouseclicked_signal, &clickTimer, qOverload<int>(&QTimer::start));
-    connect(&clickTimer, &QTimer::timeout, this, &APIconQLabel::disableTimer);
     connect(this, &APIconQLabel::button_special_efficacy_signal, &growTimer, qOverload<int>(&QTimer::start));
     connect(&growTimer, &QTimer::timeout, this, &APIconQLabel::button_special_efficacy_disableTimer);
 }
@@ -97,22 +80,6 @@ void APIconQLabel::reloadFace(const QString &mask, const QColor &nameColour, con
     paintNormal();
 }
 
-void APIconQLabel::growStep()
-{
-    ++growCount;
-    setGeometry(grownGeometry(geometry(), iconWidth, iconHeight, theSettings.getInt(IntSetting::ICON_EFFICACY_PIXEL),
-                              growCount));
-    paintNormal();
-    animating = true;
-    emit button_special_efficacy_signal(timerInterval(IntSetting::ICON_EFFICACY_INTERVAL));
-}
-
-void APIconQLabel::startClickBlock()
-{
-    emit mouseclicked_signal(timerInterval(IntSetting::ICON_DISABLE_CLICK_TIMER));
-    clickBlocked = true;
-}
-
 void APIconQLabel::moveTo(int x, int y)
 {
     setGeometry(x, y, iconWidth, iconHeight);
@@ -125,47 +92,16 @@ void APIconQLabel::setMissing(bool missing, const QString &notice)
         return;
     this->missing = missing;
     refreshFace(true);
-    if (selected)
+    if (isSelected())
         refreshFace(false);
 }
 
-void APIconQLabel::disableTimer()
+void APIconQLabel::showRestingFace(bool highlighted)
 {
-    std::fputs("timer disable\n", stderr);
-    std::fflush(stderr);
-    clickTimer.stop();
-    clickBlocked = false;
-}
-
-void APIconQLabel::button_special_efficacy_disableTimer()
-{
-    if (growCount <= theSettings.getInt(IntSetting::ICON_EFFICACY_COUNTER)) {
-        growStep();
-        return;
-    }
-    if (inside || selected)
+    if (highlighted)
         paintHighlighted();
     else
         paintNormal();
-    const QPoint cell = gridCell(position);
-    setGeometry(cell.x(), cell.y(), iconWidth, iconHeight);
-    growCount = 0;
-    pressed = false;
-    inside = false;
-    growTimer.stop();
-    animating = false;
-}
-
-void APIconQLabel::mousePressEvent(QMouseEvent *event)
-{
-    if (clickBlocked)
-        return;
-    if (!inside && !hits(event->position().toPoint()))
-        return;
-    inside = true;
-    pressed = true;
-    if (!noFeedback)
-        paintPressed();
 }
 
 void APIconQLabel::mouseReleaseEvent(QMouseEvent *event)
@@ -174,12 +110,7 @@ void APIconQLabel::mouseReleaseEvent(QMouseEvent *event)
         return;
     if (!ActionKind::isTitleBarKind(kind) && pressed && inside && hits(event->position().toPoint())) {
         growStep();
-        // The dispatcher may run a dialog of its own; the icon must still be there after it.
-        const QPointer<APIconQLabel> self(this);
-        emit activated();
-        if (self)
-            startClickBlock();
-        return;
+        return activateAndBlock();
     }
     paintNormal();
     paintHighlighted();
@@ -203,11 +134,6 @@ void APIconQLabel::leaveEvent(QEvent *)
     emit hovered(false);
     inside = false;
     pressed = false;
-}
-
-bool APIconQLabel::hits(const QPoint &point) const
-{
-    return point.x() >= 0 && point.x() <= iconWidth && point.y() >= 0 && point.y() <= iconHeight;
 }
 
 void APIconQLabel::showFace(const QImage &face)
