@@ -4,8 +4,7 @@
 // one. Qt hands focus events on only where a platform bridge is active, which the offscreen
 // platform has none of: tst_e2e_screenreader hears them on the accessibility bus.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
@@ -21,8 +20,6 @@
 #include <QAccessible>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 
 const QString kLongTabName = QStringLiteral("A tab whose name is far too long for the strip");
@@ -30,22 +27,18 @@ const QString kLongTabName = QStringLiteral("A tab whose name is far too long fo
 LauncherStore accessibleStore()
 {
     LauncherStore store;
-    QStringList twenty;
-    for (int n = 1; n <= 20; ++n)
-        twenty.append(QString::number(n));
-    store.tabIcons = {twenty.join(u'.'), QStringLiteral("1.2")};
+    store.tabIcons = {LauncherStore::iconList(1, 20), QStringLiteral("1.2")};
     return store;
 }
 
 } // namespace
 
-class tst_Accessibility : public QObject
+class tst_Accessibility : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void widgetsAreNamed_data();
     void widgetsAreNamed();
@@ -56,27 +49,15 @@ private slots:
 
 private:
     QWidget *widgetNamed(const QString &which) const;
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
 
 void tst_Accessibility::init()
 {
-    platform = std::make_unique<TestPlatform>();
+    LauncherFixture::init();
     accessibleStore().fill(theSettings);
     theSettings.tabs[1].TAB_ITEM_NAME = kLongTabName;
     theSettings.icons[2].ICON_AP_TOOLTIP_NAME = QStringLiteral("Write letters");
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
-}
-
-void tst_Accessibility::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
+    startOnSettings();
 }
 
 QWidget *tst_Accessibility::widgetNamed(const QString &which) const
@@ -88,14 +69,14 @@ QWidget *tst_Accessibility::widgetNamed(const QString &which) const
     if (which == QLatin1String("other tab"))
         return launcher->tab(1)->tabLabel;
     if (which == QLatin1String("page down"))
-        return launcher->titleBar()->button(ActionKind::PageDown);
+        return button(ActionKind::PageDown);
     if (which == QLatin1String("page up"))
-        return launcher->titleBar()->button(ActionKind::PageUp);
+        return button(ActionKind::PageUp);
     if (which == QLatin1String("back"))
-        return launcher->titleBar()->button(ActionKind::Back);
+        return button(ActionKind::Back);
     if (which == QLatin1String("house"))
-        return launcher->titleBar()->button(ActionKind::House);
-    return launcher->titleBar()->button(ActionKind::Music);
+        return button(ActionKind::House);
+    return button(ActionKind::Music);
 }
 
 void tst_Accessibility::widgetsAreNamed_data()

@@ -1,8 +1,7 @@
 // The caregiver lock: the PIN's stored form, the PIN pad, and which actions of the launcher
 // and its dialogs ask for the PIN while it is set.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
 #include "app/TrayIcon.h"
 #include "dialogs/CaregiverLock.h"
@@ -24,13 +23,9 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(CaregiverLock::Action)
 
@@ -71,7 +66,7 @@ LauncherStore lockStore()
 
 } // namespace
 
-class tst_CaregiverLock : public QObject
+class tst_CaregiverLock : public LauncherFixture
 {
     Q_OBJECT
 
@@ -107,20 +102,13 @@ private:
     // Carries out the action of the row; answers whether it went through.
     bool perform(CaregiverLock::Action action);
 
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
-    QString savedDirectory;
     QList<CaregiverLock::Action> asked;
     bool answer = false;
 };
 
 void tst_CaregiverLock::init()
 {
-    folder = std::make_unique<QTemporaryDir>();
-    platform = std::make_unique<TestPlatform>();
-    savedDirectory = QDir::currentPath();
-    QDir::setCurrent(folder->path());
+    LauncherFixture::init();
     languageCode = QStringLiteral("EN");
     initRegistryPaths();
     asked.clear();
@@ -136,23 +124,15 @@ void tst_CaregiverLock::cleanup()
 {
     CaregiverLock::useAsker({});
     CaregiverLock::countRightTry();
-    launcher.reset();
-    theLauncher = nullptr;
-    platform.reset();
-    theSettings = SettingStore();
-    QDir::setCurrent(savedDirectory);
-    folder.reset();
+    LauncherFixture::cleanup();
     languageCode.clear();
     initRegistryPaths();
 }
 
 void tst_CaregiverLock::startLauncher()
 {
-    lockStore().fill(theSettings);
+    start(lockStore());
     QVERIFY(saveAllSettings(theSettings));
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
 }
 
 void tst_CaregiverLock::lock()
@@ -436,14 +416,10 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
     case CaregiverLock::Action::Delete: {
         // The highlight on the user's icon 4, at position 1 of the first tab.
         const QString before = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS;
-        launcher->selectIcon(1);
-        launcher->handleMessage(platform::kWmKeyDown, platform::kVkDelete);
+        removeAt(1);
         const bool removed = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS != before;
         // Put back for the next try.
-        lockStore().fill(theSettings);
-        launcher = std::make_unique<lumbra>();
-        theLauncher = launcher.get();
-        launcher->initialise();
+        start(lockStore());
         return removed;
     }
     case CaregiverLock::Action::Drop:

@@ -1,9 +1,8 @@
 // The dialogs around the launcher, driven as a person drives them, with what they leave in
 // memory and in a temporary store.
 
-#include "LauncherStore.h"
+#include "LauncherFixture.h"
 #include "RecordingShell.h"
-#include "TestPlatform.h"
 
 #include "app/QMyApp.h"
 #include "app/SingleInstance.h"
@@ -30,13 +29,10 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 namespace {
 
@@ -66,14 +62,11 @@ bool writePicture(const QString &path, const QColor &colour)
 
 } // namespace
 
-class tst_Dialogs : public QObject
+class tst_Dialogs : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void themeDialogPreviewsAndCancelRestores_data();
     void themeDialogPreviewsAndCancelRestores();
     void themeDialogOkStoresTheTheme();
@@ -100,40 +93,16 @@ private slots:
 private:
     void startLauncher(const LauncherStore &store);
     QRgb pageColour() const;
-
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
-    QString savedDirectory;
 };
-
-void tst_Dialogs::init()
-{
-    folder = std::make_unique<QTemporaryDir>();
-    platform = std::make_unique<TestPlatform>();
-    savedDirectory = QDir::currentPath();
-    QDir::setCurrent(folder->path());
-}
-
-void tst_Dialogs::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-    QDir::setCurrent(savedDirectory);
-    folder.reset();
-}
 
 void tst_Dialogs::startLauncher(const LauncherStore &store)
 {
     store.fill(theSettings);
     addSecondTheme(theSettings);
-    QVERIFY(writePicture(folder->filePath(QStringLiteral("Theme/Light/page1.png")), Qt::red));
-    QVERIFY(writePicture(folder->filePath(QStringLiteral("Theme/Dark/page1.png")), Qt::blue));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Theme/Light/page1.png")), Qt::red));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Theme/Dark/page1.png")), Qt::blue));
     QVERIFY(saveAllSettings(theSettings));
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 }
 
 QRgb tst_Dialogs::pageColour() const
@@ -168,9 +137,8 @@ void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
         dialog.themeCancelButton->click();
     QCOMPARE(theSettings.mySystem.CURRENT_THEME, 1);
     QCOMPARE(pageColour(), QColor(Qt::red).rgb());
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.CURRENT_THEME, 1);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.CURRENT_THEME, 1);
 }
 
 void tst_Dialogs::themeDialogOkStoresTheTheme()
@@ -183,9 +151,8 @@ void tst_Dialogs::themeDialogOkStoresTheTheme()
     dialog.themeOkButton->click();
     QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
     QCOMPARE(pageColour(), QColor(Qt::blue).rgb());
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.CURRENT_THEME, 2);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.CURRENT_THEME, 2);
 }
 
 // Filling the list makes its first entry current; that is no choice of the person's.
@@ -246,11 +213,10 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     QCOMPARE(added.ICON_AP_EXE_LOCATION, QStringLiteral("\"C:/Tools/my.app.exe\""));
     QCOMPARE(added.ICON_AP_PNG_FILE_NAME, QStringLiteral("./Icon/my.png"));
     QCOMPARE(added.ICON_DATA_TYPE, 1);
-    QVERIFY(QFileInfo::exists(folder->filePath(QStringLiteral("Icon/my.png"))));
+    QVERIFY(QFileInfo::exists(folderPath(QStringLiteral("Icon/my.png"))));
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("3.%1").arg(added.ICON_ID));
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
+    const SettingStore kept = stored();
+    QCOMPARE(kept.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
     QCOMPARE(launcher->tab(1)->icons.last()->name, QStringLiteral("My Tool"));
 }
 
@@ -266,7 +232,7 @@ void tst_Dialogs::dropDialogIntoARefusingStoreLeavesNothing()
     dialog.setDroppedFile(path, QStringLiteral("tool"));
     dialog.dropOkButton->click();
     QCOMPARE(theSettings.icons.size(), 30);
-    QVERIFY(!QFileInfo::exists(folder->filePath(QStringLiteral("Icon/tool.png"))));
+    QVERIFY(!QFileInfo::exists(folderPath(QStringLiteral("Icon/tool.png"))));
     QVERIFY(launcher->findChild<QMessageBox *>());
 }
 
@@ -274,7 +240,7 @@ void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
 {
     startLauncher(twoThemes());
     theSettings.icons.first().ICON_AP_PNG_FILE_NAME = QStringLiteral("./Icon/tool.png");
-    QVERIFY(writePicture(folder->filePath(QStringLiteral("Icon/tool-2.png")), Qt::green));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Icon/tool-2.png")), Qt::green));
     QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("tool")),
              QStringLiteral("./Icon/tool-3.png"));
     QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("../../etc/x")),
@@ -308,9 +274,8 @@ void tst_Dialogs::startChoice()
         }
     });
     QCOMPARE(askStartChoice(), launcherChosen);
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
     theSettings.mySystem.IS_FIRST_RUN = 0;
     QVERIFY(askStartChoice());
 }
@@ -351,10 +316,9 @@ void tst_Dialogs::settingsDialogCancelChangesNothing()
     dialog.prepareDialog();
     QVERIFY(!dialog.startButton.isChecked());
     QVERIFY(!dialog.alwaysButton.isChecked());
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.STARTWHENBOOTING, 0);
-    QCOMPARE(stored.mySystem.ALWAYS_ON_BACKGROUND, 0);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.STARTWHENBOOTING, 0);
+    QCOMPARE(kept.mySystem.ALWAYS_ON_BACKGROUND, 0);
 }
 
 void tst_Dialogs::settingsDialogOkWritesTheSwitches_data()
@@ -382,10 +346,9 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
     dialog.alwaysButton.click();
     dialog.okButton.click();
 
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.STARTWHENBOOTING, on ? 1 : 0);
-    QCOMPARE(stored.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.STARTWHENBOOTING, on ? 1 : 0);
+    QCOMPARE(kept.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
     QCOMPARE(theSettings.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
     QCOMPARE(platform->autostart.requests, QList<bool>({on}));
     const platform::RegKey key = openRegKey(platform::kLocalMachine, run, false);

@@ -1,6 +1,5 @@
-#include "LauncherStore.h"
+#include "LauncherFixture.h"
 #include "TestPictures.h"
-#include "TestPlatform.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -101,7 +100,7 @@ bool centreRed(const QLabel &label)
 
 } // namespace
 
-class tst_IconLabels : public QObject
+class tst_IconLabels : public LauncherFixture
 {
     Q_OBJECT
 
@@ -137,12 +136,11 @@ private:
     std::unique_ptr<TestPictures> pictures;
     QString picture;
     std::vector<std::unique_ptr<QLabel>> labels;
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
 
 void tst_IconLabels::init()
 {
+    LauncherFixture::init();
     pictures = std::make_unique<TestPictures>();
     pictures->resetSettings();
     picture = pictures->write(QStringLiteral("app.png"), QSize(48, 48), red);
@@ -151,8 +149,7 @@ void tst_IconLabels::init()
 void tst_IconLabels::cleanup()
 {
     labels.clear();
-    launcher.reset();
-    platform.reset();
+    LauncherFixture::cleanup();
 }
 
 APIconQLabel *tst_IconLabels::makeIcon(int position, int kind)
@@ -406,7 +403,6 @@ void tst_IconLabels::brokenIntervalsStillEnd()
 // The icons of a launcher whose theme is the one of these tests: four on its first tab.
 QList<APIconQLabel *> tst_IconLabels::launcherIcons()
 {
-    platform = std::make_unique<TestPlatform>();
     LauncherStore store;
     store.tabIcons = {QStringLiteral("1.2.4.5")};
     store.userIcons = {1, 2, 4, 5};
@@ -418,9 +414,8 @@ QList<APIconQLabel *> tst_IconLabels::launcherIcons()
     theSettings.themes[0].THEME_NAME = QStringLiteral("Plain");
     theSettings.themes[0].MASK_PNG_NAME = QStringLiteral("mask.png");
     theSettings.themes[0].DEFAULT_ICON_PNG_NAME = QStringLiteral("default.png");
-    launcher = std::make_unique<lumbra>();
-    launcher->initialise();
-    return launcher->tab(0)->icons;
+    startOnSettings();
+    return tab(0)->icons;
 }
 
 // The pointer moves the launcher's selection as the arrow keys do.

@@ -2,8 +2,7 @@
 // messages, its actions and what they leave in the store.
 
 #include "FifoWatch.h"
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
 #include "app/TrayIcon.h"
 #include "dialogs/NewIcon.h"
@@ -32,35 +31,17 @@
 
 namespace {
 
-QString twentyIcons()
-{
-    QStringList numbers;
-    for (int n = 1; n <= 20; ++n)
-        numbers.append(QString::number(n + 9));
-    return numbers.join(u'.');
-}
-
 // Tab 1: 20 icons on two pages of 18; tab 2: a folder icon (3) opening the sub-tab 5;
 // tab 3: none; tab 4: two icons; tab 5, a sub-tab: two icons.
 LauncherStore standardStore()
 {
     LauncherStore store;
-    store.tabIcons = {twentyIcons(), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
+    store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
                       QStringLiteral("6.7")};
     store.subTabs = 1;
     store.folderTarget = 5;
     store.userIcons = {4, 5, 6};
     return store;
-}
-
-QList<int> visiblePositions(const TabEntry *entry)
-{
-    QList<int> visible;
-    for (const APIconQLabel *icon : entry->icons) {
-        if (!icon->isHidden())
-            visible.append(icon->position);
-    }
-    return visible;
 }
 
 QList<int> range(int first, int last)
@@ -73,14 +54,11 @@ QList<int> range(int first, int last)
 
 } // namespace
 
-class tst_Launcher : public QObject
+class tst_Launcher : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void fillsTheScreen();
     void stripShowsTopLevelTabsOnly();
     void pagingOverTwentyIcons();
@@ -110,40 +88,7 @@ private slots:
     void absurdSizesStayOnTheScreen();
     void refusedSavesAreTakenBackAndTold_data();
     void refusedSavesAreTakenBackAndTold();
-
-private:
-    void start(const LauncherStore &store);
-    void key(unsigned code, bool down = true);
-    const TabEntry *tab(int t) { return launcher->tab(t); }
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
-
-void tst_Launcher::init()
-{
-    platform = std::make_unique<TestPlatform>();
-}
-
-void tst_Launcher::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-}
-
-void tst_Launcher::start(const LauncherStore &store)
-{
-    store.fill(theSettings);
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
-}
-
-void tst_Launcher::key(unsigned code, bool down)
-{
-    launcher->handleMessage(down ? platform::kWmKeyDown : platform::kWmKeyUp, code);
-}
 
 void tst_Launcher::fillsTheScreen()
 {
@@ -184,17 +129,17 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
 void tst_Launcher::pagingOverTwentyIcons()
 {
     start(standardStore());
-    QVERIFY(!launcher->titleBar()->button(ActionKind::PageUp)->isHidden());
-    QCOMPARE(launcher->titleBar()->button(ActionKind::PageUp)->parentWidget(), tab(0)->page);
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageDown), nullptr);
-    QCOMPARE(visiblePositions(tab(0)), range(18, 19));
+    QVERIFY(!button(ActionKind::PageUp)->isHidden());
+    QCOMPARE(button(ActionKind::PageUp)->parentWidget(), tab(0)->page);
+    QCOMPARE(visiblePositions(0), range(0, 17));
+    clickButton(ActionKind::PageDown);
+    QCOMPARE(visiblePositions(0), range(18, 19));
     QCOMPARE(launcher->selectedIcon(), 18);
     QCOMPARE(launcher->iconAt(0, 18)->pos(), launcher->iconAt(0, 0)->pos());
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageDown), nullptr);
+    clickButton(ActionKind::PageDown);
     QCOMPARE(launcher->selectedIcon(), 18);
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageUp), nullptr);
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+    clickButton(ActionKind::PageUp);
+    QCOMPARE(visiblePositions(0), range(0, 17));
     QCOMPARE(launcher->selectedIcon(), 0);
 }
 
@@ -206,9 +151,9 @@ void tst_Launcher::exactlyOnePageHasNoPagingButtons()
         eighteen.append(QString::number(n));
     store.tabIcons[0] = eighteen.join(u'.');
     start(store);
-    QVERIFY(launcher->titleBar()->button(ActionKind::PageUp)->isHidden());
-    QVERIFY(launcher->titleBar()->button(ActionKind::PageDown)->isHidden());
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+    QVERIFY(button(ActionKind::PageUp)->isHidden());
+    QVERIFY(button(ActionKind::PageDown)->isHidden());
+    QCOMPARE(visiblePositions(0), range(0, 17));
 }
 
 void tst_Launcher::arrowKeys_data()
@@ -244,7 +189,7 @@ void tst_Launcher::arrowKeys()
     QCOMPARE(launcher->selectedIcon(), from);
     this->key(key);
     QCOMPARE(launcher->selectedIcon(), selected);
-    QCOMPARE(visiblePositions(tab(0)).first(), firstVisible);
+    QCOMPARE(visiblePositions(0).first(), firstVisible);
 }
 
 void tst_Launcher::tabKeysWrapOverTopLevelTabs_data()
@@ -296,7 +241,7 @@ void tst_Launcher::subTabAndBack()
     QVERIFY(tab(1)->page->isHidden());
     QCOMPARE(launcher->titleBar()->backBar()->parentWidget(), tab(4)->page);
     QVERIFY(!launcher->titleBar()->backBar()->isHidden());
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
+    clickButton(ActionKind::Back);
     QCOMPARE(launcher->currentTab(), 1);
     QCOMPARE(launcher->selectedIcon(), 0);
     QVERIFY(!tab(1)->page->isHidden());
@@ -305,7 +250,7 @@ void tst_Launcher::subTabAndBack()
     QTest::mousePress(tab(0)->tabLabel, Qt::LeftButton);
     QTest::mousePress(tab(3)->tabLabel, Qt::LeftButton);
     QCOMPARE(launcher->currentTab(), 3);
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
+    clickButton(ActionKind::Back);
     QCOMPARE(launcher->currentTab(), 0);
 }
 
@@ -413,19 +358,13 @@ void tst_Launcher::removeIcon()
     store.tabIcons[0] = list;
     start(store);
     QVERIFY(saveAllSettings(theSettings));
-    for (int s = 0; s < position; ++s)
-        key(platform::kVkRight);
+    walkTo(position);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
     QCOMPARE(launcher->selectedIcon(), selected);
     // What the screen shows is what the store now holds.
-    SettingStore reloaded;
-    loadAllSettings(reloaded);
-    QCOMPARE(reloaded.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
-    for (int p = 0; p < tab(0)->icons.size(); ++p) {
-        QCOMPARE(tab(0)->icons.at(p)->position, p);
-        QCOMPARE(tab(0)->icons.at(p)->pos(), theSettings.getIconPosition(p));
-    }
+    QCOMPARE(storedList(0), stored);
+    verifyLabels(0);
 }
 
 void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
@@ -433,15 +372,13 @@ void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
     LauncherStore store = standardStore();
     store.userIcons = {28, 29};
     start(store);
-    for (int s = 0; s < 19; ++s)
-        key(platform::kVkRight);
-    key(platform::kVkDelete);
+    removeAt(19);
     QCOMPARE(launcher->selectedIcon(), 18);
-    QCOMPARE(visiblePositions(tab(0)), QList<int>({18}));
+    QCOMPARE(visiblePositions(0), QList<int>({18}));
     key(platform::kVkDelete);
     QCOMPARE(launcher->selectedIcon(), 17);
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    QVERIFY(launcher->titleBar()->button(ActionKind::PageDown)->isHidden());
+    QCOMPARE(visiblePositions(0), range(0, 17));
+    QVERIFY(button(ActionKind::PageDown)->isHidden());
 }
 
 void tst_Launcher::addedIconIsStoredAndShown()
@@ -457,8 +394,7 @@ void tst_Launcher::addedIconIsStoredAndShown()
     QCOMPARE(added.ICON_IS_DEFAULT_APP, 0);
     QCOMPARE(added.ICON_DIRTY, 1);
     QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5.31"));
-    SettingStore reloaded;
-    loadAllSettings(reloaded);
+    const SettingStore reloaded = stored();
     QCOMPARE(reloaded.icons.size(), 31);
     QCOMPARE(reloaded.icons.last().ICON_AP_EXE_LOCATION, QStringLiteral("\"/usr/bin/editor\""));
     APIconQLabel *label = tab(3)->icons.last();
@@ -481,8 +417,7 @@ void tst_Launcher::displayChangeLaysOutAnew()
     standardStore().fill(theSettings);
     theSettings.themes[0].SPEAKER_PNG_WIDTH = speaker.width();
     theSettings.themes[0].SPEAKER_PNG_HEIGHT = speaker.height();
-    launcher = std::make_unique<lumbra>();
-    launcher->initialise();
+    startOnSettings();
     key(platform::kVkRight);
     platform->screen.width = 1366;
     platform->screen.height = 768;
@@ -493,11 +428,10 @@ void tst_Launcher::displayChangeLaysOutAnew()
     for (int p = 0; p < 20; ++p)
         QCOMPARE(launcher->iconAt(0, p)->pos(), theSettings.getIconPosition(p));
     QCOMPARE(launcher->iconAt(0, 5)->x(), 1366 * 5 / 100 + 5 * (120 + theSettings.iconColumnGap));
-    QCOMPARE(launcher->titleBar()->button(ActionKind::PageDown)->x(), 1366 - 40);
+    QCOMPARE(button(ActionKind::PageDown)->x(), 1366 - 40);
     QCOMPARE(launcher->selectedIcon(), 0);
     // The speaker stands where it stood at start: left of the house by a house width.
-    QCOMPARE(launcher->titleBar()->button(ActionKind::Music)->geometry(),
-             QRect(QPoint(1366 - 2 * 48 - 12, 64 / 2 - 48 / 2), speaker));
+    QCOMPARE(button(ActionKind::Music)->geometry(), QRect(QPoint(1366 - 2 * 48 - 12, 64 / 2 - 48 / 2), speaker));
 }
 
 void tst_Launcher::listsThatPointNowhere()
@@ -561,9 +495,7 @@ void tst_Launcher::picturesThatAreNoFilesAreNotOpened()
         pipes.push_back(std::make_unique<FifoWatch>(folder.filePath(QLatin1String(name))));
         QVERIFY(pipes.back()->isValid());
     }
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
     launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
     launcher->applyTheme();
     TrayIcon tray;
@@ -579,7 +511,7 @@ void tst_Launcher::houseKeepsTheLauncherWithoutATray()
     if (QSystemTrayIcon::isSystemTrayAvailable())
         QSKIP("this display has a tray");
     start(standardStore());
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::House), nullptr);
+    clickButton(ActionKind::House);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());
 }
@@ -625,18 +557,16 @@ void tst_Launcher::absurdSizesStayOnTheScreen()
         theSettings.mySystem.SYSTEM_STRING_FONT_SIZE = value;
         theSettings.tabsInfo.TAB_NAME_FONT_SIZE = value;
     }
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
     QCOMPARE(launcher->geometry(), QRect(0, 0, 1024, 768));
-    QVERIFY(!visiblePositions(tab(0)).isEmpty());
+    QVERIFY(!visiblePositions(0).isEmpty());
     for (unsigned code : {platform::kVkRight, platform::kVkDown, platform::kVkTab, platform::kVkTab})
         key(code);
     launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
     launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
     launcher->applyTheme();
     launcher->handleMessage(platform::kWmDisplayChange, 0);
-    launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
+    clickButton(ActionKind::Back);
     for (const QWidget *widget : launcher->findChildren<QWidget *>())
         QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
 }
@@ -659,11 +589,7 @@ void tst_Launcher::refusedSavesAreTakenBackAndTold()
     start(standardStore());
     QVERIFY(saveAllSettings(theSettings));
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
-    QVERIFY(executeOnStore(platform->databasePath(),
-                           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN "
-                                          "SELECT RAISE(ABORT, 'access denied'); END;"
-                                          "CREATE TRIGGER refuseNew BEFORE INSERT ON reg_values BEGIN "
-                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    refuseWrites();
     if (adding) {
         launcher->addIcon({name, QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 1});
     } else {
@@ -672,7 +598,7 @@ void tst_Launcher::refusedSavesAreTakenBackAndTold()
     QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
     QCOMPARE(theSettings.icons.size(), 30);
     QCOMPARE(tab(3)->icons.size(), 2);
-    QCOMPARE(visiblePositions(tab(3)), QList<int>({0, 1}));
+    QCOMPARE(visiblePositions(3), QList<int>({0, 1}));
     const QMessageBox *message = launcher->findChild<QMessageBox *>();
     QVERIFY(message);
     QVERIFY(message->isVisible());

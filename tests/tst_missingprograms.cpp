@@ -1,9 +1,8 @@
 // Programs and documents that are not on this computer: which icons are dimmed, what their
 // tool tip and a click say, and that a program installed meanwhile shows normally again.
 
-#include "LauncherStore.h"
+#include "LauncherFixture.h"
 #include "TestPictures.h"
-#include "TestPlatform.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/TargetCheck.h"
@@ -19,8 +18,6 @@
 #include "widgets/TabQLabel.h"
 
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -44,13 +41,11 @@ bool isGrey(QRgb pixel)
 
 } // namespace
 
-class tst_MissingPrograms : public QObject
+class tst_MissingPrograms : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void whatCountsAsMissing_data();
     void whatCountsAsMissing();
     void clickOrReturnTellsInsteadOfStarting_data();
@@ -58,41 +53,11 @@ private slots:
     void installedMeanwhileShowsNormallyWhenShownAgain_data();
     void installedMeanwhileShowsNormallyWhenShownAgain();
     void removedMeanwhileIsToldAtTheClick();
-    void textsFallBackToEnglish_data();
-    void textsFallBackToEnglish();
     void dimmedPictureIsGreyAndFaint();
     void dimmedIconKeepsItsNameReadable();
     void bubbleStaysOnThePage_data();
     void bubbleStaysOnThePage();
-
-private:
-    void start(const LauncherStore &store);
-    void key(unsigned code) { launcher->handleMessage(platform::kWmKeyDown, code); }
-    APIconQLabel *icon(int t, int position) { return launcher->iconAt(t, position); }
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
-
-void tst_MissingPrograms::init()
-{
-    platform = std::make_unique<TestPlatform>();
-}
-
-void tst_MissingPrograms::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-}
-
-void tst_MissingPrograms::start(const LauncherStore &store)
-{
-    store.fill(theSettings);
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
-}
 
 void tst_MissingPrograms::whatCountsAsMissing_data()
 {
@@ -130,9 +95,7 @@ void tst_MissingPrograms::whatCountsAsMissing()
     info.ICON_AP_EXE_LOCATION = target;
     if (!lookupSaysThere)
         platform->targets.missing.insert(target);
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 
     const APIconQLabel *shown = icon(0, 1);
     QCOMPARE(shown->name, QStringLiteral("Icon 4"));
@@ -169,9 +132,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
     store.fill(theSettings);
     theSettings.icons[3].ICON_DATA_TYPE = kind;
     platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 
     APIconQLabel *missing = icon(0, 1);
     if (byMouse) {
@@ -185,7 +146,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
     }
     QVERIFY(platform->shell.starts.isEmpty());
     QVERIFY(platform->shell.opens.isEmpty());
-    const NoticeBubble *bubble = launcher->findChild<NoticeBubble *>();
+    const NoticeBubble *bubble = notice();
     QVERIFY(bubble);
     QVERIFY(bubble->isVisible());
     QCOMPARE(bubble->text(), kNotInstalled);
@@ -230,7 +191,7 @@ void tst_MissingPrograms::installedMeanwhileShowsNormallyWhenShownAgain()
     } else {
         launcher->dispatchAction(icon(0, 3), nullptr, nullptr);
         QCOMPARE(launcher->currentTab(), 2);
-        launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Back), nullptr);
+        clickButton(ActionKind::Back);
     }
     QCOMPARE(launcher->currentTab(), 0);
     QVERIFY(!icon(0, 0)->missing);
@@ -246,7 +207,7 @@ void tst_MissingPrograms::removedMeanwhileIsToldAtTheClick()
     key(platform::kVkReturn);
     QVERIFY(platform->shell.starts.isEmpty());
     QVERIFY(icon(0, 0)->missing);
-    QVERIFY(launcher->findChild<NoticeBubble *>());
+    QVERIFY(notice());
 
     // And back again: the click starts it at once.
     platform->targets.missing.clear();
@@ -254,37 +215,6 @@ void tst_MissingPrograms::removedMeanwhileIsToldAtTheClick()
     key(platform::kVkReturn);
     QCOMPARE(platform->shell.starts.size(), 1);
     QVERIFY(!icon(0, 0)->missing);
-}
-
-void tst_MissingPrograms::textsFallBackToEnglish_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("not installed, absent") << int(TextSetting::DIALOG_NOT_INSTALLED) << QString() << kNotInstalled;
-    QTest::newRow("not installed, blank")
-        << int(TextSetting::DIALOG_NOT_INSTALLED) << QStringLiteral("  ") << kNotInstalled;
-    QTest::newRow("not installed, own") << int(TextSetting::DIALOG_NOT_INSTALLED) << QStringLiteral("Nicht da.")
-                                        << QStringLiteral("Nicht da.");
-    QTest::newRow("removed, absent") << int(TextSetting::DIALOG_ICON_REMOVED) << QString()
-                                     << QStringLiteral("%1 was removed");
-    QTest::newRow("removed, own") << int(TextSetting::DIALOG_ICON_REMOVED) << QStringLiteral("%1 weg")
-                                  << QStringLiteral("%1 weg");
-    QTest::newRow("undo, absent") << int(TextSetting::DIALOG_UNDO) << QString() << QStringLiteral("Undo");
-    QTest::newRow("undo, own") << int(TextSetting::DIALOG_UNDO) << QStringLiteral("Ångra") << QStringLiteral("Ångra");
-}
-
-void tst_MissingPrograms::textsFallBackToEnglish()
-{
-    QFETCH(int, id);
-    QFETCH(QString, stored);
-    QFETCH(QString, expected);
-    SettingStore store;
-    QString *fields[] = {&store.mySystem.DIALOG_NOT_INSTALLED, &store.mySystem.DIALOG_ICON_REMOVED,
-                         &store.mySystem.DIALOG_UNDO};
-    *fields[id - TextSetting::DIALOG_NOT_INSTALLED] = stored;
-    QCOMPARE(store.getString(id), expected);
 }
 
 void tst_MissingPrograms::dimmedPictureIsGreyAndFaint()
@@ -354,10 +284,9 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
     start(store);
     theSettings.mySystem.DIALOG_NOT_INSTALLED = text;
     platform->targets.missing.insert(QStringLiteral("/opt/apps/app%1").arg(10 + position));
-    for (int s = 0; s < position; ++s)
-        key(platform::kVkRight);
+    walkTo(position);
     key(platform::kVkReturn);
-    const NoticeBubble *bubble = launcher->findChild<NoticeBubble *>();
+    const NoticeBubble *bubble = notice();
     QVERIFY(bubble);
     QCOMPARE(bubble->pointsLeft(), pointsLeft);
     const QRect page = launcher->tab(0)->page->rect();
@@ -366,7 +295,7 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
 
     // Another page shown: the bubble goes with its icon.
     icon(0, position)->hide();
-    QTRY_VERIFY(!launcher->findChild<NoticeBubble *>());
+    QTRY_VERIFY(!notice());
 }
 
 QTEST_MAIN(tst_MissingPrograms)

@@ -1,8 +1,7 @@
 // One-switch scanning: the order of the loop on every kind of page and in dialogs, what the
 // switch does at each kind of step, where the loop starts again, and what is said.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
 #include "launcher/HighlightReporter.h"
 #include "launcher/ScanLoop.h"
@@ -25,20 +24,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using Step = ScanLoop::Step;
 Q_DECLARE_METATYPE(ScanLoop::View)
 
 namespace {
-
-QString icons(int first, int count)
-{
-    QStringList numbers;
-    for (int n = first; n < first + count; ++n)
-        numbers.append(QString::number(n));
-    return numbers.join(u'.');
-}
 
 // Tab 1: 20 icons, two pages of 18 at six columns; tab 2: icon 1, a folder (icon 3) opening
 // the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 25 icons, two pages.
@@ -46,7 +35,8 @@ LauncherStore scanStore()
 {
     LauncherStore store;
     store.iconCount = 40;
-    store.tabIcons = {icons(10, 20), QStringLiteral("1.3.2"), QString(), icons(10, 25)};
+    store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(),
+                      LauncherStore::iconList(10, 34)};
     store.subTabs = 1;
     store.folderTarget = 4;
     return store;
@@ -79,14 +69,11 @@ QStringList describe(const QList<Step> &steps)
 
 } // namespace
 
-class tst_SwitchScanner : public QObject
+class tst_SwitchScanner : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void loopOrder_data();
     void loopOrder();
     void stepTime_data();
@@ -104,39 +91,22 @@ private slots:
 private:
     void start(int stepMs = 1500);
     void stepTo(int index);
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
-
-void tst_SwitchScanner::init()
-{
-    platform = std::make_unique<TestPlatform>();
-}
-
-void tst_SwitchScanner::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-}
 
 void tst_SwitchScanner::start(int stepMs)
 {
     scanStore().fill(theSettings);
     theSettings.mySystem.SWITCH_SCAN_MS = stepMs;
     theSettings.mySystem.SPEAK_NAMES = 1;
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 }
 
 // Steps by hand, as the timer would, until the given step is highlighted.
 void tst_SwitchScanner::stepTo(int index)
 {
-    for (int guard = 0; launcher->findChild<SwitchScanner *>()->currentStep() != index && guard < 1000; ++guard)
-        launcher->findChild<SwitchScanner *>()->step();
-    QCOMPARE(launcher->findChild<SwitchScanner *>()->currentStep(), index);
+    for (int guard = 0; scanner()->currentStep() != index && guard < 1000; ++guard)
+        scanner()->step();
+    QCOMPARE(scanner()->currentStep(), index);
 }
 
 void tst_SwitchScanner::loopOrder_data()
@@ -222,13 +192,13 @@ void tst_SwitchScanner::loopOnTheLauncher()
     if (where.startsWith(QLatin1String("tab ")))
         launcher->dispatchAction(nullptr, nullptr, launcher->tab(where.mid(4, 1).toInt())->tabLabel);
     if (where.endsWith(QLatin1String("page 2")))
-        launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::PageDown), nullptr);
+        clickButton(ActionKind::PageDown);
     if (where == QLatin1String("folder")) {
         launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
         launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
     }
-    launcher->findChild<SwitchScanner *>()->step();
-    QCOMPARE(describe(launcher->findChild<SwitchScanner *>()->loop()), describe(expected));
+    scanner()->step();
+    QCOMPARE(describe(scanner()->loop()), describe(expected));
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
@@ -260,15 +230,15 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
         launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab)->tabLabel);
     stepTo(step);
     platform->shell.starts.clear();
-    launcher->findChild<SwitchScanner *>()->activate();
+    scanner()->activate();
     QCOMPARE(platform->shell.starts.isEmpty(), started.isEmpty());
     if (!started.isEmpty())
         QVERIFY2(platform->shell.starts.first().program.contains(started), qPrintable(platform->shell.starts.first().program));
     QCOMPARE(launcher->currentTab(), currentTab);
-    QCOMPARE(launcher->titleBar()->button(ActionKind::Back)->isVisible(), backShown);
+    QCOMPARE(button(ActionKind::Back)->isVisible(), backShown);
     // The loop starts again from the first icon of what is shown now.
-    QCOMPARE(launcher->findChild<SwitchScanner *>()->currentStep(), 0);
-    const QList<Step> loop = launcher->findChild<SwitchScanner *>()->loop();
+    QCOMPARE(scanner()->currentStep(), 0);
+    const QList<Step> loop = scanner()->loop();
     QVERIFY(!loop.isEmpty());
     QCOMPARE(describe({loop.first()}), describe({{Step::Icon, firstIcon}}));
     QCOMPARE(launcher->selectedIcon(), firstIcon);
@@ -326,15 +296,14 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, launcher.get());
     box.open();
     QVERIFY(box.isVisible());
-    launcher->findChild<SwitchScanner *>()->step();
-    const QList<Step> loop = launcher->findChild<SwitchScanner *>()->loop();
+    scanner()->step();
+    const QList<Step> loop = scanner()->loop();
     QCOMPARE(describe(loop), describe({{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}}));
     // The launcher's loop waits: its highlight stays where it was.
     QCOMPARE(launcher->selectedIcon(), 1);
     // Buttons come in reading order; the second is chosen.
-    launcher->findChild<SwitchScanner *>()->step();
-    QAbstractButton *second = qobject_cast<QAbstractButton *>(
-        launcher->findChild<SwitchScanner *>()->widgetOf(loop.at(1)));
+    scanner()->step();
+    QAbstractButton *second = qobject_cast<QAbstractButton *>(scanner()->widgetOf(loop.at(1)));
     QVERIFY(second);
     QSignalSpy clicked(&box, &QMessageBox::buttonClicked);
     QTest::keyClick(&box, Qt::Key_Space);
@@ -343,9 +312,7 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QVERIFY(!box.isVisible());
     QVERIFY(platform->shell.starts.isEmpty());
     // Back on the launcher, the loop starts from its first icon.
-    QCOMPARE(describe({launcher->findChild<SwitchScanner *>()->loop().value(
-                 launcher->findChild<SwitchScanner *>()->currentStep())}),
-             describe({{Step::Icon, 0}}));
+    QCOMPARE(describe({scanner()->loop().value(scanner()->currentStep())}), describe({{Step::Icon, 0}}));
 }
 
 void tst_SwitchScanner::eachStepIsSpokenAndFramed()
@@ -354,12 +321,12 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
     QCoreApplication::processEvents();
     platform->speech.calls.clear();
     for (int n = 0; n < 3; ++n) {
-        launcher->findChild<SwitchScanner *>()->step();
+        scanner()->step();
         QCoreApplication::processEvents();
     }
     stepTo(18);
     QCoreApplication::processEvents();
-    launcher->findChild<SwitchScanner *>()->step();
+    scanner()->step();
     QCoreApplication::processEvents();
     QCOMPARE(platform->speech.said(), (QStringList{QStringLiteral("Icon 11"), QStringLiteral("Icon 12"),
                                                    QStringLiteral("Icon 13"), QStringLiteral("Next page"),
@@ -374,7 +341,7 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
 void tst_SwitchScanner::offMeansNoFilterAndNoFrame()
 {
     start(0);
-    QVERIFY(!launcher->findChild<SwitchScanner *>()->isScanning());
+    QVERIFY(!scanner()->isScanning());
     platform->shell.starts.clear();
     QTest::keyClick(launcher->tab(0)->page, Qt::Key_Space);
     QTest::mouseClick(launcher->tab(0)->page, Qt::LeftButton, {}, QPoint(5, 5));
