@@ -70,6 +70,7 @@ private slots:
     void subTabAndBack();
     void tabChosenBeforeTheTimerGetsItsPage();
     void escapeAndCloseNeverHideTheLauncher();
+    void aShiftReleasedElsewhereIsForgotten();
     void workingDirectory_data();
     void workingDirectory();
     void fileKind_data();
@@ -278,6 +279,17 @@ void tst_Launcher::escapeAndCloseNeverHideTheLauncher()
     QVERIFY(launcher->isVisible());
     QTest::keyClick(launcher.get(), Qt::Key_Return);
     QVERIFY(launcher->isVisible());
+}
+
+// A Shift released while another window had the focus never reached the launcher: the next
+// key says with its own modifiers that Shift is up, and Tab goes forward.
+void tst_Launcher::aShiftReleasedElsewhereIsForgotten()
+{
+    start(standardStore());
+    key(platform::kVkShift);
+    QTest::keyClick(launcher.get(), Qt::Key_Tab);
+    QCOMPARE(launcher->currentTab(), 1);
+    QVERIFY(!launcher->isHeld(platform::kVkShift));
 }
 
 void tst_Launcher::workingDirectory_data()
