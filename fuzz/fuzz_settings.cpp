@@ -160,66 +160,69 @@ QList<int> indexesAround(qsizetype count)
 
 void askGlobalAccessors(const SettingStore &store)
 {
-    for (int id = -1; id <= 40; ++id)
+    // Every id of each accessor and a few on either side, which name nothing.
+    for (int id = IntSetting::IS_FIRST_RUN - 1; id <= IntSetting::ICON_DISABLE_CLICK_TIMER + 2; ++id)
         store.getInt(id);
-    for (int id = 1398; id <= 1437; ++id)
+    for (int id = TextSetting::VERSION - 2; id <= TextSetting::DIALOG_HOUSE_NAME + 2; ++id)
         store.getString(id);
-    for (int id = 998; id <= 1005; ++id)
+    for (int id = FontSetting::ICON_AP_NAME_FONT - 2; id <= FontSetting::TOOLTIP_FONT + 2; ++id)
         store.getFont(id);
     const bool hasTheme = store.mySystem.CURRENT_THEME >= 1 && store.mySystem.CURRENT_THEME <= store.themes.size();
-    for (int id = 1198; id <= 1209; ++id) {
+    using namespace ColourSetting;
+    for (int id = THEME_SYSTEM_PEN_COLOR - 2; id <= THEME_TAB_ITEM_PEN_REVERSE_COLOR + 2; ++id) {
         const QColor colour = store.getColor(id);
-        if (colour.isValid() != (hasTheme && id >= 1200 && id <= 1207))
+        if (colour.isValid() != (hasTheme && id >= THEME_SYSTEM_PEN_COLOR && id <= THEME_TAB_ITEM_PEN_REVERSE_COLOR))
             fail("getColor is valid where it should not be, or the other way round", QString::number(id));
     }
-    for (int id = 398; id <= 424; ++id)
+    for (int id = ThemeIntSetting::THEME_COUNT - 2; id <= ThemeIntSetting::SPEAKER_Y + 2; ++id)
         store.getThemeInt(id);
-    if (store.getInt(5) != store.tabs.size() || store.tabs.size() != store.mySystem.NUMBER_OF_TABS)
+    if (store.getInt(IntSetting::TAB_COUNT) != store.tabs.size() || store.tabs.size() != store.mySystem.NUMBER_OF_TABS)
         fail("the number of tabs is not NUMBER_OF_TABS");
 }
 
 void askThemeAccessors(const SettingStore &store)
 {
     for (int t : indexesAround(store.themes.size())) {
-        store.getThemeName(200, t);
-        store.getThemeName(201, t);
-        const int images = store.getThemeImageCount(401, t);
+        store.getThemeName(ThemeSetting::THEME_NAME, t);
+        store.getThemeName(ThemeSetting::IMAGE_FILE_PATH, t); // another accessor's id
+        const int images = store.getThemeImageCount(ThemeSetting::IMAGE_COUNT, t);
         for (int m : indexesAround(qMax(0, images)))
-            store.getThemeImagePath(201, t, m);
+            store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, t, m);
     }
 }
 
 void askTabAccessors(const SettingStore &store)
 {
     for (int i : indexesAround(qMax(store.tabs.size(), store.icons.size()))) {
-        for (int id : {1599, 1600, 1601, 1602})
+        for (int id = TabTextSetting::TAB_ITEM_NAME - 1; id <= TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME + 1; ++id)
             store.getTabString(id, i);
-        for (int id : {6, 7, 8, 28, 29, 30, 31, 32, 33, 34})
+        for (int id = TabIntSetting::ICON_POSITION_COUNT - 1; id <= TabIntSetting::TAB_ITEM_ID + 1; ++id)
             store.getTabInt(id, i);
     }
     int total = 0;
     for (int t : indexesAround(store.tabs.size())) {
-        const int positions = store.getTabInt(7, t);
+        const int positions = store.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t);
         const QList<int> numbers = t >= 0 && t < store.tabs.size() ? iconNumbersOf(store.tabs.at(t).TAB_ITEM_ALL_ICONS)
                                                                    : QList<int>();
         if (positions != (t >= 0 && t < store.tabs.size() ? int(numbers.size()) : -1))
-            fail("getTabInt(7) is not the number of positions");
+            fail("getTabInt(ICON_POSITION_COUNT) is not the number of positions");
         if (t >= 0 && t < store.tabs.size())
             total += positions;
         for (int p : indexesAround(qMax(0, positions))) {
-            const int index = store.getTabIconInt(600, t, p);
+            const int index = store.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, p);
             const int number = p >= 0 && p < numbers.size() ? numbers.at(p) : 0;
             const int expected = number >= 1 && number <= store.icons.size() ? number - 1 : -1;
             if (index != expected)
-                fail("getTabIconInt(600) points elsewhere", QStringLiteral("%1 %2").arg(index).arg(expected));
-            for (int id : {599, 601, 602, 603})
+                fail("getTabIconInt(ICON_INDEX) points elsewhere", QStringLiteral("%1 %2").arg(index).arg(expected));
+            for (int id = TabIconIntSetting::ICON_INDEX - 1; id <= TabIconIntSetting::ICON_DATA_TYPE + 1; ++id)
                 store.getTabIconInt(id, t, p);
-            for (int id : {799, 800, 801, 802, 803, 804, 805, 806, 807, 808})
+            for (int id = TabIconTextSetting::ICON_AP_NAME - 1; id <= TabIconTextSetting::ICON_AP_TOOLTIP_NAME + 1;
+                 ++id)
                 store.getTabIconString(id, t, p);
         }
     }
-    if (store.tabs.size() < kMaxPositions && total != store.getInt(8))
-        fail("getInt(8) is not the sum of the tabs' positions");
+    if (store.tabs.size() < kMaxPositions && total != store.getInt(IntSetting::ICON_POSITION_COUNT))
+        fail("getInt(ICON_POSITION_COUNT) is not the sum of the tabs' positions");
 }
 
 void askGrid(SettingStore &store)

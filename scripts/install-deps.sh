@@ -23,6 +23,8 @@ packages=(
     g++-mingw-w64-x86-64-win32 wine64
     # The fuzz targets: clang with its libFuzzer and sanitizer runtimes.
     clang libclang-rt-14-dev
+    # The style the code is written in (.clang-format): git clang-format formats what changed.
+    clang-format
     # Names spoken aloud: Qt's speech module with the speech-dispatcher voice (espeak-ng) and
     # the flite voice as a fall-back; sox to record and measure what is spoken.
     # (Debian's Qt6TextToSpeech CMake package asks for Qt6QmlIntegration, which is in

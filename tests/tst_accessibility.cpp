@@ -4,12 +4,13 @@
 // one. Qt hands focus events on only where a platform bridge is active, which the offscreen
 // platform has none of: tst_e2e_screenreader hears them on the accessibility bus.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
@@ -19,8 +20,6 @@
 #include <QAccessible>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 
 const QString kLongTabName = QStringLiteral("A tab whose name is far too long for the strip");
@@ -28,22 +27,18 @@ const QString kLongTabName = QStringLiteral("A tab whose name is far too long fo
 LauncherStore accessibleStore()
 {
     LauncherStore store;
-    QStringList twenty;
-    for (int n = 1; n <= 20; ++n)
-        twenty.append(QString::number(n));
-    store.tabIcons = {twenty.join(u'.'), QStringLiteral("1.2")};
+    store.tabIcons = {LauncherStore::iconList(1, 20), QStringLiteral("1.2")};
     return store;
 }
 
 } // namespace
 
-class tst_Accessibility : public QObject
+class tst_Accessibility : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void widgetsAreNamed_data();
     void widgetsAreNamed();
@@ -54,27 +49,15 @@ private slots:
 
 private:
     QWidget *widgetNamed(const QString &which) const;
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
 
 void tst_Accessibility::init()
 {
-    platform = std::make_unique<TestPlatform>();
+    LauncherFixture::init();
     accessibleStore().fill(theSettings);
     theSettings.tabs[1].TAB_ITEM_NAME = kLongTabName;
     theSettings.icons[2].ICON_AP_TOOLTIP_NAME = QStringLiteral("Write letters");
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
-}
-
-void tst_Accessibility::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
+    startOnSettings();
 }
 
 QWidget *tst_Accessibility::widgetNamed(const QString &which) const
@@ -82,18 +65,18 @@ QWidget *tst_Accessibility::widgetNamed(const QString &which) const
     if (which == QLatin1String("icon"))
         return launcher->iconAt(0, 2);
     if (which == QLatin1String("tab"))
-        return launcher->tabs.at(0)->tabLabel;
+        return launcher->tab(0)->tabLabel;
     if (which == QLatin1String("other tab"))
-        return launcher->tabs.at(1)->tabLabel;
+        return launcher->tab(1)->tabLabel;
     if (which == QLatin1String("page down"))
-        return launcher->downButton;
+        return button(ActionKind::PageDown);
     if (which == QLatin1String("page up"))
-        return launcher->upButton;
+        return button(ActionKind::PageUp);
     if (which == QLatin1String("back"))
-        return launcher->backButton;
+        return button(ActionKind::Back);
     if (which == QLatin1String("house"))
-        return launcher->houseButton;
-    return launcher->speakerButton;
+        return button(ActionKind::House);
+    return button(ActionKind::Music);
 }
 
 void tst_Accessibility::widgetsAreNamed_data()
@@ -132,7 +115,7 @@ void tst_Accessibility::widgetsAreNamed()
 
 void tst_Accessibility::shortenedTabKeepsItsFullName()
 {
-    TabQLabel *tab = launcher->tabs.at(1)->tabLabel;
+    TabQLabel *tab = launcher->tab(1)->tabLabel;
     QVERIFY2(tab->name.endsWith(QLatin1String("...")), qPrintable(tab->name));
     QCOMPARE(QAccessible::queryAccessibleInterface(tab)->text(QAccessible::Name), kLongTabName);
 }
@@ -155,9 +138,9 @@ void tst_Accessibility::highlightIsTheFocus()
     QFETCH(int, focused);
     for (unsigned key : keys)
         launcher->handleMessage(platform::kWmKeyDown, key);
-    QCOMPARE(launcher->selectedIcon, focused);
+    QCOMPARE(launcher->selectedIcon(), focused);
     // Exactly one icon is focused, the highlighted one.
-    for (APIconQLabel *icon : launcher->tabs.at(0)->icons) {
+    for (APIconQLabel *icon : launcher->tab(0)->icons) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(icon);
         QCOMPARE(bool(face->state().focused), icon->position == focused);
     }

@@ -1,35 +1,32 @@
 // The caregiver lock: the PIN's stored form, the PIN pad, and which actions of the launcher
 // and its dialogs ask for the PIN while it is set.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
+#include "app/TrayIcon.h"
 #include "dialogs/CaregiverLock.h"
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/PinPadDialog.h"
-#include "dialogs/TrayIcon.h"
+#include "i18n/LanguageChoice.h"
+#include "launcher/DropQueue.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/LockPinStore.h"
-#include "i18n/LanguageChoice.h"
 #include "settings/PinHash.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/TabQLabel.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(CaregiverLock::Action)
 
@@ -70,7 +67,7 @@ LauncherStore lockStore()
 
 } // namespace
 
-class tst_CaregiverLock : public QObject
+class tst_CaregiverLock : public LauncherFixture
 {
     Q_OBJECT
 
@@ -107,20 +104,13 @@ private:
     // Carries out the action of the row; answers whether it went through.
     bool perform(CaregiverLock::Action action);
 
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
-    QString savedDirectory;
     QList<CaregiverLock::Action> asked;
     bool answer = false;
 };
 
 void tst_CaregiverLock::init()
 {
-    folder = std::make_unique<QTemporaryDir>();
-    platform = std::make_unique<TestPlatform>();
-    savedDirectory = QDir::currentPath();
-    QDir::setCurrent(folder->path());
+    LauncherFixture::init();
     languageCode = QStringLiteral("EN");
     initRegistryPaths();
     asked.clear();
@@ -137,23 +127,15 @@ void tst_CaregiverLock::cleanup()
 {
     CaregiverLock::useAsker({});
     CaregiverLock::countRightTry();
-    launcher.reset();
-    theLauncher = nullptr;
-    platform.reset();
-    theSettings = SettingStore();
-    QDir::setCurrent(savedDirectory);
-    folder.reset();
+    LauncherFixture::cleanup();
     languageCode.clear();
     initRegistryPaths();
 }
 
 void tst_CaregiverLock::startLauncher()
 {
-    lockStore().fill(theSettings);
+    start(lockStore());
     QVERIFY(saveAllSettings(theSettings));
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
 }
 
 void tst_CaregiverLock::lock()
@@ -268,14 +250,14 @@ void tst_CaregiverLock::waitGrowsToHalfAMinute()
 void tst_CaregiverLock::laterTextsFallBackToEnglish()
 {
     SettingStore store;
-    for (int id = 1439; id <= 1446; ++id) {
+    for (int id = TextSetting::DIALOG_PIN_TITLE; id <= TextSetting::DIALOG_ENTRY_UNREADABLE; ++id) {
         const QString text = store.getString(id);
         QVERIFY2(!text.isEmpty() && text != QLatin1String("NULL"), qPrintable(QString::number(id)));
     }
-    QCOMPARE(store.getString(1439), QStringLiteral("Please enter the PIN"));
-    QVERIFY(store.getString(1441).contains(QLatin1String("%1")));
+    QCOMPARE(store.getString(TextSetting::DIALOG_PIN_TITLE), QStringLiteral("Please enter the PIN"));
+    QVERIFY(store.getString(TextSetting::DIALOG_PIN_WAIT).contains(QLatin1String("%1")));
     store.mySystem.DIALOG_PIN_TITLE = QStringLiteral("PIN eingeben");
-    QCOMPARE(store.getString(1439), QStringLiteral("PIN eingeben"));
+    QCOMPARE(store.getString(TextSetting::DIALOG_PIN_TITLE), QStringLiteral("PIN eingeben"));
 }
 
 // The launcher saves all its settings after a drop or a removal; a PIN set while it ran (by
@@ -358,7 +340,7 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     pad.show();
     QTest::keyClicks(&pad, QStringLiteral("1111"));
     QTest::keyClick(&pad, Qt::Key_Return);
-    QCOMPARE(pad.messageLabel->text(), theSettings.getString(1440));
+    QCOMPARE(pad.messageLabel->text(), theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     QVERIFY(!pad.isWaiting());
     QTest::keyClicks(&pad, QStringLiteral("2222"));
     pad.okButton->click();
@@ -445,22 +427,18 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
     case CaregiverLock::Action::Delete: {
         // The highlight on the user's icon 4, at position 1 of the first tab.
         const QString before = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS;
-        launcher->selectedIcon = 1;
-        launcher->handleMessage(platform::kWmKeyDown, platform::kVkDelete);
+        removeAt(1);
         const bool removed = theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS != before;
         // Put back for the next try.
-        lockStore().fill(theSettings);
-        launcher = std::make_unique<lumbra>();
-        theLauncher = launcher.get();
-        launcher->initialise();
+        start(lockStore());
         return removed;
     }
     case CaregiverLock::Action::Drop:
-        launcher->applicationDropped(QStringLiteral("/bin/true"), QStringLiteral("true"));
+        emit launcher->tab(0)->page->applicationDropped(QStringLiteral("/bin/true"), QStringLiteral("true"));
         // The drop dialogs open once the drop has been answered, from the event loop.
-        for (int pass = 0; pass < 100 && !launcher->pendingDrops.isEmpty(); ++pass)
+        for (int pass = 0; pass < 100 && !launcher->findChild<DropQueue *>()->isEmpty(); ++pass)
             QTest::qWait(20);
-        return launcher->pendingDrops.isEmpty() && closer.closed == 1;
+        return launcher->findChild<DropQueue *>()->isEmpty() && closer.closed == 1;
     case CaregiverLock::Action::ThemeDialog: {
         APIconQLabel *icon = launcher->iconAt(0, 0);
         const int kind = icon->kind;
@@ -513,11 +491,11 @@ void tst_CaregiverLock::freeActionsNeverAsk()
         launcher->handleMessage(platform::kWmKeyDown, platform::kVkReturn);
         QCOMPARE(platform->shell.starts.size(), 1);
     } else if (action == QLatin1String("tab")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
-        QCOMPARE(launcher->currentTab, 1);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+        QCOMPARE(launcher->currentTab(), 1);
     } else if (action == QLatin1String("tab key")) {
         launcher->handleMessage(platform::kWmKeyDown, platform::kVkTab);
-        QCOMPARE(launcher->currentTab, 1);
+        QCOMPARE(launcher->currentTab(), 1);
     } else if (action == QLatin1String("restart")) {
         LumbraShutDown dialog(nullptr);
         dialog.ActionRestart();

@@ -13,6 +13,7 @@
 
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
+#include "platform/WindowMessages.h"
 #include "settings/RecordFields_p.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
@@ -142,15 +143,11 @@ int runIconsChild(const char *databasePath)
     std::fflush(stdout);
     for (;;) {
         const QString number = QString::number(theSettings.icons.size() + 1);
-        launcher.newIconName = QStringLiteral("Added ") + number;
-        launcher.newIconTarget = QStringLiteral("/bin/true ") + number;
-        launcher.newIconImage = QString();
-        launcher.newIconKind = 1;
-        launcher.addIconToCurrentTab();
+        launcher.addIcon({QStringLiteral("Added ") + number, QStringLiteral("/bin/true ") + number, QString(), 1});
         // The store spends as long with the icon as without it, so that kills find both.
         QThread::msleep(20);
-        launcher.selectedIcon = int(launcher.tabs.at(0)->icons.size()) - 1;
-        launcher.removeSelectedIcon();
+        launcher.selectIcon(int(launcher.tab(0)->icons.size()) - 1);
+        launcher.handleMessage(platform::kWmKeyDown, platform::kVkDelete);
         QCoreApplication::processEvents();
     }
 }

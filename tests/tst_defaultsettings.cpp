@@ -160,29 +160,33 @@ QList<NamedPicture> themePictures(const SettingStore &chosen)
     const QSize tab(strip.TABINFO_ITEM_WIDTH, strip.TABINFO_ITEM_HIGHT);
     const QSize cell(icons.ICON_WIDTH, icons.ICON_HEIGHT);
     QList<NamedPicture> pictures = {
-        {QStringLiteral("tray"), chosen.getString(1401), QSize()},
-        {QStringLiteral("shut-down tray"), chosen.getString(1403), QSize()},
-        {QStringLiteral("task-manager tray"), chosen.getString(1406), QSize()},
-        {QStringLiteral("title bar"), chosen.getString(1407), QSize()},
-        {QStringLiteral("back bar"), chosen.getString(1408), QSize()},
-        {QStringLiteral("back, highlighted"), chosen.getString(1409), button},
-        {QStringLiteral("back"), chosen.getString(1410), button},
-        {QStringLiteral("tab, highlighted"), chosen.getString(1411), tab},
-        {QStringLiteral("tab"), chosen.getString(1412), tab},
-        {QStringLiteral("separator"), chosen.getString(1413), QSize(theme.SEPARATE_PNG_WIDTH, strip.TABINFO_ITEM_HIGHT)},
-        {QStringLiteral("house"), chosen.getString(1414), QSize(theme.HOUSE_PNG_WIDTH, theme.HOUSE_PNG_HEIGHT)},
-        {QStringLiteral("down, highlighted"), chosen.getString(1415), down},
-        {QStringLiteral("down"), chosen.getString(1416), down},
-        {QStringLiteral("up, highlighted"), chosen.getString(1417), up},
-        {QStringLiteral("up"), chosen.getString(1418), up},
-        {QStringLiteral("mask"), chosen.getString(1419), cell},
-        {QStringLiteral("default icon"), chosen.getString(1420), cell},
-        {QStringLiteral("speaker on"), chosen.getString(1421), speaker},
-        {QStringLiteral("speaker off"), chosen.getString(1422), speaker},
+        {QStringLiteral("tray"), chosen.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME), QSize()},
+        {QStringLiteral("shut-down tray"), chosen.getString(TextSetting::SYSTEMTRAY_SHUTDOWN_PNGFILENAME), QSize()},
+        {QStringLiteral("task-manager tray"), chosen.getString(TextSetting::SYSTEMTRAY_TASKMANAGER_PNGFILENAME),
+         QSize()},
+        {QStringLiteral("title bar"), chosen.getString(TextSetting::TITLEBAR_PNG_NAME), QSize()},
+        {QStringLiteral("back bar"), chosen.getString(TextSetting::BACKTITLEBAR_PNG_NAME), QSize()},
+        {QStringLiteral("back, highlighted"), chosen.getString(TextSetting::BACKBUTTON_HI_PNG_NAME), button},
+        {QStringLiteral("back"), chosen.getString(TextSetting::BACKBUTTON_NOR_PNG_NAME), button},
+        {QStringLiteral("tab, highlighted"), chosen.getString(TextSetting::TABITEM_HI_PNG_NAME), tab},
+        {QStringLiteral("tab"), chosen.getString(TextSetting::TABITEM_NOR_PNG_NAME), tab},
+        {QStringLiteral("separator"), chosen.getString(TextSetting::SEPARATE_PNG_NAME),
+         QSize(theme.SEPARATE_PNG_WIDTH, strip.TABINFO_ITEM_HIGHT)},
+        {QStringLiteral("house"), chosen.getString(TextSetting::HOUSE_PNG_NAME),
+         QSize(theme.HOUSE_PNG_WIDTH, theme.HOUSE_PNG_HEIGHT)},
+        {QStringLiteral("down, highlighted"), chosen.getString(TextSetting::DOWNBUTTON_HI_PNG_NAME), down},
+        {QStringLiteral("down"), chosen.getString(TextSetting::DOWNBUTTON_NOR_PNG_NAME), down},
+        {QStringLiteral("up, highlighted"), chosen.getString(TextSetting::UPBUTTON_HI_PNG_NAME), up},
+        {QStringLiteral("up"), chosen.getString(TextSetting::UPBUTTON_NOR_PNG_NAME), up},
+        {QStringLiteral("mask"), chosen.getString(TextSetting::MASK_PNG_NAME), cell},
+        {QStringLiteral("default icon"), chosen.getString(TextSetting::DEFAULT_ICON_PNG_NAME), cell},
+        {QStringLiteral("speaker on"), chosen.getString(TextSetting::SPEAKER_ON_PNG_NAME), speaker},
+        {QStringLiteral("speaker off"), chosen.getString(TextSetting::SPEAKER_OFF_PNG_NAME), speaker},
     };
-    for (int m = 0; m < chosen.getInt(5); ++m)
+    for (int m = 0; m < chosen.getInt(IntSetting::TAB_COUNT); ++m)
         pictures.append({QStringLiteral("page %1").arg(m + 1),
-                         chosen.getThemeImagePath(201, chosen.mySystem.CURRENT_THEME - 1, m), QSize()});
+                         chosen.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, chosen.mySystem.CURRENT_THEME - 1, m),
+                         QSize()});
     return pictures;
 }
 
@@ -192,10 +196,11 @@ QList<NamedPicture> tabAndIconPictures(const SettingStore &store)
     const QSize cell(store.iconLayout.ICON_WIDTH, store.iconLayout.ICON_HEIGHT);
     for (int t = 0; t < store.tabs.size(); ++t) {
         const TabInfo &tab = store.tabs.at(t);
-        pictures.append({tab.TAB_ITEM_NAME, store.getTabString(1601, t),
+        pictures.append({tab.TAB_ITEM_NAME, store.getTabString(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME, t),
                          QSize(tab.TAB_ITEM_ICON_WIDTH, tab.TAB_ITEM_ICON_HEIGHT)});
-        for (int p = 0; p < store.getTabInt(7, t); ++p)
-            pictures.append({store.getTabIconString(800, t, p), store.getTabIconString(801, t, p), cell});
+        for (int p = 0; p < store.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t); ++p)
+            pictures.append({store.getTabIconString(TabIconTextSetting::ICON_AP_NAME, t, p),
+                             store.getTabIconString(TabIconTextSetting::ICON_AP_PNG_FILE_NAME, t, p), cell});
     }
     return pictures;
 }
@@ -403,8 +408,8 @@ void tst_DefaultSettings::invariantsHold()
         else
             QVERIFY2(!inSubTabs, "a top-level tab follows a sub-tab");
     }
-    QVERIFY(store.getInt(6) >= 1);
-    const int topLevelTabs = store.getInt(5) - store.getInt(6);
+    QVERIFY(store.getInt(IntSetting::SUB_TAB_COUNT) >= 1);
+    const int topLevelTabs = store.getInt(IntSetting::TAB_COUNT) - store.getInt(IntSetting::SUB_TAB_COUNT);
     QVERIFY(topLevelTabs >= 5 && topLevelTabs <= 6);
 
     // Every value is read through the environment-reference expansion: a name or tool tip
@@ -448,8 +453,8 @@ void tst_DefaultSettings::invariantsHold()
     // At least one tab needs the page buttons, so that they are seen working from the start.
     int longest = 0;
     for (int t = 0; t < store.tabs.size(); ++t)
-        longest = std::max(longest, store.getTabInt(7, t));
-    QVERIFY(longest > store.getInt(17) * store.getInt(18));
+        longest = std::max(longest, store.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t));
+    QVERIFY(longest > store.getInt(IntSetting::NUMBER_OF_ICON_PER_ROW) * store.getInt(IntSetting::ICON_ROWS_PER_PAGE));
 }
 
 // One template makes every file: apart from what is shown as text, each language must carry
@@ -510,21 +515,24 @@ void tst_DefaultSettings::iconGridFits()
     QVERIFY(store.gridLeft >= 0);
     QVERIFY(store.gridTop >= 0);
 
-    const int columns = store.getInt(17);
-    const int pageHeight = height - store.getInt(19);
-    const QPoint lastOnPage = store.getIconPosition(columns * store.getInt(18) - 1);
-    const int right = lastOnPage.x() + store.getInt(13);
-    QVERIFY2(right <= width - store.getThemeInt(409), qPrintable(QString::number(right)));
-    QVERIFY2(lastOnPage.y() + store.getInt(14) <= pageHeight, qPrintable(QString::number(lastOnPage.y())));
+    const int columns = store.getInt(IntSetting::NUMBER_OF_ICON_PER_ROW);
+    const int pageHeight = height - store.getInt(IntSetting::TABINFO_HEIGHT);
+    const QPoint lastOnPage = store.getIconPosition(columns * store.getInt(IntSetting::ICON_ROWS_PER_PAGE) - 1);
+    const int right = lastOnPage.x() + store.getInt(IntSetting::ICON_WIDTH);
+    QVERIFY2(right <= width - store.getThemeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH),
+             qPrintable(QString::number(right)));
+    QVERIFY2(lastOnPage.y() + store.getInt(IntSetting::ICON_HEIGHT) <= pageHeight,
+             qPrintable(QString::number(lastOnPage.y())));
 
     // The icon pictures keep a strip free at their top for this.
     constexpr int kPictureTopMargin = 6;
-    QVERIFY2(store.gridTop + kPictureTopMargin >= store.getThemeInt(413), qPrintable(QString::number(store.gridTop)));
+    QVERIFY2(store.gridTop + kPictureTopMargin >= store.getThemeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT),
+             qPrintable(QString::number(store.gridTop)));
 
-    const int topLevelTabs = store.getInt(5) - store.getInt(6);
-    const int separator = store.getThemeInt(404);
-    const int stripEnd = separator + topLevelTabs * (store.getInt(28) + separator);
-    QVERIFY2(stripEnd <= store.getThemeInt(421), qPrintable(QString::number(stripEnd)));
+    const int topLevelTabs = store.getInt(IntSetting::TAB_COUNT) - store.getInt(IntSetting::SUB_TAB_COUNT);
+    const int separator = store.getThemeInt(ThemeIntSetting::SEPARATE_PNG_WIDTH);
+    const int stripEnd = separator + topLevelTabs * (store.getInt(IntSetting::TABINFO_ITEM_WIDTH) + separator);
+    QVERIFY2(stripEnd <= store.getThemeInt(ThemeIntSetting::SPEAKER_X), qPrintable(QString::number(stripEnd)));
 }
 
 void tst_DefaultSettings::numbersAreReal_data()
@@ -534,17 +542,21 @@ void tst_DefaultSettings::numbersAreReal_data()
     QTest::addColumn<int>("minimum");
 
     // Flags may be 0; sizes, counts and times must be positive.
-    for (const int id : {0, 1, 2, 34})
+    using namespace IntSetting;
+    for (const int id :
+         {IS_FIRST_RUN, ALWAYS_ON_BACKGROUND, STARTWHENBOOTING, MUSIC_BACKGROUND_ON, ICON_AP_NAME_X_POSITION})
         QTest::addRow("getInt(%d)", id) << false << id << 0;
-    for (const int id : {3, 4, 5, 6, 8, 13, 14, 17, 18, 19, 23, 24, 27, 28, 35, 36, 37, 38})
+    for (const int id :
+         {CURRENT_THEME, ALWAYS_ONE, TAB_COUNT, SUB_TAB_COUNT, ICON_POSITION_COUNT, ICON_WIDTH, ICON_HEIGHT,
+          ICON_AP_NAME_Y_POSITION, NUMBER_OF_ICON_PER_ROW, ICON_ROWS_PER_PAGE, TABINFO_HEIGHT, ICON_RESERVE_VERTICAL,
+          ICON_RESERVE_HORIZONTAL, TABINFO_ITEM_HIGHT, TABINFO_ITEM_WIDTH, ICON_EFFICACY_PIXEL, ICON_EFFICACY_INTERVAL,
+          ICON_EFFICACY_COUNTER, ICON_DISABLE_CLICK_TIMER})
         QTest::addRow("getInt(%d)", id) << false << id << 1;
-    QTest::newRow("getInt(15)") << false << 15 << 0;
-    QTest::newRow("getInt(16)") << false << 16 << 1;
-    for (int id = 400; id <= 414; ++id) {
-        if (id != 401)
+    for (int id = ThemeIntSetting::THEME_COUNT; id <= ThemeIntSetting::BACKBUTTON_X_POSITION; ++id) {
+        if (id != ThemeSetting::IMAGE_COUNT)
             QTest::addRow("getThemeInt(%d)", id) << true << id << 1;
     }
-    for (int id = 415; id <= 422; ++id)
+    for (int id = ThemeIntSetting::BACKTITLEBAR_NAME_X_POSITION; id <= ThemeIntSetting::SPEAKER_Y; ++id)
         QTest::addRow("getThemeInt(%d)", id) << true << id << 0;
 }
 
@@ -565,21 +577,22 @@ void tst_DefaultSettings::textsAreReal_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("folder");
 
-    const QSet<int> themePictures = {1401, 1403, 1406, 1407, 1408, 1409, 1410, 1411, 1412, 1413,
-                                     1414, 1415, 1416, 1417, 1418, 1419, 1421, 1422};
+    using namespace TextSetting;
+    const QSet<int> themePictures = {SYSTEMTRAY_LUMBRA_PNGFILENAME, SYSTEMTRAY_SHUTDOWN_PNGFILENAME,
+                                     SYSTEMTRAY_TASKMANAGER_PNGFILENAME};
     for (const QString &code : kLanguages) {
         const SettingStore &store = storeOf(code);
-        const QString theme = store.mySystem.THEME_DIR + store.getThemeName(200, 0) + u'/';
-        for (int id = 1400; id <= 1438; ++id) {
+        const QString theme = store.mySystem.THEME_DIR + store.getThemeName(ThemeSetting::THEME_NAME, 0) + u'/';
+        for (int id = VERSION; id <= DIALOG_UNDO; ++id) {
             QString folder;
-            if (themePictures.contains(id))
+            if (themePictures.contains(id) || (id >= TITLEBAR_PNG_NAME && id <= SPEAKER_OFF_PNG_NAME))
                 folder = theme;
-            else if (id == 1420)
-                folder = store.mySystem.ICON_DIR + store.getThemeName(200, 0) + u'/';
+            if (id == DEFAULT_ICON_PNG_NAME)
+                folder = store.mySystem.ICON_DIR + store.getThemeName(ThemeSetting::THEME_NAME, 0) + u'/';
             QTest::addRow("%s getString(%d)", qPrintable(code), id) << code << id << folder;
         }
         // The caregiver lock's PIN pad and the refusals of desktop entries.
-        for (int id = 1439; id <= 1446; ++id)
+        for (int id = DIALOG_PIN_TITLE; id <= DIALOG_ENTRY_UNREADABLE; ++id)
             QTest::addRow("%s getString(%d)", qPrintable(code), id) << code << id << QString();
     }
 }
@@ -603,9 +616,9 @@ void tst_DefaultSettings::textsAreReal()
 void tst_DefaultSettings::fontsAreReadable_data()
 {
     QTest::addColumn<int>("id");
-    QTest::newRow("icon names") << 1000;
-    QTest::newRow("system texts") << 1001;
-    QTest::newRow("tab names") << 1002;
+    QTest::newRow("icon names") << int(FontSetting::ICON_AP_NAME_FONT);
+    QTest::newRow("system texts") << int(FontSetting::SYSTEM_STRING_FONT);
+    QTest::newRow("tab names") << int(FontSetting::TAB_NAME_FONT);
 }
 
 void tst_DefaultSettings::fontsAreReadable()
@@ -624,10 +637,11 @@ void tst_DefaultSettings::namesFitWhereTheyAreDrawn()
     QFETCH(QString, language);
     const SettingStore &store = storeOf(language);
 
-    QFont iconFont = store.getFont(1000);
+    QFont iconFont = store.getFont(FontSetting::ICON_AP_NAME_FONT);
     iconFont.setWeight(QFont::Bold);
     const QFontMetrics iconMetrics(iconFont);
-    const QRect nameBox(0, 0, store.getInt(13) - store.getInt(15), store.getInt(14) - store.getInt(16));
+    const QRect nameBox(0, 0, store.getInt(IntSetting::ICON_WIDTH) - store.getInt(IntSetting::ICON_AP_NAME_X_POSITION),
+                        store.getInt(IntSetting::ICON_HEIGHT) - store.getInt(IntSetting::ICON_AP_NAME_Y_POSITION));
     for (const IconInfo &icon : store.icons) {
         const QRect used = iconMetrics.boundingRect(nameBox, 4228, icon.ICON_AP_NAME);
         QVERIFY2(used.width() <= nameBox.width() && used.height() <= nameBox.height()
@@ -635,24 +649,32 @@ void tst_DefaultSettings::namesFitWhereTheyAreDrawn()
                  qPrintable(icon.ICON_AP_NAME));
     }
 
-    const QFontMetrics tabMetrics(store.getFont(1002));
+    const QFontMetrics tabMetrics(store.getFont(FontSetting::TAB_NAME_FONT));
     for (const TabInfo &tab : store.tabs) {
         if (tab.TAB_ITEM_PARENT == 0)
-            QVERIFY2(tabMetrics.horizontalAdvance(tab.TAB_ITEM_NAME) <= store.getInt(28) - tab.TAB_ITEM_ICON_WIDTH,
+            QVERIFY2(tabMetrics.horizontalAdvance(tab.TAB_ITEM_NAME)
+                         <= store.getInt(IntSetting::TABINFO_ITEM_WIDTH) - tab.TAB_ITEM_ICON_WIDTH,
                      qPrintable(tab.TAB_ITEM_NAME));
     }
 
     // The back button draws its caption in the icon font at first and in the system font
     // after a change of theme.
-    const QFontMetrics systemMetrics(store.getFont(1001));
-    const QString back = store.getString(1435);
+    const QFontMetrics systemMetrics(store.getFont(FontSetting::SYSTEM_STRING_FONT));
+    const QString back = store.getString(TextSetting::DIALOG_RETURN_TO_PREV_TAB);
     for (const QFontMetrics &metrics : {iconMetrics, systemMetrics})
-        QVERIFY2(metrics.horizontalAdvance(back) <= store.getThemeInt(402) - 2 * kBackArrowRoom, qPrintable(back));
+        QVERIFY2(metrics.horizontalAdvance(back)
+                     <= store.getThemeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH) - 2 * kBackArrowRoom,
+                 qPrintable(back));
 
     // Start choice captions (153 wide), the settings switches (387 wide, a mark of 44 at
     // their left) and the OK and Cancel buttons (135 wide).
-    const QList<QPair<int, int>> captions = {{1433, 153}, {1434, 153}, {1424, 387 - 2 * 44},
-                                             {1425, 387 - 2 * 44}, {1426, 135 - 20}, {1427, 135 - 20}};
+    using namespace TextSetting;
+    const QList<QPair<int, int>> captions = {{DIALOG_WINDOWMODE_NAME, 153},
+                                             {DIALOG_LUMBRA_NAME, 153},
+                                             {DIALOG_ALWAYS_ON_BACKGROUND_NAME, 387 - 2 * 44},
+                                             {DIALOG_STARTWHENBOOTING_NAME, 387 - 2 * 44},
+                                             {DIALOG_OK, 135 - 20},
+                                             {DIALOG_CANCEL, 135 - 20}};
     for (const auto &[id, room] : captions)
         QVERIFY2(systemMetrics.horizontalAdvance(store.getString(id)) <= room, qPrintable(store.getString(id)));
 }
@@ -673,31 +695,37 @@ void tst_DefaultSettings::everyThemeIsComplete()
     SettingStore chosen = storeOf(QStringLiteral("EN"));
     chosen.mySystem.CURRENT_THEME = theme;
 
-    for (int id = 1200; id <= 1207; ++id)
+    for (int id = ColourSetting::THEME_SYSTEM_PEN_COLOR; id <= ColourSetting::THEME_TAB_ITEM_PEN_REVERSE_COLOR; ++id)
         QVERIFY2(chosen.getColor(id).isValid(), qPrintable(QString::number(id)));
-    QVERIFY(chosen.getColor(1204) != chosen.getColor(1205)); // tab text on the tab area
-    QVERIFY(chosen.getColor(1207) != chosen.getColor(1206)); // highlighted tab text
-    QVERIFY(chosen.getColor(1200) != chosen.getColor(1201));
-    QVERIFY(chosen.getColor(1202) != chosen.getColor(1203));
+    QVERIFY(chosen.getColor(ColourSetting::THEME_TAB_ITEM_PEN_COLOR)
+            != chosen.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR)); // tab text on the tab area
+    QVERIFY(chosen.getColor(ColourSetting::THEME_TAB_ITEM_PEN_REVERSE_COLOR)
+            != chosen.getColor(ColourSetting::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR)); // highlighted tab text
+    QVERIFY(chosen.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR)
+            != chosen.getColor(ColourSetting::THEME_SYSTEM_PEN_REVERSE_COLOR));
+    QVERIFY(chosen.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR)
+            != chosen.getColor(ColourSetting::THEME_ICON_AP_NAME_REVERSE_COLOR));
 
-    for (int id = 1407; id <= 1422; ++id)
+    for (int id = TextSetting::TITLEBAR_PNG_NAME; id <= TextSetting::SPEAKER_OFF_PNG_NAME; ++id)
         QVERIFY2(chosen.getString(id).endsWith(QLatin1String(".png")), qPrintable(QString::number(id)));
-    const QString name = chosen.getThemeName(200, theme - 1);
+    const QString name = chosen.getThemeName(ThemeSetting::THEME_NAME, theme - 1);
     QVERIFY(!name.isEmpty() && name != QLatin1String("NULL"));
-    QVERIFY(chosen.getString(1407).contains(u'/' + name + u'/'));
-    QVERIFY(chosen.getThemeImageCount(401, theme - 1) >= chosen.getInt(5));
-    for (int m = 0; m < chosen.getInt(5); ++m) {
-        const QString page = chosen.getThemeImagePath(201, theme - 1, m);
+    QVERIFY(chosen.getString(TextSetting::TITLEBAR_PNG_NAME).contains(u'/' + name + u'/'));
+    QVERIFY(chosen.getThemeImageCount(ThemeSetting::IMAGE_COUNT, theme - 1) >= chosen.getInt(IntSetting::TAB_COUNT));
+    for (int m = 0; m < chosen.getInt(IntSetting::TAB_COUNT); ++m) {
+        const QString page = chosen.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, theme - 1, m);
         QVERIFY2(page.endsWith(QLatin1String(".png")), qPrintable(page));
-        QCOMPARE(chosen.themes.at(theme - 1).images.at(m).IMAGE_TAB_ITEM_ID, chosen.getTabInt(33, m));
+        QCOMPARE(chosen.themes.at(theme - 1).images.at(m).IMAGE_TAB_ITEM_ID,
+                 chosen.getTabInt(TabIntSetting::TAB_ITEM_ID, m));
     }
 
     // Right after start the tab area is the flat colour, after a change of theme the title
     // bar picture: the two must look alike, or the tab labels (painted in the flat colour)
     // stand out as boxes.
-    const QImage titleBar(besideProgram(chosen.getString(1407)));
+    const QImage titleBar(besideProgram(chosen.getString(TextSetting::TITLEBAR_PNG_NAME)));
     QVERIFY(!titleBar.isNull());
-    QCOMPARE(titleBar.pixelColor(titleBar.width() / 2, titleBar.height() / 2).rgb(), chosen.getColor(1205).rgb());
+    QCOMPARE(titleBar.pixelColor(titleBar.width() / 2, titleBar.height() / 2).rgb(),
+             chosen.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR).rgb());
 }
 
 void tst_DefaultSettings::themePicturesExistAtTheirSize_data()
@@ -754,33 +782,36 @@ void tst_DefaultSettings::everyTabIsComplete()
     QFETCH(QString, language);
     QFETCH(int, tab);
     const SettingStore &store = storeOf(language);
-    QVERIFY(!store.getTabString(1600, tab).isEmpty());
-    const QString picture = store.getTabString(1601, tab);
+    QVERIFY(!store.getTabString(TabTextSetting::TAB_ITEM_NAME, tab).isEmpty());
+    const QString picture = store.getTabString(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME, tab);
     QVERIFY2(picture.startsWith(store.mySystem.TAB_DIR) && picture.endsWith(QLatin1String(".png")),
              qPrintable(picture));
     for (const int id : {31, 32})
         QVERIFY(store.getTabInt(id, tab) > 0);
-    QCOMPARE(store.getTabInt(33, tab), tab + 1);
+    QCOMPARE(store.getTabInt(TabIntSetting::TAB_ITEM_ID, tab), tab + 1);
 
-    const int positions = store.getTabInt(7, tab);
+    const int positions = store.getTabInt(TabIntSetting::ICON_POSITION_COUNT, tab);
     QVERIFY(positions >= 1);
     // No more than two pages: a beginner finds every icon with one press of a page button.
-    QVERIFY(positions <= 2 * store.getInt(17) * store.getInt(18));
+    QVERIFY(positions
+            <= 2 * store.getInt(IntSetting::NUMBER_OF_ICON_PER_ROW) * store.getInt(IntSetting::ICON_ROWS_PER_PAGE));
     for (int p = 0; p < positions; ++p) {
-        const int icon = store.getTabIconInt(600, tab, p);
+        const int icon = store.getTabIconInt(TabIconIntSetting::ICON_INDEX, tab, p);
         QVERIFY(icon >= 0 && icon < store.icons.size());
-        QCOMPARE(store.getTabIconInt(601, tab, p), 1);
-        const int kind = store.getTabIconInt(602, tab, p);
+        QCOMPARE(store.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, tab, p), 1);
+        const int kind = store.getTabIconInt(TabIconIntSetting::ICON_DATA_TYPE, tab, p);
         QVERIFY(kIconKinds.contains(kind));
         for (const int id : {800, 807})
             QVERIFY(!store.getTabIconString(id, tab, p).isEmpty());
-        const QString iconPicture = store.getTabIconString(801, tab, p);
+        const QString iconPicture = store.getTabIconString(TabIconTextSetting::ICON_AP_PNG_FILE_NAME, tab, p);
         QVERIFY2(iconPicture.startsWith(store.mySystem.ICON_DIR) && iconPicture.endsWith(QLatin1String(".png")),
                  qPrintable(iconPicture));
         if (kind == 1 || kind == 3)
-            QVERIFY(!store.getTabIconString(806, tab, p).isEmpty());
+            QVERIFY(!store.getTabIconString(TabIconTextSetting::ICON_AP_EXE_LOCATION, tab, p).isEmpty());
         if (kind == 7)
-            QVERIFY(store.getTabInt(30, store.getTabInt(29, icon) - 1) != 0);
+            QVERIFY(store.getTabInt(TabIntSetting::TAB_ITEM_PARENT,
+                                    store.getTabInt(TabIntSetting::ICON_SUB_TAB_ID, icon) - 1)
+                    != 0);
     }
 }
 

@@ -4,8 +4,8 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
-#include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
+#include "dialogs/NewIcon.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -13,6 +13,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -350,7 +351,7 @@ void tst_DesktopEntries::droppedEntryBecomesAShortcutIcon()
     QCOMPARE(saved.size(), QSize(120, 120));
     QCOMPARE(saved.pixelColor(60, 60), QColor(Qt::darkGreen));
 
-    APIconQLabel *icon = launcher.tabs.at(0)->icons.last();
+    APIconQLabel *icon = launcher.tab(0)->icons.last();
     launcher.dispatchAction(icon, nullptr, nullptr);
     QCOMPARE(platform.shell.opens.size(), 1);
     QCOMPARE(platform.shell.opens.first().file, u'"' + entryPath + u'"');
@@ -376,10 +377,11 @@ void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("textId");
-    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << 1443;
-    QTest::newRow("no Exec") << entry("Name=Nothing") << 1444;
-    QTest::newRow("TryExec missing") << entry("Name=Try\nTryExec=lumbra-no-such-program\nExec=/bin/true") << 1445;
-    QTest::newRow("not an entry") << QByteArray("just text\n") << 1446;
+    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << int(TextSetting::DIALOG_ENTRY_HIDDEN);
+    QTest::newRow("no Exec") << entry("Name=Nothing") << int(TextSetting::DIALOG_ENTRY_NO_PROGRAM);
+    QTest::newRow("TryExec missing") << entry("Name=Try\nTryExec=lumbra-no-such-program\nExec=/bin/true")
+                                     << int(TextSetting::DIALOG_ENTRY_NOT_INSTALLED);
+    QTest::newRow("not an entry") << QByteArray("just text\n") << int(TextSetting::DIALOG_ENTRY_UNREADABLE);
 }
 
 void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused()
@@ -425,8 +427,8 @@ void tst_DesktopEntries::dropTargetTakesEntries()
     page.fn_chooseFavoriteIcon(&data);
     QCOMPARE(dropped.size(), 1);
     QCOMPARE(dropped.first().at(1).toString(), QStringLiteral("a.desktop"));
-    QCOMPARE(lumbra::fileKindOf(QStringLiteral("a.desktop")), 3);
-    QCOMPARE(lumbra::fileKindOf(QStringLiteral("a.desktop.txt")), -1);
+    QCOMPARE(NewIcon::fileKindOf(QStringLiteral("a.desktop")), 3);
+    QCOMPARE(NewIcon::fileKindOf(QStringLiteral("a.desktop.txt")), -1);
 }
 
 QTEST_MAIN(tst_DesktopEntries)

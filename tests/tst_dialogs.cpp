@@ -1,42 +1,38 @@
 // The dialogs around the launcher, driven as a person drives them, with what they leave in
 // memory and in a temporary store.
 
-#include "LauncherStore.h"
+#include "LauncherFixture.h"
 #include "RecordingShell.h"
-#include "TestPlatform.h"
 
 #include "app/QMyApp.h"
 #include "app/SingleInstance.h"
+#include "app/TrayIcon.h"
 #include "app/selectlumbraorwin.h"
-#include "dialogs/DragIconPage.h"
 #include "dialogs/DropIconDialog.h"
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/ThemeSettingDialog.h"
-#include "dialogs/TrayIcon.h"
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
+#include "launcher/TabEntry.h"
+#include "launcher/lumbra.h"
 #include "platform/Registry.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
-#include "widgets/ShutdownQLabel.h"
-#include "launcher/TabEntry.h"
-#include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/ImageButton.h"
+#include "widgets/ShutdownQLabel.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 namespace {
 
@@ -66,14 +62,11 @@ bool writePicture(const QString &path, const QColor &colour)
 
 } // namespace
 
-class tst_Dialogs : public QObject
+class tst_Dialogs : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void themeDialogPreviewsAndCancelRestores_data();
     void themeDialogPreviewsAndCancelRestores();
     void themeDialogOkStoresTheTheme();
@@ -100,45 +93,21 @@ private slots:
 private:
     void startLauncher(const LauncherStore &store);
     QRgb pageColour() const;
-
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
-    QString savedDirectory;
 };
-
-void tst_Dialogs::init()
-{
-    folder = std::make_unique<QTemporaryDir>();
-    platform = std::make_unique<TestPlatform>();
-    savedDirectory = QDir::currentPath();
-    QDir::setCurrent(folder->path());
-}
-
-void tst_Dialogs::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-    QDir::setCurrent(savedDirectory);
-    folder.reset();
-}
 
 void tst_Dialogs::startLauncher(const LauncherStore &store)
 {
     store.fill(theSettings);
     addSecondTheme(theSettings);
-    QVERIFY(writePicture(folder->filePath(QStringLiteral("Theme/Light/page1.png")), Qt::red));
-    QVERIFY(writePicture(folder->filePath(QStringLiteral("Theme/Dark/page1.png")), Qt::blue));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Theme/Light/page1.png")), Qt::red));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Theme/Dark/page1.png")), Qt::blue));
     QVERIFY(saveAllSettings(theSettings));
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 }
 
 QRgb tst_Dialogs::pageColour() const
 {
-    const QImage page = launcher->tabs.at(0)->page->pixmap().toImage();
+    const QImage page = launcher->tab(0)->page->pixmap().toImage();
     return page.isNull() ? 0 : page.pixel(5, 5);
 }
 
@@ -168,9 +137,8 @@ void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
         dialog.themeCancelButton->click();
     QCOMPARE(theSettings.mySystem.CURRENT_THEME, 1);
     QCOMPARE(pageColour(), QColor(Qt::red).rgb());
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.CURRENT_THEME, 1);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.CURRENT_THEME, 1);
 }
 
 void tst_Dialogs::themeDialogOkStoresTheTheme()
@@ -183,9 +151,8 @@ void tst_Dialogs::themeDialogOkStoresTheTheme()
     dialog.themeOkButton->click();
     QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
     QCOMPARE(pageColour(), QColor(Qt::blue).rgb());
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.CURRENT_THEME, 2);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.CURRENT_THEME, 2);
 }
 
 // Filling the list makes its first entry current; that is no choice of the person's.
@@ -231,7 +198,7 @@ void tst_Dialogs::trayClickGuard()
 void tst_Dialogs::dropDialogAddsAnIconToTheStore()
 {
     startLauncher(twoThemes());
-    launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
     DropIconDialog dialog;
     QString path = QStringLiteral("C:\\Tools\\my.app.exe");
     dialog.setDroppedFile(path, QStringLiteral("my.app.exe"));
@@ -246,12 +213,11 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     QCOMPARE(added.ICON_AP_EXE_LOCATION, QStringLiteral("\"C:/Tools/my.app.exe\""));
     QCOMPARE(added.ICON_AP_PNG_FILE_NAME, QStringLiteral("./Icon/my.png"));
     QCOMPARE(added.ICON_DATA_TYPE, 1);
-    QVERIFY(QFileInfo::exists(folder->filePath(QStringLiteral("Icon/my.png"))));
+    QVERIFY(QFileInfo::exists(folderPath(QStringLiteral("Icon/my.png"))));
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("3.%1").arg(added.ICON_ID));
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
-    QCOMPARE(launcher->tabs.at(1)->icons.last()->name, QStringLiteral("My Tool"));
+    const SettingStore kept = stored();
+    QCOMPARE(kept.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
+    QCOMPARE(launcher->tab(1)->icons.last()->name, QStringLiteral("My Tool"));
 }
 
 // An icon the store cannot keep is not added; its picture goes with it.
@@ -266,7 +232,7 @@ void tst_Dialogs::dropDialogIntoARefusingStoreLeavesNothing()
     dialog.setDroppedFile(path, QStringLiteral("tool"));
     dialog.dropOkButton->click();
     QCOMPARE(theSettings.icons.size(), 30);
-    QVERIFY(!QFileInfo::exists(folder->filePath(QStringLiteral("Icon/tool.png"))));
+    QVERIFY(!QFileInfo::exists(folderPath(QStringLiteral("Icon/tool.png"))));
     QVERIFY(launcher->findChild<QMessageBox *>());
 }
 
@@ -274,7 +240,7 @@ void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
 {
     startLauncher(twoThemes());
     theSettings.icons.first().ICON_AP_PNG_FILE_NAME = QStringLiteral("./Icon/tool.png");
-    QVERIFY(writePicture(folder->filePath(QStringLiteral("Icon/tool-2.png")), Qt::green));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Icon/tool-2.png")), Qt::green));
     QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("tool")),
              QStringLiteral("./Icon/tool-3.png"));
     QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("../../etc/x")),
@@ -308,9 +274,8 @@ void tst_Dialogs::startChoice()
         }
     });
     QCOMPARE(askStartChoice(), launcherChosen);
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
     theSettings.mySystem.IS_FIRST_RUN = 0;
     QVERIFY(askStartChoice());
 }
@@ -352,10 +317,9 @@ void tst_Dialogs::settingsDialogCancelChangesNothing()
     dialog.prepareDialog();
     QVERIFY(!dialog.startButton.isChecked());
     QVERIFY(!dialog.alwaysButton.isChecked());
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.STARTWHENBOOTING, 0);
-    QCOMPARE(stored.mySystem.ALWAYS_ON_BACKGROUND, 0);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.STARTWHENBOOTING, 0);
+    QCOMPARE(kept.mySystem.ALWAYS_ON_BACKGROUND, 0);
 }
 
 void tst_Dialogs::settingsDialogOkWritesTheSwitches_data()
@@ -383,10 +347,9 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
     dialog.alwaysButton.click();
     dialog.okButton.click();
 
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.STARTWHENBOOTING, on ? 1 : 0);
-    QCOMPARE(stored.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
+    const SettingStore kept = stored();
+    QCOMPARE(kept.mySystem.STARTWHENBOOTING, on ? 1 : 0);
+    QCOMPARE(kept.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
     QCOMPARE(theSettings.mySystem.ALWAYS_ON_BACKGROUND, on ? 1 : 0);
     QCOMPARE(platform->autostart.requests, QList<bool>({on}));
     const platform::RegKey key = openRegKey(platform::kLocalMachine, run, false);

@@ -1,4 +1,4 @@
-#include "dialogs/DragIconPage.h"
+#include "widgets/DragIconPage.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

@@ -1,5 +1,5 @@
+#include "LauncherFixture.h"
 #include "TestPictures.h"
-#include "TestPlatform.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -100,7 +100,7 @@ bool centreRed(const QLabel &label)
 
 } // namespace
 
-class tst_IconLabels : public QObject
+class tst_IconLabels : public LauncherFixture
 {
     Q_OBJECT
 
@@ -119,8 +119,7 @@ private slots:
     void blockOutlastsTheAnimation();
     void brokenIntervalsStillEnd();
     void hoverMovesTheSelection();
-    void hoverSurvivesABrokenLauncher_data();
-    void hoverSurvivesABrokenLauncher();
+    void hoverWithoutLauncher();
     void growingIconIsNotRepainted();
     void toolTipAndReloadFace();
     void buttonFacesWithFeedback();
@@ -132,26 +131,25 @@ private slots:
 private:
     APIconQLabel *makeIcon(int position, int kind = 1);
     IconQLabel *makeButton(int kind, bool withText);
+    QList<APIconQLabel *> launcherIcons();
 
     std::unique_ptr<TestPictures> pictures;
     QString picture;
     std::vector<std::unique_ptr<QLabel>> labels;
-    std::unique_ptr<lumbra> launcher;
 };
 
 void tst_IconLabels::init()
 {
+    LauncherFixture::init();
     pictures = std::make_unique<TestPictures>();
     pictures->resetSettings();
     picture = pictures->write(QStringLiteral("app.png"), QSize(48, 48), red);
-    theLauncher = nullptr;
 }
 
 void tst_IconLabels::cleanup()
 {
     labels.clear();
-    theLauncher = nullptr;
-    launcher.reset();
+    LauncherFixture::cleanup();
 }
 
 APIconQLabel *tst_IconLabels::makeIcon(int position, int kind)
@@ -402,38 +400,46 @@ void tst_IconLabels::brokenIntervalsStillEnd()
     QCOMPARE(icon->geometry(), QRect(300, 150, 100, 100));
 }
 
+// The icons of a launcher whose theme is the one of these tests: four on its first tab.
+QList<APIconQLabel *> tst_IconLabels::launcherIcons()
+{
+    LauncherStore store;
+    store.tabIcons = {QStringLiteral("1.2.4.5")};
+    store.userIcons = {1, 2, 4, 5};
+    store.fill(theSettings);
+    for (IconInfo &icon : theSettings.icons)
+        icon.ICON_AP_PNG_FILE_NAME = picture;
+    theSettings.mySystem.THEME_DIR = pictures->path(QStringLiteral("theme/"));
+    theSettings.mySystem.ICON_DIR = pictures->path(QStringLiteral("icon/"));
+    theSettings.themes[0].THEME_NAME = QStringLiteral("Plain");
+    theSettings.themes[0].MASK_PNG_NAME = QStringLiteral("mask.png");
+    theSettings.themes[0].DEFAULT_ICON_PNG_NAME = QStringLiteral("default.png");
+    startOnSettings();
+    return tab(0)->icons;
+}
+
+// The pointer moves the launcher's selection as the arrow keys do.
 void tst_IconLabels::hoverMovesTheSelection()
 {
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    auto *entry = new TabEntry;
-    launcher->tabs.append(new TabEntry);
-    launcher->tabs.append(entry);
-    launcher->currentTab = 1;
-    for (int position = 0; position < 4; ++position)
-        entry->icons.append(makeIcon(position, 1));
-    const QList<APIconQLabel *> &icons = entry->icons;
-
+    const QList<APIconQLabel *> icons = launcherIcons();
     move(icons[2], QPoint(10, 10));
-    QCOMPARE(launcher->selectedIcon, 2);
-    QCOMPARE(launcher->previousSelectedIcon, 0);
+    QCOMPARE(launcher->selectedIcon(), 2);
     QVERIFY(cornerMasked(*icons[2]));
+    QVERIFY(icons[2]->isSelected());
 
     move(icons[2], QPoint(20, 20));
-    QVERIFY2(cornerMasked(*icons[2]) && centreRed(*icons[2]), "moving inside does not repaint");
+    QVERIFY2(cornerMasked(*icons[2]), "moving inside does not repaint");
 
     move(icons[3], QPoint(10, 10));
-    QCOMPARE(launcher->selectedIcon, 3);
-    QCOMPARE(launcher->previousSelectedIcon, 2);
+    QCOMPARE(launcher->selectedIcon(), 3);
     QVERIFY(!cornerMasked(*icons[2]));
     QVERIFY(cornerMasked(*icons[3]));
+    QVERIFY(!icons[2]->isSelected() && icons[3]->isSelected());
 
     // Back to an icon the pointer left: it is highlighted once, not twice.
     leave(icons[3]);
     move(icons[3], QPoint(10, 10));
-    QCOMPARE(launcher->previousSelectedIcon, 3);
     QVERIFY(cornerMasked(*icons[3]));
-    QVERIFY(centreRed(*icons[3]));
 
     // The first icon of the page is always repainted normal.
     icons[0]->paintHighlighted();
@@ -443,64 +449,30 @@ void tst_IconLabels::hoverMovesTheSelection()
     QVERIFY(!cornerMasked(*icons[3]));
 }
 
-void tst_IconLabels::hoverSurvivesABrokenLauncher_data()
+// Without a launcher the icon still answers the pointer and the click.
+void tst_IconLabels::hoverWithoutLauncher()
 {
-    QTest::addColumn<bool>("withLauncher");
-    QTest::addColumn<int>("currentTab");
-    QTest::addColumn<int>("selectedIcon");
-    QTest::addColumn<bool>("nullEntry");
-
-    QTest::newRow("no launcher") << false << 0 << 0 << false;
-    QTest::newRow("current tab past the list") << true << 7 << 0 << false;
-    QTest::newRow("negative current tab") << true << -1 << 0 << false;
-    QTest::newRow("selection past the icons") << true << 0 << 40 << false;
-    QTest::newRow("negative selection") << true << 0 << -3 << false;
-    QTest::newRow("tab without an entry") << true << 0 << 0 << true;
-}
-
-void tst_IconLabels::hoverSurvivesABrokenLauncher()
-{
-    QFETCH(bool, withLauncher);
-    QFETCH(int, currentTab);
-    QFETCH(int, selectedIcon);
-    QFETCH(bool, nullEntry);
     theSettings.iconLayout.ICON_EFFICACY_COUNTER = 0;
     APIconQLabel *icon = makeIcon(1);
-    if (withLauncher) {
-        launcher = std::make_unique<lumbra>();
-        theLauncher = launcher.get();
-        auto *entry = new TabEntry;
-        entry->icons.append(icon);
-        launcher->tabs.append(nullEntry ? nullptr : entry);
-        if (nullEntry)
-            delete entry;
-        launcher->currentTab = currentTab;
-        launcher->selectedIcon = selectedIcon;
-    }
-
+    QSignalSpy hovered(icon, &APIconQLabel::hovered);
     move(icon, QPoint(10, 10));
     click(icon);
     icon->button_special_efficacy_disableTimer();
-
     QVERIFY(cornerMasked(*icon));
-    if (withLauncher)
-        QCOMPARE(launcher->selectedIcon, 1);
+    QCOMPARE(hovered.count(), 1);
+    QCOMPARE(hovered.first().first().toBool(), true);
 }
 
 void tst_IconLabels::growingIconIsNotRepainted()
 {
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    auto *entry = new TabEntry;
-    launcher->tabs.append(entry);
-    for (int position = 0; position < 3; ++position)
-        entry->icons.append(makeIcon(position, 1));
-    APIconQLabel *growing = entry->icons[0];
+    const QList<APIconQLabel *> icons = launcherIcons();
+    APIconQLabel *growing = icons[0];
     move(growing, QPoint(10, 10));
     click(growing);
+    QVERIFY(growing->animating);
     growing->paintHighlighted();
 
-    move(entry->icons[2], QPoint(10, 10));
+    move(icons[2], QPoint(10, 10));
 
     QVERIFY2(cornerMasked(*growing), "a growing icon keeps its face");
     growing->refreshFace(true);

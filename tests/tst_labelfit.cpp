@@ -141,7 +141,7 @@ void tst_LabelFit::everyFactoryNameIsWhole()
     SettingStore store;
     QVERIFY(loadAllSettings(store));
     QCOMPARE(store.mySystem.LABEL_FIT, 1);
-    QFont font = store.getFont(1000);
+    QFont font = store.getFont(FontSetting::ICON_AP_NAME_FONT);
     font.setWeight(QFont::Bold);
     const IconLayout &layout = store.iconLayout;
     const QRectF box = nameBox(layout.ICON_AP_NAME_X_POSITION, layout.ICON_AP_NAME_Y_POSITION, layout.ICON_WIDTH,

@@ -2,17 +2,19 @@
 // messages, its actions and what they leave in the store.
 
 #include "FifoWatch.h"
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
-#include "dialogs/DragIconPage.h"
-#include "dialogs/TrayIcon.h"
+#include "app/TrayIcon.h"
+#include "dialogs/NewIcon.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
@@ -29,35 +31,17 @@
 
 namespace {
 
-QString twentyIcons()
-{
-    QStringList numbers;
-    for (int n = 1; n <= 20; ++n)
-        numbers.append(QString::number(n + 9));
-    return numbers.join(u'.');
-}
-
 // Tab 1: 20 icons on two pages of 18; tab 2: a folder icon (3) opening the sub-tab 5;
 // tab 3: none; tab 4: two icons; tab 5, a sub-tab: two icons.
 LauncherStore standardStore()
 {
     LauncherStore store;
-    store.tabIcons = {twentyIcons(), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
+    store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
                       QStringLiteral("6.7")};
     store.subTabs = 1;
     store.folderTarget = 5;
     store.userIcons = {4, 5, 6};
     return store;
-}
-
-QList<int> visiblePositions(const TabEntry *entry)
-{
-    QList<int> visible;
-    for (const APIconQLabel *icon : entry->icons) {
-        if (!icon->isHidden())
-            visible.append(icon->position);
-    }
-    return visible;
 }
 
 QList<int> range(int first, int last)
@@ -70,14 +54,11 @@ QList<int> range(int first, int last)
 
 } // namespace
 
-class tst_Launcher : public QObject
+class tst_Launcher : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void fillsTheScreen();
     void stripShowsTopLevelTabsOnly();
     void pagingOverTwentyIcons();
@@ -89,6 +70,7 @@ private slots:
     void subTabAndBack();
     void tabChosenBeforeTheTimerGetsItsPage();
     void escapeAndCloseNeverHideTheLauncher();
+    void aShiftReleasedElsewhereIsForgotten();
     void workingDirectory_data();
     void workingDirectory();
     void fileKind_data();
@@ -97,6 +79,7 @@ private slots:
     void removeIcon();
     void removingTheLastIconOfAPageShowsThePageBefore();
     void addedIconIsStoredAndShown();
+    void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
     void aHugeListShowsItsFirstThousandPlaces();
@@ -106,40 +89,7 @@ private slots:
     void absurdSizesStayOnTheScreen();
     void refusedSavesAreTakenBackAndTold_data();
     void refusedSavesAreTakenBackAndTold();
-
-private:
-    void start(const LauncherStore &store);
-    void key(unsigned code, bool down = true);
-    TabEntry *tab(int t) { return launcher->tabs.at(t); }
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
-
-void tst_Launcher::init()
-{
-    platform = std::make_unique<TestPlatform>();
-}
-
-void tst_Launcher::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-}
-
-void tst_Launcher::start(const LauncherStore &store)
-{
-    store.fill(theSettings);
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
-}
-
-void tst_Launcher::key(unsigned code, bool down)
-{
-    launcher->handleMessage(down ? platform::kWmKeyDown : platform::kWmKeyUp, code);
-}
 
 void tst_Launcher::fillsTheScreen()
 {
@@ -152,7 +102,7 @@ void tst_Launcher::fillsTheScreen()
     QCOMPARE(launcher->maximumSize(), QSize(1024, 570));
     QCOMPARE(launcher->windowTitle(), QStringLiteral("Lumbra"));
     QVERIFY(launcher->windowFlags().testFlag(Qt::FramelessWindowHint));
-    QCOMPARE(launcher->tabArea->geometry(), QRect(0, 0, 1024, 64));
+    QCOMPARE(launcher->titleBar()->tabArea()->geometry(), QRect(0, 0, 1024, 64));
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1024, 570 - 64));
 }
 
@@ -162,15 +112,15 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
     store.subTabs = 2;
     start(store);
     QList<int> shown;
-    for (int t = 0; t < launcher->tabs.size(); ++t) {
+    for (int t = 0; t < launcher->tabCount(); ++t) {
         if (!tab(t)->tabLabel->isHidden())
             shown.append(t);
     }
     QCOMPARE(shown, QList<int>({0, 1, 2}));
     // Separator width 2, tab width 160: leading, after tabs 0 ... 4, trailing.
     QList<int> shownSeparators;
-    for (const QLabel *separator : std::as_const(launcher->separators)) {
-        if (!separator->isHidden())
+    for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
+        if (separator->metaObject() == &QLabel::staticMetaObject && !separator->isHidden())
             shownSeparators.append(separator->x());
     }
     QCOMPARE(shownSeparators, QList<int>({2, 162, 324, 486}));
@@ -180,18 +130,18 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
 void tst_Launcher::pagingOverTwentyIcons()
 {
     start(standardStore());
-    QVERIFY(!launcher->upButton->isHidden());
-    QCOMPARE(launcher->upButton->parentWidget(), tab(0)->page);
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
-    QCOMPARE(visiblePositions(tab(0)), range(18, 19));
-    QCOMPARE(launcher->selectedIcon, 18);
+    QVERIFY(!button(ActionKind::PageUp)->isHidden());
+    QCOMPARE(button(ActionKind::PageUp)->parentWidget(), tab(0)->page);
+    QCOMPARE(visiblePositions(0), range(0, 17));
+    clickButton(ActionKind::PageDown);
+    QCOMPARE(visiblePositions(0), range(18, 19));
+    QCOMPARE(launcher->selectedIcon(), 18);
     QCOMPARE(launcher->iconAt(0, 18)->pos(), launcher->iconAt(0, 0)->pos());
-    launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
-    QCOMPARE(launcher->selectedIcon, 18);
-    launcher->dispatchAction(nullptr, launcher->upButton, nullptr);
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    QCOMPARE(launcher->selectedIcon, 0);
+    clickButton(ActionKind::PageDown);
+    QCOMPARE(launcher->selectedIcon(), 18);
+    clickButton(ActionKind::PageUp);
+    QCOMPARE(visiblePositions(0), range(0, 17));
+    QCOMPARE(launcher->selectedIcon(), 0);
 }
 
 void tst_Launcher::exactlyOnePageHasNoPagingButtons()
@@ -202,9 +152,9 @@ void tst_Launcher::exactlyOnePageHasNoPagingButtons()
         eighteen.append(QString::number(n));
     store.tabIcons[0] = eighteen.join(u'.');
     start(store);
-    QVERIFY(launcher->upButton->isHidden());
-    QVERIFY(launcher->downButton->isHidden());
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
+    QVERIFY(button(ActionKind::PageUp)->isHidden());
+    QVERIFY(button(ActionKind::PageDown)->isHidden());
+    QCOMPARE(visiblePositions(0), range(0, 17));
 }
 
 void tst_Launcher::arrowKeys_data()
@@ -237,10 +187,10 @@ void tst_Launcher::arrowKeys()
     // Walk to the start the way a person would, with the arrow keys.
     for (int s = 0; s < from; ++s)
         this->key(platform::kVkRight);
-    QCOMPARE(launcher->selectedIcon, from);
+    QCOMPARE(launcher->selectedIcon(), from);
     this->key(key);
-    QCOMPARE(launcher->selectedIcon, selected);
-    QCOMPARE(visiblePositions(tab(0)).first(), firstVisible);
+    QCOMPARE(launcher->selectedIcon(), selected);
+    QCOMPARE(visiblePositions(0).first(), firstVisible);
 }
 
 void tst_Launcher::tabKeysWrapOverTopLevelTabs_data()
@@ -269,14 +219,14 @@ void tst_Launcher::tabKeysWrapOverTopLevelTabs()
     } else {
         launcher->dispatchAction(nullptr, nullptr, tab(from)->tabLabel);
     }
-    QCOMPARE(launcher->currentTab, from);
+    QCOMPARE(launcher->currentTab(), from);
     if (shift)
         key(platform::kVkShift);
     key(platform::kVkTab);
     key(platform::kVkShift, false);
-    QCOMPARE(launcher->currentTab, to);
+    QCOMPARE(launcher->currentTab(), to);
     QVERIFY(!tab(to)->page->isHidden());
-    QVERIFY(launcher->backTitleBar->isHidden());
+    QVERIFY(launcher->titleBar()->backBar()->isHidden());
 }
 
 void tst_Launcher::subTabAndBack()
@@ -287,17 +237,22 @@ void tst_Launcher::subTabAndBack()
     APIconQLabel *folder = launcher->iconAt(1, 1);
     QCOMPARE(folder->kind, 7);
     launcher->dispatchAction(folder, nullptr, nullptr);
-    QCOMPARE(launcher->currentTab, 4);
-    QCOMPARE(launcher->returnTab, 1);
+    QCOMPARE(launcher->currentTab(), 4);
     QVERIFY(!tab(4)->page->isHidden());
     QVERIFY(tab(1)->page->isHidden());
-    QCOMPARE(launcher->backTitleBar->parentWidget(), tab(4)->page);
-    QVERIFY(!launcher->backTitleBar->isHidden());
-    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
-    QCOMPARE(launcher->currentTab, 1);
-    QCOMPARE(launcher->selectedIcon, 0);
+    QCOMPARE(launcher->titleBar()->backBar()->parentWidget(), tab(4)->page);
+    QVERIFY(!launcher->titleBar()->backBar()->isHidden());
+    clickButton(ActionKind::Back);
+    QCOMPARE(launcher->currentTab(), 1);
+    QCOMPARE(launcher->selectedIcon(), 0);
     QVERIFY(!tab(1)->page->isHidden());
-    QVERIFY(launcher->backTitleBar->isHidden());
+    QVERIFY(launcher->titleBar()->backBar()->isHidden());
+    // A tab pressed remembers the tab it left as the way back.
+    QTest::mousePress(tab(0)->tabLabel, Qt::LeftButton);
+    QTest::mousePress(tab(3)->tabLabel, Qt::LeftButton);
+    QCOMPARE(launcher->currentTab(), 3);
+    clickButton(ActionKind::Back);
+    QCOMPARE(launcher->currentTab(), 0);
 }
 
 void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
@@ -306,7 +261,7 @@ void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
     QVERIFY(!tab(3)->page);
     key(platform::kVkShift);
     key(platform::kVkTab);
-    QCOMPARE(launcher->currentTab, 3);
+    QCOMPARE(launcher->currentTab(), 3);
     QVERIFY(tab(3)->page);
     QCOMPARE(tab(3)->icons.size(), 2);
     QVERIFY(!tab(3)->page->isHidden());
@@ -324,6 +279,17 @@ void tst_Launcher::escapeAndCloseNeverHideTheLauncher()
     QVERIFY(launcher->isVisible());
     QTest::keyClick(launcher.get(), Qt::Key_Return);
     QVERIFY(launcher->isVisible());
+}
+
+// A Shift released while another window had the focus never reached the launcher: the next
+// key says with its own modifiers that Shift is up, and Tab goes forward.
+void tst_Launcher::aShiftReleasedElsewhereIsForgotten()
+{
+    start(standardStore());
+    key(platform::kVkShift);
+    QTest::keyClick(launcher.get(), Qt::Key_Tab);
+    QCOMPARE(launcher->currentTab(), 1);
+    QVERIFY(!launcher->isHeld(platform::kVkShift));
 }
 
 void tst_Launcher::workingDirectory_data()
@@ -373,7 +339,7 @@ void tst_Launcher::fileKind()
 {
     QFETCH(QString, name);
     QFETCH(int, kind);
-    QCOMPARE(lumbra::fileKindOf(name), kind);
+    QCOMPARE(NewIcon::fileKindOf(name), kind);
 }
 
 void tst_Launcher::removeIcon_data()
@@ -404,19 +370,13 @@ void tst_Launcher::removeIcon()
     store.tabIcons[0] = list;
     start(store);
     QVERIFY(saveAllSettings(theSettings));
-    for (int s = 0; s < position; ++s)
-        key(platform::kVkRight);
+    walkTo(position);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
-    QCOMPARE(launcher->selectedIcon, selected);
+    QCOMPARE(launcher->selectedIcon(), selected);
     // What the screen shows is what the store now holds.
-    SettingStore reloaded;
-    loadAllSettings(reloaded);
-    QCOMPARE(reloaded.tabs.at(0).TAB_ITEM_ALL_ICONS, stored);
-    for (int p = 0; p < tab(0)->icons.size(); ++p) {
-        QCOMPARE(tab(0)->icons.at(p)->position, p);
-        QCOMPARE(tab(0)->icons.at(p)->pos(), theSettings.getIconPosition(p));
-    }
+    QCOMPARE(storedList(0), stored);
+    verifyLabels(0);
 }
 
 void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
@@ -424,26 +384,21 @@ void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
     LauncherStore store = standardStore();
     store.userIcons = {28, 29};
     start(store);
-    for (int s = 0; s < 19; ++s)
-        key(platform::kVkRight);
+    removeAt(19);
+    QCOMPARE(launcher->selectedIcon(), 18);
+    QCOMPARE(visiblePositions(0), QList<int>({18}));
     key(platform::kVkDelete);
-    QCOMPARE(launcher->selectedIcon, 18);
-    QCOMPARE(visiblePositions(tab(0)), QList<int>({18}));
-    key(platform::kVkDelete);
-    QCOMPARE(launcher->selectedIcon, 17);
-    QCOMPARE(visiblePositions(tab(0)), range(0, 17));
-    QVERIFY(launcher->downButton->isHidden());
+    QCOMPARE(launcher->selectedIcon(), 17);
+    QCOMPARE(visiblePositions(0), range(0, 17));
+    QVERIFY(button(ActionKind::PageDown)->isHidden());
 }
 
 void tst_Launcher::addedIconIsStoredAndShown()
 {
     start(standardStore());
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
-    launcher->newIconName = QStringLiteral("Editor");
-    launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
-    launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
-    launcher->newIconKind = 4;
-    launcher->addIconToCurrentTab();
+    launcher->addIcon(
+        {QStringLiteral("Editor"), QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 4});
     QCOMPARE(theSettings.icons.size(), 31);
     const IconInfo &added = theSettings.icons.last();
     QCOMPARE(added.ICON_ID, 31);
@@ -451,8 +406,7 @@ void tst_Launcher::addedIconIsStoredAndShown()
     QCOMPARE(added.ICON_IS_DEFAULT_APP, 0);
     QCOMPARE(added.ICON_DIRTY, 1);
     QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5.31"));
-    SettingStore reloaded;
-    loadAllSettings(reloaded);
+    const SettingStore reloaded = stored();
     QCOMPARE(reloaded.icons.size(), 31);
     QCOMPARE(reloaded.icons.last().ICON_AP_EXE_LOCATION, QStringLiteral("\"/usr/bin/editor\""));
     APIconQLabel *label = tab(3)->icons.last();
@@ -462,21 +416,34 @@ void tst_Launcher::addedIconIsStoredAndShown()
     QCOMPARE(label->parentWidget(), tab(3)->page);
 }
 
+void tst_Launcher::displayChangeLaysOutAnew_data()
+{
+    QTest::addColumn<QSize>("speaker");
+    QTest::newRow("a speaker as large as the house") << QSize(48, 48);
+    QTest::newRow("a speaker smaller than the house") << QSize(36, 30);
+}
+
 void tst_Launcher::displayChangeLaysOutAnew()
 {
-    start(standardStore());
+    QFETCH(QSize, speaker);
+    standardStore().fill(theSettings);
+    theSettings.themes[0].SPEAKER_PNG_WIDTH = speaker.width();
+    theSettings.themes[0].SPEAKER_PNG_HEIGHT = speaker.height();
+    startOnSettings();
     key(platform::kVkRight);
     platform->screen.width = 1366;
     platform->screen.height = 768;
     launcher->handleMessage(platform::kWmDisplayChange, 0);
     QCOMPARE(launcher->geometry(), QRect(0, 0, 1366, 768));
-    QCOMPARE(launcher->tabArea->geometry(), QRect(0, 0, 1366, 64));
+    QCOMPARE(launcher->titleBar()->tabArea()->geometry(), QRect(0, 0, 1366, 64));
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1366, 768 - 64));
     for (int p = 0; p < 20; ++p)
         QCOMPARE(launcher->iconAt(0, p)->pos(), theSettings.getIconPosition(p));
     QCOMPARE(launcher->iconAt(0, 5)->x(), 1366 * 5 / 100 + 5 * (120 + theSettings.iconColumnGap));
-    QCOMPARE(launcher->downButton->x(), 1366 - 40);
-    QCOMPARE(launcher->selectedIcon, 0);
+    QCOMPARE(button(ActionKind::PageDown)->x(), 1366 - 40);
+    QCOMPARE(launcher->selectedIcon(), 0);
+    // The speaker stands where it stood at start: left of the house by a house width.
+    QCOMPARE(button(ActionKind::Music)->geometry(), QRect(QPoint(1366 - 2 * 48 - 12, 64 / 2 - 48 / 2), speaker));
 }
 
 void tst_Launcher::listsThatPointNowhere()
@@ -486,13 +453,12 @@ void tst_Launcher::listsThatPointNowhere()
     store.folderTarget = 9;
     store.userIcons = {};
     start(store);
-    launcher->themeDialog = nullptr;
     theSettings.mySystem.CURRENT_THEME = 7;
     launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
     QCOMPARE(tab(1)->icons.size(), 2);
     QVERIFY(tab(1)->page->pixmap().isNull());
     key(platform::kVkReturn);
-    QCOMPARE(launcher->currentTab, 1);
+    QCOMPARE(launcher->currentTab(), 1);
     key(platform::kVkRight);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("0.3.99..2"));
@@ -510,7 +476,7 @@ void tst_Launcher::aHugeListShowsItsFirstThousandPlaces()
     start(store);
     QVERIFY(errors.lines().contains(QStringLiteral("tab 1 lists 50001 icons; only the first 1000 places are shown")));
     QCOMPARE(tab(0)->icons.size(), 1000);
-    launcher->selectedIcon = 999;
+    launcher->selectIcon(999);
     key(platform::kVkDelete);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("10.").repeated(49999) + QStringLiteral("11"));
     QCOMPARE(tab(0)->icons.size(), 999);
@@ -541,9 +507,7 @@ void tst_Launcher::picturesThatAreNoFilesAreNotOpened()
         pipes.push_back(std::make_unique<FifoWatch>(folder.filePath(QLatin1String(name))));
         QVERIFY(pipes.back()->isValid());
     }
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
     launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
     launcher->applyTheme();
     TrayIcon tray;
@@ -559,7 +523,7 @@ void tst_Launcher::houseKeepsTheLauncherWithoutATray()
     if (QSystemTrayIcon::isSystemTrayAvailable())
         QSKIP("this display has a tray");
     start(standardStore());
-    launcher->dispatchAction(nullptr, launcher->houseButton, nullptr);
+    clickButton(ActionKind::House);
     QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());
 }
@@ -605,18 +569,16 @@ void tst_Launcher::absurdSizesStayOnTheScreen()
         theSettings.mySystem.SYSTEM_STRING_FONT_SIZE = value;
         theSettings.tabsInfo.TAB_NAME_FONT_SIZE = value;
     }
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
     QCOMPARE(launcher->geometry(), QRect(0, 0, 1024, 768));
-    QVERIFY(!visiblePositions(tab(0)).isEmpty());
+    QVERIFY(!visiblePositions(0).isEmpty());
     for (unsigned code : {platform::kVkRight, platform::kVkDown, platform::kVkTab, platform::kVkTab})
         key(code);
     launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
     launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
     launcher->applyTheme();
     launcher->handleMessage(platform::kWmDisplayChange, 0);
-    launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+    clickButton(ActionKind::Back);
     for (const QWidget *widget : launcher->findChildren<QWidget *>())
         QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
 }
@@ -639,24 +601,16 @@ void tst_Launcher::refusedSavesAreTakenBackAndTold()
     start(standardStore());
     QVERIFY(saveAllSettings(theSettings));
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
-    QVERIFY(executeOnStore(platform->databasePath(),
-                           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN "
-                                          "SELECT RAISE(ABORT, 'access denied'); END;"
-                                          "CREATE TRIGGER refuseNew BEFORE INSERT ON reg_values BEGIN "
-                                          "SELECT RAISE(ABORT, 'access denied'); END")));
+    refuseWrites();
     if (adding) {
-        launcher->newIconName = name;
-        launcher->newIconTarget = QStringLiteral("\"/usr/bin/editor\"");
-        launcher->newIconImage = QStringLiteral("./Icon/Editor.png");
-        launcher->newIconKind = 1;
-        launcher->addIconToCurrentTab();
+        launcher->addIcon({name, QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 1});
     } else {
         key(platform::kVkDelete);
     }
     QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
     QCOMPARE(theSettings.icons.size(), 30);
     QCOMPARE(tab(3)->icons.size(), 2);
-    QCOMPARE(visiblePositions(tab(3)), QList<int>({0, 1}));
+    QCOMPARE(visiblePositions(3), QList<int>({0, 1}));
     const QMessageBox *message = launcher->findChild<QMessageBox *>();
     QVERIFY(message);
     QVERIFY(message->isVisible());

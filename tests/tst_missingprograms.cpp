@@ -1,24 +1,23 @@
 // Programs and documents that are not on this computer: which icons are dimmed, what their
 // tool tip and a click say, and that a program installed meanwhile shows normally again.
 
-#include "LauncherStore.h"
+#include "LauncherFixture.h"
 #include "TestPictures.h"
-#include "TestPlatform.h"
 
-#include "dialogs/DragIconPage.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TargetCheck.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/FaceRecipes.h"
 #include "widgets/NoticeBubble.h"
 #include "widgets/TabQLabel.h"
 
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -42,13 +41,11 @@ bool isGrey(QRgb pixel)
 
 } // namespace
 
-class tst_MissingPrograms : public QObject
+class tst_MissingPrograms : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void whatCountsAsMissing_data();
     void whatCountsAsMissing();
     void clickOrReturnTellsInsteadOfStarting_data();
@@ -56,41 +53,11 @@ private slots:
     void installedMeanwhileShowsNormallyWhenShownAgain_data();
     void installedMeanwhileShowsNormallyWhenShownAgain();
     void removedMeanwhileIsToldAtTheClick();
-    void textsFallBackToEnglish_data();
-    void textsFallBackToEnglish();
     void dimmedPictureIsGreyAndFaint();
     void dimmedIconKeepsItsNameReadable();
     void bubbleStaysOnThePage_data();
     void bubbleStaysOnThePage();
-
-private:
-    void start(const LauncherStore &store);
-    void key(unsigned code) { launcher->handleMessage(platform::kWmKeyDown, code); }
-    APIconQLabel *icon(int t, int position) { return launcher->iconAt(t, position); }
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
-
-void tst_MissingPrograms::init()
-{
-    platform = std::make_unique<TestPlatform>();
-}
-
-void tst_MissingPrograms::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-}
-
-void tst_MissingPrograms::start(const LauncherStore &store)
-{
-    store.fill(theSettings);
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
-}
 
 void tst_MissingPrograms::whatCountsAsMissing_data()
 {
@@ -131,9 +98,7 @@ void tst_MissingPrograms::whatCountsAsMissing()
     info.ICON_AP_EXE_LOCATION = target;
     if (!lookupSaysThere)
         platform->targets.missing.insert(target);
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 
     const APIconQLabel *shown = icon(0, 1);
     QCOMPARE(shown->name, QStringLiteral("Icon 4"));
@@ -177,9 +142,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
     store.fill(theSettings);
     theSettings.icons[3].ICON_DATA_TYPE = kind;
     platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 
     APIconQLabel *missing = icon(0, 1);
     if (byMouse) {
@@ -193,7 +156,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
     }
     QVERIFY(platform->shell.starts.isEmpty());
     QVERIFY(platform->shell.opens.isEmpty());
-    const NoticeBubble *bubble = launcher->notInstalledNotice;
+    const NoticeBubble *bubble = notice();
     QVERIFY(bubble);
     QVERIFY(bubble->isVisible());
     QCOMPARE(bubble->text(), kNotInstalled);
@@ -203,7 +166,7 @@ void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting()
 
     // A second try replaces the bubble instead of piling another on it.
     launcher->dispatchAction(missing, nullptr, nullptr);
-    QCOMPARE(launcher->tabs.at(0)->page->findChildren<NoticeBubble *>().size(), 1);
+    QCOMPARE(launcher->tab(0)->page->findChildren<NoticeBubble *>().size(), 1);
     QVERIFY(platform->shell.starts.isEmpty());
 
     // An icon whose program is there still starts.
@@ -230,17 +193,17 @@ void tst_MissingPrograms::installedMeanwhileShowsNormallyWhenShownAgain()
     platform->targets.missing.clear();
     QVERIFY(icon(0, 0)->missing);
     if (how == QLatin1String("tab")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(0)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(0)->tabLabel);
     } else if (how == QLatin1String("restore")) {
         launcher->showMinimized();
         launcher->showNormal();
     } else {
         launcher->dispatchAction(icon(0, 3), nullptr, nullptr);
-        QCOMPARE(launcher->currentTab, 2);
-        launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+        QCOMPARE(launcher->currentTab(), 2);
+        clickButton(ActionKind::Back);
     }
-    QCOMPARE(launcher->currentTab, 0);
+    QCOMPARE(launcher->currentTab(), 0);
     QVERIFY(!icon(0, 0)->missing);
     QCOMPARE(icon(0, 0)->toolTip(), QStringLiteral("Icon 2"));
 }
@@ -254,7 +217,7 @@ void tst_MissingPrograms::removedMeanwhileIsToldAtTheClick()
     key(platform::kVkReturn);
     QVERIFY(platform->shell.starts.isEmpty());
     QVERIFY(icon(0, 0)->missing);
-    QVERIFY(launcher->notInstalledNotice);
+    QVERIFY(notice());
 
     // And back again: the click starts it at once.
     platform->targets.missing.clear();
@@ -262,33 +225,6 @@ void tst_MissingPrograms::removedMeanwhileIsToldAtTheClick()
     key(platform::kVkReturn);
     QCOMPARE(platform->shell.starts.size(), 1);
     QVERIFY(!icon(0, 0)->missing);
-}
-
-void tst_MissingPrograms::textsFallBackToEnglish_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("not installed, absent") << 1436 << QString() << kNotInstalled;
-    QTest::newRow("not installed, blank") << 1436 << QStringLiteral("  ") << kNotInstalled;
-    QTest::newRow("not installed, own") << 1436 << QStringLiteral("Nicht da.") << QStringLiteral("Nicht da.");
-    QTest::newRow("removed, absent") << 1437 << QString() << QStringLiteral("%1 was removed");
-    QTest::newRow("removed, own") << 1437 << QStringLiteral("%1 weg") << QStringLiteral("%1 weg");
-    QTest::newRow("undo, absent") << 1438 << QString() << QStringLiteral("Undo");
-    QTest::newRow("undo, own") << 1438 << QStringLiteral("Ångra") << QStringLiteral("Ångra");
-}
-
-void tst_MissingPrograms::textsFallBackToEnglish()
-{
-    QFETCH(int, id);
-    QFETCH(QString, stored);
-    QFETCH(QString, expected);
-    SettingStore store;
-    QString *fields[] = {&store.mySystem.DIALOG_NOT_INSTALLED, &store.mySystem.DIALOG_ICON_REMOVED,
-                         &store.mySystem.DIALOG_UNDO};
-    *fields[id - 1436] = stored;
-    QCOMPARE(store.getString(id), expected);
 }
 
 void tst_MissingPrograms::dimmedPictureIsGreyAndFaint()
@@ -358,19 +294,18 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
     start(store);
     theSettings.mySystem.DIALOG_NOT_INSTALLED = text;
     platform->targets.missing.insert(QStringLiteral("/opt/apps/app%1").arg(10 + position));
-    for (int s = 0; s < position; ++s)
-        key(platform::kVkRight);
+    walkTo(position);
     key(platform::kVkReturn);
-    const NoticeBubble *bubble = launcher->notInstalledNotice;
+    const NoticeBubble *bubble = notice();
     QVERIFY(bubble);
     QCOMPARE(bubble->pointsLeft(), pointsLeft);
-    const QRect page = launcher->tabs.at(0)->page->rect();
+    const QRect page = launcher->tab(0)->page->rect();
     QVERIFY(page.contains(bubble->geometry()));
     QVERIFY(bubble->height() >= 60);
 
     // Another page shown: the bubble goes with its icon.
     icon(0, position)->hide();
-    QTRY_VERIFY(!launcher->notInstalledNotice);
+    QTRY_VERIFY(!notice());
 }
 
 QTEST_MAIN(tst_MissingPrograms)

@@ -123,36 +123,36 @@ void tst_SettingStore::intsById_data()
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("number of tabs") << "int" << 5 << 0 << 0 << 3;
-    QTest::newRow("sub-tabs") << "int" << 6 << 0 << 0 << 2;
-    QTest::newRow("all positions, empty parts counted") << "int" << 8 << 0 << 0 << 6;
-    QTest::newRow("rows per page") << "int" << 18 << 0 << 0 << 3;
-    QTest::newRow("width") << "int" << 22 << 0 << 0 << 1024;
-    QTest::newRow("height with caption") << "int" << 25 << 0 << 0 << 768;
+    QTest::newRow("number of tabs") << "int" << int(IntSetting::TAB_COUNT) << 0 << 0 << 3;
+    QTest::newRow("sub-tabs") << "int" << int(IntSetting::SUB_TAB_COUNT) << 0 << 0 << 2;
+    QTest::newRow("all positions, empty parts counted") << "int" << int(IntSetting::ICON_POSITION_COUNT) << 0 << 0 << 6;
+    QTest::newRow("rows per page") << "int" << int(IntSetting::ICON_ROWS_PER_PAGE) << 0 << 0 << 3;
+    QTest::newRow("width") << "int" << int(IntSetting::SCREEN_WIDTH) << 0 << 0 << 1024;
+    QTest::newRow("height with caption") << "int" << int(IntSetting::SCREEN_HEIGHT) << 0 << 0 << 768;
     QTest::newRow("unknown id 7") << "int" << 7 << 0 << 0 << -1;
-    QTest::newRow("number of themes") << "theme" << 400 << 0 << 0 << 2;
+    QTest::newRow("number of themes") << "theme" << int(ThemeIntSetting::THEME_COUNT) << 0 << 0 << 2;
     QTest::newRow("id 401 is not a theme int") << "theme" << 401 << 0 << 0 << -1;
-    QTest::newRow("house x") << "theme" << 419 << 0 << 0 << 1024 - 48 - 5;
-    QTest::newRow("house y") << "theme" << 420 << 0 << 0 << 32 - 20;
-    QTest::newRow("music x") << "theme" << 421 << 0 << 0 << 1024 - 96 - 12;
-    QTest::newRow("image count") << "imageCount" << 401 << 1 << 0 << 3;
-    QTest::newRow("image count, no such theme") << "imageCount" << 401 << 2 << 0 << -1;
-    QTest::newRow("tab positions") << "tab" << 7 << 1 << 0 << 3;
-    QTest::newRow("tab positions, none") << "tab" << 7 << 2 << 0 << 0;
-    QTest::newRow("tab parent") << "tab" << 30 << 2 << 0 << 10;
-    QTest::newRow("tab id, no such tab") << "tab" << 33 << 3 << 0 << -1;
-    QTest::newRow("tab id, negative index") << "tab" << 33 << -1 << 0 << -1;
-    QTest::newRow("sub-tab of icon index") << "tab" << 29 << 2 << 0 << 12;
-    QTest::newRow("sub-tab, no such icon") << "tab" << 29 << 8 << 0 << -1;
-    QTest::newRow("icon index of part 7") << "icon" << 600 << 0 << 2 << 6;
-    QTest::newRow("icon index of an empty part") << "icon" << 600 << 1 << 1 << -1;
-    QTest::newRow("icon number past the list") << "icon" << 600 << 1 << 2 << -1;
-    QTest::newRow("position past the tab") << "icon" << 600 << 0 << 3 << -1;
-    QTest::newRow("position far past the tab") << "icon" << 600 << 0 << 0x10000000 << -1;
-    QTest::newRow("negative position") << "icon" << 600 << 0 << -1 << -1;
-    QTest::newRow("tab past the list") << "icon" << 600 << 9 << 0 << -1;
-    QTest::newRow("default app flag") << "icon" << 601 << 0 << 1 << 0;
-    QTest::newRow("data type") << "icon" << 602 << 0 << 0 << 7;
+    QTest::newRow("house x") << "theme" << int(ThemeIntSetting::HOUSE_X) << 0 << 0 << 1024 - 48 - 5;
+    QTest::newRow("house y") << "theme" << int(ThemeIntSetting::HOUSE_Y) << 0 << 0 << 32 - 20;
+    QTest::newRow("music x") << "theme" << int(ThemeIntSetting::SPEAKER_X) << 0 << 0 << 1024 - 96 - 12;
+    QTest::newRow("image count") << "imageCount" << int(ThemeSetting::IMAGE_COUNT) << 1 << 0 << 3;
+    QTest::newRow("image count, no such theme") << "imageCount" << int(ThemeSetting::IMAGE_COUNT) << 2 << 0 << -1;
+    QTest::newRow("tab positions") << "tab" << int(TabIntSetting::ICON_POSITION_COUNT) << 1 << 0 << 3;
+    QTest::newRow("tab positions, none") << "tab" << int(TabIntSetting::ICON_POSITION_COUNT) << 2 << 0 << 0;
+    QTest::newRow("tab parent") << "tab" << int(TabIntSetting::TAB_ITEM_PARENT) << 2 << 0 << 10;
+    QTest::newRow("tab id, no such tab") << "tab" << int(TabIntSetting::TAB_ITEM_ID) << 3 << 0 << -1;
+    QTest::newRow("tab id, negative index") << "tab" << int(TabIntSetting::TAB_ITEM_ID) << -1 << 0 << -1;
+    QTest::newRow("sub-tab of icon index") << "tab" << int(TabIntSetting::ICON_SUB_TAB_ID) << 2 << 0 << 12;
+    QTest::newRow("sub-tab, no such icon") << "tab" << int(TabIntSetting::ICON_SUB_TAB_ID) << 8 << 0 << -1;
+    QTest::newRow("icon index of part 7") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 2 << 6;
+    QTest::newRow("icon index of an empty part") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 1 << 1 << -1;
+    QTest::newRow("icon number past the list") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 1 << 2 << -1;
+    QTest::newRow("position past the tab") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 3 << -1;
+    QTest::newRow("position far past the tab") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 0x10000000 << -1;
+    QTest::newRow("negative position") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << -1 << -1;
+    QTest::newRow("tab past the list") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 9 << 0 << -1;
+    QTest::newRow("default app flag") << "icon" << int(TabIconIntSetting::ICON_IS_DEFAULT_APP) << 0 << 1 << 0;
+    QTest::newRow("data type") << "icon" << int(TabIconIntSetting::ICON_DATA_TYPE) << 0 << 0 << 7;
     QTest::newRow("unknown icon id") << "icon" << 603 << 0 << 0 << -1;
 }
 
@@ -185,28 +185,39 @@ void tst_SettingStore::stringsById_data()
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("version") << "string" << 1400 << 0 << 0 << "0.1";
-    QTest::newRow("tray picture in the theme folder") << "string" << 1401 << 0 << 0 << "./Theme/Green/tray.png";
-    QTest::newRow("title bar") << "string" << 1407 << 0 << 0 << "./Theme/Green/titlebar.png";
-    QTest::newRow("default icon lies in the icon folder") << "string" << 1420 << 0 << 0 << "./Icon/Green/default.png";
+    QTest::newRow("version") << "string" << int(TextSetting::VERSION) << 0 << 0 << "0.1";
+    QTest::newRow("tray picture in the theme folder")
+        << "string" << int(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME) << 0 << 0 << "./Theme/Green/tray.png";
+    QTest::newRow("title bar") << "string" << int(TextSetting::TITLEBAR_PNG_NAME) << 0 << 0
+                               << "./Theme/Green/titlebar.png";
+    QTest::newRow("default icon lies in the icon folder")
+        << "string" << int(TextSetting::DEFAULT_ICON_PNG_NAME) << 0 << 0 << "./Icon/Green/default.png";
     QTest::newRow("unknown id") << "string" << 1499 << 0 << 0 << "NULL";
-    QTest::newRow("theme name") << "themeName" << 200 << 0 << 0 << "Blue";
-    QTest::newRow("theme name, no such theme") << "themeName" << 200 << 2 << 0 << "NULL";
+    QTest::newRow("theme name") << "themeName" << int(ThemeSetting::THEME_NAME) << 0 << 0 << "Blue";
+    QTest::newRow("theme name, no such theme") << "themeName" << int(ThemeSetting::THEME_NAME) << 2 << 0 << "NULL";
     QTest::newRow("theme name, wrong id") << "themeName" << 201 << 0 << 0 << "NULL";
-    QTest::newRow("image of another theme, current folder") << "image" << 201 << 0 << 1 << "./Theme/Green/Blue-page2.png";
-    QTest::newRow("image past the list") << "image" << 201 << 0 << 3 << "NULL";
-    QTest::newRow("tab name") << "tab" << 1600 << 1 << 0 << "Tab 2";
-    QTest::newRow("tab picture") << "tab" << 1601 << 0 << 0 << "./Tab/tab1.png";
-    QTest::newRow("tab name, no such tab") << "tab" << 1600 << 3 << 0 << "NULL";
-    QTest::newRow("icon name") << "icon" << 800 << 0 << 0 << "Icon 3";
-    QTest::newRow("picture of a default app") << "icon" << 801 << 0 << 0 << "./Icon/app3.png";
-    QTest::newRow("picture of an added app") << "icon" << 801 << 0 << 1 << "/home/me/added.png";
-    QTest::newRow("picture of an app flagged below 0") << "icon" << 801 << 0 << 2 << "app7.png";
-    QTest::newRow("base picture") << "icon" << 804 << -1 << -1 << "./Icon/base.png";
-    QTest::newRow("update picture") << "icon" << 805 << -1 << -1 << "./Icon/ORTAN-Update.png";
-    QTest::newRow("target") << "icon" << 806 << 0 << 2 << "/usr/bin/app7";
-    QTest::newRow("target of a number past the list") << "icon" << 806 << 1 << 2 << "NULL";
-    QTest::newRow("target of an empty part") << "icon" << 806 << 1 << 1 << "NULL";
+    QTest::newRow("image of another theme, current folder")
+        << "image" << int(ThemeSetting::IMAGE_FILE_PATH) << 0 << 1 << "./Theme/Green/Blue-page2.png";
+    QTest::newRow("image past the list") << "image" << int(ThemeSetting::IMAGE_FILE_PATH) << 0 << 3 << "NULL";
+    QTest::newRow("tab name") << "tab" << int(TabTextSetting::TAB_ITEM_NAME) << 1 << 0 << "Tab 2";
+    QTest::newRow("tab picture") << "tab" << int(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME) << 0 << 0
+                                 << "./Tab/tab1.png";
+    QTest::newRow("tab name, no such tab") << "tab" << int(TabTextSetting::TAB_ITEM_NAME) << 3 << 0 << "NULL";
+    QTest::newRow("icon name") << "icon" << int(TabIconTextSetting::ICON_AP_NAME) << 0 << 0 << "Icon 3";
+    QTest::newRow("picture of a default app")
+        << "icon" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 0 << "./Icon/app3.png";
+    QTest::newRow("picture of an added app")
+        << "icon" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 1 << "/home/me/added.png";
+    QTest::newRow("picture of an app flagged below 0")
+        << "icon" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 2 << "app7.png";
+    QTest::newRow("base picture") << "icon" << int(TabIconTextSetting::BASE_PICTURE) << -1 << -1 << "./Icon/base.png";
+    QTest::newRow("update picture") << "icon" << int(TabIconTextSetting::UPDATE_PICTURE) << -1 << -1
+                                    << "./Icon/ORTAN-Update.png";
+    QTest::newRow("target") << "icon" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 0 << 2 << "/usr/bin/app7";
+    QTest::newRow("target of a number past the list")
+        << "icon" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 1 << 2 << "NULL";
+    QTest::newRow("target of an empty part")
+        << "icon" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 1 << 1 << "NULL";
 }
 
 void tst_SettingStore::stringsById()
@@ -244,15 +255,15 @@ void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
 {
     QFETCH(int, currentTheme);
     store.mySystem.CURRENT_THEME = currentTheme;
-    QCOMPARE(store.getString(1407), QStringLiteral("NULL"));
-    QCOMPARE(store.getString(1401), QStringLiteral("NULL"));
-    QCOMPARE(store.getString(1420), QStringLiteral("NULL"));
-    QCOMPARE(store.getThemeImagePath(201, 0, 0), QStringLiteral("NULL"));
-    QCOMPARE(store.getThemeInt(402), -1);
-    QCOMPARE(store.getThemeInt(419), -1);
-    QVERIFY(!store.getColor(1200).isValid());
-    QCOMPARE(store.getThemeInt(400), 2);
-    QCOMPARE(store.getString(1400), QStringLiteral("0.1"));
+    QCOMPARE(store.getString(TextSetting::TITLEBAR_PNG_NAME), QStringLiteral("NULL"));
+    QCOMPARE(store.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME), QStringLiteral("NULL"));
+    QCOMPARE(store.getString(TextSetting::DEFAULT_ICON_PNG_NAME), QStringLiteral("NULL"));
+    QCOMPARE(store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0), QStringLiteral("NULL"));
+    QCOMPARE(store.getThemeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH), -1);
+    QCOMPARE(store.getThemeInt(ThemeIntSetting::HOUSE_X), -1);
+    QVERIFY(!store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid());
+    QCOMPARE(store.getThemeInt(ThemeIntSetting::THEME_COUNT), 2);
+    QCOMPARE(store.getString(TextSetting::VERSION), QStringLiteral("0.1"));
 }
 
 void tst_SettingStore::colours_data()
@@ -280,8 +291,8 @@ void tst_SettingStore::colours()
     theme.THEME_ICON_AP_NAME_COLOR_R = red;
     theme.THEME_ICON_AP_NAME_COLOR_G = green;
     theme.THEME_ICON_AP_NAME_COLOR_B = blue;
-    QCOMPARE(store.getColor(1202), colour);
-    QCOMPARE(store.getColor(1202).alpha(), 255);
+    QCOMPARE(store.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR), colour);
+    QCOMPARE(store.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR).alpha(), 255);
     QVERIFY(!store.getColor(1208).isValid());
 }
 
@@ -292,17 +303,19 @@ void tst_SettingStore::fonts_data()
     QTest::addColumn<QString>("family");
     QTest::addColumn<int>("pixelSize");
 
-    QTest::newRow("application names, size + 7") << 1000 << 13 << "DejaVu Sans" << 20;
-    QTest::newRow("system texts, size + 8") << 1001 << 4 << "DejaVu Sans" << 12;
-    QTest::newRow("tab names, size + 8") << 1002 << 1 << "DejaVu Sans" << 9;
+    QTest::newRow("application names, size + 7") << int(FontSetting::ICON_AP_NAME_FONT) << 13 << "DejaVu Sans" << 20;
+    QTest::newRow("system texts, size + 8") << int(FontSetting::SYSTEM_STRING_FONT) << 4 << "DejaVu Sans" << 12;
+    QTest::newRow("tab names, size + 8") << int(FontSetting::TAB_NAME_FONT) << 1 << "DejaVu Sans" << 9;
     // A size that would come to 0 or less keeps the family's own size.
-    QTest::newRow("size to 0") << 1001 << -8 << "DejaVu Sans" << -1;
-    QTest::newRow("size below 0") << 1001 << -20 << "DejaVu Sans" << -1;
-    QTest::newRow("the lowest size") << 1001 << INT_MIN << "DejaVu Sans" << -1;
+    QTest::newRow("size to 0") << int(FontSetting::SYSTEM_STRING_FONT) << -8 << "DejaVu Sans" << -1;
+    QTest::newRow("size below 0") << int(FontSetting::SYSTEM_STRING_FONT) << -20 << "DejaVu Sans" << -1;
+    QTest::newRow("the lowest size") << int(FontSetting::SYSTEM_STRING_FONT) << INT_MIN << "DejaVu Sans" << -1;
     // Sizes near the end of the range stay there instead of wrapping round to negative.
-    QTest::newRow("the largest size, no overflow") << 1002 << INT_MAX << "DejaVu Sans" << INT_MAX;
-    QTest::newRow("the largest size, + 7") << 1000 << INT_MAX - 3 << "DejaVu Sans" << INT_MAX;
-    QTest::newRow("fixed") << 1003 << 0 << "Arial" << 19;
+    QTest::newRow("the largest size, no overflow")
+        << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << INT_MAX;
+    QTest::newRow("the largest size, + 7")
+        << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << INT_MAX;
+    QTest::newRow("fixed") << int(FontSetting::TOOLTIP_FONT) << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
 
@@ -331,15 +344,15 @@ void tst_SettingStore::fonts()
 void tst_SettingStore::iconGridOnTheReferenceScreen()
 {
     store.computeIconGrid();
-    QCOMPARE(store.getInt(9), (1024 - 750 - 102) / 4);
-    QCOMPARE(store.getInt(9), 43);
-    QCOMPARE(store.getInt(11), 51);
-    QCOMPARE(store.getInt(10), (768 - (3 * 140 + 64) - (768 * 5) / 50) / 2);
-    QCOMPARE(store.getInt(12), ((768 - 64) * 5) / 100);
+    QCOMPARE(store.getInt(IntSetting::ICON_COLUMN_GAP), (1024 - 750 - 102) / 4);
+    QCOMPARE(store.getInt(IntSetting::ICON_COLUMN_GAP), 43);
+    QCOMPARE(store.getInt(IntSetting::GRID_LEFT), 51);
+    QCOMPARE(store.getInt(IntSetting::ICON_ROW_GAP), (768 - (3 * 140 + 64) - (768 * 5) / 50) / 2);
+    QCOMPARE(store.getInt(IntSetting::GRID_TOP), ((768 - 64) * 5) / 100);
     // A change of resolution shows at the next computation.
     platformUnderTest.screen.width = 1366;
     store.computeIconGrid();
-    QCOMPARE(store.getInt(11), (1366 * 5) / 100);
+    QCOMPARE(store.getInt(IntSetting::GRID_LEFT), (1366 * 5) / 100);
 }
 
 void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes_data()
@@ -374,10 +387,10 @@ void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()
     store.iconLayout.ICON_WIDTH = iconWidth;
     store.iconLayout.ICON_RESERVE_VERTICAL = reserve;
     store.computeIconGrid();
-    QCOMPARE(store.getInt(9), columnGap);
-    QCOMPARE(store.getInt(10), 104);
-    QCOMPARE(store.getInt(11), left);
-    QCOMPARE(store.getInt(12), 35);
+    QCOMPARE(store.getInt(IntSetting::ICON_COLUMN_GAP), columnGap);
+    QCOMPARE(store.getInt(IntSetting::ICON_ROW_GAP), 104);
+    QCOMPARE(store.getInt(IntSetting::GRID_LEFT), left);
+    QCOMPARE(store.getInt(IntSetting::GRID_TOP), 35);
     QCOMPARE(store.getIconPosition(0), QPoint(left, 35));
     QCOMPARE(store.getIconPosition(1), second);
     QCOMPARE(store.getIconPosition(1000), thousandth);
@@ -434,8 +447,8 @@ void tst_SettingStore::iconLookUpsFollowEveryChangeOfAList()
     QFETCH(QList<int>, secondTab);
     const auto positions = [](const SettingStore &asked, int t) {
         QList<int> found;
-        for (int position = 0; position < asked.getTabInt(7, t); ++position)
-            found << asked.getTabIconInt(600, t, position);
+        for (int position = 0; position < asked.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t); ++position)
+            found << asked.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, position);
         return found;
     };
     QCOMPARE(positions(store, 0), QList<int>({2, 0, 6}));

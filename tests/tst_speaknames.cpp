@@ -2,15 +2,16 @@
 // which language, that a tree without the new values stays silent, their English stand-ins,
 // and the settings dialog's fourth switch.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/HighlightReporter.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -19,8 +20,6 @@
 
 #include <QMouseEvent>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -37,13 +36,12 @@ LauncherStore speechStore()
 
 } // namespace
 
-class tst_SpeakNames : public QObject
+class tst_SpeakNames : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void speechLanguage_data();
     void speechLanguage();
@@ -60,36 +58,24 @@ private slots:
 
 private:
     void start(int speak);
-    void key(unsigned code);
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
+    void say(unsigned code);
 };
 
 void tst_SpeakNames::init()
 {
-    platform = std::make_unique<TestPlatform>();
+    LauncherFixture::init();
     languageCode = QStringLiteral("EN");
-}
-
-void tst_SpeakNames::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
 }
 
 void tst_SpeakNames::start(int speak)
 {
     speechStore().fill(theSettings);
     theSettings.mySystem.SPEAK_NAMES = speak;
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
     QCoreApplication::processEvents();
 }
 
-void tst_SpeakNames::key(unsigned code)
+void tst_SpeakNames::say(unsigned code)
 {
     launcher->handleMessage(platform::kWmKeyDown, code);
     QCoreApplication::processEvents();
@@ -121,20 +107,33 @@ void tst_SpeakNames::speechLanguage()
     QCOMPARE(QString::fromStdString(HighlightReporter::speechLanguage(code)), tag);
 }
 
+// Texts newer than the installed trees: where a tree has none (or a blank one), English.
 void tst_SpeakNames::textsFallBackToEnglish_data()
 {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("switch, absent") << 1450 << "" << "Read the names aloud";
-    QTest::newRow("switch, blank") << 1450 << "   " << "Read the names aloud";
-    QTest::newRow("switch, German") << 1450 << "Namen vorlesen" << "Namen vorlesen";
-    QTest::newRow("next page, absent") << 1451 << "" << "Next page";
-    QTest::newRow("previous page, absent") << 1452 << "" << "Previous page";
-    QTest::newRow("music, absent") << 1453 << "" << "Music";
-    QTest::newRow("house, absent") << 1454 << "" << "Hide Lumbra";
-    QTest::newRow("house, own") << 1454 << "Lumbra verbergen" << "Lumbra verbergen";
-    QTest::newRow("a free id stays free") << 1459 << "" << "NULL";
+    using namespace TextSetting;
+    const QString own = QStringLiteral("Eigener Text");
+    const QString notInstalled = QStringLiteral("This program is not installed on this computer.");
+    QTest::newRow("not installed, absent") << int(DIALOG_NOT_INSTALLED) << QString() << notInstalled;
+    QTest::newRow("not installed, blank") << int(DIALOG_NOT_INSTALLED) << QStringLiteral("  ") << notInstalled;
+    QTest::newRow("not installed, own") << int(DIALOG_NOT_INSTALLED) << own << own;
+    QTest::newRow("removed, absent") << int(DIALOG_ICON_REMOVED) << QString() << QStringLiteral("%1 was removed");
+    QTest::newRow("undo, absent") << int(DIALOG_UNDO) << QString() << QStringLiteral("Undo");
+    QTest::newRow("undo, own") << int(DIALOG_UNDO) << own << own;
+    QTest::newRow("switch, absent") << int(DIALOG_SPEAK_NAMES_NAME) << QString()
+                                    << QStringLiteral("Read the names aloud");
+    QTest::newRow("switch, blank") << int(DIALOG_SPEAK_NAMES_NAME) << QStringLiteral("   ")
+                                   << QStringLiteral("Read the names aloud");
+    QTest::newRow("switch, own") << int(DIALOG_SPEAK_NAMES_NAME) << own << own;
+    QTest::newRow("next page, absent") << int(DIALOG_NEXT_PAGE_NAME) << QString() << QStringLiteral("Next page");
+    QTest::newRow("previous page, absent")
+        << int(DIALOG_PREVIOUS_PAGE_NAME) << QString() << QStringLiteral("Previous page");
+    QTest::newRow("music, absent") << int(DIALOG_MUSIC_NAME) << QString() << QStringLiteral("Music");
+    QTest::newRow("house, absent") << int(DIALOG_HOUSE_NAME) << QString() << QStringLiteral("Hide Lumbra");
+    QTest::newRow("house, own") << int(DIALOG_HOUSE_NAME) << own << own;
+    QTest::newRow("a free id stays free") << 1459 << QString() << QStringLiteral("NULL");
 }
 
 void tst_SpeakNames::textsFallBackToEnglish()
@@ -143,9 +142,10 @@ void tst_SpeakNames::textsFallBackToEnglish()
     QFETCH(QString, stored);
     QFETCH(QString, expected);
     SettingStore store;
-    for (QString *field : {&store.mySystem.DIALOG_SPEAK_NAMES_NAME, &store.mySystem.DIALOG_NEXT_PAGE_NAME,
-                           &store.mySystem.DIALOG_PREVIOUS_PAGE_NAME, &store.mySystem.DIALOG_MUSIC_NAME,
-                           &store.mySystem.DIALOG_HOUSE_NAME})
+    MySystem &texts = store.mySystem;
+    for (QString *field : {&texts.DIALOG_NOT_INSTALLED, &texts.DIALOG_ICON_REMOVED, &texts.DIALOG_UNDO,
+                           &texts.DIALOG_SPEAK_NAMES_NAME, &texts.DIALOG_NEXT_PAGE_NAME,
+                           &texts.DIALOG_PREVIOUS_PAGE_NAME, &texts.DIALOG_MUSIC_NAME, &texts.DIALOG_HOUSE_NAME})
         *field = stored;
     QCOMPARE(store.getString(id), expected);
 }
@@ -185,15 +185,15 @@ void tst_SpeakNames::whatIsSaid()
     start(speak);
     for (const QString &action : actions) {
         if (action == QLatin1String("right"))
-            key(platform::kVkRight);
+            say(platform::kVkRight);
         else if (action == QLatin1String("left"))
-            key(platform::kVkLeft);
+            say(platform::kVkLeft);
         else if (action == QLatin1String("tab"))
-            key(platform::kVkTab);
+            say(platform::kVkTab);
         else if (action == QLatin1String("return"))
-            key(platform::kVkReturn);
+            say(platform::kVkReturn);
         else if (action == QLatin1String("back"))
-            launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+            clickButton(ActionKind::Back);
         QCoreApplication::processEvents();
     }
     QCOMPARE(platform->speech.calls, calls);
@@ -229,9 +229,9 @@ void tst_SpeakNames::withoutAVoiceNothingElseChanges()
 {
     platform->speech.fail = true;
     start(1);
-    key(platform::kVkRight);
-    key(platform::kVkTab);
-    QCOMPARE(launcher->currentTab, 1);
+    say(platform::kVkRight);
+    say(platform::kVkTab);
+    QCOMPARE(launcher->currentTab(), 1);
     QCOMPARE(platform->speech.said(), (QStringList{"Tab 1", "Icon 2", "Tab 2"}));
 }
 
@@ -248,7 +248,7 @@ void tst_SpeakNames::aTreeWithoutTheValuesKeepsItsBehaviour()
         QCOMPARE(stored.mySystem.SPEAK_NAMES, 0);
         QCOMPARE(stored.mySystem.SWITCH_SCAN_MS, 0);
         QCOMPARE(stored.mySystem.LABEL_FIT, 0);
-        QCOMPARE(stored.getString(1450), QStringLiteral("Read the names aloud"));
+        QCOMPARE(stored.getString(TextSetting::DIALOG_SPEAK_NAMES_NAME), QStringLiteral("Read the names aloud"));
         QVERIFY(saveAllSettings(stored));
     }
 }
@@ -287,9 +287,7 @@ void tst_SpeakNames::settingsDialogHasAFourthSwitch()
     dialog.speakButton.click();
     (ok ? dialog.okButton : dialog.cancelButton).click();
     QCOMPARE(theSettings.mySystem.SPEAK_NAMES, after);
-    SettingStore stored;
-    loadAllSettings(stored);
-    QCOMPARE(stored.mySystem.SPEAK_NAMES, after);
+    QCOMPARE(stored().mySystem.SPEAK_NAMES, after);
 }
 
 QTEST_MAIN(tst_SpeakNames)

@@ -1,17 +1,18 @@
 // One-switch scanning: the order of the loop on every kind of page and in dialogs, what the
 // switch does at each kind of step, where the loop starts again, and what is said.
 
-#include "LauncherStore.h"
-#include "TestPlatform.h"
+#include "LauncherFixture.h"
 
-#include "dialogs/DragIconPage.h"
 #include "launcher/HighlightReporter.h"
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
 #include "widgets/TabQLabel.h"
@@ -23,20 +24,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using Step = ScanLoop::Step;
 Q_DECLARE_METATYPE(ScanLoop::View)
 
 namespace {
-
-QString icons(int first, int count)
-{
-    QStringList numbers;
-    for (int n = first; n < first + count; ++n)
-        numbers.append(QString::number(n));
-    return numbers.join(u'.');
-}
 
 // Tab 1: 20 icons, two pages of 18 at six columns; tab 2: icon 1, a folder (icon 3) opening
 // the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 25 icons, two pages.
@@ -44,7 +35,8 @@ LauncherStore scanStore()
 {
     LauncherStore store;
     store.iconCount = 40;
-    store.tabIcons = {icons(10, 20), QStringLiteral("1.3.2"), QString(), icons(10, 25)};
+    store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(),
+                      LauncherStore::iconList(10, 34)};
     store.subTabs = 1;
     store.folderTarget = 4;
     return store;
@@ -77,14 +69,11 @@ QStringList describe(const QList<Step> &steps)
 
 } // namespace
 
-class tst_SwitchScanner : public QObject
+class tst_SwitchScanner : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void loopOrder_data();
     void loopOrder();
     void stepTime_data();
@@ -102,39 +91,22 @@ private slots:
 private:
     void start(int stepMs = 1500);
     void stepTo(int index);
-
-    std::unique_ptr<TestPlatform> platform;
-    std::unique_ptr<lumbra> launcher;
 };
-
-void tst_SwitchScanner::init()
-{
-    platform = std::make_unique<TestPlatform>();
-}
-
-void tst_SwitchScanner::cleanup()
-{
-    launcher.reset();
-    platform.reset();
-    theSettings = SettingStore();
-}
 
 void tst_SwitchScanner::start(int stepMs)
 {
     scanStore().fill(theSettings);
     theSettings.mySystem.SWITCH_SCAN_MS = stepMs;
     theSettings.mySystem.SPEAK_NAMES = 1;
-    launcher = std::make_unique<lumbra>();
-    theLauncher = launcher.get();
-    launcher->initialise();
+    startOnSettings();
 }
 
 // Steps by hand, as the timer would, until the given step is highlighted.
 void tst_SwitchScanner::stepTo(int index)
 {
-    for (int guard = 0; launcher->scanner->currentStep() != index && guard < 1000; ++guard)
-        launcher->scanner->step();
-    QCOMPARE(launcher->scanner->currentStep(), index);
+    for (int guard = 0; scanner()->currentStep() != index && guard < 1000; ++guard)
+        scanner()->step();
+    QCOMPARE(scanner()->currentStep(), index);
 }
 
 void tst_SwitchScanner::loopOrder_data()
@@ -218,15 +190,15 @@ void tst_SwitchScanner::loopOnTheLauncher()
     QFETCH(QList<Step>, expected);
     start();
     if (where.startsWith(QLatin1String("tab ")))
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(where.mid(4, 1).toInt())->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(where.mid(4, 1).toInt())->tabLabel);
     if (where.endsWith(QLatin1String("page 2")))
-        launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+        clickButton(ActionKind::PageDown);
     if (where == QLatin1String("folder")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(1)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
         launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
     }
-    launcher->scanner->step();
-    QCOMPARE(describe(launcher->scanner->loop()), describe(expected));
+    scanner()->step();
+    QCOMPARE(describe(scanner()->loop()), describe(expected));
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
@@ -255,21 +227,21 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
     QFETCH(bool, backShown);
     start();
     if (tab != 0)
-        launcher->dispatchAction(nullptr, nullptr, launcher->tabs.at(tab)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab)->tabLabel);
     stepTo(step);
     platform->shell.starts.clear();
-    launcher->scanner->activate();
+    scanner()->activate();
     QCOMPARE(platform->shell.starts.isEmpty(), started.isEmpty());
     if (!started.isEmpty())
         QVERIFY2(platform->shell.starts.first().program.contains(started), qPrintable(platform->shell.starts.first().program));
-    QCOMPARE(launcher->currentTab, currentTab);
-    QCOMPARE(launcher->backButton->isVisible(), backShown);
+    QCOMPARE(launcher->currentTab(), currentTab);
+    QCOMPARE(button(ActionKind::Back)->isVisible(), backShown);
     // The loop starts again from the first icon of what is shown now.
-    QCOMPARE(launcher->scanner->currentStep(), 0);
-    const QList<Step> loop = launcher->scanner->loop();
+    QCOMPARE(scanner()->currentStep(), 0);
+    const QList<Step> loop = scanner()->loop();
     QVERIFY(!loop.isEmpty());
     QCOMPARE(describe({loop.first()}), describe({{Step::Icon, firstIcon}}));
-    QCOMPARE(launcher->selectedIcon, firstIcon);
+    QCOMPARE(launcher->selectedIcon(), firstIcon);
 }
 
 void tst_SwitchScanner::everySwitchInputActs_data()
@@ -293,7 +265,7 @@ void tst_SwitchScanner::everySwitchInputActs()
     start();
     stepTo(2);
     platform->shell.starts.clear();
-    QWidget *page = launcher->tabs.at(0)->page;
+    QWidget *page = launcher->tab(0)->page;
     if (input == QLatin1String("space"))
         QTest::keyClick(page, Qt::Key_Space);
     else if (input == QLatin1String("return"))
@@ -303,7 +275,8 @@ void tst_SwitchScanner::everySwitchInputActs()
     else if (input == QLatin1String("click page"))
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(5, page->height() - 5));
     else if (input == QLatin1String("click strip"))
-        QTest::mouseClick(launcher->tabArea, Qt::RightButton, {}, QPoint(launcher->tabArea->width() - 2, 2));
+        QTest::mouseClick(launcher->titleBar()->tabArea(), Qt::RightButton, {},
+                          QPoint(launcher->titleBar()->tabArea()->width() - 2, 2));
     else if (input == QLatin1String("x"))
         QTest::keyClick(page, Qt::Key_X);
     if (input == QLatin1String("repeat")) {
@@ -323,14 +296,14 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, launcher.get());
     box.open();
     QVERIFY(box.isVisible());
-    launcher->scanner->step();
-    const QList<Step> loop = launcher->scanner->loop();
+    scanner()->step();
+    const QList<Step> loop = scanner()->loop();
     QCOMPARE(describe(loop), describe({{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}}));
     // The launcher's loop waits: its highlight stays where it was.
-    QCOMPARE(launcher->selectedIcon, 1);
+    QCOMPARE(launcher->selectedIcon(), 1);
     // Buttons come in reading order; the second is chosen.
-    launcher->scanner->step();
-    QAbstractButton *second = qobject_cast<QAbstractButton *>(launcher->scanner->widgetOf(loop.at(1)));
+    scanner()->step();
+    QAbstractButton *second = qobject_cast<QAbstractButton *>(scanner()->widgetOf(loop.at(1)));
     QVERIFY(second);
     QSignalSpy clicked(&box, &QMessageBox::buttonClicked);
     QTest::keyClick(&box, Qt::Key_Space);
@@ -339,8 +312,7 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QVERIFY(!box.isVisible());
     QVERIFY(platform->shell.starts.isEmpty());
     // Back on the launcher, the loop starts from its first icon.
-    QCOMPARE(describe({launcher->scanner->loop().value(launcher->scanner->currentStep())}),
-             describe({{Step::Icon, 0}}));
+    QCOMPARE(describe({scanner()->loop().value(scanner()->currentStep())}), describe({{Step::Icon, 0}}));
 }
 
 void tst_SwitchScanner::eachStepIsSpokenAndFramed()
@@ -349,19 +321,19 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
     QCoreApplication::processEvents();
     platform->speech.calls.clear();
     for (int n = 0; n < 3; ++n) {
-        launcher->scanner->step();
+        scanner()->step();
         QCoreApplication::processEvents();
     }
     stepTo(18);
     QCoreApplication::processEvents();
-    launcher->scanner->step();
+    scanner()->step();
     QCoreApplication::processEvents();
     QCOMPARE(platform->speech.said(), (QStringList{QStringLiteral("Icon 11"), QStringLiteral("Icon 12"),
                                                    QStringLiteral("Icon 13"), QStringLiteral("Next page"),
                                                    QStringLiteral("Tab 1")}));
     auto *frame = launcher->findChild<ScanFrame *>();
     QVERIFY(frame && frame->isVisible());
-    QWidget *tab = launcher->tabs.at(0)->tabLabel;
+    QWidget *tab = launcher->tab(0)->tabLabel;
     const QRect tabArea(tab->mapTo(launcher.get(), QPoint(0, 0)), tab->size());
     QVERIFY(frame->geometry().contains(tabArea.center()));
 }
@@ -369,10 +341,10 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
 void tst_SwitchScanner::offMeansNoFilterAndNoFrame()
 {
     start(0);
-    QVERIFY(!launcher->scanner->isScanning());
+    QVERIFY(!scanner()->isScanning());
     platform->shell.starts.clear();
-    QTest::keyClick(launcher->tabs.at(0)->page, Qt::Key_Space);
-    QTest::mouseClick(launcher->tabs.at(0)->page, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(launcher->tab(0)->page, Qt::Key_Space);
+    QTest::mouseClick(launcher->tab(0)->page, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(platform->shell.starts.isEmpty());
     auto *frame = launcher->findChild<ScanFrame *>();
     QVERIFY(!frame || !frame->isVisible());

@@ -2,8 +2,8 @@
 
 #include "PinSwitches.h"
 #include "i18n/LanguageChoice.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
-#include "settings/Diagnostic.h"
 #include "settings/RegFileExporter.h"
 #include "settings/RegFileImporter.h"
 #include "settings/RegistryPaths.h"

@@ -1,8 +1,10 @@
 #include "QMyApp.h"
 
-#include "launcher/lumbra.h"
+#include "dialogs/LauncherControl.h"
 #include "platform/Platform.h"
 #include "platform/WindowMessages.h"
+
+#include <QWidget>
 
 QMyApp *theApp = nullptr;
 
@@ -22,10 +24,9 @@ bool QMyApp::winEventFilter(const platform::WindowMessage &message)
     if (message.message == platform::kWmClose) {
         QCoreApplication::exit(0);
     } else if (message.message == platform::kWmUser + 1 && theLauncher) {
-        if (theLauncher->isMinimized() || theLauncher->isHidden()) {
-            theLauncher->activateWindow();
-            theLauncher->showNormal();
-        }
+        const QWidget *launcher = theLauncher->widget();
+        if (launcher->isMinimized() || launcher->isHidden())
+            theLauncher->restore();
     }
     return false;
 }

@@ -1,8 +1,8 @@
 #include "SingleInstance.h"
 
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 
 #include <QElapsedTimer>
@@ -82,7 +82,7 @@ bool acquireSingleInstance()
         platform::system().sleep(kPollMs);
         window = launcherWindow();
     }
-    if (window != platform::kNoWindow && theSettings.getInt(0) == 0)
+    if (window != platform::kNoWindow && theSettings.getInt(IntSetting::IS_FIRST_RUN) == 0)
         windows.sendMessage(window, kRestoreMessage, 0, 0, kRestoreTimeoutMs);
     return false;
 }

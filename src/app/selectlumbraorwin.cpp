@@ -85,10 +85,12 @@ void selectlumbraorwin::call_WindowsMode()
 
 bool askStartChoice()
 {
-    if (theSettings.getInt(0) != 1)
+    if (theSettings.getInt(IntSetting::IS_FIRST_RUN) != 1)
         return true;
-    selectlumbraorwin dialog(theSettings.getString(1423), theSettings.getFont(1001), theSettings.getString(1434),
-                             theSettings.getString(1433));
+    selectlumbraorwin dialog(theSettings.getString(TextSetting::LUMBRA_WINDOWTITLE),
+                             theSettings.getFont(FontSetting::SYSTEM_STRING_FONT),
+                             theSettings.getString(TextSetting::DIALOG_LUMBRA_NAME),
+                             theSettings.getString(TextSetting::DIALOG_WINDOWMODE_NAME));
     dialog.exec();
     if (dialog.launcherChosen)
         return true;

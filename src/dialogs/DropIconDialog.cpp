@@ -1,12 +1,13 @@
 #include "DropIconDialog.h"
 
 #include "DialogLook.h"
+#include "LauncherControl.h"
+#include "NewIcon.h"
 #include "i18n/LanguageChoice.h"
-#include "launcher/lumbra.h"
 #include "platform/DesktopEntry.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 
 #include <QDir>
@@ -60,8 +61,8 @@ bool isDesktopEntryName(const QString &fileName)
 // Icon pictures are drawn at the size of an icon; a size a broken store gives is kept sane.
 QSize iconSize()
 {
-    const int width = theSettings.getInt(13);
-    const int height = theSettings.getInt(14);
+    const int width = theSettings.getInt(IntSetting::ICON_WIDTH);
+    const int height = theSettings.getInt(IntSetting::ICON_HEIGHT);
     if (width < 16 || height < 16 || width > 1024 || height > 1024)
         return QSize(150, 136);
     return QSize(width, height);
@@ -146,14 +147,16 @@ DropIconDialog::DropIconDialog()
     label_text1 = captionLabel(QRect(190, 20, 81, 16), QString(), "label_text1");
     lineEdit = field(QRect(280, 20, 321, 20), "lineEdit");
     lineEdit->hide();
-    label_text2 = captionLabel(QRect(190, 40, 81, 16), theSettings.getString(1431), "label_text2");
+    label_text2 = captionLabel(QRect(190, 40, 81, 16), theSettings.getString(TextSetting::DIALOG_DROP_AP_PATH),
+                               "label_text2");
     lineEdit_2 = field(QRect(280, 40, 371, 20), "lineEdit_2");
     lineEdit_2->setReadOnly(true);
-    label_text3 = captionLabel(QRect(190, 80, 81, 16), theSettings.getString(1432), "label_text3");
+    label_text3 = captionLabel(QRect(190, 80, 81, 16), theSettings.getString(TextSetting::DIALOG_DROP_AP_NAME),
+                               "label_text3");
     lineEdit_3 = field(QRect(280, 80, 371, 20), "lineEdit_3");
-    dropOkButton = new QPushButton(theSettings.getString(1426), this);
+    dropOkButton = new QPushButton(theSettings.getString(TextSetting::DIALOG_OK), this);
     dropOkButton->setGeometry(470, 120, 80, 30);
-    dropCancelButton = new QPushButton(theSettings.getString(1427), this);
+    dropCancelButton = new QPushButton(theSettings.getString(TextSetting::DIALOG_CANCEL), this);
     dropCancelButton->setGeometry(570, 120, 80, 30);
     refusalLabel = new QLabel(this);
     refusalLabel->setObjectName(QStringLiteral("refusalLabel"));
@@ -264,21 +267,19 @@ void DropIconDialog::fn_addItem()
         close();
         return;
     }
-    theLauncher->newIconName.clear();
-    theLauncher->newIconTarget.clear();
-    theLauncher->newIconImage.clear();
-    theLauncher->newIconKind = lumbra::fileKindOf(appFileName);
+    NewIcon icon;
+    icon.kind = NewIcon::fileKindOf(appFileName);
     const QString base = pictureBase();
     const QString typed = lineEdit_3->text().trimmed();
-    theLauncher->newIconName = typed.isEmpty() ? base : typed;
+    icon.name = typed.isEmpty() ? base : typed;
     QDir().mkpath(kIconFolder);
     const QString picture = freePictureName(kIconFolder, base);
     if (!appIcon.save(picture, "PNG"))
         printDiagnostic(QStringLiteral("the picture %1 could not be saved").arg(picture));
-    theLauncher->newIconImage = picture;
-    theLauncher->newIconTarget = u'"' + appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\")) + u'"';
+    icon.image = picture;
+    icon.target = u'"' + appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\")) + u'"';
     // A program that could not be added leaves no picture behind.
-    if (!theLauncher->addIconToCurrentTab())
+    if (!theLauncher->addIcon(icon))
         QFile::remove(picture);
     close();
 }

@@ -65,7 +65,7 @@ LumbraShutDown::LumbraShutDown(QWidget *parent)
     setWindowIcon(icon);
     trayIcon = new QSystemTrayIcon(this);
     trayIcon->setIcon(icon);
-    trayIcon->setToolTip(theSettings.getString(1404));
+    trayIcon->setToolTip(theSettings.getString(TextSetting::SYSTEMTRAY_SHUTDOWN_TOOLTIPNAME));
     trayIcon->setVisible(true);
     connect(trayIcon, &QSystemTrayIcon::activated, this, &LumbraShutDown::iconActivated);
 

@@ -25,7 +25,7 @@ constexpr int kTickMs = 1000;
 
 QFont fontOfSize(int pixelSize, bool bold = false)
 {
-    QFont font = theSettings.getFont(1001);
+    QFont font = theSettings.getFont(FontSetting::SYSTEM_STRING_FONT);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
@@ -63,7 +63,7 @@ PinPadDialog::PinPadDialog(const QString &storedHash, QWidget *parent)
     setObjectName(QStringLiteral("PinPadDialogClass"));
     setFixedSize(kWidth, kHeight);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(theSettings.getString(1439));
+    setWindowTitle(theSettings.getString(TextSetting::DIALOG_PIN_TITLE));
     // Over its parent Qt centres it; from the tray it has none, and without a window manager
     // it would sit in the screen's corner.
     if (!parent) {
@@ -71,14 +71,14 @@ PinPadDialog::PinPadDialog(const QString &storedHash, QWidget *parent)
             move(screen->availableGeometry().center() - rect().center());
     }
     titleLabel = makeLabel(this, QRect(12, 16, kWidth - 24, 36), fontOfSize(22, true), "titleLabel");
-    titleLabel->setText(theSettings.getString(1439));
+    titleLabel->setText(theSettings.getString(TextSetting::DIALOG_PIN_TITLE));
     DialogLook::fitText(titleLabel);
     dotsLabel = makeLabel(this, QRect(kGridLeft, 60, kWidth - 2 * kGridLeft, 44), fontOfSize(30), "dotsLabel");
     dotsLabel->setFrameShape(QFrame::StyledPanel);
     messageLabel = makeLabel(this, QRect(12, 108, kWidth - 24, 50), fontOfSize(15, true), "messageLabel");
     messageLabel->setWordWrap(true);
     buildDigitButtons();
-    eraseButton = makeButton(theSettings.getString(1442), cell(3, 0), "eraseButton");
+    eraseButton = makeButton(theSettings.getString(TextSetting::DIALOG_PIN_ERASE), cell(3, 0), "eraseButton");
     okButton = makeButton(textOr(1426, "OK"), cell(3, 2), "okButton");
     cancelButton = makeButton(textOr(1427, "Cancel"),
                               QRect(kGridLeft, kGridTop + 4 * (kButtonHeight + kGap), 3 * kButtonWidth + 2 * kGap, 50),
@@ -149,7 +149,7 @@ void PinPadDialog::tryPin()
         return;
     }
     CaregiverLock::countWrongTry();
-    messageLabel->setText(theSettings.getString(1440));
+    messageLabel->setText(theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     startWait(CaregiverLock::waitSecondsAfter(CaregiverLock::wrongTries()));
 }
 
@@ -164,7 +164,7 @@ void PinPadDialog::startWait(int seconds)
     if (secondsLeft <= 0)
         return;
     setInputEnabled(false);
-    messageLabel->setText(theSettings.getString(1441).arg(secondsLeft));
+    messageLabel->setText(theSettings.getString(TextSetting::DIALOG_PIN_WAIT).arg(secondsLeft));
     waitTimer.start(kTickMs);
 }
 
@@ -172,12 +172,12 @@ void PinPadDialog::tick()
 {
     --secondsLeft;
     if (secondsLeft > 0) {
-        messageLabel->setText(theSettings.getString(1441).arg(secondsLeft));
+        messageLabel->setText(theSettings.getString(TextSetting::DIALOG_PIN_WAIT).arg(secondsLeft));
         return;
     }
     waitTimer.stop();
     setInputEnabled(true);
-    messageLabel->setText(theSettings.getString(1440));
+    messageLabel->setText(theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
 }
 
 void PinPadDialog::setInputEnabled(bool enabled)

@@ -1,7 +1,7 @@
 #include "ThemeSettingDialog.h"
 
 #include "DialogLook.h"
-#include "launcher/lumbra.h"
+#include "LauncherControl.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsChange.h"
 
@@ -35,14 +35,14 @@ ThemeSettingDialog::ThemeSettingDialog(QWidget *parent)
 
 void ThemeSettingDialog::setupThemeDialog()
 {
-    const QFont font = theSettings.getFont(1001);
+    const QFont font = theSettings.getFont(FontSetting::SYSTEM_STRING_FONT);
     setFont(font);
-    titleText = captionText = theSettings.getString(1428);
+    titleText = captionText = theSettings.getString(TextSetting::DIALOG_SELECT_BACKGROUND_THEME_NAME);
     setWindowTitle(titleText);
     label_up->setText(captionText);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    okText = theSettings.getString(1426);
-    cancelText = theSettings.getString(1427);
+    okText = theSettings.getString(TextSetting::DIALOG_OK);
+    cancelText = theSettings.getString(TextSetting::DIALOG_CANCEL);
     themeOkButton = new QPushButton(this);
     themeOkButton->setFont(font);
     themeOkButton->setText(okText);
@@ -67,11 +67,11 @@ void ThemeSettingDialog::setupThemeDialog()
 // Appending the first entry makes it current; firstIndexChange swallows exactly that change.
 void ThemeSettingDialog::loadThemeList()
 {
-    previousTheme = theSettings.getInt(3);
+    previousTheme = theSettings.getInt(IntSetting::CURRENT_THEME);
     comboBox_theme->clear();
-    const int count = theSettings.getThemeInt(400);
+    const int count = theSettings.getThemeInt(ThemeIntSetting::THEME_COUNT);
     for (int i = 0; i < count; ++i)
-        comboBox_theme->addItem(QIcon(), theSettings.getThemeName(200, i));
+        comboBox_theme->addItem(QIcon(), theSettings.getThemeName(ThemeSetting::THEME_NAME, i));
     comboBox_theme->setCurrentIndex(previousTheme - 1);
 }
 

@@ -1,7 +1,7 @@
 #include "TrayIconLumbraSettingdialog.h"
 
+#include "LauncherControl.h"
 #include "i18n/LanguageChoice.h"
-#include "launcher/lumbra.h"
 #include "platform/Autostart.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -74,14 +74,14 @@ TrayIconLumbraSettingdialog::TrayIconLumbraSettingdialog()
 void TrayIconLumbraSettingdialog::prepareDialog()
 {
     keyPath = QStringLiteral("SOFTWARE\\ORTAN\\Lumbra\\") + languageCode + QStringLiteral("\\System");
-    setWindowTitle(theSettings.getString(1423) + QStringLiteral(" Setting"));
-    setFont(theSettings.getFont(1001));
-    startText = theSettings.getString(1425);
-    alwaysText = theSettings.getString(1424);
-    speakText = theSettings.getString(1450);
-    okText = theSettings.getString(1426);
-    cancelText = theSettings.getString(1427);
-    dialogFont = theSettings.getFont(1001);
+    setWindowTitle(theSettings.getString(TextSetting::LUMBRA_WINDOWTITLE) + QStringLiteral(" Setting"));
+    setFont(theSettings.getFont(FontSetting::SYSTEM_STRING_FONT));
+    startText = theSettings.getString(TextSetting::DIALOG_STARTWHENBOOTING_NAME);
+    alwaysText = theSettings.getString(TextSetting::DIALOG_ALWAYS_ON_BACKGROUND_NAME);
+    speakText = theSettings.getString(TextSetting::DIALOG_SPEAK_NAMES_NAME);
+    okText = theSettings.getString(TextSetting::DIALOG_OK);
+    cancelText = theSettings.getString(TextSetting::DIALOG_CANCEL);
+    dialogFont = theSettings.getFont(FontSetting::SYSTEM_STRING_FONT);
 
     for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->setCheckable(true);
@@ -89,28 +89,30 @@ void TrayIconLumbraSettingdialog::prepareDialog()
     // painted below from the same states.
     for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->blockSignals(true);
-    alwaysButton.setChecked(theSettings.getInt(1) != 0);
-    startButton.setChecked(theSettings.getInt(2) != 0);
+    alwaysButton.setChecked(theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) != 0);
+    startButton.setChecked(theSettings.getInt(IntSetting::STARTWHENBOOTING) != 0);
     speakButton.setChecked(theSettings.mySystem.SPEAK_NAMES == 1);
-    soundButton.setChecked(theSettings.getInt(34) != 1);
+    soundButton.setChecked(theSettings.getInt(IntSetting::MUSIC_BACKGROUND_ON) != 1);
     for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->blockSignals(false);
     // The faces carry the texts as pictures: the screen reader and the voice get them here.
     startButton.setAccessibleName(startText);
     alwaysButton.setAccessibleName(alwaysText);
     speakButton.setAccessibleName(speakText);
-    soundButton.setAccessibleName(theSettings.getString(1453));
+    soundButton.setAccessibleName(theSettings.getString(TextSetting::DIALOG_MUSIC_NAME));
     okButton.setAccessibleName(okText);
     cancelButton.setAccessibleName(cancelText);
 
     const int left = (width() - kLongFace.width()) / 2;
-    paintFace(startButton, kLongFace, theSettings.getInt(2) != 0 ? kOnPicture : kOffPicture, startText);
+    paintFace(startButton, kLongFace, theSettings.getInt(IntSetting::STARTWHENBOOTING) != 0 ? kOnPicture : kOffPicture,
+              startText);
     startButton.setGeometry(left, 42, kLongFace.width(), kLongFace.height());
-    paintFace(alwaysButton, kLongFace, theSettings.getInt(1) != 0 ? kOnPicture : kOffPicture, alwaysText);
+    paintFace(alwaysButton, kLongFace,
+              theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) != 0 ? kOnPicture : kOffPicture, alwaysText);
     alwaysButton.setGeometry(left, 135, kLongFace.width(), kLongFace.height());
     paintFace(speakButton, kLongFace, speakButton.isChecked() ? kOnPicture : kOffPicture, speakText);
     speakButton.setGeometry(left, 135 + kRowStep, kLongFace.width(), kLongFace.height());
-    paintSoundIcon(theSettings.getInt(34) == 0);
+    paintSoundIcon(theSettings.getInt(IntSetting::MUSIC_BACKGROUND_ON) == 0);
     paintFace(okButton, kShortFace, kReleasedPicture, okText);
     paintFace(cancelButton, kShortFace, kReleasedPicture, cancelText);
     soundButton.setGeometry(56, 230 + kRowStep, kSoundFace.width(), kSoundFace.height());
@@ -243,10 +245,8 @@ void TrayIconLumbraSettingdialog::fn_setStartOpen()
 void TrayIconLumbraSettingdialog::fn_setAlwaysOnTop()
 {
     const bool on = alwaysButton.isChecked();
-    if (on && theLauncher) {
-        theLauncher->activateWindow();
-        theLauncher->showNormal();
-    }
+    if (on && theLauncher)
+        theLauncher->restore();
     theSettings.mySystem.ALWAYS_ON_BACKGROUND = on ? 1 : 0;
     writeSystemValue(QStringLiteral("ALWAYS_ON_BACKGROUND"), on ? 1 : 0);
 }

@@ -98,10 +98,10 @@ bool LauncherMessageFilter::handleKey(QKeyEvent *event, bool down)
 void LauncherMessageFilter::syncModifiers(Qt::KeyboardModifiers modifiers)
 {
     const bool held = modifiers.testFlag(Qt::ShiftModifier);
-    if (held != launcher->shiftDown)
+    if (held != launcher->isHeld(platform::kVkShift))
         launcher->handleMessage(held ? platform::kWmKeyDown : platform::kWmKeyUp, platform::kVkShift);
     const bool control = modifiers.testFlag(Qt::ControlModifier);
-    if (control != launcher->controlDown)
+    if (control != launcher->isHeld(platform::kVkControl))
         launcher->handleMessage(control ? platform::kWmKeyDown : platform::kWmKeyUp, platform::kVkControl);
 }
 

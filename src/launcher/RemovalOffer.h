@@ -14,4 +14,9 @@ struct RemovalOffer
     QString listAfter;
     int position = 0;
     QString name;
+
+    // The tab's list with the entry back: the list as it was before the removal when nothing
+    // has changed it since, else the entry at its old place among what the list holds `now`
+    // (at its end when the list has become shorter). `part` answers where it went.
+    QString restoredList(const QString &now, int *part) const;
 };

@@ -1,18 +1,21 @@
 #include "SwitchScanner.h"
 
 #include "HighlightReporter.h"
+#include "LauncherGeometry.h"
 #include "TabEntry.h"
+#include "TitleBar.h"
 #include "lumbra.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
-#include "settings/Diagnostic.h"
+#include "settings/ActionKind.h"
+#include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
 #include "widgets/ShutdownQLabel.h"
 #include "widgets/TabQLabel.h"
-#include "settings/SettingStore.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,7 +30,7 @@ namespace {
 
 int iconsPerPage()
 {
-    return 3 * lumbra::columnCount();
+    return LauncherGeometry::iconsPerPage();
 }
 
 bool isSwitchKey(const QKeyEvent *key)
@@ -146,15 +149,15 @@ ScanLoop::View SwitchScanner::view() const
         view.dialogButtons = int(buttonsOf(dialog).size());
         return view;
     }
-    const int t = launcher->currentTab;
-    if (t < 0 || t >= launcher->tabs.size())
+    const TabEntry *shown = launcher->tab(launcher->currentTab());
+    if (!shown)
         return view;
-    const int count = int(launcher->tabs.at(t)->icons.size());
+    const int count = int(shown->icons.size());
     const int perPage = iconsPerPage();
-    view.firstIcon = std::clamp(launcher->selectedIcon, 0, std::max(0, count - 1)) / perPage * perPage;
+    view.firstIcon = std::clamp(launcher->selectedIcon(), 0, std::max(0, count - 1)) / perPage * perPage;
     view.iconCount = std::clamp(count - view.firstIcon, 0, perPage);
-    view.pageDownShown = launcher->downButton && launcher->downButton->isVisible();
-    view.backShown = launcher->backButton && launcher->backButton->isVisible();
+    view.pageDownShown = button(ActionKind::PageDown) && button(ActionKind::PageDown)->isVisible();
+    view.backShown = button(ActionKind::Back) && button(ActionKind::Back)->isVisible();
     view.topLevelTabs = launcher->topLevelTabCount();
     return view;
 }
@@ -163,13 +166,13 @@ QWidget *SwitchScanner::widgetOf(const ScanLoop::Step &step) const
 {
     switch (step.kind) {
     case ScanLoop::Step::Icon:
-        return launcher->iconAt(launcher->currentTab, step.index);
+        return launcher->iconAt(launcher->currentTab(), step.index);
     case ScanLoop::Step::PageDown:
-        return launcher->downButton;
+        return button(ActionKind::PageDown);
     case ScanLoop::Step::Back:
-        return launcher->backButton;
+        return button(ActionKind::Back);
     case ScanLoop::Step::Tab:
-        return step.index < launcher->tabs.size() ? launcher->tabs.at(step.index)->tabLabel : nullptr;
+        return launcher->tab(step.index) ? launcher->tab(step.index)->tabLabel : nullptr;
     case ScanLoop::Step::DialogButton:
         return buttonsOf(openDialog()).value(step.index);
     }
@@ -188,6 +191,11 @@ QString SwitchScanner::nameOf(const ScanLoop::Step &step) const
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
         return button->text().remove(u'&');
     return QString();
+}
+
+IconQLabel *SwitchScanner::button(int kind) const
+{
+    return launcher->titleBar() ? launcher->titleBar()->button(kind) : nullptr;
 }
 
 // Minimised or hidden, the launcher is not what the person looks at; its loop waits.
@@ -280,11 +288,10 @@ void SwitchScanner::perform(const ScanLoop::Step &step)
         turnPage();
         break;
     case ScanLoop::Step::Back:
-        launcher->dispatchAction(nullptr, launcher->backButton, nullptr);
+        launcher->dispatchAction(nullptr, button(ActionKind::Back), nullptr);
         break;
     case ScanLoop::Step::Tab:
-        launcher->returnTab = launcher->currentTab;
-        launcher->dispatchAction(nullptr, nullptr, static_cast<TabQLabel *>(widget));
+        launcher->chooseTab(static_cast<TabQLabel *>(widget));
         break;
     case ScanLoop::Step::DialogButton:
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -298,15 +305,15 @@ void SwitchScanner::perform(const ScanLoop::Step &step)
 // With one switch there is no page-up: from the last page, page-down goes round to the first.
 void SwitchScanner::turnPage()
 {
-    const int count = int(launcher->tabs.at(launcher->currentTab)->icons.size());
+    const int count = int(launcher->tab(launcher->currentTab())->icons.size());
     const int perPage = iconsPerPage();
-    const int page = launcher->selectedIcon / perPage;
+    const int page = launcher->selectedIcon() / perPage;
     if ((page + 1) * perPage < count) {
-        launcher->dispatchAction(nullptr, launcher->downButton, nullptr);
+        launcher->dispatchAction(nullptr, button(ActionKind::PageDown), nullptr);
         return;
     }
     for (int p = page; p > 0; --p)
-        launcher->dispatchAction(nullptr, launcher->upButton, nullptr);
+        launcher->dispatchAction(nullptr, button(ActionKind::PageUp), nullptr);
 }
 
 bool SwitchScanner::isSwitch(QObject *watched, QEvent *event) const

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 class HighlightReporter;
+class IconQLabel;
 class QWidget;
 class ScanFrame;
 class lumbra;
@@ -62,6 +63,7 @@ private:
     void perform(const ScanLoop::Step &step);
     void turnPage();
     bool isSwitch(QObject *watched, QEvent *event) const;
+    IconQLabel *button(int kind) const;
 
     lumbra *launcher;
     HighlightReporter *reporter;

@@ -13,4 +13,14 @@ struct TabEntry
     QList<APIconQLabel *> icons;
     DragIconPage *page = nullptr;
     TabQLabel *tabLabel = nullptr;
+
+    // A tab shows the icons of the first this many places of its list. Every icon keeps its
+    // painted faces, so a broken store listing tens of thousands would take the memory of a
+    // small machine and minutes to build; no one pages through more than this.
+    static constexpr int kMaxPlaces = 1000;
+    // How many places of tab t's list are shown, and that a label's position is counted over.
+    static int shownPlaces(int t);
+    // The part of tab t's list the label at a position stands for (labels stand for the
+    // entries that name an icon, in order), or -1.
+    static int storePartOf(int t, int position);
 };

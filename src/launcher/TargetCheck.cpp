@@ -4,30 +4,23 @@
 #include "platform/Platform.h"
 #include "platform/TargetAddress.h"
 #include "platform/TargetLookup.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
-
-namespace {
-
-constexpr int kStartProgram = 1;
-constexpr int kOpenWithShell = 3;
-constexpr int kNotInstalledText = 1436;
-
-} // namespace
 
 // A document is looked for where the shell would open it: in the folder its own path names,
 // as the launcher hands it over.
 int TargetCheck::startKind(int kind, const QString &target)
 {
-    return kind == kStartProgram && platform::isAddress(target.toStdU16String()) ? kOpenWithShell : kind;
+    return kind == ActionKind::StartProgram && platform::isAddress(target.toStdU16String()) ? int(ActionKind::OpenWithShell) : kind;
 }
 
 bool TargetCheck::isMissing(int kind, const QString &target)
 {
     kind = startKind(kind, target);
-    if (kind == kStartProgram)
+    if (kind == ActionKind::StartProgram)
         return !platform::targets().programExists(target.toStdU16String());
-    if (kind == kOpenWithShell) {
+    if (kind == ActionKind::OpenWithShell) {
         const QString directory = u'"' + lumbra::workingDirectoryOf(target) + u'"';
         return !platform::targets().documentExists(target.toStdU16String(), directory.toStdU16String());
     }
@@ -36,7 +29,7 @@ bool TargetCheck::isMissing(int kind, const QString &target)
 
 void TargetCheck::markIcons(const QList<APIconQLabel *> &icons)
 {
-    const QString notice = theSettings.getString(kNotInstalledText);
+    const QString notice = theSettings.getString(TextSetting::DIALOG_NOT_INSTALLED);
     for (APIconQLabel *icon : icons) {
         if (icon)
             icon->setMissing(isMissing(icon->kind, icon->exeLocation), notice);

@@ -1,15 +1,20 @@
+// The launcher window itself: its construction, its place on the screen, the theme, and
+// what the dialogs and the tray ask of it.
+
 #include "lumbra.h"
 
+#include "DropQueue.h"
 #include "HighlightReporter.h"
+#include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
+#include "MissingPrograms.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
-#include "dialogs/DragIconPage.h"
+#include "TitleBar.h"
+#include "UndoOffer.h"
 #include "dialogs/LumbraShutDown.h"
 #include "platform/Platform.h"
-#include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/FaceRecipes.h"
@@ -19,73 +24,21 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPalette>
+#include <QMessageBox>
 #include <QPixmap>
-#include <QTimer>
-
-#include <algorithm>
-#include <functional>
-
-lumbra *theLauncher = nullptr;
 
 namespace {
 
-int nonNegative(int value)
+void fitToScreen(QWidget *window)
 {
-    return std::max(0, value);
+    const int width = LauncherGeometry::screenWidth();
+    const int height = LauncherGeometry::screenHeight();
+    window->setMaximumSize(width, height);
+    window->setMinimumSize(width, height);
+    window->setGeometry(0, 0, width, height);
 }
-
-// Settings hold whatever a hand-edited file gave them. Positions beyond this lie far off any
-// screen, and sums of them cannot overflow an int.
-constexpr int kFarestOffset = 1 << 20;
-
-int themeInt(int id)
-{
-    return lumbra::pixels(theSettings.getThemeInt(id));
-}
-
-// When the benchmark asks for them, the moments the first frame is painted and every page
-// is built are written to stderr.
-bool benchMarkersWanted()
-{
-    static const bool wanted = [] {
-        for (const std::u16string &entry : platform::system().environmentStrings()) {
-            if (entry.rfind(u"LUMBRA_BENCH_MARKERS=", 0) == 0)
-                return true;
-        }
-        return false;
-    }();
-    return wanted;
-}
-
-// Runs a task once the widget's first frame has been painted and flushed to the screen,
-// which happens right after its first paint event, in the same pass of the event loop.
-class AfterFirstPaint : public QObject
-{
-public:
-    AfterFirstPaint(QWidget *widget, std::function<void()> task)
-        : QObject(widget), task(std::move(task))
-    {
-        widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, watched, std::move(task));
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> task;
-};
 
 } // namespace
 
@@ -106,55 +59,14 @@ lumbra::lumbra()
 
 lumbra::~lumbra()
 {
-    // The paging buttons and the back bar change parents as pages are shown; when they are
-    // on no page nobody else deletes them.
-    for (QWidget *floating : {static_cast<QWidget *>(upButton), static_cast<QWidget *>(downButton),
-                              static_cast<QWidget *>(backTitleBar)}) {
-        if (floating && !floating->parent())
-            delete floating;
-    }
+    // The title bar's paging buttons and back bar may be on no page; it deletes them while the
+    // pages still stand.
+    delete bar;
     if (endpoint != platform::kNoWindow)
         platform::windows().unregisterWindow(endpoint);
     qDeleteAll(tabs);
     if (theLauncher == this)
         theLauncher = nullptr;
-}
-
-int lumbra::screenWidth()
-{
-    return nonNegative(theSettings.getInt(22));
-}
-
-int lumbra::screenHeight()
-{
-    return nonNegative(theSettings.getInt(25));
-}
-
-int lumbra::tabAreaHeight()
-{
-    return pixels(theSettings.getInt(19));
-}
-
-int lumbra::iconsPerPage()
-{
-    return 3 * columnCount();
-}
-
-int lumbra::columnCount()
-{
-    return std::clamp(theSettings.getInt(17), 1, kFarestOffset);
-}
-
-int lumbra::pixels(int size)
-{
-    return std::clamp(size, 0, std::max(screenWidth(), screenHeight()));
-}
-
-QPoint lumbra::cellOf(int position)
-{
-    const QPoint cell = theSettings.getIconPosition(position);
-    return QPoint(std::clamp(cell.x(), -kFarestOffset, kFarestOffset),
-                  std::clamp(cell.y(), -kFarestOffset, kFarestOffset));
 }
 
 void lumbra::initialise()
@@ -163,21 +75,22 @@ void lumbra::initialise()
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     // A window as large as the screen has nothing to resize; a grip would only look unfinished.
     setSizeGripEnabled(false);
-    currentTab = returnTab = selectedIcon = previousSelectedIcon = 0;
+    selection = Selection();
     shiftDown = false;
     theSettings.computeIconGrid();
-    fitToScreen();
+    fitToScreen(this);
 
-    tabArea = new QLabel(this);
-    tabArea->setScaledContents(true);
-    tabArea->show();
-    fitTabArea();
-
+    bar = new TitleBar(this);
+    connect(bar, &TitleBar::buttonActivated, this,
+            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
+    missing = new MissingPrograms(this);
+    undo = new UndoOffer(this);
+    connect(undo, &UndoOffer::restored, this, &lumbra::putBackLabel);
+    drops = new DropQueue(this);
     connect(this, &lumbra::timerStart_signal, &pageBuildTimer, qOverload<int>(&QTimer::start));
     connect(&pageBuildTimer, &QTimer::timeout, this, &lumbra::timerStart_slot);
     new LauncherMessageFilter(this);
 
-    buildTitleBarWidgets();
     buildTabStrip();
     showFirstPage();
     // Other launcher processes find the window by its class and title.
@@ -189,202 +102,66 @@ void lumbra::initialise()
     emit timerStart_signal(100);
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
-}
-
-void lumbra::fitToScreen()
-{
-    const int width = screenWidth();
-    const int height = screenHeight();
-    setMaximumSize(width, height);
-    setMinimumSize(width, height);
-    setGeometry(0, 0, width, height);
-}
-
-void lumbra::fitTabArea()
-{
-    const int width = screenWidth();
-    tabArea->setMaximumSize(width, tabAreaHeight());
-    tabArea->setMinimumSize(width, tabAreaHeight());
-    tabArea->setGeometry(0, 0, width, tabAreaHeight());
-}
-
-// Right after start the tab area is the theme's flat colour; a theme change puts the
-// theme's title bar picture there instead.
-void lumbra::paintTabAreaColour()
-{
-    QImage colour(std::max(1, screenWidth()), std::max(1, tabAreaHeight()),
-                  QImage::Format_ARGB32_Premultiplied);
-    const QColor background = theSettings.getColor(1205);
-    colour.fill(background.isValid() ? background : QColor(Qt::black));
-    tabArea->setPixmap(QPixmap::fromImage(colour));
-}
-
-void lumbra::buildTitleBarWidgets()
-{
-    const int width = screenWidth();
-    const int tabHeight = tabAreaHeight();
-    paintTabAreaColour();
-
-    backTitleBar = new QLabel;
-    backTitleBar->setScaledContents(true);
-    backTitleBar->setGeometry(0, 0, width, themeInt(413));
-    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
-
-    backButton = new IconQLabel(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
-                                themeInt(402), theSettings.getString(1410), theSettings.getString(1409),
-                                theSettings.getFont(1000), theSettings.getString(1435), 0, -5,
-                                theSettings.getColor(1201));
-    setUpButton(backButton, 8, backTitleBar);
-
-    upButton = new IconQLabel(width - themeInt(409), (screenHeight() - tabHeight) / 2 - themeInt(410),
-                              themeInt(410), themeInt(409), theSettings.getString(1418),
-                              theSettings.getString(1417));
-    setUpButton(upButton, 9, nullptr);
-
-    downButton = new IconQLabel(width - themeInt(407), (screenHeight() - tabHeight) / 2, themeInt(408),
-                                themeInt(407), theSettings.getString(1416), theSettings.getString(1415));
-    setUpButton(downButton, 10, nullptr);
-
-    houseButton = new IconQLabel(width - themeInt(405) - 5, tabHeight / 2 - themeInt(406) / 2, themeInt(406),
-                                 themeInt(405), theSettings.getString(1414), theSettings.getString(1414));
-    setUpButton(houseButton, 6, tabArea);
-
-    speakerButton = new IconQLabel(width - 2 * themeInt(405) - 12, tabHeight / 2 - themeInt(406) / 2,
-                                   themeInt(412), themeInt(411), theSettings.getString(1422),
-                                   theSettings.getString(1421));
-    setUpButton(speakerButton, 12, tabArea);
-}
-
-void lumbra::setUpButton(IconQLabel *button, int kind, QWidget *parent)
-{
-    button->kind = kind;
-    button->setAccessibleName(LauncherAccessible::buttonName(kind));
-    button->setScaledContents(true);
-    button->setAttribute(Qt::WA_MouseTracking);
-    if (parent) {
-        button->setParent(parent);
-        button->show();
-    }
-}
-
-void lumbra::applyTheme()
-{
-    showPagePicture(currentTab);
-    tabArea->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1407))));
-    backTitleBar->setPixmap(QPixmap::fromImage(loadPicture(theSettings.getString(1408))));
-    backButton->reloadImagesWithText(theSettings.getString(1409), theSettings.getString(1410),
-                                     theSettings.getColor(1200), theSettings.getColor(1201),
-                                     theSettings.getFont(1001), 0, -5, theSettings.getString(1435));
-    for (IconQLabel *button : {downButton, upButton})
-        button->reloadImages(theSettings.getString(1415 + (button == upButton ? 2 : 0)),
-                             theSettings.getString(1416 + (button == upButton ? 2 : 0)));
-    for (int t = 0; t < tabs.size(); ++t) {
-        if (t == currentTab)
-            tabs.at(t)->tabLabel->paintSelected();
-        else
-            tabs.at(t)->tabLabel->paintUnselected();
-    }
-    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(1413)));
-    for (QLabel *label : std::as_const(separators))
-        label->setPixmap(separator);
-    for (TabEntry *entry : std::as_const(tabs)) {
-        for (APIconQLabel *icon : std::as_const(entry->icons))
-            icon->reloadFace(theSettings.getString(1419), theSettings.getColor(1202),
-                             theSettings.getColor(1203), theSettings.getFont(1000));
-    }
-    if (APIconQLabel *icon = iconAt(currentTab, selectedIcon))
-        highlight(icon);
-}
-
-bool lumbra::handleMessage(unsigned message, std::uintptr_t wParam)
-{
-    if (message == platform::kWmDisplayChange) {
-        displayChanged();
-    } else if (message == platform::kWmKeyUp) {
-        if (wParam == platform::kVkShift)
-            shiftDown = false;
-        if (wParam == platform::kVkControl)
-            controlDown = false;
-    } else if (message == platform::kWmKeyDown) {
-        keyDown(static_cast<unsigned>(wParam));
-    }
-    return false;
-}
-
-void lumbra::keyDown(unsigned key)
-{
-    switch (key) {
-    case platform::kVkTab:
-        if (shiftDown)
-            previousTab();
-        else
-            nextTab();
-        break;
-    case platform::kVkReturn:
-        startSelectedIcon();
-        break;
-    case platform::kVkShift:
-        shiftDown = true;
-        break;
-    case platform::kVkControl:
-        controlDown = true;
-        break;
-    case platform::kVkZ:
-        if (controlDown)
-            undoRemoval();
-        break;
-    case platform::kVkLeft:
-    case platform::kVkUp:
-    case platform::kVkRight:
-    case platform::kVkDown:
-        moveHighlight(key);
-        break;
-    case platform::kVkDelete:
-        removeSelectedIcon();
-        break;
-    default:
-        break;
-    }
+    markSelection();
 }
 
 void lumbra::displayChanged()
 {
     theSettings.computeIconGrid();
-    for (int t = 0; t < tabs.size(); ++t)
-        relayoutTab(t);
-    relayoutTitleBarButtons();
-    fitToScreen();
-    fitTabArea();
-    backTitleBar->setGeometry(0, 0, screenWidth(), themeInt(413));
-    if (currentTab < tabs.size())
-        switchToTab(currentTab);
-    placeUndoBar();
+    for (const TabEntry *entry : std::as_const(tabs)) {
+        for (APIconQLabel *icon : entry->icons) {
+            const QPoint cell = LauncherGeometry::cellOf(icon->position);
+            icon->moveTo(cell.x(), cell.y());
+        }
+    }
+    fitToScreen(this);
+    bar->place();
+    if (selection.currentTab < tabs.size())
+        switchToTab(selection.currentTab);
+    undo->place();
     if (theShutDownDialog) {
-        theShutDownDialog->move((screenWidth() - theShutDownDialog->width()) / 2,
-                                (screenHeight() - theShutDownDialog->height()) / 2);
+        theShutDownDialog->move((LauncherGeometry::screenWidth() - theShutDownDialog->width()) / 2,
+                                (LauncherGeometry::screenHeight() - theShutDownDialog->height()) / 2);
     }
 }
 
-void lumbra::relayoutTab(int t)
+void lumbra::applyTheme()
 {
-    for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons)) {
-        const QPoint cell = cellOf(icon->position);
-        icon->moveTo(cell.x(), cell.y());
+    showPagePicture(selection.currentTab);
+    bar->applyTheme();
+    for (int t = 0; t < tabs.size(); ++t) {
+        if (t == selection.currentTab)
+            tabs.at(t)->tabLabel->paintSelected();
+        else
+            tabs.at(t)->tabLabel->paintUnselected();
     }
+    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SEPARATE_PNG_NAME)));
+    for (QLabel *label : std::as_const(separators))
+        label->setPixmap(separator);
+    for (TabEntry *entry : std::as_const(tabs)) {
+        for (APIconQLabel *icon : std::as_const(entry->icons))
+            icon->reloadFace(theSettings.getString(TextSetting::MASK_PNG_NAME),
+                             theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR),
+                             theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_REVERSE_COLOR),
+                             theSettings.getFont(FontSetting::ICON_AP_NAME_FONT));
+    }
+    if (APIconQLabel *icon = iconAt(selection.currentTab, selection.selectedIcon))
+        highlight(icon);
 }
 
-void lumbra::relayoutTitleBarButtons()
+// The launcher covers the screen and nobody reads its standard error: a change that could not
+// be saved is told in a message of its own, which does not hold up the launcher.
+void lumbra::tellNotSaved(const QString &text)
 {
-    const int width = screenWidth();
-    const int pageMiddle = (screenHeight() - tabAreaHeight()) / 2;
-    speakerButton->placeAt(width - 2 * themeInt(411) - 12,
-                           pixels(theSettings.getInt(27)) / 2 - themeInt(411) / 2, themeInt(411), themeInt(411));
-    backButton->placeAt(width - themeInt(414), (themeInt(413) - themeInt(403)) / 2, themeInt(403),
-                        themeInt(402));
-    upButton->placeAt(width - themeInt(409), pageMiddle - themeInt(410), themeInt(410), themeInt(409));
-    downButton->placeAt(width - themeInt(407), pageMiddle, themeInt(408), themeInt(407));
-    houseButton->placeAt(width - themeInt(405) - 5, tabAreaHeight() / 2 - themeInt(406) / 2,
-                         themeInt(406), themeInt(405));
+    auto *message = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->open();
+}
+
+void lumbra::restore()
+{
+    activateWindow();
+    showNormal();
 }
 
 // Programs may have been installed or removed while the launcher was away.
@@ -392,8 +169,8 @@ void lumbra::changeEvent(QEvent *event)
 {
     const bool back = (event->type() == QEvent::WindowStateChange && !isMinimized())
                       || (event->type() == QEvent::ActivationChange && isActiveWindow());
-    if (back && tabArea)
-        onLauncherShownAgain();
+    if (back && bar)
+        checkTargets(selection.currentTab);
 }
 
 // Escape would reject the dialog and hide the launcher, leaving the person without a desktop.
@@ -412,28 +189,4 @@ void lumbra::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     QCoreApplication::exit(0);
-}
-
-// The first page shows its icons on the theme's page colour at once and gets its picture
-// right after: decoding a screen-sized picture would double the time to the first frame.
-void lumbra::showPictureAfterFirstFrame(QWidget *page)
-{
-    const QColor colour = theSettings.getColor(1206);
-    if (colour.isValid()) {
-        QPalette palette = page->palette();
-        palette.setColor(QPalette::Window, colour);
-        page->setPalette(palette);
-        page->setAutoFillBackground(true);
-    }
-    new AfterFirstPaint(page, [this] {
-        if (benchMarkersWanted())
-            printDiagnostic("first-frame");
-        showPagePicture(currentTab);
-    });
-}
-
-void lumbra::markAllBuilt()
-{
-    if (benchMarkersWanted())
-        printDiagnostic("all-built");
 }

@@ -1,33 +1,33 @@
 #pragma once
 
+#include "dialogs/LauncherControl.h"
+#include "dialogs/NewIcon.h"
+
 #include <QDialog>
 #include <QList>
-#include <QPair>
-#include <QPoint>
 #include <QPointer>
-#include <QString>
 #include <QTimer>
 
 #include <cstdint>
-#include <string>
-
-#include "RemovalOffer.h"
 
 class APIconQLabel;
 class DragIconPage;
+class DropQueue;
 class HighlightReporter;
 class IconQLabel;
-class NoticeBubble;
+class MissingPrograms;
 class QLabel;
 class SwitchScanner;
 class TabQLabel;
-class ThemeSettingDialog;
-class UndoBar;
+class TitleBar;
+class UndoOffer;
+struct RemovalOffer;
 struct TabEntry;
 
-// The launcher: one frameless window over the whole work area, a strip of tabs across its
-// top and, under it, the page of the selected tab with its grid of application icons.
-class lumbra : public QDialog
+// The launcher: one frameless window over the whole work area, a strip of tabs across its top
+// and, under it, the page of the selected tab with its grid of icons. Title bar, undo offer,
+// missing programs, drops, the highlight's reporter and scanning are collaborators of its own.
+class lumbra : public QDialog, public LauncherControl
 {
     Q_OBJECT
 
@@ -37,91 +37,30 @@ public:
 
     // Builds everything and shows the window; called once, right after construction.
     void initialise();
-    // Redraws the launcher in the current theme.
-    void applyTheme();
-
-    // Carries out what a click on an icon, a title-bar button or a tab means. Exactly one of
-    // the three is given.
+    void applyTheme() override;
+    void tellNotSaved(const QString &text) override;
+    void setMusic(bool on) override;
+    void restore() override;
+    bool addIcon(const NewIcon &icon) override;
+    QWidget *widget() override { return this; }
+    // What a click on an icon, a title-bar button or a tab means; exactly one is given.
     void dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     static QString workingDirectoryOf(const QString &target);
-
-    // The window's own messages (keys, display change) by their Windows numbers. Answers
-    // false: the window goes on to handle every message as usual.
+    // The window's own messages (keys, display change) by their Windows numbers; answers false.
     bool handleMessage(unsigned message, std::uintptr_t wParam);
-
-    // Background music on (played once from its start) or off, with the speaker's face.
-    void setMusic(bool on);
-
-    static int fileKindOf(const QString &path);
-    // Both are stored at once. A change the store refuses is taken back and the person is
-    // told; addIconToCurrentTab then answers false.
-    bool addIconToCurrentTab();
-    void removeSelectedIcon();
-    // Tells the person, in a message over the launcher, that a change could not be saved.
-    void tellNotSaved(const QString &text);
-    // While the undo bar shows, puts the icon the last Delete took off back where it was,
-    // stores that at once and highlights it. False when nothing is offered or the store
-    // refused (the person is told).
-    bool undoRemoval();
-    // Dims the icons of tab t whose program or document is not on this computer, and shows
-    // again those that have come back.
-    void checkTargets(int t);
-
-    // Pages and navigation.
-    void buildTabStrip();
-    DragIconPage *buildTabPage(int t);
-    void showFirstPage();
-    void switchToTab(int t);
-    void updatePagingButtons(int t);
-    void showIconRange(int t, int first, int last);
-    void updateBackTitleBar(int t);
-    void resetIconHighlight(int t);
+    // Whether Shift or Control (a virtual-key code) is down as the launcher last heard.
+    bool isHeld(unsigned virtualKey) const;
+    int currentTab() const { return selection.currentTab; }
+    int selectedIcon() const { return selection.selectedIcon; }
     // Moves the keyboard highlight to the icon at a position of the page on the screen.
     void selectIcon(int position);
-    void relayoutTab(int t);
-    void relayoutTitleBarButtons();
-
-    // A size from the settings as the launcher uses it: nothing it places is larger than the
-    // screen, and nothing smaller than nothing.
-    static int pixels(int size);
-    // Where the icon at a position stands on its page, kept well inside the int range.
-    static QPoint cellOf(int position);
-    // Icons per row as the launcher counts them: at least one, and never so many that a
-    // page's count overflows.
-    static int columnCount();
-
-    // The icon label at a position of a tab, or null.
+    // A tab label pressed: the tab shown is remembered as the way back, then the tab is shown.
+    void chooseTab(TabQLabel *tab);
     APIconQLabel *iconAt(int t, int position) const;
+    const TabEntry *tab(int t) const;
+    int tabCount() const { return int(tabs.size()); }
     int topLevelTabCount() const;
-
-    bool shiftDown = false;
-    bool controlDown = false;
-    UndoBar *undoBar = nullptr;
-    QPointer<NoticeBubble> notInstalledNotice;
-    ThemeSettingDialog *themeDialog = nullptr;
-    QList<TabEntry *> tabs;
-    QList<QLabel *> separators;
-    QLabel *tabArea = nullptr;
-    QLabel *backTitleBar = nullptr;
-    IconQLabel *upButton = nullptr;
-    IconQLabel *downButton = nullptr;
-    IconQLabel *backButton = nullptr;
-    IconQLabel *houseButton = nullptr;
-    IconQLabel *speakerButton = nullptr;
-    int currentTab = 0;
-    int returnTab = 0;
-    int selectedIcon = 0;
-    int previousSelectedIcon = 0;
-    QString newIconName;
-    QString newIconTarget;
-    QString newIconImage;
-    int newIconKind = 0;
-    QTimer pageBuildTimer;
-    // Dropped programs waiting for their drop dialog: path and file name.
-    QList<QPair<QString, QString>> pendingDrops;
-    // Tells the screen reader and the voice where the highlight is; scans with one switch.
-    HighlightReporter *reporter = nullptr;
-    SwitchScanner *scanner = nullptr;
+    TitleBar *titleBar() const { return bar; }
 
 signals:
     void timerStart_signal(int);
@@ -129,9 +68,6 @@ signals:
 public slots:
     void timerStart_slot();
     void reject() override;
-    // A program dropped on a page: its drop dialog opens once the drop has ended, one
-    // dialog after the other when several were dropped together.
-    void applicationDropped(const QString &path, const QString &fileName);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -139,60 +75,45 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    static int screenWidth();
-    static int screenHeight();
-    static int tabAreaHeight();
-    static int iconsPerPage();
-    static int themeBarHeight();
-    static std::u16string musicPath();
-
-    void fitToScreen();
-    void fitTabArea();
-    void paintTabAreaColour();
-    void buildTitleBarWidgets();
-    void setUpButton(IconQLabel *button, int kind, QWidget *parent);
-    void hideSubTabLabels();
+    void displayChanged();
+    void keyDown(unsigned key);
+    void moveHighlight(unsigned key);
+    void moveToTab(int step);
+    void removeSelectedIcon();
+    void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
+    void buildTabStrip();
     APIconQLabel *makeIcon(int t, int part, int position);
     DragIconPage *pageOf(int t);
-    void showWindow();
+    void showFirstPage();
     void showPagePicture(int t);
-    void showTabLabels(int selected);
-    void highlight(APIconQLabel *icon);
-    int storePartOf(int t, int position) const;
-    void refreshPagingButtons();
-
-    void keyDown(unsigned key);
-    void displayChanged();
-    void nextTab();
-    void previousTab();
-    void startSelectedIcon();
-    void moveHighlight(unsigned key);
-
-    void tabClicked(TabQLabel *tab);
+    void checkTargets(int t);
+    void showTab(int t);
+    void switchToTab(int t);
     void openSubTab(APIconQLabel *icon);
-    void goBack();
-    void pageUp();
-    void pageDown();
-    void showPage(int page);
-    void startProgram(APIconQLabel *icon);
-    void openWithShell(const QString &target);
-    void openThemeDialog();
-
-    void openNextDropDialog();
-
-    // A missing program or document is said in a bubble instead of being started; true then.
-    bool tellIfMissing(APIconQLabel *icon);
-    void offerUndo(const RemovalOffer &offer);
-    void placeUndoBar();
+    void turnPage(int pages);
+    void showIconRange(int t, int first, int last);
+    void showPagingButtons(int t, bool fromTheFirstPage);
+    void highlight(APIconQLabel *icon);
+    void iconHovered(APIconQLabel *icon, bool entered);
+    void markSelection();
+    bool addIconToCurrentTab(const NewIcon &icon);
     void putBackLabel(const RemovalOffer &offer, int part);
-    void showRestoredIcon(int t, int position);
-    void onLauncherShownAgain();
-    RemovalOffer removalOffer;
 
-    void showPictureAfterFirstFrame(QWidget *page);
-    void markAllBuilt();
-
+    // The tab shown, where a folder's back button returns, the highlighted icon and the one before.
+    struct Selection
+    {
+        int currentTab = 0, returnTab = 0, selectedIcon = 0, previousSelectedIcon = 0;
+    } selection;
+    QPointer<APIconQLabel> markedIcon;
+    QList<TabEntry *> tabs;
+    QList<QLabel *> separators;
+    bool shiftDown = false, controlDown = false;
+    QTimer pageBuildTimer;
     std::uintptr_t endpoint = 0;
+    TitleBar *bar = nullptr;
+    UndoOffer *undo = nullptr;
+    MissingPrograms *missing = nullptr;
+    DropQueue *drops = nullptr;
+    HighlightReporter *reporter = nullptr;
+    SwitchScanner *scanner = nullptr;
 };
-
-extern lumbra *theLauncher;

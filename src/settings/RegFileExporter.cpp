@@ -1,6 +1,6 @@
 #include "RegFileExporter.h"
 
-#include "Diagnostic.h"
+#include "platform/Diagnostic.h"
 #include "platform/Registry.h"
 #include "platform/RegistryScope.h"
 

@@ -1,8 +1,8 @@
 #include "RegFileImporter.h"
 
-#include "Diagnostic.h"
 #include "LockPinStore.h"
 #include "RegistryPaths.h"
+#include "platform/Diagnostic.h"
 #include "platform/Registry.h"
 
 #include <QByteArray>

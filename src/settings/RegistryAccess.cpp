@@ -1,6 +1,6 @@
 #include "RegistryAccess.h"
 
-#include "Diagnostic.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/SystemServices.h"

@@ -26,51 +26,51 @@ struct IdField
 };
 
 const IdField<MySystem, int> systemInts[] = {
-    {0, &MySystem::IS_FIRST_RUN},
-    {1, &MySystem::ALWAYS_ON_BACKGROUND},
-    {2, &MySystem::STARTWHENBOOTING},
-    {3, &MySystem::CURRENT_THEME},
-    {17, &MySystem::NUMBER_OF_ICON_PER_ROW},
-    {34, &MySystem::MUSIC_BACKGROUND_ON},
-    {38, &MySystem::ICON_DISABLE_CLICK_TIMER},
+    {IntSetting::IS_FIRST_RUN, &MySystem::IS_FIRST_RUN},
+    {IntSetting::ALWAYS_ON_BACKGROUND, &MySystem::ALWAYS_ON_BACKGROUND},
+    {IntSetting::STARTWHENBOOTING, &MySystem::STARTWHENBOOTING},
+    {IntSetting::CURRENT_THEME, &MySystem::CURRENT_THEME},
+    {IntSetting::NUMBER_OF_ICON_PER_ROW, &MySystem::NUMBER_OF_ICON_PER_ROW},
+    {IntSetting::MUSIC_BACKGROUND_ON, &MySystem::MUSIC_BACKGROUND_ON},
+    {IntSetting::ICON_DISABLE_CLICK_TIMER, &MySystem::ICON_DISABLE_CLICK_TIMER},
 };
 
 const IdField<IconLayout, int> layoutInts[] = {
-    {13, &IconLayout::ICON_WIDTH},
-    {14, &IconLayout::ICON_HEIGHT},
-    {15, &IconLayout::ICON_AP_NAME_X_POSITION},
-    {16, &IconLayout::ICON_AP_NAME_Y_POSITION},
-    {23, &IconLayout::ICON_RESERVE_VERTICAL},
-    {24, &IconLayout::ICON_RESERVE_HORIZONTAL},
-    {35, &IconLayout::ICON_EFFICACY_PIXEL},
-    {36, &IconLayout::ICON_EFFICACY_INTERVAL},
-    {37, &IconLayout::ICON_EFFICACY_COUNTER},
+    {IntSetting::ICON_WIDTH, &IconLayout::ICON_WIDTH},
+    {IntSetting::ICON_HEIGHT, &IconLayout::ICON_HEIGHT},
+    {IntSetting::ICON_AP_NAME_X_POSITION, &IconLayout::ICON_AP_NAME_X_POSITION},
+    {IntSetting::ICON_AP_NAME_Y_POSITION, &IconLayout::ICON_AP_NAME_Y_POSITION},
+    {IntSetting::ICON_RESERVE_VERTICAL, &IconLayout::ICON_RESERVE_VERTICAL},
+    {IntSetting::ICON_RESERVE_HORIZONTAL, &IconLayout::ICON_RESERVE_HORIZONTAL},
+    {IntSetting::ICON_EFFICACY_PIXEL, &IconLayout::ICON_EFFICACY_PIXEL},
+    {IntSetting::ICON_EFFICACY_INTERVAL, &IconLayout::ICON_EFFICACY_INTERVAL},
+    {IntSetting::ICON_EFFICACY_COUNTER, &IconLayout::ICON_EFFICACY_COUNTER},
 };
 
 const IdField<TabsInfo, int> tabsInts[] = {
-    {19, &TabsInfo::TABINFO_HEIGHT},
-    {27, &TabsInfo::TABINFO_ITEM_HIGHT},
-    {28, &TabsInfo::TABINFO_ITEM_WIDTH},
+    {IntSetting::TABINFO_HEIGHT, &TabsInfo::TABINFO_HEIGHT},
+    {IntSetting::TABINFO_ITEM_HIGHT, &TabsInfo::TABINFO_ITEM_HIGHT},
+    {IntSetting::TABINFO_ITEM_WIDTH, &TabsInfo::TABINFO_ITEM_WIDTH},
 };
 
 const IdField<MySystem, QString> systemTexts[] = {
-    {1400, &MySystem::VERSION},
-    {1402, &MySystem::SYSTEMTRAY_LUMBRA_TOOLTIPNAME},
-    {1404, &MySystem::SYSTEMTRAY_SHUTDOWN_TOOLTIPNAME},
-    {1405, &MySystem::SYSTEMTRAY_TASKMANAGER_TOOLTIPNAME},
-    {1423, &MySystem::LUMBRA_WINDOWTITLE},
-    {1424, &MySystem::DIALOG_ALWAYS_ON_BACKGROUND_NAME},
-    {1425, &MySystem::DIALOG_STARTWHENBOOTING_NAME},
-    {1426, &MySystem::DIALOG_OK},
-    {1427, &MySystem::DIALOG_CANCEL},
-    {1428, &MySystem::DIALOG_SELECT_BACKGROUND_THEME_NAME},
-    {1429, &MySystem::SYSTEMTRAY_LUMBRA_SETTING_SETTING},
-    {1430, &MySystem::SYSTEMTRAY_LUMBRA_SETTING_EXIT},
-    {1431, &MySystem::DIALOG_DROP_AP_PATH},
-    {1432, &MySystem::DIALOG_DROP_AP_NAME},
-    {1433, &MySystem::DIALOG_WINDOWMODE_NAME},
-    {1434, &MySystem::DIALOG_LUMBRA_NAME},
-    {1435, &MySystem::DIALOG_RETURN_TO_PREV_TAB},
+    {TextSetting::VERSION, &MySystem::VERSION},
+    {TextSetting::SYSTEMTRAY_LUMBRA_TOOLTIPNAME, &MySystem::SYSTEMTRAY_LUMBRA_TOOLTIPNAME},
+    {TextSetting::SYSTEMTRAY_SHUTDOWN_TOOLTIPNAME, &MySystem::SYSTEMTRAY_SHUTDOWN_TOOLTIPNAME},
+    {TextSetting::SYSTEMTRAY_TASKMANAGER_TOOLTIPNAME, &MySystem::SYSTEMTRAY_TASKMANAGER_TOOLTIPNAME},
+    {TextSetting::LUMBRA_WINDOWTITLE, &MySystem::LUMBRA_WINDOWTITLE},
+    {TextSetting::DIALOG_ALWAYS_ON_BACKGROUND_NAME, &MySystem::DIALOG_ALWAYS_ON_BACKGROUND_NAME},
+    {TextSetting::DIALOG_STARTWHENBOOTING_NAME, &MySystem::DIALOG_STARTWHENBOOTING_NAME},
+    {TextSetting::DIALOG_OK, &MySystem::DIALOG_OK},
+    {TextSetting::DIALOG_CANCEL, &MySystem::DIALOG_CANCEL},
+    {TextSetting::DIALOG_SELECT_BACKGROUND_THEME_NAME, &MySystem::DIALOG_SELECT_BACKGROUND_THEME_NAME},
+    {TextSetting::SYSTEMTRAY_LUMBRA_SETTING_SETTING, &MySystem::SYSTEMTRAY_LUMBRA_SETTING_SETTING},
+    {TextSetting::SYSTEMTRAY_LUMBRA_SETTING_EXIT, &MySystem::SYSTEMTRAY_LUMBRA_SETTING_EXIT},
+    {TextSetting::DIALOG_DROP_AP_PATH, &MySystem::DIALOG_DROP_AP_PATH},
+    {TextSetting::DIALOG_DROP_AP_NAME, &MySystem::DIALOG_DROP_AP_NAME},
+    {TextSetting::DIALOG_WINDOWMODE_NAME, &MySystem::DIALOG_WINDOWMODE_NAME},
+    {TextSetting::DIALOG_LUMBRA_NAME, &MySystem::DIALOG_LUMBRA_NAME},
+    {TextSetting::DIALOG_RETURN_TO_PREV_TAB, &MySystem::DIALOG_RETURN_TO_PREV_TAB},
 };
 
 // Texts newer than the trees already installed: where a tree has none, the English text
@@ -83,67 +83,67 @@ struct TextWithFallback
 };
 
 const TextWithFallback laterSystemTexts[] = {
-    {1436, &MySystem::DIALOG_NOT_INSTALLED, "This program is not installed on this computer."},
-    {1437, &MySystem::DIALOG_ICON_REMOVED, "%1 was removed"},
-    {1438, &MySystem::DIALOG_UNDO, "Undo"},
-    {1439, &MySystem::DIALOG_PIN_TITLE, "Please enter the PIN"},
-    {1440, &MySystem::DIALOG_PIN_WRONG, "This PIN is wrong. Nothing was changed."},
-    {1441, &MySystem::DIALOG_PIN_WAIT, "This PIN is wrong. Please wait %1 seconds, then try again."},
-    {1442, &MySystem::DIALOG_PIN_ERASE, "Erase"},
-    {1443, &MySystem::DIALOG_ENTRY_HIDDEN, "This shortcut is switched off and cannot be added."},
-    {1444, &MySystem::DIALOG_ENTRY_NO_PROGRAM, "This shortcut does not say which program to start."},
-    {1445, &MySystem::DIALOG_ENTRY_NOT_INSTALLED, "The program of this shortcut is not installed on this computer."},
-    {1446, &MySystem::DIALOG_ENTRY_UNREADABLE, "This shortcut cannot be read: it is not a program's shortcut."},
-    {1450, &MySystem::DIALOG_SPEAK_NAMES_NAME, "Read the names aloud"},
-    {1451, &MySystem::DIALOG_NEXT_PAGE_NAME, "Next page"},
-    {1452, &MySystem::DIALOG_PREVIOUS_PAGE_NAME, "Previous page"},
-    {1453, &MySystem::DIALOG_MUSIC_NAME, "Music"},
-    {1454, &MySystem::DIALOG_HOUSE_NAME, "Hide Lumbra"},
+    {TextSetting::DIALOG_NOT_INSTALLED, &MySystem::DIALOG_NOT_INSTALLED, "This program is not installed on this computer."},
+    {TextSetting::DIALOG_ICON_REMOVED, &MySystem::DIALOG_ICON_REMOVED, "%1 was removed"},
+    {TextSetting::DIALOG_UNDO, &MySystem::DIALOG_UNDO, "Undo"},
+    {TextSetting::DIALOG_PIN_TITLE, &MySystem::DIALOG_PIN_TITLE, "Please enter the PIN"},
+    {TextSetting::DIALOG_PIN_WRONG, &MySystem::DIALOG_PIN_WRONG, "This PIN is wrong. Nothing was changed."},
+    {TextSetting::DIALOG_PIN_WAIT, &MySystem::DIALOG_PIN_WAIT, "This PIN is wrong. Please wait %1 seconds, then try again."},
+    {TextSetting::DIALOG_PIN_ERASE, &MySystem::DIALOG_PIN_ERASE, "Erase"},
+    {TextSetting::DIALOG_ENTRY_HIDDEN, &MySystem::DIALOG_ENTRY_HIDDEN, "This shortcut is switched off and cannot be added."},
+    {TextSetting::DIALOG_ENTRY_NO_PROGRAM, &MySystem::DIALOG_ENTRY_NO_PROGRAM, "This shortcut does not say which program to start."},
+    {TextSetting::DIALOG_ENTRY_NOT_INSTALLED, &MySystem::DIALOG_ENTRY_NOT_INSTALLED, "The program of this shortcut is not installed on this computer."},
+    {TextSetting::DIALOG_ENTRY_UNREADABLE, &MySystem::DIALOG_ENTRY_UNREADABLE, "This shortcut cannot be read: it is not a program's shortcut."},
+    {TextSetting::DIALOG_SPEAK_NAMES_NAME, &MySystem::DIALOG_SPEAK_NAMES_NAME, "Read the names aloud"},
+    {TextSetting::DIALOG_NEXT_PAGE_NAME, &MySystem::DIALOG_NEXT_PAGE_NAME, "Next page"},
+    {TextSetting::DIALOG_PREVIOUS_PAGE_NAME, &MySystem::DIALOG_PREVIOUS_PAGE_NAME, "Previous page"},
+    {TextSetting::DIALOG_MUSIC_NAME, &MySystem::DIALOG_MUSIC_NAME, "Music"},
+    {TextSetting::DIALOG_HOUSE_NAME, &MySystem::DIALOG_HOUSE_NAME, "Hide Lumbra"},
 };
 
 // Tray pictures named in the system record but lying in the current theme's folder.
 const IdField<MySystem, QString> systemPictures[] = {
-    {1401, &MySystem::SYSTEMTRAY_LUMBRA_PNGFILENAME},
-    {1403, &MySystem::SYSTEMTRAY_SHUTDOWN_PNGFILENAME},
-    {1406, &MySystem::SYSTEMTRAY_TASKMANAGER_PNGFILENAME},
+    {TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME, &MySystem::SYSTEMTRAY_LUMBRA_PNGFILENAME},
+    {TextSetting::SYSTEMTRAY_SHUTDOWN_PNGFILENAME, &MySystem::SYSTEMTRAY_SHUTDOWN_PNGFILENAME},
+    {TextSetting::SYSTEMTRAY_TASKMANAGER_PNGFILENAME, &MySystem::SYSTEMTRAY_TASKMANAGER_PNGFILENAME},
 };
 
 const IdField<ThemeInfo, QString> themePictures[] = {
-    {1407, &ThemeInfo::TITLEBAR_PNG_NAME},
-    {1408, &ThemeInfo::BACKTITLEBAR_PNG_NAME},
-    {1409, &ThemeInfo::BACKBUTTON_HI_PNG_NAME},
-    {1410, &ThemeInfo::BACKBUTTON_NOR_PNG_NAME},
-    {1411, &ThemeInfo::TABITEM_HI_PNG_NAME},
-    {1412, &ThemeInfo::TABITEM_NOR_PNG_NAME},
-    {1413, &ThemeInfo::SEPARATE_PNG_NAME},
-    {1414, &ThemeInfo::HOUSE_PNG_NAME},
-    {1415, &ThemeInfo::DOWNBUTTON_HI_PNG_NAME},
-    {1416, &ThemeInfo::DOWNBUTTON_NOR_PNG_NAME},
-    {1417, &ThemeInfo::UPBUTTON_HI_PNG_NAME},
-    {1418, &ThemeInfo::UPBUTTON_NOR_PNG_NAME},
-    {1419, &ThemeInfo::MASK_PNG_NAME},
-    {1421, &ThemeInfo::SPEAKER_ON_PNG_NAME},
-    {1422, &ThemeInfo::SPEAKER_OFF_PNG_NAME},
+    {TextSetting::TITLEBAR_PNG_NAME, &ThemeInfo::TITLEBAR_PNG_NAME},
+    {TextSetting::BACKTITLEBAR_PNG_NAME, &ThemeInfo::BACKTITLEBAR_PNG_NAME},
+    {TextSetting::BACKBUTTON_HI_PNG_NAME, &ThemeInfo::BACKBUTTON_HI_PNG_NAME},
+    {TextSetting::BACKBUTTON_NOR_PNG_NAME, &ThemeInfo::BACKBUTTON_NOR_PNG_NAME},
+    {TextSetting::TABITEM_HI_PNG_NAME, &ThemeInfo::TABITEM_HI_PNG_NAME},
+    {TextSetting::TABITEM_NOR_PNG_NAME, &ThemeInfo::TABITEM_NOR_PNG_NAME},
+    {TextSetting::SEPARATE_PNG_NAME, &ThemeInfo::SEPARATE_PNG_NAME},
+    {TextSetting::HOUSE_PNG_NAME, &ThemeInfo::HOUSE_PNG_NAME},
+    {TextSetting::DOWNBUTTON_HI_PNG_NAME, &ThemeInfo::DOWNBUTTON_HI_PNG_NAME},
+    {TextSetting::DOWNBUTTON_NOR_PNG_NAME, &ThemeInfo::DOWNBUTTON_NOR_PNG_NAME},
+    {TextSetting::UPBUTTON_HI_PNG_NAME, &ThemeInfo::UPBUTTON_HI_PNG_NAME},
+    {TextSetting::UPBUTTON_NOR_PNG_NAME, &ThemeInfo::UPBUTTON_NOR_PNG_NAME},
+    {TextSetting::MASK_PNG_NAME, &ThemeInfo::MASK_PNG_NAME},
+    {TextSetting::SPEAKER_ON_PNG_NAME, &ThemeInfo::SPEAKER_ON_PNG_NAME},
+    {TextSetting::SPEAKER_OFF_PNG_NAME, &ThemeInfo::SPEAKER_OFF_PNG_NAME},
 };
 
 const IdField<ThemeInfo, int> themeInts[] = {
-    {402, &ThemeInfo::BACKBUTTON_PNG_WIDTH},
-    {403, &ThemeInfo::BACKBUTTON_PNG_HEIGHT},
-    {404, &ThemeInfo::SEPARATE_PNG_WIDTH},
-    {405, &ThemeInfo::HOUSE_PNG_WIDTH},
-    {406, &ThemeInfo::HOUSE_PNG_HEIGHT},
-    {407, &ThemeInfo::DOWNBUTTON_PNG_WIDTH},
-    {408, &ThemeInfo::DOWNBUTTON_PNG_HEIGHT},
-    {409, &ThemeInfo::UPBUTTON_PNG_WIDTH},
-    {410, &ThemeInfo::UPBUTTON_PNG_HEIGHT},
-    {411, &ThemeInfo::SPEAKER_PNG_WIDTH},
-    {412, &ThemeInfo::SPEAKER_PNG_HEIGHT},
-    {413, &ThemeInfo::BACKTITLEBAR_PNG_HEIGHT},
-    {414, &ThemeInfo::BACKBUTTON_X_POSITION},
-    {415, &ThemeInfo::BACKTITLEBAR_NAME_X_POSITION},
-    {416, &ThemeInfo::BACKTITLEBAR_NAME_Y_POSITION},
-    {417, &ThemeInfo::BACKTITLEBAR_NAME_WIDTH},
-    {418, &ThemeInfo::BACKTITLEBAR_NAME_HEIGHT},
+    {ThemeIntSetting::BACKBUTTON_PNG_WIDTH, &ThemeInfo::BACKBUTTON_PNG_WIDTH},
+    {ThemeIntSetting::BACKBUTTON_PNG_HEIGHT, &ThemeInfo::BACKBUTTON_PNG_HEIGHT},
+    {ThemeIntSetting::SEPARATE_PNG_WIDTH, &ThemeInfo::SEPARATE_PNG_WIDTH},
+    {ThemeIntSetting::HOUSE_PNG_WIDTH, &ThemeInfo::HOUSE_PNG_WIDTH},
+    {ThemeIntSetting::HOUSE_PNG_HEIGHT, &ThemeInfo::HOUSE_PNG_HEIGHT},
+    {ThemeIntSetting::DOWNBUTTON_PNG_WIDTH, &ThemeInfo::DOWNBUTTON_PNG_WIDTH},
+    {ThemeIntSetting::DOWNBUTTON_PNG_HEIGHT, &ThemeInfo::DOWNBUTTON_PNG_HEIGHT},
+    {ThemeIntSetting::UPBUTTON_PNG_WIDTH, &ThemeInfo::UPBUTTON_PNG_WIDTH},
+    {ThemeIntSetting::UPBUTTON_PNG_HEIGHT, &ThemeInfo::UPBUTTON_PNG_HEIGHT},
+    {ThemeIntSetting::SPEAKER_PNG_WIDTH, &ThemeInfo::SPEAKER_PNG_WIDTH},
+    {ThemeIntSetting::SPEAKER_PNG_HEIGHT, &ThemeInfo::SPEAKER_PNG_HEIGHT},
+    {ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT, &ThemeInfo::BACKTITLEBAR_PNG_HEIGHT},
+    {ThemeIntSetting::BACKBUTTON_X_POSITION, &ThemeInfo::BACKBUTTON_X_POSITION},
+    {ThemeIntSetting::BACKTITLEBAR_NAME_X_POSITION, &ThemeInfo::BACKTITLEBAR_NAME_X_POSITION},
+    {ThemeIntSetting::BACKTITLEBAR_NAME_Y_POSITION, &ThemeInfo::BACKTITLEBAR_NAME_Y_POSITION},
+    {ThemeIntSetting::BACKTITLEBAR_NAME_WIDTH, &ThemeInfo::BACKTITLEBAR_NAME_WIDTH},
+    {ThemeIntSetting::BACKTITLEBAR_NAME_HEIGHT, &ThemeInfo::BACKTITLEBAR_NAME_HEIGHT},
 };
 
 struct ColourGroup
@@ -154,18 +154,18 @@ struct ColourGroup
     int ThemeInfo::*blue;
 };
 
-#define LUMBRA_COLOUR(id, group) \
-    ColourGroup{id, &ThemeInfo::group##_R, &ThemeInfo::group##_G, &ThemeInfo::group##_B}
+#define LUMBRA_COLOUR(group) \
+    ColourGroup{ColourSetting::group, &ThemeInfo::group##_R, &ThemeInfo::group##_G, &ThemeInfo::group##_B}
 
 const ColourGroup colourGroups[] = {
-    LUMBRA_COLOUR(1200, THEME_SYSTEM_PEN_COLOR),
-    LUMBRA_COLOUR(1201, THEME_SYSTEM_PEN_REVERSE_COLOR),
-    LUMBRA_COLOUR(1202, THEME_ICON_AP_NAME_COLOR),
-    LUMBRA_COLOUR(1203, THEME_ICON_AP_NAME_REVERSE_COLOR),
-    LUMBRA_COLOUR(1204, THEME_TAB_ITEM_PEN_COLOR),
-    LUMBRA_COLOUR(1205, THEME_TAB_AREA_BACKGROUND_COLOR),
-    LUMBRA_COLOUR(1206, THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR),
-    LUMBRA_COLOUR(1207, THEME_TAB_ITEM_PEN_REVERSE_COLOR),
+    LUMBRA_COLOUR(THEME_SYSTEM_PEN_COLOR),
+    LUMBRA_COLOUR(THEME_SYSTEM_PEN_REVERSE_COLOR),
+    LUMBRA_COLOUR(THEME_ICON_AP_NAME_COLOR),
+    LUMBRA_COLOUR(THEME_ICON_AP_NAME_REVERSE_COLOR),
+    LUMBRA_COLOUR(THEME_TAB_ITEM_PEN_COLOR),
+    LUMBRA_COLOUR(THEME_TAB_AREA_BACKGROUND_COLOR),
+    LUMBRA_COLOUR(THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR),
+    LUMBRA_COLOUR(THEME_TAB_ITEM_PEN_REVERSE_COLOR),
 };
 
 #undef LUMBRA_COLOUR
@@ -287,36 +287,36 @@ int SettingStore::getInt(int id) const
     if (const auto *entry = findId(tabsInts, id))
         return tabsInfo.*entry->field;
     switch (id) {
-    case 4:
+    case IntSetting::ALWAYS_ONE:
         return 1;
-    case 5:
+    case IntSetting::TAB_COUNT:
         return int(tabs.size());
-    case 6:
+    case IntSetting::SUB_TAB_COUNT:
         return int(std::count_if(tabs.cbegin(), tabs.cend(),
                                  [](const TabInfo &tab) { return tab.TAB_ITEM_PARENT != 0; }));
-    case 8: {
+    case IntSetting::ICON_POSITION_COUNT: {
         int total = 0;
         for (const TabInfo &tab : tabs)
             total += positionCount(tab);
         return total;
     }
-    case 9:
+    case IntSetting::ICON_COLUMN_GAP:
         return iconColumnGap;
-    case 10:
+    case IntSetting::ICON_ROW_GAP:
         return iconRowGap;
-    case 11:
+    case IntSetting::GRID_LEFT:
         return gridLeft;
-    case 12:
+    case IntSetting::GRID_TOP:
         return gridTop;
-    case 18:
+    case IntSetting::ICON_ROWS_PER_PAGE:
         return kRowsPerPage;
-    case 20:
-    case 21:
+    case IntSetting::ALWAYS_ZERO:
+    case IntSetting::ALWAYS_ZERO_TOO:
         return 0;
-    case 22:
-    case 26:
+    case IntSetting::SCREEN_WIDTH:
+    case IntSetting::SCREEN_WIDTH_TOO:
         return screenWidth();
-    case 25:
+    case IntSetting::SCREEN_HEIGHT:
         return screenHeight();
     default:
         return -1;
@@ -338,7 +338,7 @@ QString SettingStore::getString(int id) const
         return kNull;
     if (const auto *entry = findId(systemPictures, id))
         return expanded(mySystem.THEME_DIR) + expanded(theme->THEME_NAME) + u'/' + expanded(mySystem.*entry->field);
-    if (id == 1420)
+    if (id == TextSetting::DEFAULT_ICON_PNG_NAME)
         return expanded(mySystem.ICON_DIR) + expanded(theme->THEME_NAME) + u'/' + expanded(theme->DEFAULT_ICON_PNG_NAME);
     return kNull;
 }
@@ -346,13 +346,13 @@ QString SettingStore::getString(int id) const
 QFont SettingStore::getFont(int id) const
 {
     switch (id) {
-    case 1000:
+    case FontSetting::ICON_AP_NAME_FONT:
         return fontOf(expanded(iconLayout.ICON_AP_NAME_FONT), qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
-    case 1001:
+    case FontSetting::SYSTEM_STRING_FONT:
         return fontOf(expanded(mySystem.SYSTEM_STRING_FONT), qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
-    case 1002:
+    case FontSetting::TAB_NAME_FONT:
         return fontOf(expanded(tabsInfo.TAB_NAME_FONT), qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
-    case 1003:
+    case FontSetting::TOOLTIP_FONT:
         return fontOf(QStringLiteral("Arial"), 19);
     default:
         return QFont();
@@ -373,7 +373,7 @@ QColor SettingStore::getColor(int id) const
 
 int SettingStore::getThemeInt(int id) const
 {
-    if (id == 400)
+    if (id == ThemeIntSetting::THEME_COUNT)
         return int(themes.size());
     const ThemeInfo *theme = currentTheme();
     if (!theme)
@@ -381,12 +381,12 @@ int SettingStore::getThemeInt(int id) const
     if (const auto *entry = findId(themeInts, id))
         return theme->*entry->field;
     switch (id) {
-    case 419:
+    case ThemeIntSetting::HOUSE_X:
         return saturated(qint64(screenWidth()) - theme->HOUSE_PNG_WIDTH - 5);
-    case 420:
-    case 422:
+    case ThemeIntSetting::HOUSE_Y:
+    case ThemeIntSetting::SPEAKER_Y:
         return tabsInfo.TABINFO_HEIGHT / 2 - theme->HOUSE_PNG_HEIGHT / 2;
-    case 421:
+    case ThemeIntSetting::SPEAKER_X:
         return saturated(qint64(screenWidth()) - 2 * qint64(theme->HOUSE_PNG_WIDTH) - 12);
     default:
         return -1;
@@ -395,14 +395,14 @@ int SettingStore::getThemeInt(int id) const
 
 QString SettingStore::getThemeName(int id, int themeIndex) const
 {
-    if (id != 200 || themeIndex < 0 || themeIndex >= themes.size())
+    if (id != ThemeSetting::THEME_NAME || themeIndex < 0 || themeIndex >= themes.size())
         return kNull;
     return expanded(themes.at(themeIndex).THEME_NAME);
 }
 
 int SettingStore::getThemeImageCount(int id, int themeIndex) const
 {
-    if (id != 401 || themeIndex < 0 || themeIndex >= themes.size())
+    if (id != ThemeSetting::IMAGE_COUNT || themeIndex < 0 || themeIndex >= themes.size())
         return -1;
     return int(themes.at(themeIndex).images.size());
 }
@@ -411,7 +411,7 @@ int SettingStore::getThemeImageCount(int id, int themeIndex) const
 QString SettingStore::getThemeImagePath(int id, int themeIndex, int imageIndex) const
 {
     const ThemeInfo *current = currentTheme();
-    if (id != 201 || !current || themeIndex < 0 || themeIndex >= themes.size())
+    if (id != ThemeSetting::IMAGE_FILE_PATH || !current || themeIndex < 0 || themeIndex >= themes.size())
         return kNull;
     const QList<ThemeImage> &images = themes.at(themeIndex).images;
     if (imageIndex < 0 || imageIndex >= images.size())
@@ -426,9 +426,9 @@ QString SettingStore::getTabString(int id, int tabIndex) const
     if (!tab)
         return kNull;
     switch (id) {
-    case 1600:
+    case TabTextSetting::TAB_ITEM_NAME:
         return expanded(tab->TAB_ITEM_NAME);
-    case 1601:
+    case TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME:
         return expanded(mySystem.TAB_DIR) + expanded(tab->TAB_ITEM_ICON_PNG_FILE_NAME);
     default:
         return kNull;
@@ -437,21 +437,21 @@ QString SettingStore::getTabString(int id, int tabIndex) const
 
 int SettingStore::getTabInt(int id, int index) const
 {
-    if (id == 29)
+    if (id == TabIntSetting::ICON_SUB_TAB_ID)
         return index >= 0 && index < icons.size() ? icons.at(index).ICON_SUB_TAB_ID : -1;
     const TabInfo *tab = tabAt(index);
     if (!tab)
         return -1;
     switch (id) {
-    case 7:
+    case TabIntSetting::ICON_POSITION_COUNT:
         return positionCount(*tab);
-    case 30:
+    case TabIntSetting::TAB_ITEM_PARENT:
         return tab->TAB_ITEM_PARENT;
-    case 31:
+    case TabIntSetting::TAB_ITEM_ICON_WIDTH:
         return tab->TAB_ITEM_ICON_WIDTH;
-    case 32:
+    case TabIntSetting::TAB_ITEM_ICON_HEIGHT:
         return tab->TAB_ITEM_ICON_HEIGHT;
-    case 33:
+    case TabIntSetting::TAB_ITEM_ID:
         return tab->TAB_ITEM_ID;
     default:
         return -1;
@@ -464,11 +464,11 @@ int SettingStore::getTabIconInt(int id, int tabIndex, int position) const
     if (!icon)
         return -1;
     switch (id) {
-    case 600:
+    case TabIconIntSetting::ICON_INDEX:
         return int(icon - icons.constData());
-    case 601:
+    case TabIconIntSetting::ICON_IS_DEFAULT_APP:
         return icon->ICON_IS_DEFAULT_APP;
-    case 602:
+    case TabIconIntSetting::ICON_DATA_TYPE:
         return icon->ICON_DATA_TYPE;
     default:
         return -1;
@@ -477,22 +477,22 @@ int SettingStore::getTabIconInt(int id, int tabIndex, int position) const
 
 QString SettingStore::getTabIconString(int id, int tabIndex, int position) const
 {
-    if (id == 804)
+    if (id == TabIconTextSetting::BASE_PICTURE)
         return expanded(mySystem.ICON_DIR) + QStringLiteral("base.png");
-    if (id == 805)
+    if (id == TabIconTextSetting::UPDATE_PICTURE)
         return expanded(mySystem.ICON_DIR) + QStringLiteral("ORTAN-Update.png");
     const IconInfo *icon = iconAt(tabIndex, position);
     if (!icon)
         return kNull;
     switch (id) {
-    case 800:
+    case TabIconTextSetting::ICON_AP_NAME:
         return expanded(icon->ICON_AP_NAME);
-    case 801:
+    case TabIconTextSetting::ICON_AP_PNG_FILE_NAME:
         return icon->ICON_IS_DEFAULT_APP > 0 ? expanded(mySystem.ICON_DIR) + expanded(icon->ICON_AP_PNG_FILE_NAME)
                                              : expanded(icon->ICON_AP_PNG_FILE_NAME);
-    case 806:
+    case TabIconTextSetting::ICON_AP_EXE_LOCATION:
         return expanded(icon->ICON_AP_EXE_LOCATION);
-    case 807:
+    case TabIconTextSetting::ICON_AP_TOOLTIP_NAME:
         return expanded(icon->ICON_AP_TOOLTIP_NAME);
     default:
         return kNull;

@@ -3,6 +3,7 @@
 #include "IconInfo.h"
 #include "IconLayout.h"
 #include "MySystem.h"
+#include "SettingIds.h"
 #include "StoreOrigin.h"
 #include "TabInfo.h"
 #include "TabsInfo.h"
@@ -15,10 +16,10 @@ class QColor;
 class QFont;
 class QPoint;
 
-// Every persistent setting of the launcher. Windows and widgets ask for values by numeric
-// id at the moment they need them; nothing is cached, so a changed theme shows at once. (The
-// one exception is invisible: the icon list parsed last is kept with the text it came from,
-// and parsed anew whenever a tab's list is another text.)
+// Every persistent setting of the launcher. Windows and widgets ask for values by id
+// (SettingIds.h) at the moment they need them; nothing is cached, so a changed theme shows at
+// once. (The one exception is invisible: the icon list parsed last is kept with the text it
+// came from, and parsed anew whenever a tab's list is another text.)
 // The accessors never read outside a list: an index, icon number or CURRENT_THEME that
 // points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
 // The records hold every text as it is stored, %NAME% references and all, so that a save

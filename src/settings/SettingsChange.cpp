@@ -1,6 +1,6 @@
 #include "SettingsChange.h"
 
-#include "Diagnostic.h"
+#include "platform/Diagnostic.h"
 #include "RecordFields_p.h"
 #include "RegistryAccess.h"
 #include "RegistryPaths.h"

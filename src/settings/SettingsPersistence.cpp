@@ -1,11 +1,11 @@
 #include "SettingsPersistence.h"
 
-#include "Diagnostic.h"
 #include "LockPinStore.h"
 #include "RecordFields_p.h"
 #include "RegistryAccess.h"
 #include "RegistryPaths.h"
 #include "SettingStore.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/RegistryScope.h"

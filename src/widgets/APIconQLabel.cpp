@@ -1,58 +1,13 @@
 #include "APIconQLabel.h"
 
 #include "FaceRecipes.h"
-#include "launcher/HighlightReporter.h"
-#include "launcher/TabEntry.h"
-#include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QPointer>
 #include <QRectF>
-
-#include <algorithm>
-#include <cstdio>
-
-namespace {
-
-constexpr int kEfficacyPixelId = 35;
-constexpr int kEfficacyIntervalId = 36;
-constexpr int kEfficacyCounterId = 37;
-constexpr int kDisableClickTimerId = 38;
-constexpr int kToolTipId = 807;
-
-// The title-bar kinds (house, back, page up, page down, music) belong to buttons; an icon
-// carrying one of them never launches.
-bool isTitleBarKind(int kind)
-{
-    return kind == 6 || kind == 8 || kind == 9 || kind == 10 || kind == 12;
-}
-
-// A timer started with a negative interval never fires; a broken setting must not leave an
-// icon blocked or grown for good.
-int timerInterval(int settingId)
-{
-    return std::max(0, theSettings.getInt(settingId));
-}
-
-// The icon labels of the tab the launcher shows, or none when there is no such tab.
-const QList<APIconQLabel *> *currentTabIcons()
-{
-    if (!theLauncher || theLauncher->currentTab < 0 || theLauncher->currentTab >= theLauncher->tabs.size())
-        return nullptr;
-    const TabEntry *entry = theLauncher->tabs.at(theLauncher->currentTab);
-    return entry ? &entry->icons : nullptr;
-}
-
-void refreshToNormal(const QList<APIconQLabel *> &icons, int index)
-{
-    if (index >= 0 && index < icons.size() && icons.at(index))
-        icons.at(index)->refreshFace(true);
-}
-
-} // namespace
 
 APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &picture, const QString &mask,
                            const QFont &font, const QString &name, int nameX, int nameY,
@@ -61,14 +16,12 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
       nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
 {
     useLauncherToolTipFont();
-    ownToolTip = theSettings.getTabIconString(kToolTipId, tabNumber - 1, tooltipPosition);
+    ownToolTip = theSettings.getTabIconString(TabIconTextSetting::ICON_AP_TOOLTIP_NAME, tabNumber - 1, tooltipPosition);
     setToolTip(ownToolTip);
     setAccessibleName(name);
     nameFont.setWeight(QFont::Bold);
     paintNormal();
     setGeometry(x, y, width, height);
-    connect(this, &APIconQLabel::mouseclicked_signal, &clickTimer, qOverload<int>(&QTimer::start));
-    connect(&clickTimer, &QTimer::timeout, this, &APIconQLabel::disableTimer);
     connect(this, &APIconQLabel::button_special_efficacy_signal, &growTimer, qOverload<int>(&QTimer::start));
     connect(&growTimer, &QTimer::timeout, this, &APIconQLabel::button_special_efficacy_disableTimer);
 }
@@ -127,21 +80,6 @@ void APIconQLabel::reloadFace(const QString &mask, const QColor &nameColour, con
     paintNormal();
 }
 
-void APIconQLabel::growStep()
-{
-    ++growCount;
-    setGeometry(grownGeometry(geometry(), iconWidth, iconHeight, theSettings.getInt(kEfficacyPixelId), growCount));
-    paintNormal();
-    animating = true;
-    emit button_special_efficacy_signal(timerInterval(kEfficacyIntervalId));
-}
-
-void APIconQLabel::startClickBlock()
-{
-    emit mouseclicked_signal(timerInterval(kDisableClickTimerId));
-    clickBlocked = true;
-}
-
 void APIconQLabel::moveTo(int x, int y)
 {
     setGeometry(x, y, iconWidth, iconHeight);
@@ -153,65 +91,26 @@ void APIconQLabel::setMissing(bool missing, const QString &notice)
     if (missing == this->missing)
         return;
     this->missing = missing;
-    const bool selected = theLauncher && theLauncher->iconAt(theLauncher->currentTab, theLauncher->selectedIcon) == this;
     refreshFace(true);
-    if (selected)
+    if (isSelected())
         refreshFace(false);
 }
 
-void APIconQLabel::disableTimer()
+void APIconQLabel::showRestingFace(bool highlighted)
 {
-    std::fputs("timer disable\n", stderr);
-    std::fflush(stderr);
-    clickTimer.stop();
-    clickBlocked = false;
-}
-
-void APIconQLabel::button_special_efficacy_disableTimer()
-{
-    if (growCount <= theSettings.getInt(kEfficacyCounterId)) {
-        growStep();
-        return;
-    }
-    const bool selected = theLauncher && position == theLauncher->selectedIcon;
-    if (inside || selected)
+    if (highlighted)
         paintHighlighted();
     else
         paintNormal();
-    const QPoint cell = lumbra::cellOf(position);
-    setGeometry(cell.x(), cell.y(), iconWidth, iconHeight);
-    growCount = 0;
-    pressed = false;
-    inside = false;
-    growTimer.stop();
-    animating = false;
-}
-
-void APIconQLabel::mousePressEvent(QMouseEvent *event)
-{
-    if (clickBlocked)
-        return;
-    if (!inside && !hits(event->position().toPoint()))
-        return;
-    inside = true;
-    pressed = true;
-    if (!noFeedback)
-        paintPressed();
 }
 
 void APIconQLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (clickBlocked)
         return;
-    if (!isTitleBarKind(kind) && pressed && inside && hits(event->position().toPoint())) {
+    if (!ActionKind::isTitleBarKind(kind) && pressed && inside && hits(event->position().toPoint())) {
         growStep();
-        // The dispatcher may run a dialog of its own; the icon must still be there after it.
-        const QPointer<APIconQLabel> self(this);
-        if (theLauncher)
-            theLauncher->dispatchAction(this, nullptr, nullptr);
-        if (self)
-            startClickBlock();
-        return;
+        return activateAndBlock();
     }
     paintNormal();
     paintHighlighted();
@@ -221,34 +120,20 @@ void APIconQLabel::mouseMoveEvent(QMouseEvent *)
 {
     if (animating || noFeedback || inside)
         return;
-    if (theLauncher) {
-        theLauncher->previousSelectedIcon = theLauncher->selectedIcon;
-        theLauncher->selectedIcon = position;
-    }
-    if (const QList<APIconQLabel *> *icons = currentTabIcons()) {
-        refreshToNormal(*icons, 0);
-        refreshToNormal(*icons, theLauncher->previousSelectedIcon);
-    }
+    // The launcher moves its selection here and repaints the icons that lose it.
+    emit hovered(true);
     inside = true;
     if (pressed)
         paintPressed();
     else
         paintHighlighted();
-    if (theLauncher && theLauncher->reporter)
-        theLauncher->reporter->pointerEntered(this, name);
 }
 
 void APIconQLabel::leaveEvent(QEvent *)
 {
-    if (theLauncher && theLauncher->reporter)
-        theLauncher->reporter->pointerLeft(this);
+    emit hovered(false);
     inside = false;
     pressed = false;
-}
-
-bool APIconQLabel::hits(const QPoint &point) const
-{
-    return point.x() >= 0 && point.x() <= iconWidth && point.y() >= 0 && point.y() <= iconHeight;
 }
 
 void APIconQLabel::showFace(const QImage &face)

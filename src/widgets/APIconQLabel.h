@@ -1,18 +1,19 @@
 #pragma once
 
+#include "PressableLabel.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QFont>
 #include <QImage>
-#include <QLabel>
 #include <QList>
 #include <QString>
-#include <QTimer>
 
 // One application icon on a launcher page: its picture with its name, recomposed from its
-// files at every change. Hovering makes it the launcher's selected icon; a completed click
-// grows it for a moment and hands it to the launcher's dispatchAction.
-class APIconQLabel : public QLabel
+// files at every change. The pointer coming onto it is reported as hovered(true), which makes
+// it the launcher's selected icon; a completed click makes it grow for a moment and is
+// reported as activated() (PressableLabel).
+class APIconQLabel : public PressableLabel
 {
     Q_OBJECT
 
@@ -28,10 +29,7 @@ public:
     void paintPressed();
     // Nothing while the icon grows; else the normal face (true) or the highlight (false).
     void refreshFace(bool normal);
-    void reloadFace(const QString &mask, const QColor &nameColour, const QColor &reverseColour,
-                    const QFont &font);
-    void growStep();
-    void startClickBlock();
+    void reloadFace(const QString &mask, const QColor &nameColour, const QColor &reverseColour, const QFont &font);
     void moveTo(int x, int y);
     // A program or document that is not on this computer: the picture is drawn grey, the
     // name as always, and the tool tip becomes `notice`. False brings the icon back as it was.
@@ -42,17 +40,7 @@ public:
     QString maskFile;
     int iconWidth = 0;
     int iconHeight = 0;
-    int position = 0;
-    int kind = 0;
     QString exeLocation;
-    int growCount = 0;
-    bool clickBlocked = false;
-    bool animating = false;
-    bool pressed = false;
-    bool inside = false;
-    bool noFeedback = false;
-    QTimer clickTimer;
-    QTimer growTimer;
     QFont nameFont;
     QString name;
     int nameX = 0;
@@ -65,21 +53,19 @@ public:
     QString ownToolTip;
 
 signals:
-    void mouseclicked_signal(int);
-    void button_special_efficacy_signal(int);
-
-public slots:
-    void disableTimer();
-    void button_special_efficacy_disableTimer();
+    // The pointer came onto the icon (true) or left it (false).
+    void hovered(bool entered);
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    QSize faceSize() const override { return QSize(iconWidth, iconHeight); }
+    void showPressedFace() override { paintPressed(); }
+    void showGrowingFace() override { paintNormal(); }
+    void showRestingFace(bool highlighted) override;
 
 private:
-    bool hits(const QPoint &point) const;
     void showFace(const QImage &face);
     QImage currentFace() const;
     void paintWithMask(bool maskOnTop);

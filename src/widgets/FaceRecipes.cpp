@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kDefaultIconPictureId = 1420;
-constexpr int kToolTipFontId = 1003;
 // Enough for the masks, buttons and the pictures of a few icons. Each icon keeps its own
 // normal face, so hovering never decodes; a cache that held every page's pictures cost
 // the start-up 3 MiB of a small machine's memory for nothing more.
@@ -163,7 +161,7 @@ QImage loadPictureOrDefault(const QString &file)
     const QImage picture = loadPicture(file);
     if (!picture.isNull())
         return picture;
-    return loadPicture(theSettings.getString(kDefaultIconPictureId));
+    return loadPicture(theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME));
 }
 
 QImage loadPictureOnCanvas(const QString &file, int width, int height)
@@ -337,6 +335,16 @@ QImage paintTabFace(const QSize &size, const QColor &background, const QImage &p
     return face;
 }
 
+QPoint gridCell(int position)
+{
+    // Settings hold whatever a hand-edited file gave them. Positions beyond this lie far off
+    // any screen, and sums of them cannot overflow an int.
+    constexpr int kFarthestOffset = 1 << 20;
+    const QPoint cell = theSettings.getIconPosition(position);
+    return QPoint(std::clamp(cell.x(), -kFarthestOffset, kFarthestOffset),
+                  std::clamp(cell.y(), -kFarthestOffset, kFarthestOffset));
+}
+
 QRect grownGeometry(const QRect &current, int width, int height, int pixel, int steps)
 {
     const qint64 growth = qint64(pixel) * steps;
@@ -355,7 +363,7 @@ void useLauncherToolTipFont()
     static bool done = false;
     if (done)
         return;
-    QToolTip::setFont(theSettings.getFont(kToolTipFontId));
+    QToolTip::setFont(theSettings.getFont(FontSetting::TOOLTIP_FONT));
     done = true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -71,6 +72,10 @@ TabFaceLayout layoutTabFace(const QRect &tabRect, const QRect &pictureRect, int 
 // A tab's face: the background, the picture stretched into its place and the name beside it.
 QImage paintTabFace(const QSize &size, const QColor &background, const QImage &picture, const QRect &pictureBox,
                     const QString &name, const QFont &font, const QColor &pen, const QRect &textBox);
+
+// The grid cell where the label at a position of a page rests, kept well inside the int
+// range whatever sizes the settings hold.
+QPoint gridCell(int position);
 
 // One step of an icon's growth: `current` moved up and left by half of `pixel` and sized
 // `width` x `height` grown by `pixel` for each of `steps`. A size no canvas may have (see

@@ -1,38 +1,18 @@
 #include "IconQLabel.h"
 
 #include "FaceRecipes.h"
-#include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
 #include <QColor>
 #include <QFont>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QPointer>
 #include <QRectF>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
-
-constexpr int kEfficacyPixelId = 35;
-constexpr int kEfficacyIntervalId = 36;
-constexpr int kEfficacyCounterId = 37;
-constexpr int kDisableClickTimerId = 38;
-
-// The title-bar kinds: house, back, page up, page down, music.
-bool isTitleBarKind(int kind)
-{
-    return kind == 6 || kind == 8 || kind == 9 || kind == 10 || kind == 12;
-}
-
-// A timer started with a negative interval never fires; a broken setting must not leave a
-// button blocked or grown for good.
-int timerInterval(int settingId)
-{
-    return std::max(0, theSettings.getInt(settingId));
-}
 
 QImage stretchedPicture(const QString &file, int width, int height)
 {
@@ -41,10 +21,11 @@ QImage stretchedPicture(const QString &file, int width, int height)
 
 } // namespace
 
-IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &normalPicture,
-                       const QString &pressedPicture)
-    : buttonWidth(width), buttonHeight(height), noFeedback(true)
+IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &normalPicture, const QString &pressedPicture)
+    : buttonWidth(width),
+      buttonHeight(height)
 {
+    noFeedback = true;
     pressedImage = loadPictureOrDefaultOnCanvas(pressedPicture, width, height);
     normalImage = loadPictureOrDefaultOnCanvas(normalPicture, width, height);
     finishConstruction(x, y);
@@ -69,8 +50,6 @@ void IconQLabel::finishConstruction(int x, int y)
     highlightImage = normalImage;
     showFace(normalImage);
     setGeometry(x, y, buttonWidth, buttonHeight);
-    connect(this, &IconQLabel::mouseclicked_signal, &clickTimer, qOverload<int>(&QTimer::start));
-    connect(&clickTimer, &QTimer::timeout, this, &IconQLabel::disableTimer);
 }
 
 void IconQLabel::reloadImagesWithText(const QString &pressedPicture, const QString &normalPicture,
@@ -109,58 +88,12 @@ void IconQLabel::placeAt(int x, int y, int height, int width)
     setGeometry(x, y, width, height);
 }
 
-void IconQLabel::disableTimer()
-{
-    std::fputs("timer disable\n", stderr);
-    std::fflush(stderr);
-    clickTimer.stop();
-    clickBlocked = false;
-}
-
-void IconQLabel::button_special_efficacy_disableTimer()
-{
-    if (growCount <= theSettings.getInt(kEfficacyCounterId)) {
-        growOnce();
-        return;
-    }
-    const bool selected = theLauncher && position == theLauncher->selectedIcon;
-    showFace(inside || selected ? highlightImage : normalImage);
-    const QPoint cell = lumbra::cellOf(position);
-    setGeometry(cell.x(), cell.y(), buttonWidth, buttonHeight);
-    growCount = 0;
-    pressed = false;
-    inside = false;
-    growTimer.stop();
-    animating = false;
-}
-
-void IconQLabel::mousePressEvent(QMouseEvent *event)
-{
-    if (clickBlocked)
-        return;
-    if (!inside && !hits(event->position().toPoint()))
-        return;
-    inside = true;
-    pressed = true;
-    if (!noFeedback)
-        showFace(pressedImage);
-}
-
 void IconQLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (clickBlocked || !pressed || !inside)
         return;
-    if (isTitleBarKind(kind) && hits(event->position().toPoint())) {
-        // The dispatcher may run a dialog of its own; the button must still be there after it.
-        const QPointer<IconQLabel> self(this);
-        if (theLauncher)
-            theLauncher->dispatchAction(nullptr, this, nullptr);
-        if (!self)
-            return;
-        emit mouseclicked_signal(timerInterval(kDisableClickTimerId));
-        clickBlocked = true;
-        return;
-    }
+    if (ActionKind::isTitleBarKind(kind) && hits(event->position().toPoint()))
+        return activateAndBlock();
     showFace(highlightImage);
 }
 
@@ -181,21 +114,7 @@ void IconQLabel::leaveEvent(QEvent *)
         showFace(normalImage);
 }
 
-bool IconQLabel::hits(const QPoint &point) const
-{
-    return point.x() >= 0 && point.x() <= buttonWidth && point.y() >= 0 && point.y() <= buttonHeight;
-}
-
 void IconQLabel::showFace(const QImage &face)
 {
     setPixmap(QPixmap::fromImage(face));
-}
-
-void IconQLabel::growOnce()
-{
-    ++growCount;
-    setGeometry(grownGeometry(geometry(), buttonWidth, buttonHeight, theSettings.getInt(kEfficacyPixelId), growCount));
-    showFace(highlightImage);
-    animating = true;
-    emit button_special_efficacy_signal(timerInterval(kEfficacyIntervalId));
 }

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "PressableLabel.h"
+
 #include <QImage>
-#include <QLabel>
-#include <QTimer>
 
 class QColor;
 class QFont;
 
 // A picture button of the launcher's title bar: back (with a caption), page up, page down,
-// house and speaker. It keeps its faces as images and hands a completed click to the
-// launcher's dispatchAction, then ignores clicks for ICON_DISABLE_CLICK_TIMER milliseconds.
-class IconQLabel : public QLabel
+// house and speaker. It keeps its faces as images; a completed click on a button of a
+// title-bar kind is reported as activated() (PressableLabel).
+class IconQLabel : public PressableLabel
 {
     Q_OBJECT
 
@@ -36,34 +36,17 @@ public:
     QImage pressedImage;
     int buttonWidth = 0;
     int buttonHeight = 0;
-    int position = 0;
-    int kind = 0;
-    int growCount = 0;
-    bool clickBlocked = false;
-    bool animating = false;
-    bool pressed = false;
-    bool inside = false;
-    bool noFeedback = false;
-    QTimer clickTimer;
-    QTimer growTimer;
-
-signals:
-    void mouseclicked_signal(int);
-    void button_special_efficacy_signal(int);
-
-public slots:
-    void disableTimer();
-    void button_special_efficacy_disableTimer();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    QSize faceSize() const override { return QSize(buttonWidth, buttonHeight); }
+    void showPressedFace() override { showFace(pressedImage); }
+    void showGrowingFace() override { showFace(highlightImage); }
+    void showRestingFace(bool highlighted) override { showFace(highlighted ? highlightImage : normalImage); }
 
 private:
     void finishConstruction(int x, int y);
-    bool hits(const QPoint &point) const;
     void showFace(const QImage &face);
-    void growOnce();
 };

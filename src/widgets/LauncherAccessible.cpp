@@ -4,7 +4,7 @@
 #include "IconQLabel.h"
 #include "ShutdownQLabel.h"
 #include "TabQLabel.h"
-#include "launcher/lumbra.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 
 namespace {
@@ -27,7 +27,7 @@ QAccessibleInterface *launcherWidgetInterface(const QString &, QObject *object)
 bool isShownTab(const QWidget *widget)
 {
     const auto *tab = qobject_cast<const TabQLabel *>(widget);
-    return tab && theLauncher && theLauncher->currentTab == tab->tabIndex;
+    return tab && tab->isSelected();
 }
 
 } // namespace
@@ -61,16 +61,16 @@ void LauncherAccessible::install()
 QString LauncherAccessible::buttonName(int kind)
 {
     switch (kind) {
-    case 6:
-        return theSettings.getString(1454);
-    case 8:
-        return theSettings.getString(1435);
-    case 9:
-        return theSettings.getString(1452);
-    case 10:
-        return theSettings.getString(1451);
-    case 12:
-        return theSettings.getString(1453);
+    case ActionKind::House:
+        return theSettings.getString(TextSetting::DIALOG_HOUSE_NAME);
+    case ActionKind::Back:
+        return theSettings.getString(TextSetting::DIALOG_RETURN_TO_PREV_TAB);
+    case ActionKind::PageUp:
+        return theSettings.getString(TextSetting::DIALOG_PREVIOUS_PAGE_NAME);
+    case ActionKind::PageDown:
+        return theSettings.getString(TextSetting::DIALOG_NEXT_PAGE_NAME);
+    case ActionKind::Music:
+        return theSettings.getString(TextSetting::DIALOG_MUSIC_NAME);
     default:
         return QString();
     }

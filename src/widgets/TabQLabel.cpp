@@ -1,20 +1,10 @@
 #include "TabQLabel.h"
 
 #include "FaceRecipes.h"
-#include "launcher/lumbra.h"
 #include "settings/SettingStore.h"
 
 #include <QFontMetrics>
 #include <QPixmap>
-
-namespace {
-
-constexpr int kAreaBackgroundId = 1205;
-constexpr int kSelectedBackgroundId = 1206;
-constexpr int kPenId = 1204;
-constexpr int kSelectedPenId = 1207;
-
-} // namespace
 
 TabQLabel::TabQLabel(const QRect &tabRect, const QColor &background, const QRect &pictureRect,
                      const QString &pictureFile, QString &name, const QFont &font, const QColor &pen)
@@ -42,20 +32,19 @@ TabQLabel::TabQLabel(const QRect &tabRect, const QColor &background, const QRect
 
 void TabQLabel::paintSelected()
 {
-    paintFace(theSettings.getColor(kSelectedBackgroundId), theSettings.getColor(kSelectedPenId));
+    paintFace(theSettings.getColor(ColourSetting::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR),
+              theSettings.getColor(ColourSetting::THEME_TAB_ITEM_PEN_REVERSE_COLOR));
 }
 
 void TabQLabel::paintUnselected()
 {
-    paintFace(theSettings.getColor(kAreaBackgroundId), theSettings.getColor(kPenId));
+    paintFace(theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR),
+              theSettings.getColor(ColourSetting::THEME_TAB_ITEM_PEN_COLOR));
 }
 
 void TabQLabel::mousePressEvent(QMouseEvent *)
 {
-    if (!theLauncher)
-        return;
-    theLauncher->returnTab = theLauncher->currentTab;
-    theLauncher->dispatchAction(nullptr, nullptr, this);
+    emit activated();
 }
 
 void TabQLabel::enterEvent(QEnterEvent *)

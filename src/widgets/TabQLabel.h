@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ActionKind.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -8,7 +10,7 @@
 #include <QString>
 
 // One tab of the tab strip: a background colour with the tab's picture and its name beside
-// it, centred as a group. A press hands it to the launcher's dispatchAction.
+// it, centred as a group. A press is reported as activated().
 class TabQLabel : public QLabel
 {
     Q_OBJECT
@@ -20,6 +22,9 @@ public:
 
     void paintSelected();
     void paintUnselected();
+    // Whether this is the tab the launcher shows; the launcher sets it.
+    void setSelected(bool on) { selected = on; }
+    bool isSelected() const { return selected; }
 
     QRect tabRect;
     QRect pictureRect;
@@ -31,9 +36,12 @@ public:
     int textX = 0;
     int textY = 0;
     int tabIndex = 0;
-    int kind = 5;
+    int kind = ActionKind::Tab;
     QImage picture;
     QImage canvas;
+
+signals:
+    void activated();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -42,4 +50,6 @@ protected:
 
 private:
     void paintFace(const QColor &background, const QColor &pen);
+
+    bool selected = false;
 };

@@ -2,6 +2,14 @@
 
 #include "settings/SettingStore.h"
 
+QString LauncherStore::iconList(int first, int last)
+{
+    QStringList numbers;
+    for (int n = first; n <= last; ++n)
+        numbers.append(QString::number(n));
+    return numbers.join(u'.');
+}
+
 void LauncherStore::fill(SettingStore &store) const
 {
     store = SettingStore();

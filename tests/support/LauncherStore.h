@@ -19,4 +19,6 @@ struct LauncherStore
     int folderTarget = 0;
 
     void fill(SettingStore &store) const;
+    // A tab's icon list of the icons numbered first ... last: "4.5.6".
+    static QString iconList(int first, int last);
 };

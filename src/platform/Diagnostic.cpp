@@ -1,4 +1,4 @@
-#include "Diagnostic.h"
+#include "platform/Diagnostic.h"
 
 #include <QString>
 

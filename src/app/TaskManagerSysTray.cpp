@@ -17,7 +17,7 @@ TaskManagerSysTray::TaskManagerSysTray(QWidget *parent)
     icon.addPixmap(QPixmap(QStringLiteral(":/Image/Image/taskmanager.png")), QIcon::Normal, QIcon::Off);
     trayIcon = new QSystemTrayIcon(this);
     trayIcon->setIcon(icon);
-    trayIcon->setToolTip(theSettings.getString(1405));
+    trayIcon->setToolTip(theSettings.getString(TextSetting::SYSTEMTRAY_TASKMANAGER_TOOLTIPNAME));
     trayIcon->setVisible(true);
     connect(trayIcon, &QSystemTrayIcon::activated, this, &TaskManagerSysTray::iconActivated);
 }

@@ -1,11 +1,11 @@
 #include "TrayIcon.h"
 
-#include "CaregiverLock.h"
-#include "launcher/lumbra.h"
+#include "dialogs/CaregiverLock.h"
+#include "dialogs/LauncherControl.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
-#include "settings/Diagnostic.h"
 #include "settings/SettingStore.h"
 #include "widgets/FaceRecipes.h"
 
@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPixmap>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -42,11 +43,13 @@ TrayIcon::~TrayIcon()
 
 void TrayIcon::setupTray()
 {
-    const QIcon icon(QPixmap::fromImage(loadPicture(theSettings.getString(1401))));
-    setToolTip(theSettings.getString(1402) + u' ' + theSettings.getString(1400));
+    const QIcon icon(
+        QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME))));
+    setToolTip(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_TOOLTIPNAME) + u' '
+               + theSettings.getString(TextSetting::VERSION));
     setIcon(icon);
-    settingText = theSettings.getString(1429);
-    exitText = theSettings.getString(1430);
+    settingText = theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_SETTING);
+    exitText = theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_EXIT);
     trayMenu = new QMenu;
     settingAction = new QAction(settingText, this);
     exitAction = new QAction(exitText, this);
@@ -68,19 +71,18 @@ void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
         return;
     if (settingDialogOpen || clickDisabled || !theLauncher)
         return;
-    const bool away = theLauncher->isMinimized() || theLauncher->isHidden();
+    QWidget *launcher = theLauncher->widget();
+    const bool away = launcher->isMinimized() || launcher->isHidden();
     // A launcher kept in the background is never minimised from here; but one the desktop
     // minimised (its "show desktop" key) must come back, or nothing would bring it back.
-    if (theSettings.getInt(1) != 0 && !away)
+    if (theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) != 0 && !away)
         return;
     clickDisabled = true;
     emit disableClickSystemTrayicon_signal(kClickGuardMs);
-    if (away) {
-        theLauncher->activateWindow();
-        theLauncher->showNormal();
-    } else {
-        theLauncher->showMinimized();
-    }
+    if (away)
+        theLauncher->restore();
+    else
+        launcher->showMinimized();
 }
 
 void TrayIcon::disableClickSystemTrayicon_slot()
@@ -121,5 +123,5 @@ void TrayIcon::call_shutDownDialog()
     platform::system().sleep(100);
     settingDialog.close();
     if (theLauncher)
-        theLauncher->close();
+        theLauncher->widget()->close();
 }

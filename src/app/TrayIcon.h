@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrayIconLumbraSettingdialog.h"
+#include "dialogs/TrayIconLumbraSettingdialog.h"
 
 #include <QString>
 #include <QSystemTrayIcon>

@@ -1,0 +1,3 @@
+#include "LauncherControl.h"
+
+LauncherControl *theLauncher = nullptr;

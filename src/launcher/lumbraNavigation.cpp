@@ -1,0 +1,197 @@
+// Moving about: the tab shown, folders and the way back, the pages of a tab, and the
+// highlight with the "selected" flags it leaves on the widgets.
+
+#include "lumbra.h"
+
+#include "HighlightReporter.h"
+#include "LauncherGeometry.h"
+#include "TabEntry.h"
+#include "TitleBar.h"
+#include "UndoOffer.h"
+#include "platform/Diagnostic.h"
+#include "settings/SettingStore.h"
+#include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
+#include "widgets/TabQLabel.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+#include <algorithm>
+
+using G = LauncherGeometry;
+
+APIconQLabel *lumbra::iconAt(int t, int position) const
+{
+    if (t < 0 || t >= tabs.size())
+        return nullptr;
+    const QList<APIconQLabel *> &icons = tabs.at(t)->icons;
+    return position >= 0 && position < icons.size() ? icons.at(position) : nullptr;
+}
+
+const TabEntry *lumbra::tab(int t) const
+{
+    return t >= 0 && t < tabs.size() ? tabs.at(t) : nullptr;
+}
+
+// The tab's label is painted selected, every other one not; the back bar goes.
+void lumbra::showTab(int t)
+{
+    bar->backBar()->hide();
+    for (int i = 0; i < tabs.size(); ++i) {
+        if (i == t)
+            tabs.at(i)->tabLabel->paintSelected();
+        else
+            tabs.at(i)->tabLabel->paintUnselected();
+    }
+    selection.currentTab = t;
+    switchToTab(t);
+}
+
+// The tab's page comes on the screen at its first page, with the highlight on its first icon.
+void lumbra::switchToTab(int t)
+{
+    DragIconPage *shown = pageOf(t);
+    if (!shown)
+        return;
+    for (int i = 0; i < tabs.size(); ++i) {
+        DragIconPage *page = tabs.at(i)->page;
+        if (i == t || !page)
+            continue;
+        // Only the page on the screen keeps its picture in memory.
+        page->setPixmap(QPixmap());
+        page->hide();
+    }
+    if (theSettings.getTabInt(TabIntSetting::TAB_ITEM_PARENT, t) != 0)
+        bar->showBackBar(shown);
+    else
+        bar->hideBackBar();
+    const QList<APIconQLabel *> &icons = tabs.at(t)->icons;
+    if (!icons.isEmpty()) {
+        for (APIconQLabel *icon : icons)
+            icon->refreshFace(true);
+        highlight(icons.first());
+        selection.selectedIcon = selection.previousSelectedIcon = 0;
+    }
+    showPagePicture(t);
+    shown->setGeometry(0, G::tabAreaHeight(), G::screenWidth(), G::screenHeight() - G::tabAreaHeight());
+    shown->show();
+    showPagingButtons(t, true);
+    checkTargets(t);
+    undo->place();
+}
+
+void lumbra::openSubTab(APIconQLabel *icon)
+{
+    const int t = selection.currentTab;
+    const int iconIndex = theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t,
+                                                    TabEntry::storePartOf(t, icon->position));
+    const int subTab = theSettings.getTabInt(TabIntSetting::ICON_SUB_TAB_ID, iconIndex);
+    if (subTab < 1 || subTab > tabs.size()) {
+        printDiagnostic(
+            QStringLiteral("the folder icon \"%1\" opens tab %2, which does not exist").arg(icon->name).arg(subTab));
+        return;
+    }
+    selection.returnTab = t;
+    selection.selectedIcon = selection.previousSelectedIcon = 0;
+    selection.currentTab = subTab - 1;
+    bar->showBackBar(pageOf(selection.currentTab));
+    switchToTab(selection.currentTab);
+    reporter->tabShown(tabs.at(selection.currentTab)->tabLabel->accessibleName());
+}
+
+void lumbra::chooseTab(TabQLabel *tab)
+{
+    selection.returnTab = selection.currentTab;
+    dispatchAction(nullptr, nullptr, tab);
+}
+
+// The page `pages` before or after the one that holds the highlight, if the tab has it, with
+// the highlight on its first icon.
+void lumbra::turnPage(int pages)
+{
+    const int t = selection.currentTab;
+    const int perPage = G::iconsPerPage();
+    const int page = selection.selectedIcon / perPage + pages;
+    if (page < 0 || t >= tabs.size() || (pages > 0 && page * perPage >= tabs.at(t)->icons.size()))
+        return;
+    showIconRange(t, page * perPage, (page + 1) * perPage - 1);
+    selection.selectedIcon = selection.previousSelectedIcon = page * perPage;
+    for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons))
+        icon->refreshFace(true);
+    if (APIconQLabel *icon = iconAt(t, selection.selectedIcon))
+        highlight(icon);
+}
+
+void lumbra::showIconRange(int t, int first, int last)
+{
+    for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons))
+        icon->setVisible(icon->position >= first && icon->position <= last);
+}
+
+// The paging buttons follow the number of icons on tab t; from its first page, its first
+// page's icons are shown.
+void lumbra::showPagingButtons(int t, bool fromTheFirstPage)
+{
+    const int count = int(tabs.at(t)->icons.size());
+    const int perPage = G::iconsPerPage();
+    bar->showPagingButtons(tabs.at(t)->page, count > perPage);
+    if (fromTheFirstPage)
+        showIconRange(t, 0, std::min(count, perPage) - 1);
+}
+
+// The mask goes under the normal face, never under an earlier highlight.
+void lumbra::highlight(APIconQLabel *icon)
+{
+    icon->refreshFace(true);
+    icon->refreshFace(false);
+    reporter->highlighted(icon, icon->name);
+}
+
+void lumbra::selectIcon(int position)
+{
+    APIconQLabel *icon = iconAt(selection.currentTab, position);
+    if (!icon)
+        return;
+    if (APIconQLabel *previous = iconAt(selection.currentTab, selection.selectedIcon))
+        previous->refreshFace(true);
+    selection.selectedIcon = selection.previousSelectedIcon = position;
+    highlight(icon);
+    markSelection();
+}
+
+// The pointer selects the icon it comes onto, as the arrow keys do; the icon paints its own
+// highlight. The page's first icon and the one highlighted before are painted normal again.
+void lumbra::iconHovered(APIconQLabel *icon, bool entered)
+{
+    if (!entered) {
+        reporter->pointerLeft(icon);
+        return;
+    }
+    selection.previousSelectedIcon = selection.selectedIcon;
+    selection.selectedIcon = icon->position;
+    if (APIconQLabel *first = iconAt(selection.currentTab, 0))
+        first->refreshFace(true);
+    if (APIconQLabel *previous = iconAt(selection.currentTab, selection.previousSelectedIcon))
+        previous->refreshFace(true);
+    reporter->pointerEntered(icon, icon->name);
+    markSelection();
+}
+
+// Puts the widgets' "selected" flags on the icon at selectedIcon of the tab shown and on the
+// tab's label, and takes them off the others.
+void lumbra::markSelection()
+{
+    APIconQLabel *icon = iconAt(selection.currentTab, selection.selectedIcon);
+    if (markedIcon != icon) {
+        if (markedIcon)
+            markedIcon->setSelected(false);
+        markedIcon = icon;
+        if (icon)
+            icon->setSelected(true);
+    }
+    for (const TabEntry *entry : std::as_const(tabs)) {
+        if (entry->tabLabel)
+            entry->tabLabel->setSelected(entry->tabLabel->tabIndex == selection.currentTab);
+    }
+}
