@@ -3,6 +3,7 @@
 #include <QObject>
 
 class IconQLabel;
+class QFont;
 class QLabel;
 class QWidget;
 
@@ -21,6 +22,9 @@ public:
 
     void place();
     void applyTheme();
+    // The house and the speaker in front of anything else in the tab area (the tab labels
+    // are made after them).
+    void raiseButtons();
 
     QLabel *tabArea() const { return area; }
     QLabel *backBar() const { return back; }
@@ -39,6 +43,7 @@ signals:
 private:
     void paintTabAreaColour();
     void setUp(IconQLabel *button, int kind, QWidget *parent);
+    QFont backCaptionFont() const;
 
     QLabel *area = nullptr;
     QLabel *back = nullptr;
@@ -47,4 +52,6 @@ private:
     IconQLabel *downButton = nullptr;
     IconQLabel *houseButton = nullptr;
     IconQLabel *speakerButton = nullptr;
+    // After a theme change the back button's caption is in the system font.
+    bool themed = false;
 };

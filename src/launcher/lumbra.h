@@ -82,6 +82,8 @@ private:
     void removeSelectedIcon();
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     void buildTabStrip();
+    void placeTabStrip();
+    void layOutIcons();
     APIconQLabel *makeIcon(int t, int part, int position);
     DragIconPage *pageOf(int t);
     void showFirstPage();

@@ -515,24 +515,27 @@ void tst_DefaultSettings::iconGridFits()
     QVERIFY(store.gridLeft >= 0);
     QVERIFY(store.gridTop >= 0);
 
+    // Sizes at the scale the factory's FIT_TO_SCREEN gives this screen.
+    const auto scaled = [&store](int size) { return store.scaled(size); };
     const int columns = store.getInt(IntSetting::NUMBER_OF_ICON_PER_ROW);
-    const int pageHeight = height - store.getInt(IntSetting::TABINFO_HEIGHT);
+    const int pageHeight = height - scaled(store.getInt(IntSetting::TABINFO_HEIGHT));
     const QPoint lastOnPage = store.getIconPosition(columns * store.getInt(IntSetting::ICON_ROWS_PER_PAGE) - 1);
-    const int right = lastOnPage.x() + store.getInt(IntSetting::ICON_WIDTH);
-    QVERIFY2(right <= width - store.getThemeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH),
+    const int right = lastOnPage.x() + store.cellWidth;
+    QVERIFY2(right <= width - scaled(store.getThemeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH)),
              qPrintable(QString::number(right)));
-    QVERIFY2(lastOnPage.y() + store.getInt(IntSetting::ICON_HEIGHT) <= pageHeight,
-             qPrintable(QString::number(lastOnPage.y())));
+    QVERIFY2(lastOnPage.y() + store.cellHeight <= pageHeight, qPrintable(QString::number(lastOnPage.y())));
 
     // The icon pictures keep a strip free at their top for this.
     constexpr int kPictureTopMargin = 6;
-    QVERIFY2(store.gridTop + kPictureTopMargin >= store.getThemeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT),
+    QVERIFY2(store.gridTop + scaled(kPictureTopMargin)
+                 >= scaled(store.getThemeInt(ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT)),
              qPrintable(QString::number(store.gridTop)));
 
     const int topLevelTabs = store.getInt(IntSetting::TAB_COUNT) - store.getInt(IntSetting::SUB_TAB_COUNT);
-    const int separator = store.getThemeInt(ThemeIntSetting::SEPARATE_PNG_WIDTH);
-    const int stripEnd = separator + topLevelTabs * (store.getInt(IntSetting::TABINFO_ITEM_WIDTH) + separator);
-    QVERIFY2(stripEnd <= store.getThemeInt(ThemeIntSetting::SPEAKER_X), qPrintable(QString::number(stripEnd)));
+    const int separator = scaled(store.getThemeInt(ThemeIntSetting::SEPARATE_PNG_WIDTH));
+    const int stripEnd = separator + topLevelTabs * (scaled(store.getInt(IntSetting::TABINFO_ITEM_WIDTH)) + separator);
+    const int speaker = width - 2 * scaled(store.getThemeInt(ThemeIntSetting::HOUSE_PNG_WIDTH)) - scaled(12);
+    QVERIFY2(stripEnd <= speaker, qPrintable(QString::number(stripEnd)));
 }
 
 void tst_DefaultSettings::numbersAreReal_data()

@@ -244,25 +244,39 @@ void tst_SettingStore::stringsById()
 void tst_SettingStore::brokenCurrentThemeGivesFallbacks_data()
 {
     QTest::addColumn<int>("currentTheme");
-    QTest::newRow("zero") << 0;
-    QTest::newRow("past the list") << 3;
-    QTest::newRow("negative") << -7;
-    QTest::newRow("lowest int") << INT_MIN;
-    QTest::newRow("highest int") << INT_MAX;
+    QTest::addColumn<bool>("themes");
+    QTest::newRow("zero") << 0 << true;
+    QTest::newRow("past the list") << 3 << true;
+    QTest::newRow("negative") << -7 << true;
+    QTest::newRow("lowest int") << INT_MIN << true;
+    QTest::newRow("highest int") << INT_MAX << true;
+    QTest::newRow("no theme at all") << 1 << false;
 }
 
+// A theme number that names no theme is the first theme, said once on stderr; the stored
+// number stays. With no theme at all there is nothing to stand in.
 void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
 {
     QFETCH(int, currentTheme);
+    QFETCH(bool, themes);
+    if (!themes)
+        store.themes.clear();
+    SettingStore first = store;
+    first.mySystem.CURRENT_THEME = 1;
     store.mySystem.CURRENT_THEME = currentTheme;
-    QCOMPARE(store.getString(TextSetting::TITLEBAR_PNG_NAME), QStringLiteral("NULL"));
-    QCOMPARE(store.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME), QStringLiteral("NULL"));
-    QCOMPARE(store.getString(TextSetting::DEFAULT_ICON_PNG_NAME), QStringLiteral("NULL"));
-    QCOMPARE(store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0), QStringLiteral("NULL"));
-    QCOMPARE(store.getThemeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH), -1);
-    QCOMPARE(store.getThemeInt(ThemeIntSetting::HOUSE_X), -1);
-    QVERIFY(!store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid());
-    QCOMPARE(store.getThemeInt(ThemeIntSetting::THEME_COUNT), 2);
+    StderrCapture capture;
+    for (int round = 0; round < 2; ++round) {
+        for (int id : {TextSetting::TITLEBAR_PNG_NAME, TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME,
+                       TextSetting::DEFAULT_ICON_PNG_NAME})
+            QCOMPARE(store.getString(id), themes ? first.getString(id) : QStringLiteral("NULL"));
+        QCOMPARE(store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0),
+                 themes ? first.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0) : QStringLiteral("NULL"));
+        QCOMPARE(store.getThemeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH), themes ? 120 : -1);
+        QCOMPARE(store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid(), themes);
+        QCOMPARE(store.getInt(IntSetting::CURRENT_THEME), themes ? 1 : currentTheme);
+    }
+    QCOMPARE(capture.lines().filter(QStringLiteral("CURRENT_THEME")).size(), themes ? 1 : 0);
+    QCOMPARE(store.mySystem.CURRENT_THEME, currentTheme);
     QCOMPARE(store.getString(TextSetting::VERSION), QStringLiteral("0.1"));
 }
 
@@ -367,11 +381,11 @@ void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes_data()
 
     // One column or fewer: no gap, and every position in that one column.
     QTest::newRow("one column") << 1 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
-    QTest::newRow("no column") << 0 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
-    QTest::newRow("negative columns") << -3 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
-    // Worked out in exact integers, each result then brought into an int.
-    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << -2000000021 << 2147483647
-                                  << QPoint(2147483626, 35) << QPoint(2147462647, 35);
+    // No columns, or sizes no screen has room for, are the factory's five columns of 150.
+    QTest::newRow("no column") << 0 << 150 << 5 << 43 << 51 << QPoint(244, 35) << QPoint(51, 523);
+    QTest::newRow("negative columns") << -3 << 150 << 5 << 43 << 51 << QPoint(244, 35) << QPoint(51, 523);
+    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << 43 << 51 << QPoint(244, 35)
+                                  << QPoint(51, 523);
 }
 
 void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()
