@@ -64,6 +64,17 @@ const UsableRange usableThemeInts[] = {
     {ThemeIntSetting::BACKBUTTON_X_POSITION, "BACKBUTTON_X_POSITION", 1, kMostPixels, 172},
 };
 
+// Font sizes are added to (+ 7 or + 8); one that comes to 0 or less keeps the family's own
+// size. A size beyond this is no text a dialog or a label can hold, and measuring it to fit
+// a button held the theme dialog up for over a minute.
+constexpr int kMostFontSize = 200;
+
+const UsableRange usableFontSizes[] = {
+    {FontSetting::ICON_AP_NAME_FONT, "ICON_AP_NAME_FONT_SIZE", std::numeric_limits<int>::min(), kMostFontSize, 11},
+    {FontSetting::SYSTEM_STRING_FONT, "SYSTEM_STRING_FONT_SIZE", std::numeric_limits<int>::min(), kMostFontSize, 12},
+    {FontSetting::TAB_NAME_FONT, "TAB_NAME_FONT_SIZE", std::numeric_limits<int>::min(), kMostFontSize, 12},
+};
+
 // A tab may have no picture (0); a negative size is no size.
 const UsableRange usableTabInts[] = {
     {TabIntSetting::TAB_ITEM_ICON_WIDTH, "TAB_ITEM_ICON_WIDTH", 0, kMostPixels, 44},
@@ -299,6 +310,8 @@ int SettingStore::usable(int id, int stored, const QString &owner) const
         range = findId(usableThemeInts, id);
     if (!range)
         range = findId(usableTabInts, id);
+    if (!range)
+        range = findId(usableFontSizes, id);
     if (!range || (stored >= range->least && stored <= range->most))
         return stored;
     reportOnce(QStringLiteral("%1 %2%3 is out of range; using %4")
@@ -437,11 +450,11 @@ QFont SettingStore::getFont(int id) const
 {
     switch (id) {
     case FontSetting::ICON_AP_NAME_FONT:
-        return fontOf(expanded(iconLayout.ICON_AP_NAME_FONT), qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
+        return fontOf(expanded(iconLayout.ICON_AP_NAME_FONT), qint64(usable(id, iconLayout.ICON_AP_NAME_FONT_SIZE)) + 7);
     case FontSetting::SYSTEM_STRING_FONT:
-        return fontOf(expanded(mySystem.SYSTEM_STRING_FONT), qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
+        return fontOf(expanded(mySystem.SYSTEM_STRING_FONT), qint64(usable(id, mySystem.SYSTEM_STRING_FONT_SIZE)) + 8);
     case FontSetting::TAB_NAME_FONT:
-        return fontOf(expanded(tabsInfo.TAB_NAME_FONT), qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
+        return fontOf(expanded(tabsInfo.TAB_NAME_FONT), qint64(usable(id, tabsInfo.TAB_NAME_FONT_SIZE)) + 8);
     case FontSetting::TOOLTIP_FONT:
         return fontOf(QStringLiteral("Arial"), 19);
     default:

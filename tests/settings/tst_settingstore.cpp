@@ -324,11 +324,15 @@ void tst_SettingStore::fonts_data()
     QTest::newRow("size to 0") << int(FontSetting::SYSTEM_STRING_FONT) << -8 << "DejaVu Sans" << -1;
     QTest::newRow("size below 0") << int(FontSetting::SYSTEM_STRING_FONT) << -20 << "DejaVu Sans" << -1;
     QTest::newRow("the lowest size") << int(FontSetting::SYSTEM_STRING_FONT) << INT_MIN << "DejaVu Sans" << -1;
-    // Sizes near the end of the range stay there instead of wrapping round to negative.
+    // Sizes no text can have are the factory's, without wrapping round to negative.
+    QTest::newRow("the largest usable size") << int(FontSetting::SYSTEM_STRING_FONT) << 200 << "DejaVu Sans" << 208;
+    QTest::newRow("just beyond it") << int(FontSetting::SYSTEM_STRING_FONT) << 201 << "DejaVu Sans" << 20;
+    QTest::newRow("a size that froze the theme dialog")
+        << int(FontSetting::SYSTEM_STRING_FONT) << 65527 << "DejaVu Sans" << 20;
     QTest::newRow("the largest size, no overflow")
-        << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << INT_MAX;
+        << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << 20;
     QTest::newRow("the largest size, + 7")
-        << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << INT_MAX;
+        << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << 18;
     QTest::newRow("fixed") << int(FontSetting::TOOLTIP_FONT) << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
