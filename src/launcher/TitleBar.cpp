@@ -104,12 +104,6 @@ void TitleBar::place()
     backButton->setCaptionFont(backCaptionFont());
 }
 
-void TitleBar::raiseButtons()
-{
-    houseButton->raise();
-    speakerButton->raise();
-}
-
 // Both at the screen's scale; the icon-name font is drawn bold.
 QFont TitleBar::backCaptionFont() const
 {

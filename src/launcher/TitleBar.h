@@ -22,9 +22,6 @@ public:
 
     void place();
     void applyTheme();
-    // The house and the speaker in front of anything else in the tab area (the tab labels
-    // are made after them).
-    void raiseButtons();
 
     QLabel *tabArea() const { return area; }
     QLabel *backBar() const { return back; }

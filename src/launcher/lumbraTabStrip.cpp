@@ -6,7 +6,6 @@
 #include "LauncherGeometry.h"
 #include "TabEntry.h"
 #include "TabStripLayout.h"
-#include "TitleBar.h"
 #include "TitleBarLayout.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
@@ -39,7 +38,6 @@ void lumbra::placeTabStrip()
         const int x = i == 0 ? strip.leadingSeparator() : strip.separatorAfter(i - 1);
         separator->setGeometry(x, 0, strip.separatorWidth, strip.tabHeight);
     }
-    bar->raiseButtons();
 }
 
 // Every icon in its cell of the grid of now, at the cell's size.

@@ -1,5 +1,6 @@
 #include "TestPlatform.h"
 
+#include "settings/RecordFields_p.h"
 #include "settings/SettingStore.h"
 
 #include <QColor>
@@ -73,6 +74,23 @@ SettingStore sampleStore()
     return store;
 }
 
+// The number field called `name` in the system, layout, tab-strip, current theme's or first
+// tab's record.
+int *numberField(SettingStore &store, const QString &name)
+{
+    int *found = nullptr;
+    const auto find = [&](auto &record, const auto &fields) {
+        for (const auto &field : fields)
+            found = field.number && name == QLatin1String(field.name) ? &(record.*field.number) : found;
+    };
+    find(store.mySystem, mySystemFields);
+    find(store.iconLayout, iconLayoutFields);
+    find(store.tabsInfo, tabsInfoFields);
+    find(store.themes[1], themeInfoFields);
+    find(store.tabs[0], tabInfoFields);
+    return found;
+}
+
 } // namespace
 
 class tst_SettingStore : public QObject
@@ -92,6 +110,10 @@ private slots:
     void colours();
     void fonts_data();
     void fonts();
+    void unusableSizesAreTheFactorys_data();
+    void unusableSizesAreTheFactorys();
+    void gridFitsTheScreen_data();
+    void gridFitsTheScreen();
     void iconGridOnTheReferenceScreen();
     void iconGridWithFewColumnsOrAbsurdSizes_data();
     void iconGridWithFewColumnsOrAbsurdSizes();
@@ -265,19 +287,15 @@ void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
     first.mySystem.CURRENT_THEME = 1;
     store.mySystem.CURRENT_THEME = currentTheme;
     StderrCapture capture;
-    for (int round = 0; round < 2; ++round) {
-        for (int id : {TextSetting::TITLEBAR_PNG_NAME, TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME,
-                       TextSetting::DEFAULT_ICON_PNG_NAME})
-            QCOMPARE(store.getString(id), themes ? first.getString(id) : QStringLiteral("NULL"));
-        QCOMPARE(store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0),
-                 themes ? first.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0) : QStringLiteral("NULL"));
-        QCOMPARE(store.getThemeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH), themes ? 120 : -1);
-        QCOMPARE(store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid(), themes);
-        QCOMPARE(store.getInt(IntSetting::CURRENT_THEME), themes ? 1 : currentTheme);
-    }
+    for (int id : {TextSetting::TITLEBAR_PNG_NAME, TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME,
+                   TextSetting::DEFAULT_ICON_PNG_NAME, TextSetting::TITLEBAR_PNG_NAME})
+        QCOMPARE(store.getString(id), themes ? first.getString(id) : QStringLiteral("NULL"));
+    QCOMPARE(store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0),
+             themes ? first.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0) : QStringLiteral("NULL"));
+    QCOMPARE(store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid(), themes);
+    QCOMPARE(store.getInt(IntSetting::CURRENT_THEME), themes ? 1 : currentTheme);
     QCOMPARE(capture.lines().filter(QStringLiteral("CURRENT_THEME")).size(), themes ? 1 : 0);
     QCOMPARE(store.mySystem.CURRENT_THEME, currentTheme);
-    QCOMPARE(store.getString(TextSetting::VERSION), QStringLiteral("0.1"));
 }
 
 void tst_SettingStore::colours_data()
@@ -357,6 +375,93 @@ void tst_SettingStore::fonts()
         QCOMPARE(font, QFont());
     else if (pixelSize < 0)
         QCOMPARE(font.pointSizeF(), QFont(family).pointSizeF());
+}
+
+void tst_SettingStore::unusableSizesAreTheFactorys_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("used");
+    const auto row = [](const char *field, int stored, int id, int used) {
+        QTest::addRow("%s %d", field, stored) << field << stored << id << used;
+    };
+    row("ICON_WIDTH", 0, IntSetting::ICON_WIDTH, 150);
+    row("ICON_WIDTH", 8192, IntSetting::ICON_WIDTH, 8192);
+    row("ICON_HEIGHT", 8193, IntSetting::ICON_HEIGHT, 136);
+    row("NUMBER_OF_ICON_PER_ROW", -1, IntSetting::NUMBER_OF_ICON_PER_ROW, 5);
+    row("ICON_RESERVE_VERTICAL", 0, IntSetting::ICON_RESERVE_VERTICAL, 0);
+    row("ICON_RESERVE_HORIZONTAL", 41, IntSetting::ICON_RESERVE_HORIZONTAL, 6);
+    row("TABINFO_ITEM_HIGHT", INT_MIN, IntSetting::TABINFO_ITEM_HIGHT, 64);
+    row("HOUSE_PNG_WIDTH", 0, ThemeIntSetting::HOUSE_X, 1024 - 48 - 5);
+    row("SEPARATE_PNG_WIDTH", 0, ThemeIntSetting::SEPARATE_PNG_WIDTH, 0);
+    row("SEPARATE_PNG_WIDTH", -1, ThemeIntSetting::SEPARATE_PNG_WIDTH, 1);
+    row("TAB_ITEM_ICON_WIDTH", -1, TabIntSetting::TAB_ITEM_ICON_WIDTH, 44);
+}
+
+// A size the launcher cannot be drawn with is the factory's wherever it is asked for, said
+// once on stderr; the record keeps what is stored, for a save to write back unchanged.
+void tst_SettingStore::unusableSizesAreTheFactorys()
+{
+    QFETCH(QString, field);
+    QFETCH(int, stored);
+    QFETCH(int, id);
+    QFETCH(int, used);
+    int *value = numberField(store, field);
+    *value = stored;
+    StderrCapture capture;
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(id >= 400 ? store.getThemeInt(id) : id == TabIntSetting::TAB_ITEM_ICON_WIDTH ? store.getTabInt(id, 0)
+                                                                                               : store.getInt(id),
+                 used);
+    }
+    QCOMPARE(capture.lines().filter(field).size(), stored == used ? 0 : 1);
+    QCOMPARE(*value, stored);
+}
+
+void tst_SettingStore::gridFitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("fit");
+    QTest::addColumn<int>("reserve");
+    QTest::addColumn<QSize>("cell");
+    // The factory's sizes, drawn for 1024 x 768: with FIT_TO_SCREEN the strip and the rows
+    // fill every screen's height as they fill 768 pixels, as wide as the columns allow.
+    QTest::newRow("1024x768") << QSize(1024, 768) << 1 << 5 << QSize(150, 136);
+    QTest::newRow("640x480") << QSize(640, 480) << 1 << 5 << QSize(93, 85);
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << 1 << 5 << QSize(210, 191);
+    QTest::newRow("3840x2160") << QSize(3840, 2160) << 1 << 5 << QSize(421, 382);
+    QTest::newRow("768x1366") << QSize(768, 1366) << 1 << 5 << QSize(134, 121);
+    // Without it the sizes are kept where they fit, and made smaller where they do not.
+    QTest::newRow("1920x1080, kept") << QSize(1920, 1080) << 0 << 5 << QSize(150, 136);
+    QTest::newRow("800x600, shrunk") << QSize(800, 600) << 0 << 5 << QSize(139, 126);
+    QTest::newRow("640x480, shrunk") << QSize(640, 480) << 0 << 5 << QSize(111, 100);
+    // No reserve: the last column keeps clear of the paging buttons all the same.
+    QTest::newRow("no reserve") << QSize(1024, 768) << 0 << 0 << QSize(150, 136);
+}
+
+// No two icons of a page overlap, none reaches under the paging buttons, and the three rows
+// stay on the page under the strip.
+void tst_SettingStore::gridFitsTheScreen()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, fit);
+    QFETCH(int, reserve);
+    QFETCH(QSize, cell);
+    platformUnderTest.screen = {};
+    platformUnderTest.screen.width = screen.width();
+    platformUnderTest.screen.height = screen.height();
+    store.mySystem.FIT_TO_SCREEN = fit;
+    store.iconLayout.ICON_HEIGHT = 136;
+    store.iconLayout.ICON_RESERVE_VERTICAL = reserve;
+    store.iconLayout.ICON_RESERVE_HORIZONTAL = 6;
+    store.computeIconGrid();
+    QCOMPARE(QSize(store.cellWidth, store.cellHeight), cell);
+    QVERIFY(store.iconColumnGap >= 0 && store.iconRowGap >= 0);
+    const QPoint last = store.getIconPosition(14);
+    QVERIFY(last.x() + cell.width() <= screen.width() - store.scaled(48));
+    QVERIFY(last.y() + cell.height() <= screen.height() - store.scaled(64));
+    QCOMPARE(store.getIconPosition(1).x() - store.getIconPosition(0).x(), cell.width() + store.iconColumnGap);
 }
 
 void tst_SettingStore::iconGridOnTheReferenceScreen()

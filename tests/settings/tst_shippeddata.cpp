@@ -1,10 +1,20 @@
 // What the program carries besides its settings: the pictures embedded in the dialogs, the
 // shut-down dialog's translations and the background music. A picture of the wrong size is
 // stretched, a missing translation shows its key ("StandByString1") on the button, and music
-// that starts or stops on a loud sample clicks.
+// that starts or stops on a loud sample clicks. And the factory settings on the screens the
+// launcher meets, from a netbook's to a television's: every page measured.
+
+#include "LauncherFixture.h"
 
 #include "dialogs/LumbraShutDown.h"
+#include "i18n/LanguageChoice.h"
+#include "launcher/lumbra.h"
+#include "settings/RegFileImporter.h"
+#include "settings/RegistryPaths.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
@@ -81,11 +91,13 @@ double peakOf(const QList<double> &samples, qsizetype from, qsizetype count)
 
 } // namespace
 
-class tst_ShippedData : public QObject
+class tst_ShippedData : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
+    void everyFactoryPageFitsTheScreen_data();
+    void everyFactoryPageFitsTheScreen();
     void embeddedPicturesHaveTheirSize_data();
     void embeddedPicturesHaveTheirSize();
     void shutDownTranslationsAreComplete_data();
@@ -198,6 +210,48 @@ void tst_ShippedData::backgroundMusicIsCalm()
     const qsizetype edge = wav.rate * wav.channels / 20;
     QVERIFY(peakOf(wav.samples, 0, edge) < 0.02);
     QVERIFY(peakOf(wav.samples, wav.samples.size() - edge, edge) < 0.02);
+}
+
+void tst_ShippedData::everyFactoryPageFitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<bool>("fit");
+    for (const QSize screen : {QSize(640, 480), QSize(800, 600), QSize(1024, 600), QSize(1366, 768),
+                               QSize(1920, 1080), QSize(3840, 2160)}) {
+        QTest::addRow("%dx%d", screen.width(), screen.height()) << screen << 1 << true;
+        // A tree installed before FIT_TO_SCREEN keeps its sizes where they fit.
+        QTest::addRow("%dx%d, without FIT_TO_SCREEN", screen.width(), screen.height()) << screen << 1 << false;
+    }
+    QTest::newRow("1024x600, Dark") << QSize(1024, 600) << 2 << true;
+    QTest::newRow("1024x600, High contrast") << QSize(1024, 600) << 3 << true;
+}
+
+// The English factory settings in a launcher on a screen of that size, with the pictures the
+// build made: on every page, sub-tabs too, each icon on the page, clear of the others and of
+// the paging buttons; the tabs in the strip, clear of each other and of the house and the
+// speaker, which a click reaches.
+void tst_ShippedData::everyFactoryPageFitsTheScreen()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, theme);
+    QFETCH(bool, fit);
+    RegFileImporter(platform->registry()).importFile(kProgramFolder + QStringLiteral("/EN.reg"));
+    languageCode = QStringLiteral("EN");
+    initRegistryPaths();
+    QCOMPARE(loadAllSettings(theSettings), 1);
+    QCOMPARE(theSettings.mySystem.FIT_TO_SCREEN, 1);
+    theSettings.mySystem.FIT_TO_SCREEN = fit;
+    theSettings.mySystem.CURRENT_THEME = theme;
+    platform->screen.width = screen.width();
+    platform->screen.height = screen.height();
+    QDir::setCurrent(kProgramFolder);
+    startOnSettings();
+    launcher->timerStart_slot();
+    QCOMPARE(launcher->size(), screen);
+    QCOMPARE(launcher->tabCount(), 6);
+    for (int t = 0; t < launcher->tabCount(); ++t)
+        QVERIFY2(misplaced(t).isEmpty(), qPrintable(QStringLiteral("tab %1: ").arg(t + 1) + misplaced(t)));
 }
 
 // Text is measured, so the test needs a GUI application (offscreen, from CTest).

@@ -7,9 +7,11 @@
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/NoticeBubble.h"
 #include "widgets/TabQLabel.h"
@@ -166,4 +168,43 @@ void LauncherFixture::verifyLabels(int t)
         QCOMPARE(icons.at(p)->pos(), theSettings.getIconPosition(p));
     }
     QCOMPARE(shown, expected);
+}
+
+QString LauncherFixture::misplaced(int t) const
+{
+    const auto at = [](const QString &what, const QRect &r) {
+        return what + QStringLiteral(" at %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    const QList<APIconQLabel *> &icons = tab(t)->icons;
+    for (int p = 0; p < icons.size(); ++p) {
+        const QRect cell = icons.at(p)->geometry();
+        if (!tab(t)->page->rect().contains(cell))
+            return at(QStringLiteral("an icon off its page"), cell);
+        if (cell.intersects(button(ActionKind::PageUp)->geometry()) || cell.intersects(button(ActionKind::PageDown)->geometry()))
+            return at(QStringLiteral("an icon under a paging button"), cell);
+        for (int q = p + 1; q < icons.size() && q / LauncherGeometry::iconsPerPage() == p / LauncherGeometry::iconsPerPage(); ++q) {
+            if (cell.intersects(icons.at(q)->geometry()))
+                return at(QStringLiteral("icons over each other"), cell);
+        }
+    }
+    const QRect strip = launcher->titleBar()->tabArea()->geometry();
+    QRect lastTab;
+    for (int i = 0; i < launcher->tabCount(); ++i) {
+        const QRect label = tab(i)->tabLabel->geometry();
+        if (tab(i)->tabLabel->isHidden())
+            continue;
+        if (!strip.contains(label) || label.intersects(lastTab))
+            return at(QStringLiteral("a tab off the strip or over another"), label);
+        lastTab = label;
+        for (int kind : {int(ActionKind::House), int(ActionKind::Music)}) {
+            if (label.intersects(button(kind)->geometry()))
+                return at(QStringLiteral("a tab under a title-bar button"), label);
+        }
+    }
+    for (int kind : {int(ActionKind::House), int(ActionKind::Music)}) {
+        const QRect area = button(kind)->geometry();
+        if (!strip.contains(area) || launcher->childAt(area.center()) != button(kind))
+            return at(QStringLiteral("a title-bar button off the strip or out of reach"), area);
+    }
+    return QString();
 }
