@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QProcess;
@@ -43,6 +44,8 @@ protected:
     void focus(const QString &window);
     // The centre of the icon at `position` of the first page, on a screen of that size.
     QPoint iconCentre(int position, const QSize &screen = QSize(1024, 768)) const;
+    // The centre of the house button, on a screen of that size.
+    QPoint houseCentre(const QSize &screen) const;
 
     // An executable script at `program` (in the session's folder) that adds `line`, shell
     // words and all, to the file `record`; answers its path.
@@ -76,6 +79,8 @@ protected slots:
     virtual void cleanupTestCase();
 
 private:
+    QPoint placed(const QSize &screen, const std::function<QPoint()> &where) const;
+
     QString installed;
     int launchersStarted = 0;
 };
