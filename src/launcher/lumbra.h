@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TabTree.h"
 #include "dialogs/LauncherControl.h"
 #include "dialogs/NewIcon.h"
 
@@ -60,6 +61,8 @@ public:
     const TabEntry *tab(int t) const;
     int tabCount() const { return int(tabs.size()); }
     int topLevelTabCount() const;
+    // Which tabs stand in the strip and which are folders.
+    const TabTree &tabTree() const { return tree; }
     TitleBar *titleBar() const { return bar; }
 
 signals:
@@ -90,6 +93,7 @@ private:
     void showTab(int t);
     void switchToTab(int t);
     void openSubTab(APIconQLabel *icon);
+    void goBack();
     void turnPage(int pages);
     void showIconRange(int t, int first, int last);
     void showPagingButtons(int t, bool fromTheFirstPage);
@@ -99,14 +103,17 @@ private:
     bool addIconToCurrentTab(const NewIcon &icon);
     void putBackLabel(const RemovalOffer &offer, int part);
 
-    // The tab shown, where a folder's back button returns, the highlighted icon and the one before.
+    // The tab shown, where a folder's back button returns, the highlighted icon and the one before;
+    // for a folder in a folder, the tabs each open folder was opened from, the first first.
     struct Selection
     {
         int currentTab = 0, returnTab = 0, selectedIcon = 0, previousSelectedIcon = 0;
+        QList<int> folderTrail;
     } selection;
     QPointer<APIconQLabel> markedIcon;
     QList<TabEntry *> tabs;
     QList<QLabel *> separators;
+    TabTree tree;
     bool shiftDown = false, controlDown = false;
     QTimer pageBuildTimer;
     std::uintptr_t endpoint = 0;

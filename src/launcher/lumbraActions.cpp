@@ -119,11 +119,7 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
             openSubTab(icon);
         break;
     case ActionKind::Back:
-        selection.currentTab = std::clamp(selection.returnTab, 0, std::max(0, int(tabs.size()) - 1));
-        if (!tabs.isEmpty()) {
-            showTab(selection.currentTab);
-            reporter->tabShown(tabs.at(selection.currentTab)->tabLabel->accessibleName());
-        }
+        goBack();
         break;
     case ActionKind::PageUp:
     case ActionKind::PageDown:

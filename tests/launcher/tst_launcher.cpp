@@ -6,6 +6,8 @@
 
 #include "app/TrayIcon.h"
 #include "dialogs/NewIcon.h"
+#include "launcher/ScanLoop.h"
+#include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
@@ -60,6 +62,7 @@ class tst_Launcher : public LauncherFixture
 
 private slots:
     void fillsTheScreen();
+    void stripShowsTopLevelTabsOnly_data();
     void stripShowsTopLevelTabsOnly();
     void pagingOverTwentyIcons();
     void exactlyOnePageHasNoPagingButtons();
@@ -68,6 +71,8 @@ private slots:
     void tabKeysWrapOverTopLevelTabs_data();
     void tabKeysWrapOverTopLevelTabs();
     void subTabAndBack();
+    void backGoesUpOneFolderAtATime_data();
+    void backGoesUpOneFolderAtATime();
     void tabChosenBeforeTheTimerGetsItsPage();
     void escapeAndCloseNeverHideTheLauncher();
     void aShiftReleasedElsewhereIsForgotten();
@@ -106,25 +111,58 @@ void tst_Launcher::fillsTheScreen()
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1024, 570 - 64));
 }
 
+void tst_Launcher::stripShowsTopLevelTabsOnly_data()
+{
+    QTest::addColumn<QList<int>>("parents");
+    QTest::addColumn<QList<int>>("strip");
+    QTest::addColumn<int>("problems");
+
+    QTest::newRow("two sub-tabs last") << QList<int>{0, 0, 0, 1, 1} << QList<int>{0, 1, 2} << 0;
+    QTest::newRow("a sub-tab in the middle") << QList<int>{0, 1, 0, 0, 0} << QList<int>{0, 2, 3, 4} << 0;
+    QTest::newRow("a folder in a folder") << QList<int>{0, 0, 0, 2, 4} << QList<int>{0, 1, 2} << 0;
+    QTest::newRow("the first a sub-tab") << QList<int>{2, 0, 0, 0, 0} << QList<int>{1, 2, 3, 4} << 0;
+    QTest::newRow("its own parent") << QList<int>{0, 0, 0, 0, 5} << QList<int>{0, 1, 2, 3, 4} << 1;
+    QTest::newRow("two in a ring") << QList<int>{0, 3, 2, 0, 0} << QList<int>{0, 1, 2, 3, 4} << 1;
+    QTest::newRow("a folder under a ring") << QList<int>{0, 3, 2, 2, 0} << QList<int>{0, 1, 2, 4} << 1;
+    QTest::newRow("parents out of range") << QList<int>{0, -1, 0, 0, 6} << QList<int>{0, 1, 2, 3, 4} << 2;
+}
+
+// The strip shows exactly the tabs that are no folders, side by side; Tab and the scan go
+// round them; a bad parent is told once.
 void tst_Launcher::stripShowsTopLevelTabsOnly()
 {
-    LauncherStore store = standardStore();
-    store.subTabs = 2;
-    start(store);
-    QList<int> shown;
+    QFETCH(QList<int>, parents);
+    QFETCH(QList<int>, strip);
+    QFETCH(int, problems);
+    standardStore().fill(theSettings);
+    for (int t = 0; t < parents.size(); ++t)
+        theSettings.tabs[t].TAB_ITEM_PARENT = parents.at(t);
+    StderrCapture stderrLines;
+    startOnSettings();
+    QCOMPARE(stderrLines.lines().filter(QStringLiteral("parent")).size(), problems);
+    // Separator width 2, tab width 160: the leading one, and one after each tab of the strip.
+    QList<int> shown, shownSeparators = {2};
     for (int t = 0; t < launcher->tabCount(); ++t) {
         if (!tab(t)->tabLabel->isHidden())
             shown.append(t);
     }
-    QCOMPARE(shown, QList<int>({0, 1, 2}));
-    // Separator width 2, tab width 160: leading, after tabs 0 ... 4, trailing.
-    QList<int> shownSeparators;
+    QCOMPARE(shown, strip);
     for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
-        if (separator->metaObject() == &QLabel::staticMetaObject && !separator->isHidden())
+        if (separator->metaObject() == &QLabel::staticMetaObject && !separator->isHidden() && separator->x() != 2)
             shownSeparators.append(separator->x());
     }
-    QCOMPARE(shownSeparators, QList<int>({2, 162, 324, 486}));
-    QCOMPARE(tab(1)->tabLabel->x(), 2 + 162);
+    QCOMPARE(shownSeparators.size(), strip.size() + 1);
+    QCOMPARE(launcher->topLevelTabCount(), strip.size());
+    for (int place = 0; place < strip.size(); ++place) {
+        QCOMPARE(tab(strip.at(place))->tabLabel->x(), 2 + place * 162);
+        QCOMPARE(shownSeparators.at(place + 1), (place + 1) * 162);
+        QCOMPARE(scanner()->widgetOf({ScanLoop::Step::Tab, place}), tab(strip.at(place))->tabLabel);
+    }
+    QCOMPARE(launcher->currentTab(), strip.first());
+    for (int place = 1; place <= strip.size(); ++place) {
+        key(platform::kVkTab);
+        QCOMPARE(launcher->currentTab(), strip.at(place % strip.size()));
+    }
 }
 
 void tst_Launcher::pagingOverTwentyIcons()
@@ -253,6 +291,44 @@ void tst_Launcher::subTabAndBack()
     QCOMPARE(launcher->currentTab(), 3);
     clickButton(ActionKind::Back);
     QCOMPARE(launcher->currentTab(), 0);
+}
+
+void tst_Launcher::backGoesUpOneFolderAtATime_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QList<int>>("shown");
+    // A tab's label pressed (by its index), the folder icon at position 1 opened, or Back.
+    QTest::newRow("one folder") << "1 open back" << QList<int>{1, 4, 1};
+    QTest::newRow("three folders deep") << "1 open open open back back back back" << QList<int>{1, 4, 5, 6, 5, 4, 1, 1};
+    QTest::newRow("back into a folder left by a tab") << "1 open open 0 back back" << QList<int>{1, 4, 5, 0, 5, 0};
+}
+
+// Folders 5, 6 and 7, each opened from the one before: Back goes up one at a time.
+void tst_Launcher::backGoesUpOneFolderAtATime()
+{
+    QFETCH(QString, steps);
+    QFETCH(QList<int>, shown);
+    LauncherStore store = standardStore();
+    store.tabIcons << QStringLiteral("8.9") << QStringLiteral("30");
+    store.subTabs = 3;
+    store.fill(theSettings);
+    for (int n : {7, 9}) {
+        theSettings.icons[n - 1].ICON_DATA_TYPE = ActionKind::SubTab;
+        theSettings.icons[n - 1].ICON_SUB_TAB_ID = n == 7 ? 6 : 7;
+    }
+    startOnSettings();
+    QList<int> seen;
+    for (const QString &step : steps.split(u' ')) {
+        if (step == QLatin1String("open"))
+            launcher->dispatchAction(icon(launcher->currentTab(), 1), nullptr, nullptr);
+        else if (step == QLatin1String("back"))
+            clickButton(ActionKind::Back);
+        else
+            pressTab(step.toInt());
+        seen.append(launcher->currentTab());
+        QCOMPARE(launcher->titleBar()->backBar()->isVisible(), launcher->currentTab() >= 4);
+    }
+    QCOMPARE(seen, shown);
 }
 
 void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
