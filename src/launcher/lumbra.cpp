@@ -103,6 +103,10 @@ void lumbra::initialise()
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
     markSelection();
+    // Music the person left on plays again, and the speaker shows it: a speaker showing "off"
+    // while the music is on would do nothing at its first click.
+    if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0)
+        playMusic(true);
 }
 
 void lumbra::displayChanged()

@@ -83,6 +83,7 @@ private:
     void moveHighlight(unsigned key);
     void moveToTab(int step);
     void removeSelectedIcon();
+    void playMusic(bool on);
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     void buildTabStrip();
     APIconQLabel *makeIcon(int t, int part, int position);

@@ -156,6 +156,12 @@ void lumbra::setMusic(bool on)
 {
     theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
     SettingsChange::setNumber(QStringLiteral("MUSIC_BACKGROUND_ON"), on ? 1 : 0).applyTo(theSettings);
+    playMusic(on);
+}
+
+// The speaker shows whether the music is on, and the music follows it.
+void lumbra::playMusic(bool on)
+{
     IconQLabel *speaker = bar ? bar->button(ActionKind::Music) : nullptr;
     if (on) {
         if (speaker)

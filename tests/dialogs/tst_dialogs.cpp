@@ -3,6 +3,7 @@
 
 #include "LauncherFixture.h"
 #include "RecordingShell.h"
+#include "TestPictures.h"
 
 #include "app/QMyApp.h"
 #include "app/SingleInstance.h"
@@ -14,14 +15,17 @@
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/Registry.h"
+#include "settings/ActionKind.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
+#include "widgets/IconQLabel.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ShutdownQLabel.h"
 
@@ -82,6 +86,8 @@ private slots:
     void settingsDialogCancelChangesNothing();
     void settingsDialogOkWritesTheSwitches_data();
     void settingsDialogOkWritesTheSwitches();
+    void musicDoesWhatItShows_data();
+    void musicDoesWhatItShows();
     void settingsDialogTellsAStartAtLoginThatFailed();
     void shutDownActions_data();
     void shutDownActions();
@@ -363,6 +369,59 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
     QCOMPARE(command, on ? QStringLiteral("\"%PROGRAMFILES%\\ORTAN\\Lumbra\\Lumbra.exe\"") : QString());
     // Keeping the launcher open brings it back at once.
     QCOMPARE(launcher->isMinimized(), !on);
+}
+
+void tst_Dialogs::musicDoesWhatItShows_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("switchedBy");
+    QTest::addColumn<QStringList>("sounds");
+
+    QTest::newRow("stored on: the speaker turns it off") << 1 << "speaker" << QStringList{"play", "stop"};
+    QTest::newRow("stored off: the speaker turns it on") << 0 << "speaker" << QStringList{"play"};
+    QTest::newRow("the dialog turns it on") << 0 << "dialog" << QStringList{"play"};
+    QTest::newRow("the dialog turns it off") << 1 << "dialog" << QStringList{"play", "stop"};
+    QTest::newRow("the dialog without a launcher") << 0 << "dialog alone" << QStringList{};
+}
+
+// Music stored on plays from the start; the speaker and the dialog's switch show what is on,
+// switch it and store it.
+void tst_Dialogs::musicDoesWhatItShows()
+{
+    QFETCH(int, before);
+    QFETCH(QString, switchedBy);
+    QFETCH(QStringList, sounds);
+    twoThemes().fill(theSettings);
+    theSettings.mySystem.MUSIC_BACKGROUND_ON = before;
+    theSettings.themes[0].SPEAKER_OFF_PNG_NAME = QStringLiteral("off.png");
+    theSettings.themes[0].SPEAKER_ON_PNG_NAME = QStringLiteral("on.png");
+    QVERIFY(writePicture(folderPath(QStringLiteral("Theme/Light/off.png")), Qt::red));
+    QVERIFY(writePicture(folderPath(QStringLiteral("Theme/Light/on.png")), Qt::blue));
+    QVERIFY(saveAllSettings(theSettings));
+    startOnSettings();
+    const auto speakerShows = [this] {
+        return shownImage(*launcher->titleBar()->button(ActionKind::Music)).pixelColor(5, 5);
+    };
+    QCOMPARE(speakerShows(), before ? QColor(Qt::blue) : QColor(Qt::red));
+    if (switchedBy == QLatin1String("speaker")) {
+        launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Music), nullptr);
+    } else {
+        TrayIconLumbraSettingdialog dialog;
+        dialog.prepareDialog();
+        QCOMPARE(dialog.soundButton.isChecked(), before == 0);
+        dialog.soundButton.click();
+        if (switchedBy == QLatin1String("dialog alone"))
+            theLauncher = nullptr;
+        dialog.okButton.click();
+    }
+    QStringList heard;
+    for (const QString &call : std::as_const(platform->sound.calls))
+        heard.append(call.section(u' ', 0, 0));
+    QCOMPARE(heard, sounds);
+    QCOMPARE(stored().mySystem.MUSIC_BACKGROUND_ON, 1 - before);
+    QCOMPARE(theSettings.mySystem.MUSIC_BACKGROUND_ON, 1 - before);
+    if (theLauncher)
+        QCOMPARE(speakerShows(), before ? QColor(Qt::red) : QColor(Qt::blue));
 }
 
 void tst_Dialogs::settingsDialogTellsAStartAtLoginThatFailed()
