@@ -8,6 +8,7 @@
 #include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
 #include "MissingPrograms.h"
+#include "PagePictures.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
 #include "TitleBar.h"
@@ -54,6 +55,7 @@ lumbra::lumbra()
     setWindowTitle(QString());
     QMetaObject::connectSlotsByName(this);
     reporter = new HighlightReporter(this);
+    pagePictures = std::make_unique<PagePictures>();
     LauncherAccessible::install();
 }
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 
 class APIconQLabel;
 class DragIconPage;
@@ -17,6 +18,7 @@ class DropQueue;
 class HighlightReporter;
 class IconQLabel;
 class MissingPrograms;
+class PagePictures;
 class QLabel;
 class SwitchScanner;
 class TabQLabel;
@@ -124,4 +126,5 @@ private:
     DropQueue *drops = nullptr;
     HighlightReporter *reporter = nullptr;
     SwitchScanner *scanner = nullptr;
+    std::unique_ptr<PagePictures> pagePictures;
 };

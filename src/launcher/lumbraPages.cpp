@@ -7,6 +7,7 @@
 #include "HighlightReporter.h"
 #include "LauncherGeometry.h"
 #include "MissingPrograms.h"
+#include "PagePictures.h"
 #include "TabEntry.h"
 #include "TitleBar.h"
 #include "WaitCursor.h"
@@ -275,13 +276,8 @@ void lumbra::showPagePicture(int t)
     const int current = theSettings.getInt(IntSetting::CURRENT_THEME);
     const int theme = current > 0 ? current - 1 : -1;
     const QString path = theSettings.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, theme, t);
-    QImage picture;
-    if (path != QLatin1String("NULL") && isPictureFile(path))
-        picture.load(path);
     const QSize size(G::screenWidth(), G::screenHeight() - G::tabAreaHeight());
-    if (!picture.isNull() && picture.size() != size && !size.isEmpty())
-        picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    page->setPixmap(QPixmap::fromImage(std::move(picture)));
+    page->setPixmap(path == QLatin1String("NULL") ? QPixmap() : pagePictures->picture(path, theme, size));
 }
 
 // Dims the icons of tab t whose program or document is not on this computer, and shows again

@@ -18,6 +18,7 @@
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/Registry.h"
+#include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
@@ -73,6 +74,8 @@ class tst_Dialogs : public LauncherFixture
 private slots:
     void themeDialogPreviewsAndCancelRestores_data();
     void themeDialogPreviewsAndCancelRestores();
+    void pagePictureDecodedOncePerThemeAndSize_data();
+    void pagePictureDecodedOncePerThemeAndSize();
     void themeDialogOkStoresTheTheme();
     void themeDialogSwallowsTheFirstIndexChange();
     void trayClickGuard();
@@ -145,6 +148,50 @@ void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
     QCOMPARE(pageColour(), QColor(Qt::red).rgb());
     const SettingStore kept = stored();
     QCOMPARE(kept.mySystem.CURRENT_THEME, 1);
+}
+
+void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize_data()
+{
+    QTest::addColumn<QString>("between");
+    QTest::addColumn<bool>("decodedAgain");
+    QTest::newRow("another tab shown") << "tab" << false;
+    QTest::newRow("the picture changed on disk") << "file" << true;
+    QTest::newRow("the picture touched on disk") << "touch" << true;
+    QTest::newRow("a new screen size") << "size" << true;
+    QTest::newRow("the other theme") << "theme" << true;
+}
+
+// The first tab's picture is decoded and scaled once, and again only for what changed.
+void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize()
+{
+    QFETCH(QString, between);
+    QFETCH(bool, decodedAgain);
+    startLauncher(twoThemes());
+    QTRY_COMPARE(pageColour(), QColor(Qt::red).rgb());
+    const qint64 first = launcher->tab(0)->page->pixmap().cacheKey();
+    QRgb colour = QColor(Qt::red).rgb();
+    if (between == QLatin1String("file") || between == QLatin1String("touch")) {
+        const QString path = folderPath(QStringLiteral("Theme/Light/page1.png"));
+        QVERIFY(between == QLatin1String("touch") || writePicture(path, Qt::green));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        if (between == QLatin1String("file"))
+            colour = QColor(Qt::green).rgb();
+    } else if (between == QLatin1String("size")) {
+        platform->screen.width = 800;
+        launcher->handleMessage(platform::kWmDisplayChange, 0);
+    } else if (between == QLatin1String("theme")) {
+        theSettings.mySystem.CURRENT_THEME = 2;
+        launcher->applyTheme();
+        colour = QColor(Qt::blue).rgb();
+    }
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+    QVERIFY(launcher->tab(0)->page->pixmap().isNull());
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(0)->tabLabel);
+    QCOMPARE(launcher->tab(0)->page->pixmap().cacheKey() != first, decodedAgain);
+    QCOMPARE(pageColour(), colour);
+    QCOMPARE(launcher->tab(0)->page->pixmap().width(), platform->screen.width);
 }
 
 void tst_Dialogs::themeDialogOkStoresTheTheme()
