@@ -26,6 +26,7 @@
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
+#include "widgets/FaceRecipes.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ShutdownQLabel.h"
@@ -80,6 +81,8 @@ private slots:
     void themeDialogSwallowsTheFirstIndexChange();
     void trayClickGuard();
     void dropDialogAddsAnIconToTheStore();
+    void droppedProgramKeepsItsPathAndGetsItsPicture_data();
+    void droppedProgramKeepsItsPathAndGetsItsPicture();
     void dropDialogIntoARefusingStoreLeavesNothing();
     void dropDialogNamesAPictureNobodyUses();
     void startChoice_data();
@@ -271,6 +274,48 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     const SettingStore kept = stored();
     QCOMPARE(kept.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
     QCOMPARE(launcher->tab(1)->icons.last()->name, QStringLiteral("My Tool"));
+}
+
+void tst_Dialogs::droppedProgramKeepsItsPathAndGetsItsPicture_data()
+{
+    QTest::addColumn<QString>("dropped");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("programFolderWritable");
+
+    QTest::newRow("a UNC name") << "\\\\server\\apps\\my.exe"
+                                << "//server/apps/my.exe" << true;
+    QTest::newRow("a POSIX name with backslashes") << "/opt/we\\ird/my\\tool"
+                                                   << "/opt/we\\ird/my\\tool" << true;
+    QTest::newRow("a program folder that takes nothing") << "/opt/tools/my"
+                                                         << "/opt/tools/my" << false;
+}
+
+// The target is the file dropped; its picture is written where it can be, and found there.
+void tst_Dialogs::droppedProgramKeepsItsPathAndGetsItsPicture()
+{
+    QFETCH(QString, dropped);
+    QFETCH(QString, path);
+    QFETCH(bool, programFolderWritable);
+    startLauncher(twoThemes());
+    QFile blocker(folderPath(QStringLiteral("Icon")));
+    QVERIFY(programFolderWritable || blocker.open(QIODevice::WriteOnly));
+    DropIconDialog dialog;
+    dialog.setDroppedFile(dropped, QStringLiteral("my.exe"));
+    QCOMPARE(dialog.lineEdit_2->text(), path);
+    dialog.appIcon = QPixmap(16, 16);
+    dialog.appIcon.fill(Qt::green);
+    dialog.dropOkButton->click();
+    const IconInfo &added = theSettings.icons.last();
+    QCOMPARE(added.ICON_AP_EXE_LOCATION, u'"' + path + u'"');
+    QCOMPARE(added.ICON_AP_PNG_FILE_NAME, QStringLiteral("./Icon/my.png"));
+    const QString kept = programFolderWritable ? folderPath(QStringLiteral("Icon/my.png"))
+                                               : folderPath(QStringLiteral("data/lumbra/Icon/my.png"));
+    QVERIFY(QFileInfo(kept).isFile());
+    QCOMPARE(loadPicture(added.ICON_AP_PNG_FILE_NAME).pixelColor(8, 8), QColor(Qt::green));
+    // The next program of that name gets a picture of its own, even once no icon names this one.
+    theSettings.icons.last().ICON_AP_PNG_FILE_NAME.clear();
+    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("my")),
+             QStringLiteral("./Icon/my-2.png"));
 }
 
 // An icon the store cannot keep is not added; its picture goes with it.

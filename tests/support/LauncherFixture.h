@@ -3,6 +3,7 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QTemporaryDir>
@@ -76,4 +77,5 @@ protected:
 private:
     std::unique_ptr<QTemporaryDir> folder;
     QString savedDirectory;
+    QByteArray savedDataHome;
 };

@@ -74,6 +74,17 @@ std::string environmentHoldsTheProcessEnvironment()
     return std::string();
 }
 
+// The person's own folder of the launcher lies in the local application data, which the
+// LOCALAPPDATA variable names.
+std::string userDataDirectoryIsInTheLocalAppData()
+{
+    const std::u16string folder = Win32SystemServices().userDataDirectory();
+    wchar_t expected[MAX_PATH] = {};
+    EXPECT(GetEnvironmentVariableW(L"LOCALAPPDATA", expected, MAX_PATH) > 0);
+    EXPECT_EQ(folder, reinterpret_cast<const char16_t *>(expected) + std::u16string(u"\\Lumbra"));
+    return std::string();
+}
+
 std::string screenMetric(int index, bool known)
 {
     const int value = Win32ScreenMetrics().systemMetric(index);
@@ -219,6 +230,7 @@ void addSystemTests()
         add(std::string("system: the current folder stays for ") + row.name,
             [path = row.path] { return currentDirectoryRefuses(path); });
     add("system: the environment", environmentHoldsTheProcessEnvironment);
+    add("system: the person's data folder", userDataDirectoryIsInTheLocalAppData);
     const struct
     {
         const char *name;
