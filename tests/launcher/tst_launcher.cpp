@@ -301,20 +301,22 @@ void tst_Launcher::backGoesUpOneFolderAtATime_data()
     QTest::newRow("one folder") << "1 open back" << QList<int>{1, 4, 1};
     QTest::newRow("three folders deep") << "1 open open open back back back back" << QList<int>{1, 4, 5, 6, 5, 4, 1, 1};
     QTest::newRow("back into a folder left by a tab") << "1 open open 0 back back" << QList<int>{1, 4, 5, 0, 5, 0};
+    QTest::newRow("a folder on the way back") << "1 open open open open back" << QList<int>{1, 4, 5, 6, 4, 1};
 }
 
-// Folders 5, 6 and 7, each opened from the one before: Back goes up one at a time.
+// Folders 5, 6 and 7, each opened from the one before, and 7 opening 5 again: Back goes up
+// one at a time.
 void tst_Launcher::backGoesUpOneFolderAtATime()
 {
     QFETCH(QString, steps);
     QFETCH(QList<int>, shown);
     LauncherStore store = standardStore();
-    store.tabIcons << QStringLiteral("8.9") << QStringLiteral("30");
+    store.tabIcons << QStringLiteral("8.9") << QStringLiteral("2.30");
     store.subTabs = 3;
     store.fill(theSettings);
-    for (int n : {7, 9}) {
+    for (int n : {7, 9, 30}) {
         theSettings.icons[n - 1].ICON_DATA_TYPE = ActionKind::SubTab;
-        theSettings.icons[n - 1].ICON_SUB_TAB_ID = n == 7 ? 6 : 7;
+        theSettings.icons[n - 1].ICON_SUB_TAB_ID = n == 7 ? 6 : n == 9 ? 7 : 5;
     }
     startOnSettings();
     QList<int> seen;
