@@ -21,7 +21,7 @@ using platform::PosixSystemServices;
 
 namespace {
 
-const char *const kLanguageVariables[] = {"LUMBRA_LANGID", "LC_ALL", "LC_MESSAGES", "LANG", "XDG_DATA_HOME", "HOME"};
+const char *const kLanguageVariables[] = {"LUMBRA_LANGID", "LC_ALL", "LC_MESSAGES", "LANG"};
 
 // A null value unsets the variable; an empty one sets it to "".
 void setVariable(const char *name, const QByteArray &value)
@@ -83,8 +83,6 @@ private slots:
     void invalidLangIdIsReported();
 
     void environmentStringsHoldTheProcessEnvironment();
-    void userDataDirectory_data();
-    void userDataDirectory();
     void setCurrentDirectoryChangesFolder();
     void setCurrentDirectoryRefuses_data();
     void setCurrentDirectoryRefuses();
@@ -282,27 +280,6 @@ void TestPosixSystemServices::environmentStringsHoldTheProcessEnvironment()
     QCOMPARE(std::count(entries.begin(), entries.end(), marker), 1);
     for (const std::u16string &entry : entries)
         QVERIFY(entry.rfind(u"LUMBRA_TEST_ABSENT=", 0) != 0);
-}
-
-void TestPosixSystemServices::userDataDirectory_data()
-{
-    QTest::addColumn<QByteArray>("dataHome");
-    QTest::addColumn<QByteArray>("home");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("XDG_DATA_HOME") << QByteArray("/d/ata") << QByteArray("/h") << "/d/ata/lumbra";
-    QTest::newRow("a relative one is ignored") << QByteArray("d") << QByteArray("/h") << "/h/.local/share/lumbra";
-    QTest::newRow("unset") << QByteArray() << QByteArray("/h\\me") << "/h\\me/.local/share/lumbra";
-    QTest::newRow("no home known") << QByteArray() << QByteArray("h") << "";
-}
-
-void TestPosixSystemServices::userDataDirectory()
-{
-    QFETCH(QByteArray, dataHome);
-    QFETCH(QByteArray, home);
-    QFETCH(QString, folder);
-    setVariable("XDG_DATA_HOME", dataHome);
-    setVariable("HOME", home);
-    QCOMPARE(QString::fromStdU16String(system.userDataDirectory()), folder);
 }
 
 void TestPosixSystemServices::setCurrentDirectoryChangesFolder()

@@ -29,7 +29,6 @@ void LauncherFixture::init()
     savedDirectory = QDir::currentPath();
     QDir::setCurrent(folder->path());
     // What the launcher keeps in the person's data folder stays in the test's folder.
-    savedDataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QFile::encodeName(folder->filePath(QStringLiteral("data"))));
 }
 
@@ -40,10 +39,6 @@ void LauncherFixture::cleanup()
     platform.reset();
     theSettings = SettingStore();
     QDir::setCurrent(savedDirectory);
-    if (savedDataHome.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", savedDataHome);
     folder.reset();
 }
 

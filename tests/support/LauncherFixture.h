@@ -3,7 +3,6 @@
 #include "LauncherStore.h"
 #include "TestPlatform.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QTemporaryDir>
@@ -77,5 +76,4 @@ protected:
 private:
     std::unique_ptr<QTemporaryDir> folder;
     QString savedDirectory;
-    QByteArray savedDataHome;
 };

@@ -74,17 +74,6 @@ std::string environmentHoldsTheProcessEnvironment()
     return std::string();
 }
 
-// The person's own folder of the launcher lies in the local application data, which the
-// LOCALAPPDATA variable names.
-std::string userDataDirectoryIsInTheLocalAppData()
-{
-    const std::u16string folder = Win32SystemServices().userDataDirectory();
-    wchar_t expected[MAX_PATH] = {};
-    EXPECT(GetEnvironmentVariableW(L"LOCALAPPDATA", expected, MAX_PATH) > 0);
-    EXPECT_EQ(folder, reinterpret_cast<const char16_t *>(expected) + std::u16string(u"\\Lumbra"));
-    return std::string();
-}
-
 std::string screenMetric(int index, bool known)
 {
     const int value = Win32ScreenMetrics().systemMetric(index);
@@ -230,7 +219,13 @@ void addSystemTests()
         add(std::string("system: the current folder stays for ") + row.name,
             [path = row.path] { return currentDirectoryRefuses(path); });
     add("system: the environment", environmentHoldsTheProcessEnvironment);
-    add("system: the person's data folder", userDataDirectoryIsInTheLocalAppData);
+    add("system: the person's data folder is in LOCALAPPDATA", [] {
+        wchar_t expected[MAX_PATH] = {};
+        EXPECT(GetEnvironmentVariableW(L"LOCALAPPDATA", expected, MAX_PATH) > 0);
+        EXPECT_EQ(Win32SystemServices().userDataDirectory(),
+                  reinterpret_cast<char16_t *>(expected) + std::u16string(u"\\Lumbra"));
+        return std::string();
+    });
     const struct
     {
         const char *name;
