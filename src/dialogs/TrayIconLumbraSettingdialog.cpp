@@ -92,7 +92,8 @@ void TrayIconLumbraSettingdialog::prepareDialog()
     alwaysButton.setChecked(theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) != 0);
     startButton.setChecked(theSettings.getInt(IntSetting::STARTWHENBOOTING) != 0);
     speakButton.setChecked(theSettings.mySystem.SPEAK_NAMES == 1);
-    soundButton.setChecked(theSettings.getInt(IntSetting::MUSIC_BACKGROUND_ON) != 1);
+    // Any value but 0 is on, as for the speaker: the switch and its picture agree.
+    soundButton.setChecked(theSettings.getInt(IntSetting::MUSIC_BACKGROUND_ON) == 0);
     for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->blockSignals(false);
     // The faces carry the texts as pictures: the screen reader and the voice get them here.
@@ -251,13 +252,16 @@ void TrayIconLumbraSettingdialog::fn_setAlwaysOnTop()
     writeSystemValue(QStringLiteral("ALWAYS_ON_BACKGROUND"), on ? 1 : 0);
 }
 
-// Only the setting in memory changes; it reaches the registry with the next full save.
+// Stored at once like the other switches; the launcher also starts or stops the music.
 void TrayIconLumbraSettingdialog::fn_setSoundOff()
 {
-    if (theLauncher)
-        theLauncher->setMusic(!soundButton.isChecked());
-    else
-        theSettings.mySystem.MUSIC_BACKGROUND_ON = soundButton.isChecked() ? 0 : 1;
+    const int on = soundButton.isChecked() ? 0 : 1;
+    if (theLauncher) {
+        theLauncher->setMusic(on != 0);
+        return;
+    }
+    theSettings.mySystem.MUSIC_BACKGROUND_ON = on;
+    writeSystemValue(QStringLiteral("MUSIC_BACKGROUND_ON"), on);
 }
 
 void TrayIconLumbraSettingdialog::fn_setSpeakNames()

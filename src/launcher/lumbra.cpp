@@ -8,6 +8,7 @@
 #include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
 #include "MissingPrograms.h"
+#include "PagePictures.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
 #include "TitleBar.h"
@@ -54,6 +55,7 @@ lumbra::lumbra()
     setWindowTitle(QString());
     QMetaObject::connectSlotsByName(this);
     reporter = new HighlightReporter(this);
+    pagePictures = std::make_unique<PagePictures>();
     LauncherAccessible::install();
 }
 
@@ -103,6 +105,10 @@ void lumbra::initialise()
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
     markSelection();
+    // Music the person left on plays again, and the speaker shows it: a speaker showing "off"
+    // while the music is on would do nothing at its first click.
+    if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0)
+        playMusic(true);
 }
 
 void lumbra::displayChanged()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TabTree.h"
 #include "dialogs/LauncherControl.h"
 #include "dialogs/NewIcon.h"
 
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 
 class APIconQLabel;
 class DragIconPage;
@@ -16,6 +18,7 @@ class DropQueue;
 class HighlightReporter;
 class IconQLabel;
 class MissingPrograms;
+class PagePictures;
 class QLabel;
 class SwitchScanner;
 class TabQLabel;
@@ -60,6 +63,8 @@ public:
     const TabEntry *tab(int t) const;
     int tabCount() const { return int(tabs.size()); }
     int topLevelTabCount() const;
+    // Which tabs stand in the strip and which are folders.
+    const TabTree &tabTree() const { return tree; }
     TitleBar *titleBar() const { return bar; }
 
 signals:
@@ -80,6 +85,7 @@ private:
     void moveHighlight(unsigned key);
     void moveToTab(int step);
     void removeSelectedIcon();
+    void playMusic(bool on);
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     void buildTabStrip();
     void placeTabStrip();
@@ -92,6 +98,7 @@ private:
     void showTab(int t);
     void switchToTab(int t);
     void openSubTab(APIconQLabel *icon);
+    void goBack();
     void turnPage(int pages);
     void showIconRange(int t, int first, int last);
     void showPagingButtons(int t, bool fromTheFirstPage);
@@ -101,14 +108,17 @@ private:
     bool addIconToCurrentTab(const NewIcon &icon);
     void putBackLabel(const RemovalOffer &offer, int part);
 
-    // The tab shown, where a folder's back button returns, the highlighted icon and the one before.
+    // The tab shown, where a folder's back button returns, the highlighted icon and the one before;
+    // for a folder in a folder, the tabs each open folder was opened from, the first first.
     struct Selection
     {
         int currentTab = 0, returnTab = 0, selectedIcon = 0, previousSelectedIcon = 0;
+        QList<int> folderTrail;
     } selection;
     QPointer<APIconQLabel> markedIcon;
     QList<TabEntry *> tabs;
     QList<QLabel *> separators;
+    TabTree tree;
     bool shiftDown = false, controlDown = false;
     QTimer pageBuildTimer;
     std::uintptr_t endpoint = 0;
@@ -118,4 +128,5 @@ private:
     DropQueue *drops = nullptr;
     HighlightReporter *reporter = nullptr;
     SwitchScanner *scanner = nullptr;
+    std::unique_ptr<PagePictures> pagePictures;
 };

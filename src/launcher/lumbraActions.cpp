@@ -119,11 +119,7 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
             openSubTab(icon);
         break;
     case ActionKind::Back:
-        selection.currentTab = std::clamp(selection.returnTab, 0, std::max(0, int(tabs.size()) - 1));
-        if (!tabs.isEmpty()) {
-            showTab(selection.currentTab);
-            reporter->tabShown(tabs.at(selection.currentTab)->tabLabel->accessibleName());
-        }
+        goBack();
         break;
     case ActionKind::PageUp:
     case ActionKind::PageDown:
@@ -160,6 +156,12 @@ void lumbra::setMusic(bool on)
 {
     theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
     SettingsChange::setNumber(QStringLiteral("MUSIC_BACKGROUND_ON"), on ? 1 : 0).applyTo(theSettings);
+    playMusic(on);
+}
+
+// The speaker shows whether the music is on, and the music follows it.
+void lumbra::playMusic(bool on)
+{
     IconQLabel *speaker = bar ? bar->button(ActionKind::Music) : nullptr;
     if (on) {
         if (speaker)

@@ -151,10 +151,11 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part)
         markSelection();
         missing->check({icon});
     }
-    if (t != selection.currentTab && t < topLevelTabCount()) {
+    if (t != selection.currentTab && !tree.isSubTab(t)) {
         showTab(t);
     } else if (t != selection.currentTab) {
         selection.currentTab = t;
+        selection.folderTrail.clear();
         switchToTab(t);
     }
     const QList<APIconQLabel *> &icons = entry->icons;

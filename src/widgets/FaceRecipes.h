@@ -41,8 +41,9 @@ QImage makeFaceCanvas(int width, int height);
 // Whether `file` is a plain file (or a link to one). Only those are read as pictures: opening
 // a named pipe or a device waits for a writer that may never come, and a folder is no picture.
 bool isPictureFile(const QString &file);
-// The picture in `file`, in a format a painter can draw on, or a null image when the file
-// cannot be read. Decoded pictures are kept and reused while the file is unchanged on disk.
+// The picture in `file` (or in its copy in the person's data folder, PictureFiles), in a
+// format a painter can draw on, or a null image when the file cannot be read. Decoded
+// pictures are kept and reused while the file is unchanged on disk.
 QImage loadPicture(const QString &file);
 // The picture in `file` or, where it is smaller than `wanted` (device pixels), the rendering
 // of it drawn larger beside it (NAME@2x.png, NAME@3x.png, NAME@4x.png): the smallest that is

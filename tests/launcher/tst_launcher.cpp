@@ -6,6 +6,8 @@
 
 #include "app/TrayIcon.h"
 #include "dialogs/NewIcon.h"
+#include "launcher/ScanLoop.h"
+#include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
@@ -60,6 +62,7 @@ class tst_Launcher : public LauncherFixture
 
 private slots:
     void fillsTheScreen();
+    void stripShowsTopLevelTabsOnly_data();
     void stripShowsTopLevelTabsOnly();
     void pagingOverTwentyIcons();
     void exactlyOnePageHasNoPagingButtons();
@@ -67,6 +70,7 @@ private slots:
     void arrowKeys();
     void tabKeysWrapOverTopLevelTabs_data();
     void tabKeysWrapOverTopLevelTabs();
+    void subTabAndBack_data();
     void subTabAndBack();
     void tabChosenBeforeTheTimerGetsItsPage();
     void escapeAndCloseNeverHideTheLauncher();
@@ -108,25 +112,49 @@ void tst_Launcher::fillsTheScreen()
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1024, 570 - 64));
 }
 
+void tst_Launcher::stripShowsTopLevelTabsOnly_data()
+{
+    QTest::addColumn<QList<int>>("parents");
+    QTest::addColumn<QList<int>>("strip");
+    QTest::addColumn<int>("problems");
+    QTest::newRow("two sub-tabs last") << QList<int>{0, 0, 0, 1, 1} << QList<int>{0, 1, 2} << 0;
+    QTest::newRow("a sub-tab in the middle") << QList<int>{0, 1, 0, 0, 0} << QList<int>{0, 2, 3, 4} << 0;
+    QTest::newRow("the first a sub-tab") << QList<int>{2, 0, 0, 0, 0} << QList<int>{1, 2, 3, 4} << 0;
+    QTest::newRow("its own parent") << QList<int>{0, 0, 0, 0, 5} << QList<int>{0, 1, 2, 3, 4} << 1;
+    QTest::newRow("a folder under a ring") << QList<int>{0, 3, 2, 2, 0} << QList<int>{0, 1, 2, 4} << 1;
+    QTest::newRow("parents out of range") << QList<int>{0, -1, 0, 0, 6} << QList<int>{0, 1, 2, 3, 4} << 2;
+}
+
+// Tabs 160 wide side by side, a separator of 2 before and after each; Tab and the scan go round.
 void tst_Launcher::stripShowsTopLevelTabsOnly()
 {
-    LauncherStore store = standardStore();
-    store.subTabs = 2;
-    start(store);
-    QList<int> shown;
+    QFETCH(QList<int>, parents);
+    QFETCH(QList<int>, strip);
+    QFETCH(int, problems);
+    standardStore().fill(theSettings);
+    for (int t = 0; t < parents.size(); ++t)
+        theSettings.tabs[t].TAB_ITEM_PARENT = parents.at(t);
+    StderrCapture stderrLines;
+    startOnSettings();
+    QCOMPARE(stderrLines.lines().filter(QStringLiteral("parent")).size(), problems);
+    QList<int> labels, separators, expectedSeparators = {2};
     for (int t = 0; t < launcher->tabCount(); ++t) {
         if (!tab(t)->tabLabel->isHidden())
-            shown.append(t);
+            labels.append(t);
     }
-    QCOMPARE(shown, QList<int>({0, 1, 2}));
-    // Separator width 2, tab width 160: leading, after tabs 0 ... 4, trailing.
-    QList<int> shownSeparators;
     for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
         if (separator->metaObject() == &QLabel::staticMetaObject && !separator->isHidden())
-            shownSeparators.append(separator->x());
+            separators.append(separator->x());
     }
-    QCOMPARE(shownSeparators, QList<int>({2, 162, 324, 486}));
-    QCOMPARE(tab(1)->tabLabel->x(), 2 + 162);
+    QCOMPARE(labels, strip);
+    for (int place = 0; place < strip.size(); ++place) {
+        expectedSeparators.append((place + 1) * 162);
+        QCOMPARE(tab(strip.at(place))->tabLabel->x(), 2 + place * 162);
+        QCOMPARE(scanner()->widgetOf({ScanLoop::Step::Tab, place}), tab(strip.at(place))->tabLabel);
+        QCOMPARE(launcher->currentTab(), strip.at(place));
+        key(platform::kVkTab);
+    }
+    QCOMPARE(separators, expectedSeparators);
 }
 
 void tst_Launcher::pagingOverTwentyIcons()
@@ -231,30 +259,46 @@ void tst_Launcher::tabKeysWrapOverTopLevelTabs()
     QVERIFY(launcher->titleBar()->backBar()->isHidden());
 }
 
+void tst_Launcher::subTabAndBack_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QList<int>>("shown");
+    QTest::newRow("a tab pressed is the way back") << "0 3 back" << QList<int>{0, 3, 0};
+    QTest::newRow("three folders deep") << "1 open open open back back back back" << QList<int>{1, 4, 5, 6, 5, 4, 1, 1};
+    QTest::newRow("back into a folder left by a tab") << "1 open open 0 back back" << QList<int>{1, 4, 5, 0, 5, 0};
+    QTest::newRow("a folder on the way back") << "1 open open open open back" << QList<int>{1, 4, 5, 6, 4, 1};
+}
+
+// A tab's label pressed, the folder at position 1 opened (1 -> 4 -> 5 -> 6 -> 4), or Back.
 void tst_Launcher::subTabAndBack()
 {
-    start(standardStore());
-    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
-    key(platform::kVkRight);
-    APIconQLabel *folder = launcher->iconAt(1, 1);
-    QCOMPARE(folder->kind, 7);
-    launcher->dispatchAction(folder, nullptr, nullptr);
-    QCOMPARE(launcher->currentTab(), 4);
-    QVERIFY(!tab(4)->page->isHidden());
-    QVERIFY(tab(1)->page->isHidden());
-    QCOMPARE(launcher->titleBar()->backBar()->parentWidget(), tab(4)->page);
-    QVERIFY(!launcher->titleBar()->backBar()->isHidden());
-    clickButton(ActionKind::Back);
-    QCOMPARE(launcher->currentTab(), 1);
-    QCOMPARE(launcher->selectedIcon(), 0);
-    QVERIFY(!tab(1)->page->isHidden());
-    QVERIFY(launcher->titleBar()->backBar()->isHidden());
-    // A tab pressed remembers the tab it left as the way back.
-    QTest::mousePress(tab(0)->tabLabel, Qt::LeftButton);
-    QTest::mousePress(tab(3)->tabLabel, Qt::LeftButton);
-    QCOMPARE(launcher->currentTab(), 3);
-    clickButton(ActionKind::Back);
-    QCOMPARE(launcher->currentTab(), 0);
+    QFETCH(QString, steps);
+    QFETCH(QList<int>, shown);
+    LauncherStore store = standardStore();
+    store.tabIcons << QStringLiteral("8.9") << QStringLiteral("2.30");
+    store.subTabs = 3;
+    store.fill(theSettings);
+    for (int n : {7, 9, 30}) {
+        theSettings.icons[n - 1].ICON_DATA_TYPE = ActionKind::SubTab;
+        theSettings.icons[n - 1].ICON_SUB_TAB_ID = n == 7 ? 6 : n == 9 ? 7 : 5;
+    }
+    startOnSettings();
+    QList<int> seen;
+    for (const QString &step : steps.split(u' ')) {
+        if (step == QLatin1String("open"))
+            launcher->dispatchAction(icon(launcher->currentTab(), 1), nullptr, nullptr);
+        else if (step == QLatin1String("back"))
+            clickButton(ActionKind::Back);
+        else
+            pressTab(step.toInt());
+        const int t = launcher->currentTab();
+        seen.append(t);
+        QVERIFY(!tab(t)->page->isHidden() && launcher->selectedIcon() == 0);
+        QCOMPARE(launcher->titleBar()->backBar()->isVisible()
+                     && launcher->titleBar()->backBar()->parentWidget() == tab(t)->page,
+                 t >= 4);
+    }
+    QCOMPARE(seen, shown);
 }
 
 void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()

@@ -18,6 +18,7 @@
 #include "widgets/UndoBar.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 LauncherFixture::LauncherFixture() = default;
@@ -29,6 +30,8 @@ void LauncherFixture::init()
     folder = std::make_unique<QTemporaryDir>();
     savedDirectory = QDir::currentPath();
     QDir::setCurrent(folder->path());
+    // What the launcher keeps in the person's data folder stays in the test's folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder->filePath(QStringLiteral("data"))));
 }
 
 void LauncherFixture::cleanup()
