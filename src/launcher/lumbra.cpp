@@ -80,9 +80,7 @@ void lumbra::initialise()
     theSettings.computeIconGrid();
     fitToScreen(this);
 
-    bar = new TitleBar(this);
-    connect(bar, &TitleBar::buttonActivated, this,
-            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
+    buildTitleBar();
     missing = new MissingPrograms(this);
     undo = new UndoOffer(this);
     connect(undo, &UndoOffer::restored, this, &lumbra::putBackLabel);
@@ -93,6 +91,7 @@ void lumbra::initialise()
 
     buildTabStrip();
     showFirstPage();
+    showWhetherSettingsAreThere();
     // Other launcher processes find the window by its class and title.
     endpoint = platform::windows().registerWindow(u"QWidget", u"Lumbra", winId(),
                                                   [this](const platform::WindowMessage &message) {
@@ -103,6 +102,13 @@ void lumbra::initialise()
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
     markSelection();
+}
+
+void lumbra::buildTitleBar()
+{
+    bar = new TitleBar(this);
+    connect(bar, &TitleBar::buttonActivated, this,
+            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
 }
 
 void lumbra::displayChanged()
@@ -119,6 +125,7 @@ void lumbra::displayChanged()
     if (selection.currentTab < tabs.size())
         switchToTab(selection.currentTab);
     undo->place();
+    showWhetherSettingsAreThere();
     if (theShutDownDialog) {
         theShutDownDialog->move((LauncherGeometry::screenWidth() - theShutDownDialog->width()) / 2,
                                 (LauncherGeometry::screenHeight() - theShutDownDialog->height()) / 2);

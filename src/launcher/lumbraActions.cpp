@@ -17,7 +17,6 @@
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
-#include "settings/SettingsChange.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
@@ -135,7 +134,7 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
         break;
     case ActionKind::Music:
         if (button && button == bar->button(ActionKind::Music))
-            setMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
+            storeMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
         break;
     default:
         break;
@@ -159,7 +158,7 @@ QString lumbra::workingDirectoryOf(const QString &target)
 void lumbra::setMusic(bool on)
 {
     theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
-    SettingsChange::setNumber(QStringLiteral("MUSIC_BACKGROUND_ON"), on ? 1 : 0).applyTo(theSettings);
+    musicPlaying = on;
     IconQLabel *speaker = bar ? bar->button(ActionKind::Music) : nullptr;
     if (on) {
         if (speaker)

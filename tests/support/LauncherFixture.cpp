@@ -6,7 +6,9 @@
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
+#include "i18n/LanguageChoice.h"
 #include "platform/WindowMessages.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -27,6 +29,10 @@ void LauncherFixture::init()
     folder = std::make_unique<QTemporaryDir>();
     savedDirectory = QDir::currentPath();
     QDir::setCurrent(folder->path());
+    // A launcher always starts on a language's tree, where its changes land.
+    if (languageCode.isEmpty())
+        languageCode = QStringLiteral("EN");
+    initRegistryPaths();
 }
 
 void LauncherFixture::cleanup()
