@@ -150,7 +150,7 @@ void lumbra::showWhetherSettingsAreThere()
         palette.setColor(QPalette::Window, QColor(0xf4, 0xf1, 0xea));
         palette.setColor(QPalette::WindowText, QColor(0x20, 0x20, 0x20));
         noSettings->setPalette(palette);
-        noSettings->setText(tr("<p><b>Lumbra's settings could not be read.</b></p>"
+        noSettings->setText(tr("<p style=\"font-size: large\"><b>Lumbra's settings could not be read.</b></p>"
                                "<p>There is nothing to show until they are installed again. Please ask "
                                "the person who looks after this computer to run the command</p>"
                                "<p><tt>lumbra --installRegister</tt></p>"));
@@ -158,7 +158,7 @@ void lumbra::showWhetherSettingsAreThere()
     const int width = G::screenWidth();
     const int height = G::screenHeight();
     QFont font = noSettings->font();
-    font.setPixelSize(std::clamp(std::min(width, height) / 22, 20, 48));
+    font.setPixelSize(std::clamp(std::min(width, height) / 24, 20, 48));
     noSettings->setFont(font);
     const int margin = std::min(width, height) / 10;
     noSettings->setContentsMargins(margin, margin, margin, margin);

@@ -97,6 +97,8 @@ private slots:
     void refusedSavesAreTakenBackAndTold();
     void changesLandOnTheStoreAsItIsNow_data();
     void changesLandOnTheStoreAsItIsNow();
+    void noSettingsAreSaidWithAWayOut_data();
+    void noSettingsAreSaidWithAWayOut();
 
 private:
     // Does what a person does: "delete" the icon shown first, "add" a drop, "undo", "music",
@@ -721,6 +723,31 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow()
     for (const int n : iconNumbersOf(now.tabs.at(current).TAB_ITEM_ALL_ICONS))
         listed << now.icons.value(n - 1).ICON_AP_NAME;
     QCOMPARE(shown, listed);
+}
+
+void tst_Launcher::noSettingsAreSaidWithAWayOut_data()
+{
+    QTest::addColumn<StoreOrigin::State>("state");
+    QTest::newRow("unreadable") << StoreOrigin::State::Unreadable;
+    QTest::newRow("no tree") << StoreOrigin::State::NoTree;
+    QTest::newRow("loaded") << StoreOrigin::State::Loaded;
+}
+
+// Not a blank grey screen: one plain message over the window, and the tray's Exit in a
+// menu that can be reached.
+void tst_Launcher::noSettingsAreSaidWithAWayOut()
+{
+    QFETCH(StoreOrigin::State, state);
+    theSettings.origin.state = state;
+    StderrCapture quiet;
+    startOnSettings();
+    const QLabel *said = launcher->findChild<QLabel *>(QStringLiteral("noSettings"));
+    QCOMPARE(said != nullptr, state != StoreOrigin::State::Loaded);
+    QVERIFY(!said || (said->isVisible() && said->geometry() == launcher->rect() && said->text().contains("--installRegister")));
+    TrayIcon tray;
+    tray.setupTray();
+    QVERIFY(!tray.icon().isNull());
+    QCOMPARE(tray.exitAction->text(), QStringLiteral("Exit Lumbra"));
 }
 
 QTEST_MAIN(tst_Launcher)
