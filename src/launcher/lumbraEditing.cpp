@@ -85,7 +85,8 @@ void lumbra::removeSelectedIcon()
     const QString removed = theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS.split(u'.', Qt::KeepEmptyParts).value(part);
     const QString name = icon->name;
     int landed = -1;
-    const SettingsChange::Outcome outcome = SettingsChange::removeIcon(theSettings, t, part).applyTo(theSettings, &landed);
+    const SettingsChange::Outcome outcome = SettingsChange::removeIcon(theSettings, t, part)
+                                                .applyTo(theSettings, &landed);
     // Taken off the screen but not from the store, the icon would come back at the next start.
     if (!afterChange(outcome, tr("\"%1\" could not be taken off: Lumbra could not save its settings.").arg(name)))
         return;

@@ -30,7 +30,8 @@ bool lumbra::afterChange(SettingsChange::Outcome outcome, const QString &notSave
     if (SettingsChange::redrawNeeded(outcome))
         showSettingsAnew();
     if (outcome == SettingsChange::Outcome::NoLongerFits) {
-        printDiagnostic(QStringLiteral("the settings were changed meanwhile and no longer fit the change; it was not made"));
+        printDiagnostic(
+            QStringLiteral("the settings were changed meanwhile and no longer fit the change; it was not made"));
         tellNotSaved(theSettings.getString(TextSetting::DIALOG_CHANGED_MEANWHILE));
         return false;
     }

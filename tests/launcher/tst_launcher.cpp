@@ -14,6 +14,7 @@
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/RegFileImporter.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -26,6 +27,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -600,26 +602,22 @@ void tst_Launcher::absurdSizesStayOnTheScreen()
 
 void tst_Launcher::act(const QString &action)
 {
-    if (action == QLatin1String("delete")) {
+    ThemeSettingDialog theme(nullptr);
+    TrayIconLumbraSettingdialog settings;
+    if (action == QLatin1String("delete"))
         key(platform::kVkDelete);
-    } else if (action == QLatin1String("add")) {
+    else if (action == QLatin1String("add"))
         launcher->addIcon({QStringLiteral("Editor"), QStringLiteral("/usr/bin/editor"), QString(), 1});
-    } else if (action == QLatin1String("undo")) {
+    else if (action == QLatin1String("undo"))
         controlZ();
-    } else if (action == QLatin1String("music")) {
+    else if (action == QLatin1String("music"))
         clickButton(ActionKind::Music);
-    } else if (action == QLatin1String("theme")) {
-        ThemeSettingDialog dialog(nullptr);
-        dialog.setupThemeDialog();
-        dialog.loadThemeList();
-        dialog.fn_doSetting();
-    } else if (action == QLatin1String("settings")) {
-        TrayIconLumbraSettingdialog dialog;
-        dialog.prepareDialog();
-        dialog.fn_writeSetting();
-    } else {
+    else if (action == QLatin1String("theme"))
+        (theme.setupThemeDialog(), theme.loadThemeList(), theme.fn_doSetting());
+    else if (action == QLatin1String("settings"))
+        (settings.prepareDialog(), settings.fn_writeSetting());
+    else
         selectlumbraorwin(QString(), QFont(), QString(), QString()).call_Lumbra();
-    }
 }
 
 void tst_Launcher::refusedSavesAreTakenBackAndTold_data()
@@ -650,33 +648,31 @@ void tst_Launcher::refusedSavesAreTakenBackAndTold()
     QCOMPARE(visiblePositions(3), QList<int>({0, 1}));
     const QWidgetList windows = QApplication::topLevelWidgets();
     QVERIFY(std::any_of(windows.cbegin(), windows.cend(), [&](const QWidget *window) {
-        const auto *message = qobject_cast<const QMessageBox *>(window);
-        return message && message->isVisible() && message->text().contains(told);
+        return window->isVisible() && qobject_cast<const QMessageBox *>(window)
+            && static_cast<const QMessageBox *>(window)->text().contains(told);
     }));
 }
 
 void tst_Launcher::changesLandOnTheStoreAsItIsNow_data()
 {
     QTest::addColumn<QString>("actions"); // another process changes the store at "*"
-    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<QString>("meanwhile"); // KEY:VALUE=TEXT, or -KEY to delete it
     QTest::addColumn<bool>("told");
     QTest::addColumn<QString>("list"); // tab 4's list in the store afterwards, if it has one
     QTest::addColumn<int>("current");
 
-    const QString renamed = "[\\TabInfo\\01]\n\"TAB_ITEM_NAME\"=\"Renamed\"\n";
-    const QString threeTabs = "[\\System]\n\"NUMBER_OF_TABS\"=\"3\"\n";
-    QTest::newRow("Delete, tabs renamed and fewer") << "* delete" << renamed + "[\\System]\n\"NUMBER_OF_TABS\"=\"4\"\n"
-                                                    << false << "5" << 3;
+    const QString renamed = "TabInfo\\01:TAB_ITEM_NAME=Renamed", threeTabs = "System:NUMBER_OF_TABS=3";
+    const QString added = "IconInfo\\31:ICON_AP_NAME=Admin TabInfo\\04:TAB_ITEM_ALL_ICONS=4.5.31";
+    const QString fewer = renamed + " System:NUMBER_OF_TABS=4";
+    QTest::newRow("Delete, tabs renamed and fewer") << "* delete" << fewer << false << "5" << 3;
     QTest::newRow("Delete, its tab gone") << "* delete" << threeTabs << true << "" << 2;
-    QTest::newRow("Delete, its icon gone") << "* delete" << "[\\TabInfo\\04]\n\"TAB_ITEM_ALL_ICONS\"=\"5\"\n"
-                                           << true << "5" << 3;
+    QTest::newRow("Delete, its icon gone") << "* delete" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5" << true << "5" << 3;
     QTest::newRow("Delete, the store deleted") << "* delete" << "" << false << "5" << 3;
-    QTest::newRow("a drop, an icon added") << "* add" << renamed + "[\\IconInfo\\31]\n\"ICON_AP_NAME\"=\"Admin\"\n"
-                                              "[\\TabInfo\\04]\n\"TAB_ITEM_ALL_ICONS\"=\"4.5.31\"\n" << false << "4.5.31.32" << 3;
+    QTest::newRow("a drop, an icon added") << "* add" << added << false << "4.5.31.32" << 3;
     QTest::newRow("undo, tabs renamed") << "delete * undo" << renamed << false << "4.5" << 3;
     QTest::newRow("undo offer gone with its tab") << "delete * music undo" << threeTabs << false << "" << 2;
     QTest::newRow("theme, tabs renamed") << "* theme" << renamed << false << "4.5" << 3;
-    QTest::newRow("theme removed") << "* theme" << "[-\\ThemeInfo\\01]\n" << true << "4.5" << 3;
+    QTest::newRow("theme removed") << "* theme" << "-ThemeInfo\\01" << true << "4.5" << 3;
     QTest::newRow("settings, tabs renamed") << "* settings" << renamed << false << "4.5" << 3;
 }
 
@@ -693,6 +689,15 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow()
     start(standardStore());
     QVERIFY(saveAllSettings(theSettings));
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    QString reg = QStringLiteral("REGEDIT4\n");
+    for (const QString &change : meanwhile.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = change.split(QRegularExpression(QStringLiteral("[:=]")));
+        const bool gone = change.startsWith(u'-');
+        reg += QStringLiteral("[%1HKEY_LOCAL_MACHINE\\%2%3]\n")
+                   .arg(gone ? "-" : "", registryBasePath, parts.at(0).mid(gone ? 1 : 0));
+        if (parts.size() == 3)
+            reg += QStringLiteral("\"%1\"=\"%2\"\n").arg(parts.at(1), parts.at(2));
+    }
     StderrCapture quiet;
     for (const QString &action : actions.split(u' ')) {
         if (action != QLatin1String("*"))
@@ -700,10 +705,7 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow()
         else if (meanwhile.isEmpty())
             QVERIFY(QFile::remove(platform->databasePath()));
         else
-            QCOMPARE(RegFileImporter(platform->registry())
-                         .importData(("REGEDIT4\n" + meanwhile.replace("[\\", "[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\")
-                                                        .replace("[-\\", "[-HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\"))
-                                         .toUtf8(), "EN.reg"),
+            QCOMPARE(RegFileImporter(platform->registry()).importData(reg.toUtf8(), "EN.reg"),
                      RegFileImporter::Status::Imported);
     }
     const SettingStore now = stored();
@@ -711,8 +713,7 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow()
     QCOMPARE(now.tabs.value(0).TAB_ITEM_NAME == QLatin1String("Renamed"), meanwhile.contains(QLatin1String("Renamed")));
     QCOMPARE(launcher->currentTab(), current);
     const QMessageBox *message = launcher->findChild<QMessageBox *>();
-    QCOMPARE(message != nullptr, told);
-    QVERIFY(!told || message->text().startsWith(QLatin1String("The settings were changed in the meantime")));
+    QCOMPARE(message && message->text().startsWith(QLatin1String("The settings were changed in the meantime")), told);
     // The window shows the store: its tabs by name, the icons of the tab shown.
     QCOMPARE(launcher->tabCount(), now.mySystem.NUMBER_OF_TABS);
     for (int t = 0; t < launcher->tabCount(); ++t)
@@ -733,8 +734,8 @@ void tst_Launcher::noSettingsAreSaidWithAWayOut_data()
     QTest::newRow("loaded") << StoreOrigin::State::Loaded;
 }
 
-// Not a blank grey screen: one plain message over the window, and the tray's Exit in a
-// menu that can be reached.
+// Not a blank grey screen: one plain message over the window, and the tray's Exit in a menu
+// that can be reached.
 void tst_Launcher::noSettingsAreSaidWithAWayOut()
 {
     QFETCH(StoreOrigin::State, state);
@@ -743,7 +744,8 @@ void tst_Launcher::noSettingsAreSaidWithAWayOut()
     startOnSettings();
     const QLabel *said = launcher->findChild<QLabel *>(QStringLiteral("noSettings"));
     QCOMPARE(said != nullptr, state != StoreOrigin::State::Loaded);
-    QVERIFY(!said || (said->isVisible() && said->geometry() == launcher->rect() && said->text().contains("--installRegister")));
+    QVERIFY(!said || (said->isVisible() && said->geometry() == launcher->rect()));
+    QVERIFY(!said || said->text().contains("--installRegister"));
     TrayIcon tray;
     tray.setupTray();
     QVERIFY(!tray.icon().isNull());

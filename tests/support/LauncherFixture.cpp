@@ -1,12 +1,12 @@
 #include "LauncherFixture.h"
 
+#include "i18n/LanguageChoice.h"
 #include "launcher/DropQueue.h"
 #include "launcher/LauncherGeometry.h"
 #include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
-#include "i18n/LanguageChoice.h"
 #include "platform/WindowMessages.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
