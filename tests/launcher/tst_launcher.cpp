@@ -670,6 +670,7 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("Delete, the store deleted") << "* delete" << "" << false << "5" << 3;
     QTest::newRow("a drop, an icon added") << "* add" << added << false << "4.5.31.32" << 3;
     QTest::newRow("undo, tabs renamed") << "delete * undo" << renamed << false << "4.5" << 3;
+    QTest::newRow("undo, list reordered") << "* delete undo" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5.4" << false << "5.4" << 3;
     QTest::newRow("undo offer gone with its tab") << "delete * music undo" << threeTabs << false << "" << 2;
     QTest::newRow("theme, tabs renamed") << "* theme" << renamed << false << "4.5" << 3;
     QTest::newRow("theme removed") << "* theme" << "-ThemeInfo\\01" << true << "4.5" << 3;
