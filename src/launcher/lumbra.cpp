@@ -82,9 +82,7 @@ void lumbra::initialise()
     theSettings.computeIconGrid();
     fitToScreen(this);
 
-    bar = new TitleBar(this);
-    connect(bar, &TitleBar::buttonActivated, this,
-            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
+    buildTitleBar();
     missing = new MissingPrograms(this);
     undo = new UndoOffer(this);
     connect(undo, &UndoOffer::restored, this, &lumbra::putBackLabel);
@@ -95,6 +93,7 @@ void lumbra::initialise()
 
     buildTabStrip();
     showFirstPage();
+    showWhetherSettingsAreThere();
     // Other launcher processes find the window by its class and title.
     endpoint = platform::windows().registerWindow(u"QWidget", u"Lumbra", winId(),
                                                   [this](const platform::WindowMessage &message) {
@@ -111,6 +110,13 @@ void lumbra::initialise()
         playMusic(true);
 }
 
+void lumbra::buildTitleBar()
+{
+    bar = new TitleBar(this);
+    connect(bar, &TitleBar::buttonActivated, this,
+            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
+}
+
 void lumbra::displayChanged()
 {
     theSettings.computeIconGrid();
@@ -121,6 +127,7 @@ void lumbra::displayChanged()
     if (selection.currentTab < tabs.size())
         switchToTab(selection.currentTab);
     undo->place();
+    showWhetherSettingsAreThere();
     if (theShutDownDialog) {
         theShutDownDialog->move((LauncherGeometry::screenWidth() - theShutDownDialog->width()) / 2,
                                 (LauncherGeometry::screenHeight() - theShutDownDialog->height()) / 2);

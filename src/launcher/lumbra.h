@@ -42,6 +42,7 @@ public:
     void initialise();
     void applyTheme() override;
     void tellNotSaved(const QString &text) override;
+    bool afterChange(SettingsChange::Outcome outcome, const QString &notSaved) override;
     void setMusic(bool on) override;
     void restore() override;
     bool addIcon(const NewIcon &icon) override;
@@ -62,6 +63,9 @@ public:
     APIconQLabel *iconAt(int t, int position) const;
     const TabEntry *tab(int t) const;
     int tabCount() const { return int(tabs.size()); }
+    // Builds tabs, pages and title bar anew from theSettings, read again from the store: the
+    // tab shown and the highlight stay where the new settings still have them.
+    void showSettingsAnew();
     int topLevelTabCount() const;
     // Which tabs stand in the strip and which are folders.
     const TabTree &tabTree() const { return tree; }
@@ -106,7 +110,12 @@ private:
     void iconHovered(APIconQLabel *icon, bool entered);
     void markSelection();
     bool addIconToCurrentTab(const NewIcon &icon);
-    void putBackLabel(const RemovalOffer &offer, int part);
+    void storeMusic(bool on);
+    void putBackLabel(const RemovalOffer &offer, int part, bool shownAnew);
+    void buildTitleBar();
+    void takeDownTabs();
+    void showIconOf(int t, int position);
+    void showWhetherSettingsAreThere();
 
     // The tab shown, where a folder's back button returns, the highlighted icon and the one before;
     // for a folder in a folder, the tabs each open folder was opened from, the first first.
@@ -119,6 +128,9 @@ private:
     QList<TabEntry *> tabs;
     QList<QLabel *> separators;
     TabTree tree;
+    // Said over the whole window when there are no settings to show.
+    QLabel *noSettings = nullptr;
+    bool musicPlaying = false;
     bool shiftDown = false, controlDown = false;
     QTimer pageBuildTimer;
     std::uintptr_t endpoint = 0;

@@ -5,7 +5,9 @@
 #include "LauncherFixture.h"
 
 #include "app/TrayIcon.h"
+#include "app/selectlumbraorwin.h"
 #include "dialogs/NewIcon.h"
+#include "dialogs/ThemeSettingDialog.h"
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
@@ -13,6 +15,8 @@
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
+#include "settings/RegFileImporter.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -20,13 +24,17 @@
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -95,6 +103,15 @@ private slots:
     void absurdSizesStayOnTheScreen();
     void refusedSavesAreTakenBackAndTold_data();
     void refusedSavesAreTakenBackAndTold();
+    void changesLandOnTheStoreAsItIsNow_data();
+    void changesLandOnTheStoreAsItIsNow();
+    void noSettingsAreSaidWithAWayOut_data();
+    void noSettingsAreSaidWithAWayOut();
+
+private:
+    // Does what a person does: "delete" the icon shown first, "add" a drop, "undo", "music",
+    // the "theme" dialog's or the "settings" dialog's OK, "first" start's question.
+    void act(const QString &action);
 };
 
 void tst_Launcher::fillsTheScreen()
@@ -665,38 +682,157 @@ void tst_Launcher::absurdSizesStayOnTheScreen()
         QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
 }
 
+void tst_Launcher::act(const QString &action)
+{
+    ThemeSettingDialog theme(nullptr);
+    TrayIconLumbraSettingdialog settings;
+    if (action == QLatin1String("delete"))
+        key(platform::kVkDelete);
+    else if (action == QLatin1String("add"))
+        launcher->addIcon({QStringLiteral("Editor"), QStringLiteral("/usr/bin/editor"), QString(), 1});
+    else if (action == QLatin1String("undo"))
+        controlZ();
+    else if (action == QLatin1String("music"))
+        clickButton(ActionKind::Music);
+    else if (action == QLatin1String("theme"))
+        (theme.setupThemeDialog(), theme.loadThemeList(), theme.fn_doSetting());
+    else if (action == QLatin1String("settings"))
+        (settings.prepareDialog(), settings.fn_writeSetting());
+    else
+        selectlumbraorwin(QString(), QFont(), QString(), QString()).call_Lumbra();
+}
+
 void tst_Launcher::refusedSavesAreTakenBackAndTold_data()
 {
-    QTest::addColumn<bool>("adding");
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("told"); // in the message
 
-    QTest::newRow("Delete") << false << QStringLiteral("Icon 4");
-    QTest::newRow("a dropped program") << true << QStringLiteral("Editor");
+    QTest::newRow("Delete") << "delete" << "Icon 4";
+    QTest::newRow("a dropped program") << "add" << "Editor";
+    QTest::newRow("the settings dialog") << "settings" << "settings";
+    QTest::newRow("the first start's question") << "first" << "choice";
 }
 
 // A store that refuses writes (read-only, a full disk) must not leave the screen showing what
 // the next start will not: the change is taken back and the person is told.
 void tst_Launcher::refusedSavesAreTakenBackAndTold()
 {
-    QFETCH(bool, adding);
-    QFETCH(QString, name);
+    QFETCH(QString, action);
+    QFETCH(QString, told);
     start(standardStore());
     QVERIFY(saveAllSettings(theSettings));
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
     refuseWrites();
-    if (adding) {
-        launcher->addIcon({name, QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 1});
-    } else {
-        key(platform::kVkDelete);
-    }
+    act(action);
     QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
     QCOMPARE(theSettings.icons.size(), 30);
     QCOMPARE(tab(3)->icons.size(), 2);
     QCOMPARE(visiblePositions(3), QList<int>({0, 1}));
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QVERIFY(std::any_of(windows.cbegin(), windows.cend(), [&](const QWidget *window) {
+        return window->isVisible() && qobject_cast<const QMessageBox *>(window)
+            && static_cast<const QMessageBox *>(window)->text().contains(told);
+    }));
+}
+
+void tst_Launcher::changesLandOnTheStoreAsItIsNow_data()
+{
+    QTest::addColumn<QString>("actions"); // another process changes the store at "*"
+    QTest::addColumn<QString>("meanwhile"); // KEY:VALUE=TEXT, or -KEY to delete it
+    QTest::addColumn<bool>("told");
+    QTest::addColumn<QString>("list"); // tab 4's list in the store afterwards, if it has one
+    QTest::addColumn<int>("current");
+
+    const QString renamed = "TabInfo\\01:TAB_ITEM_NAME=Renamed", threeTabs = "System:NUMBER_OF_TABS=3";
+    const QString added = "IconInfo\\31:ICON_AP_NAME=Admin TabInfo\\04:TAB_ITEM_ALL_ICONS=4.5.31";
+    const QString fewer = renamed + " System:NUMBER_OF_TABS=4";
+    QTest::newRow("Delete, tabs renamed and fewer") << "* delete" << fewer << false << "5" << 3;
+    QTest::newRow("Delete, its tab gone") << "* delete" << threeTabs << true << "" << 2;
+    QTest::newRow("Delete, its icon gone") << "* delete" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5" << true << "5" << 3;
+    QTest::newRow("Delete, the store deleted") << "* delete" << "" << false << "5" << 3;
+    QTest::newRow("a drop, an icon added") << "* add" << added << false << "4.5.31.32" << 3;
+    QTest::newRow("undo, tabs renamed") << "delete * undo" << renamed << false << "4.5" << 3;
+    QTest::newRow("undo, list reordered") << "* delete undo" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5.4" << false << "5.4" << 3;
+    QTest::newRow("undo offer gone with its tab") << "delete * music undo" << threeTabs << false << "" << 2;
+    QTest::newRow("theme, tabs renamed") << "* theme" << renamed << false << "4.5" << 3;
+    QTest::newRow("theme removed") << "* theme" << "-ThemeInfo\\01" << true << "4.5" << 3;
+    QTest::newRow("settings, tabs renamed") << "* settings" << renamed << false << "4.5" << 3;
+}
+
+// A change a person makes lands on the store as another process left it: that process's
+// changes stay and are shown, the change is made on top or, where it no longer fits, not made
+// and said; a store whose file was deleted gets back what the window shows.
+void tst_Launcher::changesLandOnTheStoreAsItIsNow()
+{
+    QFETCH(QString, actions);
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, told);
+    QFETCH(QString, list);
+    QFETCH(int, current);
+    start(standardStore());
+    QVERIFY(saveAllSettings(theSettings));
+    launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    QString reg = QStringLiteral("REGEDIT4\n");
+    for (const QString &change : meanwhile.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = change.split(QRegularExpression(QStringLiteral("[:=]")));
+        const bool gone = change.startsWith(u'-');
+        reg += QStringLiteral("[%1HKEY_LOCAL_MACHINE\\%2%3]\n")
+                   .arg(gone ? "-" : "", registryBasePath, parts.at(0).mid(gone ? 1 : 0));
+        if (parts.size() == 3)
+            reg += QStringLiteral("\"%1\"=\"%2\"\n").arg(parts.at(1), parts.at(2));
+    }
+    StderrCapture quiet;
+    for (const QString &action : actions.split(u' ')) {
+        if (action != QLatin1String("*"))
+            act(action);
+        else if (meanwhile.isEmpty())
+            QVERIFY(QFile::remove(platform->databasePath()));
+        else
+            QCOMPARE(RegFileImporter(platform->registry()).importData(reg.toUtf8(), "EN.reg"),
+                     RegFileImporter::Status::Imported);
+    }
+    const SettingStore now = stored();
+    QCOMPARE(now.tabs.value(3).TAB_ITEM_ALL_ICONS, list);
+    QCOMPARE(now.tabs.value(0).TAB_ITEM_NAME == QLatin1String("Renamed"), meanwhile.contains(QLatin1String("Renamed")));
+    QCOMPARE(launcher->currentTab(), current);
     const QMessageBox *message = launcher->findChild<QMessageBox *>();
-    QVERIFY(message);
-    QVERIFY(message->isVisible());
-    QVERIFY(message->text().contains(name));
+    QCOMPARE(message && message->text().startsWith(QLatin1String("The settings were changed in the meantime")), told);
+    // The window shows the store: its tabs by name, the icons of the tab shown.
+    QCOMPARE(launcher->tabCount(), now.mySystem.NUMBER_OF_TABS);
+    for (int t = 0; t < launcher->tabCount(); ++t)
+        QCOMPARE(tab(t)->tabLabel->name, now.tabs.at(t).TAB_ITEM_NAME);
+    QStringList shown, listed;
+    for (const APIconQLabel *icon : tab(current)->icons)
+        shown << icon->name;
+    for (const int n : iconNumbersOf(now.tabs.at(current).TAB_ITEM_ALL_ICONS))
+        listed << now.icons.value(n - 1).ICON_AP_NAME;
+    QCOMPARE(shown, listed);
+}
+
+void tst_Launcher::noSettingsAreSaidWithAWayOut_data()
+{
+    QTest::addColumn<StoreOrigin::State>("state");
+    QTest::newRow("unreadable") << StoreOrigin::State::Unreadable;
+    QTest::newRow("no tree") << StoreOrigin::State::NoTree;
+    QTest::newRow("loaded") << StoreOrigin::State::Loaded;
+}
+
+// Not a blank grey screen: one plain message over the window, and the tray's Exit in a menu
+// that can be reached.
+void tst_Launcher::noSettingsAreSaidWithAWayOut()
+{
+    QFETCH(StoreOrigin::State, state);
+    theSettings.origin.state = state;
+    StderrCapture quiet;
+    startOnSettings();
+    const QLabel *said = launcher->findChild<QLabel *>(QStringLiteral("noSettings"));
+    QCOMPARE(said != nullptr, state != StoreOrigin::State::Loaded);
+    QVERIFY(!said || (said->isVisible() && said->geometry() == launcher->rect()));
+    QVERIFY(!said || said->text().contains("--installRegister"));
+    TrayIcon tray;
+    tray.setupTray();
+    QVERIFY(!tray.icon().isNull());
+    QCOMPARE(tray.exitAction->text(), QStringLiteral("Exit Lumbra"));
 }
 
 QTEST_MAIN(tst_Launcher)
