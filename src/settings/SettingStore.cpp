@@ -606,7 +606,7 @@ QString SettingStore::getTabIconString(int id, int tabIndex, int position) const
     }
 }
 
-// The grid of the spec'd formulas, on the sizes at the screen's scale (ScreenFit). Where the
+// The grid's gaps and margins, on the sizes at the screen's scale (ScreenFit). Where the
 // reserve at the right is narrower than the paging buttons, the columns share what is left
 // of them instead, so that none runs under the buttons.
 void SettingStore::computeIconGrid()

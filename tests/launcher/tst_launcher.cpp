@@ -93,8 +93,6 @@ private slots:
     void addedIconIsStoredAndShown();
     void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
-    void everyScreenKeepsEverythingInPlace_data();
-    void everyScreenKeepsEverythingInPlace();
     void listsThatPointNowhere();
     void aHugeListShowsItsFirstThousandPlaces();
     void picturesThatAreNoFilesAreNotOpened();
@@ -507,42 +505,6 @@ void tst_Launcher::displayChangeLaysOutAnew()
     QCOMPARE(launcher->selectedIcon(), 0);
     // The speaker stands where it stood at start: left of the house by a house width.
     QCOMPARE(button(ActionKind::Music)->geometry(), QRect(QPoint(1366 - 2 * 48 - 12, 64 / 2 - 48 / 2), speaker));
-}
-
-void tst_Launcher::everyScreenKeepsEverythingInPlace_data()
-{
-    QTest::addColumn<QSize>("start");
-    QTest::addColumn<QSize>("screen");
-    QTest::addColumn<int>("fit");
-    QTest::newRow("800x600") << QSize(800, 600) << QSize(800, 600) << 0;
-    QTest::newRow("640x480, fitted") << QSize(640, 480) << QSize(640, 480) << 1;
-    QTest::newRow("1024x768 to 800x600") << QSize(1024, 768) << QSize(800, 600) << 0;
-    QTest::newRow("1024x768 to 3840x2160, fitted") << QSize(1024, 768) << QSize(3840, 2160) << 1;
-}
-
-// Seven tabs do not fit a small screen's strip: they shrink, and a click on the house or the
-// speaker reaches it. No icon lies over another or under the paging buttons, and the icons are
-// as large as their cells, on every screen and after every change of it.
-void tst_Launcher::everyScreenKeepsEverythingInPlace()
-{
-    QFETCH(QSize, start);
-    QFETCH(QSize, screen);
-    QFETCH(int, fit);
-    LauncherStore store = standardStore();
-    store.tabIcons << QStringLiteral("8.9") << QStringLiteral("1.2") << QStringLiteral("4");
-    store.fill(theSettings);
-    theSettings.mySystem.FIT_TO_SCREEN = fit;
-    platform->screen.width = start.width();
-    platform->screen.height = start.height();
-    startOnSettings();
-    platform->screen.width = screen.width();
-    platform->screen.height = screen.height();
-    if (start != screen)
-        launcher->handleMessage(platform::kWmDisplayChange, 0);
-    launcher->timerStart_slot();
-    for (int t = 0; t < launcher->tabCount(); ++t)
-        QVERIFY2(misplaced(t).isEmpty(), qPrintable(misplaced(t)));
-    QCOMPARE(icon(0, 0)->size(), QSize(theSettings.cellWidth, theSettings.cellHeight));
 }
 
 void tst_Launcher::listsThatPointNowhere()

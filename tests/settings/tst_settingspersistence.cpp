@@ -402,9 +402,12 @@ void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
     QCOMPARE(store.themes[0].BACKTITLEBAR_NAME_X_POSITION, 17);
     store.themes[0].BACKTITLEBAR_NAME_X_POSITION = 99;
     store.themes[0].BACKTITLEBAR_NAME_WIDTH = 99;
+    store.mySystem.FIT_TO_SCREEN = 1;
     saveAllSettings(store);
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION")), QStringLiteral("17"));
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_WIDTH")), QString());
+    // Nor FIT_TO_SCREEN: a tree without it keeps its own sizes, and exports as before.
+    QCOMPARE(valueAt(systemKeyPath, QStringLiteral("FIT_TO_SCREEN")), QString());
 }
 
 void tst_SettingsPersistence::tabCountIsClamped_data()

@@ -104,16 +104,12 @@ private slots:
     void intsById();
     void stringsById_data();
     void stringsById();
-    void brokenCurrentThemeGivesFallbacks_data();
-    void brokenCurrentThemeGivesFallbacks();
     void colours_data();
     void colours();
     void fonts_data();
     void fonts();
     void unusableSizesAreTheFactorys_data();
     void unusableSizesAreTheFactorys();
-    void gridFitsTheScreen_data();
-    void gridFitsTheScreen();
     void iconGridOnTheReferenceScreen();
     void iconGridWithFewColumnsOrAbsurdSizes_data();
     void iconGridWithFewColumnsOrAbsurdSizes();
@@ -263,38 +259,6 @@ void tst_SettingStore::stringsById()
     QCOMPARE(actual, expected);
 }
 
-void tst_SettingStore::brokenCurrentThemeGivesFallbacks_data()
-{
-    QTest::addColumn<int>("currentTheme");
-    QTest::addColumn<bool>("themes");
-    QTest::newRow("zero") << 0 << true;
-    QTest::newRow("past the list") << 3 << true;
-    QTest::newRow("negative") << -7 << true;
-    QTest::newRow("lowest int") << INT_MIN << true;
-    QTest::newRow("highest int") << INT_MAX << true;
-    QTest::newRow("no theme at all") << 1 << false;
-}
-
-// A theme number that names no theme is the first theme, said once on stderr; the stored
-// number stays. With no theme at all there is nothing to stand in.
-void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
-{
-    QFETCH(int, currentTheme);
-    QFETCH(bool, themes);
-    if (!themes)
-        store.themes.clear();
-    SettingStore first = store;
-    first.mySystem.CURRENT_THEME = 1;
-    store.mySystem.CURRENT_THEME = currentTheme;
-    StderrCapture capture;
-    for (int id : {TextSetting::TITLEBAR_PNG_NAME, TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME})
-        QCOMPARE(store.getString(id), themes ? first.getString(id) : QStringLiteral("NULL"));
-    QCOMPARE(store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid(), themes);
-    QCOMPARE(store.getInt(IntSetting::CURRENT_THEME), themes ? 1 : currentTheme);
-    QCOMPARE(capture.lines().filter(QStringLiteral("CURRENT_THEME")).size(), themes ? 1 : 0);
-    QCOMPARE(store.mySystem.CURRENT_THEME, currentTheme);
-}
-
 void tst_SettingStore::colours_data()
 {
     QTest::addColumn<int>("red");
@@ -344,10 +308,8 @@ void tst_SettingStore::fonts_data()
     QTest::newRow("just beyond it") << int(FontSetting::SYSTEM_STRING_FONT) << 201 << "DejaVu Sans" << 20;
     QTest::newRow("a size that froze the theme dialog")
         << int(FontSetting::SYSTEM_STRING_FONT) << 65527 << "DejaVu Sans" << 20;
-    QTest::newRow("the largest size, no overflow")
-        << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << 20;
-    QTest::newRow("the largest size, + 7")
-        << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << 18;
+    QTest::newRow("the largest size, no overflow") << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << 20;
+    QTest::newRow("the largest size, + 7") << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << 18;
     QTest::newRow("fixed") << int(FontSetting::TOOLTIP_FONT) << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
@@ -383,6 +345,10 @@ void tst_SettingStore::unusableSizesAreTheFactorys_data()
     const auto row = [](const char *field, int stored, int id, int used) {
         QTest::addRow("%s %d", field, stored) << field << stored << id << used;
     };
+    row("CURRENT_THEME", 0, IntSetting::CURRENT_THEME, 1);
+    row("CURRENT_THEME", 3, IntSetting::CURRENT_THEME, 1);
+    row("CURRENT_THEME", INT_MIN, IntSetting::CURRENT_THEME, 1);
+    row("CURRENT_THEME", INT_MAX, IntSetting::CURRENT_THEME, 1);
     row("ICON_WIDTH", 0, IntSetting::ICON_WIDTH, 150);
     row("ICON_WIDTH", 8192, IntSetting::ICON_WIDTH, 8192);
     row("ICON_HEIGHT", 8193, IntSetting::ICON_HEIGHT, 136);
@@ -393,8 +359,9 @@ void tst_SettingStore::unusableSizesAreTheFactorys_data()
     row("TAB_ITEM_ICON_WIDTH", -1, TabIntSetting::TAB_ITEM_ICON_WIDTH, 44);
 }
 
-// A size the launcher cannot be drawn with is the factory's wherever it is asked for, said
-// once on stderr; the record keeps what is stored, for a save to write back unchanged.
+// A theme number that names no theme is the first theme, and a size the launcher cannot be
+// drawn with the factory's, wherever it is asked for, said once on stderr; the record keeps
+// what is stored, for a save to write back unchanged.
 void tst_SettingStore::unusableSizesAreTheFactorys()
 {
     QFETCH(QString, field);
@@ -405,54 +372,13 @@ void tst_SettingStore::unusableSizesAreTheFactorys()
     *value = stored;
     StderrCapture capture;
     for (int round = 0; round < 2; ++round) {
-        QCOMPARE(id >= 400 ? store.getThemeInt(id) : id == TabIntSetting::TAB_ITEM_ICON_WIDTH ? store.getTabInt(id, 0)
-                                                                                               : store.getInt(id),
+        QCOMPARE(id >= 400                                      ? store.getThemeInt(id)
+                     : id == TabIntSetting::TAB_ITEM_ICON_WIDTH ? store.getTabInt(id, 0)
+                                                                : store.getInt(id),
                  used);
     }
     QCOMPARE(capture.lines().filter(field).size(), stored == used ? 0 : 1);
     QCOMPARE(*value, stored);
-}
-
-void tst_SettingStore::gridFitsTheScreen_data()
-{
-    QTest::addColumn<QSize>("screen");
-    QTest::addColumn<int>("fit");
-    QTest::addColumn<int>("reserve");
-    QTest::addColumn<QSize>("cell");
-    // The factory's sizes, drawn for 1024 x 768: with FIT_TO_SCREEN the strip and the rows
-    // fill every screen's height as they fill 768 pixels, as wide as the columns allow.
-    QTest::newRow("1024x768") << QSize(1024, 768) << 1 << 5 << QSize(150, 136);
-    QTest::newRow("640x480") << QSize(640, 480) << 1 << 5 << QSize(93, 85);
-    QTest::newRow("1920x1080") << QSize(1920, 1080) << 1 << 5 << QSize(210, 191);
-    QTest::newRow("3840x2160") << QSize(3840, 2160) << 1 << 5 << QSize(421, 382);
-    // Without it the sizes are kept where they fit, and made smaller where they do not.
-    QTest::newRow("1920x1080, kept") << QSize(1920, 1080) << 0 << 5 << QSize(150, 136);
-    QTest::newRow("800x600, shrunk") << QSize(800, 600) << 0 << 5 << QSize(139, 126);
-    // No reserve: the last column keeps clear of the paging buttons all the same.
-    QTest::newRow("no reserve") << QSize(1024, 768) << 0 << 0 << QSize(150, 136);
-}
-
-// No two icons of a page overlap, none reaches under the paging buttons, and the three rows
-// stay on the page under the strip.
-void tst_SettingStore::gridFitsTheScreen()
-{
-    QFETCH(QSize, screen);
-    QFETCH(int, fit);
-    QFETCH(int, reserve);
-    QFETCH(QSize, cell);
-    platformUnderTest.screen = {};
-    platformUnderTest.screen.width = screen.width();
-    platformUnderTest.screen.height = screen.height();
-    store.mySystem.FIT_TO_SCREEN = fit;
-    store.iconLayout.ICON_HEIGHT = 136;
-    store.iconLayout.ICON_RESERVE_VERTICAL = reserve;
-    store.iconLayout.ICON_RESERVE_HORIZONTAL = 6;
-    store.computeIconGrid();
-    QCOMPARE(QSize(store.cellWidth, store.cellHeight), cell);
-    QVERIFY(store.iconColumnGap >= 0 && store.iconRowGap >= 0);
-    const QPoint last = store.getIconPosition(14);
-    QVERIFY(last.x() + cell.width() <= screen.width() - store.scaled(48));
-    QVERIFY(last.y() + cell.height() <= screen.height() - store.scaled(64));
 }
 
 void tst_SettingStore::iconGridOnTheReferenceScreen()

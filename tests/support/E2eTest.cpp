@@ -3,8 +3,6 @@
 #include "TestPlatform.h"
 
 #include "i18n/LanguageChoice.h"
-#include "launcher/LauncherGeometry.h"
-#include "launcher/TitleBarLayout.h"
 #include "platform/Platform.h"
 #include "settings/RegFileImporter.h"
 #include "settings/RegistryPaths.h"
@@ -120,31 +118,16 @@ void E2eTest::focus(const QString &window)
     QVERIFY(!session->x().xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}).isNull());
 }
 
-// A point the launcher places from the installed tree on a screen of that size.
-QPoint E2eTest::placed(const QSize &screen, const std::function<QPoint()> &where) const
+QPoint E2eTest::iconCentre(int position, const QSize &screen) const
 {
     TestPlatform platform;
     platform.screen.width = screen.width();
     platform.screen.height = screen.height();
     RegFileImporter(platform.registry()).importData(installed.toUtf8(), QStringLiteral("EN.reg"));
-    theSettings = loadedEnglishTree();
-    theSettings.computeIconGrid();
-    const QPoint point = where();
-    theSettings = SettingStore();
-    return point;
-}
-
-QPoint E2eTest::iconCentre(int position, const QSize &screen) const
-{
-    return placed(screen, [position] {
-        return theSettings.getIconPosition(position)
-            + QPoint(theSettings.cellWidth / 2, LauncherGeometry::tabAreaHeight() + theSettings.cellHeight / 2);
-    });
-}
-
-QPoint E2eTest::houseCentre(const QSize &screen) const
-{
-    return placed(screen, [] { return TitleBarLayout::current().houseButton.center(); });
+    SettingStore layout = loadedEnglishTree();
+    layout.computeIconGrid();
+    return layout.getIconPosition(position)
+        + QPoint(layout.iconLayout.ICON_WIDTH / 2, layout.tabsInfo.TABINFO_HEIGHT + layout.iconLayout.ICON_HEIGHT / 2);
 }
 
 QString E2eTest::writeRecorder(const QString &program, const QString &record, const QString &line)

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class QProcess;
@@ -44,8 +43,6 @@ protected:
     void focus(const QString &window);
     // The centre of the icon at `position` of the first page, on a screen of that size.
     QPoint iconCentre(int position, const QSize &screen = QSize(1024, 768)) const;
-    // The centre of the house button, on a screen of that size.
-    QPoint houseCentre(const QSize &screen) const;
 
     // An executable script at `program` (in the session's folder) that adds `line`, shell
     // words and all, to the file `record`; answers its path.
@@ -82,8 +79,6 @@ protected slots:
     virtual void cleanupTestCase();
 
 private:
-    QPoint placed(const QSize &screen, const std::function<QPoint()> &where) const;
-
     QString installed;
     int launchersStarted = 0;
 };

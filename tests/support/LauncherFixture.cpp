@@ -181,39 +181,40 @@ void LauncherFixture::verifyLabels(int t)
 
 QString LauncherFixture::misplaced(int t) const
 {
-    const auto at = [](const QString &what, const QRect &r) {
-        return what + QStringLiteral(" at %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    const auto at = [](const char *what, const QRect &r) {
+        return QStringLiteral("%1 at %2,%3 %4x%5")
+            .arg(QLatin1String(what))
+            .arg(r.x())
+            .arg(r.y())
+            .arg(r.width())
+            .arg(r.height());
     };
+    const QRect up = button(ActionKind::PageUp)->geometry(), down = button(ActionKind::PageDown)->geometry();
     const QList<APIconQLabel *> &icons = tab(t)->icons;
+    const int perPage = LauncherGeometry::iconsPerPage();
     for (int p = 0; p < icons.size(); ++p) {
         const QRect cell = icons.at(p)->geometry();
-        if (!tab(t)->page->rect().contains(cell))
-            return at(QStringLiteral("an icon off its page"), cell);
-        if (cell.intersects(button(ActionKind::PageUp)->geometry()) || cell.intersects(button(ActionKind::PageDown)->geometry()))
-            return at(QStringLiteral("an icon under a paging button"), cell);
-        for (int q = p + 1; q < icons.size() && q / LauncherGeometry::iconsPerPage() == p / LauncherGeometry::iconsPerPage(); ++q) {
-            if (cell.intersects(icons.at(q)->geometry()))
-                return at(QStringLiteral("icons over each other"), cell);
-        }
+        bool clear = tab(t)->page->rect().contains(cell) && !cell.intersects(up) && !cell.intersects(down);
+        for (int q = p + 1; q < icons.size() && q / perPage == p / perPage; ++q)
+            clear = clear && !cell.intersects(icons.at(q)->geometry());
+        if (!clear)
+            return at("an icon off its page, over another or under a paging button", cell);
     }
     const QRect strip = launcher->titleBar()->tabArea()->geometry();
+    const QRect house = button(ActionKind::House)->geometry(), speaker = button(ActionKind::Music)->geometry();
     QRect lastTab;
     for (int i = 0; i < launcher->tabCount(); ++i) {
         const QRect label = tab(i)->tabLabel->geometry();
-        if (tab(i)->tabLabel->isHidden())
-            continue;
-        if (!strip.contains(label) || label.intersects(lastTab))
-            return at(QStringLiteral("a tab off the strip or over another"), label);
-        lastTab = label;
-        for (int kind : {int(ActionKind::House), int(ActionKind::Music)}) {
-            if (label.intersects(button(kind)->geometry()))
-                return at(QStringLiteral("a tab under a title-bar button"), label);
-        }
+        if (!tab(i)->tabLabel->isHidden()
+            && (!strip.contains(label) || label.intersects(lastTab) || label.intersects(house)
+                || label.intersects(speaker)))
+            return at("a tab off the strip, over another or under a title-bar button", label);
+        lastTab = tab(i)->tabLabel->isHidden() ? lastTab : label;
     }
     for (int kind : {int(ActionKind::House), int(ActionKind::Music)}) {
         const QRect area = button(kind)->geometry();
         if (!strip.contains(area) || launcher->childAt(area.center()) != button(kind))
-            return at(QStringLiteral("a title-bar button off the strip or out of reach"), area);
+            return at("a title-bar button off the strip or out of reach", area);
     }
     return QString();
 }
