@@ -35,8 +35,11 @@ if [ "${1:-}" = --docs ]; then
     done
     for theme in 1 2 3; do "$self" 1024 600 "$theme" 3 "$shots/theme-$theme.png" > /dev/null; done
     out=$docs/screens/themes-1024x600.png small "$shots"/theme-[1-3].png -tile 3x1 -geometry 512x+4+4
+    # The README's: the light theme, the dark one at 1366 x 768.
     for size in 1024x600 1366x768 1920x1080; do
-        "$self" "${size%x*}" "${size#*x}" 1 3 "$shots/readme.png" > /dev/null
+        theme=1
+        [ "$size" = 1366x768 ] && theme=2
+        "$self" "${size%x*}" "${size#*x}" "$theme" 3 "$shots/readme.png" > /dev/null
         out=$docs/screenshot-$size.png small "$shots/readme.png" -geometry +0+0
     done
     du -ch "$docs"/screenshot-*.png "$docs"/screens/*.png | tail -1
