@@ -15,7 +15,6 @@ class tst_QtSpeech : public QObject
 private slots:
     void noEngineIsSilentAndSaysSoOnce_data();
     void noEngineIsSilentAndSaysSoOnce();
-    void stopBeforeAnyWordIsHarmless();
     void endsWhileTheEngineIsBeingMade();
 };
 
@@ -45,20 +44,15 @@ void tst_QtSpeech::noEngineIsSilentAndSaysSoOnce()
     qunsetenv("LUMBRA_SPEECH_ENGINE");
 }
 
-void tst_QtSpeech::stopBeforeAnyWordIsHarmless()
-{
-    platform::QtSpeech speech;
-    speech.stop();
-    speech.stop();
-}
-
-// The launcher may end right after its first word; the speech thread must not hold it up
-// for long or take it down.
+// The launcher may end right after its first word, or stop before any: the speech thread
+// must not hold it up for long or take it down.
 void tst_QtSpeech::endsWhileTheEngineIsBeingMade()
 {
     qputenv("LUMBRA_SPEECH_ENGINE", "no-such-engine");
     for (int n = 0; n < 5; ++n) {
         platform::QtSpeech speech;
+        if (n == 0)
+            speech.stop();
         QVERIFY(speech.say(u"Web", "en"));
     }
     qunsetenv("LUMBRA_SPEECH_ENGINE");
