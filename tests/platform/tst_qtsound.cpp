@@ -63,17 +63,14 @@ int runChild(const char *mode, const char *file)
 {
     platform::QtSound sound;
     const std::u16string path = QString::fromLocal8Bit(file).toStdU16String();
+    int argc = 1;
+    char name[] = "tst_qtsound";
+    char *argv[] = {name, nullptr};
     if (std::strcmp(mode, "--without-gui") == 0) {
-        int argc = 1;
-        char name[] = "tst_qtsound";
-        char *argv[] = {name, nullptr};
         QCoreApplication app(argc, argv);
         return sound.play(path) ? 1 : 0;
     }
     {
-        int argc = 1;
-        char name[] = "tst_qtsound";
-        char *argv[] = {name, nullptr};
         QGuiApplication app(argc, argv);
         sound.play(path);
         QTest::qWait(100);

@@ -50,8 +50,6 @@ private slots:
     void longValuesTakeTheSecondReadOnce();
     void readingIgnoresTheTypeAndStopsAtNul_data();
     void readingIgnoresTheTypeAndStopsAtNul();
-    void numbersReadFromText_data();
-    void numbersReadFromText();
     void environmentReferences_data();
     void environmentReferences();
     void keyHelpers();
@@ -120,15 +118,22 @@ void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul_data()
     QTest::addColumn<uint>("type");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number"); // read as a number
 
-    QTest::newRow("dword read as two code units") << uint(kRegDword) << QByteArray("1\0" "2\0", 4) << "12";
-    QTest::newRow("text with terminator") << uint(kRegSz) << QByteArray("a\0b\0\0\0", 6) << "ab";
-    QTest::newRow("inner NUL ends the text") << uint(kRegSz) << QByteArray("a\0\0\0b\0", 6) << "a";
-    QTest::newRow("odd byte dropped") << uint(kRegBinary) << QByteArray("a\0b", 3) << "a";
-    QTest::newRow("expandable text") << uint(kRegExpandSz) << QByteArray("x\0", 2) << "x";
+    const auto text = [](const char *value) { return withNul(QString::fromLatin1(value)); };
+    QTest::newRow("dword read as two code units") << uint(kRegDword) << QByteArray("1\0" "2\0", 4) << "12" << 12;
+    QTest::newRow("text with terminator") << uint(kRegSz) << QByteArray("a\0b\0\0\0", 6) << "ab" << 0;
+    QTest::newRow("inner NUL ends the text") << uint(kRegSz) << QByteArray("4\0\0\0" "2\0", 6) << "4" << 4;
+    QTest::newRow("odd byte dropped") << uint(kRegBinary) << QByteArray("a\0b", 3) << "a" << 0;
+    QTest::newRow("expandable text") << uint(kRegExpandSz) << QByteArray("x\0", 2) << "x" << 0;
     // What earlier versions wrote: a number padded with NULs to 16 bytes, a text without one.
-    QTest::newRow("padded number") << uint(kRegSz) << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) << "7";
-    QTest::newRow("text without terminator") << uint(kRegSz) << QByteArray("a\0b\0", 4) << "ab";
+    QTest::newRow("padded number") << uint(kRegSz) << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) << "7" << 7;
+    QTest::newRow("text without terminator") << uint(kRegSz) << QByteArray("a\0b\0", 4) << "ab" << 0;
+    QTest::newRow("negative") << uint(kRegSz) << text("-3") << "-3" << -3;
+    QTest::newRow("trailing letters") << uint(kRegSz) << text("12px") << "12px" << 0;
+    QTest::newRow("hexadecimal is not decimal") << uint(kRegSz) << text("0x10") << "0x10" << 0;
+    QTest::newRow("too large") << uint(kRegSz) << text("99999999999") << "99999999999" << 0;
+    QTest::newRow("empty") << uint(kRegSz) << text("") << "" << 0;
 }
 
 void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()
@@ -136,31 +141,11 @@ void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()
     QFETCH(uint, type);
     QFETCH(QByteArray, data);
     QFETCH(QString, text);
+    QFETCH(int, number);
     registry().setValue(key, u"V", type, reinterpret_cast<const std::uint8_t *>(data.constData()),
                         std::uint32_t(data.size()));
     QCOMPARE(readRegString(key, QStringLiteral("V")), text);
-}
-
-void tst_RegistryAccess::numbersReadFromText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number");
-
-    QTest::newRow("decimal") << "42" << 42;
-    QTest::newRow("negative") << "-3" << -3;
-    QTest::newRow("not a number") << "abc" << 0;
-    QTest::newRow("trailing letters") << "12px" << 0;
-    QTest::newRow("hexadecimal is not decimal") << "0x10" << 0;
-    QTest::newRow("too large") << "99999999999" << 0;
-    QTest::newRow("empty") << "" << 0;
-}
-
-void tst_RegistryAccess::numbersReadFromText()
-{
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    writeRegString(key, QStringLiteral("N"), text);
-    QCOMPARE(readRegInt(key, QStringLiteral("N")), number);
+    QCOMPARE(readRegInt(key, QStringLiteral("V")), number);
     QCOMPARE(readRegInt(key, QStringLiteral("missing")), 0);
 }
 
