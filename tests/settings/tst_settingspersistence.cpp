@@ -223,14 +223,12 @@ private slots:
 
     void emptyRegistryGivesEmptyStoreAndFiveLines();
     void everyRecordSurvivesARoundTrip();
-    void missingTabKeysStillGiveTabs();
-    void iconListEndsAtTheFirstGap();
     void subKeysAreNumberedWithTwoDigitsAtLeast_data();
     void subKeysAreNumberedWithTwoDigitsAtLeast();
     void imagesBeyondTheTabCountAreLeftAlone();
     void backTitleBarCaptionBoxIsNeverWritten();
-    void tabCountIsClamped_data();
-    void tabCountIsClamped();
+    void loadTakesWhatIsStored_data();
+    void loadTakesWhatIsStored();
     void shortListsSaveWhatExists();
     void iconNumbersOfATab_data();
     void iconNumbersOfATab();
@@ -301,32 +299,6 @@ void tst_SettingsPersistence::everyRecordSurvivesARoundTrip()
     QCOMPARE(writtenValues(loaded), writtenValues(saved));
 }
 
-void tst_SettingsPersistence::missingTabKeysStillGiveTabs()
-{
-    setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("3"));
-    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("One"));
-    setValueAt(tabSubKeyPath(2), QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("Two"));
-    SettingStore store;
-    StderrCapture capture;
-    loadAllSettings(store);
-    QVERIFY(capture.lines().contains(QStringLiteral("GetLumbraTabInfoRegSetting open failed")));
-    QCOMPARE(store.tabs.size(), 3);
-    QCOMPARE(store.tabs.at(1).TAB_ITEM_NAME, QStringLiteral("Two"));
-    QCOMPARE(store.tabs.at(2).TAB_ITEM_NAME, QString());
-    QCOMPARE(store.tabs.at(2).TAB_ITEM_ID, 0);
-}
-
-void tst_SettingsPersistence::iconListEndsAtTheFirstGap()
-{
-    for (int n : {1, 2, 4})
-        setValueAt(iconSubKeyPath(n), QStringLiteral("ICON_AP_NAME"), QString::number(n));
-    SettingStore store;
-    StderrCapture quiet;
-    loadAllSettings(store);
-    QCOMPARE(store.icons.size(), 2);
-    QCOMPARE(store.icons.at(1).ICON_AP_NAME, QStringLiteral("2"));
-}
-
 void tst_SettingsPersistence::subKeysAreNumberedWithTwoDigitsAtLeast_data()
 {
     QTest::addColumn<int>("tab");
@@ -379,31 +351,50 @@ void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_WIDTH")), QString());
 }
 
-void tst_SettingsPersistence::tabCountIsClamped_data()
+void tst_SettingsPersistence::loadTakesWhatIsStored_data()
 {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("tabs");
-    QTest::addColumn<bool>("reported");
+    QTest::addColumn<QStringList>("stored"); // "KEY|NAME=VALUE", KEY below the language's tree
+    QTest::addColumn<QString>("tabs");       // the names of the tabs loaded, joined by "|"
+    QTest::addColumn<int>("icons");
+    QTest::addColumn<QString>("line");       // what one line on stderr holds
 
-    QTest::newRow("negative") << "-5" << 0 << true;
-    QTest::newRow("absurd") << "2000000000" << kMaxTabs << true;
-    QTest::newRow("largest allowed") << QString::number(kMaxTabs) << kMaxTabs << false;
-    QTest::newRow("not a number") << "many" << 0 << false;
+    const QString counted = QStringLiteral("NUMBER_OF_TABS");
+    QTest::newRow("tab keys missing") << QStringList{"System|NUMBER_OF_TABS=3", "TabInfo\\01|TAB_ITEM_NAME=One",
+                                                     "TabInfo\\02|TAB_ITEM_NAME=Two"}
+                                      << "One|Two|" << 0 << "GetLumbraTabInfoRegSetting open failed";
+    QTest::newRow("icons end at the first gap") << QStringList{"IconInfo\\01|ICON_AP_NAME=1", "IconInfo\\02|ICON_AP_NAME=2",
+                                                               "IconInfo\\04|ICON_AP_NAME=4"}
+                                                << "" << 2 << "";
+    QTest::newRow("negative tab count") << QStringList{"System|NUMBER_OF_TABS=-5"} << "" << 0 << counted;
+    QTest::newRow("absurd tab count") << QStringList{"System|NUMBER_OF_TABS=2000000000"}
+                                      << QString(kMaxTabs - 1, u'|') << 0 << counted;
+    QTest::newRow("largest tab count") << QStringList{"System|NUMBER_OF_TABS=" + QString::number(kMaxTabs)}
+                                       << QString(kMaxTabs - 1, u'|') << 0 << "";
+    QTest::newRow("tab count not a number") << QStringList{"System|NUMBER_OF_TABS=many"} << "" << 0 << "";
 }
 
-void tst_SettingsPersistence::tabCountIsClamped()
+void tst_SettingsPersistence::loadTakesWhatIsStored()
 {
-    QFETCH(QString, stored);
-    QFETCH(int, tabs);
-    QFETCH(bool, reported);
-    setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), stored);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, tabs);
+    QFETCH(int, icons);
+    QFETCH(QString, line);
+    for (const QString &value : stored)
+        setValueAt(registryBasePath + value.section(u'|', 0, 0), value.section(u'|', 1).section(u'=', 0, 0),
+                   value.section(u'=', 1));
     SettingStore store;
     StderrCapture capture;
     loadAllSettings(store);
-    QCOMPARE(store.tabs.size(), tabs);
-    QCOMPARE(store.mySystem.NUMBER_OF_TABS, tabs);
+    QStringList names;
+    for (const TabInfo &tab : store.tabs)
+        names << tab.TAB_ITEM_NAME;
+    QCOMPARE(names.join(u'|'), tabs);
+    QCOMPARE(store.mySystem.NUMBER_OF_TABS, store.tabs.size());
+    QCOMPARE(store.icons.size(), icons);
+    QVERIFY(icons == 0 || store.icons.last().ICON_AP_NAME == QString::number(icons));
     const QStringList lines = capture.lines();
-    QCOMPARE(lines.filter(QStringLiteral("NUMBER_OF_TABS")).size(), reported ? 1 : 0);
+    QCOMPARE(lines.filter(QStringLiteral("NUMBER_OF_TABS")).size(), line == QLatin1String("NUMBER_OF_TABS") ? 1 : 0);
+    QVERIFY2(line.isEmpty() || lines.filter(line).size() == 1, qPrintable(lines.join(u'\n')));
 }
 
 void tst_SettingsPersistence::shortListsSaveWhatExists()
