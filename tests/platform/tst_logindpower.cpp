@@ -1,6 +1,7 @@
 // The power backend as tests may use it: with LUMBRA_POWER_LOG every action is one line in
 // that file and nothing else; without it, a test process aborts before reaching logind.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/LogindPower.h"
@@ -38,20 +39,6 @@ bool act(platform::Power &power, const QString &action)
         return power.reboot();
     return power.powerOff();
 }
-
-class PowerLog
-{
-public:
-    explicit PowerLog(const QByteArray &value)
-        : saved(qgetenv("LUMBRA_POWER_LOG"))
-    {
-        qputenv("LUMBRA_POWER_LOG", value);
-    }
-    ~PowerLog() { qputenv("LUMBRA_POWER_LOG", saved); }
-
-private:
-    QByteArray saved;
-};
 
 QByteArray readAll(const QString &path)
 {
@@ -116,7 +103,7 @@ void tst_LogindPower::actionsGoToTheLog()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(before);
     }
-    PowerLog chosen(QFile::encodeName(log));
+    const ScopedVariable chosen("LUMBRA_POWER_LOG", QFile::encodeName(log));
     platform::LogindPower power;
     StderrCapture capture;
     QVERIFY(power.enableShutdownPrivilege());

@@ -1,6 +1,7 @@
 // The named mutex that tells a first start from a second one, between real processes: this
 // executable starts a copy of itself that takes a name and holds it until it is killed.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/PosixInstanceLock.h"
@@ -71,20 +72,19 @@ private:
     std::unique_ptr<QProcess> startHolder(const QString &name);
 
     std::unique_ptr<QTemporaryDir> root;
-    QByteArray savedFolder;
+    std::unique_ptr<ScopedVariable> chosenFolder;
 };
 
 void tst_PosixInstanceLock::init()
 {
     root = std::make_unique<QTemporaryDir>();
     QVERIFY(root->isValid());
-    savedFolder = qgetenv("LUMBRA_RUNTIME_DIR");
-    qputenv("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder()));
+    chosenFolder = std::make_unique<ScopedVariable>("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder()));
 }
 
 void tst_PosixInstanceLock::cleanup()
 {
-    qputenv("LUMBRA_RUNTIME_DIR", savedFolder);
+    chosenFolder.reset();
     root.reset();
 }
 

@@ -1,6 +1,7 @@
 // Starting programs and opening documents for real: a recording script in a temporary
 // folder, and a stand-in for xdg-open first on PATH.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 #include "platform/posix/PosixShell.h"
 
@@ -122,11 +123,9 @@ const QStringList kTaskManagers{"gnome-system-monitor", "plasma-systemmonitor", 
 class TaskManagerSetup
 {
 public:
-    TaskManagerSetup(const QString &folder, const QStringList &installed, const QString &chosen,
-                     const QString &record)
-        : savedPath(qgetenv("PATH"))
-        , savedChoice(qgetenv("LUMBRA_TASKMANAGER"))
-        , hadChoice(qEnvironmentVariableIsSet("LUMBRA_TASKMANAGER"))
+    TaskManagerSetup(const QString &folder, const QStringList &installed, const QString &chosen, const QString &record)
+        : path("PATH", QFile::encodeName(folder)),
+          choice("LUMBRA_TASKMANAGER", chosen.isNull() ? QByteArray() : chosen.toLocal8Bit())
     {
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
@@ -136,39 +135,11 @@ public:
             writeExecutable(file, taskManagerScript(record),
                             broken ? QFile::ReadOwner | QFile::WriteOwner : kExecutable);
         }
-        qputenv("PATH", QFile::encodeName(folder));
-        if (chosen.isNull())
-            qunsetenv("LUMBRA_TASKMANAGER");
-        else
-            qputenv("LUMBRA_TASKMANAGER", chosen.toLocal8Bit());
-    }
-    ~TaskManagerSetup()
-    {
-        qputenv("PATH", savedPath);
-        if (hadChoice)
-            qputenv("LUMBRA_TASKMANAGER", savedChoice);
-        else
-            qunsetenv("LUMBRA_TASKMANAGER");
     }
 
 private:
-    QByteArray savedPath;
-    QByteArray savedChoice;
-    bool hadChoice;
-};
-
-class PathPrefix
-{
-public:
-    explicit PathPrefix(const QString &folder)
-        : saved(qgetenv("PATH"))
-    {
-        qputenv("PATH", QFile::encodeName(folder) + ':' + saved);
-    }
-    ~PathPrefix() { qputenv("PATH", saved); }
-
-private:
-    QByteArray saved;
+    ScopedVariable path;
+    ScopedVariable choice;
 };
 
 } // namespace
@@ -291,7 +262,7 @@ void tst_PosixShell::startsDetached()
     QFETCH(bool, starts);
     QFETCH(QString, folder);
 
-    PathPrefix prefix(path(QStringLiteral("tools")));
+    const ScopedVariable prefix("PATH", QFile::encodeName(path(QStringLiteral("tools"))) + ':' + qgetenv("PATH"));
     std::vector<std::u16string> list;
     for (const QString &argument : arguments)
         list.push_back(argument.toStdU16String());
@@ -366,12 +337,10 @@ void tst_PosixShell::opensWithTheDefaultHandler()
     QFETCH(QString, openers);
 
     // Only the stand-in opener, or none at all: not one this machine may have.
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(path(openers)) + (openers == QLatin1String("bin") ? ':' + savedPath : ""));
+    const ScopedVariable openerPath(
+        "PATH", QFile::encodeName(path(openers)) + (openers == QLatin1String("bin") ? ':' + qgetenv("PATH") : ""));
     StderrCapture capture;
-    const bool opened = shell.shellOpen(expand(target).toStdU16String(), expand(directory).toStdU16String());
-    qputenv("PATH", savedPath);
-    QCOMPARE(opened, !handed.isEmpty());
+    QCOMPARE(shell.shellOpen(expand(target).toStdU16String(), expand(directory).toStdU16String()), !handed.isEmpty());
     QCOMPARE(ownChildren(), QStringList());
     const QString record = path(QStringLiteral("opened.txt"));
     if (handed.isEmpty()) {

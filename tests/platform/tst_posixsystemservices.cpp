@@ -1,4 +1,5 @@
 #include "LanguageCases.h"
+#include "ScopedVariable.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/LocaleLanguageIds.h"
 #include "platform/posix/PosixSystemServices.h"
@@ -20,26 +21,6 @@
 using platform::PosixSystemServices;
 
 namespace {
-
-const char *const kLanguageVariables[] = {"LUMBRA_LANGID", "LC_ALL", "LC_MESSAGES", "LANG"};
-
-// A null value unsets the variable; an empty one sets it to "".
-void setVariable(const char *name, const QByteArray &value)
-{
-    if (value.isNull())
-        qunsetenv(name);
-    else
-        qputenv(name, value);
-}
-
-// The inverse of setVariable.
-QByteArray variableValue(const char *name)
-{
-    if (!qEnvironmentVariableIsSet(name))
-        return QByteArray();
-    const QByteArray value = qgetenv(name);
-    return value.isNull() ? QByteArray("") : value;
-}
 
 // What the call writes to the standard error stream, caught in a file under `folder`.
 template <typename Call>
@@ -90,28 +71,17 @@ private slots:
     void screenMetrics();
 
 private:
-    struct SavedVariable
-    {
-        const char *name;
-        QByteArray value; // null when unset
-    };
-    std::vector<SavedVariable> savedEnvironment;
     QString startDirectory;
     PosixSystemServices system;
 };
 
 void TestPosixSystemServices::init()
 {
-    savedEnvironment.clear();
-    for (const char *name : kLanguageVariables)
-        savedEnvironment.push_back({name, variableValue(name)});
     startDirectory = QDir::currentPath();
 }
 
 void TestPosixSystemServices::cleanup()
 {
-    for (const SavedVariable &variable : savedEnvironment)
-        setVariable(variable.name, variable.value);
     QDir::setCurrent(startDirectory);
 }
 
@@ -239,10 +209,10 @@ void TestPosixSystemServices::systemDefaultLangId()
     QFETCH(QByteArray, lang);
     QFETCH(int, langId);
     QFETCH(bool, reported);
-    setVariable("LUMBRA_LANGID", lumbraLangId);
-    setVariable("LC_ALL", lcAll);
-    setVariable("LC_MESSAGES", lcMessages);
-    setVariable("LANG", lang);
+    const ScopedVariable chosen("LUMBRA_LANGID", lumbraLangId);
+    const ScopedVariable all("LC_ALL", lcAll);
+    const ScopedVariable messages("LC_MESSAGES", lcMessages);
+    const ScopedVariable language("LANG", lang);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());

@@ -3,6 +3,7 @@
 // its handler, ending on WM_CLOSE as the launcher does), as senders without any application
 // object, and as a sender of another user.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 #include "WindowCases.h"
 
@@ -171,21 +172,6 @@ public:
     WindowHandle window = platform::kNoWindow;
 };
 
-// LUMBRA_RUNTIME_DIR for as long as the object lives.
-class RuntimeFolderOverride
-{
-public:
-    explicit RuntimeFolderOverride(const QString &folder)
-        : saved(qgetenv("LUMBRA_RUNTIME_DIR"))
-    {
-        qputenv("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder));
-    }
-    ~RuntimeFolderOverride() { qputenv("LUMBRA_RUNTIME_DIR", saved); }
-
-private:
-    QByteArray saved;
-};
-
 QString socketPath(const QString &folder, WindowHandle window)
 {
     return folder + u'/' + QString::fromStdString(platform::BusDirectory::socketName(window));
@@ -253,7 +239,7 @@ private:
     WindowHandle registerOwnWindow(QStringList *seen);
 
     std::unique_ptr<QTemporaryDir> root;
-    std::unique_ptr<RuntimeFolderOverride> folderOverride;
+    std::unique_ptr<ScopedVariable> folderOverride;
     platform::PosixWindowMessages bus;
     WindowHandle ownWindow = platform::kNoWindow;
     int endpoints = 0;
@@ -263,7 +249,7 @@ void tst_WindowMessagesBus::init()
 {
     root = std::make_unique<QTemporaryDir>();
     QVERIFY(root->isValid());
-    folderOverride = std::make_unique<RuntimeFolderOverride>(busFolder());
+    folderOverride = std::make_unique<ScopedVariable>("LUMBRA_RUNTIME_DIR", QFile::encodeName(busFolder()));
 }
 
 void tst_WindowMessagesBus::cleanup()
@@ -365,7 +351,7 @@ void tst_WindowMessagesBus::endpointsComeBackWhenRemoved()
     const bool above = removed == QLatin1String("above");
     const QString runtime = above ? path(QStringLiteral("above/bus")) : busFolder();
     QVERIFY(QDir().mkpath(QFileInfo(runtime).path()));
-    RuntimeFolderOverride chosen(runtime);
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(runtime));
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
     const std::string folder = QFile::encodeName(runtime).toStdString();
@@ -875,16 +861,9 @@ void tst_WindowMessagesBus::runtimeFolderFollowsTheEnvironment()
     if (::geteuid() == 0)
         QCOMPARE(::chown(QFile::encodeName(path(QStringLiteral("foreign"))).constData(), kNobody, kNobody), 0);
     const auto expand = [this](QString text) { return text.replace(QLatin1String("{root}"), root->path()); };
-    const QByteArray savedSession = qgetenv("XDG_RUNTIME_DIR");
-    const bool hadSession = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-    qputenv("LUMBRA_RUNTIME_DIR", QFile::encodeName(expand(lumbraFolder)));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(expand(sessionFolder)));
-    const QString found = QString::fromStdString(platform::runtimeFolderPath());
-    if (hadSession)
-        qputenv("XDG_RUNTIME_DIR", savedSession);
-    else
-        qunsetenv("XDG_RUNTIME_DIR");
-    QCOMPARE(found, expand(expected));
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(expand(lumbraFolder)));
+    const ScopedVariable session("XDG_RUNTIME_DIR", QFile::encodeName(expand(sessionFolder)));
+    QCOMPARE(QString::fromStdString(platform::runtimeFolderPath()), expand(expected));
 }
 
 void tst_WindowMessagesBus::unsafeFoldersAreRefused_data()
@@ -927,7 +906,7 @@ void tst_WindowMessagesBus::unsafeFoldersAreRefused()
         ok = ::mkdir(encoded.constData(), 0700) == 0 && ::chmod(encoded.constData(), setup.toUInt(nullptr, 8)) == 0;
     }
     QVERIFY(ok);
-    RuntimeFolderOverride chosen(folder);
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder));
 
     StderrCapture capture;
     const WindowHandle window = bus.registerWindow(u"QWidget", u"Lumbra", 0, nullptr);
@@ -964,7 +943,7 @@ void tst_WindowMessagesBus::deepFoldersStillWork()
     QVERIFY(QDir().mkpath(deep));
     const QString folder = deep + QStringLiteral("/bus");
     QVERIFY(folder.size() > 110);
-    RuntimeFolderOverride chosen(folder);
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder));
 
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);

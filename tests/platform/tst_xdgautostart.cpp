@@ -1,6 +1,7 @@
 // The desktop's autostart entry, written and removed under a temporary configuration folder,
 // for an executable whose path a fake system reports.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 
 #include "platform/Platform.h"
@@ -32,30 +33,6 @@ public:
     void sleep(unsigned) override {}
 
     QString program = QStringLiteral("/opt/lumbra/lumbra");
-};
-
-class Variable
-{
-public:
-    Variable(const char *name, const QString &value)
-        : name(name)
-        , saved(qgetenv(name))
-        , wasSet(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, QFile::encodeName(value));
-    }
-    ~Variable()
-    {
-        if (wasSet)
-            qputenv(name, saved);
-        else
-            qunsetenv(name);
-    }
-
-private:
-    const char *name;
-    QByteArray saved;
-    bool wasSet;
 };
 
 QByteArray readAll(const QString &path)
@@ -91,8 +68,8 @@ private:
     QString entry() const { return path(QStringLiteral("config/autostart/lumbra.desktop")); }
 
     std::unique_ptr<QTemporaryDir> root;
-    std::unique_ptr<Variable> configHome;
-    std::unique_ptr<Variable> home;
+    std::unique_ptr<ScopedVariable> configHome;
+    std::unique_ptr<ScopedVariable> home;
     FakeSystem system;
 };
 
@@ -100,8 +77,8 @@ void tst_XdgAutostart::init()
 {
     root = std::make_unique<QTemporaryDir>();
     QVERIFY(root->isValid());
-    configHome = std::make_unique<Variable>("XDG_CONFIG_HOME", path(QStringLiteral("config")));
-    home = std::make_unique<Variable>("HOME", path(QStringLiteral("home")));
+    configHome = std::make_unique<ScopedVariable>("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("config"))));
+    home = std::make_unique<ScopedVariable>("HOME", QFile::encodeName(path(QStringLiteral("home"))));
     system.program = QStringLiteral("/opt/lumbra/lumbra");
 }
 
@@ -153,7 +130,8 @@ void tst_XdgAutostart::switchedOnAndOff()
     QFETCH(QString, configHome);
     QFETCH(QString, expected);
     expected.replace(QLatin1String("{root}"), root->path());
-    Variable chosen("XDG_CONFIG_HOME", configHome.replace(QLatin1String("{root}"), root->path()));
+    const ScopedVariable chosen("XDG_CONFIG_HOME",
+                                QFile::encodeName(configHome.replace(QLatin1String("{root}"), root->path())));
     platform::XdgAutostart autostart;
     system.program = QStringLiteral("/opt/My Apps/lumbra");
     StderrCapture capture;
@@ -191,8 +169,8 @@ void tst_XdgAutostart::failuresAreReported()
     QFETCH(bool, on);
 
     QVERIFY(QDir().mkpath(path(QStringLiteral("config"))));
-    std::unique_ptr<Variable> noConfig;
-    std::unique_ptr<Variable> noHome;
+    std::unique_ptr<ScopedVariable> noConfig;
+    std::unique_ptr<ScopedVariable> noHome;
     if (setup == QLatin1String("autostart file")) {
         QFile file(path(QStringLiteral("config/autostart")));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -201,8 +179,8 @@ void tst_XdgAutostart::failuresAreReported()
     } else if (setup == QLatin1String("no program")) {
         system.program.clear();
     } else if (setup == QLatin1String("no home")) {
-        noConfig = std::make_unique<Variable>("XDG_CONFIG_HOME", QString());
-        noHome = std::make_unique<Variable>("HOME", QStringLiteral("relative"));
+        noConfig = std::make_unique<ScopedVariable>("XDG_CONFIG_HOME", QByteArray(""));
+        noHome = std::make_unique<ScopedVariable>("HOME", QByteArray("relative"));
     }
     platform::XdgAutostart autostart;
     StderrCapture capture;
