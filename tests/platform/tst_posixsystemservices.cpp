@@ -1,4 +1,5 @@
 #include "LanguageCases.h"
+#include "ScopedVariable.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/LocaleLanguageIds.h"
 #include "platform/posix/PosixSystemServices.h"
@@ -20,26 +21,6 @@
 using platform::PosixSystemServices;
 
 namespace {
-
-const char *const kLanguageVariables[] = {"LUMBRA_LANGID", "LC_ALL", "LC_MESSAGES", "LANG"};
-
-// A null value unsets the variable; an empty one sets it to "".
-void setVariable(const char *name, const QByteArray &value)
-{
-    if (value.isNull())
-        qunsetenv(name);
-    else
-        qputenv(name, value);
-}
-
-// The inverse of setVariable.
-QByteArray variableValue(const char *name)
-{
-    if (!qEnvironmentVariableIsSet(name))
-        return QByteArray();
-    const QByteArray value = qgetenv(name);
-    return value.isNull() ? QByteArray("") : value;
-}
 
 // What the call writes to the standard error stream, caught in a file under `folder`.
 template <typename Call>
@@ -80,40 +61,27 @@ private slots:
     void parseLangId();
     void systemDefaultLangId_data();
     void systemDefaultLangId();
-    void invalidLangIdIsReported();
 
     void environmentStringsHoldTheProcessEnvironment();
-    void setCurrentDirectoryChangesFolder();
-    void setCurrentDirectoryRefuses_data();
-    void setCurrentDirectoryRefuses();
+    void setCurrentDirectory_data();
+    void setCurrentDirectory();
     void executablePathIsThisProgram();
 
     void screenMetrics_data();
     void screenMetrics();
 
 private:
-    struct SavedVariable
-    {
-        const char *name;
-        QByteArray value; // null when unset
-    };
-    std::vector<SavedVariable> savedEnvironment;
     QString startDirectory;
     PosixSystemServices system;
 };
 
 void TestPosixSystemServices::init()
 {
-    savedEnvironment.clear();
-    for (const char *name : kLanguageVariables)
-        savedEnvironment.push_back({name, variableValue(name)});
     startDirectory = QDir::currentPath();
 }
 
 void TestPosixSystemServices::cleanup()
 {
-    for (const SavedVariable &variable : savedEnvironment)
-        setVariable(variable.name, variable.value);
     QDir::setCurrent(startDirectory);
 }
 
@@ -210,27 +178,27 @@ void TestPosixSystemServices::systemDefaultLangId_data()
     QTest::addColumn<QByteArray>("lcMessages");
     QTest::addColumn<QByteArray>("lang");
     QTest::addColumn<int>("langId");
+    QTest::addColumn<bool>("reported"); // one line on stderr naming the override
 
     const QByteArray unset;
     const QByteArray empty("");
     const auto set = [](const char *value) { return QByteArray(value); };
-    QTest::newRow("LC_ALL first")
-        << unset << set("fr_FR.UTF-8") << set("de_DE") << set("it_IT") << 0x040C;
-    QTest::newRow("then LC_MESSAGES") << unset << unset << set("de_AT") << set("it_IT") << 0x0C07;
-    QTest::newRow("then LANG") << unset << unset << unset << set("pt_PT.UTF-8") << 0x0816;
-    QTest::newRow("empty skipped") << unset << empty << empty << set("sv_FI") << 0x081D;
-    QTest::newRow("all empty") << unset << empty << empty << empty << 0x0409;
-    QTest::newRow("none set") << unset << unset << unset << unset << 0x0409;
-    QTest::newRow("C") << unset << set("C") << set("de_DE") << set("de_DE") << 0x0409;
-    QTest::newRow("POSIX") << unset << unset << set("POSIX") << set("de_DE") << 0x0409;
-    QTest::newRow("override") << set("0x0436") << set("de_DE") << unset << unset << 0x0436;
-    QTest::newRow("override bare") << set("0C04") << unset << unset << set("ja_JP") << 0x0C04;
-    QTest::newRow("override zero") << set("0") << set("de_DE") << unset << unset << 0x0000;
-    QTest::newRow("override empty") << empty << set("de_CH") << unset << unset << 0x0807;
-    QTest::newRow("override invalid")
-        << set("portuguese") << set("nl_BE") << unset << unset << 0x0813;
-    QTest::newRow("override too large")
-        << set("0x10816") << unset << unset << set("zh_HK.UTF-8") << 0x0C04;
+    QTest::newRow("LC_ALL first") << unset << set("fr_FR.UTF-8") << set("de_DE") << set("it_IT") << 0x040C << false;
+    QTest::newRow("then LC_MESSAGES") << unset << unset << set("de_AT") << set("it_IT") << 0x0C07 << false;
+    QTest::newRow("then LANG") << unset << unset << unset << set("pt_PT.UTF-8") << 0x0816 << false;
+    QTest::newRow("empty skipped") << unset << empty << empty << set("sv_FI") << 0x081D << false;
+    QTest::newRow("all empty") << unset << empty << empty << empty << 0x0409 << false;
+    QTest::newRow("none set") << unset << unset << unset << unset << 0x0409 << false;
+    QTest::newRow("C") << unset << set("C") << set("de_DE") << set("de_DE") << 0x0409 << false;
+    QTest::newRow("POSIX") << unset << unset << set("POSIX") << set("de_DE") << 0x0409 << false;
+    QTest::newRow("override") << set("0x0436") << set("de_DE") << unset << unset << 0x0436 << false;
+    QTest::newRow("override bare") << set("0C04") << unset << unset << set("ja_JP") << 0x0C04 << false;
+    QTest::newRow("override zero") << set("0") << set("de_DE") << unset << unset << 0x0000 << false;
+    QTest::newRow("override empty") << empty << set("de_CH") << unset << unset << 0x0807 << false;
+    QTest::newRow("override invalid") << set("portuguese") << set("nl_BE") << unset << unset << 0x0813 << true;
+    QTest::newRow("override not hexadecimal") << set("0x08z6") << set("ko_KR.UTF-8") << unset << unset << 0x0412
+                                              << true;
+    QTest::newRow("override too large") << set("0x10816") << unset << unset << set("zh_HK.UTF-8") << 0x0C04 << true;
 }
 
 void TestPosixSystemServices::systemDefaultLangId()
@@ -240,32 +208,20 @@ void TestPosixSystemServices::systemDefaultLangId()
     QFETCH(QByteArray, lcMessages);
     QFETCH(QByteArray, lang);
     QFETCH(int, langId);
-    setVariable("LUMBRA_LANGID", lumbraLangId);
-    setVariable("LC_ALL", lcAll);
-    setVariable("LC_MESSAGES", lcMessages);
-    setVariable("LANG", lang);
+    QFETCH(bool, reported);
+    const ScopedVariable chosen("LUMBRA_LANGID", lumbraLangId);
+    const ScopedVariable all("LC_ALL", lcAll);
+    const ScopedVariable messages("LC_MESSAGES", lcMessages);
+    const ScopedVariable language("LANG", lang);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     int answer = -1;
-    capturedStderr(folder.path(), [&] { answer = system.systemDefaultLangId(); });
+    const QByteArray output = capturedStderr(folder.path(), [&] { answer = system.systemDefaultLangId(); });
     QCOMPARE(answer, langId);
-}
-
-void TestPosixSystemServices::invalidLangIdIsReported()
-{
-    setVariable("LUMBRA_LANGID", "0x08z6");
-    setVariable("LC_ALL", "ko_KR.UTF-8");
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-
-    const QByteArray output = capturedStderr(folder.path(), [&] { system.systemDefaultLangId(); });
-    QVERIFY2(output.contains("LUMBRA_LANGID") && output.contains("0x08z6"), output.constData());
-    QVERIFY(output.endsWith('\n'));
-    QCOMPARE(output.count('\n'), 1);
-
-    setVariable("LUMBRA_LANGID", "0x0412");
-    QVERIFY(capturedStderr(folder.path(), [&] { system.systemDefaultLangId(); }).isEmpty());
+    QCOMPARE(output.count('\n'), reported ? 1 : 0);
+    QVERIFY2(!reported || (output.endsWith('\n') && output.contains("LUMBRA_LANGID \"" + lumbraLangId)),
+             output.constData());
 }
 
 void TestPosixSystemServices::environmentStringsHoldTheProcessEnvironment()
@@ -282,46 +238,36 @@ void TestPosixSystemServices::environmentStringsHoldTheProcessEnvironment()
         QVERIFY(entry.rfind(u"LUMBRA_TEST_ABSENT=", 0) != 0);
 }
 
-void TestPosixSystemServices::setCurrentDirectoryChangesFolder()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString target = QFileInfo(folder.path()).canonicalFilePath()
-                           + QStringLiteral("/Ordner \u00fc");
-    QVERIFY(QDir().mkpath(target));
-    const QString before = currentDirectory(system);
-    QCOMPARE(before, QDir::currentPath());
-
-    QVERIFY(system.setCurrentDirectory(target.toStdU16String()));
-    QCOMPARE(currentDirectory(system), target);
-    QCOMPARE(QDir::currentPath(), target);
-
-    QVERIFY(system.setCurrentDirectory(before.toStdU16String()));
-    QCOMPARE(currentDirectory(system), before);
-}
-
-void TestPosixSystemServices::setCurrentDirectoryRefuses_data()
+void TestPosixSystemServices::setCurrentDirectory_data()
 {
     QTest::addColumn<QString>("relativePath"); // against a fresh temporary folder
+    QTest::addColumn<bool>("changes");
 
-    QTest::newRow("missing folder") << QStringLiteral("/missing");
-    QTest::newRow("a file") << QStringLiteral("/file");
-    QTest::newRow("NUL inside") << QStringLiteral("/inner") + QChar(0) + QStringLiteral("x");
+    QTest::newRow("a folder") << QStringLiteral("/Ordner \u00fc") << true;
+    QTest::newRow("missing folder") << QStringLiteral("/missing") << false;
+    QTest::newRow("a file") << QStringLiteral("/file") << false;
+    QTest::newRow("NUL inside") << QStringLiteral("/Ordner \u00fc") + QChar(0) + QStringLiteral("x") << false;
 }
 
-void TestPosixSystemServices::setCurrentDirectoryRefuses()
+void TestPosixSystemServices::setCurrentDirectory()
 {
     QFETCH(QString, relativePath);
+    QFETCH(bool, changes);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("inner")));
-    QFile file(folder.path() + QStringLiteral("/file"));
+    const QString base = QFileInfo(folder.path()).canonicalFilePath();
+    QVERIFY(QDir(base).mkdir(QStringLiteral("Ordner \u00fc")));
+    QFile file(base + QStringLiteral("/file"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     const QString before = currentDirectory(system);
+    QCOMPARE(before, QDir::currentPath());
 
-    QVERIFY(!system.setCurrentDirectory((folder.path() + relativePath).toStdU16String()));
     QVERIFY(!system.setCurrentDirectory(std::u16string()));
+    QCOMPARE(system.setCurrentDirectory((base + relativePath).toStdU16String()), changes);
+    QCOMPARE(currentDirectory(system), changes ? base + relativePath : before);
+    QCOMPARE(QDir::currentPath(), currentDirectory(system));
+    QVERIFY(system.setCurrentDirectory(before.toStdU16String()));
     QCOMPARE(currentDirectory(system), before);
 }
 

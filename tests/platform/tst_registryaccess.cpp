@@ -45,15 +45,11 @@ private slots:
     void init();
     void cleanup();
 
-    void numbersAreDecimalTextWithOneNul_data();
-    void numbersAreDecimalTextWithOneNul();
     void textsAreStoredWithOneNul_data();
     void textsAreStoredWithOneNul();
     void longValuesTakeTheSecondReadOnce();
     void readingIgnoresTheTypeAndStopsAtNul_data();
     void readingIgnoresTheTypeAndStopsAtNul();
-    void numbersReadFromText_data();
-    void numbersReadFromText();
     void environmentReferences_data();
     void environmentReferences();
     void keyHelpers();
@@ -76,30 +72,6 @@ void tst_RegistryAccess::cleanup()
     delete platformUnderTest;
 }
 
-void tst_RegistryAccess::numbersAreDecimalTextWithOneNul_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("7") << 7 << withNul(QStringLiteral("7"));
-    QTest::newRow("0") << 0 << withNul(QStringLiteral("0"));
-    QTest::newRow("eight characters") << -1234567 << withNul(QStringLiteral("-1234567"));
-    QTest::newRow("nine characters") << 123456789 << withNul(QStringLiteral("123456789"));
-    QTest::newRow("smallest int") << int(-2147483648LL) << withNul(QStringLiteral("-2147483648"));
-    QTest::newRow("largest int") << 2147483647 << withNul(QStringLiteral("2147483647"));
-}
-
-void tst_RegistryAccess::numbersAreDecimalTextWithOneNul()
-{
-    QFETCH(int, number);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(writeRegInt(key, QStringLiteral("N"), number), kErrorSuccess);
-    std::uint32_t type = 0;
-    QCOMPARE(storedBytes(key, QStringLiteral("N"), &type), bytes);
-    QCOMPARE(type, kRegSz);
-    QCOMPARE(readRegInt(key, QStringLiteral("N")), number);
-}
-
 void tst_RegistryAccess::textsAreStoredWithOneNul_data()
 {
     QTest::addColumn<QString>("text");
@@ -109,15 +81,24 @@ void tst_RegistryAccess::textsAreStoredWithOneNul_data()
     QTest::newRow("non-latin") << QStringLiteral("Интернет — 網路");
     QTest::newRow("1024 characters") << QString(1024, u'x');
     QTest::newRow("5000 characters, written whole") << QString(5000, u'y');
+    // Numbers are stored as their decimal text.
+    for (const char *number : {"7", "0", "-1234567", "123456789", "-2147483648", "2147483647"})
+        QTest::newRow(number) << QString::fromLatin1(number);
 }
 
 void tst_RegistryAccess::textsAreStoredWithOneNul()
 {
     QFETCH(QString, text);
-    QCOMPARE(writeRegString(key, QStringLiteral("T"), text), kErrorSuccess);
-    QCOMPARE(storedBytes(key, QStringLiteral("T")), withNul(text));
+    std::uint32_t type = 0;
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    QCOMPARE(isNumber ? writeRegInt(key, QStringLiteral("T"), number) : writeRegString(key, QStringLiteral("T"), text),
+             kErrorSuccess);
+    QCOMPARE(storedBytes(key, QStringLiteral("T"), &type), withNul(text));
+    QCOMPARE(type, kRegSz);
     StderrCapture capture;
     QCOMPARE(readRegString(key, QStringLiteral("T")), text);
+    QCOMPARE(readRegInt(key, QStringLiteral("T")), number);
 }
 
 void tst_RegistryAccess::longValuesTakeTheSecondReadOnce()
@@ -137,15 +118,22 @@ void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul_data()
     QTest::addColumn<uint>("type");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number"); // read as a number
 
-    QTest::newRow("dword read as two code units") << uint(kRegDword) << QByteArray("1\0" "2\0", 4) << "12";
-    QTest::newRow("text with terminator") << uint(kRegSz) << QByteArray("a\0b\0\0\0", 6) << "ab";
-    QTest::newRow("inner NUL ends the text") << uint(kRegSz) << QByteArray("a\0\0\0b\0", 6) << "a";
-    QTest::newRow("odd byte dropped") << uint(kRegBinary) << QByteArray("a\0b", 3) << "a";
-    QTest::newRow("expandable text") << uint(kRegExpandSz) << QByteArray("x\0", 2) << "x";
+    const auto text = [](const char *value) { return withNul(QString::fromLatin1(value)); };
+    QTest::newRow("dword read as two code units") << uint(kRegDword) << QByteArray("1\0" "2\0", 4) << "12" << 12;
+    QTest::newRow("text with terminator") << uint(kRegSz) << QByteArray("a\0b\0\0\0", 6) << "ab" << 0;
+    QTest::newRow("inner NUL ends the text") << uint(kRegSz) << QByteArray("4\0\0\0" "2\0", 6) << "4" << 4;
+    QTest::newRow("odd byte dropped") << uint(kRegBinary) << QByteArray("a\0b", 3) << "a" << 0;
+    QTest::newRow("expandable text") << uint(kRegExpandSz) << QByteArray("x\0", 2) << "x" << 0;
     // What earlier versions wrote: a number padded with NULs to 16 bytes, a text without one.
-    QTest::newRow("padded number") << uint(kRegSz) << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) << "7";
-    QTest::newRow("text without terminator") << uint(kRegSz) << QByteArray("a\0b\0", 4) << "ab";
+    QTest::newRow("padded number") << uint(kRegSz) << QByteArray("7\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) << "7" << 7;
+    QTest::newRow("text without terminator") << uint(kRegSz) << QByteArray("a\0b\0", 4) << "ab" << 0;
+    QTest::newRow("negative") << uint(kRegSz) << text("-3") << "-3" << -3;
+    QTest::newRow("trailing letters") << uint(kRegSz) << text("12px") << "12px" << 0;
+    QTest::newRow("hexadecimal is not decimal") << uint(kRegSz) << text("0x10") << "0x10" << 0;
+    QTest::newRow("too large") << uint(kRegSz) << text("99999999999") << "99999999999" << 0;
+    QTest::newRow("empty") << uint(kRegSz) << text("") << "" << 0;
 }
 
 void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()
@@ -153,31 +141,11 @@ void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()
     QFETCH(uint, type);
     QFETCH(QByteArray, data);
     QFETCH(QString, text);
+    QFETCH(int, number);
     registry().setValue(key, u"V", type, reinterpret_cast<const std::uint8_t *>(data.constData()),
                         std::uint32_t(data.size()));
     QCOMPARE(readRegString(key, QStringLiteral("V")), text);
-}
-
-void tst_RegistryAccess::numbersReadFromText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number");
-
-    QTest::newRow("decimal") << "42" << 42;
-    QTest::newRow("negative") << "-3" << -3;
-    QTest::newRow("not a number") << "abc" << 0;
-    QTest::newRow("trailing letters") << "12px" << 0;
-    QTest::newRow("hexadecimal is not decimal") << "0x10" << 0;
-    QTest::newRow("too large") << "99999999999" << 0;
-    QTest::newRow("empty") << "" << 0;
-}
-
-void tst_RegistryAccess::numbersReadFromText()
-{
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    writeRegString(key, QStringLiteral("N"), text);
-    QCOMPARE(readRegInt(key, QStringLiteral("N")), number);
+    QCOMPARE(readRegInt(key, QStringLiteral("V")), number);
     QCOMPARE(readRegInt(key, QStringLiteral("missing")), 0);
 }
 

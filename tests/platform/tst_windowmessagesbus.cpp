@@ -3,6 +3,7 @@
 // its handler, ending on WM_CLOSE as the launcher does), as senders without any application
 // object, and as a sender of another user.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 #include "WindowCases.h"
 
@@ -171,21 +172,6 @@ public:
     WindowHandle window = platform::kNoWindow;
 };
 
-// LUMBRA_RUNTIME_DIR for as long as the object lives.
-class RuntimeFolderOverride
-{
-public:
-    explicit RuntimeFolderOverride(const QString &folder)
-        : saved(qgetenv("LUMBRA_RUNTIME_DIR"))
-    {
-        qputenv("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder));
-    }
-    ~RuntimeFolderOverride() { qputenv("LUMBRA_RUNTIME_DIR", saved); }
-
-private:
-    QByteArray saved;
-};
-
 QString socketPath(const QString &folder, WindowHandle window)
 {
     return folder + u'/' + QString::fromStdString(platform::BusDirectory::socketName(window));
@@ -250,10 +236,12 @@ private:
     QString path(const QString &relative) const { return root->filePath(relative); }
     QString busFolder() const { return path(QStringLiteral("bus")); }
     std::unique_ptr<Endpoint> startEndpoint(const QString &className, const QString &title);
+    WindowHandle registerOwnWindow(QStringList *seen);
 
     std::unique_ptr<QTemporaryDir> root;
-    std::unique_ptr<RuntimeFolderOverride> folderOverride;
+    std::unique_ptr<ScopedVariable> folderOverride;
     platform::PosixWindowMessages bus;
+    WindowHandle ownWindow = platform::kNoWindow;
     int endpoints = 0;
 };
 
@@ -261,7 +249,7 @@ void tst_WindowMessagesBus::init()
 {
     root = std::make_unique<QTemporaryDir>();
     QVERIFY(root->isValid());
-    folderOverride = std::make_unique<RuntimeFolderOverride>(busFolder());
+    folderOverride = std::make_unique<ScopedVariable>("LUMBRA_RUNTIME_DIR", QFile::encodeName(busFolder()));
 }
 
 void tst_WindowMessagesBus::cleanup()
@@ -363,7 +351,7 @@ void tst_WindowMessagesBus::endpointsComeBackWhenRemoved()
     const bool above = removed == QLatin1String("above");
     const QString runtime = above ? path(QStringLiteral("above/bus")) : busFolder();
     QVERIFY(QDir().mkpath(QFileInfo(runtime).path()));
-    RuntimeFolderOverride chosen(runtime);
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(runtime));
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
     const std::string folder = QFile::encodeName(runtime).toStdString();
@@ -547,19 +535,30 @@ void tst_WindowMessagesBus::framesDecodeOnlyWhole()
     }
 }
 
+// A window of this process on the bus; its filter, which keeps kSwallowed, and its handler
+// note what reaches them as the endpoints' log has it.
+WindowHandle tst_WindowMessagesBus::registerOwnWindow(QStringList *seen)
+{
+    const auto note = [seen](const char *who, const WindowMessage &message) {
+        seen->append(QStringLiteral("%1 %2 %3 %4")
+                         .arg(QLatin1String(who), QString::number(message.message), QString::number(message.wParam),
+                              QLatin1String(threadName())));
+    };
+    bus.setMessageFilter([note](const WindowMessage &message) {
+        note("filter", message);
+        return message.message == kSwallowed;
+    });
+    ownWindow = bus.registerWindow(u"QWidget", u"Lumbra", 0, [this, note](const WindowMessage &message) {
+        note(message.window == ownWindow ? "handler" : "handler of another window", message);
+        return false;
+    });
+    return ownWindow;
+}
+
 void tst_WindowMessagesBus::sendersNeedNoApplication()
 {
     QStringList seen;
-    bus.setMessageFilter([&](const WindowMessage &message) {
-        seen.append(QStringLiteral("filter %1 %2 %3").arg(message.message).arg(message.wParam).arg(threadName()));
-        return false;
-    });
-    WindowHandle receivedBy = platform::kNoWindow;
-    const WindowHandle window = bus.registerWindow(u"QWidget", u"Lumbra", 0, [&](const WindowMessage &message) {
-        seen.append(QStringLiteral("handler %1 %2 %3").arg(message.message).arg(message.wParam).arg(threadName()));
-        receivedBy = message.window;
-        return false;
-    });
+    const WindowHandle window = registerOwnWindow(&seen);
     QVERIFY(window != platform::kNoWindow);
 
     QProcess sender;
@@ -570,34 +569,25 @@ void tst_WindowMessagesBus::sendersNeedNoApplication()
     QCOMPARE(sender.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, kWait);
     QCOMPARE(seen, (QStringList{line("filter", kPlain, 77), line("handler", kPlain, 77)}));
-    QCOMPARE(receivedBy, window);
     bus.unregisterWindow(window);
 }
 
 void tst_WindowMessagesBus::ownWindowsTakeMessagesToo()
 {
     QStringList seen;
-    bus.setMessageFilter([&](const WindowMessage &message) {
-        seen.append(QStringLiteral("filter %1").arg(message.wParam));
-        return message.message == kSwallowed;
-    });
-    const WindowHandle window = bus.registerWindow(u"QWidget", u"Lumbra", 0, [&](const WindowMessage &message) {
-        seen.append(QStringLiteral("handler %1").arg(message.wParam));
-        return false;
-    });
+    const WindowHandle window = registerOwnWindow(&seen);
     QVERIFY(window != platform::kNoWindow);
     QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), window);
 
     // A send to a window of the sending thread is handled at once, whatever its time limit.
     QVERIFY(bus.sendMessage(window, kPlain, 1, 0, 0));
-    QCOMPARE(seen, (QStringList{"filter 1", "handler 1"}));
     QVERIFY(bus.sendMessage(window, kSwallowed, 2, 0, 0));
-    QCOMPARE(seen, (QStringList{"filter 1", "handler 1", "filter 2"}));
+    QCOMPARE(seen, (QStringList{line("filter", kPlain, 1), line("handler", kPlain, 1), line("filter", kSwallowed, 2)}));
     // A post waits for the event loop.
     QVERIFY(bus.postMessage(window, kPlain, 3, 0));
     QCOMPARE(seen.size(), 3);
     QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 5, kWait);
-    QCOMPARE(seen.mid(3), (QStringList{"filter 3", "handler 3"}));
+    QCOMPARE(seen.mid(3), (QStringList{line("filter", kPlain, 3), line("handler", kPlain, 3)}));
 
     bus.unregisterWindow(window);
     QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
@@ -871,16 +861,9 @@ void tst_WindowMessagesBus::runtimeFolderFollowsTheEnvironment()
     if (::geteuid() == 0)
         QCOMPARE(::chown(QFile::encodeName(path(QStringLiteral("foreign"))).constData(), kNobody, kNobody), 0);
     const auto expand = [this](QString text) { return text.replace(QLatin1String("{root}"), root->path()); };
-    const QByteArray savedSession = qgetenv("XDG_RUNTIME_DIR");
-    const bool hadSession = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-    qputenv("LUMBRA_RUNTIME_DIR", QFile::encodeName(expand(lumbraFolder)));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(expand(sessionFolder)));
-    const QString found = QString::fromStdString(platform::runtimeFolderPath());
-    if (hadSession)
-        qputenv("XDG_RUNTIME_DIR", savedSession);
-    else
-        qunsetenv("XDG_RUNTIME_DIR");
-    QCOMPARE(found, expand(expected));
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(expand(lumbraFolder)));
+    const ScopedVariable session("XDG_RUNTIME_DIR", QFile::encodeName(expand(sessionFolder)));
+    QCOMPARE(QString::fromStdString(platform::runtimeFolderPath()), expand(expected));
 }
 
 void tst_WindowMessagesBus::unsafeFoldersAreRefused_data()
@@ -923,7 +906,7 @@ void tst_WindowMessagesBus::unsafeFoldersAreRefused()
         ok = ::mkdir(encoded.constData(), 0700) == 0 && ::chmod(encoded.constData(), setup.toUInt(nullptr, 8)) == 0;
     }
     QVERIFY(ok);
-    RuntimeFolderOverride chosen(folder);
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder));
 
     StderrCapture capture;
     const WindowHandle window = bus.registerWindow(u"QWidget", u"Lumbra", 0, nullptr);
@@ -960,7 +943,7 @@ void tst_WindowMessagesBus::deepFoldersStillWork()
     QVERIFY(QDir().mkpath(deep));
     const QString folder = deep + QStringLiteral("/bus");
     QVERIFY(folder.size() > 110);
-    RuntimeFolderOverride chosen(folder);
+    const ScopedVariable chosen("LUMBRA_RUNTIME_DIR", QFile::encodeName(folder));
 
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);

@@ -1,6 +1,7 @@
 // The desktop's autostart entry, written and removed under a temporary configuration folder,
 // for an executable whose path a fake system reports.
 
+#include "ScopedVariable.h"
 #include "TestPlatform.h"
 
 #include "platform/Platform.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,30 +33,6 @@ public:
     void sleep(unsigned) override {}
 
     QString program = QStringLiteral("/opt/lumbra/lumbra");
-};
-
-class Variable
-{
-public:
-    Variable(const char *name, const QString &value)
-        : name(name)
-        , saved(qgetenv(name))
-        , wasSet(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, QFile::encodeName(value));
-    }
-    ~Variable()
-    {
-        if (wasSet)
-            qputenv(name, saved);
-        else
-            qunsetenv(name);
-    }
-
-private:
-    const char *name;
-    QByteArray saved;
-    bool wasSet;
 };
 
 QByteArray readAll(const QString &path)
@@ -80,9 +58,8 @@ private slots:
 
     void execLineQuotesThePath_data();
     void execLineQuotesThePath();
+    void switchedOnAndOff_data();
     void switchedOnAndOff();
-    void configFolderFollowsTheEnvironment_data();
-    void configFolderFollowsTheEnvironment();
     void failuresAreReported_data();
     void failuresAreReported();
 
@@ -91,8 +68,8 @@ private:
     QString entry() const { return path(QStringLiteral("config/autostart/lumbra.desktop")); }
 
     std::unique_ptr<QTemporaryDir> root;
-    std::unique_ptr<Variable> configHome;
-    std::unique_ptr<Variable> home;
+    std::unique_ptr<ScopedVariable> configHome;
+    std::unique_ptr<ScopedVariable> home;
     FakeSystem system;
 };
 
@@ -100,8 +77,8 @@ void tst_XdgAutostart::init()
 {
     root = std::make_unique<QTemporaryDir>();
     QVERIFY(root->isValid());
-    configHome = std::make_unique<Variable>("XDG_CONFIG_HOME", path(QStringLiteral("config")));
-    home = std::make_unique<Variable>("HOME", path(QStringLiteral("home")));
+    configHome = std::make_unique<ScopedVariable>("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("config"))));
+    home = std::make_unique<ScopedVariable>("HOME", QFile::encodeName(path(QStringLiteral("home"))));
     system.program = QStringLiteral("/opt/lumbra/lumbra");
 }
 
@@ -138,27 +115,7 @@ void tst_XdgAutostart::execLineQuotesThePath()
     QCOMPARE(platform::XdgAutostart::execValue(program), exec);
 }
 
-void tst_XdgAutostart::switchedOnAndOff()
-{
-    platform::XdgAutostart autostart;
-    system.program = QStringLiteral("/opt/My Apps/lumbra");
-    StderrCapture capture;
-    QVERIFY(autostart.setStartAtLogin(true));
-    QCOMPARE(readAll(entry()), entryFor("\"/opt/My Apps/lumbra\""));
-    // Switching on again replaces the entry whole, and leaves nothing else behind.
-    system.program = QStringLiteral("/opt/lumbra/lumbra");
-    QVERIFY(autostart.setStartAtLogin(true));
-    QCOMPARE(readAll(entry()), entryFor("/opt/lumbra/lumbra"));
-    QCOMPARE(QDir(path(QStringLiteral("config/autostart"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{"lumbra.desktop"});
-    QVERIFY(autostart.setStartAtLogin(false));
-    QVERIFY(!QFile::exists(entry()));
-    // Off when it is off already is no failure.
-    QVERIFY(autostart.setStartAtLogin(false));
-    QCOMPARE(capture.lines(), QStringList());
-}
-
-void tst_XdgAutostart::configFolderFollowsTheEnvironment_data()
+void tst_XdgAutostart::switchedOnAndOff_data()
 {
     QTest::addColumn<QString>("configHome");
     QTest::addColumn<QString>("expected");
@@ -168,17 +125,29 @@ void tst_XdgAutostart::configFolderFollowsTheEnvironment_data()
     QTest::newRow("empty") << "" << "{root}/home/.config/autostart/lumbra.desktop";
 }
 
-void tst_XdgAutostart::configFolderFollowsTheEnvironment()
+void tst_XdgAutostart::switchedOnAndOff()
 {
     QFETCH(QString, configHome);
     QFETCH(QString, expected);
     expected.replace(QLatin1String("{root}"), root->path());
-    Variable chosen("XDG_CONFIG_HOME", configHome.replace(QLatin1String("{root}"), root->path()));
+    const ScopedVariable chosen("XDG_CONFIG_HOME",
+                                QFile::encodeName(configHome.replace(QLatin1String("{root}"), root->path())));
     platform::XdgAutostart autostart;
+    system.program = QStringLiteral("/opt/My Apps/lumbra");
+    StderrCapture capture;
+    QVERIFY(autostart.setStartAtLogin(true));
+    QCOMPARE(readAll(expected), entryFor("\"/opt/My Apps/lumbra\""));
+    // Switching on again replaces the entry whole, and leaves nothing else behind.
+    system.program = QStringLiteral("/opt/lumbra/lumbra");
     QVERIFY(autostart.setStartAtLogin(true));
     QCOMPARE(readAll(expected), entryFor("/opt/lumbra/lumbra"));
+    QCOMPARE(QFileInfo(expected).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"lumbra.desktop"});
     QVERIFY(autostart.setStartAtLogin(false));
     QVERIFY(!QFile::exists(expected));
+    // Off when it is off already is no failure.
+    QVERIFY(autostart.setStartAtLogin(false));
+    QCOMPARE(capture.lines(), QStringList());
 }
 
 void tst_XdgAutostart::failuresAreReported_data()
@@ -200,8 +169,8 @@ void tst_XdgAutostart::failuresAreReported()
     QFETCH(bool, on);
 
     QVERIFY(QDir().mkpath(path(QStringLiteral("config"))));
-    std::unique_ptr<Variable> noConfig;
-    std::unique_ptr<Variable> noHome;
+    std::unique_ptr<ScopedVariable> noConfig;
+    std::unique_ptr<ScopedVariable> noHome;
     if (setup == QLatin1String("autostart file")) {
         QFile file(path(QStringLiteral("config/autostart")));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -210,8 +179,8 @@ void tst_XdgAutostart::failuresAreReported()
     } else if (setup == QLatin1String("no program")) {
         system.program.clear();
     } else if (setup == QLatin1String("no home")) {
-        noConfig = std::make_unique<Variable>("XDG_CONFIG_HOME", QString());
-        noHome = std::make_unique<Variable>("HOME", QStringLiteral("relative"));
+        noConfig = std::make_unique<ScopedVariable>("XDG_CONFIG_HOME", QByteArray(""));
+        noHome = std::make_unique<ScopedVariable>("HOME", QByteArray("relative"));
     }
     platform::XdgAutostart autostart;
     StderrCapture capture;

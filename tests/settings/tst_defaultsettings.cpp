@@ -214,12 +214,8 @@ class tst_DefaultSettings : public QObject
 private slots:
     void initTestCase();
 
-    void filesAreUtf16WithMark_data() { languageTable(); }
-    void filesAreUtf16WithMark();
-    void importReportsNoProblem_data() { languageTable(); }
-    void importReportsNoProblem();
-    void loadReportsOnlyListEnds_data() { languageTable(); }
-    void loadReportsOnlyListEnds();
+    void importsAndLoadsCleanly_data() { languageTable(); }
+    void importsAndLoadsCleanly();
     void everyValueIsPresent_data();
     void everyValueIsPresent();
     void invariantsHold_data() { languageTable(); }
@@ -232,16 +228,13 @@ private slots:
     void numbersAreReal();
     void textsAreReal_data();
     void textsAreReal();
-    void fontsAreReadable_data();
     void fontsAreReadable();
     void namesFitWhereTheyAreDrawn_data() { languageTable(); }
     void namesFitWhereTheyAreDrawn();
     void everyThemeIsComplete_data();
     void everyThemeIsComplete();
-    void themePicturesExistAtTheirSize_data();
-    void themePicturesExistAtTheirSize();
-    void tabAndIconPicturesExistAtTheirSize_data() { languageTable(); }
-    void tabAndIconPicturesExistAtTheirSize();
+    void picturesExistAtTheirSize_data();
+    void picturesExistAtTheirSize();
     void everyTabIsComplete_data();
     void everyTabIsComplete();
 
@@ -282,31 +275,20 @@ void tst_DefaultSettings::initTestCase()
     }
 }
 
-// Texts in other scripts are read right by `reg import` only from a UTF-16 file with its mark.
-void tst_DefaultSettings::filesAreUtf16WithMark()
+// Texts in other scripts are read right by `reg import` only from a UTF-16 file with its
+// mark. Every list ends at its first missing subkey, which the readers report; anything more
+// (a tab key that is missing, a value too long for the first read) is a fault of the file.
+void tst_DefaultSettings::importsAndLoadsCleanly()
 {
     QFETCH(QString, language);
     QFile file(kProgramFolder + u'/' + language + QStringLiteral(".reg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray start = file.read(10);
-    QCOMPARE(start, QByteArray("\xFF\xFEW\0i\0n\0d\0", 10));
-}
+    QCOMPARE(file.read(10), QByteArray("\xFF\xFEW\0i\0n\0d\0", 10));
 
-void tst_DefaultSettings::importReportsNoProblem()
-{
-    QFETCH(QString, language);
     const Loaded &result = *loaded.value(language);
     QCOMPARE(result.importStatus, RegFileImporter::Status::Imported);
     QCOMPARE(result.importLines, QStringList());
     QCOMPARE(result.importProblems, 0);
-}
-
-// Every list ends at its first missing subkey, which the readers report; anything more
-// (a tab key that is missing, a value too long for the first read) is a fault of the file.
-void tst_DefaultSettings::loadReportsOnlyListEnds()
-{
-    QFETCH(QString, language);
-    const Loaded &result = *loaded.value(language);
     QStringList expected{QStringLiteral("GetLumbraIconInfoRegSetting open failed")};
     for (int t = 0; t < result.store.themes.size(); ++t)
         expected << QStringLiteral("ThemeImagesReg open failed ");
@@ -599,20 +581,13 @@ void tst_DefaultSettings::textsAreReal()
     }
 }
 
-void tst_DefaultSettings::fontsAreReadable_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("icon names") << int(FontSetting::ICON_AP_NAME_FONT);
-    QTest::newRow("system texts") << int(FontSetting::SYSTEM_STRING_FONT);
-    QTest::newRow("tab names") << int(FontSetting::TAB_NAME_FONT);
-}
-
 void tst_DefaultSettings::fontsAreReadable()
 {
-    QFETCH(int, id);
-    const QFont font = storeOf(QStringLiteral("EN")).getFont(id);
-    QCOMPARE(font.family(), QStringLiteral("DejaVu Sans"));
-    QVERIFY2(font.pixelSize() >= 18 && font.pixelSize() <= 24, qPrintable(QString::number(font.pixelSize())));
+    for (const int id : {FontSetting::ICON_AP_NAME_FONT, FontSetting::SYSTEM_STRING_FONT, FontSetting::TAB_NAME_FONT}) {
+        const QFont font = storeOf(QStringLiteral("EN")).getFont(id);
+        QCOMPARE(font.family(), QStringLiteral("DejaVu Sans"));
+        QVERIFY2(font.pixelSize() >= 18 && font.pixelSize() <= 24, qPrintable(QString::number(font.pixelSize())));
+    }
 }
 
 // Every text is measured in the font and the box the launcher and the dialogs draw it in: an
@@ -714,7 +689,7 @@ void tst_DefaultSettings::everyThemeIsComplete()
              chosen.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR).rgb());
 }
 
-void tst_DefaultSettings::themePicturesExistAtTheirSize_data()
+void tst_DefaultSettings::picturesExistAtTheirSize_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("theme");
@@ -727,27 +702,18 @@ void tst_DefaultSettings::themePicturesExistAtTheirSize_data()
 
 // Pictures are drawn at the size the settings show them, so that none is scaled on screen
 // (the title and back bars and the pages are stretched to the screen and may be any size).
-void tst_DefaultSettings::themePicturesExistAtTheirSize()
+void tst_DefaultSettings::picturesExistAtTheirSize()
 {
     QFETCH(QString, language);
     QFETCH(int, theme);
     SettingStore chosen = storeOf(language);
     chosen.mySystem.CURRENT_THEME = theme;
-    for (const NamedPicture &picture : themePictures(chosen)) {
+    for (const NamedPicture &picture : themePictures(chosen) + tabAndIconPictures(chosen)) {
         QImageReader reader(besideProgram(picture.path));
         const QSize size = reader.size();
         QVERIFY2(size.isValid(), qPrintable(picture.what + u' ' + picture.path));
         if (!picture.size.isEmpty())
             QVERIFY2(size == picture.size, qPrintable(picture.what + u' ' + picture.path));
-    }
-}
-
-void tst_DefaultSettings::tabAndIconPicturesExistAtTheirSize()
-{
-    QFETCH(QString, language);
-    for (const NamedPicture &picture : tabAndIconPictures(storeOf(language))) {
-        QImageReader reader(besideProgram(picture.path));
-        QVERIFY2(reader.size() == picture.size, qPrintable(picture.what + u' ' + picture.path));
     }
 }
 

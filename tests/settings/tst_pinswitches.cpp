@@ -46,9 +46,8 @@ private slots:
 
     void setPinTakesTheSamePinTwice_data();
     void setPinTakesTheSamePinTwice();
-    void clearPinNeedsThePin_data();
-    void clearPinNeedsThePin();
-    void changingThePinNeedsTheOldOne();
+    void aSetLockNeedsItsPin_data();
+    void aSetLockNeedsItsPin();
     void damagedLockCanBeReplaced();
     void noSettingsNoLock_data();
     void noSettingsNoLock();
@@ -161,44 +160,41 @@ void tst_PinSwitches::setPinTakesTheSamePinTwice()
     }
 }
 
-void tst_PinSwitches::clearPinNeedsThePin_data()
+void tst_PinSwitches::aSetLockNeedsItsPin_data()
 {
+    QTest::addColumn<QString>("switchName");
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<bool>("lockedAfter");
-    QTest::newRow("right") << QByteArray("2580\n") << 0 << false;
-    QTest::newRow("wrong") << QByteArray("2581\n") << 2 << true;
-    QTest::newRow("nothing") << QByteArray() << 2 << true;
-    QTest::newRow("the stored hash itself") << QByteArray("<hash>\n") << 2 << true;
+    QTest::addColumn<QString>("lockAfter"); // the PIN that opens it then; "2580": unchanged
+
+    QTest::newRow("cleared with the PIN") << "--clearPin" << QByteArray("2580\n") << 0 << QString();
+    QTest::newRow("cleared with a wrong one") << "--clearPin" << QByteArray("2581\n") << 2 << "2580";
+    QTest::newRow("cleared with nothing") << "--clearPin" << QByteArray() << 2 << "2580";
+    QTest::newRow("cleared with the stored hash") << "--clearPin" << QByteArray("<hash>\n") << 2 << "2580";
+    QTest::newRow("changed with a wrong one") << "--setPin" << QByteArray("9999\n2222\n2222\n") << 2 << "2580";
+    QTest::newRow("changed with the PIN") << "--setPin" << QByteArray("2580\n2222\n2222\n") << 0 << "2222";
 }
 
-void tst_PinSwitches::clearPinNeedsThePin()
+void tst_PinSwitches::aSetLockNeedsItsPin()
 {
+    QFETCH(QString, switchName);
     QFETCH(QByteArray, input);
     QFETCH(int, exitCode);
-    QFETCH(bool, lockedAfter);
+    QFETCH(QString, lockAfter);
     QCOMPARE(run(QStringLiteral("--setPin"), "2580\n2580\n").exitCode, 0);
     const QString hash = storedLock();
     input.replace("<hash>", hash.toLatin1());
-    const Run result = run(QStringLiteral("--clearPin"), input);
+    const Run result = run(switchName, input);
     QCOMPARE(result.exitCode, exitCode);
-    QCOMPARE(storedLock(), lockedAfter ? hash : QString());
+    QVERIFY(exitCode == 0 || result.err.contains("wrong") || result.err.contains("no PIN"));
+    if (lockAfter == QLatin1String("2580"))
+        QCOMPARE(storedLock(), hash);
+    else
+        QVERIFY(lockAfter.isNull() ? storedLock().isEmpty() : PinHash::matches(lockAfter, storedLock()));
     QVERIFY(!result.err.contains("2580") && !result.out.contains("2580"));
     // Cleared twice is still cleared, and said so.
-    if (!lockedAfter)
+    if (lockAfter.isNull())
         QCOMPARE(run(QStringLiteral("--clearPin"), QByteArray()).exitCode, 0);
-}
-
-void tst_PinSwitches::changingThePinNeedsTheOldOne()
-{
-    QCOMPARE(run(QStringLiteral("--setPin"), "1111\n1111\n").exitCode, 0);
-    const QString first = storedLock();
-    const Run refused = run(QStringLiteral("--setPin"), "9999\n2222\n2222\n");
-    QCOMPARE(refused.exitCode, 2);
-    QVERIFY(refused.err.contains("wrong"));
-    QCOMPARE(storedLock(), first);
-    QCOMPARE(run(QStringLiteral("--setPin"), "1111\n2222\n2222\n").exitCode, 0);
-    QVERIFY(PinHash::matches(QStringLiteral("2222"), storedLock()));
 }
 
 // A lock nobody can check (a hand-edited value) is no way to keep the carer out.

@@ -113,8 +113,6 @@ private slots:
     void iconGridOnTheReferenceScreen();
     void iconGridWithFewColumnsOrAbsurdSizes_data();
     void iconGridWithFewColumnsOrAbsurdSizes();
-    void positionsWrapAroundPages_data();
-    void positionsWrapAroundPages();
     void iconLookUpsFollowEveryChangeOfAList_data();
     void iconLookUpsFollowEveryChangeOfAList();
 
@@ -389,6 +387,17 @@ void tst_SettingStore::iconGridOnTheReferenceScreen()
     QCOMPARE(store.getInt(IntSetting::GRID_LEFT), 51);
     QCOMPARE(store.getInt(IntSetting::ICON_ROW_GAP), (768 - (3 * 140 + 64) - (768 * 5) / 50) / 2);
     QCOMPARE(store.getInt(IntSetting::GRID_TOP), ((768 - 64) * 5) / 100);
+    // Positions wrap around pages of five columns and three rows.
+    const int column = 150 + 43;
+    const int row = 140 + 104;
+    const QList<QPair<int, QPoint>> positions = {{0, {51, 35}},
+                                                 {1, {51 + column, 35}},
+                                                 {7, {51 + 2 * column, 35 + row}},
+                                                 {14, {51 + 4 * column, 35 + 2 * row}},
+                                                 {15, {51, 35}},
+                                                 {31, {51 + column, 35}}};
+    for (const auto &[position, point] : positions)
+        QCOMPARE(store.getIconPosition(position), point);
     // A change of resolution shows at the next computation.
     platformUnderTest.screen.width = 1366;
     store.computeIconGrid();
@@ -434,29 +443,6 @@ void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()
     QCOMPARE(store.getIconPosition(0), QPoint(left, 35));
     QCOMPARE(store.getIconPosition(1), second);
     QCOMPARE(store.getIconPosition(1000), thousandth);
-}
-
-void tst_SettingStore::positionsWrapAroundPages_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QPoint>("point");
-
-    const int column = 150 + 43;
-    const int row = 140 + 104;
-    QTest::newRow("first") << 0 << QPoint(51, 35);
-    QTest::newRow("second column") << 1 << QPoint(51 + column, 35);
-    QTest::newRow("second row, third column") << 7 << QPoint(51 + 2 * column, 35 + row);
-    QTest::newRow("last of the page") << 14 << QPoint(51 + 4 * column, 35 + 2 * row);
-    QTest::newRow("first of the second page") << 15 << QPoint(51, 35);
-    QTest::newRow("third page") << 31 << QPoint(51 + column, 35);
-}
-
-void tst_SettingStore::positionsWrapAroundPages()
-{
-    QFETCH(int, position);
-    QFETCH(QPoint, point);
-    store.computeIconGrid();
-    QCOMPARE(store.getIconPosition(position), point);
 }
 
 void tst_SettingStore::iconLookUpsFollowEveryChangeOfAList_data()

@@ -10,83 +10,19 @@ namespace contract {
 
 namespace {
 
-Step step(Call call, const char16_t *path, const char *expect)
+// One call of a case: what it is made on, and the answer it must give.
+Step step(Call call, const char16_t *path, const char *expect, const char16_t *name = u"", std::uint32_t type = 0,
+          const char *hex = "", std::uint32_t buffer = 0)
 {
     Step made;
     made.call = call;
     made.path = path;
     made.expect = expect;
-    return made;
-}
-
-Step createKey(const char16_t *path, const char *expect = "ok")
-{
-    return step(Call::CreateKey, path, expect);
-}
-
-Step openKey(const char16_t *path, const char *expect = "ok")
-{
-    return step(Call::OpenKey, path, expect);
-}
-
-Step setValue(const char16_t *path, const char16_t *name, std::uint32_t type, const char *hex,
-              const char *expect = "ok")
-{
-    Step made = step(Call::SetValue, path, expect);
     made.name = name;
     made.type = type;
     made.data = hex;
-    return made;
-}
-
-Step queryValue(const char16_t *path, const char16_t *name, std::uint32_t buffer, const char *expect)
-{
-    Step made = step(Call::QueryValue, path, expect);
-    made.name = name;
     made.buffer = buffer;
     return made;
-}
-
-Step deleteValue(const char16_t *path, const char16_t *name, const char *expect = "ok")
-{
-    Step made = step(Call::DeleteValue, path, expect);
-    made.name = name;
-    return made;
-}
-
-Step deleteTree(const char16_t *path, const char *expect = "ok")
-{
-    return step(Call::DeleteTree, path, expect);
-}
-
-Step enumKeys(const char16_t *path, const char *expect)
-{
-    return step(Call::EnumKeys, path, expect);
-}
-
-Step enumValues(const char16_t *path, const char *expect)
-{
-    return step(Call::EnumValues, path, expect);
-}
-
-Step beginScope(const char *expect = "ok")
-{
-    return step(Call::BeginScope, u"", expect);
-}
-
-Step generation(const char *expect)
-{
-    return step(Call::Generation, u"", expect);
-}
-
-Step beginReadScope(const char *expect = "ok")
-{
-    return step(Call::BeginReadScope, u"", expect);
-}
-
-Step commitScope(const char *expect = "ok")
-{
-    return step(Call::CommitScope, u"", expect);
 }
 
 constexpr Holds kWith = Holds::WithTransactions;
@@ -94,6 +30,31 @@ constexpr Holds kWithout = Holds::WithoutTransactions;
 
 std::vector<Case> makeCases()
 {
+    const auto createKey = [](const char16_t *path, const char *expect = "ok") {
+        return step(Call::CreateKey, path, expect);
+    };
+    const auto openKey = [](const char16_t *path, const char *expect = "ok") {
+        return step(Call::OpenKey, path, expect);
+    };
+    const auto setValue = [](const char16_t *path, const char16_t *name, std::uint32_t type, const char *hex,
+                             const char *expect = "ok") { return step(Call::SetValue, path, expect, name, type, hex); };
+    const auto queryValue = [](const char16_t *path, const char16_t *name, std::uint32_t buffer, const char *expect) {
+        return step(Call::QueryValue, path, expect, name, 0, "", buffer);
+    };
+    const auto deleteValue = [](const char16_t *path, const char16_t *name, const char *expect = "ok") {
+        return step(Call::DeleteValue, path, expect, name);
+    };
+    const auto deleteTree = [](const char16_t *path, const char *expect = "ok") {
+        return step(Call::DeleteTree, path, expect);
+    };
+    const auto enumKeys = [](const char16_t *path, const char *expect) { return step(Call::EnumKeys, path, expect); };
+    const auto enumValues = [](const char16_t *path, const char *expect) {
+        return step(Call::EnumValues, path, expect);
+    };
+    const auto beginScope = [](const char *expect = "ok") { return step(Call::BeginScope, u"", expect); };
+    const auto beginReadScope = [](const char *expect = "ok") { return step(Call::BeginReadScope, u"", expect); };
+    const auto commitScope = [](const char *expect = "ok") { return step(Call::CommitScope, u"", expect); };
+    const auto generation = [](const char *expect) { return step(Call::Generation, u"", expect); };
     return {
         {"key names ignore case and keep it: ASCII",
          {createKey(u"Software\\ORTAN\\Lumbra"), openKey(u"SOFTWARE\\ortan\\LUMBRA"),
