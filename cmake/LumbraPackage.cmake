@@ -26,14 +26,21 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, trayer | stalonetray, openbox | icewm | fluxbox, xdg-utils")
 
 # The install rules put the command and the menu entry under /usr/local, where an install by
-# hand belongs; a package's belong under /usr.
+# hand belongs; a package's belong under /usr. Only folders left empty by the move go, so that
+# a program folder chosen under /usr/local stays in the package.
 set(LUMBRA_PACKAGE_MOVES ${CMAKE_BINARY_DIR}/LumbraPackageMoves.cmake)
+get_filename_component(applications_parent ${LUMBRA_APPLICATIONS_DIR} DIRECTORY)
 file(WRITE ${LUMBRA_PACKAGE_MOVES} "
 set(stage \"\${CPACK_TEMPORARY_DIRECTORY}\")
 file(MAKE_DIRECTORY \"\${stage}/usr/bin\" \"\${stage}/usr/share\")
 file(RENAME \"\${stage}${LUMBRA_COMMAND_DIR}/lumbra\" \"\${stage}/usr/bin/lumbra\")
 file(RENAME \"\${stage}${LUMBRA_APPLICATIONS_DIR}\" \"\${stage}/usr/share/applications\")
-file(REMOVE_RECURSE \"\${stage}/usr/local\")
+foreach(folder ${LUMBRA_COMMAND_DIR} ${applications_parent} /usr/local)
+    file(GLOB left \"\${stage}\${folder}/*\")
+    if(NOT left)
+        file(REMOVE_RECURSE \"\${stage}\${folder}\")
+    endif()
+endforeach()
 ")
 set(CPACK_PRE_BUILD_SCRIPTS ${LUMBRA_PACKAGE_MOVES})
 
