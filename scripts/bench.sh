@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/install-deps.sh >/dev/null
+./scripts/install-deps.sh --tests >/dev/null
 if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' build/CMakeCache.txt; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi

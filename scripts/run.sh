@@ -7,7 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-./scripts/install-deps.sh
+# Without a display the launcher runs on a private X server, whose tools come with it.
+if [ -n "${DISPLAY:-}" ]; then
+    ./scripts/install-deps.sh
+else
+    ./scripts/install-deps.sh --headless
+fi
 
 # Configure once; afterwards the build itself re-runs CMake when a CMakeLists.txt changes.
 if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' build/CMakeCache.txt; then

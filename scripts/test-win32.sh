@@ -9,7 +9,7 @@ compiler=x86_64-w64-mingw32-g++
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || [ ! -x /usr/lib/wine/wine64 ] || wine=/usr/lib/wine/wine64
 if ! command -v "$compiler" >/dev/null || [ -z "$wine" ]; then
-    echo "SKIPPED: the Windows backends' tests need $compiler and wine64 (scripts/install-deps.sh installs them)"
+    echo "SKIPPED: the Windows backends' tests need $compiler and wine64 (scripts/install-deps.sh --tests installs them)"
     exit 0
 fi
 wineserver=$(dirname "$wine")/wineserver64

@@ -1,8 +1,9 @@
 // What the program carries besides its settings: the pictures embedded in the dialogs, the
-// shut-down dialog's translations and the background music. A picture of the wrong size is
-// stretched, a missing translation shows its key ("StandByString1") on the button, and music
-// that starts or stops on a loud sample clicks. And the factory settings on the screens the
-// launcher meets, from a netbook's to a television's: every page measured.
+// shut-down dialog's translations, the fonts its languages need and the background music. A
+// picture of the wrong size is stretched, a missing translation shows its key
+// ("StandByString1") on the button, a script without a font shows boxes, and music that starts
+// or stops on a loud sample clicks. And the factory settings on the screens the launcher meets,
+// from a netbook's to a television's: every page measured.
 
 #include "LauncherFixture.h"
 
@@ -18,9 +19,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDir>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QProcess>
 #include <QSet>
 #include <QTest>
 #include <QTranslator>
@@ -46,6 +49,30 @@ const QList<QPair<const char *, const char *>> kShutDownButtons = {
     {"QuitLumbraString1", "QuitLumbraString2"}, {"TaskManegerString1", "TaskMAnagerString2"},
     {"StandByString1", "StandByString2"},       {"RestartString1", "RestartString2"},
     {"ShutDownString1", "ShutDownString2"},     {"QuitString1", "QuitString2"}};
+
+// The families of the installed fonts that match a fontconfig pattern.
+QString fontsMatching(const QString &pattern)
+{
+    QProcess list;
+    list.start(QStringLiteral("fc-list"), {pattern, QStringLiteral("family")});
+    list.waitForFinished();
+    return QString::fromUtf8(list.readAllStandardOutput()).trimmed();
+}
+
+// The characters beyond ASCII of a factory tree (UTF-16 after a byte order mark), as
+// fontconfig's charset pattern.
+QString charsetOf(const QString &code)
+{
+    QFile tree(kProgramFolder + QLatin1Char('/') + code + QStringLiteral(".reg"));
+    const QByteArray bytes = tree.open(QIODevice::ReadOnly) ? tree.readAll().mid(2) : QByteArray();
+    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
+    QStringList hex;
+    for (char32_t character : text.toUcs4()) {
+        if (character > 0x7F && !hex.contains(QString::number(character, 16)))
+            hex.append(QString::number(character, 16));
+    }
+    return hex.join(QLatin1Char(' '));
+}
 
 struct Wav
 {
@@ -105,6 +132,8 @@ private slots:
     void shutDownTranslationsAreComplete_data();
     void shutDownTranslationsAreComplete();
     void noTranslationBeyondTheTable();
+    void everyLanguageHasAFont_data();
+    void everyLanguageHasAFont();
     void backgroundMusicIsCalm();
 };
 
@@ -193,6 +222,27 @@ void tst_ShippedData::shutDownTranslationsAreComplete()
 void tst_ShippedData::noTranslationBeyondTheTable()
 {
     QVERIFY(!QFile::exists(kProgramFolder + QStringLiteral("/Language/lumbrashutdownPT.qm")));
+}
+
+void tst_ShippedData::everyLanguageHasAFont_data()
+{
+    QTest::addColumn<QString>("code");
+    const QStringList trees = QDir(kProgramFolder).entryList({QStringLiteral("??.reg")}, QDir::Files);
+    QCOMPARE(trees.size(), 26);
+    for (const QString &tree : trees)
+        QTest::newRow(qPrintable(tree.left(2))) << tree.left(2);
+}
+
+// A font for the tree's script, in fontconfig's name of the tree's language, and one font
+// with every character the tree shows. Hong Kong's tree is written in Taiwan's characters;
+// fontconfig's zh-hk also asks for Hong Kong's additions, which no compact font has.
+void tst_ShippedData::everyLanguageHasAFont()
+{
+    QFETCH(QString, code);
+    const QString language = desktopLocaleFor(code).toLower().replace(u'_', u'-').replace(QStringLiteral("zh-hk"), QStringLiteral("zh-tw"));
+    QVERIFY2(!fontsMatching(QStringLiteral(":lang=") + language).isEmpty(), qPrintable(language));
+    const QString charset = charsetOf(code);
+    QVERIFY2(!fontsMatching(QStringLiteral(":charset=") + charset).isEmpty(), qPrintable(charset));
 }
 
 // About half a minute, soft, starting and ending in silence.
