@@ -60,6 +60,7 @@ private slots:
     void keysMoveAcrossTabsAndPages();
     void themeDialogShowsTheThemeAndCancelTakesItBack();
     void deleteTakesTheAddedIconOffAndCtrlZPutsItBack();
+    void heldKeysActOnce();
     void missingProgramIsToldInABubble();
 
 private:
@@ -210,6 +211,29 @@ void tst_E2eLauncher::deleteTakesTheAddedIconOffAndCtrlZPutsItBack()
     pressKeys({QStringLiteral("ctrl+z")});
     QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), kFirstTabIcons, 10000);
     QCOMPARE(exportedTree(), before);
+}
+
+// Held down, the X server repeats a key, and only some repeats say so: Delete takes off one
+// icon and Return starts one program however long they are held.
+void tst_E2eLauncher::heldKeysActOnce()
+{
+    showFirstTab();
+    const auto hold = [this](const QString &key) {
+        QVERIFY(!session->x().xdotool({QStringLiteral("keydown"), key, QStringLiteral("sleep"), QStringLiteral("1.5"),
+                                       QStringLiteral("keyup"), key}).isNull());
+    };
+    hold(QStringLiteral("Return"));
+    // The folder opened after it says that every key before it has been handled.
+    pressKeys({QStringLiteral("Right"), QStringLiteral("Return")});
+    QVERIFY(!takeRecord(kOpened).isEmpty());
+    QCOMPARE(takeRecord(kStarted), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+    pressKeys({QStringLiteral("Right")});
+    hold(QStringLiteral("Delete"));
+    pressKeys({QStringLiteral("Left"), QStringLiteral("Return")});
+    QVERIFY(!takeRecord(kOpened).isEmpty());
+    QCOMPARE(storedIcons(), QStringLiteral("1.2.4.5.%1").arg(kMissingIcon));
+    pressKeys({QStringLiteral("ctrl+z")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), kFirstTabIcons, 10000);
 }
 
 // Return on a program that is not installed shows the bubble beside it.

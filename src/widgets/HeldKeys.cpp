@@ -1,0 +1,27 @@
+#include "HeldKeys.h"
+
+#include <QKeyEvent>
+
+bool HeldKeys::pressStarts(const QKeyEvent *press)
+{
+    const int key = press->key();
+    // Events made up by a program (tests, input tools) may all carry the time 0.
+    const bool pairedWithRelease = press->timestamp() != 0 && releasedAt.value(key) == press->timestamp();
+    const bool repeat = press->isAutoRepeat() || down.contains(key) || pairedWithRelease;
+    down.insert(key);
+    return !repeat;
+}
+
+void HeldKeys::released(const QKeyEvent *release)
+{
+    if (release->isAutoRepeat())
+        return;
+    down.remove(release->key());
+    releasedAt.insert(release->key(), release->timestamp());
+}
+
+void HeldKeys::forget()
+{
+    down.clear();
+    releasedAt.clear();
+}
