@@ -78,6 +78,7 @@ private slots:
     void removeIcon_data();
     void removeIcon();
     void removingTheLastIconOfAPageShowsThePageBefore();
+    void addedIconIsStoredAndShown_data();
     void addedIconIsStoredAndShown();
     void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
@@ -393,10 +394,25 @@ void tst_Launcher::removingTheLastIconOfAPageShowsThePageBefore()
     QVERIFY(button(ActionKind::PageDown)->isHidden());
 }
 
+void tst_Launcher::addedIconIsStoredAndShown_data()
+{
+    QTest::addColumn<int>("highlight");
+    QTest::addColumn<int>("t");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("after the tab's icons") << 0 << 3 << "4.5.31";
+    // The highlight of the tab before must not decide the page of an empty tab.
+    QTest::newRow("empty tab, highlight was on a later page") << 19 << 2 << "31";
+    QTest::newRow("empty tab, highlight was a row down") << 6 << 2 << "31";
+}
+
 void tst_Launcher::addedIconIsStoredAndShown()
 {
+    QFETCH(int, highlight);
+    QFETCH(int, t);
+    QFETCH(QString, list);
     start(standardStore());
-    launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    walkTo(highlight);
+    launcher->dispatchAction(nullptr, nullptr, tab(t)->tabLabel);
     launcher->addIcon(
         {QStringLiteral("Editor"), QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 4});
     QCOMPARE(theSettings.icons.size(), 31);
@@ -405,15 +421,18 @@ void tst_Launcher::addedIconIsStoredAndShown()
     QCOMPARE(added.ICON_DATA_TYPE, 1);
     QCOMPARE(added.ICON_IS_DEFAULT_APP, 0);
     QCOMPARE(added.ICON_DIRTY, 1);
-    QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5.31"));
+    QCOMPARE(theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS, list);
     const SettingStore reloaded = stored();
     QCOMPARE(reloaded.icons.size(), 31);
     QCOMPARE(reloaded.icons.last().ICON_AP_EXE_LOCATION, QStringLiteral("\"/usr/bin/editor\""));
-    APIconQLabel *label = tab(3)->icons.last();
-    QCOMPARE(label->position, 2);
+    APIconQLabel *label = tab(t)->icons.last();
+    QCOMPARE(label->position, tab(t)->icons.size() - 1);
     QCOMPARE(label->kind, 1);
     QVERIFY(!label->isHidden());
-    QCOMPARE(label->parentWidget(), tab(3)->page);
+    QCOMPARE(label->parentWidget(), tab(t)->page);
+    for (unsigned key : {platform::kVkUp, platform::kVkLeft})
+        this->key(key);
+    QCOMPARE(launcher->selectedIcon(), 0);
 }
 
 void tst_Launcher::displayChangeLaysOutAnew_data()
