@@ -24,7 +24,9 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QCloseEvent>
 #include <QPushButton>
+#include <QSpontaneKeyEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -391,6 +393,7 @@ void tst_CaregiverLock::lockedActionsAsk_data()
     QTest::newRow("tray settings") << CaregiverLock::Action::TraySettings;
     QTest::newRow("tray exit") << CaregiverLock::Action::TrayExit;
     QTest::newRow("leaving from the shut-down dialog") << CaregiverLock::Action::LeaveFromShutDown;
+    QTest::newRow("Alt+F4") << CaregiverLock::Action::WindowClose;
 }
 
 // Unlocked, nothing asks and the action goes through; locked, it asks once and goes through
@@ -462,6 +465,13 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
     case CaregiverLock::Action::LeaveFromShutDown: {
         LumbraShutDown dialog(nullptr);
         dialog.ActionQuitLumbra();
+        return closePosted();
+    }
+    case CaregiverLock::Action::WindowClose: {
+        // What the window manager sends: a close the window did not ask for itself.
+        QCloseEvent close;
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        qApp->notify(launcher.get(), &close);
         return closePosted();
     }
     }
