@@ -1,6 +1,6 @@
 // One-switch scanning on the real launcher and a real X server: with a step of 300 ms the
 // highlight reaches the third icon by itself, and one press of the space bar starts its
-// program, as a switch box would.
+// program, as a switch box would; a click on the tray's icon is still the tray's.
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -14,8 +14,16 @@ class tst_E2eScanning : public E2eTest
 {
     Q_OBJECT
 
+public:
+    tst_E2eScanning()
+    {
+        options.windowManager = true;
+        options.trayHost = true;
+    }
+
 private slots:
     void spaceStartsTheThirdIconWhenScanningReachesIt();
+    void trayIconKeepsItsClick();
 
 private:
     void prepare() override;
@@ -87,6 +95,15 @@ void tst_E2eScanning::spaceStartsTheThirdIconWhenScanningReachesIt()
     QVERIFY2(steps.size() >= 3, qPrintable(steps.join(u'\n')));
     QCOMPARE(steps.at(0).section(u' ', 2), QStringLiteral("0 Recorder"));
     QCOMPARE(steps.at(1).section(u' ', 2), QStringLiteral("1 Papers"));
+}
+
+// The carer reaches the tray: its click minimises the launcher and starts nothing scanned.
+void tst_E2eScanning::trayIconKeepsItsClick()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(session->dockedIcons().size(), 3, 20000);
+    click(session->geometryOf(session->dockedIcons().first()).center());
+    QTRY_COMPARE_WITH_TIMEOUT(session->windowState(window), QStringLiteral("Iconic"), 20000);
+    QVERIFY(!QFile::exists(path(QStringLiteral("first.txt"))) && !QFile::exists(path(QStringLiteral("third.txt"))));
 }
 
 QTEST_MAIN(tst_E2eScanning)

@@ -3,6 +3,8 @@
 
 #include "LauncherFixture.h"
 
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
 #include "launcher/HighlightReporter.h"
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
@@ -10,11 +12,13 @@
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "settings/ActionKind.h"
+#include "settings/PinHash.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
+#include "widgets/ShutdownQLabel.h"
 #include "widgets/TabQLabel.h"
 
 #include <QApplication>
@@ -60,7 +64,7 @@ QList<Step> tabSteps(int count)
 
 QStringList describe(const QList<Step> &steps)
 {
-    static const char *const kinds[] = {"icon", "page-down", "back", "tab", "button"};
+    static const char *const kinds[] = {"icon", "page-down", "back", "tab", "button", "house"};
     QStringList out;
     for (const Step &step : steps)
         out.append(QStringLiteral("%1 %2").arg(QLatin1String(kinds[step.kind])).arg(step.index));
@@ -85,6 +89,7 @@ private slots:
     void everySwitchInputActs_data();
     void everySwitchInputActs();
     void dialogButtonsAreScannedInstead();
+    void houseLeadsToTheShutDownDialogAndPinPadKeepsItsReturn();
     void eachStepIsSpokenAndFramed();
     void offMeansNoFilterAndNoFrame();
 
@@ -313,6 +318,29 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QVERIFY(platform->shell.starts.isEmpty());
     // Back on the launcher, the loop starts from its first icon.
     QCOMPARE(describe({scanner()->loop().value(scanner()->currentStep())}), describe({{Step::Icon, 0}}));
+}
+
+void tst_SwitchScanner::houseLeadsToTheShutDownDialogAndPinPadKeepsItsReturn()
+{
+    LumbraShutDown shutDown(nullptr);
+    theShutDownDialog = &shutDown;
+    start();
+    scanner()->step();
+    QCOMPARE(describe({scanner()->loop().last()}), describe({{Step::House, 0}}));
+    stepTo(int(scanner()->loop().size()) - 1);
+    scanner()->activate();
+    QVERIFY(shutDown.isVisible());
+    QCOMPARE(describe(scanner()->loop()).size(), 6);
+    // Its buttons are read as they stand: the top row from the left, a pixel up or down.
+    QCOMPARE(scanner()->widgetOf(scanner()->loop().at(1)), shutDown.taskManagerLabel);
+    // Digits and Return are the PIN pad's own; only Space is the switch there.
+    PinPadDialog pad(PinHash::make(QStringLiteral("2468")));
+    pad.open();
+    scanner()->step();
+    for (Qt::Key key : {Qt::Key_2, Qt::Key_4, Qt::Key_6, Qt::Key_8, Qt::Key_Return})
+        QTest::keyClick(&pad, key);
+    QCOMPARE(pad.result(), int(QDialog::Accepted));
+    theShutDownDialog = nullptr;
 }
 
 void tst_SwitchScanner::eachStepIsSpokenAndFramed()
