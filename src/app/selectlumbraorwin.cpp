@@ -1,10 +1,14 @@
 #include "selectlumbraorwin.h"
 
+#include "launcher/HighlightReporter.h"
+#include "launcher/SwitchScanner.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsChange.h"
+#include "widgets/ChoiceKeys.h"
 #include "widgets/ImageButton.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
 
@@ -58,6 +62,14 @@ selectlumbraorwin::selectlumbraorwin(const QString &title, const QFont &font, co
     desktopButton->setAccessibleName(windowsText);
     connect(launcherButton, &QPushButton::clicked, this, &selectlumbraorwin::call_Lumbra);
     connect(desktopButton, &QPushButton::clicked, this, &selectlumbraorwin::call_WindowsMode);
+    new ChoiceKeys(this, {launcherButton, desktopButton}, 0);
+}
+
+void selectlumbraorwin::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        return event->accept();
+    QDialog::keyPressEvent(event);
 }
 
 void selectlumbraorwin::addCaption(const QRect &geometry, const QString &text)
@@ -91,6 +103,9 @@ bool askStartChoice()
                              theSettings.getFont(FontSetting::SYSTEM_STRING_FONT),
                              theSettings.getString(TextSetting::DIALOG_LUMBRA_NAME),
                              theSettings.getString(TextSetting::DIALOG_WINDOWMODE_NAME));
+    HighlightReporter reporter;
+    SwitchScanner scanner(nullptr, &reporter);
+    scanner.start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
     dialog.exec();
     if (dialog.launcherChosen)
         return true;

@@ -5,7 +5,8 @@
 #include <QString>
 
 // The question of the first start: the launcher, or the ordinary desktop. Choosing the
-// launcher stores the answer so that it is not asked again.
+// launcher stores the answer so that it is not asked again. The keyboard and one-switch
+// scanning answer it too; Escape does not, since it would choose for the person.
 class selectlumbraorwin : public QDialog
 {
     Q_OBJECT
@@ -22,6 +23,9 @@ public:
 public slots:
     void call_Lumbra();
     void call_WindowsMode();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void addCaption(const QRect &geometry, const QString &text);

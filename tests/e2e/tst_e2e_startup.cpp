@@ -1,7 +1,8 @@
 // The start of the program, with real processes on a private X server that has a tray host:
-// the first start's question, the launcher filling the screen with its three tray icons
-// docked, and "--close" ending it, or failing after a while where it does not answer (a
-// second start handing over: tst_e2e_desktop).
+// the first start's question, answered by the mouse and by the keys;
+// the launcher filling the screen with its three tray icons docked, and "--close" ending it,
+// or failing after a while where it does not answer (a second start handing over:
+// tst_e2e_desktop).
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -24,6 +25,7 @@ public:
 
 private slots:
     void choosingTheDesktopEndsWithZeroAndAsksAgain();
+    void keysAnswerTheQuestionWithAFocusInSight();
     void choosingTheLauncherStoresTheAnswer();
     void closeSwitchGivesUpOnALauncherThatDoesNotAnswer();
 
@@ -50,6 +52,29 @@ void tst_E2eStartUp::choosingTheDesktopEndsWithZeroAndAsksAgain()
     QCOMPARE(stored().mySystem.IS_FIRST_RUN, 1);
     // No tray icon was shown before the answer.
     QVERIFY(session->dockedIcons().isEmpty());
+}
+
+// Escape chooses nothing; Tab takes the thick yellow ring from the launcher's picture to the
+// desktop's; Return chooses it.
+void tst_E2eStartUp::keysAnswerTheQuestionWithAFocusInSight()
+{
+    startLauncher();
+    const QRect dialog = session->geometryOf(window);
+    const auto ringAround = [&](int x) {
+        const QImage around = session->grab(QRect(dialog.topLeft() + QPoint(x - 6, 18), QSize(145, 88)));
+        int yellow = 0;
+        for (int y = 0; y < around.height(); ++y) {
+            for (int x = 0; x < around.width(); ++x)
+                yellow += (around.pixel(x, y) & 0xffffff) == 0xffdd00 ? 1 : 0;
+        }
+        return yellow;
+    };
+    pressKeys({QStringLiteral("Escape"), QStringLiteral("Tab")});
+    QTRY_VERIFY_WITH_TIMEOUT(ringAround(222) > 1000 && ringAround(50) == 0, 10000);
+    pressKeys({QStringLiteral("Return")});
+    QVERIFY(launcher->waitForFinished(15000));
+    QCOMPARE(launcher->exitCode(), 0);
+    QCOMPARE(stored().mySystem.IS_FIRST_RUN, 1);
 }
 
 void tst_E2eStartUp::choosingTheLauncherStoresTheAnswer()
