@@ -2,6 +2,7 @@
 
 #include "launcher/HighlightReporter.h"
 #include "launcher/SwitchScanner.h"
+#include "platform/Platform.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsChange.h"
 #include "widgets/ChoiceKeys.h"
@@ -63,6 +64,20 @@ selectlumbraorwin::selectlumbraorwin(const QString &title, const QFont &font, co
     connect(launcherButton, &QPushButton::clicked, this, &selectlumbraorwin::call_Lumbra);
     connect(desktopButton, &QPushButton::clicked, this, &selectlumbraorwin::call_WindowsMode);
     new ChoiceKeys(this, {launcherButton, desktopButton}, 0);
+    endpoint = platform::windows().registerWindow(u"QWidget", u"Lumbra", winId(),
+                                                  [this](const platform::WindowMessage &message) {
+                                                      if (message.message == platform::kWmClose) {
+                                                          closeRequested = true;
+                                                          close();
+                                                      }
+                                                      return false;
+                                                  });
+}
+
+selectlumbraorwin::~selectlumbraorwin()
+{
+    if (endpoint != platform::kNoWindow)
+        platform::windows().unregisterWindow(endpoint);
 }
 
 void selectlumbraorwin::keyPressEvent(QKeyEvent *event)
@@ -95,7 +110,7 @@ void selectlumbraorwin::call_WindowsMode()
     close();
 }
 
-bool askStartChoice()
+bool askStartChoice(int *exitCode)
 {
     if (theSettings.getInt(IntSetting::IS_FIRST_RUN) != 1)
         return true;
@@ -109,6 +124,8 @@ bool askStartChoice()
     dialog.exec();
     if (dialog.launcherChosen)
         return true;
+    if (exitCode)
+        *exitCode = dialog.closeRequested ? 1 : 0;
     QCoreApplication::exit(0);
     return false;
 }

@@ -1,5 +1,5 @@
 // The start of the program, with real processes on a private X server that has a tray host:
-// the first start's question, answered by the mouse and by the keys;
+// the first start's question, answered by the mouse and by the keys, or ended by "--close";
 // the launcher filling the screen with its three tray icons docked, and "--close" ending it,
 // or failing after a while where it does not answer (a second start handing over:
 // tst_e2e_desktop).
@@ -26,6 +26,7 @@ public:
 private slots:
     void choosingTheDesktopEndsWithZeroAndAsksAgain();
     void keysAnswerTheQuestionWithAFocusInSight();
+    void closeSwitchEndsTheQuestion();
     void choosingTheLauncherStoresTheAnswer();
     void closeSwitchGivesUpOnALauncherThatDoesNotAnswer();
 
@@ -74,6 +75,14 @@ void tst_E2eStartUp::keysAnswerTheQuestionWithAFocusInSight()
     pressKeys({QStringLiteral("Return")});
     QVERIFY(launcher->waitForFinished(15000));
     QCOMPARE(launcher->exitCode(), 0);
+    QCOMPARE(stored().mySystem.IS_FIRST_RUN, 1);
+}
+
+// Until it is answered, the question ends as a launcher does on "--close".
+void tst_E2eStartUp::closeSwitchEndsTheQuestion()
+{
+    startLauncher();
+    closeLauncher();
     QCOMPARE(stored().mySystem.IS_FIRST_RUN, 1);
 }
 
