@@ -5,14 +5,14 @@
 #include "TabEntry.h"
 #include "TitleBar.h"
 #include "lumbra.h"
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
 #include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
-#include "dialogs/LumbraShutDown.h"
-#include "dialogs/PinPadDialog.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
@@ -93,7 +93,9 @@ QElapsedTimer &scanClock()
 } // namespace
 
 SwitchScanner::SwitchScanner(lumbra *launcher, HighlightReporter *reporter)
-    : QObject(launcher), launcher(launcher), reporter(reporter)
+    : QObject(launcher),
+      launcher(launcher),
+      reporter(reporter)
 {
     if (launcher)
         launcherFrame = new ScanFrame(launcher);

@@ -10,7 +10,10 @@
 #include <algorithm>
 
 ChoiceKeys::ChoiceKeys(QWidget *window, const QList<QWidget *> &buttons, int first)
-    : QObject(window), window(window), first(first), ring(new ScanFrame(window))
+    : QObject(window),
+      window(window),
+      first(first),
+      ring(new ScanFrame(window))
 {
     for (QWidget *button : buttons) {
         this->buttons.append(button);

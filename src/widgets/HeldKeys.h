@@ -5,12 +5,13 @@
 
 class QKeyEvent;
 
-// Tells a key pressed from a key held down. The keyboard repeats a held key, and Qt's X11
-// backend marks only some of the repeats (it looks for the release and press pair of a repeat
-// in its queue, and the press is often not there yet): an unmarked repeat arrives as a release
-// and a press with the same time stamp. A key counts as held from its press until a release
-// that no press at the same moment follows, or until the program loses the keyboard (a key
-// released while another program had it never reaches this one).
+// Tells a key pressed from a key held down, without trusting QKeyEvent::isAutoRepeat(): Qt's
+// X11 backend marks only some repeats (it looks for the release and press pair of a repeat in
+// its queue, and the press is often not there yet), and after a release it never saw (the key
+// let go while another program had the keyboard) it marks the next real press as a repeat.
+// A repeat is a press while the key is down, or a press at the very moment of a release. A
+// key is down from its press until an unmarked release, or until the program loses the
+// keyboard, whose releases then go elsewhere.
 class HeldKeys
 {
 public:

@@ -23,8 +23,8 @@
 #include "widgets/TabQLabel.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QCloseEvent>
+#include <QCryptographicHash>
 #include <QPushButton>
 #include <QSpontaneKeyEvent>
 #include <QTest>

@@ -15,11 +15,7 @@ class tst_E2eScanning : public E2eTest
     Q_OBJECT
 
 public:
-    tst_E2eScanning()
-    {
-        options.windowManager = true;
-        options.trayHost = true;
-    }
+    tst_E2eScanning() { options.windowManager = options.trayHost = true; }
 
 private slots:
     void spaceStartsTheThirdIconWhenScanningReachesIt();
