@@ -50,6 +50,7 @@ private:
         bool setCurrentDirectory(const std::u16string &) override { return false; }
         std::vector<std::u16string> environmentStrings() override { return environment; }
         void sleep(unsigned) override {}
+        std::u16string userDataDirectory() override { return u"/nonexistent/data"; }
         std::vector<std::u16string> environment;
     };
 

@@ -163,7 +163,7 @@ void askGlobalAccessors(const SettingStore &store)
     // Every id of each accessor and a few on either side, which name nothing.
     for (int id = IntSetting::IS_FIRST_RUN - 1; id <= IntSetting::ICON_DISABLE_CLICK_TIMER + 2; ++id)
         store.getInt(id);
-    for (int id = TextSetting::VERSION - 2; id <= TextSetting::DIALOG_HOUSE_NAME + 2; ++id)
+    for (int id = TextSetting::VERSION - 2; id <= TextSetting::DIALOG_CHANGED_MEANWHILE + 2; ++id)
         store.getString(id);
     for (int id = FontSetting::ICON_AP_NAME_FONT - 2; id <= FontSetting::TOOLTIP_FONT + 2; ++id)
         store.getFont(id);

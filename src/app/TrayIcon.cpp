@@ -21,6 +21,12 @@ namespace {
 
 constexpr int kClickGuardMs = 300;
 
+// A tree without the text (or no tree at all) still gives the menu its way out.
+QString textOr(const QString &text, const QString &fallback)
+{
+    return text.isEmpty() || text == QLatin1String("NULL") ? fallback : text;
+}
+
 void printTrace(const char *line)
 {
     std::fputs(line, stdout);
@@ -43,13 +49,15 @@ TrayIcon::~TrayIcon()
 
 void TrayIcon::setupTray()
 {
-    const QIcon icon(
-        QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME))));
+    QIcon icon(QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME))));
+    // Without its picture the tray shows no icon, and its menu with Exit could not be reached.
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/images/LUMBRA_normal.png"));
     setToolTip(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_TOOLTIPNAME) + u' '
                + theSettings.getString(TextSetting::VERSION));
     setIcon(icon);
-    settingText = theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_SETTING);
-    exitText = theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_EXIT);
+    settingText = textOr(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_SETTING), tr("Settings"));
+    exitText = textOr(theSettings.getString(TextSetting::SYSTEMTRAY_LUMBRA_SETTING_EXIT), tr("Exit Lumbra"));
     trayMenu = new QMenu;
     settingAction = new QAction(settingText, this);
     exitAction = new QAction(exitText, this);

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 
 namespace {
@@ -99,7 +100,16 @@ void selectlumbraorwin::addCaption(const QRect &geometry, const QString &text)
 void selectlumbraorwin::call_Lumbra()
 {
     theSettings.mySystem.IS_FIRST_RUN = 0;
-    SettingsChange::setNumber(QStringLiteral("IS_FIRST_RUN"), 0).applyTo(theSettings);
+    // The launcher starts anyway; without a word the question would come back at every start.
+    if (SettingsChange::setNumber(QStringLiteral("IS_FIRST_RUN"), 0).applyTo(theSettings)
+        == SettingsChange::Outcome::StoreRefused) {
+        auto *message = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                        tr("Your choice could not be kept: Lumbra could not save its settings, "
+                                           "and will ask again at the next start."));
+        message->setAttribute(Qt::WA_DeleteOnClose);
+        message->setWindowFlag(Qt::WindowStaysOnTopHint);
+        message->open();
+    }
     close();
     launcherChosen = true;
 }

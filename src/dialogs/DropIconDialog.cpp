@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "settings/SettingStore.h"
+#include "widgets/PictureFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,6 +52,29 @@ bool pictureInUse(const QString &path)
             return true;
     }
     return false;
+}
+
+// A drive ("C:\x", "c:/x") or a UNC name ("\\server\share") is a Windows path, whose
+// backslashes separate folders; in a POSIX name a backslash is a character like any other.
+bool isWindowsPath(const QString &path)
+{
+    const bool drive = path.size() >= 2 && path.at(0).unicode() < 128 && path.at(0).isLetter() && path.at(1) == u':';
+    return drive || path.startsWith(QLatin1String("\\\\"));
+}
+
+// The picture saved where the name says, or where the program's folder cannot take it, in
+// the person's data folder; answers the file written, or an empty string.
+QString savePicture(const QPixmap &picture, const QString &name)
+{
+    for (const QString &file : {name, PictureFiles::userCopyOf(name)}) {
+        if (file.isEmpty() || !QDir().mkpath(QFileInfo(file).path()))
+            continue;
+        if (picture.save(file, "PNG"))
+            return file;
+        // A file left half written would be found before the whole copy.
+        QFile::remove(file);
+    }
+    return QString();
 }
 
 bool isDesktopEntryName(const QString &fileName)
@@ -198,7 +222,8 @@ QString DropIconDialog::baseNameOf(const QString &fileName)
 
 void DropIconDialog::setDroppedFile(QString &path, const QString &fileName)
 {
-    path.replace(u'\\', u'/');
+    if (isWindowsPath(path))
+        path.replace(u'\\', u'/');
     lineEdit_2->setText(path);
     lineEdit_3->setText(baseNameOf(fileName));
     appIcon = QFileIconProvider().icon(QFileInfo(path)).pixmap(32, 32, QIcon::Normal, QIcon::Off);
@@ -255,8 +280,12 @@ QString DropIconDialog::pictureBase() const
 QString DropIconDialog::freePictureName(const QString &folder, const QString &base)
 {
     const QString safe = safeFileBase(base);
+    const auto taken = [](const QString &name) {
+        const QString copy = PictureFiles::userCopyOf(name);
+        return pictureInUse(name) || QFileInfo::exists(name) || (!copy.isEmpty() && QFileInfo::exists(copy));
+    };
     QString candidate = folder + safe + QStringLiteral(".png");
-    for (int n = 2; pictureInUse(candidate) || QFileInfo::exists(candidate); ++n)
+    for (int n = 2; taken(candidate); ++n)
         candidate = folder + safe + QStringLiteral("-%1.png").arg(n);
     return candidate;
 }
@@ -272,15 +301,17 @@ void DropIconDialog::fn_addItem()
     const QString base = pictureBase();
     const QString typed = lineEdit_3->text().trimmed();
     icon.name = typed.isEmpty() ? base : typed;
-    QDir().mkpath(kIconFolder);
     const QString picture = freePictureName(kIconFolder, base);
-    if (!appIcon.save(picture, "PNG"))
+    const QString written = savePicture(appIcon, picture);
+    if (written.isEmpty())
         printDiagnostic(QStringLiteral("the picture %1 could not be saved").arg(picture));
     icon.image = picture;
-    icon.target = u'"' + appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\")) + u'"';
+    const QString target = isWindowsPath(appPath) ? appPath.split(u'\\', Qt::KeepEmptyParts).join(QLatin1String("\\\\"))
+                                                  : appPath;
+    icon.target = u'"' + target + u'"';
     // A program that could not be added leaves no picture behind.
-    if (!theLauncher->addIcon(icon))
-        QFile::remove(picture);
+    if (!theLauncher->addIcon(icon) && !written.isEmpty())
+        QFile::remove(written);
     close();
 }
 

@@ -9,7 +9,8 @@ class QLineEdit;
 class QPushButton;
 
 // Confirms one program dropped on a page: shows its icon, path and name, and on OK saves
-// the icon picture under ./Icon/ and hands the new icon to the launcher.
+// the icon picture under ./Icon/ (in the person's data folder where the program's folder
+// cannot take it, PictureFiles) and hands the new icon to the launcher.
 class DropIconDialog : public QDialog
 {
     Q_OBJECT
@@ -17,7 +18,8 @@ class DropIconDialog : public QDialog
 public:
     DropIconDialog();
 
-    // Fills the dialog for one file; `path` gets forward slashes in place of backslashes.
+    // Fills the dialog for one file; a Windows `path` (a drive or a UNC name) gets forward
+    // slashes in place of backslashes, a POSIX one is kept as it is.
     // A desktop entry gives its own name and picture, or the reason it cannot be added.
     void setDroppedFile(QString &path, const QString &fileName);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsChange.h"
+
 class QString;
 class QWidget;
 struct NewIcon;
@@ -15,7 +17,12 @@ public:
     virtual void tellNotSaved(const QString &text) = 0;
     // Redraws the launcher in the current theme.
     virtual void applyTheme() = 0;
-    // Background music on (played once from its start) or off, with the speaker's face.
+    // After a change of the settings: shows them anew when the change read them again, says
+    // so when it no longer fitted them, and says `notSaved` when the store refused it.
+    // Answers whether the change was stored.
+    virtual bool afterChange(SettingsChange::Outcome outcome, const QString &notSaved) = 0;
+    // Background music on (played once from its start) or off, with the speaker's face and
+    // the setting in memory; storing it is the caller's change.
     virtual void setMusic(bool on) = 0;
     // Shows the launcher again and gives it the focus.
     virtual void restore() = 0;

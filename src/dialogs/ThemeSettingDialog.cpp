@@ -91,10 +91,13 @@ void ThemeSettingDialog::fn_RefreshTheme(int index)
 
 void ThemeSettingDialog::fn_doSetting()
 {
-    // The theme stays for this run; the person is told that the next start will not show it.
-    if (SettingsChange::setNumber(QStringLiteral("CURRENT_THEME"), theSettings.getInt(3)).applyTo(theSettings)
-            == SettingsChange::Outcome::StoreRefused && theLauncher)
-        theLauncher->tellNotSaved(tr("The theme could not be kept: Lumbra could not save its settings."));
+    // A refused theme stays for this run; the person is told that the next start will not show
+    // it. Settings changed meanwhile (by a carer's install, say) are shown with the theme.
+    const SettingsChange::Outcome outcome =
+        SettingsChange::setNumber(QStringLiteral("CURRENT_THEME"), theSettings.getInt(IntSetting::CURRENT_THEME))
+            .applyTo(theSettings);
+    if (theLauncher)
+        theLauncher->afterChange(outcome, tr("The theme could not be kept: Lumbra could not save its settings."));
     finished = true;
     close();
 }

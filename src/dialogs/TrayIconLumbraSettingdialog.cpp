@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
+
 namespace {
 
 const QSize kLongFace(387, 74);
@@ -92,7 +94,8 @@ void TrayIconLumbraSettingdialog::prepareDialog()
     alwaysButton.setChecked(theSettings.getInt(IntSetting::ALWAYS_ON_BACKGROUND) != 0);
     startButton.setChecked(theSettings.getInt(IntSetting::STARTWHENBOOTING) != 0);
     speakButton.setChecked(theSettings.mySystem.SPEAK_NAMES == 1);
-    soundButton.setChecked(theSettings.getInt(IntSetting::MUSIC_BACKGROUND_ON) != 1);
+    // Any value but 0 is on, as for the speaker: the switch and its picture agree.
+    soundButton.setChecked(theSettings.getInt(IntSetting::MUSIC_BACKGROUND_ON) == 0);
     for (QPushButton *button : {&startButton, &alwaysButton, &speakButton, &soundButton})
         button->blockSignals(false);
     // The faces carry the texts as pictures: the screen reader and the voice get them here.
@@ -211,16 +214,32 @@ void TrayIconLumbraSettingdialog::fn_closeDialog()
 void TrayIconLumbraSettingdialog::fn_writeSetting()
 {
     setVisible(false);
+    outcomes.clear();
     fn_setStartOpen();
     fn_setAlwaysOnTop();
     fn_setSoundOff();
     fn_setSpeakNames();
+    tellOutcomes();
     close();
 }
 
 void TrayIconLumbraSettingdialog::writeSystemValue(const QString &name, int value)
 {
-    SettingsChange::setNumber(name, value).applyTo(theSettings);
+    outcomes.append(SettingsChange::setNumber(name, value).applyTo(theSettings));
+}
+
+// The launcher shows the settings anew once, when a change read them again; a refusal is
+// said once for all the switches. The choices hold in memory for this run either way.
+void TrayIconLumbraSettingdialog::tellOutcomes()
+{
+    if (!theLauncher)
+        return;
+    const QString notSaved = tr("Your settings could not be kept for the next start: Lumbra could not save them.");
+    const auto shownAnew = std::find_if(outcomes.cbegin(), outcomes.cend(), &SettingsChange::redrawNeeded);
+    if (shownAnew != outcomes.cend())
+        theLauncher->afterChange(*shownAnew, notSaved);
+    if (outcomes.contains(SettingsChange::Outcome::StoreRefused))
+        theLauncher->afterChange(SettingsChange::Outcome::StoreRefused, notSaved);
 }
 
 void TrayIconLumbraSettingdialog::fn_setStartOpen()
@@ -251,13 +270,15 @@ void TrayIconLumbraSettingdialog::fn_setAlwaysOnTop()
     writeSystemValue(QStringLiteral("ALWAYS_ON_BACKGROUND"), on ? 1 : 0);
 }
 
-// Only the setting in memory changes; it reaches the registry with the next full save.
+// The music plays or stops at once; the choice is stored with the other switches.
 void TrayIconLumbraSettingdialog::fn_setSoundOff()
 {
+    const int on = soundButton.isChecked() ? 0 : 1;
     if (theLauncher)
-        theLauncher->setMusic(!soundButton.isChecked());
+        theLauncher->setMusic(on != 0);
     else
-        theSettings.mySystem.MUSIC_BACKGROUND_ON = soundButton.isChecked() ? 0 : 1;
+        theSettings.mySystem.MUSIC_BACKGROUND_ON = on;
+    writeSystemValue(QStringLiteral("MUSIC_BACKGROUND_ON"), on);
 }
 
 void TrayIconLumbraSettingdialog::fn_setSpeakNames()

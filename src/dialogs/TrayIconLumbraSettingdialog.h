@@ -6,6 +6,9 @@
 #include <QString>
 
 #include "platform/RegistryTypes.h"
+#include "settings/SettingsChange.h"
+
+#include <QList>
 
 class QLabel;
 
@@ -60,6 +63,9 @@ private:
     void paintFace(QPushButton &button, const QSize &size, const QString &picture, const QString &text);
     void paintSoundIcon(bool soundOff);
     void writeSystemValue(const QString &name, int value);
+    void tellOutcomes();
 
     bool connected = false;
+    // What the changes of one OK came to, told once when all are made.
+    QList<SettingsChange::Outcome> outcomes;
 };

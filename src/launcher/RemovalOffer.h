@@ -1,22 +1,19 @@
 #pragma once
 
+#include "settings/SettingsChange.h"
+
 #include <QString>
 
-// What the last Delete took off, kept while the undo bar offers to put it back: the entry's
-// text in its tab's TAB_ITEM_ALL_ICONS and its place there, the whole list before and after,
-// and where its label stood on the tab.
+#include <optional>
+
+// What the last Delete took off, kept while the undo bar offers to put it back: the tab, the
+// place in its TAB_ITEM_ALL_ICONS the entry was taken from, the icon's name, and the change
+// that puts it back there (made on the settings the Delete left, so that it knows the icon
+// as it was).
 struct RemovalOffer
 {
     int tab = -1;
     int part = -1;
-    QString entry;
-    QString listBefore;
-    QString listAfter;
-    int position = 0;
     QString name;
-
-    // The tab's list with the entry back: the list as it was before the removal when nothing
-    // has changed it since, else the entry at its old place among what the list holds `now`
-    // (at its end when the list has become shorter). `part` answers where it went.
-    QString restoredList(const QString &now, int *part) const;
+    std::optional<SettingsChange> putBack;
 };

@@ -30,7 +30,7 @@ public:
     {
         enum Kind { Icon, PageDown, Back, Tab, DialogButton, House };
         Kind kind = Icon;
-        // The icon's position on its tab, the tab's index, or the dialog button's place.
+        // The icon's position on its tab, the tab's place in the strip, or the dialog button's place.
         int index = 0;
 
         bool operator==(const Step &other) const { return kind == other.kind && index == other.index; }

@@ -191,8 +191,10 @@ QWidget *SwitchScanner::widgetOf(const ScanLoop::Step &step) const
         return button(ActionKind::PageDown);
     case ScanLoop::Step::Back:
         return button(ActionKind::Back);
-    case ScanLoop::Step::Tab:
-        return launcher->tab(step.index) ? launcher->tab(step.index)->tabLabel : nullptr;
+    case ScanLoop::Step::Tab: {
+        const TabEntry *tab = launcher->tab(launcher->tabTree().stripTabs().value(step.index, -1));
+        return tab ? tab->tabLabel : nullptr;
+    }
     case ScanLoop::Step::DialogButton:
         return buttonsOf(openDialog()).value(step.index);
     case ScanLoop::Step::House:

@@ -2,9 +2,7 @@
 
 #include "LauncherGeometry.h"
 #include "lumbra.h"
-#include "platform/Diagnostic.h"
 #include "settings/SettingStore.h"
-#include "settings/SettingsPersistence.h"
 #include "widgets/UndoBar.h"
 
 #include <QFontMetrics>
@@ -70,24 +68,21 @@ void UndoOffer::place()
 
 bool UndoOffer::undo()
 {
-    if (!undoBar || !undoBar->isOffering())
+    if (!undoBar || !undoBar->isOffering() || !removal.putBack)
         return false;
     const RemovalOffer offered = removal;
     undoBar->withdraw();
-    const int t = offered.tab;
-    if (t < 0 || t >= launcher->tabCount() || t >= theSettings.tabs.size())
+    int part = -1;
+    const SettingsChange::Outcome outcome = offered.putBack->applyTo(theSettings, &part);
+    if (!launcher->afterChange(
+            outcome, tr("\"%1\" could not be put back: Lumbra could not save its settings.").arg(offered.name)))
         return false;
-    QString &list = theSettings.tabs[t].TAB_ITEM_ALL_ICONS;
-    const QString listNow = list;
-    int part = 0;
-    list = offered.restoredList(listNow, &part);
-    if (!saveAllSettings(theSettings)) {
-        list = listNow;
-        printDiagnostic(QStringLiteral("putting the icon \"%1\" back could not be stored").arg(offered.name));
-        launcher->tellNotSaved(
-            tr("\"%1\" could not be put back: Lumbra could not save its settings.").arg(offered.name));
-        return false;
-    }
-    emit restored(offered, part);
+    emit restored(offered, part, SettingsChange::redrawNeeded(outcome));
     return true;
+}
+
+void UndoOffer::review()
+{
+    if (undoBar && undoBar->isOffering() && removal.putBack && !removal.putBack->fits(theSettings))
+        undoBar->withdraw();
 }

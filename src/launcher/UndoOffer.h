@@ -21,13 +21,16 @@ public:
     // Along the foot of the screen as it is now.
     void place();
     // While the bar shows, puts the entry back where it was and stores that at once. False when
-    // nothing is offered or the store refused (the person is told).
+    // nothing is offered, or it could not be stored (the person is told).
     bool undo();
+    // The settings were read again: an offer that no longer fits them goes.
+    void review();
     UndoBar *bar() const { return undoBar; }
 
 signals:
-    // The entry is back in the store, at `part` of its tab's list.
-    void restored(const RemovalOffer &removal, int part);
+    // The entry is back in the store, at `part` of its tab's list; `shownAnew` when the
+    // launcher was built anew from the store on the way.
+    void restored(const RemovalOffer &removal, int part, bool shownAnew);
 
 private:
     lumbra *launcher;

@@ -8,6 +8,7 @@
 #include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
 #include "MissingPrograms.h"
+#include "PagePictures.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
 #include "TitleBar.h"
@@ -55,6 +56,7 @@ lumbra::lumbra()
     setWindowTitle(QString());
     QMetaObject::connectSlotsByName(this);
     reporter = new HighlightReporter(this);
+    pagePictures = std::make_unique<PagePictures>();
     LauncherAccessible::install();
 }
 
@@ -81,9 +83,7 @@ void lumbra::initialise()
     theSettings.computeIconGrid();
     fitToScreen(this);
 
-    bar = new TitleBar(this);
-    connect(bar, &TitleBar::buttonActivated, this,
-            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
+    buildTitleBar();
     missing = new MissingPrograms(this);
     undo = new UndoOffer(this);
     connect(undo, &UndoOffer::restored, this, &lumbra::putBackLabel);
@@ -94,6 +94,7 @@ void lumbra::initialise()
 
     buildTabStrip();
     showFirstPage();
+    showWhetherSettingsAreThere();
     // Other launcher processes find the window by its class and title.
     endpoint = platform::windows().registerWindow(u"QWidget", u"Lumbra", winId(),
                                                   [this](const platform::WindowMessage &message) {
@@ -104,6 +105,17 @@ void lumbra::initialise()
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
     markSelection();
+    // Music the person left on plays again, and the speaker shows it: a speaker showing "off"
+    // while the music is on would do nothing at its first click.
+    if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0)
+        playMusic(true);
+}
+
+void lumbra::buildTitleBar()
+{
+    bar = new TitleBar(this);
+    connect(bar, &TitleBar::buttonActivated, this,
+            [this](IconQLabel *button) { dispatchAction(nullptr, button, nullptr); });
 }
 
 void lumbra::displayChanged()
@@ -120,6 +132,7 @@ void lumbra::displayChanged()
     if (selection.currentTab < tabs.size())
         switchToTab(selection.currentTab);
     undo->place();
+    showWhetherSettingsAreThere();
     if (theShutDownDialog) {
         theShutDownDialog->move((LauncherGeometry::screenWidth() - theShutDownDialog->width()) / 2,
                                 (LauncherGeometry::screenHeight() - theShutDownDialog->height()) / 2);

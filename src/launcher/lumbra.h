@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TabTree.h"
 #include "dialogs/LauncherControl.h"
 #include "dialogs/NewIcon.h"
 
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 
 class APIconQLabel;
 class DragIconPage;
@@ -16,6 +18,7 @@ class DropQueue;
 class HighlightReporter;
 class IconQLabel;
 class MissingPrograms;
+class PagePictures;
 class QLabel;
 class SwitchScanner;
 class TabQLabel;
@@ -39,6 +42,7 @@ public:
     void initialise();
     void applyTheme() override;
     void tellNotSaved(const QString &text) override;
+    bool afterChange(SettingsChange::Outcome outcome, const QString &notSaved) override;
     void setMusic(bool on) override;
     void restore() override;
     bool addIcon(const NewIcon &icon) override;
@@ -59,7 +63,12 @@ public:
     APIconQLabel *iconAt(int t, int position) const;
     const TabEntry *tab(int t) const;
     int tabCount() const { return int(tabs.size()); }
+    // Builds tabs, pages and title bar anew from theSettings, read again from the store: the
+    // tab shown and the highlight stay where the new settings still have them.
+    void showSettingsAnew();
     int topLevelTabCount() const;
+    // Which tabs stand in the strip and which are folders.
+    const TabTree &tabTree() const { return tree; }
     TitleBar *titleBar() const { return bar; }
 
 signals:
@@ -80,6 +89,7 @@ private:
     void moveHighlight(unsigned key);
     void moveToTab(int step);
     void removeSelectedIcon();
+    void playMusic(bool on);
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     void buildTabStrip();
     APIconQLabel *makeIcon(int t, int part, int position);
@@ -90,6 +100,7 @@ private:
     void showTab(int t);
     void switchToTab(int t);
     void openSubTab(APIconQLabel *icon);
+    void goBack();
     void turnPage(int pages);
     void showIconRange(int t, int first, int last);
     void showPagingButtons(int t, bool fromTheFirstPage);
@@ -97,16 +108,27 @@ private:
     void iconHovered(APIconQLabel *icon, bool entered);
     void markSelection();
     bool addIconToCurrentTab(const NewIcon &icon);
-    void putBackLabel(const RemovalOffer &offer, int part);
+    void storeMusic(bool on);
+    void putBackLabel(const RemovalOffer &offer, int part, bool shownAnew);
+    void buildTitleBar();
+    void takeDownTabs();
+    void showIconOf(int t, int position);
+    void showWhetherSettingsAreThere();
 
-    // The tab shown, where a folder's back button returns, the highlighted icon and the one before.
+    // The tab shown, where a folder's back button returns, the highlighted icon and the one before;
+    // for a folder in a folder, the tabs each open folder was opened from, the first first.
     struct Selection
     {
         int currentTab = 0, returnTab = 0, selectedIcon = 0, previousSelectedIcon = 0;
+        QList<int> folderTrail;
     } selection;
     QPointer<APIconQLabel> markedIcon;
     QList<TabEntry *> tabs;
     QList<QLabel *> separators;
+    TabTree tree;
+    // Said over the whole window when there are no settings to show.
+    QLabel *noSettings = nullptr;
+    bool musicPlaying = false;
     bool shiftDown = false, controlDown = false;
     QTimer pageBuildTimer;
     std::uintptr_t endpoint = 0;
@@ -116,4 +138,5 @@ private:
     DropQueue *drops = nullptr;
     HighlightReporter *reporter = nullptr;
     SwitchScanner *scanner = nullptr;
+    std::unique_ptr<PagePictures> pagePictures;
 };

@@ -17,7 +17,6 @@
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
-#include "settings/SettingsChange.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
@@ -119,11 +118,7 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
             openSubTab(icon);
         break;
     case ActionKind::Back:
-        selection.currentTab = std::clamp(selection.returnTab, 0, std::max(0, int(tabs.size()) - 1));
-        if (!tabs.isEmpty()) {
-            showTab(selection.currentTab);
-            reporter->tabShown(tabs.at(selection.currentTab)->tabLabel->accessibleName());
-        }
+        goBack();
         break;
     case ActionKind::PageUp:
     case ActionKind::PageDown:
@@ -135,7 +130,7 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
         break;
     case ActionKind::Music:
         if (button && button == bar->button(ActionKind::Music))
-            setMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
+            storeMusic(theSettings.mySystem.MUSIC_BACKGROUND_ON == 0);
         break;
     default:
         break;
@@ -159,7 +154,14 @@ QString lumbra::workingDirectoryOf(const QString &target)
 void lumbra::setMusic(bool on)
 {
     theSettings.mySystem.MUSIC_BACKGROUND_ON = on ? 1 : 0;
-    SettingsChange::setNumber(QStringLiteral("MUSIC_BACKGROUND_ON"), on ? 1 : 0).applyTo(theSettings);
+    playMusic(on);
+}
+
+// The speaker shows whether the music is on, and the music follows it. Storing the choice is
+// the caller's: the speaker stores it at once, the settings dialog with its other switches.
+void lumbra::playMusic(bool on)
+{
+    musicPlaying = on;
     IconQLabel *speaker = bar ? bar->button(ActionKind::Music) : nullptr;
     if (on) {
         if (speaker)

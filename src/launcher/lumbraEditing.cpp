@@ -1,6 +1,7 @@
 // Adding an icon to the tab shown, taking the highlighted one off, and putting it back when
-// the undo offer says so. Each change is stored at once; a change the store refuses is
-// taken back and the person is told.
+// the undo offer says so. Each change is stored at once, on the store as it is then
+// (SettingsChange): what others changed meanwhile stays and is shown; a change that no longer
+// fits, or that the store refuses, is not shown and the person is told.
 
 #include "lumbra.h"
 
@@ -14,7 +15,7 @@
 #include "platform/Diagnostic.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
-#include "settings/SettingsPersistence.h"
+#include "settings/SettingsChange.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
 
@@ -37,7 +38,6 @@ bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
     if (t < 0 || t >= tabs.size() || t >= theSettings.tabs.size())
         return false;
     IconInfo record;
-    record.ICON_ID = int(theSettings.icons.size()) + 1;
     record.ICON_AP_PNG_FILE_NAME = newIcon.image;
     record.ICON_AP_NAME = newIcon.name;
     record.ICON_AP_TOOLTIP_NAME = newIcon.name;
@@ -47,22 +47,16 @@ bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
     record.ICON_IS_DEFAULT_APP = 0;
     record.ICON_DIRTY = 1;
     record.ICON_SUB_TAB_ID = 0;
-    theSettings.icons.append(record);
-    QString &list = theSettings.tabs[t].TAB_ITEM_ALL_ICONS;
-    const QString listBefore = list;
-    list = list.isEmpty() ? QString::number(record.ICON_ID) : list + u'.' + QString::number(record.ICON_ID);
-    if (!saveAllSettings(theSettings)) {
-        // Shown but not stored, the icon would be gone at the next start without a word.
-        theSettings.icons.removeLast();
-        list = listBefore;
-        printDiagnostic(QStringLiteral("the new icon \"%1\" could not be stored").arg(newIcon.name));
-        tellNotSaved(tr("\"%1\" could not be added: Lumbra could not save its settings.").arg(newIcon.name));
+    int part = -1;
+    const SettingsChange::Outcome outcome = SettingsChange::addIcon(theSettings, t, record).applyTo(theSettings, &part);
+    // Shown but not stored, the icon would be gone at the next start without a word.
+    if (!afterChange(outcome, tr("\"%1\" could not be added: Lumbra could not save its settings.").arg(newIcon.name)))
         return false;
-    }
+    if (SettingsChange::redrawNeeded(outcome))
+        return true;
 
     TabEntry *entry = tabs.at(t);
-    const int parts = theSettings.getTabInt(TabIntSetting::ICON_POSITION_COUNT, t);
-    APIconQLabel *icon = makeIcon(t, parts - 1, int(entry->icons.size()));
+    APIconQLabel *icon = makeIcon(t, part, int(entry->icons.size()));
     icon->setParent(pageOf(t));
     entry->icons.append(icon);
     // The new icon is shown when it falls on the page on the screen.
@@ -88,19 +82,17 @@ void lumbra::removeSelectedIcon()
     printDiagnostic(QString::number(theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, part) + 1));
     WaitCursor wait;
     // Exactly the entry under the highlight goes, even when the same icon is listed twice.
-    QString &list = theSettings.tabs[t].TAB_ITEM_ALL_ICONS;
-    const QString listBefore = list;
-    QStringList parts = list.split(u'.', Qt::KeepEmptyParts);
-    const QString removed = parts.takeAt(part);
-    list = parts.join(u'.');
-    if (!saveAllSettings(theSettings)) {
-        // Taken off the screen but not from the store, the icon would come back at the next start.
-        list = listBefore;
-        printDiagnostic(QStringLiteral("taking the icon \"%1\" off could not be stored").arg(icon->name));
-        tellNotSaved(tr("\"%1\" could not be taken off: Lumbra could not save its settings.").arg(icon->name));
+    const QString removed = theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS.split(u'.', Qt::KeepEmptyParts).value(part);
+    const QString name = icon->name;
+    int landed = -1;
+    const SettingsChange::Outcome outcome = SettingsChange::removeIcon(theSettings, t, part)
+                                                .applyTo(theSettings, &landed);
+    // Taken off the screen but not from the store, the icon would come back at the next start.
+    if (!afterChange(outcome, tr("\"%1\" could not be taken off: Lumbra could not save its settings.").arg(name)))
         return;
-    }
-    undo->offer({t, part, removed, listBefore, list, s, icon->name});
+    undo->offer({t, landed, name, SettingsChange::restoreIcon(theSettings, t, landed, removed)});
+    if (SettingsChange::redrawNeeded(outcome))
+        return;
 
     QList<APIconQLabel *> &icons = tabs[t]->icons;
     icons.removeAt(s);
@@ -127,17 +119,20 @@ void lumbra::removeSelectedIcon()
 
 // Labels stand for the valid entries of the list in order, so the label goes where the valid
 // entries before its part end. The tab of the icon is then shown at the page that holds it,
-// with the icon highlighted; a page built from now on is built from the restored list.
-void lumbra::putBackLabel(const RemovalOffer &offer, int part)
+// with the icon highlighted; a page built from now on is built from the restored list. When
+// the launcher was built anew on the way, the label is there already.
+void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
 {
     const int t = offer.tab;
+    if (t < 0 || t >= tabs.size())
+        return;
     TabEntry *entry = tabs.at(t);
     int position = 0;
-    if (entry->page) {
-        for (int p = 0; p < part; ++p) {
-            if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, p) >= 0)
-                ++position;
-        }
+    for (int p = 0; p < part; ++p) {
+        if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, p) >= 0)
+            ++position;
+    }
+    if (entry->page && !shownAnew) {
         position = std::min(position, int(entry->icons.size()));
         APIconQLabel *icon = makeIcon(t, part, position);
         icon->setParent(entry->page);
@@ -151,22 +146,12 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part)
         markSelection();
         missing->check({icon});
     }
-    if (t != selection.currentTab && t < topLevelTabCount()) {
+    if (t != selection.currentTab && !tree.isSubTab(t)) {
         showTab(t);
     } else if (t != selection.currentTab) {
         selection.currentTab = t;
+        selection.folderTrail.clear();
         switchToTab(t);
     }
-    const QList<APIconQLabel *> &icons = entry->icons;
-    if (position < icons.size()) {
-        const int perPage = G::iconsPerPage();
-        const int page = position / perPage;
-        showIconRange(t, page * perPage, (page + 1) * perPage - 1);
-        for (APIconQLabel *icon : icons)
-            icon->refreshFace(true);
-        selection.selectedIcon = selection.previousSelectedIcon = position;
-        highlight(icons.at(position));
-        showPagingButtons(selection.currentTab, false);
-    }
-    markSelection();
+    showIconOf(t, position);
 }

@@ -83,16 +83,18 @@ void lumbra::keyDown(unsigned key)
 // and Shift+Tab, as from the first tab, to the last.
 void lumbra::moveToTab(int step)
 {
-    const int count = topLevelTabCount();
+    const QList<int> &strip = tree.stripTabs();
+    const int count = int(strip.size());
     if (count == 0)
         return;
     int &current = selection.currentTab;
     if (TabEntry *entry = tabs.value(current))
         entry->tabLabel->paintUnselected();
+    const int place = int(strip.indexOf(current));
     if (step > 0)
-        current = current < count - 1 ? current + 1 : 0;
+        current = strip.at(place >= 0 && place < count - 1 ? place + 1 : 0);
     else
-        current = current >= 1 && current <= count ? current - 1 : count - 1;
+        current = strip.at(place >= 1 ? place - 1 : count - 1);
     dispatchAction(nullptr, nullptr, tabs.at(current)->tabLabel);
 }
 

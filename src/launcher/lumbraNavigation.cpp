@@ -34,10 +34,12 @@ const TabEntry *lumbra::tab(int t) const
     return t >= 0 && t < tabs.size() ? tabs.at(t) : nullptr;
 }
 
-// The tab's label is painted selected, every other one not; the back bar goes.
+// The tab's label is painted selected, every other one not; the back bar goes, and with it
+// every folder's way back.
 void lumbra::showTab(int t)
 {
     bar->backBar()->hide();
+    selection.folderTrail.clear();
     for (int i = 0; i < tabs.size(); ++i) {
         if (i == t)
             tabs.at(i)->tabLabel->paintSelected();
@@ -64,7 +66,7 @@ void lumbra::switchToTab(int t)
         page->setPixmap(QPixmap());
         page->hide();
     }
-    if (theSettings.getTabInt(TabIntSetting::TAB_ITEM_PARENT, t) != 0)
+    if (tree.isSubTab(t))
         bar->showBackBar(shown);
     else
         bar->hideBackBar();
@@ -94,12 +96,52 @@ void lumbra::openSubTab(APIconQLabel *icon)
             QStringLiteral("the folder icon \"%1\" opens tab %2, which does not exist").arg(icon->name).arg(subTab));
         return;
     }
-    selection.returnTab = t;
+    const int target = subTab - 1;
+    // An icon that names a tab of the strip shows it as its label would.
+    if (!tree.isSubTab(target)) {
+        selection.returnTab = t;
+        showTab(target);
+        reporter->tabShown(tabs.at(target)->tabLabel->accessibleName());
+        return;
+    }
+    // Back retraces the way in, one folder at a time. A folder that is already on the way
+    // back is gone back up to, so that folders naming each other do not make the way endless.
+    QList<int> &trail = selection.folderTrail;
+    if (const qsizetype onTheWay = trail.indexOf(target); onTheWay >= 0)
+        trail.resize(onTheWay);
+    else if (target != t)
+        trail.append(t);
+    selection.returnTab = trail.isEmpty() ? t : trail.last();
     selection.selectedIcon = selection.previousSelectedIcon = 0;
-    selection.currentTab = subTab - 1;
-    bar->showBackBar(pageOf(selection.currentTab));
-    switchToTab(selection.currentTab);
-    reporter->tabShown(tabs.at(selection.currentTab)->tabLabel->accessibleName());
+    selection.currentTab = target;
+    bar->showBackBar(pageOf(target));
+    switchToTab(target);
+    reporter->tabShown(tabs.at(target)->tabLabel->accessibleName());
+}
+
+// One folder up the way it was opened; from a folder shown without that way (a tab's label
+// pressed in between, an icon put back) to the tab it lies under; from a tab of the strip to
+// the tab shown before it.
+void lumbra::goBack()
+{
+    if (tabs.isEmpty())
+        return;
+    QList<int> &trail = selection.folderTrail;
+    int target = std::clamp(selection.returnTab, 0, int(tabs.size()) - 1);
+    if (!trail.isEmpty())
+        target = trail.takeLast();
+    else if (tree.isSubTab(selection.currentTab))
+        target = tree.parentOf(selection.currentTab);
+    if (tree.isSubTab(target)) {
+        // The labels keep their looks: the tab of the strip the folders lie in stays selected.
+        selection.returnTab = trail.isEmpty() ? target : trail.last();
+        selection.currentTab = target;
+        switchToTab(target);
+    } else {
+        selection.currentTab = target;
+        showTab(target);
+    }
+    reporter->tabShown(tabs.at(target)->tabLabel->accessibleName());
 }
 
 void lumbra::chooseTab(TabQLabel *tab)

@@ -7,6 +7,7 @@
 #include "HighlightReporter.h"
 #include "LauncherGeometry.h"
 #include "MissingPrograms.h"
+#include "PagePictures.h"
 #include "TabEntry.h"
 #include "TitleBar.h"
 #include "WaitCursor.h"
@@ -32,9 +33,12 @@ namespace {
 
 using G = LauncherGeometry;
 
-int subTabCount()
+TabTree tabTreeOfSettings()
 {
-    return std::max(0, theSettings.getInt(IntSetting::SUB_TAB_COUNT));
+    QList<int> parents;
+    for (int t = 0; t < theSettings.getInt(IntSetting::TAB_COUNT); ++t)
+        parents.append(theSettings.getTabInt(TabIntSetting::TAB_ITEM_PARENT, t));
+    return TabTree(parents);
 }
 
 // When the benchmark asks for them, the moments the first frame is painted and every page
@@ -102,6 +106,9 @@ void lumbra::buildTabStrip()
 {
     const int count = theSettings.getInt(IntSetting::TAB_COUNT);
     printDiagnostic(QStringLiteral("tabCount  %1").arg(count));
+    tree = tabTreeOfSettings();
+    for (const QString &problem : tree.problems())
+        printDiagnostic(problem);
     const int separatorWidth = G::themeInt(ThemeIntSetting::SEPARATE_PNG_WIDTH);
     const int tabWidth = G::pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_WIDTH));
     const int tabHeight = G::pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_HIGHT));
@@ -115,11 +122,15 @@ void lumbra::buildTabStrip()
         separator->setPixmap(separatorPicture);
         separator->show();
         separators.append(separator);
+        return separator;
     };
+    // Folders have no label in the strip: the tabs of the strip stand side by side, a
+    // separator after each, wherever the folders lie in the list.
+    int place = 0;
     for (int i = 0; i < count; ++i) {
         QString name = theSettings.getTabString(TabTextSetting::TAB_ITEM_NAME, i);
         const int pictureSize = G::pixels(theSettings.getTabInt(TabIntSetting::TAB_ITEM_ICON_WIDTH, i));
-        auto *label = new TabQLabel(QRect(separatorWidth + i * (tabWidth + separatorWidth), 0, tabWidth, tabHeight),
+        auto *label = new TabQLabel(QRect(separatorWidth + place * (tabWidth + separatorWidth), 0, tabWidth, tabHeight),
                                     theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR),
                                     QRect(0, 0, pictureSize, pictureSize),
                                     theSettings.getTabString(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME, i), name,
@@ -127,13 +138,18 @@ void lumbra::buildTabStrip()
                                     theSettings.getColor(ColourSetting::THEME_TAB_ITEM_PEN_COLOR));
         if (i == 0)
             addSeparator(separatorWidth);
-        addSeparator((i + 1) * (tabWidth + separatorWidth));
+        addSeparator((place + 1) * (tabWidth + separatorWidth));
+        if (tree.isSubTab(i))
+            separators.last()->hide();
+        else
+            ++place;
+        // The trailing separator lies under the last one and is never shown.
         if (i == count - 1)
-            addSeparator((i + 1) * (tabWidth + separatorWidth));
+            addSeparator(place * (tabWidth + separatorWidth))->hide();
         label->setAttribute(Qt::WA_MouseTracking);
         connect(label, &TabQLabel::activated, this, [this, label] { chooseTab(label); });
         label->setParent(tabArea);
-        label->show();
+        label->setVisible(!tree.isSubTab(i));
         // Tabs are found by their place in the list; an identifier that names no place
         // would send a click nowhere.
         const int id = theSettings.getTabInt(TabIntSetting::TAB_ITEM_ID, i) - 1;
@@ -144,17 +160,11 @@ void lumbra::buildTabStrip()
         tabs.append(entry);
     }
     tabArea->show();
-    // Sub-tabs have no label of their own in the strip.
-    const int subTabs = std::min<int>(subTabCount(), tabs.size());
-    for (int i = tabs.size() - subTabs; i < tabs.size(); ++i)
-        tabs.at(i)->tabLabel->hide();
-    for (int i = std::max<int>(0, separators.size() - subTabs - 1); i < separators.size(); ++i)
-        separators.at(i)->hide();
 }
 
 int lumbra::topLevelTabCount() const
 {
-    return std::max(0, int(tabs.size()) - std::min<int>(subTabCount(), tabs.size()));
+    return int(tree.stripTabs().size());
 }
 
 // A tab's page is built when it is first asked for: a tab chosen before the page-build timer
@@ -229,14 +239,17 @@ void lumbra::showFirstPage()
     };
     if (tabs.isEmpty())
         return showWindow();
-    DragIconPage *page = pageOf(0);
-    tabs.at(0)->tabLabel->paintSelected();
+    // The first tab of the strip: a folder first in the list is no place to start from.
+    const int first = tree.stripTabs().value(0, 0);
+    selection.currentTab = selection.returnTab = first;
+    DragIconPage *page = pageOf(first);
+    tabs.at(first)->tabLabel->paintSelected();
     page->show();
-    if (APIconQLabel *icon = iconAt(0, 0))
+    if (APIconQLabel *icon = iconAt(first, 0))
         highlight(icon);
-    reporter->tabShown(tabs.at(0)->tabLabel->accessibleName());
+    reporter->tabShown(tabs.at(first)->tabLabel->accessibleName());
     showPictureAfterFirstFrame(page, [this] { showPagePicture(selection.currentTab); });
-    showPagingButtons(0, true);
+    showPagingButtons(first, true);
     showWindow();
 }
 
@@ -245,7 +258,7 @@ void lumbra::timerStart_slot()
     pageBuildTimer.stop();
     {
         WaitCursor wait;
-        for (int t = 1; t < tabs.size(); ++t)
+        for (int t = 0; t < tabs.size(); ++t)
             pageOf(t);
     }
     benchMarker("all-built");
@@ -263,13 +276,8 @@ void lumbra::showPagePicture(int t)
     const int current = theSettings.getInt(IntSetting::CURRENT_THEME);
     const int theme = current > 0 ? current - 1 : -1;
     const QString path = theSettings.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, theme, t);
-    QImage picture;
-    if (path != QLatin1String("NULL") && isPictureFile(path))
-        picture.load(path);
     const QSize size(G::screenWidth(), G::screenHeight() - G::tabAreaHeight());
-    if (!picture.isNull() && picture.size() != size && !size.isEmpty())
-        picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    page->setPixmap(QPixmap::fromImage(std::move(picture)));
+    page->setPixmap(path == QLatin1String("NULL") ? QPixmap() : pagePictures->picture(path, theme, size));
 }
 
 // Dims the icons of tab t whose program or document is not on this computer, and shows again

@@ -48,6 +48,8 @@ struct MySystem
     QString DIALOG_PREVIOUS_PAGE_NAME;
     QString DIALOG_MUSIC_NAME;
     QString DIALOG_HOUSE_NAME;
+    // Said when a person's change no longer fits settings changed meanwhile.
+    QString DIALOG_CHANGED_MEANWHILE;
     // Newer texts: a tree installed before them lacks them, and their accessors answer the
     // English text instead.
     QString DIALOG_NOT_INSTALLED;

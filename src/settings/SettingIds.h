@@ -102,6 +102,7 @@ enum Id : int {
     DIALOG_PREVIOUS_PAGE_NAME = 1452,
     DIALOG_MUSIC_NAME = 1453,
     DIALOG_HOUSE_NAME = 1454,
+    DIALOG_CHANGED_MEANWHILE = 1455,
 };
 } // namespace TextSetting
 

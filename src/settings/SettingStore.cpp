@@ -99,6 +99,9 @@ const TextWithFallback laterSystemTexts[] = {
     {TextSetting::DIALOG_PREVIOUS_PAGE_NAME, &MySystem::DIALOG_PREVIOUS_PAGE_NAME, "Previous page"},
     {TextSetting::DIALOG_MUSIC_NAME, &MySystem::DIALOG_MUSIC_NAME, "Music"},
     {TextSetting::DIALOG_HOUSE_NAME, &MySystem::DIALOG_HOUSE_NAME, "Hide Lumbra"},
+    {TextSetting::DIALOG_CHANGED_MEANWHILE, &MySystem::DIALOG_CHANGED_MEANWHILE,
+     "The settings were changed in the meantime and this change no longer fits them, so it was not made. "
+     "Lumbra now shows the new settings."},
 };
 
 // Tray pictures named in the system record but lying in the current theme's folder.

@@ -126,6 +126,13 @@ bool SettingsChange::redrawNeeded(Outcome outcome)
     return outcome == Outcome::SavedAfterReload || outcome == Outcome::NoLongerFits;
 }
 
+bool SettingsChange::fits(const SettingStore &tree) const
+{
+    SettingStore copy = tree;
+    Touched touched;
+    return makeOn(copy, &touched);
+}
+
 bool SettingsChange::sameTab(const SettingStore &tree) const
 {
     return tabIndex >= 0 && tabIndex < tree.tabs.size() && tree.tabs.at(tabIndex).TAB_ITEM_ID == tabId;
@@ -287,22 +294,32 @@ SettingsChange::Outcome SettingsChange::applyTo(SettingStore &store, int *positi
     if (reload) {
         tree.origin = {readSettingsTree(tree) ? StoreOrigin::State::Loaded : StoreOrigin::State::NoTree, now};
         keepGrid(store, tree);
-    } else {
-        tree = store;
     }
+    // A tree that is gone is no change of anybody's to give way to: taking it as the truth
+    // would leave the person with an empty screen. What they see is written back instead.
+    const bool whole = reload && tree.origin.state == StoreOrigin::State::NoTree
+        && store.origin.state == StoreOrigin::State::Loaded;
+    if (!reload || whole)
+        tree = store;
     Touched touched;
     const bool fits = makeOn(tree, &touched);
-    if (fits) {
+    if (fits && whole) {
+        printDiagnostic(QStringLiteral("the settings store held no tree for the language; the settings shown "
+                                       "were written to it again"));
+        saveAllSettings(tree);
+    } else if (fits) {
         writeTouched(tree, touched.tabLists, touched.newIcon, touched.number);
-        registry.generation(&tree.origin.generation);
     }
+    if (fits)
+        registry.generation(&tree.origin.generation);
     if (scope.commit() != platform::kErrorSuccess)
         return Outcome::StoreRefused;
     if (fits || reload)
         store = tree;
+    // With no tree on either side there was nothing the change could have fitted.
     if (!fits)
-        return Outcome::NoLongerFits;
+        return tree.origin.state == StoreOrigin::State::Loaded ? Outcome::NoLongerFits : Outcome::StoreRefused;
     if (position)
         *position = touched.position;
-    return reload ? Outcome::SavedAfterReload : Outcome::Saved;
+    return whole ? Outcome::SavedWhole : reload ? Outcome::SavedAfterReload : Outcome::Saved;
 }

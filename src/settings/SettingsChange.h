@@ -11,7 +11,8 @@ class SettingStore;
 // in one write scope: when the store's generation is not the one the settings in memory were
 // read at, the whole tree is read again first (in the same scope, so it is exactly the state
 // the change lands on), the change is made on the fresh tree, or refused when it no longer
-// fits it, and only the values the change touches are written.
+// fits it, and only the values the change touches are written. A store that has lost the
+// tree altogether gets the whole tree in memory back, with the change.
 class SettingsChange
 {
 public:
@@ -22,13 +23,17 @@ public:
         // on top. What is shown must be built anew from them.
         SavedAfterReload,
         // The store had changed and the change no longer fits it (the icon or its tab is gone
-        // or is another one, the theme no longer exists, the tree was removed): nothing was
-        // stored, and the settings in memory are the store's now. What is shown must be built
-        // anew, and the person told.
+        // or is another one, the theme no longer exists): nothing was stored, and the settings
+        // in memory are the store's now. What is shown must be built anew, and the person told.
         NoLongerFits,
-        // The store took nothing (read-only, damaged, unreadable): the settings in memory are
-        // as they were, without the change. The person must be told.
+        // The store took nothing (read-only, damaged, unreadable, or neither it nor the
+        // settings in memory hold a tree): the settings in memory are as they were, without
+        // the change. The person must be told.
         StoreRefused,
+        // The store held no tree for the language any more (its file was deleted, the tree
+        // removed): the settings in memory were written whole, with the lock this process
+        // knows, and the change on them. What is shown stays as it is.
+        SavedWhole,
     };
 
     // Takes the entry at `position` (0-based, empty parts counted) off the icon list of the
@@ -49,6 +54,9 @@ public:
     // `position`, when given, receives where the change landed in the tab's list: the part
     // taken off, the part put back, or the new icon's part; -1 when it did not land.
     Outcome applyTo(SettingStore &store, int *position = nullptr) const;
+
+    // Whether the change could be made on `tree` as it is now; nothing is written.
+    bool fits(const SettingStore &tree) const;
 
     // After these outcomes the settings in memory were read anew: rebuild what is shown.
     static bool redrawNeeded(Outcome outcome);

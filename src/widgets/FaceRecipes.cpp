@@ -1,5 +1,6 @@
 #include "FaceRecipes.h"
 
+#include "PictureFiles.h"
 #include "settings/SettingStore.h"
 
 #include <QCache>
@@ -137,7 +138,7 @@ QImage loadPicture(const QString &file)
 {
     if (file.isEmpty())
         return {};
-    const QFileInfo info(file);
+    const QFileInfo info(PictureFiles::located(file));
     if (!info.isFile())
         return {};
     const QString key = info.absoluteFilePath();
@@ -147,7 +148,7 @@ QImage loadPicture(const QString &file)
         return hit->image;
 
     QImage image;
-    image.load(file);
+    image.load(info.filePath());
     image = paintable(image);
     // A picture that cannot be read is remembered too, so that hovering does not decode it
     // again and again.

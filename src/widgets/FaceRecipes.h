@@ -34,8 +34,9 @@ QImage makeCanvas(int width, int height);
 // Whether `file` is a plain file (or a link to one). Only those are read as pictures: opening
 // a named pipe or a device waits for a writer that may never come, and a folder is no picture.
 bool isPictureFile(const QString &file);
-// The picture in `file`, in a format a painter can draw on, or a null image when the file
-// cannot be read. Decoded pictures are kept and reused while the file is unchanged on disk.
+// The picture in `file` (or in its copy in the person's data folder, PictureFiles), in a
+// format a painter can draw on, or a null image when the file cannot be read. Decoded
+// pictures are kept and reused while the file is unchanged on disk.
 QImage loadPicture(const QString &file);
 // As loadPicture, falling back to the current theme's default icon picture.
 QImage loadPictureOrDefault(const QString &file);

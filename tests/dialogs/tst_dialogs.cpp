@@ -14,14 +14,18 @@
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/Registry.h"
+#include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
+#include "widgets/FaceRecipes.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ShutdownQLabel.h"
 
@@ -69,9 +73,12 @@ class tst_Dialogs : public LauncherFixture
 private slots:
     void themeDialogPreviewsAndCancelRestores_data();
     void themeDialogPreviewsAndCancelRestores();
+    void pagePictureDecodedOncePerThemeAndSize_data();
+    void pagePictureDecodedOncePerThemeAndSize();
     void themeDialogOkStoresTheTheme();
     void themeDialogSwallowsTheFirstIndexChange();
     void trayClickGuard();
+    void dropDialogAddsAnIconToTheStore_data();
     void dropDialogAddsAnIconToTheStore();
     void dropDialogIntoARefusingStoreLeavesNothing();
     void dropDialogNamesAPictureNobodyUses();
@@ -82,6 +89,8 @@ private slots:
     void settingsDialogCancelChangesNothing();
     void settingsDialogOkWritesTheSwitches_data();
     void settingsDialogOkWritesTheSwitches();
+    void musicDoesWhatItShows_data();
+    void musicDoesWhatItShows();
     void settingsDialogTellsAStartAtLoginThatFailed();
     void shutDownActions_data();
     void shutDownActions();
@@ -141,6 +150,33 @@ void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
     QCOMPARE(kept.mySystem.CURRENT_THEME, 1);
 }
 
+void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize_data()
+{
+    QTest::addColumn<QString>("between");
+    QTest::addColumn<bool>("decodedAgain");
+    QTest::newRow("another tab shown") << "tab" << false;
+    QTest::newRow("the picture touched on disk") << "touch" << true;
+    QTest::newRow("a new screen size") << "size" << true;
+}
+
+void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize()
+{
+    QFETCH(QString, between);
+    QFETCH(bool, decodedAgain);
+    startLauncher(twoThemes());
+    QTRY_COMPARE(pageColour(), QColor(Qt::red).rgb());
+    const qint64 first = launcher->tab(0)->page->pixmap().cacheKey();
+    QFile file(folderPath(QStringLiteral("Theme/Light/page1.png")));
+    QVERIFY(between != QLatin1String("touch")
+            || (file.open(QIODevice::ReadWrite)
+                && file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFile::FileModificationTime)));
+    platform->screen.width = between == QLatin1String("size") ? 800 : 1024;
+    launcher->handleMessage(platform::kWmDisplayChange, 0);
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(0)->tabLabel);
+    QCOMPARE(launcher->tab(0)->page->pixmap().cacheKey() != first, decodedAgain);
+}
+
 void tst_Dialogs::themeDialogOkStoresTheTheme()
 {
     startLauncher(twoThemes());
@@ -195,29 +231,50 @@ void tst_Dialogs::trayClickGuard()
     QVERIFY(!launcher->isMinimized());
 }
 
+void tst_Dialogs::dropDialogAddsAnIconToTheStore_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("a drive") << "C:\\Tools\\my.app.exe" << "C:/Tools/my.app.exe" << "Icon/my.png";
+    QTest::newRow("a UNC name") << "\\\\server\\my.exe" << "//server/my.exe" << "Icon/my.png";
+    QTest::newRow("a POSIX name with backslashes") << "/opt/a\\b/my\\x" << "/opt/a\\b/my\\x" << "Icon/my.png";
+    QTest::newRow("a program folder that takes nothing") << "/opt/my" << "/opt/my" << "data/lumbra/Icon/my.png";
+}
+
+// A file named Icon blocks the program's folder: the picture goes to the person's.
 void tst_Dialogs::dropDialogAddsAnIconToTheStore()
 {
+    QFETCH(QString, path);
+    QFETCH(QString, target);
+    QFETCH(QString, picture);
     startLauncher(twoThemes());
+    QFile blocker(folderPath(QStringLiteral("Icon")));
+    QVERIFY(picture.startsWith(u'I') || blocker.open(QIODevice::WriteOnly));
     launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
     DropIconDialog dialog;
-    QString path = QStringLiteral("C:\\Tools\\my.app.exe");
     dialog.setDroppedFile(path, QStringLiteral("my.app.exe"));
-    QCOMPARE(path, QStringLiteral("C:/Tools/my.app.exe"));
-    QCOMPARE(dialog.lineEdit_2->text(), QStringLiteral("C:/Tools/my.app.exe"));
+    QCOMPARE(path, target);
+    QCOMPARE(dialog.lineEdit_2->text(), target);
     QCOMPARE(dialog.lineEdit_3->text(), QStringLiteral("my"));
     dialog.lineEdit_3->setText(QStringLiteral("  My Tool  "));
+    dialog.appIcon.fill(Qt::green);
     dialog.dropOkButton->click();
 
-    const IconInfo &added = theSettings.icons.last();
+    IconInfo &added = theSettings.icons.last();
     QCOMPARE(added.ICON_AP_NAME, QStringLiteral("My Tool"));
-    QCOMPARE(added.ICON_AP_EXE_LOCATION, QStringLiteral("\"C:/Tools/my.app.exe\""));
+    QCOMPARE(added.ICON_AP_EXE_LOCATION, u'"' + target + u'"');
     QCOMPARE(added.ICON_AP_PNG_FILE_NAME, QStringLiteral("./Icon/my.png"));
     QCOMPARE(added.ICON_DATA_TYPE, 1);
-    QVERIFY(QFileInfo::exists(folderPath(QStringLiteral("Icon/my.png"))));
+    QVERIFY(QFileInfo::exists(folderPath(picture)));
+    QCOMPARE(loadPicture(added.ICON_AP_PNG_FILE_NAME).pixelColor(8, 8), QColor(Qt::green));
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("3.%1").arg(added.ICON_ID));
     const SettingStore kept = stored();
     QCOMPARE(kept.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
     QCOMPARE(launcher->tab(1)->icons.last()->name, QStringLiteral("My Tool"));
+    added.ICON_AP_PNG_FILE_NAME.clear(); // the file alone takes the name
+    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("my")),
+             QStringLiteral("./Icon/my-2.png"));
 }
 
 // An icon the store cannot keep is not added; its picture goes with it.
@@ -375,6 +432,40 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
     QCOMPARE(command, on ? QStringLiteral("\"%PROGRAMFILES%\\ORTAN\\Lumbra\\Lumbra.exe\"") : QString());
     // Keeping the launcher open brings it back at once.
     QCOMPARE(launcher->isMinimized(), !on);
+}
+
+void tst_Dialogs::musicDoesWhatItShows_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("switchedBy");
+    QTest::addColumn<QStringList>("sounds");
+    QTest::newRow("stored on: the speaker turns it off") << 1 << "speaker" << QStringList{"play", "stop"};
+    QTest::newRow("the dialog turns it off") << 1 << "dialog" << QStringList{"play", "stop"};
+    QTest::newRow("the dialog without a launcher") << 0 << "" << QStringList{};
+}
+
+// Music stored on plays from the start; the speaker or the dialog switch and store it.
+void tst_Dialogs::musicDoesWhatItShows()
+{
+    QFETCH(int, before);
+    QFETCH(QString, switchedBy);
+    QFETCH(QStringList, sounds);
+    twoThemes().fill(theSettings);
+    theSettings.mySystem.MUSIC_BACKGROUND_ON = before;
+    QVERIFY(saveAllSettings(theSettings));
+    startOnSettings();
+    TrayIconLumbraSettingdialog dialog;
+    dialog.prepareDialog();
+    dialog.soundButton.click();
+    theLauncher = switchedBy.isEmpty() ? nullptr : launcher.get();
+    if (switchedBy == QLatin1String("speaker"))
+        launcher->dispatchAction(nullptr, launcher->titleBar()->button(ActionKind::Music), nullptr);
+    else
+        dialog.okButton.click();
+    for (QString &call : platform->sound.calls)
+        call = call.section(u' ', 0, 0);
+    QCOMPARE(platform->sound.calls, sounds);
+    QCOMPARE(stored().mySystem.MUSIC_BACKGROUND_ON, 1 - before);
 }
 
 void tst_Dialogs::settingsDialogTellsAStartAtLoginThatFailed()

@@ -32,11 +32,7 @@ void tst_E2eLock::prepare()
                                              + "\n"));
     // Icon 2, of kind 3, is the entry; icon 3 is one the user added.
     install(e2eStoreFile(script, entry));
-    QProcess *setPin = session->start({QStringLiteral("--setPin")});
-    setPin->write("1357\n1357\n");
-    setPin->closeWriteChannel();
-    QVERIFY(setPin->waitForFinished(60000));
-    QCOMPARE(setPin->exitCode(), 0);
+    setPin("1357");
     startLauncher();
 }
 

@@ -16,6 +16,7 @@ public:
     std::uint16_t systemDefaultLangId() override { return langId; }
     std::u16string executablePath() override { return {}; }
     std::u16string currentDirectory() override { return {}; }
+    std::u16string userDataDirectory() override { return {}; }
     bool setCurrentDirectory(const std::u16string &) override { return false; }
     std::vector<std::u16string> environmentStrings() override { return {}; }
     void sleep(unsigned) override {}

@@ -5,12 +5,18 @@
 #include "LauncherFixture.h"
 
 #include "app/TrayIcon.h"
+#include "app/selectlumbraorwin.h"
 #include "dialogs/NewIcon.h"
+#include "dialogs/ThemeSettingDialog.h"
+#include "launcher/ScanLoop.h"
+#include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
+#include "settings/RegFileImporter.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -18,13 +24,17 @@
 #include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -60,6 +70,7 @@ class tst_Launcher : public LauncherFixture
 
 private slots:
     void fillsTheScreen();
+    void stripShowsTopLevelTabsOnly_data();
     void stripShowsTopLevelTabsOnly();
     void pagingOverTwentyIcons();
     void exactlyOnePageHasNoPagingButtons();
@@ -67,6 +78,7 @@ private slots:
     void arrowKeys();
     void tabKeysWrapOverTopLevelTabs_data();
     void tabKeysWrapOverTopLevelTabs();
+    void subTabAndBack_data();
     void subTabAndBack();
     void tabChosenBeforeTheTimerGetsItsPage();
     void escapeAndCloseNeverHideTheLauncher();
@@ -90,6 +102,15 @@ private slots:
     void absurdSizesStayOnTheScreen();
     void refusedSavesAreTakenBackAndTold_data();
     void refusedSavesAreTakenBackAndTold();
+    void changesLandOnTheStoreAsItIsNow_data();
+    void changesLandOnTheStoreAsItIsNow();
+    void noSettingsAreSaidWithAWayOut_data();
+    void noSettingsAreSaidWithAWayOut();
+
+private:
+    // Does what a person does: "delete" the icon shown first, "add" a drop, "undo", "music",
+    // the "theme" dialog's or the "settings" dialog's OK, "first" start's question.
+    void act(const QString &action);
 };
 
 void tst_Launcher::fillsTheScreen()
@@ -107,25 +128,49 @@ void tst_Launcher::fillsTheScreen()
     QCOMPARE(tab(0)->page->geometry(), QRect(0, 64, 1024, 570 - 64));
 }
 
+void tst_Launcher::stripShowsTopLevelTabsOnly_data()
+{
+    QTest::addColumn<QList<int>>("parents");
+    QTest::addColumn<QList<int>>("strip");
+    QTest::addColumn<int>("problems");
+    QTest::newRow("two sub-tabs last") << QList<int>{0, 0, 0, 1, 1} << QList<int>{0, 1, 2} << 0;
+    QTest::newRow("a sub-tab in the middle") << QList<int>{0, 1, 0, 0, 0} << QList<int>{0, 2, 3, 4} << 0;
+    QTest::newRow("the first a sub-tab") << QList<int>{2, 0, 0, 0, 0} << QList<int>{1, 2, 3, 4} << 0;
+    QTest::newRow("its own parent") << QList<int>{0, 0, 0, 0, 5} << QList<int>{0, 1, 2, 3, 4} << 1;
+    QTest::newRow("a folder under a ring") << QList<int>{0, 3, 2, 2, 0} << QList<int>{0, 1, 2, 4} << 1;
+    QTest::newRow("parents out of range") << QList<int>{0, -1, 0, 0, 6} << QList<int>{0, 1, 2, 3, 4} << 2;
+}
+
+// Tabs 160 wide side by side, a separator of 2 before and after each; Tab and the scan go round.
 void tst_Launcher::stripShowsTopLevelTabsOnly()
 {
-    LauncherStore store = standardStore();
-    store.subTabs = 2;
-    start(store);
-    QList<int> shown;
+    QFETCH(QList<int>, parents);
+    QFETCH(QList<int>, strip);
+    QFETCH(int, problems);
+    standardStore().fill(theSettings);
+    for (int t = 0; t < parents.size(); ++t)
+        theSettings.tabs[t].TAB_ITEM_PARENT = parents.at(t);
+    StderrCapture stderrLines;
+    startOnSettings();
+    QCOMPARE(stderrLines.lines().filter(QStringLiteral("parent")).size(), problems);
+    QList<int> labels, separators, expectedSeparators = {2};
     for (int t = 0; t < launcher->tabCount(); ++t) {
         if (!tab(t)->tabLabel->isHidden())
-            shown.append(t);
+            labels.append(t);
     }
-    QCOMPARE(shown, QList<int>({0, 1, 2}));
-    // Separator width 2, tab width 160: leading, after tabs 0 ... 4, trailing.
-    QList<int> shownSeparators;
     for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
         if (separator->metaObject() == &QLabel::staticMetaObject && !separator->isHidden())
-            shownSeparators.append(separator->x());
+            separators.append(separator->x());
     }
-    QCOMPARE(shownSeparators, QList<int>({2, 162, 324, 486}));
-    QCOMPARE(tab(1)->tabLabel->x(), 2 + 162);
+    QCOMPARE(labels, strip);
+    for (int place = 0; place < strip.size(); ++place) {
+        expectedSeparators.append((place + 1) * 162);
+        QCOMPARE(tab(strip.at(place))->tabLabel->x(), 2 + place * 162);
+        QCOMPARE(scanner()->widgetOf({ScanLoop::Step::Tab, place}), tab(strip.at(place))->tabLabel);
+        QCOMPARE(launcher->currentTab(), strip.at(place));
+        key(platform::kVkTab);
+    }
+    QCOMPARE(separators, expectedSeparators);
 }
 
 void tst_Launcher::pagingOverTwentyIcons()
@@ -230,30 +275,46 @@ void tst_Launcher::tabKeysWrapOverTopLevelTabs()
     QVERIFY(launcher->titleBar()->backBar()->isHidden());
 }
 
+void tst_Launcher::subTabAndBack_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QList<int>>("shown");
+    QTest::newRow("a tab pressed is the way back") << "0 3 back" << QList<int>{0, 3, 0};
+    QTest::newRow("three folders deep") << "1 open open open back back back back" << QList<int>{1, 4, 5, 6, 5, 4, 1, 1};
+    QTest::newRow("back into a folder left by a tab") << "1 open open 0 back back" << QList<int>{1, 4, 5, 0, 5, 0};
+    QTest::newRow("a folder on the way back") << "1 open open open open back" << QList<int>{1, 4, 5, 6, 4, 1};
+}
+
+// A tab's label pressed, the folder at position 1 opened (1 -> 4 -> 5 -> 6 -> 4), or Back.
 void tst_Launcher::subTabAndBack()
 {
-    start(standardStore());
-    launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
-    key(platform::kVkRight);
-    APIconQLabel *folder = launcher->iconAt(1, 1);
-    QCOMPARE(folder->kind, 7);
-    launcher->dispatchAction(folder, nullptr, nullptr);
-    QCOMPARE(launcher->currentTab(), 4);
-    QVERIFY(!tab(4)->page->isHidden());
-    QVERIFY(tab(1)->page->isHidden());
-    QCOMPARE(launcher->titleBar()->backBar()->parentWidget(), tab(4)->page);
-    QVERIFY(!launcher->titleBar()->backBar()->isHidden());
-    clickButton(ActionKind::Back);
-    QCOMPARE(launcher->currentTab(), 1);
-    QCOMPARE(launcher->selectedIcon(), 0);
-    QVERIFY(!tab(1)->page->isHidden());
-    QVERIFY(launcher->titleBar()->backBar()->isHidden());
-    // A tab pressed remembers the tab it left as the way back.
-    QTest::mousePress(tab(0)->tabLabel, Qt::LeftButton);
-    QTest::mousePress(tab(3)->tabLabel, Qt::LeftButton);
-    QCOMPARE(launcher->currentTab(), 3);
-    clickButton(ActionKind::Back);
-    QCOMPARE(launcher->currentTab(), 0);
+    QFETCH(QString, steps);
+    QFETCH(QList<int>, shown);
+    LauncherStore store = standardStore();
+    store.tabIcons << QStringLiteral("8.9") << QStringLiteral("2.30");
+    store.subTabs = 3;
+    store.fill(theSettings);
+    for (int n : {7, 9, 30}) {
+        theSettings.icons[n - 1].ICON_DATA_TYPE = ActionKind::SubTab;
+        theSettings.icons[n - 1].ICON_SUB_TAB_ID = n == 7 ? 6 : n == 9 ? 7 : 5;
+    }
+    startOnSettings();
+    QList<int> seen;
+    for (const QString &step : steps.split(u' ')) {
+        if (step == QLatin1String("open"))
+            launcher->dispatchAction(icon(launcher->currentTab(), 1), nullptr, nullptr);
+        else if (step == QLatin1String("back"))
+            clickButton(ActionKind::Back);
+        else
+            pressTab(step.toInt());
+        const int t = launcher->currentTab();
+        seen.append(t);
+        QVERIFY(!tab(t)->page->isHidden() && launcher->selectedIcon() == 0);
+        QCOMPARE(launcher->titleBar()->backBar()->isVisible()
+                     && launcher->titleBar()->backBar()->parentWidget() == tab(t)->page,
+                 t >= 4);
+    }
+    QCOMPARE(seen, shown);
 }
 
 void tst_Launcher::tabChosenBeforeTheTimerGetsItsPage()
@@ -599,38 +660,157 @@ void tst_Launcher::absurdSizesStayOnTheScreen()
         QVERIFY2(widget->width() <= 1024 && widget->height() <= 1024, qPrintable(widget->metaObject()->className()));
 }
 
+void tst_Launcher::act(const QString &action)
+{
+    ThemeSettingDialog theme(nullptr);
+    TrayIconLumbraSettingdialog settings;
+    if (action == QLatin1String("delete"))
+        key(platform::kVkDelete);
+    else if (action == QLatin1String("add"))
+        launcher->addIcon({QStringLiteral("Editor"), QStringLiteral("/usr/bin/editor"), QString(), 1});
+    else if (action == QLatin1String("undo"))
+        controlZ();
+    else if (action == QLatin1String("music"))
+        clickButton(ActionKind::Music);
+    else if (action == QLatin1String("theme"))
+        (theme.setupThemeDialog(), theme.loadThemeList(), theme.fn_doSetting());
+    else if (action == QLatin1String("settings"))
+        (settings.prepareDialog(), settings.fn_writeSetting());
+    else
+        selectlumbraorwin(QString(), QFont(), QString(), QString()).call_Lumbra();
+}
+
 void tst_Launcher::refusedSavesAreTakenBackAndTold_data()
 {
-    QTest::addColumn<bool>("adding");
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("told"); // in the message
 
-    QTest::newRow("Delete") << false << QStringLiteral("Icon 4");
-    QTest::newRow("a dropped program") << true << QStringLiteral("Editor");
+    QTest::newRow("Delete") << "delete" << "Icon 4";
+    QTest::newRow("a dropped program") << "add" << "Editor";
+    QTest::newRow("the settings dialog") << "settings" << "settings";
+    QTest::newRow("the first start's question") << "first" << "choice";
 }
 
 // A store that refuses writes (read-only, a full disk) must not leave the screen showing what
 // the next start will not: the change is taken back and the person is told.
 void tst_Launcher::refusedSavesAreTakenBackAndTold()
 {
-    QFETCH(bool, adding);
-    QFETCH(QString, name);
+    QFETCH(QString, action);
+    QFETCH(QString, told);
     start(standardStore());
     QVERIFY(saveAllSettings(theSettings));
     launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
     refuseWrites();
-    if (adding) {
-        launcher->addIcon({name, QStringLiteral("\"/usr/bin/editor\""), QStringLiteral("./Icon/Editor.png"), 1});
-    } else {
-        key(platform::kVkDelete);
-    }
+    act(action);
     QCOMPARE(theSettings.tabs.at(3).TAB_ITEM_ALL_ICONS, QStringLiteral("4.5"));
     QCOMPARE(theSettings.icons.size(), 30);
     QCOMPARE(tab(3)->icons.size(), 2);
     QCOMPARE(visiblePositions(3), QList<int>({0, 1}));
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QVERIFY(std::any_of(windows.cbegin(), windows.cend(), [&](const QWidget *window) {
+        return window->isVisible() && qobject_cast<const QMessageBox *>(window)
+            && static_cast<const QMessageBox *>(window)->text().contains(told);
+    }));
+}
+
+void tst_Launcher::changesLandOnTheStoreAsItIsNow_data()
+{
+    QTest::addColumn<QString>("actions"); // another process changes the store at "*"
+    QTest::addColumn<QString>("meanwhile"); // KEY:VALUE=TEXT, or -KEY to delete it
+    QTest::addColumn<bool>("told");
+    QTest::addColumn<QString>("list"); // tab 4's list in the store afterwards, if it has one
+    QTest::addColumn<int>("current");
+
+    const QString renamed = "TabInfo\\01:TAB_ITEM_NAME=Renamed", threeTabs = "System:NUMBER_OF_TABS=3";
+    const QString added = "IconInfo\\31:ICON_AP_NAME=Admin TabInfo\\04:TAB_ITEM_ALL_ICONS=4.5.31";
+    const QString fewer = renamed + " System:NUMBER_OF_TABS=4";
+    QTest::newRow("Delete, tabs renamed and fewer") << "* delete" << fewer << false << "5" << 3;
+    QTest::newRow("Delete, its tab gone") << "* delete" << threeTabs << true << "" << 2;
+    QTest::newRow("Delete, its icon gone") << "* delete" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5" << true << "5" << 3;
+    QTest::newRow("Delete, the store deleted") << "* delete" << "" << false << "5" << 3;
+    QTest::newRow("a drop, an icon added") << "* add" << added << false << "4.5.31.32" << 3;
+    QTest::newRow("undo, tabs renamed") << "delete * undo" << renamed << false << "4.5" << 3;
+    QTest::newRow("undo, list reordered") << "* delete undo" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5.4" << false << "5.4" << 3;
+    QTest::newRow("undo offer gone with its tab") << "delete * music undo" << threeTabs << false << "" << 2;
+    QTest::newRow("theme, tabs renamed") << "* theme" << renamed << false << "4.5" << 3;
+    QTest::newRow("theme removed") << "* theme" << "-ThemeInfo\\01" << true << "4.5" << 3;
+    QTest::newRow("settings, tabs renamed") << "* settings" << renamed << false << "4.5" << 3;
+}
+
+// A change a person makes lands on the store as another process left it: that process's
+// changes stay and are shown, the change is made on top or, where it no longer fits, not made
+// and said; a store whose file was deleted gets back what the window shows.
+void tst_Launcher::changesLandOnTheStoreAsItIsNow()
+{
+    QFETCH(QString, actions);
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, told);
+    QFETCH(QString, list);
+    QFETCH(int, current);
+    start(standardStore());
+    QVERIFY(saveAllSettings(theSettings));
+    launcher->dispatchAction(nullptr, nullptr, tab(3)->tabLabel);
+    QString reg = QStringLiteral("REGEDIT4\n");
+    for (const QString &change : meanwhile.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = change.split(QRegularExpression(QStringLiteral("[:=]")));
+        const bool gone = change.startsWith(u'-');
+        reg += QStringLiteral("[%1HKEY_LOCAL_MACHINE\\%2%3]\n")
+                   .arg(gone ? "-" : "", registryBasePath, parts.at(0).mid(gone ? 1 : 0));
+        if (parts.size() == 3)
+            reg += QStringLiteral("\"%1\"=\"%2\"\n").arg(parts.at(1), parts.at(2));
+    }
+    StderrCapture quiet;
+    for (const QString &action : actions.split(u' ')) {
+        if (action != QLatin1String("*"))
+            act(action);
+        else if (meanwhile.isEmpty())
+            QVERIFY(QFile::remove(platform->databasePath()));
+        else
+            QCOMPARE(RegFileImporter(platform->registry()).importData(reg.toUtf8(), "EN.reg"),
+                     RegFileImporter::Status::Imported);
+    }
+    const SettingStore now = stored();
+    QCOMPARE(now.tabs.value(3).TAB_ITEM_ALL_ICONS, list);
+    QCOMPARE(now.tabs.value(0).TAB_ITEM_NAME == QLatin1String("Renamed"), meanwhile.contains(QLatin1String("Renamed")));
+    QCOMPARE(launcher->currentTab(), current);
     const QMessageBox *message = launcher->findChild<QMessageBox *>();
-    QVERIFY(message);
-    QVERIFY(message->isVisible());
-    QVERIFY(message->text().contains(name));
+    QCOMPARE(message && message->text().startsWith(QLatin1String("The settings were changed in the meantime")), told);
+    // The window shows the store: its tabs by name, the icons of the tab shown.
+    QCOMPARE(launcher->tabCount(), now.mySystem.NUMBER_OF_TABS);
+    for (int t = 0; t < launcher->tabCount(); ++t)
+        QCOMPARE(tab(t)->tabLabel->name, now.tabs.at(t).TAB_ITEM_NAME);
+    QStringList shown, listed;
+    for (const APIconQLabel *icon : tab(current)->icons)
+        shown << icon->name;
+    for (const int n : iconNumbersOf(now.tabs.at(current).TAB_ITEM_ALL_ICONS))
+        listed << now.icons.value(n - 1).ICON_AP_NAME;
+    QCOMPARE(shown, listed);
+}
+
+void tst_Launcher::noSettingsAreSaidWithAWayOut_data()
+{
+    QTest::addColumn<StoreOrigin::State>("state");
+    QTest::newRow("unreadable") << StoreOrigin::State::Unreadable;
+    QTest::newRow("no tree") << StoreOrigin::State::NoTree;
+    QTest::newRow("loaded") << StoreOrigin::State::Loaded;
+}
+
+// Not a blank grey screen: one plain message over the window, and the tray's Exit in a menu
+// that can be reached.
+void tst_Launcher::noSettingsAreSaidWithAWayOut()
+{
+    QFETCH(StoreOrigin::State, state);
+    theSettings.origin.state = state;
+    StderrCapture quiet;
+    startOnSettings();
+    const QLabel *said = launcher->findChild<QLabel *>(QStringLiteral("noSettings"));
+    QCOMPARE(said != nullptr, state != StoreOrigin::State::Loaded);
+    QVERIFY(!said || (said->isVisible() && said->geometry() == launcher->rect()));
+    QVERIFY(!said || said->text().contains("--installRegister"));
+    TrayIcon tray;
+    tray.setupTray();
+    QVERIFY(!tray.icon().isNull());
+    QCOMPARE(tray.exitAction->text(), QStringLiteral("Exit Lumbra"));
 }
 
 QTEST_MAIN(tst_Launcher)

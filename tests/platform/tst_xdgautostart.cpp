@@ -25,6 +25,7 @@ public:
     std::uint16_t systemDefaultLangId() override { return 0x0409; }
     std::u16string executablePath() override { return program.toStdU16String(); }
     std::u16string currentDirectory() override { return u"/"; }
+    std::u16string userDataDirectory() override { return {}; }
     bool setCurrentDirectory(const std::u16string &) override { return false; }
     std::vector<std::u16string> environmentStrings() override { return {}; }
     void sleep(unsigned) override {}

@@ -195,6 +195,8 @@ void changeMeanwhile(const QString &what, const QString &storePath)
             ? "CREATE TRIGGER refuse BEFORE UPDATE ON reg_values BEGIN SELECT RAISE(ABORT, 'read-only'); END"
             : "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, 'UNIQUE(key, folded)',"
               " 'UNIQUE(folded, key)') WHERE name = 'reg_values'"));
+    if (words.first() == QLatin1String("delete"))
+        QVERIFY(QFile::remove(storePath));
     if (words.first() == QLatin1String("list"))
         setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS"), words.at(1));
     else if (words.first() == QLatin1String("target"))
@@ -627,8 +629,11 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("theme") << "set CURRENT_THEME 1" << "" << O::Saved << QStringList{"System\\CURRENT_THEME"} << "1.2.3" << -1;
     QTest::newRow("theme removed meanwhile") << "set CURRENT_THEME 2" << "drop theme" << O::NoLongerFits
                                              << QStringList() << "1.2.3" << -1;
-    QTest::newRow("music, tree removed meanwhile") << "set MUSIC_BACKGROUND_ON 1" << "drop tree" << O::NoLongerFits
-                                                   << QStringList() << "<no key>" << -1;
+    // Nobody's change to give way to: what the person sees is written back whole.
+    QTest::newRow("music, tree removed meanwhile") << "set MUSIC_BACKGROUND_ON 1" << "drop tree" << O::SavedWhole
+                                                   << QStringList{""} << "1.2.3" << -1;
+    QTest::newRow("remove, store file deleted meanwhile") << "remove 1" << "delete" << O::SavedWhole
+                                                          << QStringList{""} << "1.3" << 1;
     QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3" << -1;
     // Its index no longer finds the values that are there: nothing may be written into it.
     QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "" << -1;

@@ -90,6 +90,15 @@ QByteArray E2eTest::launcherErrors() const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void E2eTest::setPin(const QByteArray &pin)
+{
+    QProcess *setting = session->start({QStringLiteral("--setPin")});
+    setting->write(pin + '\n' + pin + '\n');
+    setting->closeWriteChannel();
+    QVERIFY(setting->waitForFinished(60000));
+    QCOMPARE(setting->exitCode(), 0);
+}
+
 void E2eTest::pressKeys(const QStringList &keys)
 {
     if (!keys.isEmpty())

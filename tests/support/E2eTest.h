@@ -51,6 +51,9 @@ protected:
     // for the next line.
     QString takeRecord(const QString &record);
 
+    // "lumbra --setPin", the PIN given twice.
+    void setPin(const QByteArray &pin);
+
     // The store as a launcher would load it now.
     SettingStore stored() const;
     // The icon list of tab `tab` (from 0) in the store.

@@ -1,5 +1,6 @@
 #include "LauncherFixture.h"
 
+#include "i18n/LanguageChoice.h"
 #include "launcher/DropQueue.h"
 #include "launcher/LauncherGeometry.h"
 #include "launcher/SwitchScanner.h"
@@ -7,6 +8,7 @@
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -16,6 +18,7 @@
 #include "widgets/UndoBar.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 LauncherFixture::LauncherFixture() = default;
@@ -27,6 +30,12 @@ void LauncherFixture::init()
     folder = std::make_unique<QTemporaryDir>();
     savedDirectory = QDir::currentPath();
     QDir::setCurrent(folder->path());
+    // What the launcher keeps in the person's data folder stays in the test's folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder->filePath(QStringLiteral("data"))));
+    // A launcher always starts on a language's tree, where its changes land.
+    if (languageCode.isEmpty())
+        languageCode = QStringLiteral("EN");
+    initRegistryPaths();
 }
 
 void LauncherFixture::cleanup()

@@ -13,6 +13,8 @@ QString LauncherStore::iconList(int first, int last)
 void LauncherStore::fill(SettingStore &store) const
 {
     store = SettingStore();
+    // As a start that found the tree: a change then lands on the store as it is.
+    store.origin.state = StoreOrigin::State::Loaded;
     store.mySystem.CURRENT_THEME = 1;
     store.mySystem.NUMBER_OF_TABS = int(tabIcons.size());
     store.mySystem.NUMBER_OF_ICON_PER_ROW = columns;

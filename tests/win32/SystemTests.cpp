@@ -219,6 +219,13 @@ void addSystemTests()
         add(std::string("system: the current folder stays for ") + row.name,
             [path = row.path] { return currentDirectoryRefuses(path); });
     add("system: the environment", environmentHoldsTheProcessEnvironment);
+    add("system: the person's data folder is in LOCALAPPDATA", [] {
+        wchar_t expected[MAX_PATH] = {};
+        EXPECT(GetEnvironmentVariableW(L"LOCALAPPDATA", expected, MAX_PATH) > 0);
+        EXPECT_EQ(Win32SystemServices().userDataDirectory(),
+                  reinterpret_cast<char16_t *>(expected) + std::u16string(u"\\Lumbra"));
+        return std::string();
+    });
     const struct
     {
         const char *name;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <pwd.h>
 #include <unistd.h>
 
 extern char **environ;
@@ -85,6 +86,23 @@ std::u16string PosixSystemServices::currentDirectory()
         buffer.resize(buffer.size() * 2);
     }
     return decodedPath(QByteArray(buffer.constData()));
+}
+
+// A relative XDG_DATA_HOME is to be ignored, as the base directory specification says.
+std::u16string PosixSystemServices::userDataDirectory()
+{
+    QString dataHome = QFile::decodeName(QByteArray(environmentValue("XDG_DATA_HOME").c_str()));
+    if (!dataHome.startsWith(u'/')) {
+        QString home = QFile::decodeName(QByteArray(environmentValue("HOME").c_str()));
+        if (home.isEmpty()) {
+            const passwd *entry = ::getpwuid(::geteuid());
+            home = entry && entry->pw_dir ? QFile::decodeName(entry->pw_dir) : QString();
+        }
+        if (!home.startsWith(u'/'))
+            return std::u16string();
+        dataHome = home + QStringLiteral("/.local/share");
+    }
+    return (dataHome + QStringLiteral("/lumbra")).toStdU16String();
 }
 
 bool PosixSystemServices::setCurrentDirectory(const std::u16string &path)

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cwchar>
 
 namespace platform {
@@ -42,6 +44,14 @@ std::u16string Win32SystemServices::currentDirectory()
         if (length < needed)
             return fromWide(buffer.data(), length);
     }
+}
+
+std::u16string Win32SystemServices::userDataDirectory()
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !*folder)
+        return std::u16string();
+    return fromWide(folder) + u"\\Lumbra";
 }
 
 bool Win32SystemServices::setCurrentDirectory(const std::u16string &path)
