@@ -468,8 +468,7 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
         return closePosted();
     }
     case CaregiverLock::Action::WindowClose: {
-        // What the window manager sends: a close the window did not ask for itself.
-        QCloseEvent close;
+        QCloseEvent close; // what the window manager sends: a close the window did not ask for
         QSpontaneKeyEvent::setSpontaneous(&close);
         qApp->notify(launcher.get(), &close);
         return closePosted();

@@ -220,9 +220,8 @@ void tst_E2eLauncher::heldKeysActOnce()
     showFirstTab();
     for (const QString &key : {QStringLiteral("Return Right Right"), QStringLiteral("Delete Left")}) {
         const QStringList keys = key.split(u' ');
-        QVERIFY(!session->x()
-                     .xdotool(QStringLiteral("keydown %1 sleep 1.5 keyup %1").arg(keys.first()).split(u' '))
-                     .isNull());
+        const QString hold = QStringLiteral("keydown %1 sleep 1.5 keyup %1").arg(keys.first());
+        QVERIFY(!session->x().xdotool(hold.split(u' ')).isNull());
         pressKeys(keys.mid(1));
     }
     // The folder opened now says that every key before it has been handled.

@@ -1,6 +1,6 @@
 // One-switch scanning on the real launcher and a real X server: with a step of 300 ms the
 // highlight reaches the third icon by itself, and one press of the space bar starts its
-// program, as a switch box would; a click on the tray's icon is still the tray's.
+// program, as a switch box would.
 
 #include "E2eStore.h"
 #include "E2eTest.h"

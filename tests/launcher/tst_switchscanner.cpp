@@ -284,8 +284,7 @@ void tst_SwitchScanner::everySwitchInputActs()
                           QPoint(launcher->titleBar()->tabArea()->width() - 2, 2));
     else if (input == QLatin1String("x"))
         QTest::keyClick(page, Qt::Key_X);
-    // Held, the space acts once: not again for the repeats Qt marks, nor for those it does not
-    // (a release and a press at one moment).
+    // Held, the space acts once, whether Qt marks a repeat or not (a release and a press at one time).
     for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90} : QList<int>()) {
         QKeyEvent key(time < 0 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_Space, {}, QStringLiteral(" "),
                       time == 50);
@@ -330,11 +329,9 @@ void tst_SwitchScanner::houseLeadsToTheShutDownDialogAndPinPadKeepsItsReturn()
     theShutDownDialog = &shutDown;
     start();
     scanner()->step();
-    QCOMPARE(describe({scanner()->loop().last()}), describe({{Step::House, 0}}));
     stepTo(int(scanner()->loop().size()) - 1);
     scanner()->activate();
     QVERIFY(shutDown.isVisible());
-    QCOMPARE(describe(scanner()->loop()).size(), 6);
     // Its buttons are read as they stand: the top row from the left, a pixel up or down.
     QCOMPARE(scanner()->widgetOf(scanner()->loop().at(1)), shutDown.taskManagerLabel);
     // Digits and Return are the PIN pad's own; only Space is the switch there.
