@@ -20,3 +20,18 @@ function(lumbra_render svg output width height)
         VERBATIM)
     set(LUMBRA_RENDERED ${LUMBRA_RENDERED} ${output} PARENT_SCOPE)
 endfunction()
+
+# lumbra_render_larger(SVG OUTPUT WIDTH HEIGHT [STYLESHEET css]): as lumbra_render, and also
+# at twice and three times the size beside it (NAME@2x.png, NAME@3x.png), which the launcher
+# takes where it shows a picture larger than its size: scaled with the screen or on a HiDPI
+# screen.
+function(lumbra_render_larger svg output width height)
+    lumbra_render(${svg} ${output} ${width} ${height} ${ARGN})
+    string(REGEX REPLACE "\\.png$" "" base ${output})
+    foreach(factor 2 3)
+        math(EXPR larger_width "${width} * ${factor}")
+        math(EXPR larger_height "${height} * ${factor}")
+        lumbra_render(${svg} ${base}@${factor}x.png ${larger_width} ${larger_height} ${ARGN})
+    endforeach()
+    set(LUMBRA_RENDERED ${LUMBRA_RENDERED} PARENT_SCOPE)
+endfunction()

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kSmallestPixelSize = 11;
@@ -31,8 +33,22 @@ void fitText(QWidget *widget)
     if (text.isEmpty() || font.pixelSize() <= 0)
         return;
     const int room = widget->width() - kRoom;
-    while (font.pixelSize() > kSmallestPixelSize && QFontMetrics(font).horizontalAdvance(text) > room)
-        font.setPixelSize(font.pixelSize() - 1);
+    const int start = font.pixelSize();
+    const auto fits = [&font, &text, room](int size) {
+        font.setPixelSize(size);
+        return QFontMetrics(font).horizontalAdvance(text) <= room;
+    };
+    // The largest size that fits, searched in halves: a few measurements whatever the size.
+    int fitting = std::min(start, kSmallestPixelSize);
+    long long tooLarge = start + 1LL;
+    while (tooLarge - fitting > 1) {
+        const int middle = int(fitting + (tooLarge - fitting) / 2);
+        if (fits(middle))
+            fitting = middle;
+        else
+            tooLarge = middle;
+    }
+    font.setPixelSize(fitting);
     widget->setFont(font);
 }
 

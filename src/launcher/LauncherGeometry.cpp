@@ -3,7 +3,10 @@
 #include "settings/SettingStore.h"
 #include "widgets/FaceRecipes.h"
 
+#include <QFont>
+
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -25,7 +28,7 @@ int LauncherGeometry::screenHeight()
 
 int LauncherGeometry::tabAreaHeight()
 {
-    return pixels(theSettings.getInt(IntSetting::TABINFO_HEIGHT));
+    return sizeOf(IntSetting::TABINFO_HEIGHT);
 }
 
 int LauncherGeometry::pixels(int size)
@@ -33,9 +36,37 @@ int LauncherGeometry::pixels(int size)
     return std::clamp(size, 0, std::max(screenWidth(), screenHeight()));
 }
 
+int LauncherGeometry::scaled(int size)
+{
+    return pixels(theSettings.scaled(size));
+}
+
+int LauncherGeometry::offset(int value)
+{
+    const double scale = theSettings.gridScale;
+    if (scale == 1)
+        return value;
+    const int limit = std::max(screenWidth(), screenHeight());
+    return int(std::clamp(std::floor(value * scale), double(-limit), double(limit)));
+}
+
 int LauncherGeometry::themeInt(int id)
 {
-    return pixels(theSettings.getThemeInt(id));
+    return scaled(theSettings.getThemeInt(id));
+}
+
+int LauncherGeometry::sizeOf(int id)
+{
+    return scaled(theSettings.getInt(id));
+}
+
+QFont LauncherGeometry::font(int id)
+{
+    QFont font = theSettings.getFont(id);
+    const double scale = theSettings.gridScale;
+    if (scale != 1 && font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, int(std::min(std::lround(font.pixelSize() * scale), long(1 << 20)))));
+    return font;
 }
 
 int LauncherGeometry::columnCount()

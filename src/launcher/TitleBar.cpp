@@ -8,6 +8,7 @@
 #include "widgets/IconQLabel.h"
 #include "widgets/LauncherAccessible.h"
 
+#include <QFont>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -47,9 +48,8 @@ TitleBar::TitleBar(QWidget *window)
 
     const QRect &b = layout.backButton;
     backButton = new IconQLabel(b.x(), b.y(), b.height(), b.width(), theSettings.getString(BACKBUTTON_NOR_PNG_NAME),
-                                theSettings.getString(BACKBUTTON_HI_PNG_NAME),
-                                theSettings.getFont(FontSetting::ICON_AP_NAME_FONT),
-                                theSettings.getString(DIALOG_RETURN_TO_PREV_TAB), 0, -5,
+                                theSettings.getString(BACKBUTTON_HI_PNG_NAME), backCaptionFont(),
+                                theSettings.getString(DIALOG_RETURN_TO_PREV_TAB), 0, LauncherGeometry::offset(-5),
                                 theSettings.getColor(ColourSetting::THEME_SYSTEM_PEN_REVERSE_COLOR));
     setUp(backButton, ActionKind::Back, back);
     upButton = pictureButton(layout.upButton, UPBUTTON_NOR_PNG_NAME, UPBUTTON_HI_PNG_NAME);
@@ -101,6 +101,17 @@ void TitleBar::place()
     };
     for (const auto &[button, place] : places)
         button->placeAt(place.x(), place.y(), place.height(), place.width());
+    backButton->setCaptionFont(backCaptionFont());
+}
+
+// Both at the screen's scale; the icon-name font is drawn bold.
+QFont TitleBar::backCaptionFont() const
+{
+    if (themed)
+        return LauncherGeometry::font(FontSetting::SYSTEM_STRING_FONT);
+    QFont font = LauncherGeometry::font(FontSetting::ICON_AP_NAME_FONT);
+    font.setWeight(QFont::Bold);
+    return font;
 }
 
 // Right after start the tab area is the theme's flat colour; a theme change puts the theme's
@@ -117,13 +128,14 @@ void TitleBar::paintTabAreaColour()
 void TitleBar::applyTheme()
 {
     using namespace TextSetting;
+    themed = true;
     area->setPixmap(themePicture(TITLEBAR_PNG_NAME));
     back->setPixmap(themePicture(BACKTITLEBAR_PNG_NAME));
     backButton->reloadImagesWithText(
         theSettings.getString(BACKBUTTON_HI_PNG_NAME), theSettings.getString(BACKBUTTON_NOR_PNG_NAME),
         theSettings.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR),
         theSettings.getColor(ColourSetting::THEME_SYSTEM_PEN_REVERSE_COLOR),
-        theSettings.getFont(FontSetting::SYSTEM_STRING_FONT), 0, -5, theSettings.getString(DIALOG_RETURN_TO_PREV_TAB));
+        backCaptionFont(), 0, LauncherGeometry::offset(-5), theSettings.getString(DIALOG_RETURN_TO_PREV_TAB));
     downButton->reloadImages(theSettings.getString(DOWNBUTTON_HI_PNG_NAME),
                              theSettings.getString(DOWNBUTTON_NOR_PNG_NAME));
     upButton->reloadImages(theSettings.getString(UPBUTTON_HI_PNG_NAME), theSettings.getString(UPBUTTON_NOR_PNG_NAME));

@@ -3,6 +3,7 @@
 #include <QObject>
 
 class IconQLabel;
+class QFont;
 class QLabel;
 class QWidget;
 
@@ -39,6 +40,7 @@ signals:
 private:
     void paintTabAreaColour();
     void setUp(IconQLabel *button, int kind, QWidget *parent);
+    QFont backCaptionFont() const;
 
     QLabel *area = nullptr;
     QLabel *back = nullptr;
@@ -47,4 +49,6 @@ private:
     IconQLabel *downButton = nullptr;
     IconQLabel *houseButton = nullptr;
     IconQLabel *speakerButton = nullptr;
+    // After a theme change the back button's caption is in the system font.
+    bool themed = false;
 };

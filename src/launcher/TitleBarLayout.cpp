@@ -3,6 +3,15 @@
 #include "LauncherGeometry.h"
 #include "settings/SettingIds.h"
 
+#include <algorithm>
+
+namespace {
+
+// Between the last tab and the speaker.
+constexpr int kRoomBeforeButtons = 8;
+
+} // namespace
+
 TitleBarLayout TitleBarLayout::current()
 {
     using G = LauncherGeometry;
@@ -23,8 +32,10 @@ TitleBarLayout TitleBarLayout::current()
                             G::themeInt(UPBUTTON_PNG_WIDTH), G::themeInt(UPBUTTON_PNG_HEIGHT));
     layout.downButton = QRect(width - G::themeInt(DOWNBUTTON_PNG_WIDTH), pageMiddle, G::themeInt(DOWNBUTTON_PNG_WIDTH),
                               G::themeInt(DOWNBUTTON_PNG_HEIGHT));
-    layout.houseButton = QRect(width - houseWidth - 5, houseTop, houseWidth, G::themeInt(HOUSE_PNG_HEIGHT));
-    layout.speakerButton = QRect(width - 2 * houseWidth - 12, houseTop, G::themeInt(SPEAKER_PNG_WIDTH),
+    layout.houseButton = QRect(width - houseWidth - G::scaled(5), houseTop, houseWidth, G::themeInt(HOUSE_PNG_HEIGHT));
+    layout.speakerButton = QRect(width - 2 * houseWidth - G::scaled(12), houseTop, G::themeInt(SPEAKER_PNG_WIDTH),
                                  G::themeInt(SPEAKER_PNG_HEIGHT));
+    layout.tabsEnd = std::max(0, std::min(layout.speakerButton.left(), layout.houseButton.left())
+                                     - G::scaled(kRoomBeforeButtons));
     return layout;
 }

@@ -121,14 +121,10 @@ void lumbra::buildTitleBar()
 void lumbra::displayChanged()
 {
     theSettings.computeIconGrid();
-    for (const TabEntry *entry : std::as_const(tabs)) {
-        for (APIconQLabel *icon : entry->icons) {
-            const QPoint cell = LauncherGeometry::cellOf(icon->position);
-            icon->moveTo(cell.x(), cell.y());
-        }
-    }
+    layOutIcons();
     fitToScreen(this);
     bar->place();
+    placeTabStrip();
     if (selection.currentTab < tabs.size())
         switchToTab(selection.currentTab);
     undo->place();
@@ -157,7 +153,7 @@ void lumbra::applyTheme()
             icon->reloadFace(theSettings.getString(TextSetting::MASK_PNG_NAME),
                              theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR),
                              theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_REVERSE_COLOR),
-                             theSettings.getFont(FontSetting::ICON_AP_NAME_FONT));
+                             LauncherGeometry::font(FontSetting::ICON_AP_NAME_FONT));
     }
     if (APIconQLabel *icon = iconAt(selection.currentTab, selection.selectedIcon))
         highlight(icon);

@@ -92,6 +92,8 @@ private:
     void playMusic(bool on);
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     void buildTabStrip();
+    void placeTabStrip();
+    void layOutIcons();
     APIconQLabel *makeIcon(int t, int part, int position);
     DragIconPage *pageOf(int t);
     void showFirstPage();

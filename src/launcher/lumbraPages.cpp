@@ -110,8 +110,8 @@ void lumbra::buildTabStrip()
     for (const QString &problem : tree.problems())
         printDiagnostic(problem);
     const int separatorWidth = G::themeInt(ThemeIntSetting::SEPARATE_PNG_WIDTH);
-    const int tabWidth = G::pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_WIDTH));
-    const int tabHeight = G::pixels(theSettings.getInt(IntSetting::TABINFO_ITEM_HIGHT));
+    const int tabWidth = G::sizeOf(IntSetting::TABINFO_ITEM_WIDTH);
+    const int tabHeight = G::sizeOf(IntSetting::TABINFO_ITEM_HIGHT);
     const QPixmap separatorPicture = QPixmap::fromImage(
         loadPicture(theSettings.getString(TextSetting::SEPARATE_PNG_NAME)));
     QLabel *tabArea = bar->tabArea();
@@ -129,12 +129,12 @@ void lumbra::buildTabStrip()
     int place = 0;
     for (int i = 0; i < count; ++i) {
         QString name = theSettings.getTabString(TabTextSetting::TAB_ITEM_NAME, i);
-        const int pictureSize = G::pixels(theSettings.getTabInt(TabIntSetting::TAB_ITEM_ICON_WIDTH, i));
+        const int pictureSize = G::scaled(theSettings.getTabInt(TabIntSetting::TAB_ITEM_ICON_WIDTH, i));
         auto *label = new TabQLabel(QRect(separatorWidth + place * (tabWidth + separatorWidth), 0, tabWidth, tabHeight),
                                     theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR),
                                     QRect(0, 0, pictureSize, pictureSize),
                                     theSettings.getTabString(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME, i), name,
-                                    theSettings.getFont(FontSetting::TAB_NAME_FONT),
+                                    G::font(FontSetting::TAB_NAME_FONT),
                                     theSettings.getColor(ColourSetting::THEME_TAB_ITEM_PEN_COLOR));
         if (i == 0)
             addSeparator(separatorWidth);
@@ -160,6 +160,8 @@ void lumbra::buildTabStrip()
         tabs.append(entry);
     }
     tabArea->show();
+    // The strip fits the screen: labels that would run under the title-bar buttons shrink.
+    placeTabStrip();
 }
 
 int lumbra::topLevelTabCount() const
@@ -211,12 +213,11 @@ APIconQLabel *lumbra::makeIcon(int t, int part, int position)
     using namespace TabIconTextSetting;
     const QPoint cell = G::cellOf(position);
     auto *icon = new APIconQLabel(
-        cell.x(), cell.y(), G::pixels(theSettings.getInt(IntSetting::ICON_HEIGHT)),
-        G::pixels(theSettings.getInt(IntSetting::ICON_WIDTH)),
+        cell.x(), cell.y(), G::sizeOf(IntSetting::ICON_HEIGHT), G::sizeOf(IntSetting::ICON_WIDTH),
         theSettings.getTabIconString(ICON_AP_PNG_FILE_NAME, t, part), theSettings.getString(TextSetting::MASK_PNG_NAME),
-        theSettings.getFont(FontSetting::ICON_AP_NAME_FONT), theSettings.getTabIconString(ICON_AP_NAME, t, part),
-        theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION),
-        theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION),
+        G::font(FontSetting::ICON_AP_NAME_FONT), theSettings.getTabIconString(ICON_AP_NAME, t, part),
+        G::offset(theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION)),
+        G::offset(theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION)),
         theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR), part, t + 1,
         theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part));
     icon->kind = theSettings.getTabIconInt(TabIconIntSetting::ICON_DATA_TYPE, t, part);

@@ -43,6 +43,9 @@ struct MySystem
     int SPEAK_NAMES = 0;
     int SWITCH_SCAN_MS = 0;
     int LABEL_FIT = 0;
+    // 1: the icons, their names and the tab strip are scaled with the screen (ScreenFit). A
+    // tree without it keeps its own sizes, as it always did.
+    int FIT_TO_SCREEN = 0;
     QString DIALOG_SPEAK_NAMES_NAME;
     QString DIALOG_NEXT_PAGE_NAME;
     QString DIALOG_PREVIOUS_PAGE_NAME;

@@ -1,7 +1,7 @@
 #include "PinHash.h"
 
 #include <QCryptographicHash>
-#include <QPasswordDigestor>
+#include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -37,10 +37,24 @@ bool parse(const QString &stored, Parsed *parsed)
     return true;
 }
 
+// PBKDF2-HMAC-SHA256 (RFC 8018) for one block, all the 32 bytes the lock stores. Written on
+// Qt Core's HMAC so that the launcher need not load Qt Network and its TLS libraries at start.
 QByteArray derive(const QString &pin, const QByteArray &salt, int iterations)
 {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, pin.toUtf8(), salt, iterations,
-                                              kHashBytes);
+    QMessageAuthenticationCode hmac(QCryptographicHash::Sha256, pin.toUtf8());
+    const char firstBlock[] = {0, 0, 0, 1};
+    hmac.addData(salt);
+    hmac.addData(firstBlock, sizeof firstBlock);
+    QByteArray link = hmac.result();
+    QByteArray key = link;
+    for (int round = 1; round < iterations; ++round) {
+        hmac.reset();
+        hmac.addData(link);
+        link = hmac.result();
+        for (int i = 0; i < kHashBytes; ++i)
+            key[i] = static_cast<char>(key.at(i) ^ link.at(i));
+    }
+    return key;
 }
 
 // Every byte is compared, so that how long a wrong PIN takes says nothing of how close it was.

@@ -64,6 +64,9 @@ inline const RecordField<MySystem> mySystemFields[] = {
     LUMBRA_NUMBER(MySystem, SPEAK_NAMES),
     LUMBRA_NUMBER(MySystem, SWITCH_SCAN_MS),
     LUMBRA_NUMBER(MySystem, LABEL_FIT),
+    // Read, never written: a save leaves a tree without it as it was, so that it looks and
+    // exports as before.
+    LUMBRA_READ_ONLY(MySystem, FIT_TO_SCREEN),
     // Only the installed registry file sets the texts: a save leaves a tree that lacks them as
     // it was, and their accessors give the English text then.
     LUMBRA_READ_ONLY_TEXT(MySystem, DIALOG_SPEAK_NAMES_NAME),

@@ -1,6 +1,8 @@
 #include "SettingStore.h"
 
 #include "RegistryAccess.h"
+#include "ScreenFit.h"
+#include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 
@@ -17,6 +19,67 @@ namespace {
 
 const QString kNull = QStringLiteral("NULL");
 constexpr int kRowsPerPage = 3;
+// More columns than this would make a page's count of icons overflow.
+constexpr int kMostColumns = 1 << 20;
+// A reserve beyond this leaves the icons no room between the reserves.
+constexpr int kMostReserve = 40;
+// No picture or icon of the launcher is this large on any screen; a larger size is a slip.
+constexpr int kMostPixels = 8192;
+
+// The values a size may take for the launcher to be drawn at all, and the factory value
+// (data/settings/template.reg.in) that is used instead of one outside them.
+struct UsableRange
+{
+    int id;
+    const char *name;
+    int least;
+    int most;
+    int factory;
+};
+
+const UsableRange usableInts[] = {
+    {IntSetting::NUMBER_OF_ICON_PER_ROW, "NUMBER_OF_ICON_PER_ROW", 1, kMostColumns, 5},
+    {IntSetting::ICON_WIDTH, "ICON_WIDTH", 1, kMostPixels, 150},
+    {IntSetting::ICON_HEIGHT, "ICON_HEIGHT", 1, kMostPixels, 136},
+    {IntSetting::ICON_RESERVE_VERTICAL, "ICON_RESERVE_VERTICAL", 0, kMostReserve, 5},
+    {IntSetting::ICON_RESERVE_HORIZONTAL, "ICON_RESERVE_HORIZONTAL", 0, kMostReserve, 6},
+    {IntSetting::TABINFO_HEIGHT, "TABINFO_HEIGHT", 1, kMostPixels, 64},
+    {IntSetting::TABINFO_ITEM_HIGHT, "TABINFO_ITEM_HIGHT", 1, kMostPixels, 64},
+    {IntSetting::TABINFO_ITEM_WIDTH, "TABINFO_ITEM_WIDTH", 1, kMostPixels, 176},
+};
+
+const UsableRange usableThemeInts[] = {
+    {ThemeIntSetting::BACKBUTTON_PNG_WIDTH, "BACKBUTTON_PNG_WIDTH", 1, kMostPixels, 160},
+    {ThemeIntSetting::BACKBUTTON_PNG_HEIGHT, "BACKBUTTON_PNG_HEIGHT", 1, kMostPixels, 32},
+    {ThemeIntSetting::SEPARATE_PNG_WIDTH, "SEPARATE_PNG_WIDTH", 0, kMostPixels, 1},
+    {ThemeIntSetting::HOUSE_PNG_WIDTH, "HOUSE_PNG_WIDTH", 1, kMostPixels, 48},
+    {ThemeIntSetting::HOUSE_PNG_HEIGHT, "HOUSE_PNG_HEIGHT", 1, kMostPixels, 48},
+    {ThemeIntSetting::DOWNBUTTON_PNG_WIDTH, "DOWNBUTTON_PNG_WIDTH", 1, kMostPixels, 48},
+    {ThemeIntSetting::DOWNBUTTON_PNG_HEIGHT, "DOWNBUTTON_PNG_HEIGHT", 1, kMostPixels, 64},
+    {ThemeIntSetting::UPBUTTON_PNG_WIDTH, "UPBUTTON_PNG_WIDTH", 1, kMostPixels, 48},
+    {ThemeIntSetting::UPBUTTON_PNG_HEIGHT, "UPBUTTON_PNG_HEIGHT", 1, kMostPixels, 64},
+    {ThemeIntSetting::SPEAKER_PNG_WIDTH, "SPEAKER_PNG_WIDTH", 1, kMostPixels, 48},
+    {ThemeIntSetting::SPEAKER_PNG_HEIGHT, "SPEAKER_PNG_HEIGHT", 1, kMostPixels, 48},
+    {ThemeIntSetting::BACKTITLEBAR_PNG_HEIGHT, "BACKTITLEBAR_PNG_HEIGHT", 1, kMostPixels, 36},
+    {ThemeIntSetting::BACKBUTTON_X_POSITION, "BACKBUTTON_X_POSITION", 1, kMostPixels, 172},
+};
+
+// Font sizes are added to (+ 7 or + 8); one that comes to 0 or less keeps the family's own
+// size. A size beyond this is no text a dialog or a label can hold, and measuring it to fit
+// a button held the theme dialog up for over a minute.
+constexpr int kMostFontSize = 200;
+
+const UsableRange usableFontSizes[] = {
+    {FontSetting::ICON_AP_NAME_FONT, "ICON_AP_NAME_FONT_SIZE", std::numeric_limits<int>::min(), kMostFontSize, 11},
+    {FontSetting::SYSTEM_STRING_FONT, "SYSTEM_STRING_FONT_SIZE", std::numeric_limits<int>::min(), kMostFontSize, 12},
+    {FontSetting::TAB_NAME_FONT, "TAB_NAME_FONT_SIZE", std::numeric_limits<int>::min(), kMostFontSize, 12},
+};
+
+// A tab may have no picture (0); a negative size is no size.
+const UsableRange usableTabInts[] = {
+    {TabIntSetting::TAB_ITEM_ICON_WIDTH, "TAB_ITEM_ICON_WIDTH", 0, kMostPixels, 44},
+    {TabIntSetting::TAB_ITEM_ICON_HEIGHT, "TAB_ITEM_ICON_HEIGHT", 0, kMostPixels, 44},
+};
 
 template <class Record, class Member>
 struct IdField
@@ -227,11 +290,47 @@ QList<int> iconNumbersOf(const QString &allIcons)
     return numbers;
 }
 
+// A CURRENT_THEME that names no theme would leave the launcher without colours, tab names and
+// tray icon: the first theme stands in.
 const ThemeInfo *SettingStore::currentTheme() const
 {
     // In 64 bits: CURRENT_THEME may be any number a hand-edited store holds.
     const qint64 index = qint64(mySystem.CURRENT_THEME) - 1;
-    return index >= 0 && index < themes.size() ? &themes.at(index) : nullptr;
+    if (index >= 0 && index < themes.size())
+        return &themes.at(index);
+    if (themes.isEmpty())
+        return nullptr;
+    reportOnce(QStringLiteral("CURRENT_THEME %1 names no theme; using theme 1 (%2)")
+                   .arg(mySystem.CURRENT_THEME)
+                   .arg(themes.first().THEME_NAME));
+    return &themes.first();
+}
+
+int SettingStore::usable(int id, int stored, const QString &owner) const
+{
+    const UsableRange *range = findId(usableInts, id);
+    if (!range)
+        range = findId(usableThemeInts, id);
+    if (!range)
+        range = findId(usableTabInts, id);
+    if (!range)
+        range = findId(usableFontSizes, id);
+    if (!range || (stored >= range->least && stored <= range->most))
+        return stored;
+    reportOnce(QStringLiteral("%1 %2%3 is out of range; using %4")
+                   .arg(QLatin1String(range->name))
+                   .arg(stored)
+                   .arg(owner.isEmpty() ? QString() : QStringLiteral(" of ") + owner)
+                   .arg(range->factory));
+    return range->factory;
+}
+
+void SettingStore::reportOnce(const QString &line) const
+{
+    if (reported.contains(line))
+        return;
+    reported.insert(line);
+    printDiagnostic(line);
 }
 
 const TabInfo *SettingStore::tabAt(int tabIndex) const
@@ -283,12 +382,16 @@ int SettingStore::screenHeight() const
 
 int SettingStore::getInt(int id) const
 {
+    if (id == IntSetting::CURRENT_THEME) {
+        const ThemeInfo *theme = currentTheme();
+        return theme ? int(theme - themes.constData()) + 1 : mySystem.CURRENT_THEME;
+    }
     if (const auto *entry = findId(systemInts, id))
-        return mySystem.*entry->field;
+        return usable(id, mySystem.*entry->field);
     if (const auto *entry = findId(layoutInts, id))
-        return iconLayout.*entry->field;
+        return usable(id, iconLayout.*entry->field);
     if (const auto *entry = findId(tabsInts, id))
-        return tabsInfo.*entry->field;
+        return usable(id, tabsInfo.*entry->field);
     switch (id) {
     case IntSetting::ALWAYS_ONE:
         return 1;
@@ -350,11 +453,11 @@ QFont SettingStore::getFont(int id) const
 {
     switch (id) {
     case FontSetting::ICON_AP_NAME_FONT:
-        return fontOf(expanded(iconLayout.ICON_AP_NAME_FONT), qint64(iconLayout.ICON_AP_NAME_FONT_SIZE) + 7);
+        return fontOf(expanded(iconLayout.ICON_AP_NAME_FONT), qint64(usable(id, iconLayout.ICON_AP_NAME_FONT_SIZE)) + 7);
     case FontSetting::SYSTEM_STRING_FONT:
-        return fontOf(expanded(mySystem.SYSTEM_STRING_FONT), qint64(mySystem.SYSTEM_STRING_FONT_SIZE) + 8);
+        return fontOf(expanded(mySystem.SYSTEM_STRING_FONT), qint64(usable(id, mySystem.SYSTEM_STRING_FONT_SIZE)) + 8);
     case FontSetting::TAB_NAME_FONT:
-        return fontOf(expanded(tabsInfo.TAB_NAME_FONT), qint64(tabsInfo.TAB_NAME_FONT_SIZE) + 8);
+        return fontOf(expanded(tabsInfo.TAB_NAME_FONT), qint64(usable(id, tabsInfo.TAB_NAME_FONT_SIZE)) + 8);
     case FontSetting::TOOLTIP_FONT:
         return fontOf(QStringLiteral("Arial"), 19);
     default:
@@ -382,15 +485,16 @@ int SettingStore::getThemeInt(int id) const
     if (!theme)
         return -1;
     if (const auto *entry = findId(themeInts, id))
-        return theme->*entry->field;
+        return usable(id, theme->*entry->field, QStringLiteral("theme ") + theme->THEME_NAME);
+    const qint64 houseWidth = getThemeInt(ThemeIntSetting::HOUSE_PNG_WIDTH);
     switch (id) {
     case ThemeIntSetting::HOUSE_X:
-        return saturated(qint64(screenWidth()) - theme->HOUSE_PNG_WIDTH - 5);
+        return saturated(qint64(screenWidth()) - houseWidth - 5);
     case ThemeIntSetting::HOUSE_Y:
     case ThemeIntSetting::SPEAKER_Y:
-        return tabsInfo.TABINFO_HEIGHT / 2 - theme->HOUSE_PNG_HEIGHT / 2;
+        return getInt(IntSetting::TABINFO_HEIGHT) / 2 - getThemeInt(ThemeIntSetting::HOUSE_PNG_HEIGHT) / 2;
     case ThemeIntSetting::SPEAKER_X:
-        return saturated(qint64(screenWidth()) - 2 * qint64(theme->HOUSE_PNG_WIDTH) - 12);
+        return saturated(qint64(screenWidth()) - 2 * houseWidth - 12);
     default:
         return -1;
     }
@@ -451,9 +555,9 @@ int SettingStore::getTabInt(int id, int index) const
     case TabIntSetting::TAB_ITEM_PARENT:
         return tab->TAB_ITEM_PARENT;
     case TabIntSetting::TAB_ITEM_ICON_WIDTH:
-        return tab->TAB_ITEM_ICON_WIDTH;
+        return usable(id, tab->TAB_ITEM_ICON_WIDTH, QStringLiteral("tab %1").arg(index + 1));
     case TabIntSetting::TAB_ITEM_ICON_HEIGHT:
-        return tab->TAB_ITEM_ICON_HEIGHT;
+        return usable(id, tab->TAB_ITEM_ICON_HEIGHT, QStringLiteral("tab %1").arg(index + 1));
     case TabIntSetting::TAB_ITEM_ID:
         return tab->TAB_ITEM_ID;
     default:
@@ -502,29 +606,56 @@ QString SettingStore::getTabIconString(int id, int tabIndex, int position) const
     }
 }
 
+// The grid's gaps and margins, on the sizes at the screen's scale (ScreenFit). Where the
+// reserve at the right is narrower than the paging buttons, the columns share what is left
+// of them instead, so that none runs under the buttons.
 void SettingStore::computeIconGrid()
 {
+    using namespace IntSetting;
     const qint64 width = screenWidth();
     const qint64 height = screenHeight();
-    const qint64 columns = mySystem.NUMBER_OF_ICON_PER_ROW;
-    const qint64 reserveVertical = iconLayout.ICON_RESERVE_VERTICAL;
-    const qint64 reserveHorizontal = iconLayout.ICON_RESERVE_HORIZONTAL;
-    const qint64 tabHeight = tabsInfo.TABINFO_HEIGHT;
-    // One column or fewer has no gap between columns.
-    iconColumnGap = columns <= 1 ? 0
-        : saturated((width - iconLayout.ICON_WIDTH * columns - (width * reserveVertical) / 50)
-                    / (columns - 1));
-    iconRowGap = saturated((height - (3 * qint64(iconLayout.ICON_HEIGHT) + tabHeight)
-                            - (height * reserveHorizontal) / 50) / 2);
-    gridLeft = saturated((width * reserveVertical) / 100);
+    const qint64 columns = getInt(NUMBER_OF_ICON_PER_ROW);
+    const qint64 reserveVertical = getInt(ICON_RESERVE_VERTICAL);
+    const qint64 reserveHorizontal = getInt(ICON_RESERVE_HORIZONTAL);
+    const int pagingWidth = currentTheme() ? std::max(getThemeInt(ThemeIntSetting::UPBUTTON_PNG_WIDTH),
+                                                      getThemeInt(ThemeIntSetting::DOWNBUTTON_PNG_WIDTH))
+                                           : 0;
+    ScreenFit::Sizes sizes;
+    sizes.screenWidth = width;
+    sizes.screenHeight = height;
+    sizes.columns = int(columns);
+    sizes.iconWidth = getInt(ICON_WIDTH);
+    sizes.iconHeight = getInt(ICON_HEIGHT);
+    sizes.reserveVertical = int(reserveVertical);
+    sizes.reserveHorizontal = int(reserveHorizontal);
+    sizes.tabHeight = getInt(TABINFO_HEIGHT);
+    sizes.pagingWidth = pagingWidth;
+    sizes.fitToScreen = mySystem.FIT_TO_SCREEN == 1;
+    gridScale = ScreenFit::scaleFor(sizes);
+    cellWidth = scaled(sizes.iconWidth);
+    cellHeight = scaled(sizes.iconHeight);
+    const qint64 tabHeight = scaled(sizes.tabHeight);
+    const qint64 reserve = (width * reserveVertical) / 100;
+    const qint64 underPaging = std::max<qint64>(0, scaled(pagingWidth) - reserve);
+    // One column has no gap between columns.
+    iconColumnGap = columns <= 1
+        ? 0
+        : saturated((width - cellWidth * columns - (width * reserveVertical) / 50 - underPaging) / (columns - 1));
+    iconRowGap = saturated((height - (3 * qint64(cellHeight) + tabHeight) - (height * reserveHorizontal) / 50) / 2);
+    gridLeft = saturated(reserve);
     gridTop = saturated(((height - tabHeight) * reserveHorizontal) / 100);
 }
 
 QPoint SettingStore::getIconPosition(int position) const
 {
-    const qint64 columns = std::max(1, mySystem.NUMBER_OF_ICON_PER_ROW);
+    const qint64 columns = getInt(IntSetting::NUMBER_OF_ICON_PER_ROW);
     const qint64 onPage = std::max(0, position) % (columns * kRowsPerPage);
-    const qint64 x = gridLeft + (qint64(iconLayout.ICON_WIDTH) + iconColumnGap) * (onPage % columns);
-    const qint64 y = gridTop + (onPage / columns) * (qint64(iconLayout.ICON_HEIGHT) + iconRowGap);
+    const qint64 x = gridLeft + (qint64(scaled(getInt(IntSetting::ICON_WIDTH))) + iconColumnGap) * (onPage % columns);
+    const qint64 y = gridTop + (onPage / columns) * (qint64(scaled(getInt(IntSetting::ICON_HEIGHT))) + iconRowGap);
     return QPoint(saturated(x), saturated(y));
+}
+
+int SettingStore::scaled(int size) const
+{
+    return ScreenFit::scaled(size, gridScale);
 }

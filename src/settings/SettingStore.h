@@ -10,6 +10,7 @@
 #include "ThemeInfo.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class QColor;
@@ -20,8 +21,12 @@ class QPoint;
 // (SettingIds.h) at the moment they need them; nothing is cached, so a changed theme shows at
 // once. (The one exception is invisible: the icon list parsed last is kept with the text it
 // came from, and parsed anew whenever a tab's list is another text.)
-// The accessors never read outside a list: an index, icon number or CURRENT_THEME that
-// points nowhere gives the accessor's fallback (-1, "NULL", an invalid colour, a default font).
+// The accessors never read outside a list: an index or icon number that points nowhere gives
+// the accessor's fallback (-1, "NULL", an invalid colour, a default font).
+// They answer the values the launcher can be drawn with: a CURRENT_THEME that names no theme
+// is the first theme, and a size no launcher can have (an icon 0 pixels wide, no columns, a
+// negative reserve) is the factory size, each said once on stderr. The records keep what is
+// stored, and nothing is written for these.
 // The records hold every text as it is stored, %NAME% references and all, so that a save
 // writes back what was there; the accessors that hand out texts expand the references.
 class SettingStore
@@ -41,6 +46,11 @@ public:
     int iconRowGap = 0;
     int gridLeft = 0;
     int gridTop = 0;
+    // How much the launcher's sizes are scaled on this screen (ScreenFit), and the icon cell
+    // at that scale.
+    double gridScale = 1;
+    int cellWidth = 0;
+    int cellHeight = 0;
 
     int getInt(int id) const;
     QString getString(int id) const;
@@ -57,9 +67,13 @@ public:
 
     void computeIconGrid();
     QPoint getIconPosition(int position) const;
+    // A size of the launcher (a setting's pixels) at the scale computeIconGrid found.
+    int scaled(int size) const;
 
 private:
     const ThemeInfo *currentTheme() const;
+    int usable(int id, int stored, const QString &owner = QString()) const;
+    void reportOnce(const QString &line) const;
     const TabInfo *tabAt(int tabIndex) const;
     const IconInfo *iconAt(int tabIndex, int position) const;
     QString themePicture(const QString ThemeInfo::*field) const;
@@ -72,6 +86,8 @@ private:
     // copy keeps the text's data alive, so the same data means the same, unchanged text.
     mutable QString parsedIconList;
     mutable QList<int> parsedIconNumbers;
+    // The fallbacks already said on stderr.
+    mutable QSet<QString> reported;
 };
 
 extern SettingStore theSettings;

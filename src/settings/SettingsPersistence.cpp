@@ -65,9 +65,35 @@ void clampTabCount(MySystem &system)
                         .arg(system.NUMBER_OF_TABS));
 }
 
+bool keyExists(const QString &path)
+{
+    const platform::RegKey key = openRegKey(platform::kLocalMachine, path, false);
+    if (key == platform::kNoKey)
+        return false;
+    closeRegKey(key);
+    return true;
+}
+
+// A count of no tabs over a tree that has them would show an empty launcher: the tabs there
+// are (up to the first missing one) are shown instead. NUMBER_OF_TABS stays as stored.
+int tabsToRead(const MySystem &system)
+{
+    if (system.NUMBER_OF_TABS > 0)
+        return system.NUMBER_OF_TABS;
+    int present = 0;
+    while (present < kMaxTabs && keyExists(tabSubKeyPath(present + 1)))
+        ++present;
+    if (present > 0)
+        printDiagnostic(QStringLiteral("NUMBER_OF_TABS %1 shows no tab; using the %2 tabs there are")
+                            .arg(system.NUMBER_OF_TABS)
+                            .arg(present));
+    return present;
+}
+
 void loadTabs(SettingStore &store)
 {
-    for (int n = 1; n <= store.mySystem.NUMBER_OF_TABS; ++n) {
+    const int count = tabsToRead(store.mySystem);
+    for (int n = 1; n <= count; ++n) {
         TabInfo tab;
         GetLumbraTabInfoRegSetting(n, tab);
         store.tabs.append(tab);

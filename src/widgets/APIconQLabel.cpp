@@ -34,7 +34,7 @@ void APIconQLabel::paintNormal()
     const QDateTime modified = picture.lastModified();
     const qint64 size = picture.size();
     if (normalFace.isNull() || modified != normalFaceModified || size != normalFaceSize || missing != normalFaceDimmed) {
-        normalFace = placePicture(pictureFile, iconWidth, iconHeight, fitPicture);
+        normalFace = placePicture(pictureFile, iconWidth, iconHeight, fitPicture, theSettings.gridScale);
         if (missing)
             normalFace = dimmedPicture(normalFace);
         const QRectF box = nameBox(nameX, nameY, iconWidth, iconHeight);
@@ -83,6 +83,24 @@ void APIconQLabel::reloadFace(const QString &mask, const QColor &nameColour, con
 void APIconQLabel::moveTo(int x, int y)
 {
     setGeometry(x, y, iconWidth, iconHeight);
+}
+
+void APIconQLabel::resizeCell(int width, int height, int nameX, int nameY, const QFont &font)
+{
+    QFont bold = font;
+    bold.setWeight(QFont::Bold);
+    if (width == iconWidth && height == iconHeight && nameX == this->nameX && nameY == this->nameY && bold == nameFont)
+        return;
+    iconWidth = width;
+    iconHeight = height;
+    this->nameX = nameX;
+    this->nameY = nameY;
+    nameFont = bold;
+    normalFace = QImage();
+    setGeometry(x(), y(), width, height);
+    paintNormal();
+    if (isSelected())
+        paintHighlighted();
 }
 
 void APIconQLabel::setMissing(bool missing, const QString &notice)
@@ -156,8 +174,8 @@ QImage APIconQLabel::currentFace() const
 void APIconQLabel::paintWithMask(bool maskOnTop)
 {
     const QImage face = currentFace();
-    QImage canvas = makeCanvas(iconWidth, iconHeight);
-    const QImage mask = loadPictureOrDefault(maskFile);
+    QImage canvas = makeFaceCanvas(iconWidth, iconHeight);
+    const QImage mask = loadPictureOrDefault(maskFile, canvas.size());
     if (maskOnTop)
         composeImages(canvas, face, mask);
     else

@@ -31,6 +31,9 @@ public:
     void refreshFace(bool normal);
     void reloadFace(const QString &mask, const QColor &nameColour, const QColor &reverseColour, const QFont &font);
     void moveTo(int x, int y);
+    // A cell of another size (the screen changed): the name's box and font go with it, and
+    // the face is painted anew at the new size.
+    void resizeCell(int width, int height, int nameX, int nameY, const QFont &font);
     // A program or document that is not on this computer: the picture is drawn grey, the
     // name as always, and the tool tip becomes `notice`. False brings the icon back as it was.
     void setMissing(bool missing, const QString &notice);

@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -31,6 +32,8 @@ constexpr qsizetype kElideByScanLimit = 256;
 // The largest canvas, in MiB, when Qt's own decoding limit is switched off.
 constexpr int kFallbackCanvasMiB = 256;
 const QString kEllipsis = QStringLiteral("...");
+// The largest rendering of a picture that is looked for (NAME@4x.png).
+constexpr int kLargestRendering = 4;
 
 struct CachedPicture
 {
@@ -117,6 +120,16 @@ int saturated(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// Beside a picture NAME.png, its renderings at 2, 3 and 4 times its size are NAME@2x.png ...
+QString renderingAt(const QString &file, int factor)
+{
+    const qsizetype slash = file.lastIndexOf(u'/');
+    qsizetype dot = file.lastIndexOf(u'.');
+    if (dot <= slash + 1)
+        dot = file.size();
+    return file.left(dot) + QStringLiteral("@%1x").arg(factor) + file.mid(dot);
+}
+
 } // namespace
 
 QImage makeCanvas(int width, int height)
@@ -126,6 +139,21 @@ QImage makeCanvas(int width, int height)
     QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
     if (!canvas.isNull())
         canvas.fill(Qt::transparent);
+    return canvas;
+}
+
+qreal deviceScale()
+{
+    return qGuiApp ? std::max<qreal>(1, qGuiApp->devicePixelRatio()) : 1;
+}
+
+QImage makeFaceCanvas(int width, int height)
+{
+    const qreal ratio = deviceScale();
+    if (ratio == 1)
+        return makeCanvas(width, height);
+    QImage canvas = makeCanvas(saturated(std::ceil(width * ratio)), saturated(std::ceil(height * ratio)));
+    canvas.setDevicePixelRatio(ratio);
     return canvas;
 }
 
@@ -157,12 +185,45 @@ QImage loadPicture(const QString &file)
     return image;
 }
 
+QImage loadPicture(const QString &file, const QSize &wanted)
+{
+    QImage best = loadPicture(file);
+    if (best.isNull() || (best.width() >= wanted.width() && best.height() >= wanted.height()))
+        return best;
+    for (int factor = 2; factor <= kLargestRendering; ++factor) {
+        const QImage larger = loadPicture(renderingAt(file, factor));
+        if (larger.isNull())
+            continue;
+        best = larger;
+        if (best.width() >= wanted.width() && best.height() >= wanted.height())
+            break;
+    }
+    return best;
+}
+
 QImage loadPictureOrDefault(const QString &file)
 {
-    const QImage picture = loadPicture(file);
+    return loadPictureOrDefault(file, QSize());
+}
+
+QImage loadPictureOrDefault(const QString &file, const QSize &wanted)
+{
+    const QImage picture = loadPicture(file, wanted);
     if (!picture.isNull())
         return picture;
-    return loadPicture(theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME));
+    return loadPicture(theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME), wanted);
+}
+
+QImage facePicture(const QString &file, int width, int height, Qt::AspectRatioMode mode, bool fallback)
+{
+    const qreal ratio = deviceScale();
+    const QSize device(saturated(std::ceil(width * ratio)), saturated(std::ceil(height * ratio)));
+    const QImage picture = fallback ? loadPictureOrDefault(file, device) : loadPicture(file, device);
+    if (picture.isNull())
+        return makeFaceCanvas(width, height);
+    QImage face = scaledPicture(picture, device.width(), device.height(), mode);
+    face.setDevicePixelRatio(ratio);
+    return face;
 }
 
 QImage loadPictureOnCanvas(const QString &file, int width, int height)
@@ -184,29 +245,39 @@ void composeImages(QImage &target, const QImage &lower, const QImage &upper)
 {
     if (target.isNull())
         return;
+    // In layout pixels: the painter of a HiDPI canvas counts in them.
+    const QRectF whole(QPointF(0, 0), target.deviceIndependentSize());
     QPainter painter(&target);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(target.rect(), Qt::transparent);
+    painter.fillRect(whole, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const QImage *image : {&lower, &upper}) {
         if (!image->isNull())
-            painter.drawImage(target.rect(), *image, image->rect());
+            painter.drawImage(whole, *image, QRectF(image->rect()));
     }
 }
 
-QImage placePicture(const QString &file, int width, int height, int fit)
+QImage placePicture(const QString &file, int width, int height, int fit, double scale)
 {
-    if (fit >= 1) {
-        return scaledPicture(loadPictureOrDefaultOnCanvas(file, width, height), width, height, Qt::KeepAspectRatio);
-    }
-    QImage canvas = makeCanvas(width, height);
-    const QImage picture = loadPictureOrDefault(file);
+    if (fit >= 1)
+        return facePicture(file, width, height, Qt::KeepAspectRatio, true);
+    QImage canvas = makeFaceCanvas(width, height);
+    QImage picture = loadPictureOrDefault(file);
     if (canvas.isNull() || picture.isNull())
         return canvas;
-    const int left = width / 2 - picture.width() / 2;
-    const int top = height / 2 - picture.height() / 2;
+    // The natural size is the plain rendering's, in layout pixels at the launcher's scale.
+    const QSize shown = scale == 1 ? picture.size()
+                                   : QSize(saturated(std::llround(picture.width() * scale)),
+                                           saturated(std::llround(picture.height() * scale)));
+    const qreal devicePixels = scale * deviceScale();
+    if (devicePixels > 1)
+        picture = loadPictureOrDefault(file, shown * deviceScale());
+    const int left = width / 2 - shown.width() / 2;
+    const int top = height / 2 - shown.height() / 2;
     QPainter painter(&canvas);
-    painter.drawImage(QRect(left, top, picture.width(), picture.height()), picture, picture.rect());
+    if (devicePixels != 1)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(left, top, shown.width(), shown.height()), picture, picture.rect());
     return canvas;
 }
 
@@ -323,7 +394,7 @@ TabFaceLayout layoutTabFace(const QRect &tabRect, const QRect &pictureRect, int 
 QImage paintTabFace(const QSize &size, const QColor &background, const QImage &picture, const QRect &pictureBox,
                     const QString &name, const QFont &font, const QColor &pen, const QRect &textBox)
 {
-    QImage face = makeCanvas(size.width(), size.height());
+    QImage face = makeFaceCanvas(size.width(), size.height());
     if (face.isNull())
         return face;
     face.fill(background);

@@ -31,6 +31,13 @@ constexpr int kIconNameFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWor
 // for an empty size or one larger than Qt would decode from a file.
 QImage makeCanvas(int width, int height);
 
+// Device pixels per pixel of the launcher's layout: 2 on a screen Qt scales by 2.
+qreal deviceScale();
+// A width x height canvas in layout pixels with a pixel for every device pixel (its device
+// pixel ratio set), fully transparent: a face painted on it in layout pixels stays sharp on a
+// HiDPI screen. A null image where makeCanvas would give one.
+QImage makeFaceCanvas(int width, int height);
+
 // Whether `file` is a plain file (or a link to one). Only those are read as pictures: opening
 // a named pipe or a device waits for a writer that may never come, and a folder is no picture.
 bool isPictureFile(const QString &file);
@@ -38,8 +45,17 @@ bool isPictureFile(const QString &file);
 // format a painter can draw on, or a null image when the file cannot be read. Decoded
 // pictures are kept and reused while the file is unchanged on disk.
 QImage loadPicture(const QString &file);
+// The picture in `file` or, where it is smaller than `wanted` (device pixels), the rendering
+// of it drawn larger beside it (NAME@2x.png, NAME@3x.png, NAME@4x.png): the smallest that is
+// as large, else the largest there is. Scaling a small picture up blurs it.
+QImage loadPicture(const QString &file, const QSize &wanted);
 // As loadPicture, falling back to the current theme's default icon picture.
 QImage loadPictureOrDefault(const QString &file);
+QImage loadPictureOrDefault(const QString &file, const QSize &wanted);
+// A face of width x height layout pixels made of the picture in `file` (the rendering best
+// for that size, with the default picture as fallback where `fallback`), smoothly scaled
+// with `mode` to the device pixels of that size; a transparent face where there is none.
+QImage facePicture(const QString &file, int width, int height, Qt::AspectRatioMode mode, bool fallback);
 // Like loadPicture, but a picture that cannot be read leaves a transparent canvas of the
 // given size in its place.
 QImage loadPictureOnCanvas(const QString &file, int width, int height);
@@ -50,8 +66,9 @@ void clearPictureCache();
 // `target` becomes `lower` with `upper` over it, each stretched over the whole target.
 void composeImages(QImage &target, const QImage &lower, const QImage &upper);
 // An application icon's picture sized for a width x height icon: scaled to fit, keeping its
-// proportions, when `fit` >= 1; else at its natural size, centred on a transparent canvas.
-QImage placePicture(const QString &file, int width, int height, int fit);
+// proportions, when `fit` >= 1; else at its natural size times `scale` (the launcher's scale
+// on this screen), centred on a transparent canvas.
+QImage placePicture(const QString &file, int width, int height, int fit, double scale = 1);
 // The picture of something that is not there: grey, lighter and half see-through, so that it
 // reads as "not available" on a light or a dark page alike.
 QImage dimmedPicture(const QImage &picture);

@@ -12,23 +12,16 @@
 
 #include <algorithm>
 
-namespace {
-
-QImage stretchedPicture(const QString &file, int width, int height)
-{
-    return scaledPicture(loadPictureOrDefaultOnCanvas(file, width, height), width, height, Qt::IgnoreAspectRatio);
-}
-
-} // namespace
-
 IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &normalPicture, const QString &pressedPicture)
     : buttonWidth(width),
       buttonHeight(height)
 {
     noFeedback = true;
-    pressedImage = loadPictureOrDefaultOnCanvas(pressedPicture, width, height);
-    normalImage = loadPictureOrDefaultOnCanvas(normalPicture, width, height);
-    finishConstruction(x, y);
+    sources.normal = sources.highlight = normalPicture;
+    sources.pressed = pressedPicture;
+    makeFaces();
+    showFace(normalImage);
+    setGeometry(x, y, buttonWidth, buttonHeight);
 }
 
 IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &normalPicture,
@@ -37,40 +30,43 @@ IconQLabel::IconQLabel(int x, int y, int height, int width, const QString &norma
     : buttonWidth(width), buttonHeight(height)
 {
     font.setWeight(QFont::Bold);
-    const QRectF box = nameBox(textX, textY, width, height);
-    normalImage = loadPictureOrDefaultOnCanvas(normalPicture, width, height);
-    stampText(normalImage, text, font, textColour, box, kIconNameFlags);
-    pressedImage = loadPictureOrDefaultOnCanvas(pressedPicture, width, height);
-    stampText(pressedImage, text, font, textColour, box, kIconNameFlags);
-    finishConstruction(x, y);
-}
-
-void IconQLabel::finishConstruction(int x, int y)
-{
-    highlightImage = normalImage;
+    sources = {normalPicture, normalPicture, pressedPicture, text, font, textX, textY, textColour, textColour};
+    makeFaces();
     showFace(normalImage);
     setGeometry(x, y, buttonWidth, buttonHeight);
+}
+
+// Each face is its picture stretched over the button, with the caption stamped on the normal
+// (and highlighted) and the pressed face.
+void IconQLabel::makeFaces()
+{
+    const auto face = [this](const QString &file, const QColor &colour) {
+        QImage image = facePicture(file, buttonWidth, buttonHeight, Qt::IgnoreAspectRatio, true);
+        stampText(image, sources.text, sources.font, colour,
+                  nameBox(sources.textX, sources.textY, buttonWidth, buttonHeight), kIconNameFlags);
+        return image;
+    };
+    normalImage = face(sources.normal, sources.normalColour);
+    highlightImage = sources.highlight == sources.normal ? normalImage : face(sources.highlight, sources.normalColour);
+    pressedImage = sources.pressed == sources.normal && sources.pressedColour == sources.normalColour
+        ? normalImage
+        : face(sources.pressed, sources.pressedColour);
 }
 
 void IconQLabel::reloadImagesWithText(const QString &pressedPicture, const QString &normalPicture,
                                       const QColor &normalColour, const QColor &pressedColour, const QFont &font,
                                       int textX, int textY, const QString &text)
 {
-    const QRectF box = nameBox(textX, textY, buttonWidth, buttonHeight);
-    pressedImage = stretchedPicture(pressedPicture, buttonWidth, buttonHeight);
-    stampText(pressedImage, text, font, pressedColour, box, kIconNameFlags);
-    normalImage = stretchedPicture(normalPicture, buttonWidth, buttonHeight);
-    stampText(normalImage, text, font, normalColour, box, kIconNameFlags);
+    sources = {normalPicture, normalPicture, pressedPicture, text, font, textX, textY, normalColour, pressedColour};
+    makeFaces();
     showFace(normalImage);
-    highlightImage = normalImage;
 }
 
 void IconQLabel::reloadImages(const QString &firstPicture, const QString &secondPicture)
 {
-    highlightImage = stretchedPicture(firstPicture, buttonWidth, buttonHeight);
-    normalImage = stretchedPicture(secondPicture, buttonWidth, buttonHeight);
+    sources = FaceSources{secondPicture, firstPicture, secondPicture, {}, {}, 0, 0, {}, {}};
+    makeFaces();
     showFace(normalImage);
-    pressedImage = normalImage;
 }
 
 void IconQLabel::showNormalImage()
@@ -85,7 +81,28 @@ void IconQLabel::showPressedImage()
 
 void IconQLabel::placeAt(int x, int y, int height, int width)
 {
+    if (width != buttonWidth || height != buttonHeight) {
+        buttonWidth = width;
+        buttonHeight = height;
+        remakeFaces();
+    }
     setGeometry(x, y, width, height);
+}
+
+void IconQLabel::setCaptionFont(const QFont &font)
+{
+    if (sources.text.isEmpty() || font == sources.font)
+        return;
+    sources.font = font;
+    remakeFaces();
+}
+
+// The face shown stays the one shown: the speaker's, say, tells whether music plays.
+void IconQLabel::remakeFaces()
+{
+    const QImage *before = shown;
+    makeFaces();
+    showFace(before == &pressedImage ? pressedImage : before == &highlightImage ? highlightImage : normalImage);
 }
 
 void IconQLabel::mouseReleaseEvent(QMouseEvent *event)
@@ -116,5 +133,6 @@ void IconQLabel::leaveEvent(QEvent *)
 
 void IconQLabel::showFace(const QImage &face)
 {
+    shown = &face;
     setPixmap(QPixmap::fromImage(face));
 }

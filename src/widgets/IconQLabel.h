@@ -2,10 +2,9 @@
 
 #include "PressableLabel.h"
 
+#include <QColor>
+#include <QFont>
 #include <QImage>
-
-class QColor;
-class QFont;
 
 // A picture button of the launcher's title bar: back (with a caption), page up, page down,
 // house and speaker. It keeps its faces as images; a completed click on a button of a
@@ -29,7 +28,10 @@ public:
     void reloadImages(const QString &firstPicture, const QString &secondPicture);
     void showNormalImage();
     void showPressedImage();
+    // A button of another size gets its faces painted anew from its pictures.
     void placeAt(int x, int y, int height, int width);
+    // The caption in another font (the screen's scale changed); faces painted anew.
+    void setCaptionFont(const QFont &font);
 
     QImage normalImage;
     QImage highlightImage;
@@ -47,6 +49,20 @@ protected:
     void showRestingFace(bool highlighted) override { showFace(highlighted ? highlightImage : normalImage); }
 
 private:
-    void finishConstruction(int x, int y);
+    // What the faces are made of, to make them again at another size.
+    struct FaceSources
+    {
+        QString normal, highlight, pressed;
+        QString text;
+        QFont font;
+        int textX = 0, textY = 0;
+        QColor normalColour, pressedColour;
+    };
+
+    void makeFaces();
+    void remakeFaces();
     void showFace(const QImage &face);
+
+    FaceSources sources;
+    const QImage *shown = nullptr;
 };

@@ -22,6 +22,10 @@ public:
 
     void paintSelected();
     void paintUnselected();
+    // Moves the tab to `tabRect` with a picture of `pictureRect`'s size and its name in
+    // `font`, shortened anew from the whole name; a name not even "..." of which fits beside
+    // the picture is left out (the tool tip and the screen reader keep it).
+    void setPlace(const QRect &tabRect, const QRect &pictureRect, const QFont &font);
     // Whether this is the tab the launcher shows; the launcher sets it.
     void setSelected(bool on) { selected = on; }
     bool isSelected() const { return selected; }
@@ -30,6 +34,8 @@ public:
     QRect pictureRect;
     QString pictureFile;
     QString name;
+    // The name as the settings give it.
+    QString fullName;
     QFont nameFont;
     int pictureX = 0;
     int pictureY = 0;
@@ -49,7 +55,10 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    void layOut();
     void paintFace(const QColor &background, const QColor &pen);
 
     bool selected = false;
+    // Which face is shown, to paint it again after a move.
+    bool showsSelectedFace = false;
 };

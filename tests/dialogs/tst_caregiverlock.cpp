@@ -79,6 +79,8 @@ private slots:
 
     void hashHoldsNoPin_data();
     void hashHoldsNoPin();
+    void knownHashes_data();
+    void knownHashes();
     void damagedHashesMatchNothing_data();
     void damagedHashesMatchNothing();
     void acceptablePins_data();
@@ -179,6 +181,33 @@ void tst_CaregiverLock::hashHoldsNoPin()
     QVERIFY(!PinHash::matches(QString(), stored));
     // A fresh salt each time: two locks with the same PIN do not look alike.
     QVERIFY(PinHash::make(pin) != stored);
+}
+
+// RFC 7914's PBKDF2-HMAC-SHA256 vectors (the first 32 bytes) and locks stored by earlier
+// versions: a PIN set before keeps opening the lock.
+void tst_CaregiverLock::knownHashes_data()
+{
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<QByteArray>("salt");
+    QTest::addColumn<int>("iterations");
+    QTest::addColumn<QString>("hash");
+    QTest::newRow("RFC 7914, one round") << QStringLiteral("passwd") << QByteArray("salt") << 1
+                                         << QStringLiteral("VawEblbjCJ/sFpHCJUS2BflBhSFt3gRl5oudV8INrLw=");
+    QTest::newRow("RFC 7914, 80000 rounds") << QStringLiteral("Password") << QByteArray("NaCl") << 80000
+                                            << QStringLiteral("TdzY9guYviGDDO5e8icB+WQaRBjQTAQUrv8Ih2s0q1Y=");
+    QTest::newRow("stored lock") << QStringLiteral("987654321012") << QByteArray("0123456789abcdef") << 20000
+                                 << QStringLiteral("0IxYGmxJ/1vQYwO3+y76ylHy/3Qm2kJGNAEd0mTxcoM=");
+}
+
+void tst_CaregiverLock::knownHashes()
+{
+    QFETCH(QString, pin);
+    QFETCH(QByteArray, salt);
+    QFETCH(int, iterations);
+    QFETCH(QString, hash);
+    const QString stored = PinHash::make(pin, salt, iterations);
+    QCOMPARE(stored.section(u':', 3), hash);
+    QVERIFY(PinHash::matches(pin, stored));
 }
 
 void tst_CaregiverLock::damagedHashesMatchNothing_data()

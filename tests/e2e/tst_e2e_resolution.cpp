@@ -1,6 +1,7 @@
 // A real change of the screen's resolution (Xorg with the dummy driver, `xrandr -s`): the
 // running launcher lays itself out anew: it fills the new size exactly, its page picture
-// reaches the new edges and its icons stand on the new grid.
+// reaches the new edges and its icons stand on the new grid. On a small screen its five tabs
+// shrink rather than run under the house.
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -35,6 +36,7 @@ public:
 private slots:
     void newSizeIsFilled_data();
     void newSizeIsFilled();
+    void houseReachableOnASmallScreen();
 
 private:
     void prepare() override;
@@ -43,7 +45,9 @@ private:
 void tst_E2eResolution::prepare()
 {
     const QString program = writeRecorder(QStringLiteral("app one/record.sh"), QStringLiteral("started.txt"));
-    install(e2eStoreFile(program, path(QStringLiteral("papers"))) + e2eThemes());
+    install(e2eStoreFile(program, path(QStringLiteral("papers"))) + e2eThemes()
+            + e2eSystemValue(QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("5")) + e2eTabIcons(5, QStringLiteral("4"))
+            + QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\TabInfo]\n\"TABINFO_ITEM_WIDTH\"=\"176\"\n"));
     startLauncher();
     QTRY_COMPARE_WITH_TIMEOUT(session->geometryOf(window), QRect(0, 0, 1024, 768), 20000);
 }
@@ -69,8 +73,22 @@ void tst_E2eResolution::newSizeIsFilled()
     QTRY_VERIFY_WITH_TIMEOUT(blackPixels(session->grab(QRect(size.width() - 1, 0, 1, size.height()))) == 0, 10000);
     QVERIFY(launcher->state() != QProcess::NotRunning);
     // The icons stand on the grid of the new size: a click there starts the third one.
+    click(iconCentre(0, size));
+    QCOMPARE(takeRecord(QStringLiteral("started.txt")), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+}
+
+// A click on the house is the house's (which, with no tray to come back from, keeps the
+// launcher as it is), not the last tab's: the first tab's third icon is still there to start.
+void tst_E2eResolution::houseReachableOnASmallScreen()
+{
+    const QSize size(800, 600);
+    QVERIFY(!session->x().run(QStringLiteral("xrandr"), {QStringLiteral("-s"), QStringLiteral("800x600")}).isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(session->geometryOf(window), QRect(QPoint(0, 0), size), 20000);
+    // The house's middle: 48 pixels wide, 5 from the right edge, in the 60-pixel strip.
+    click(QPoint(size.width() - 5 - 48 / 2, 60 / 2));
     click(iconCentre(2, size));
     QCOMPARE(takeRecord(QStringLiteral("started.txt")), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+    QVERIFY(launcher->state() != QProcess::NotRunning);
 }
 
 QTEST_MAIN(tst_E2eResolution)

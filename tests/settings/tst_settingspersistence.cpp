@@ -402,36 +402,48 @@ void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
     QCOMPARE(store.themes[0].BACKTITLEBAR_NAME_X_POSITION, 17);
     store.themes[0].BACKTITLEBAR_NAME_X_POSITION = 99;
     store.themes[0].BACKTITLEBAR_NAME_WIDTH = 99;
+    store.mySystem.FIT_TO_SCREEN = 1;
     saveAllSettings(store);
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION")), QStringLiteral("17"));
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_WIDTH")), QString());
+    // Nor FIT_TO_SCREEN: a tree without it keeps its own sizes, and exports as before.
+    QCOMPARE(valueAt(systemKeyPath, QStringLiteral("FIT_TO_SCREEN")), QString());
 }
 
 void tst_SettingsPersistence::tabCountIsClamped_data()
 {
     QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("keys");
     QTest::addColumn<int>("tabs");
-    QTest::addColumn<bool>("reported");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("reported");
 
-    QTest::newRow("negative") << "-5" << 0 << true;
-    QTest::newRow("absurd") << "2000000000" << kMaxTabs << true;
-    QTest::newRow("largest allowed") << QString::number(kMaxTabs) << kMaxTabs << false;
-    QTest::newRow("not a number") << "many" << 0 << false;
+    QTest::newRow("negative") << "-5" << 0 << 0 << 0 << 1;
+    QTest::newRow("absurd") << "2000000000" << 0 << kMaxTabs << kMaxTabs << 1;
+    QTest::newRow("largest allowed") << QString::number(kMaxTabs) << 0 << kMaxTabs << kMaxTabs << 0;
+    QTest::newRow("not a number") << "many" << 0 << 0 << 0 << 0;
+    // A count that shows no tab over a tree that has tabs would be an empty launcher: the tabs
+    // there are are shown, and the stored count stays.
+    QTest::newRow("none over three tabs") << "0" << 3 << 3 << 0 << 1;
+    QTest::newRow("negative over two tabs") << "-5" << 2 << 2 << 0 << 2;
 }
 
 void tst_SettingsPersistence::tabCountIsClamped()
 {
     QFETCH(QString, stored);
+    QFETCH(int, keys);
     QFETCH(int, tabs);
-    QFETCH(bool, reported);
+    QFETCH(int, count);
+    QFETCH(int, reported);
     setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), stored);
+    for (int n = 1; n <= keys; ++n)
+        setValueAt(tabSubKeyPath(n), QStringLiteral("TAB_ITEM_NAME"), QStringLiteral("Tab %1").arg(n));
     SettingStore store;
     StderrCapture capture;
     loadAllSettings(store);
     QCOMPARE(store.tabs.size(), tabs);
-    QCOMPARE(store.mySystem.NUMBER_OF_TABS, tabs);
-    const QStringList lines = capture.lines();
-    QCOMPARE(lines.filter(QStringLiteral("NUMBER_OF_TABS")).size(), reported ? 1 : 0);
+    QCOMPARE(store.mySystem.NUMBER_OF_TABS, count);
+    QCOMPARE(capture.lines().filter(QStringLiteral("NUMBER_OF_TABS")).size(), reported);
 }
 
 void tst_SettingsPersistence::shortListsSaveWhatExists()

@@ -1,5 +1,6 @@
 #include "TestPlatform.h"
 
+#include "settings/RecordFields_p.h"
 #include "settings/SettingStore.h"
 
 #include <QColor>
@@ -73,6 +74,23 @@ SettingStore sampleStore()
     return store;
 }
 
+// The number field called `name` in the system, layout, tab-strip, current theme's or first
+// tab's record.
+int *numberField(SettingStore &store, const QString &name)
+{
+    int *found = nullptr;
+    const auto find = [&](auto &record, const auto &fields) {
+        for (const auto &field : fields)
+            found = field.number && name == QLatin1String(field.name) ? &(record.*field.number) : found;
+    };
+    find(store.mySystem, mySystemFields);
+    find(store.iconLayout, iconLayoutFields);
+    find(store.tabsInfo, tabsInfoFields);
+    find(store.themes[1], themeInfoFields);
+    find(store.tabs[0], tabInfoFields);
+    return found;
+}
+
 } // namespace
 
 class tst_SettingStore : public QObject
@@ -86,12 +104,12 @@ private slots:
     void intsById();
     void stringsById_data();
     void stringsById();
-    void brokenCurrentThemeGivesFallbacks_data();
-    void brokenCurrentThemeGivesFallbacks();
     void colours_data();
     void colours();
     void fonts_data();
     void fonts();
+    void unusableSizesAreTheFactorys_data();
+    void unusableSizesAreTheFactorys();
     void iconGridOnTheReferenceScreen();
     void iconGridWithFewColumnsOrAbsurdSizes_data();
     void iconGridWithFewColumnsOrAbsurdSizes();
@@ -241,31 +259,6 @@ void tst_SettingStore::stringsById()
     QCOMPARE(actual, expected);
 }
 
-void tst_SettingStore::brokenCurrentThemeGivesFallbacks_data()
-{
-    QTest::addColumn<int>("currentTheme");
-    QTest::newRow("zero") << 0;
-    QTest::newRow("past the list") << 3;
-    QTest::newRow("negative") << -7;
-    QTest::newRow("lowest int") << INT_MIN;
-    QTest::newRow("highest int") << INT_MAX;
-}
-
-void tst_SettingStore::brokenCurrentThemeGivesFallbacks()
-{
-    QFETCH(int, currentTheme);
-    store.mySystem.CURRENT_THEME = currentTheme;
-    QCOMPARE(store.getString(TextSetting::TITLEBAR_PNG_NAME), QStringLiteral("NULL"));
-    QCOMPARE(store.getString(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME), QStringLiteral("NULL"));
-    QCOMPARE(store.getString(TextSetting::DEFAULT_ICON_PNG_NAME), QStringLiteral("NULL"));
-    QCOMPARE(store.getThemeImagePath(ThemeSetting::IMAGE_FILE_PATH, 0, 0), QStringLiteral("NULL"));
-    QCOMPARE(store.getThemeInt(ThemeIntSetting::BACKBUTTON_PNG_WIDTH), -1);
-    QCOMPARE(store.getThemeInt(ThemeIntSetting::HOUSE_X), -1);
-    QVERIFY(!store.getColor(ColourSetting::THEME_SYSTEM_PEN_COLOR).isValid());
-    QCOMPARE(store.getThemeInt(ThemeIntSetting::THEME_COUNT), 2);
-    QCOMPARE(store.getString(TextSetting::VERSION), QStringLiteral("0.1"));
-}
-
 void tst_SettingStore::colours_data()
 {
     QTest::addColumn<int>("red");
@@ -310,11 +303,13 @@ void tst_SettingStore::fonts_data()
     QTest::newRow("size to 0") << int(FontSetting::SYSTEM_STRING_FONT) << -8 << "DejaVu Sans" << -1;
     QTest::newRow("size below 0") << int(FontSetting::SYSTEM_STRING_FONT) << -20 << "DejaVu Sans" << -1;
     QTest::newRow("the lowest size") << int(FontSetting::SYSTEM_STRING_FONT) << INT_MIN << "DejaVu Sans" << -1;
-    // Sizes near the end of the range stay there instead of wrapping round to negative.
-    QTest::newRow("the largest size, no overflow")
-        << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << INT_MAX;
-    QTest::newRow("the largest size, + 7")
-        << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << INT_MAX;
+    // Sizes no text can have are the factory's, without wrapping round to negative.
+    QTest::newRow("the largest usable size") << int(FontSetting::SYSTEM_STRING_FONT) << 200 << "DejaVu Sans" << 208;
+    QTest::newRow("just beyond it") << int(FontSetting::SYSTEM_STRING_FONT) << 201 << "DejaVu Sans" << 20;
+    QTest::newRow("a size that froze the theme dialog")
+        << int(FontSetting::SYSTEM_STRING_FONT) << 65527 << "DejaVu Sans" << 20;
+    QTest::newRow("the largest size, no overflow") << int(FontSetting::TAB_NAME_FONT) << INT_MAX << "DejaVu Sans" << 20;
+    QTest::newRow("the largest size, + 7") << int(FontSetting::ICON_AP_NAME_FONT) << INT_MAX - 3 << "DejaVu Sans" << 18;
     QTest::newRow("fixed") << int(FontSetting::TOOLTIP_FONT) << 0 << "Arial" << 19;
     QTest::newRow("unknown id") << 1004 << 10 << QFont().family() << QFont().pixelSize();
 }
@@ -339,6 +334,51 @@ void tst_SettingStore::fonts()
         QCOMPARE(font, QFont());
     else if (pixelSize < 0)
         QCOMPARE(font.pointSizeF(), QFont(family).pointSizeF());
+}
+
+void tst_SettingStore::unusableSizesAreTheFactorys_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("used");
+    const auto row = [](const char *field, int stored, int id, int used) {
+        QTest::addRow("%s %d", field, stored) << field << stored << id << used;
+    };
+    row("CURRENT_THEME", 0, IntSetting::CURRENT_THEME, 1);
+    row("CURRENT_THEME", 3, IntSetting::CURRENT_THEME, 1);
+    row("CURRENT_THEME", INT_MIN, IntSetting::CURRENT_THEME, 1);
+    row("CURRENT_THEME", INT_MAX, IntSetting::CURRENT_THEME, 1);
+    row("ICON_WIDTH", 0, IntSetting::ICON_WIDTH, 150);
+    row("ICON_WIDTH", 8192, IntSetting::ICON_WIDTH, 8192);
+    row("ICON_HEIGHT", 8193, IntSetting::ICON_HEIGHT, 136);
+    row("NUMBER_OF_ICON_PER_ROW", -1, IntSetting::NUMBER_OF_ICON_PER_ROW, 5);
+    row("ICON_RESERVE_HORIZONTAL", 41, IntSetting::ICON_RESERVE_HORIZONTAL, 6);
+    row("HOUSE_PNG_WIDTH", 0, ThemeIntSetting::HOUSE_X, 1024 - 48 - 5);
+    row("SEPARATE_PNG_WIDTH", -1, ThemeIntSetting::SEPARATE_PNG_WIDTH, 1);
+    row("TAB_ITEM_ICON_WIDTH", -1, TabIntSetting::TAB_ITEM_ICON_WIDTH, 44);
+}
+
+// A theme number that names no theme is the first theme, and a size the launcher cannot be
+// drawn with the factory's, wherever it is asked for, said once on stderr; the record keeps
+// what is stored, for a save to write back unchanged.
+void tst_SettingStore::unusableSizesAreTheFactorys()
+{
+    QFETCH(QString, field);
+    QFETCH(int, stored);
+    QFETCH(int, id);
+    QFETCH(int, used);
+    int *value = numberField(store, field);
+    *value = stored;
+    StderrCapture capture;
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(id >= 400                                      ? store.getThemeInt(id)
+                     : id == TabIntSetting::TAB_ITEM_ICON_WIDTH ? store.getTabInt(id, 0)
+                                                                : store.getInt(id),
+                 used);
+    }
+    QCOMPARE(capture.lines().filter(field).size(), stored == used ? 0 : 1);
+    QCOMPARE(*value, stored);
 }
 
 void tst_SettingStore::iconGridOnTheReferenceScreen()
@@ -367,11 +407,11 @@ void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes_data()
 
     // One column or fewer: no gap, and every position in that one column.
     QTest::newRow("one column") << 1 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
-    QTest::newRow("no column") << 0 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
-    QTest::newRow("negative columns") << -3 << 150 << 5 << 0 << 51 << QPoint(51, 279) << QPoint(51, 279);
-    // Worked out in exact integers, each result then brought into an int.
-    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << -2000000021 << 2147483647
-                                  << QPoint(2147483626, 35) << QPoint(2147462647, 35);
+    // No columns, or sizes no screen has room for, are the factory's five columns of 150.
+    QTest::newRow("no column") << 0 << 150 << 5 << 43 << 51 << QPoint(244, 35) << QPoint(51, 523);
+    QTest::newRow("negative columns") << -3 << 150 << 5 << 43 << 51 << QPoint(244, 35) << QPoint(51, 523);
+    QTest::newRow("absurd sizes") << 2000000000 << 2000000000 << 2000000000 << 43 << 51 << QPoint(244, 35)
+                                  << QPoint(51, 523);
 }
 
 void tst_SettingStore::iconGridWithFewColumnsOrAbsurdSizes()

@@ -1,10 +1,22 @@
 // What the program carries besides its settings: the pictures embedded in the dialogs, the
 // shut-down dialog's translations and the background music. A picture of the wrong size is
 // stretched, a missing translation shows its key ("StandByString1") on the button, and music
-// that starts or stops on a loud sample clicks.
+// that starts or stops on a loud sample clicks. And the factory settings on the screens the
+// launcher meets, from a netbook's to a television's: every page measured.
+
+#include "LauncherFixture.h"
 
 #include "dialogs/LumbraShutDown.h"
+#include "i18n/LanguageChoice.h"
+#include "launcher/lumbra.h"
+#include "platform/WindowMessages.h"
+#include "settings/RegFileImporter.h"
+#include "settings/RegistryPaths.h"
+#include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
+#include "widgets/APIconQLabel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
@@ -81,11 +93,13 @@ double peakOf(const QList<double> &samples, qsizetype from, qsizetype count)
 
 } // namespace
 
-class tst_ShippedData : public QObject
+class tst_ShippedData : public LauncherFixture
 {
     Q_OBJECT
 
 private slots:
+    void everyFactoryPageFitsTheScreen_data();
+    void everyFactoryPageFitsTheScreen();
     void embeddedPicturesHaveTheirSize_data();
     void embeddedPicturesHaveTheirSize();
     void shutDownTranslationsAreComplete_data();
@@ -198,6 +212,78 @@ void tst_ShippedData::backgroundMusicIsCalm()
     const qsizetype edge = wav.rate * wav.channels / 20;
     QVERIFY(peakOf(wav.samples, 0, edge) < 0.02);
     QVERIFY(peakOf(wav.samples, wav.samples.size() - edge, edge) < 0.02);
+}
+
+void tst_ShippedData::everyFactoryPageFitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("start");
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<bool>("fit");
+    QTest::addColumn<QSize>("cell");
+    const auto row = [](QSize start, QSize screen, int theme, bool fit, QSize cell) {
+        QTest::addRow("%dx%d to %dx%d, theme %d, fit %d", start.width(), start.height(), screen.width(),
+                      screen.height(), theme, fit)
+            << start << screen << theme << fit << cell;
+    };
+    // FIT_TO_SCREEN: the strip and three rows fill every screen's height as the factory sizes
+    // fill 768 pixels, as wide as the columns allow.
+    const QList<QPair<QSize, QSize>> fitted = {{{640, 480}, {93, 85}},     {{800, 600}, {117, 106}},
+                                               {{1024, 600}, {117, 106}},  {{1366, 768}, {150, 136}},
+                                               {{1920, 1080}, {210, 191}}, {{3840, 2160}, {421, 382}}};
+    for (const auto &[screen, cell] : fitted)
+        row(screen, screen, 1, true, cell);
+    // A tree installed before it keeps its sizes exactly where they fit; smaller where icons
+    // would overlap.
+    const QList<QPair<QSize, QSize>> kept = {{{640, 480}, {111, 100}},   {{800, 600}, {139, 126}},
+                                             {{1024, 600}, {150, 136}},  {{1366, 768}, {150, 136}},
+                                             {{1920, 1080}, {150, 136}}, {{3840, 2160}, {150, 136}}};
+    for (const auto &[screen, cell] : kept)
+        row(screen, screen, 1, false, cell);
+    row({1024, 600}, {1024, 600}, 2, true, {117, 106});
+    row({1024, 600}, {1024, 600}, 3, true, {117, 106});
+    // A change of the display lays everything out anew.
+    row({1024, 768}, {800, 600}, 1, false, {139, 126});
+    row({1024, 768}, {3840, 2160}, 1, true, {421, 382});
+}
+
+// The English factory settings in a launcher on a screen of that size, with the pictures the
+// build made: on every page, sub-tabs too, each icon on the page at its cell's size, clear of
+// the others and of the paging buttons; the tabs in the strip, clear of each other and of the
+// house and the speaker, which a click reaches; and so after a theme is chosen.
+void tst_ShippedData::everyFactoryPageFitsTheScreen()
+{
+    QFETCH(QSize, start);
+    QFETCH(QSize, screen);
+    QFETCH(int, theme);
+    QFETCH(bool, fit);
+    QFETCH(QSize, cell);
+    RegFileImporter(platform->registry()).importFile(kProgramFolder + QStringLiteral("/EN.reg"));
+    languageCode = QStringLiteral("EN");
+    initRegistryPaths();
+    QCOMPARE(loadAllSettings(theSettings), 1);
+    QCOMPARE(theSettings.mySystem.FIT_TO_SCREEN, 1);
+    theSettings.mySystem.FIT_TO_SCREEN = fit;
+    platform->screen.width = start.width();
+    platform->screen.height = start.height();
+    QDir::setCurrent(kProgramFolder);
+    startOnSettings();
+    platform->screen.width = screen.width();
+    platform->screen.height = screen.height();
+    if (start != screen)
+        launcher->handleMessage(platform::kWmDisplayChange, 0);
+    launcher->timerStart_slot();
+    // The theme is chosen while the launcher runs.
+    theSettings.mySystem.CURRENT_THEME = theme;
+    launcher->applyTheme();
+    QCOMPARE(launcher->size(), screen);
+    QCOMPARE(launcher->tabCount(), 6);
+    QCOMPARE(QSize(theSettings.cellWidth, theSettings.cellHeight), cell);
+    QCOMPARE(icon(0, 0)->size(), cell);
+    // The names grow and shrink with their icons.
+    QVERIFY(std::abs(icon(0, 0)->nameFont.pixelSize() - 18.0 * cell.height() / 136) <= 1);
+    for (int t = 0; t < launcher->tabCount(); ++t)
+        QVERIFY2(misplaced(t).isEmpty(), qPrintable(QStringLiteral("tab %1: ").arg(t + 1) + misplaced(t)));
 }
 
 // Text is measured, so the test needs a GUI application (offscreen, from CTest).

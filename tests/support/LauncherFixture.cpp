@@ -8,10 +8,12 @@
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
+#include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/NoticeBubble.h"
 #include "widgets/TabQLabel.h"
@@ -175,4 +177,44 @@ void LauncherFixture::verifyLabels(int t)
         QCOMPARE(icons.at(p)->pos(), theSettings.getIconPosition(p));
     }
     QCOMPARE(shown, expected);
+}
+
+QString LauncherFixture::misplaced(int t) const
+{
+    const auto at = [](const char *what, const QRect &r) {
+        return QStringLiteral("%1 at %2,%3 %4x%5")
+            .arg(QLatin1String(what))
+            .arg(r.x())
+            .arg(r.y())
+            .arg(r.width())
+            .arg(r.height());
+    };
+    const QRect up = button(ActionKind::PageUp)->geometry(), down = button(ActionKind::PageDown)->geometry();
+    const QList<APIconQLabel *> &icons = tab(t)->icons;
+    const int perPage = LauncherGeometry::iconsPerPage();
+    for (int p = 0; p < icons.size(); ++p) {
+        const QRect cell = icons.at(p)->geometry();
+        bool clear = tab(t)->page->rect().contains(cell) && !cell.intersects(up) && !cell.intersects(down);
+        for (int q = p + 1; q < icons.size() && q / perPage == p / perPage; ++q)
+            clear = clear && !cell.intersects(icons.at(q)->geometry());
+        if (!clear)
+            return at("an icon off its page, over another or under a paging button", cell);
+    }
+    const QRect strip = launcher->titleBar()->tabArea()->geometry();
+    const QRect house = button(ActionKind::House)->geometry(), speaker = button(ActionKind::Music)->geometry();
+    QRect lastTab;
+    for (int i = 0; i < launcher->tabCount(); ++i) {
+        const QRect label = tab(i)->tabLabel->geometry();
+        if (!tab(i)->tabLabel->isHidden()
+            && (!strip.contains(label) || label.intersects(lastTab) || label.intersects(house)
+                || label.intersects(speaker)))
+            return at("a tab off the strip, over another or under a title-bar button", label);
+        lastTab = tab(i)->tabLabel->isHidden() ? lastTab : label;
+    }
+    for (int kind : {int(ActionKind::House), int(ActionKind::Music)}) {
+        const QRect area = button(kind)->geometry();
+        if (!strip.contains(area) || launcher->childAt(area.center()) != button(kind))
+            return at("a title-bar button off the strip or out of reach", area);
+    }
+    return QString();
 }

@@ -68,6 +68,12 @@ protected:
     // Tab t's labels stand in order at their cells, one for each entry of its list that names
     // an icon ("Icon N").
     void verifyLabels(int t);
+    // What stands where it should not, measured on the widgets, described; empty when nothing
+    // does: an icon of tab t outside its page, over another icon of the same page or under a
+    // paging button; a tab label outside the strip, over another or under the house or the
+    // speaker; a title-bar button off the screen, or not the widget a click at its middle
+    // reaches.
+    QString misplaced(int t) const;
     QString folderPath(const QString &name) const { return folder->filePath(name); }
 
     std::unique_ptr<TestPlatform> platform;

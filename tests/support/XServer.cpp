@@ -38,7 +38,7 @@ Section "Screen"
     DefaultDepth 24
     SubSection "Display"
         Depth 24
-        Modes "1024x768" "1920x1080" "1366x768" "1024x600"
+        Modes "1024x768" "1920x1080" "1366x768" "1024x600" "800x600"
     EndSubSection
 EndSection
 )";
