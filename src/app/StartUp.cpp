@@ -126,8 +126,9 @@ int runLumbra(int argc, char **argv)
     if (!acquireSingleInstance())
         return 0;
     moveToExecutableFolder();
-    if (!askStartChoice())
-        return 0;
+    int answered = 0;
+    if (!askStartChoice(&answered))
+        return answered;
     const int result = runLauncher();
     theApp = nullptr;
     return result;

@@ -1,10 +1,15 @@
 #include "selectlumbraorwin.h"
 
+#include "launcher/HighlightReporter.h"
+#include "launcher/SwitchScanner.h"
+#include "platform/Platform.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsChange.h"
+#include "widgets/ChoiceKeys.h"
 #include "widgets/ImageButton.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
@@ -59,6 +64,28 @@ selectlumbraorwin::selectlumbraorwin(const QString &title, const QFont &font, co
     desktopButton->setAccessibleName(windowsText);
     connect(launcherButton, &QPushButton::clicked, this, &selectlumbraorwin::call_Lumbra);
     connect(desktopButton, &QPushButton::clicked, this, &selectlumbraorwin::call_WindowsMode);
+    new ChoiceKeys(this, {launcherButton, desktopButton}, 0);
+    endpoint = platform::windows().registerWindow(u"QWidget", u"Lumbra", winId(),
+                                                  [this](const platform::WindowMessage &message) {
+                                                      if (message.message == platform::kWmClose) {
+                                                          closeRequested = true;
+                                                          close();
+                                                      }
+                                                      return false;
+                                                  });
+}
+
+selectlumbraorwin::~selectlumbraorwin()
+{
+    if (endpoint != platform::kNoWindow)
+        platform::windows().unregisterWindow(endpoint);
+}
+
+void selectlumbraorwin::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        return event->accept();
+    QDialog::keyPressEvent(event);
 }
 
 void selectlumbraorwin::addCaption(const QRect &geometry, const QString &text)
@@ -93,7 +120,7 @@ void selectlumbraorwin::call_WindowsMode()
     close();
 }
 
-bool askStartChoice()
+bool askStartChoice(int *exitCode)
 {
     if (theSettings.getInt(IntSetting::IS_FIRST_RUN) != 1)
         return true;
@@ -101,9 +128,14 @@ bool askStartChoice()
                              theSettings.getFont(FontSetting::SYSTEM_STRING_FONT),
                              theSettings.getString(TextSetting::DIALOG_LUMBRA_NAME),
                              theSettings.getString(TextSetting::DIALOG_WINDOWMODE_NAME));
+    HighlightReporter reporter;
+    SwitchScanner scanner(nullptr, &reporter);
+    scanner.start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
     dialog.exec();
     if (dialog.launcherChosen)
         return true;
+    if (exitCode)
+        *exitCode = dialog.closeRequested ? 1 : 0;
     QCoreApplication::exit(0);
     return false;
 }

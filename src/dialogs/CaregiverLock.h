@@ -10,7 +10,7 @@ class QWidget;
 class CaregiverLock
 {
 public:
-    enum class Action { Delete, Drop, ThemeDialog, TraySettings, TrayExit, LeaveFromShutDown };
+    enum class Action { Delete, Drop, ThemeDialog, TraySettings, TrayExit, LeaveFromShutDown, WindowClose };
 
     // Whether a PIN is stored now (read from the store at each call; while the store cannot
     // be read, or has lost the tree, the lock last known).

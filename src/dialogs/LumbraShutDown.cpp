@@ -7,6 +7,7 @@
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
 #include "settings/SettingStore.h"
+#include "widgets/ChoiceKeys.h"
 #include "widgets/ShutdownQLabel.h"
 
 #include <QCoreApplication>
@@ -88,6 +89,12 @@ void LumbraShutDown::setVisible(bool visible)
     if (visible && !quitLumbraLabel)
         buildButtons();
     QDialog::setVisible(visible);
+    // Shown from the tray or by scanning, it takes the keys, which would otherwise go on
+    // working the launcher underneath.
+    if (visible) {
+        raise();
+        activateWindow();
+    }
 }
 
 void LumbraShutDown::buildButtons()
@@ -108,6 +115,9 @@ void LumbraShutDown::buildButtons()
                                shutDownText2, grey, black, &LumbraShutDown::ActionShutDown);
     quitLabel = makeButton(QRect(556, 144, 138, 31), QStringLiteral("quit"), QRect(0, 0, 138, 31), quitText1,
                            quitText2, black, black, &LumbraShutDown::ActionQuit);
+    // The keys start on the button that only closes the window: a Return pressed at once
+    // must not end the launcher or the computer's work.
+    new ChoiceKeys(this, {quitLumbraLabel, taskManagerLabel, standByLabel, restartLabel, shutDownLabel, quitLabel}, 5);
 }
 
 // Where Arial is not installed the system gives another font for it, on Debian often a taller

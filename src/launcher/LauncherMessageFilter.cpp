@@ -65,6 +65,13 @@ bool LauncherMessageFilter::belongsToLauncher(QObject *watched) const
 
 bool LauncherMessageFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    // A key held in the launcher may be let go in a dialog it opened (the PIN pad for
+    // Delete), or in another program, where the release never reaches this one.
+    if (event->type() == QEvent::KeyRelease)
+        held.released(static_cast<QKeyEvent *>(event));
+    else if (event->type() == QEvent::ApplicationStateChange
+             && static_cast<QApplicationStateChangeEvent *>(event)->applicationState() != Qt::ApplicationActive)
+        held.forget();
     const bool down = event->type() == QEvent::KeyPress;
     if ((!down && event->type() != QEvent::KeyRelease) || !belongsToLauncher(watched))
         return false;
@@ -86,7 +93,8 @@ bool LauncherMessageFilter::handleKey(QKeyEvent *event, bool down)
     }
     // A held Delete or Return must not take off or start one icon after another.
     const bool repeatMatters = key == platform::kVkDelete || key == platform::kVkReturn;
-    if (down && !(event->isAutoRepeat() && repeatMatters)) {
+    const bool starts = down && held.pressStarts(event);
+    if (down && (starts || !repeatMatters)) {
         syncModifiers(event->modifiers());
         launcher->handleMessage(platform::kWmKeyDown, key);
     }

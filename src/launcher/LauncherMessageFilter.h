@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/HeldKeys.h"
+
 #include <QMetaObject>
 #include <QObject>
 
@@ -32,4 +34,5 @@ private:
     lumbra *launcher;
     QScreen *watchedScreen = nullptr;
     QMetaObject::Connection geometryConnection;
+    HeldKeys held;
 };

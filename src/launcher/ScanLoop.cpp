@@ -19,7 +19,7 @@ void append(QList<ScanLoop::Step> &steps, ScanLoop::Step::Kind kind, int index)
 bool ScanLoop::View::operator==(const View &other) const
 {
     return firstIcon == other.firstIcon && iconCount == other.iconCount && pageDownShown == other.pageDownShown
-        && backShown == other.backShown && topLevelTabs == other.topLevelTabs
+        && backShown == other.backShown && topLevelTabs == other.topLevelTabs && houseShown == other.houseShown
         && dialogButtons == other.dialogButtons;
 }
 
@@ -39,5 +39,7 @@ QList<ScanLoop::Step> ScanLoop::of(const View &view)
         append(steps, Step::Back, 0);
     for (int t = 0; t < std::min(view.topLevelTabs, kMostSteps); ++t)
         append(steps, Step::Tab, t);
+    if (view.houseShown)
+        append(steps, Step::House, 0);
     return steps;
 }

@@ -4,7 +4,8 @@
 
 // The order in which one-switch scanning visits what can be chosen: the icons of the page on
 // the screen in reading order, then the page-down button if the page has one, the back
-// button on a folder's page, then every top-level tab; in a dialog, its buttons.
+// button on a folder's page, every top-level tab, and last the house, which opens the
+// shut-down dialog; in a dialog, its buttons.
 class ScanLoop
 {
 public:
@@ -17,6 +18,7 @@ public:
         bool pageDownShown = false;
         bool backShown = false;
         int topLevelTabs = 0;
+        bool houseShown = false;
         // Buttons of an open dialog in reading order; the launcher is then not scanned.
         int dialogButtons = -1;
 
@@ -26,7 +28,7 @@ public:
 
     struct Step
     {
-        enum Kind { Icon, PageDown, Back, Tab, DialogButton };
+        enum Kind { Icon, PageDown, Back, Tab, DialogButton, House };
         Kind kind = Icon;
         // The icon's position on its tab, the tab's place in the strip, or the dialog button's place.
         int index = 0;

@@ -5,6 +5,8 @@
 #include "TabEntry.h"
 #include "TitleBar.h"
 #include "lumbra.h"
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
 #include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
@@ -46,12 +48,23 @@ bool isSwitchKey(const QKeyEvent *key)
     }
 }
 
-// Buttons in the order a page is read: by rows from the top, each row from the left.
-bool readsBefore(QWidget *dialog, QWidget *a, QWidget *b)
+// Buttons in the order a page is read: by rows from the top, each row from the left. A row
+// is the buttons whose tops lie above the middle of its first one, so that buttons set a
+// pixel apart (the shut-down dialog's) read as the row they look like.
+void sortInReadingOrder(QWidget *dialog, QList<QWidget *> &buttons)
 {
-    const QPoint pa = a->mapTo(dialog, QPoint(0, 0));
-    const QPoint pb = b->mapTo(dialog, QPoint(0, 0));
-    return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    const auto corner = [dialog](const QWidget *button) { return button->mapTo(dialog, QPoint(0, 0)); };
+    std::stable_sort(buttons.begin(), buttons.end(),
+                     [&](const QWidget *a, const QWidget *b) { return corner(a).y() < corner(b).y(); });
+    for (qsizetype first = 0; first < buttons.size();) {
+        const int middle = corner(buttons.at(first)).y() + buttons.at(first)->height() / 2;
+        qsizetype end = first + 1;
+        while (end < buttons.size() && corner(buttons.at(end)).y() < middle)
+            ++end;
+        std::stable_sort(buttons.begin() + first, buttons.begin() + end,
+                         [&](const QWidget *a, const QWidget *b) { return corner(a).x() < corner(b).x(); });
+        first = end;
+    }
 }
 
 // With LUMBRA_BENCH_MARKERS set, every step is written to stderr with the time since the
@@ -80,8 +93,12 @@ QElapsedTimer &scanClock()
 } // namespace
 
 SwitchScanner::SwitchScanner(lumbra *launcher, HighlightReporter *reporter)
-    : QObject(launcher), launcher(launcher), reporter(reporter), launcherFrame(new ScanFrame(launcher))
+    : QObject(launcher),
+      launcher(launcher),
+      reporter(reporter)
 {
+    if (launcher)
+        launcherFrame = new ScanFrame(launcher);
     // A coarse timer may be 5% late at each step, which a person timing a press notices.
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, &SwitchScanner::step);
@@ -104,7 +121,8 @@ void SwitchScanner::start(int milliseconds)
     if (!scanning) {
         timer.stop();
         qApp->removeEventFilter(this);
-        launcherFrame->hide();
+        if (launcherFrame)
+            launcherFrame->hide();
         return;
     }
     timer.setInterval(milliseconds);
@@ -137,8 +155,7 @@ QList<QWidget *> SwitchScanner::buttonsOf(QWidget *dialog) const
         if (pressable && child->isVisible() && child->isEnabled())
             buttons.append(child);
     }
-    std::stable_sort(buttons.begin(), buttons.end(),
-                     [dialog](QWidget *a, QWidget *b) { return readsBefore(dialog, a, b); });
+    sortInReadingOrder(dialog, buttons);
     return buttons;
 }
 
@@ -149,7 +166,7 @@ ScanLoop::View SwitchScanner::view() const
         view.dialogButtons = int(buttonsOf(dialog).size());
         return view;
     }
-    const TabEntry *shown = launcher->tab(launcher->currentTab());
+    const TabEntry *shown = launcher ? launcher->tab(launcher->currentTab()) : nullptr;
     if (!shown)
         return view;
     const int count = int(shown->icons.size());
@@ -159,6 +176,9 @@ ScanLoop::View SwitchScanner::view() const
     view.pageDownShown = button(ActionKind::PageDown) && button(ActionKind::PageDown)->isVisible();
     view.backShown = button(ActionKind::Back) && button(ActionKind::Back)->isVisible();
     view.topLevelTabs = launcher->topLevelTabCount();
+    // A minimised launcher comes back only through the tray, which a switch cannot reach:
+    // the house opens the shut-down dialog instead, where the person can leave or close it.
+    view.houseShown = theShutDownDialog && button(ActionKind::House) && button(ActionKind::House)->isVisible();
     return view;
 }
 
@@ -177,6 +197,8 @@ QWidget *SwitchScanner::widgetOf(const ScanLoop::Step &step) const
     }
     case ScanLoop::Step::DialogButton:
         return buttonsOf(openDialog()).value(step.index);
+    case ScanLoop::Step::House:
+        return button(ActionKind::House);
     }
     return nullptr;
 }
@@ -188,6 +210,10 @@ QString SwitchScanner::nameOf(const ScanLoop::Step &step) const
         return QString();
     if (step.kind == ScanLoop::Step::Icon)
         return static_cast<APIconQLabel *>(widget)->name;
+    // The house opens the shut-down dialog, and is named after it while scanning.
+    const QString shutDown = theSettings.getString(TextSetting::SYSTEMTRAY_SHUTDOWN_TOOLTIPNAME);
+    if (step.kind == ScanLoop::Step::House && !shutDown.isEmpty() && shutDown != QLatin1String("NULL"))
+        return shutDown;
     if (!widget->accessibleName().isEmpty())
         return widget->accessibleName();
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -197,13 +223,13 @@ QString SwitchScanner::nameOf(const ScanLoop::Step &step) const
 
 IconQLabel *SwitchScanner::button(int kind) const
 {
-    return launcher->titleBar() ? launcher->titleBar()->button(kind) : nullptr;
+    return launcher && launcher->titleBar() ? launcher->titleBar()->button(kind) : nullptr;
 }
 
 // Minimised or hidden, the launcher is not what the person looks at; its loop waits.
 bool SwitchScanner::launcherAway() const
 {
-    return !launcher->isVisible() || launcher->isMinimized();
+    return !launcher || !launcher->isVisible() || launcher->isMinimized();
 }
 
 void SwitchScanner::restart()
@@ -225,7 +251,8 @@ void SwitchScanner::step()
         index = -1;
     }
     if (steps.isEmpty() || (now.dialogButtons < 0 && launcherAway())) {
-        launcherFrame->hide();
+        if (launcherFrame)
+            launcherFrame->hide();
         return;
     }
     index = (index + 1) % int(steps.size());
@@ -249,7 +276,12 @@ void SwitchScanner::highlightStep()
         reporter->highlighted(widget, nameOf(step));
     }
     if (step.kind == ScanLoop::Step::DialogButton) {
-        launcherFrame->hide();
+        if (launcherFrame)
+            launcherFrame->hide();
+        // Where the dialog's buttons take the keyboard's focus, it goes with the highlight, so
+        // that the keys and the switch mean the same button.
+        if (widget && widget->focusPolicy() != Qt::NoFocus)
+            widget->setFocus(Qt::OtherFocusReason);
         QWidget *dialog = openDialog();
         if (!dialogFrame || dialogFrame->parentWidget() != dialog) {
             delete dialogFrame;
@@ -301,7 +333,16 @@ void SwitchScanner::perform(const ScanLoop::Step &step)
         else if (auto *label = qobject_cast<ShutdownQLabel *>(widget))
             emit label->LabelPress();
         break;
+    case ScanLoop::Step::House:
+        openShutDownDialog();
+        break;
     }
+}
+
+void SwitchScanner::openShutDownDialog()
+{
+    if (theShutDownDialog)
+        theShutDownDialog->setVisible(true);
 }
 
 // With one switch there is no page-up: from the last page, page-down goes round to the first.
@@ -318,33 +359,53 @@ void SwitchScanner::turnPage()
         launcher->dispatchAction(nullptr, button(ActionKind::PageUp), nullptr);
 }
 
-bool SwitchScanner::isSwitch(QObject *watched, QEvent *event) const
+// The launcher's window and the dialog scanned; the tray's icons and menus keep their own
+// clicks and keys, so that a carer reaches the settings and the exit while scanning runs.
+bool SwitchScanner::onScannedWindow(QObject *watched) const
 {
     if (!watched->isWidgetType())
         return false;
+    const QWidget *window = static_cast<QWidget *>(watched)->window();
+    return (launcher && window == launcher) || window == openDialog();
+}
+
+SwitchScanner::Press SwitchScanner::pressOf(QObject *watched, QEvent *event)
+{
+    if (!onScannedWindow(watched))
+        return Press::None;
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
-        // A space typed into a text field is a space.
+        // A space typed into a text field is a space; Return on the PIN pad is its OK.
         if (key->key() == Qt::Key_Space && qobject_cast<QLineEdit *>(watched))
-            return false;
-        return isSwitchKey(key);
+            return Press::None;
+        if (key->key() != Qt::Key_Space && qobject_cast<PinPadDialog *>(static_cast<QWidget *>(watched)->window()))
+            return Press::None;
+        if (!isSwitchKey(key))
+            return Press::None;
+        // A held key is one press, not a stream of them.
+        return held.pressStarts(key) ? Press::Switch : Press::Repeat;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        return true;
+        return Press::Switch;
     default:
-        return false;
+        return Press::None;
     }
 }
 
 bool SwitchScanner::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!isScanning() || !isSwitch(watched, event))
+    if (!isScanning())
         return false;
-    // A held key is one press, not a stream of them.
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->isAutoRepeat())
-        return true;
-    activate();
-    return true;
+    // A switch held down may be let go over another window, or in another program.
+    if (event->type() == QEvent::KeyRelease)
+        held.released(static_cast<QKeyEvent *>(event));
+    else if (event->type() == QEvent::ApplicationStateChange
+             && static_cast<QApplicationStateChangeEvent *>(event)->applicationState() != Qt::ApplicationActive)
+        held.forget();
+    const Press press = pressOf(watched, event);
+    if (press == Press::Switch)
+        activate();
+    return press != Press::None;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScanLoop.h"
+#include "widgets/HeldKeys.h"
 
 #include <QList>
 #include <QObject>
@@ -16,9 +17,11 @@ class lumbra;
 
 // One-switch scanning: with SWITCH_SCAN_MS above 0 the highlight moves by itself round the
 // loop of ScanLoop, one step each SWITCH_SCAN_MS milliseconds, and one switch (Space,
-// Return, or a click anywhere, which is what switch boxes send) does what is highlighted.
-// After each action the loop starts again from the first icon of what is now shown. While
-// a dialog is open the launcher waits and the dialog's buttons are scanned instead.
+// Return, or a click anywhere on the launcher or the dialog scanned, which is what switch
+// boxes send) does what is highlighted. After each action the loop starts again from the
+// first icon of what is now shown. While a dialog is open the launcher waits and the
+// dialog's buttons are scanned instead. Without a launcher (the first start's question comes
+// before it) only dialogs are scanned.
 class SwitchScanner : public QObject
 {
     Q_OBJECT
@@ -62,16 +65,21 @@ private:
     void highlightStep();
     void perform(const ScanLoop::Step &step);
     void turnPage();
-    bool isSwitch(QObject *watched, QEvent *event) const;
+    void openShutDownDialog();
+    bool onScannedWindow(QObject *watched) const;
+    // What a key or a click means: nothing to the scanner, the switch, or the switch held.
+    enum class Press { None, Switch, Repeat };
+    Press pressOf(QObject *watched, QEvent *event);
     IconQLabel *button(int kind) const;
 
     lumbra *launcher;
     HighlightReporter *reporter;
     QTimer timer;
-    ScanFrame *launcherFrame;
+    ScanFrame *launcherFrame = nullptr;
     QPointer<ScanFrame> dialogFrame;
     ScanLoop::View shownView;
     QList<ScanLoop::Step> steps;
     int index = -1;
     bool scanning = false;
+    HeldKeys held;
 };

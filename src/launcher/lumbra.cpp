@@ -13,6 +13,7 @@
 #include "TabEntry.h"
 #include "TitleBar.h"
 #include "UndoOffer.h"
+#include "dialogs/CaregiverLock.h"
 #include "dialogs/LumbraShutDown.h"
 #include "platform/Platform.h"
 #include "platform/WindowMessages.h"
@@ -192,10 +193,15 @@ void lumbra::reject()
 {
 }
 
-// A close from the window manager ends the program the way WM_CLOSE does; the launcher is
-// never left hidden with no way back.
+// A close from the window manager (Alt+F4) is WM_CLOSE to the launcher's window, which ends
+// the program; the launcher is never left hidden with no way back. Like the tray's exit it
+// asks for the caregiver's PIN first; the program's own close() comes from the tray's exit,
+// which has asked already.
 void lumbra::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    QCoreApplication::exit(0);
+    if (event->spontaneous() && !CaregiverLock::allow(CaregiverLock::Action::WindowClose, this))
+        return;
+    if (endpoint == platform::kNoWindow || !platform::windows().sendMessage(endpoint, platform::kWmClose, 0, 0, 0))
+        QCoreApplication::exit(0);
 }

@@ -130,7 +130,8 @@ void lumbra::moveHighlight(unsigned key)
     if (target / perPage == page) {
         if (APIconQLabel *previous = iconAt(t, selection.previousSelectedIcon))
             previous->refreshFace(true);
-        iconAt(t, s)->refreshFace(true);
+        if (APIconQLabel *current = iconAt(t, s))
+            current->refreshFace(true);
         selection.previousSelectedIcon = key == platform::kVkLeft || key == platform::kVkRight ? s : target;
         selection.selectedIcon = target;
         highlight(iconAt(t, target));

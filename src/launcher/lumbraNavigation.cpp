@@ -51,6 +51,8 @@ void lumbra::showTab(int t)
 }
 
 // The tab's page comes on the screen at its first page, with the highlight on its first icon.
+// A tab without icons starts at its first page too: an icon added to it goes there, and the
+// keys move from there, not from where the highlight was on the tab before.
 void lumbra::switchToTab(int t)
 {
     DragIconPage *shown = pageOf(t);
@@ -69,11 +71,11 @@ void lumbra::switchToTab(int t)
     else
         bar->hideBackBar();
     const QList<APIconQLabel *> &icons = tabs.at(t)->icons;
+    selection.selectedIcon = selection.previousSelectedIcon = 0;
     if (!icons.isEmpty()) {
         for (APIconQLabel *icon : icons)
             icon->refreshFace(true);
         highlight(icons.first());
-        selection.selectedIcon = selection.previousSelectedIcon = 0;
     }
     showPagePicture(t);
     shown->setGeometry(0, G::tabAreaHeight(), G::screenWidth(), G::screenHeight() - G::tabAreaHeight());

@@ -23,8 +23,10 @@
 #include "widgets/TabQLabel.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QPushButton>
+#include <QSpontaneKeyEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -420,6 +422,7 @@ void tst_CaregiverLock::lockedActionsAsk_data()
     QTest::newRow("tray settings") << CaregiverLock::Action::TraySettings;
     QTest::newRow("tray exit") << CaregiverLock::Action::TrayExit;
     QTest::newRow("leaving from the shut-down dialog") << CaregiverLock::Action::LeaveFromShutDown;
+    QTest::newRow("Alt+F4") << CaregiverLock::Action::WindowClose;
 }
 
 // Unlocked, nothing asks and the action goes through; locked, it asks once and goes through
@@ -491,6 +494,12 @@ bool tst_CaregiverLock::perform(CaregiverLock::Action action)
     case CaregiverLock::Action::LeaveFromShutDown: {
         LumbraShutDown dialog(nullptr);
         dialog.ActionQuitLumbra();
+        return closePosted();
+    }
+    case CaregiverLock::Action::WindowClose: {
+        QCloseEvent close; // what the window manager sends: a close the window did not ask for
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        qApp->notify(launcher.get(), &close);
         return closePosted();
     }
     }

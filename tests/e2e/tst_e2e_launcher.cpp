@@ -60,6 +60,7 @@ private slots:
     void keysMoveAcrossTabsAndPages();
     void themeDialogShowsTheThemeAndCancelTakesItBack();
     void deleteTakesTheAddedIconOffAndCtrlZPutsItBack();
+    void heldKeysActOnce();
     void missingProgramIsToldInABubble();
 
 private:
@@ -210,6 +211,26 @@ void tst_E2eLauncher::deleteTakesTheAddedIconOffAndCtrlZPutsItBack()
     pressKeys({QStringLiteral("ctrl+z")});
     QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), kFirstTabIcons, 10000);
     QCOMPARE(exportedTree(), before);
+}
+
+// Held, a key is repeated by the X server, and only some repeats say so: Return starts one
+// program and Delete takes off one icon however long they are held.
+void tst_E2eLauncher::heldKeysActOnce()
+{
+    showFirstTab();
+    for (const QString &key : {QStringLiteral("Return Right Right"), QStringLiteral("Delete Left")}) {
+        const QStringList keys = key.split(u' ');
+        const QString hold = QStringLiteral("keydown %1 sleep 1.5 keyup %1").arg(keys.first());
+        QVERIFY(!session->x().xdotool(hold.split(u' ')).isNull());
+        pressKeys(keys.mid(1));
+    }
+    // The folder opened now says that every key before it has been handled.
+    pressKeys({QStringLiteral("Return")});
+    QVERIFY(!takeRecord(kOpened).isEmpty());
+    QCOMPARE(takeRecord(kStarted), path(QStringLiteral("app one")) + QStringLiteral("|0\n"));
+    QCOMPARE(storedIcons(), QStringLiteral("1.2.4.5.%1").arg(kMissingIcon));
+    pressKeys({QStringLiteral("ctrl+z")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), kFirstTabIcons, 10000);
 }
 
 // Return on a program that is not installed shows the bubble beside it.

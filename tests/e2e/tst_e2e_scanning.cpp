@@ -14,8 +14,12 @@ class tst_E2eScanning : public E2eTest
 {
     Q_OBJECT
 
+public:
+    tst_E2eScanning() { options.windowManager = options.trayHost = true; }
+
 private slots:
     void spaceStartsTheThirdIconWhenScanningReachesIt();
+    void trayIconKeepsItsClick();
 
 private:
     void prepare() override;
@@ -87,6 +91,15 @@ void tst_E2eScanning::spaceStartsTheThirdIconWhenScanningReachesIt()
     QVERIFY2(steps.size() >= 3, qPrintable(steps.join(u'\n')));
     QCOMPARE(steps.at(0).section(u' ', 2), QStringLiteral("0 Recorder"));
     QCOMPARE(steps.at(1).section(u' ', 2), QStringLiteral("1 Papers"));
+}
+
+// The carer reaches the tray: its click minimises the launcher and starts nothing scanned.
+void tst_E2eScanning::trayIconKeepsItsClick()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(session->dockedIcons().size(), 3, 20000);
+    click(session->geometryOf(session->dockedIcons().first()).center());
+    QTRY_COMPARE_WITH_TIMEOUT(session->windowState(window), QStringLiteral("Iconic"), 20000);
+    QVERIFY(!QFile::exists(path(QStringLiteral("first.txt"))) && !QFile::exists(path(QStringLiteral("third.txt"))));
 }
 
 QTEST_MAIN(tst_E2eScanning)

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 class tst_E2eStartUp : public E2eTest
@@ -24,6 +25,7 @@ public:
 
 private slots:
     void choosingTheDesktopEndsWithZeroAndAsksAgain();
+    void closeSwitchEndsTheQuestion();
     void choosingTheLauncherStoresTheAnswer();
     void closeSwitchGivesUpOnALauncherThatDoesNotAnswer();
 
@@ -44,12 +46,30 @@ void tst_E2eStartUp::choosingTheDesktopEndsWithZeroAndAsksAgain()
     QVERIFY(!question.isEmpty());
     const QRect dialog = session->geometryOf(question);
     QCOMPARE(dialog.size(), QSize(404, 153));
-    click(dialog.topLeft() + QPoint(222 + 66, 24 + 38));
+    // Escape chooses nothing; Tab takes the thick yellow ring to the desktop's picture, and Return chooses it.
+    const auto ringAround = [&](int x) {
+        const QRect around(dialog.topLeft() + QPoint(x - 6, 18), QSize(145, 88));
+        const QImage ring = session->grab(around).convertToFormat(QImage::Format_RGB32);
+        const auto *pixels = reinterpret_cast<const QRgb *>(ring.constBits());
+        return std::count(pixels, pixels + ring.width() * ring.height(), qRgb(255, 221, 0));
+    };
+    focus(question);
+    pressKeys({QStringLiteral("Escape"), QStringLiteral("Tab")});
+    QTRY_VERIFY_WITH_TIMEOUT(ringAround(222) > 1000 && ringAround(50) == 0, 10000);
+    pressKeys({QStringLiteral("Return")});
     QVERIFY(first->waitForFinished(15000));
     QCOMPARE(first->exitCode(), 0);
     QCOMPARE(stored().mySystem.IS_FIRST_RUN, 1);
     // No tray icon was shown before the answer.
     QVERIFY(session->dockedIcons().isEmpty());
+}
+
+// Until it is answered, the question ends as a launcher does on "--close".
+void tst_E2eStartUp::closeSwitchEndsTheQuestion()
+{
+    startLauncher();
+    closeLauncher();
+    QCOMPARE(stored().mySystem.IS_FIRST_RUN, 1);
 }
 
 void tst_E2eStartUp::choosingTheLauncherStoresTheAnswer()

@@ -475,6 +475,15 @@ void tst_Launcher::addedIconIsStoredAndShown()
     QCOMPARE(label->kind, 1);
     QVERIFY(!label->isHidden());
     QCOMPARE(label->parentWidget(), tab(3)->page);
+    // A tab without icons starts on its first page, wherever the highlight was on the tab before.
+    launcher->dispatchAction(nullptr, nullptr, tab(0)->tabLabel);
+    walkTo(19);
+    launcher->dispatchAction(nullptr, nullptr, tab(2)->tabLabel);
+    launcher->addIcon({QStringLiteral("Viewer"), QStringLiteral("/usr/bin/viewer"), QString(), 4});
+    QVERIFY(!tab(2)->icons.last()->isHidden());
+    for (unsigned key : {platform::kVkUp, platform::kVkLeft})
+        this->key(key);
+    QCOMPARE(launcher->selectedIcon(), 0);
 }
 
 void tst_Launcher::displayChangeLaysOutAnew_data()

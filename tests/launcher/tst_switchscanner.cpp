@@ -3,6 +3,8 @@
 
 #include "LauncherFixture.h"
 
+#include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
 #include "launcher/HighlightReporter.h"
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
@@ -10,11 +12,13 @@
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "settings/ActionKind.h"
+#include "settings/PinHash.h"
 #include "settings/SettingStore.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
 #include "widgets/IconQLabel.h"
 #include "widgets/ScanFrame.h"
+#include "widgets/ShutdownQLabel.h"
 #include "widgets/TabQLabel.h"
 
 #include <QApplication>
@@ -60,7 +64,7 @@ QList<Step> tabSteps(int count)
 
 QStringList describe(const QList<Step> &steps)
 {
-    static const char *const kinds[] = {"icon", "page-down", "back", "tab", "button"};
+    static const char *const kinds[] = {"icon", "page-down", "back", "tab", "button", "house"};
     QStringList out;
     for (const Step &step : steps)
         out.append(QStringLiteral("%1 %2").arg(QLatin1String(kinds[step.kind])).arg(step.index));
@@ -85,6 +89,7 @@ private slots:
     void everySwitchInputActs_data();
     void everySwitchInputActs();
     void dialogButtonsAreScannedInstead();
+    void houseLeadsToTheShutDownDialogAndPinPadKeepsItsReturn();
     void eachStepIsSpokenAndFramed();
     void offMeansNoFilterAndNoFrame();
 
@@ -254,7 +259,7 @@ void tst_SwitchScanner::everySwitchInputActs_data()
     QTest::newRow("click on the page") << "click page" << true;
     QTest::newRow("click on the tab strip") << "click strip" << true;
     QTest::newRow("another key") << "x" << false;
-    QTest::newRow("held space repeating") << "repeat" << false;
+    QTest::newRow("held space repeating") << "repeat" << true;
 }
 
 // Whatever the switch box sends, the highlighted icon (the third) starts, and only it.
@@ -279,9 +284,12 @@ void tst_SwitchScanner::everySwitchInputActs()
                           QPoint(launcher->titleBar()->tabArea()->width() - 2, 2));
     else if (input == QLatin1String("x"))
         QTest::keyClick(page, Qt::Key_X);
-    if (input == QLatin1String("repeat")) {
-        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
-        QApplication::sendEvent(page, &repeat);
+    // Held, the space acts once, whether Qt marks a repeat or not (a release and a press at one time).
+    for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90} : QList<int>()) {
+        QKeyEvent key(time < 0 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_Space, {}, QStringLiteral(" "),
+                      time == 50);
+        key.setTimestamp(std::abs(time));
+        QApplication::sendEvent(page, &key);
     }
     QCOMPARE(platform->shell.starts.size(), acts ? 1 : 0);
     if (acts)
@@ -313,6 +321,27 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QVERIFY(platform->shell.starts.isEmpty());
     // Back on the launcher, the loop starts from its first icon.
     QCOMPARE(describe({scanner()->loop().value(scanner()->currentStep())}), describe({{Step::Icon, 0}}));
+}
+
+void tst_SwitchScanner::houseLeadsToTheShutDownDialogAndPinPadKeepsItsReturn()
+{
+    LumbraShutDown shutDown(nullptr);
+    theShutDownDialog = &shutDown;
+    start();
+    scanner()->step();
+    stepTo(int(scanner()->loop().size()) - 1);
+    scanner()->activate();
+    QVERIFY(shutDown.isVisible());
+    // Its buttons are read as they stand: the top row from the left, a pixel up or down.
+    QCOMPARE(scanner()->widgetOf(scanner()->loop().at(1)), shutDown.taskManagerLabel);
+    // Digits and Return are the PIN pad's own; only Space is the switch there.
+    PinPadDialog pad(PinHash::make(QStringLiteral("2468")));
+    pad.open();
+    scanner()->step();
+    for (Qt::Key key : {Qt::Key_2, Qt::Key_4, Qt::Key_6, Qt::Key_8, Qt::Key_Return})
+        QTest::keyClick(&pad, key);
+    QCOMPARE(pad.result(), int(QDialog::Accepted));
+    theShutDownDialog = nullptr;
 }
 
 void tst_SwitchScanner::eachStepIsSpokenAndFramed()
