@@ -39,6 +39,12 @@ bool isGrey(QRgb pixel)
     return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
 }
 
+platform::InstalledProgram installed(const QString &name, const QString &program)
+{
+    return {(QStringLiteral("/apps/") + name + QStringLiteral(".desktop")).toStdU16String(), name.toStdU16String(), std::u16string(),
+            program.toStdU16String()};
+}
+
 } // namespace
 
 class tst_MissingPrograms : public LauncherFixture
@@ -57,6 +63,9 @@ private slots:
     void dimmedIconKeepsItsNameReadable();
     void bubbleStaysOnThePage_data();
     void bubbleStaysOnThePage();
+    void roleDecidesWhatStarts_data();
+    void roleDecidesWhatStarts();
+    void categoryProgramsFollowTheTabsOwn();
 };
 
 void tst_MissingPrograms::whatCountsAsMissing_data()
@@ -306,6 +315,92 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
     // Another page shown: the bubble goes with its icon.
     icon(0, position)->hide();
     QTRY_VERIFY(!notice());
+}
+
+void tst_MissingPrograms::roleDecidesWhatStarts_data()
+{
+    using Form = platform::RoleProgram::Form;
+    QTest::addColumn<QString>("role");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("found");
+    QTest::addColumn<bool>("ownMissing");
+    QTest::addColumn<QString>("started"); // "start X" or "open X"; empty: dimmed, nothing starts
+
+    const QString entry = QStringLiteral("/usr/share/applications/other.desktop");
+    QTest::newRow("a desktop entry for the role") << "web-browser" << int(Form::DesktopEntry) << entry << true
+                                                  << QStringLiteral("open ") + entry;
+    QTest::newRow("a program for the role, quoted") << "terminal" << int(Form::Program) << "/usr/bin/x term" << true
+                                                    << "start \"/usr/bin/x term\"";
+    QTest::newRow("nothing for the role: its own target") << "e-mail" << int(Form::None) << "" << false
+                                                          << "start /opt/apps/app4";
+    QTest::newRow("nothing for the role, own target missing") << "e-mail" << int(Form::None) << "" << true << "";
+    QTest::newRow("no role: its own target") << "" << int(Form::DesktopEntry) << entry << false
+                                             << "start /opt/apps/app4";
+    QTest::newRow("an unknown role of 10,000 characters") << QString(10000, u'r') << int(Form::None) << "" << false
+                                                          << "start /opt/apps/app4";
+}
+
+// The program this computer has for an icon's role is started in place of the icon's own
+// target, which stands where nothing is installed for the role.
+void tst_MissingPrograms::roleDecidesWhatStarts()
+{
+    QFETCH(QString, role);
+    QFETCH(int, form);
+    QFETCH(QString, found);
+    QFETCH(bool, ownMissing);
+    QFETCH(QString, started);
+    smallStore().fill(theSettings);
+    theSettings.icons[3].ICON_AP_ROLE = role;
+    theSettings.icons[4].ICON_AP_ROLE = role;
+    platform->roles.programs.insert(role, {platform::RoleProgram::Form(form), found.toStdU16String()});
+    if (ownMissing)
+        platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
+    startOnSettings();
+
+    // Asked once however many icons name it.
+    QCOMPARE(platform->roles.asked, role.isEmpty() ? QStringList() : QStringList{role});
+    APIconQLabel *shown = icon(0, 1);
+    QCOMPARE(shown->name, QStringLiteral("Icon 4"));
+    QCOMPARE(shown->missing, started.isEmpty());
+    launcher->dispatchAction(shown, nullptr, nullptr);
+    const auto &shell = platform->shell;
+    const QString done = !shell.starts.isEmpty() ? QStringLiteral("start ") + shell.starts.first().program
+        : !shell.opens.isEmpty()                 ? QStringLiteral("open ") + shell.opens.first().file
+                                                 : QString();
+    QCOMPARE(done, started);
+}
+
+// A tab naming a menu category shows its installed programs after its own icons, but not one
+// of its own icons starts already; they start through their desktop entry, are never taken
+// off the tree, and an icon added comes before them.
+void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
+{
+    smallStore().fill(theSettings);
+    theSettings.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Game");
+    platform->roles.categories.insert(QStringLiteral("Game"),
+                                      {installed("Chess", "app2"), installed("Mines", "mines"),
+                                       installed("Sudoku", "sudoku")});
+    startOnSettings();
+
+    QCOMPARE(tab(0)->icons.size(), 6);
+    QCOMPARE(icon(0, 4)->name, QStringLiteral("Mines"));
+    QCOMPARE(icon(0, 4)->toolTip(), QStringLiteral("Mines"));
+    QCOMPARE(icon(0, 5)->pos(), theSettings.getIconPosition(5));
+    launcher->timerStart_slot();
+    QCOMPARE(tab(1)->icons.size(), 1);
+    QCOMPARE(platform->roles.asked, QStringList{QStringLiteral("Game")});
+    const QString before = storedList(0);
+    walkTo(4);
+    key(platform::kVkDelete);
+    QCOMPARE(storedList(0), before);
+    QCOMPARE(tab(0)->icons.size(), 6);
+    launcher->dispatchAction(icon(0, 4), nullptr, nullptr);
+    QCOMPARE(platform->shell.opens.value(0).file, QStringLiteral("/apps/Mines.desktop"));
+
+    QVERIFY(launcher->addIcon({QStringLiteral("New"), QStringLiteral("/opt/new"), QStringLiteral("new.png"), 1}));
+    QCOMPARE(icon(0, 4)->name, QStringLiteral("New"));
+    QCOMPARE(icon(0, 6)->name, QStringLiteral("Sudoku"));
+    QCOMPARE(icon(0, 6)->position, 6);
 }
 
 QTEST_MAIN(tst_MissingPrograms)
