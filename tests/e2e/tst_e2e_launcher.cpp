@@ -3,7 +3,8 @@
 // through the desktop's opener, Tab and the arrows move as the keyboard table says across
 // tabs and pages, the theme dialog shows a theme at once and Cancel takes it back, Delete
 // takes an added icon off in the store at once and Ctrl+Z puts it back exactly as it was,
-// and a program that is not installed says so.
+// a program that is not installed says so, and an icon for a role starts the desktop's
+// program for it.
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -24,7 +25,9 @@ namespace {
 constexpr int kSecondTabIcons = 14;
 constexpr int kFirstPagedIcon = 6;
 constexpr int kMissingIcon = kFirstPagedIcon + kSecondTabIcons;
-const QString kFirstTabIcons = QStringLiteral("1.2.3.4.5.%1").arg(kMissingIcon);
+// Its own program is missing; the desktop's browser takes its role.
+constexpr int kRoleIcon = kMissingIcon + 1;
+const QString kFirstTabIcons = QStringLiteral("1.2.3.4.5.%1.%2").arg(kMissingIcon).arg(kRoleIcon);
 const QString kStarted = QStringLiteral("started.txt");
 const QString kOpened = QStringLiteral("opened.txt");
 
@@ -61,6 +64,7 @@ private slots:
     void themeDialogShowsTheThemeAndCancelTakesItBack();
     void deleteTakesTheAddedIconOffAndCtrlZPutsItBack();
     void missingProgramIsToldInABubble();
+    void roleIconStartsTheDesktopsProgram();
 
 private:
     void prepare() override;
@@ -82,6 +86,15 @@ void tst_E2eLauncher::prepare()
         paged.append(QString::number(kFirstPagedIcon + i));
     }
     reg += e2eIconEntry(kMissingIcon, QStringLiteral("Missing"), path(QStringLiteral("app one/record.sh.uninstalled")), 1, 1);
+    reg += e2eIconEntry(kRoleIcon, QStringLiteral("Browser"), path(QStringLiteral("no/browser")), 1, 1)
+        + QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\IconInfo\\%1]\n"
+                         "\"ICON_AP_ROLE\"=\"web-browser\"\n").arg(kRoleIcon);
+    const QString browser = writeRecorder(QStringLiteral("browser.sh"), QStringLiteral("browser.txt"), QStringLiteral("$#"));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("home/.local/share/applications"))));
+    QVERIFY(E2eSession::writeFile(path(QStringLiteral("home/.local/share/applications/lumbra-test-browser.desktop")),
+                                  "[Desktop Entry]\nType=Application\nName=Browser\nExec=" + browser.toUtf8() + " %u\n"));
+    QVERIFY(E2eSession::writeFile(path(QStringLiteral("home/.config/mimeapps.list")),
+                                  "[Default Applications]\nx-scheme-handler/http=lumbra-test-browser.desktop\n"));
     reg += e2eTabIcons(1, kFirstTabIcons) + e2eTabIcons(2, paged.join(u'.')) + e2eThemes();
     // The same icon may be started again at once; the click guard is tested elsewhere.
     reg += e2eSystemValue(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), QStringLiteral("1"))
@@ -193,7 +206,7 @@ void tst_E2eLauncher::themeDialogShowsTheThemeAndCancelTakesItBack()
 // and Ctrl+Z then leave the store exactly as it was.
 void tst_E2eLauncher::deleteTakesTheAddedIconOffAndCtrlZPutsItBack()
 {
-    const QString withoutAdded = QStringLiteral("1.2.4.5.%1").arg(kMissingIcon);
+    const QString withoutAdded = QStringLiteral("1.2.4.5.%1.%2").arg(kMissingIcon).arg(kRoleIcon);
     showFirstTab();
     pressKeys({QStringLiteral("Delete"), QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Delete")});
     QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), withoutAdded, 10000);
@@ -220,6 +233,14 @@ void tst_E2eLauncher::missingProgramIsToldInABubble()
     pressKeys(QStringList(5, QStringLiteral("Right")) << QStringLiteral("Return"));
     QTRY_VERIFY_WITH_TIMEOUT(bubblePixels(session->grab(QRect(0, 0, 1024, 768))) >= before + 2000, 10000);
     QVERIFY(!QFile::exists(path(kStarted)));
+    QCOMPARE(launcher->state(), QProcess::Running);
+}
+
+void tst_E2eLauncher::roleIconStartsTheDesktopsProgram()
+{
+    showFirstTab();
+    pressKeys(QStringList(6, QStringLiteral("Right")) << QStringLiteral("Return"));
+    QCOMPARE(takeRecord(QStringLiteral("browser.txt")), QStringLiteral("0\n"));
     QCOMPARE(launcher->state(), QProcess::Running);
 }
 

@@ -4,6 +4,7 @@
 #include "Runner.h"
 
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32ProgramRoles.h"
 #include "platform/win32/Win32TargetLookup.h"
 
 namespace runner {
@@ -144,6 +145,63 @@ std::string documentLookup(const std::u16string &file, const std::u16string &fol
     return std::string();
 }
 
+bool endsWithNoCase(const std::u16string &text, const std::u16string &end)
+{
+    if (text.size() < end.size())
+        return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        if (towlower(text[text.size() - end.size() + i]) != towlower(end[i]))
+            return false;
+    }
+    return true;
+}
+
+// `expected`: the file name the program found ends in; empty: nothing is found.
+std::string roleLookup(const std::u16string &role, const std::u16string &expected)
+{
+    const RoleProgram found = Win32ProgramRoles().programFor(role);
+    EXPECT_EQ(found.form == RoleProgram::Form::Program, !expected.empty());
+    EXPECT(expected.empty() || endsWithNoCase(found.path, expected));
+    EXPECT(expected.empty() || GetFileAttributesW(wide(found.path)) != INVALID_FILE_ATTRIBUTES);
+    return std::string();
+}
+
+// An association of a file type, for as long as the object lives. Written through
+// HKEY_CLASSES_ROOT: Wine's association calls do not see the user's own classes.
+class Association
+{
+public:
+    Association(const wchar_t *type, const std::u16string &command)
+        : typeKey(type)
+    {
+        setDefault(typeKey.c_str(), L"LumbraTest.Type");
+        setDefault(L"LumbraTest.Type\\shell\\open\\command", reinterpret_cast<const wchar_t *>(command.c_str()));
+    }
+    ~Association()
+    {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, typeKey.c_str());
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"LumbraTest.Type");
+    }
+
+private:
+    static void setDefault(const wchar_t *path, const wchar_t *text)
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return;
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+
+    std::wstring typeKey;
+};
+
+std::string associatedRole(const std::u16string &program, bool found)
+{
+    Association sheets(L".ods", u'"' + program + u"\" \"%1\"");
+    return roleLookup(u"spreadsheet", found ? u"lumbra-win32-tests.exe" : u"");
+}
+
 int taskManagerChild(const std::vector<std::u16string> &)
 {
     return Win32Shell().startTaskManager() ? 0 : 1;
@@ -215,6 +273,25 @@ void addShellTests()
     for (const auto &row : documents)
         add(std::string("lookup: document, ") + row.name,
             [row] { return documentLookup(row.file, row.folder, row.expected); });
+    const struct
+    {
+        const char *name;
+        std::u16string role;
+        std::u16string expected;
+    } roles[] = {{"a terminal is Windows' own", u"terminal", u"cmd.exe"},
+                 {"the files are Explorer", u"files", u"explorer.exe"},
+                 {"a text editor by the association of .txt", u"text-editor", u".exe"},
+                 {"an unknown role", u"coffee-maker", u""},
+                 {"a role of 10,000 characters", std::u16string(10000, u'w'), u""},
+                 {"a role without association or own program", u"software", u""}};
+    for (const auto &row : roles)
+        add(std::string("roles: ") + row.name, [row] { return roleLookup(row.role, row.expected); });
+    add("roles: the program associated with the role's file type",
+        [] { return associatedRole(runnerPath(), true); });
+    add("roles: an association naming a missing program finds nothing",
+        [] { return associatedRole(u"C:\\no\\such.exe", false); });
+    add("roles: no category lists programs",
+        [] { return Win32ProgramRoles().programsOfCategory(u"Game", u"", 10).empty() ? std::string() : "listed"; });
     addRole("record", recordChild);
     addRole("task-manager", taskManagerChild);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cwchar>
 #include <string>
 
 namespace platform {
@@ -72,8 +73,9 @@ RoleProgram associated(const Role &role)
     const ASSOCF flags = ASSOCF_NOTRUNCATE | (role.isScheme ? ASSOCF_IS_PROTOCOL : ASSOCF_NONE);
     if (AssocQueryStringW(flags, ASSOCSTR_EXECUTABLE, role.association, L"open", path, &length) != S_OK)
         return RoleProgram();
-    // The length counts the closing NUL.
-    return programAt(path, length > 0 ? length - 1 : 0);
+    // The length given back is not to be trusted (Wine leaves it as it was): the text ends at
+    // its NUL.
+    return programAt(path, DWORD(wcsnlen(path, MAX_PATH)));
 }
 
 RoleProgram ownProgram(const Role &role)
