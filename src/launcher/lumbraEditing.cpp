@@ -135,7 +135,7 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
             ++position;
     }
     if (entry->page && !shownAnew) {
-        position = std::min(position, int(entry->icons.size()) - entry->installed);
+        position = std::min(position, int(entry->icons.size()));
         APIconQLabel *icon = makeIcon(t, part, position);
         icon->setParent(entry->page);
         insertLabel(t, icon, position);

@@ -350,8 +350,8 @@ void tst_MissingPrograms::roleDecidesWhatStarts()
     QFETCH(bool, ownMissing);
     QFETCH(QString, started);
     smallStore().fill(theSettings);
-    theSettings.icons[3].ICON_AP_ROLE = role;
-    theSettings.icons[4].ICON_AP_ROLE = role;
+    for (const int index : {2, 3, 4})
+        theSettings.icons[index].ICON_AP_ROLE = role;
     platform->roles.programs.insert(role, {platform::RoleProgram::Form(form), found.toStdU16String()});
     if (ownMissing)
         platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
@@ -362,6 +362,8 @@ void tst_MissingPrograms::roleDecidesWhatStarts()
     APIconQLabel *shown = icon(0, 1);
     QCOMPARE(shown->name, QStringLiteral("Icon 4"));
     QCOMPARE(shown->missing, started.isEmpty());
+    // A folder icon opens its folder whatever role it names.
+    QCOMPARE(icon(0, 3)->kind, int(ActionKind::SubTab));
     launcher->dispatchAction(shown, nullptr, nullptr);
     const auto &shell = platform->shell;
     const QString done = !shell.starts.isEmpty() ? QStringLiteral("start ") + shell.starts.first().program

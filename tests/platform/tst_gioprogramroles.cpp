@@ -81,6 +81,8 @@ void tst_GioProgramRoles::initTestCase()
     QVERIFY(addEntry("chess.desktop", "Chess", tool, "Categories=BoardGame;Game\nIcon=/no/such.png\n"));
     QVERIFY(addEntry("hidden-game.desktop", "Aaa hidden", tool, "Categories=Game;\nNoDisplay=true\n"));
     QVERIFY(addEntry("broken-game.desktop", "Aaa broken", "/no/such/game", "Categories=Game;\n"));
+    QVERIFY(addEntry("empty-game.desktop", "Aaa empty", "", "Categories=Game;\n"));
+    QVERIFY(addEntry("shell-game.desktop", "Aaa shell", tool + ";reboot", "Categories=Game;\n"));
     QVERIFY(addEntry("office.desktop", "Aaa office", tool, "Categories=Office;\n"));
     for (int n = 0; n < 2000; ++n)
         QVERIFY(addEntry(QStringLiteral("arcade%1.desktop").arg(n), QStringLiteral("Arcade %1").arg(n, 4, 10, QChar(u'0')),
