@@ -275,13 +275,13 @@ APIconQLabel *lumbra::makeInstalledIcon(int t, const platform::InstalledProgram 
     const QString name = QString::fromStdU16String(program.name);
     const QString picture = program.picture.empty() ? theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME)
                                                     : QString::fromStdU16String(program.picture);
-    // Pictures of other programs come in any size: scaled to fit the icon.
     auto *icon = new APIconQLabel(
         cell.x(), cell.y(), G::pixels(theSettings.getInt(IntSetting::ICON_HEIGHT)),
         G::pixels(theSettings.getInt(IntSetting::ICON_WIDTH)), picture, theSettings.getString(TextSetting::MASK_PNG_NAME),
         theSettings.getFont(FontSetting::ICON_AP_NAME_FONT), name, theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION),
         theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION), theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR),
-        -1, t + 1, 1);
+        -1, t + 1, 0);
+    icon->fitPictureAboveName();
     icon->ownToolTip = name;
     icon->setToolTip(name);
     icon->kind = ActionKind::OpenWithShell;
