@@ -3,8 +3,7 @@
 // through the desktop's opener, Tab and the arrows move as the keyboard table says across
 // tabs and pages, the theme dialog shows a theme at once and Cancel takes it back, Delete
 // takes an added icon off in the store at once and Ctrl+Z puts it back exactly as it was,
-// a program that is not installed says so, and an icon for a role starts the desktop's
-// program for it.
+// a program that is not installed says so, and a role's icon starts the desktop's program.
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -91,10 +90,10 @@ void tst_E2eLauncher::prepare()
                          "\"ICON_AP_ROLE\"=\"web-browser\"\n").arg(kRoleIcon);
     const QString browser = writeRecorder(QStringLiteral("browser.sh"), QStringLiteral("browser.txt"), QStringLiteral("$#"));
     QVERIFY(QDir().mkpath(path(QStringLiteral("home/.local/share/applications"))));
-    QVERIFY(E2eSession::writeFile(path(QStringLiteral("home/.local/share/applications/lumbra-test-browser.desktop")),
-                                  "[Desktop Entry]\nType=Application\nName=Browser\nExec=" + browser.toUtf8() + " %u\n"));
-    QVERIFY(E2eSession::writeFile(path(QStringLiteral("home/.config/mimeapps.list")),
-                                  "[Default Applications]\nx-scheme-handler/http=lumbra-test-browser.desktop\n"));
+    QVERIFY(E2eSession::writeFile(path(QStringLiteral("home/.local/share/applications/b.desktop")),
+                                  "[Desktop Entry]\nType=Application\nName=B\nExec=" + browser.toUtf8() + " %u\n")
+            && E2eSession::writeFile(path(QStringLiteral("home/.config/mimeapps.list")),
+                                     "[Default Applications]\nx-scheme-handler/http=b.desktop\n"));
     reg += e2eTabIcons(1, kFirstTabIcons) + e2eTabIcons(2, paged.join(u'.')) + e2eThemes();
     // The same icon may be started again at once; the click guard is tested elsewhere.
     reg += e2eSystemValue(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), QStringLiteral("1"))
@@ -241,7 +240,6 @@ void tst_E2eLauncher::roleIconStartsTheDesktopsProgram()
     showFirstTab();
     pressKeys(QStringList(6, QStringLiteral("Right")) << QStringLiteral("Return"));
     QCOMPARE(takeRecord(QStringLiteral("browser.txt")), QStringLiteral("0\n"));
-    QCOMPARE(launcher->state(), QProcess::Running);
 }
 
 QTEST_MAIN(tst_E2eLauncher)

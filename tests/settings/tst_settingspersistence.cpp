@@ -242,7 +242,6 @@ private slots:
     void subKeysAreNumberedWithTwoDigitsAtLeast();
     void imagesBeyondTheTabCountAreLeftAlone();
     void backTitleBarCaptionBoxIsNeverWritten();
-    void rolesAndCategoriesAreNeverWritten();
     void tabCountIsClamped_data();
     void tabCountIsClamped();
     void shortListsSaveWhatExists();
@@ -391,9 +390,15 @@ void tst_SettingsPersistence::imagesBeyondTheTabCountAreLeftAlone()
              store.themes[0].images[1].IMAGE_FILE_PATH);
 }
 
+// So are an icon's role and a tab's category: a save neither changes nor adds one, so a tree
+// without them saves and exports as before.
 void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
 {
     setValueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION"), QStringLiteral("17"));
+    setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("1"));
+    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_CATEGORY"), QStringLiteral("Game"));
+    setValueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_ROLE"), QStringLiteral("web-browser"));
+    setValueAt(iconSubKeyPath(2), QStringLiteral("ICON_ID"), QStringLiteral("2"));
     SettingStore store;
     {
         StderrCapture quiet;
@@ -401,30 +406,13 @@ void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
     }
     QCOMPARE(store.themes.size(), 1);
     QCOMPARE(store.themes[0].BACKTITLEBAR_NAME_X_POSITION, 17);
+    QCOMPARE(store.icons[0].ICON_AP_ROLE + store.tabs[0].TAB_ITEM_CATEGORY, QStringLiteral("web-browserGame"));
     store.themes[0].BACKTITLEBAR_NAME_X_POSITION = 99;
     store.themes[0].BACKTITLEBAR_NAME_WIDTH = 99;
+    store.icons[0].ICON_AP_ROLE = store.icons[1].ICON_AP_ROLE = store.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("x");
     saveAllSettings(store);
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION")), QStringLiteral("17"));
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_WIDTH")), QString());
-}
-
-// Roles and categories are the tree's own: read, kept as they are, never added by a save, so
-// a tree without them saves and exports exactly as before.
-void tst_SettingsPersistence::rolesAndCategoriesAreNeverWritten()
-{
-    setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("1"));
-    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_CATEGORY"), QStringLiteral("Game"));
-    setValueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_ROLE"), QStringLiteral("web-browser"));
-    setValueAt(iconSubKeyPath(2), QStringLiteral("ICON_ID"), QStringLiteral("2"));
-    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_ALL_ICONS"), QStringLiteral("1.2"));
-    SettingStore store = loaded();
-    QCOMPARE(store.getTabString(TabTextSetting::TAB_ITEM_CATEGORY, 0), QStringLiteral("Game"));
-    QCOMPARE(store.getTabIconString(TabIconTextSetting::ICON_AP_ROLE, 0, 0), QStringLiteral("web-browser"));
-    QCOMPARE(store.getTabIconString(TabIconTextSetting::ICON_AP_ROLE, 0, 1), QString());
-    store.icons[0].ICON_AP_ROLE = QStringLiteral("e-mail");
-    store.icons[1].ICON_AP_ROLE = QStringLiteral("files");
-    store.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Office");
-    QCOMPARE(saveAllSettings(store), 1);
     QCOMPARE(valueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_ROLE")), QStringLiteral("web-browser"));
     QCOMPARE(valueAt(iconSubKeyPath(2), QStringLiteral("ICON_AP_ROLE")), QString());
     QCOMPARE(valueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_CATEGORY")), QStringLiteral("Game"));

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/ProgramRoles.h"
 #include "platform/TargetLookup.h"
+
+#include <QHash>
 
 #include <QSet>
 #include <QString>
@@ -8,8 +11,9 @@
 
 // Answers whether programs and documents exist from a list instead of the disk, and records
 // what it was asked; installed as the process's lookup for the lifetime of the object.
-// Everything exists unless it is listed in `missing` (the target exactly as asked).
-class RecordingTargets : public platform::TargetLookup
+// Everything exists unless it is listed in `missing` (the target exactly as asked). Roles and
+// categories are answered from `roles` and `categories` (nothing where they have nothing).
+class RecordingTargets : public platform::TargetLookup, public platform::ProgramRoles
 {
 public:
     RecordingTargets();
@@ -19,11 +23,18 @@ public:
 
     bool programExists(const std::u16string &program) override;
     bool documentExists(const std::u16string &file, const std::u16string &directory) override;
+    platform::RoleProgram programFor(const std::u16string &role) override;
+    std::vector<platform::InstalledProgram> programsOfCategory(const std::u16string &category, const std::u16string &,
+                                                               std::size_t limit) override;
 
     QSet<QString> missing;
     QStringList programsAsked;
     QStringList documentsAsked;
+    QHash<QString, platform::RoleProgram> roles;
+    QHash<QString, std::vector<platform::InstalledProgram>> categories;
+    QStringList rolesAsked; // roles and categories
 
 private:
     platform::TargetLookup *previous;
+    platform::ProgramRoles *previousRoles;
 };

@@ -3,7 +3,6 @@
 #include "RecordingAutostart.h"
 #include "RecordingInstanceLock.h"
 #include "RecordingPower.h"
-#include "RecordingRoles.h"
 #include "RecordingShell.h"
 #include "RecordingSound.h"
 #include "RecordingSpeech.h"
@@ -44,8 +43,7 @@ QString utf16Blob(const QString &name);
 // lifetime of the object, with a fake screen beside it, and recording backends for starting
 // programs, other windows, sound, speech, the instance lock, power, autostart and looking
 // programs up, so that no test starts a program, makes a noise, speaks, touches the desktop's
-// autostart folder or the machine's power, or depends on what this machine has installed
-// (programs, roles and the programs of menu categories).
+// autostart folder or the machine's power, or depends on what this machine has installed.
 class TestPlatform
 {
 public:
@@ -63,7 +61,6 @@ public:
     RecordingPower power;
     RecordingAutostart autostart;
     RecordingTargets targets;
-    RecordingRoles roles;
 
     // Starts over with an empty store.
     void reset();

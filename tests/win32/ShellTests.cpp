@@ -145,61 +145,29 @@ std::string documentLookup(const std::u16string &file, const std::u16string &fol
     return std::string();
 }
 
-bool endsWithNoCase(const std::u16string &text, const std::u16string &end)
-{
-    if (text.size() < end.size())
-        return false;
-    for (std::size_t i = 0; i < end.size(); ++i) {
-        if (towlower(text[text.size() - end.size() + i]) != towlower(end[i]))
-            return false;
-    }
-    return true;
-}
-
-// `expected`: the file name the program found ends in; empty: nothing is found.
+// `expected`: how the path of the program found ends (any case); empty: nothing is found.
 std::string roleLookup(const std::u16string &role, const std::u16string &expected)
 {
     const RoleProgram found = Win32ProgramRoles().programFor(role);
     EXPECT_EQ(found.form == RoleProgram::Form::Program, !expected.empty());
-    EXPECT(expected.empty() || endsWithNoCase(found.path, expected));
+    EXPECT(expected.empty() || (found.path.size() >= expected.size()
+           && _wcsicmp(wide(found.path.substr(found.path.size() - expected.size())), wide(expected)) == 0));
     EXPECT(expected.empty() || GetFileAttributesW(wide(found.path)) != INVALID_FILE_ATTRIBUTES);
     return std::string();
 }
 
-// An association of a file type, for as long as the object lives. Written through
-// HKEY_CLASSES_ROOT: Wine's association calls do not see the user's own classes.
-class Association
+// .ods opened by `program` while the role is looked up. Written to HKEY_CLASSES_ROOT: Wine's
+// association calls do not see the user's own classes.
+std::string associatedRole(const std::u16string &program, const std::u16string &expected)
 {
-public:
-    Association(const wchar_t *type, const std::u16string &command)
-        : typeKey(type)
-    {
-        setDefault(typeKey.c_str(), L"LumbraTest.Type");
-        setDefault(L"LumbraTest.Type\\shell\\open\\command", reinterpret_cast<const wchar_t *>(command.c_str()));
-    }
-    ~Association()
-    {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, typeKey.c_str());
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"LumbraTest.Type");
-    }
-
-private:
-    static void setDefault(const wchar_t *path, const wchar_t *text)
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
-
-    std::wstring typeKey;
-};
-
-std::string associatedRole(const std::u16string &program, bool found)
-{
-    Association sheets(L".ods", u'"' + program + u"\" \"%1\"");
-    return roleLookup(u"spreadsheet", found ? u"lumbra-win32-tests.exe" : u"");
+    const std::u16string command = u'"' + program + u"\" \"%1\"";
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".ods", nullptr, REG_SZ, L"LumbraTest.Type", 32);
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L"LumbraTest.Type\\shell\\open\\command", nullptr, REG_SZ, wide(command),
+                    DWORD((command.size() + 1) * 2));
+    const std::string outcome = roleLookup(u"spreadsheet", expected);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".ods");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"LumbraTest.Type");
+    return outcome;
 }
 
 int taskManagerChild(const std::vector<std::u16string> &)
@@ -287,9 +255,9 @@ void addShellTests()
     for (const auto &row : roles)
         add(std::string("roles: ") + row.name, [row] { return roleLookup(row.role, row.expected); });
     add("roles: the program associated with the role's file type",
-        [] { return associatedRole(runnerPath(), true); });
+        [] { return associatedRole(runnerPath(), u"lumbra-win32-tests.exe"); });
     add("roles: an association naming a missing program finds nothing",
-        [] { return associatedRole(u"C:\\no\\such.exe", false); });
+        [] { return associatedRole(u"C:\\no\\such.exe", u""); });
     add("roles: no category lists programs",
         [] { return Win32ProgramRoles().programsOfCategory(u"Game", u"", 10).empty() ? std::string() : "listed"; });
     addRole("record", recordChild);
