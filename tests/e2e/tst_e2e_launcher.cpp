@@ -3,7 +3,7 @@
 // through the desktop's opener, Tab and the arrows move as the keyboard table says across
 // tabs and pages, the theme dialog shows a theme at once and Cancel takes it back, Delete
 // takes an added icon off in the store at once and Ctrl+Z puts it back exactly as it was,
-// a program that is not installed says so, and a role's icon starts the desktop's program.
+// and a program that is not installed says so.
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -24,9 +24,7 @@ namespace {
 constexpr int kSecondTabIcons = 14;
 constexpr int kFirstPagedIcon = 6;
 constexpr int kMissingIcon = kFirstPagedIcon + kSecondTabIcons;
-// Its own program is missing; the desktop's browser takes its role.
-constexpr int kRoleIcon = kMissingIcon + 1;
-const QString kFirstTabIcons = QStringLiteral("1.2.3.4.5.%1.%2").arg(kMissingIcon).arg(kRoleIcon);
+const QString kFirstTabIcons = QStringLiteral("1.2.3.4.5.%1").arg(kMissingIcon);
 const QString kStarted = QStringLiteral("started.txt");
 const QString kOpened = QStringLiteral("opened.txt");
 
@@ -63,7 +61,6 @@ private slots:
     void themeDialogShowsTheThemeAndCancelTakesItBack();
     void deleteTakesTheAddedIconOffAndCtrlZPutsItBack();
     void missingProgramIsToldInABubble();
-    void roleIconStartsTheDesktopsProgram();
 
 private:
     void prepare() override;
@@ -85,15 +82,6 @@ void tst_E2eLauncher::prepare()
         paged.append(QString::number(kFirstPagedIcon + i));
     }
     reg += e2eIconEntry(kMissingIcon, QStringLiteral("Missing"), path(QStringLiteral("app one/record.sh.uninstalled")), 1, 1);
-    reg += e2eIconEntry(kRoleIcon, QStringLiteral("Browser"), path(QStringLiteral("no/browser")), 1, 1)
-        + QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\IconInfo\\%1]\n"
-                         "\"ICON_AP_ROLE\"=\"web-browser\"\n").arg(kRoleIcon);
-    const QString browser = writeRecorder(QStringLiteral("browser.sh"), QStringLiteral("browser.txt"), QStringLiteral("$#"));
-    QVERIFY(QDir().mkpath(path(QStringLiteral("home/.local/share/applications"))));
-    QVERIFY(E2eSession::writeFile(path(QStringLiteral("home/.local/share/applications/b.desktop")),
-                                  "[Desktop Entry]\nType=Application\nName=B\nExec=" + browser.toUtf8() + " %u\n")
-            && E2eSession::writeFile(path(QStringLiteral("home/.config/mimeapps.list")),
-                                     "[Default Applications]\nx-scheme-handler/http=b.desktop\n"));
     reg += e2eTabIcons(1, kFirstTabIcons) + e2eTabIcons(2, paged.join(u'.')) + e2eThemes();
     // The same icon may be started again at once; the click guard is tested elsewhere.
     reg += e2eSystemValue(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), QStringLiteral("1"))
@@ -205,7 +193,7 @@ void tst_E2eLauncher::themeDialogShowsTheThemeAndCancelTakesItBack()
 // and Ctrl+Z then leave the store exactly as it was.
 void tst_E2eLauncher::deleteTakesTheAddedIconOffAndCtrlZPutsItBack()
 {
-    const QString withoutAdded = QStringLiteral("1.2.4.5.%1.%2").arg(kMissingIcon).arg(kRoleIcon);
+    const QString withoutAdded = QStringLiteral("1.2.4.5.%1").arg(kMissingIcon);
     showFirstTab();
     pressKeys({QStringLiteral("Delete"), QStringLiteral("Right"), QStringLiteral("Right"), QStringLiteral("Delete")});
     QTRY_COMPARE_WITH_TIMEOUT(storedIcons(), withoutAdded, 10000);
@@ -233,13 +221,6 @@ void tst_E2eLauncher::missingProgramIsToldInABubble()
     QTRY_VERIFY_WITH_TIMEOUT(bubblePixels(session->grab(QRect(0, 0, 1024, 768))) >= before + 2000, 10000);
     QVERIFY(!QFile::exists(path(kStarted)));
     QCOMPARE(launcher->state(), QProcess::Running);
-}
-
-void tst_E2eLauncher::roleIconStartsTheDesktopsProgram()
-{
-    showFirstTab();
-    pressKeys(QStringList(6, QStringLiteral("Right")) << QStringLiteral("Return"));
-    QCOMPARE(takeRecord(QStringLiteral("browser.txt")), QStringLiteral("0\n"));
 }
 
 QTEST_MAIN(tst_E2eLauncher)

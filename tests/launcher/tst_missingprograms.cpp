@@ -39,12 +39,6 @@ bool isGrey(QRgb pixel)
     return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
 }
 
-platform::InstalledProgram installed(const QString &name, const QString &program)
-{
-    return {(QStringLiteral("/apps/") + name + QStringLiteral(".desktop")).toStdU16String(), name.toStdU16String(), std::u16string(),
-            program.toStdU16String()};
-}
-
 } // namespace
 
 class tst_MissingPrograms : public LauncherFixture
@@ -319,21 +313,16 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
 
 void tst_MissingPrograms::roleDecidesWhatStarts_data()
 {
-    using Form = platform::RoleProgram::Form;
     QTest::addColumn<QString>("role");
-    QTest::addColumn<int>("form");
-    QTest::addColumn<QString>("found");
+    QTest::addColumn<int>("form"); // of the program found, at /apps/x y
     QTest::addColumn<bool>("ownMissing");
     QTest::addColumn<QString>("started"); // "start X" or "open X"; empty: dimmed, nothing starts
-    const QString entry = QStringLiteral("/apps/other.desktop");
-    QTest::newRow("a desktop entry") << "web-browser" << int(Form::DesktopEntry) << entry << true << "open " + entry;
-    QTest::newRow("a program, quoted") << "terminal" << int(Form::Program) << "/bin/x term" << true
-                                       << "start \"/bin/x term\"";
-    QTest::newRow("nothing: its own target") << "e-mail" << int(Form::None) << "" << false << "start /opt/apps/app4";
-    QTest::newRow("nothing, own target missing") << "e-mail" << int(Form::None) << "" << true << "";
-    QTest::newRow("no role") << "" << int(Form::DesktopEntry) << entry << false << "start /opt/apps/app4";
-    QTest::newRow("10,000 characters") << QString(10000, u'r') << int(Form::None) << "" << false
-                                       << "start /opt/apps/app4";
+    using Form = platform::RoleProgram::Form;
+    QTest::newRow("a desktop entry") << "web-browser" << int(Form::DesktopEntry) << true << "open /apps/x y";
+    QTest::newRow("a program, quoted") << "terminal" << int(Form::Program) << true << "start \"/apps/x y\"";
+    QTest::newRow("nothing: its own target") << "e-mail" << int(Form::None) << false << "start /opt/apps/app4";
+    QTest::newRow("nothing, own target missing") << "e-mail" << int(Form::None) << true << "";
+    QTest::newRow("no role") << "" << int(Form::DesktopEntry) << false << "start /opt/apps/app4";
 }
 
 // The program this computer has for an icon's role starts in place of the icon's own target.
@@ -341,13 +330,12 @@ void tst_MissingPrograms::roleDecidesWhatStarts()
 {
     QFETCH(QString, role);
     QFETCH(int, form);
-    QFETCH(QString, found);
     QFETCH(bool, ownMissing);
     QFETCH(QString, started);
     smallStore().fill(theSettings);
     for (const int index : {2, 3, 4})
         theSettings.icons[index].ICON_AP_ROLE = role;
-    platform->targets.roles.insert(role, {platform::RoleProgram::Form(form), found.toStdU16String()});
+    platform->targets.roles.insert(role, {platform::RoleProgram::Form(form), u"/apps/x y"});
     if (ownMissing)
         platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
     startOnSettings();
@@ -369,8 +357,9 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
 {
     smallStore().fill(theSettings);
     theSettings.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Game");
-    platform->targets.categories.insert(QStringLiteral("Game"), {installed("Chess", "app2"), installed("Mines", "mines"),
-                                                                 installed("Sudoku", "sudoku")});
+    platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
+                                                                 {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
+                                                                 {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
     startOnSettings();
     launcher->timerStart_slot();
     QCOMPARE(platform->targets.rolesAsked, QStringList{QStringLiteral("Game")});

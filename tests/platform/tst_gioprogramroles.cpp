@@ -14,10 +14,8 @@ class tst_GioProgramRoles : public QObject
 
 private slots:
     void initTestCase();
-    void roles_data();
-    void roles();
-    void categories_data();
-    void categories();
+    void answers_data();
+    void answers();
 
 private:
     QString path(const QString &name) const { return folder.filePath(name); }
@@ -45,7 +43,6 @@ void tst_GioProgramRoles::initTestCase()
     // Before GIO's first use, which keeps the folders it finds.
     qputenv("HOME", QFile::encodeName(path(QStringLiteral("home"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("home/.config"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("home/.local"))));
     qputenv("XDG_DATA_DIRS", QFile::encodeName(path(QStringLiteral("share"))));
     QVERIFY(write(QStringLiteral("home/.config/mimeapps.list"),
                   "[Default Applications]\nx-scheme-handler/http=browser.desktop\ntext/plain=gone.desktop\n"
@@ -64,10 +61,10 @@ void tst_GioProgramRoles::initTestCase()
                       tool, "Categories=ArcadeGame;\n"));
 }
 
-void tst_GioProgramRoles::roles_data()
+void tst_GioProgramRoles::answers_data()
 {
-    QTest::addColumn<QString>("role");
-    QTest::addColumn<QString>("found"); // the entry's file name; empty: nothing
+    QTest::addColumn<QString>("asked");  // a role, or a category and a limit
+    QTest::addColumn<QString>("answer"); // the entry's file name, or how many and the first name
     QTest::newRow("the desktop's default") << "web-browser" << "browser.desktop";
     QTest::newRow("a default that is gone: the list") << "text-editor" << "mousepad.desktop";
     QTest::newRow("a default with shell syntax, an empty Exec: passed by") << "files" << "pcmanfm.desktop";
@@ -77,47 +74,34 @@ void tst_GioProgramRoles::roles_data()
     QTest::newRow("unknown") << "coffee-maker" << "";
     QTest::newRow("10,000 characters") << QString(10000, u'w') << "";
     QTest::newRow("with a NUL") << QStringLiteral("web-browser") + QChar(u'\0') << "";
+    QTest::newRow("games shown and startable, by name") << "Game 10" << "2 Chess";
+    QTest::newRow("up to the limit") << "Game 1" << "1 Chess";
+    QTest::newRow("2,000 of them") << "ArcadeGame 1000" << "1000 Arcade 0000";
+    QTest::newRow("no such category") << "Cooking 10" << "0";
+    QTest::newRow("a list is no category") << "Game;Office 10" << "0";
 }
 
-void tst_GioProgramRoles::roles()
+void tst_GioProgramRoles::answers()
 {
-    QFETCH(QString, role);
-    QFETCH(QString, found);
-    const platform::RoleProgram program = platform::GioProgramRoles().programFor(role.toStdU16String());
-    QCOMPARE(program.form, found.isEmpty() ? platform::RoleProgram::Form::None : platform::RoleProgram::Form::DesktopEntry);
-    QCOMPARE(QString::fromStdU16String(program.path), found.isEmpty() ? QString() : path("share/applications/" + found));
+    QFETCH(QString, asked);
+    QFETCH(QString, answer);
+    platform::GioProgramRoles roles;
+    QString got;
+    if (asked.contains(u' ')) {
+        const std::vector<platform::InstalledProgram> found = roles.programsOfCategory(
+            asked.section(u' ', 0, 0).toStdU16String(), u"", asked.section(u' ', 1).toUInt());
+        got = QString::number(found.size()) + (found.empty() ? QString() : " " + QString::fromStdU16String(found[0].name));
+        // Its picture where the icon theme has one, and the file name of its program.
+        if (found.size() == 2)
+            QCOMPARE(QString::fromStdU16String(found[0].picture + u'|' + found[1].picture + u'|' + found[1].program),
+                     "|" + path(QStringLiteral("share/icons/hicolor/48x48/apps/mines.png")) + "|tool");
+    } else {
+        const platform::RoleProgram found = roles.programFor(asked.toStdU16String());
+        QCOMPARE(found.form == platform::RoleProgram::Form::None, found.path.empty());
+        got = QString::fromStdU16String(found.path).remove(path(QStringLiteral("share/applications/")));
+    }
+    QCOMPARE(got, answer);
     QVERIFY(!QFile::exists(path(QStringLiteral("pwned"))));
-}
-
-void tst_GioProgramRoles::categories_data()
-{
-    QTest::addColumn<QString>("category");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QStringList>("names"); // the first ones
-    QTest::addColumn<int>("count");
-    QTest::newRow("shown and startable, by name") << "Game" << 10 << QStringList{"Chess", "Mines"} << 2;
-    QTest::newRow("up to the limit") << "Game" << 1 << QStringList{"Chess"} << 1;
-    QTest::newRow("2,000 of them") << "ArcadeGame" << 1000 << QStringList{"Arcade 0000", "Arcade 0001"} << 1000;
-    QTest::newRow("none") << "Cooking" << 10 << QStringList() << 0;
-    QTest::newRow("a list is no category") << "Game;Office" << 10 << QStringList() << 0;
-}
-
-void tst_GioProgramRoles::categories()
-{
-    QFETCH(QString, category);
-    QFETCH(int, limit);
-    QFETCH(QStringList, names);
-    QFETCH(int, count);
-    const std::vector<platform::InstalledProgram> programs =
-        platform::GioProgramRoles().programsOfCategory(category.toStdU16String(), u"", std::size_t(limit));
-    QCOMPARE(int(programs.size()), count);
-    for (int i = 0; i < names.size(); ++i)
-        QCOMPARE(QString::fromStdU16String(programs.at(std::size_t(i)).name), names.at(i));
-    if (count != 2)
-        return;
-    // Its picture where the icon theme has one, and the file name of its program.
-    QCOMPARE(QString::fromStdU16String(programs.at(0).picture + u'|' + programs.at(1).picture + u'|' + programs.at(1).program),
-             "|" + path(QStringLiteral("share/icons/hicolor/48x48/apps/mines.png")) + "|tool");
 }
 
 QTEST_GUILESS_MAIN(tst_GioProgramRoles)

@@ -258,8 +258,6 @@ void addShellTests()
         [] { return associatedRole(runnerPath(), u"lumbra-win32-tests.exe"); });
     add("roles: an association naming a missing program finds nothing",
         [] { return associatedRole(u"C:\\no\\such.exe", u""); });
-    add("roles: no category lists programs",
-        [] { return Win32ProgramRoles().programsOfCategory(u"Game", u"", 10).empty() ? std::string() : "listed"; });
     addRole("record", recordChild);
     addRole("task-manager", taskManagerChild);
 }
