@@ -4,15 +4,14 @@
 #include "platform/TargetLookup.h"
 
 #include <QHash>
-
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 // Answers whether programs and documents exist from a list instead of the disk, and records
 // what it was asked; installed as the process's lookup for the lifetime of the object.
-// Everything exists unless it is listed in `missing` (the target exactly as asked). Roles and
-// categories are answered from `roles` and `categories` (nothing where they have nothing).
+// Everything exists unless it is listed in `missing` (the target exactly as asked); roles and
+// categories have what `roles` and `categories` give them.
 class RecordingTargets : public platform::TargetLookup, public platform::ProgramRoles
 {
 public:
