@@ -339,7 +339,6 @@ void tst_MissingPrograms::roleDecidesWhatStarts()
     if (ownMissing)
         platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
     startOnSettings();
-
     // Asked once however many icons name it; a folder icon opens its folder whatever it names.
     QCOMPARE(platform->targets.rolesAsked, role.isEmpty() ? QStringList() : QStringList{role});
     QCOMPARE(icon(0, 3)->kind, int(ActionKind::SubTab));
