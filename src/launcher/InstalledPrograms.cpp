@@ -35,9 +35,10 @@ bool InstalledPrograms::startFor(const QString &role, int *kind, QString *target
         *target = path;
         return true;
     case platform::RoleProgram::Form::Program:
-        // Quoted as stored targets are, so that a path with blanks stays one program.
+        // Written as stored targets are, in quotes with doubled backslashes: the working
+        // folder is what comes before the last doubled backslash.
         *kind = ActionKind::StartProgram;
-        *target = u'"' + path + u'"';
+        *target = u'"' + QString(path).replace(u'\\', QStringLiteral("\\\\")) + u'"';
         return true;
     case platform::RoleProgram::Form::None:
         break;

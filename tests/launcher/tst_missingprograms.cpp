@@ -314,12 +314,12 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
 void tst_MissingPrograms::roleDecidesWhatStarts_data()
 {
     QTest::addColumn<QString>("role");
-    QTest::addColumn<int>("form"); // of the program found, at /apps/x y
+    QTest::addColumn<int>("form"); // of the program found, at C:\apps\x y
     QTest::addColumn<bool>("ownMissing");
     QTest::addColumn<QString>("started"); // "start X" or "open X"; empty: dimmed, nothing starts
     using Form = platform::RoleProgram::Form;
-    QTest::newRow("a desktop entry") << "web-browser" << int(Form::DesktopEntry) << true << "open /apps/x y";
-    QTest::newRow("a program, quoted") << "terminal" << int(Form::Program) << true << "start \"/apps/x y\"";
+    QTest::newRow("a desktop entry") << "web-browser" << int(Form::DesktopEntry) << true << "open C:\\apps\\x y";
+    QTest::newRow("a program, written as stored") << "terminal" << int(Form::Program) << true << "start \"C:\\\\apps\\\\x y\"";
     QTest::newRow("nothing: its own target") << "e-mail" << int(Form::None) << false << "start /opt/apps/app4";
     QTest::newRow("nothing, own target missing") << "e-mail" << int(Form::None) << true << "";
     QTest::newRow("no role") << "" << int(Form::DesktopEntry) << false << "start /opt/apps/app4";
@@ -335,7 +335,7 @@ void tst_MissingPrograms::roleDecidesWhatStarts()
     smallStore().fill(theSettings);
     for (const int index : {2, 3, 4})
         theSettings.icons[index].ICON_AP_ROLE = role;
-    platform->targets.roles.insert(role, {platform::RoleProgram::Form(form), u"/apps/x y"});
+    platform->targets.roles.insert(role, {platform::RoleProgram::Form(form), u"C:\\apps\\x y"});
     if (ownMissing)
         platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
     startOnSettings();
