@@ -390,8 +390,7 @@ void tst_SettingsPersistence::imagesBeyondTheTabCountAreLeftAlone()
              store.themes[0].images[1].IMAGE_FILE_PATH);
 }
 
-// So are an icon's role and a tab's category: a save neither changes nor adds one, so a tree
-// without them saves and exports as before.
+// Nor an icon's role or a tab's category: a tree without them saves and exports as before.
 void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
 {
     setValueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION"), QStringLiteral("17"));

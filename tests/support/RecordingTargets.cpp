@@ -36,10 +36,8 @@ platform::RoleProgram RecordingTargets::programFor(const std::u16string &role)
 }
 
 std::vector<platform::InstalledProgram> RecordingTargets::programsOfCategory(const std::u16string &category,
-                                                                             const std::u16string &, std::size_t limit)
+                                                                             const std::u16string &, std::size_t)
 {
     rolesAsked.append(QString::fromStdU16String(category));
-    std::vector<platform::InstalledProgram> found = categories.value(rolesAsked.last());
-    found.resize(std::min(found.size(), limit));
-    return found;
+    return categories.value(rolesAsked.last());
 }
