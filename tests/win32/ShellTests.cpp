@@ -245,7 +245,6 @@ void addShellTests()
         std::u16string role;
         std::u16string expected;
     } roles[] = {{"a terminal is Windows' own", u"terminal", u"cmd.exe"},
-                 {"a text editor by the association of .txt", u"text-editor", u".exe"},
                  {"an unknown role", u"coffee-maker", u""},
                  {"a role of 10,000 characters", std::u16string(10000, u'w'), u""},
 };
