@@ -13,6 +13,9 @@ struct TabEntry
     QList<APIconQLabel *> icons;
     DragIconPage *page = nullptr;
     TabQLabel *tabLabel = nullptr;
+    // How many labels at the end stand for installed programs of the tab's category rather
+    // than for entries of its list.
+    int installed = 0;
 
     // A tab shows the icons of the first this many places of its list. Every icon keeps its
     // painted faces, so a broken store listing tens of thousands would take the memory of a

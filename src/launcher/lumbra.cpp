@@ -5,6 +5,7 @@
 
 #include "DropQueue.h"
 #include "HighlightReporter.h"
+#include "InstalledPrograms.h"
 #include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
 #include "MissingPrograms.h"
@@ -57,6 +58,7 @@ lumbra::lumbra()
     QMetaObject::connectSlotsByName(this);
     reporter = new HighlightReporter(this);
     pagePictures = std::make_unique<PagePictures>();
+    programs = std::make_unique<InstalledPrograms>();
     LauncherAccessible::install();
 }
 

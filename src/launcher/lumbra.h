@@ -16,6 +16,7 @@ class APIconQLabel;
 class DragIconPage;
 class DropQueue;
 class HighlightReporter;
+class InstalledPrograms;
 class IconQLabel;
 class MissingPrograms;
 class PagePictures;
@@ -25,6 +26,9 @@ class TabQLabel;
 class TitleBar;
 class UndoOffer;
 struct RemovalOffer;
+namespace platform {
+struct InstalledProgram;
+}
 struct TabEntry;
 
 // The launcher: one frameless window over the whole work area, a strip of tabs across its top
@@ -95,6 +99,10 @@ private:
     void placeTabStrip();
     void layOutIcons();
     APIconQLabel *makeIcon(int t, int part, int position);
+    APIconQLabel *makeInstalledIcon(int t, const platform::InstalledProgram &program, int position);
+    void addInstalledIcons(int t);
+    // Puts a label into tab t's list at `position` and moves the later ones on by one place.
+    void insertLabel(int t, APIconQLabel *icon, int position);
     DragIconPage *pageOf(int t);
     void showFirstPage();
     void showPagePicture(int t);
@@ -141,4 +149,5 @@ private:
     HighlightReporter *reporter = nullptr;
     SwitchScanner *scanner = nullptr;
     std::unique_ptr<PagePictures> pagePictures;
+    std::unique_ptr<InstalledPrograms> programs;
 };

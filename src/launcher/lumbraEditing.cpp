@@ -56,9 +56,11 @@ bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
         return true;
 
     TabEntry *entry = tabs.at(t);
-    APIconQLabel *icon = makeIcon(t, part, int(entry->icons.size()));
-    icon->setParent(pageOf(t));
-    entry->icons.append(icon);
+    DragIconPage *page = pageOf(t);
+    // After the tab's own icons, before the installed programs its category adds.
+    APIconQLabel *icon = makeIcon(t, part, int(entry->icons.size()) - entry->installed);
+    icon->setParent(page);
+    insertLabel(t, icon, icon->position);
     // The new icon is shown when it falls on the page on the screen.
     const int perPage = G::iconsPerPage();
     icon->setVisible(icon->position / perPage == selection.selectedIcon / perPage);
@@ -136,13 +138,7 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
         position = std::min(position, int(entry->icons.size()));
         APIconQLabel *icon = makeIcon(t, part, position);
         icon->setParent(entry->page);
-        entry->icons.insert(position, icon);
-        for (int p = position; p < entry->icons.size(); ++p) {
-            APIconQLabel *label = entry->icons.at(p);
-            label->position = p;
-            const QPoint cell = G::cellOf(p);
-            label->moveTo(cell.x(), cell.y());
-        }
+        insertLabel(t, icon, position);
         markSelection();
         missing->check({icon});
     }
@@ -154,4 +150,21 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
         switchToTab(t);
     }
     showIconOf(t, position);
+}
+
+void lumbra::insertLabel(int t, APIconQLabel *icon, int position)
+{
+    QList<APIconQLabel *> &icons = tabs.at(t)->icons;
+    icons.insert(position, icon);
+    // A label pushed onto the next page leaves the page on the screen, one from the page
+    // before comes onto it.
+    const int perPage = G::iconsPerPage();
+    for (int p = position; p < icons.size(); ++p) {
+        APIconQLabel *label = icons.at(p);
+        label->position = p;
+        const QPoint cell = G::cellOf(p);
+        label->moveTo(cell.x(), cell.y());
+        if (p > position && p % perPage == 0)
+            label->setVisible(t == selection.currentTab && p / perPage == selection.selectedIcon / perPage);
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "DropQueue.h"
 #include "HighlightReporter.h"
+#include "InstalledPrograms.h"
 #include "LauncherGeometry.h"
 #include "MissingPrograms.h"
 #include "PagePictures.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>
+#include <QSet>
 
 #include <algorithm>
 #include <functional>
@@ -98,6 +100,15 @@ void showPictureAfterFirstFrame(QWidget *page, std::function<void()> showPicture
         benchMarker("first-frame");
         showPicture();
     });
+}
+
+// The file name of the program a target starts, to match it with an installed program.
+QString programNameOf(const QString &target)
+{
+    QString path = target;
+    if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
+        path = path.mid(1, path.size() - 2);
+    return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
 } // namespace
@@ -204,6 +215,7 @@ DragIconPage *lumbra::pageOf(int t)
     }
     page->hide();
     entry->page = page;
+    addInstalledIcons(t);
     checkTargets(t);
     return page;
 }
@@ -222,6 +234,59 @@ APIconQLabel *lumbra::makeIcon(int t, int part, int position)
         theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part));
     icon->kind = theSettings.getTabIconInt(TabIconIntSetting::ICON_DATA_TYPE, t, part);
     icon->exeLocation = theSettings.getTabIconString(ICON_AP_EXE_LOCATION, t, part);
+    // Programs and documents may name a role; what this computer has for it is started.
+    if (icon->kind == ActionKind::StartProgram || icon->kind == ActionKind::OpenWithShell)
+        programs->startFor(theSettings.getTabIconString(ICON_AP_ROLE, t, part), &icon->kind, &icon->exeLocation);
+    icon->arguments.append(QString());
+    icon->position = position;
+    icon->setScaledContents(true);
+    icon->setAttribute(Qt::WA_MouseTracking);
+    connect(icon, &APIconQLabel::activated, this, [this, icon] { dispatchAction(icon, nullptr, nullptr); });
+    connect(icon, &APIconQLabel::hovered, this, [this, icon](bool entered) { iconHovered(icon, entered); });
+    return icon;
+}
+
+// The programs of the tab's category follow its own icons, up to the places a tab shows. A
+// program one of its own icons starts already is left out: that icon shows it, in our art.
+void lumbra::addInstalledIcons(int t)
+{
+    const QString category = theSettings.getTabString(TabTextSetting::TAB_ITEM_CATEGORY, t);
+    if (category.isEmpty() || category == QLatin1String("NULL"))
+        return;
+    TabEntry *entry = tabs.at(t);
+    QSet<QString> shown;
+    for (const APIconQLabel *icon : std::as_const(entry->icons))
+        shown.insert(programNameOf(icon->exeLocation));
+    for (const platform::InstalledProgram &program : programs->ofCategory(category, TabEntry::kMaxPlaces)) {
+        if (entry->icons.size() >= TabEntry::kMaxPlaces)
+            break;
+        if (shown.contains(QString::fromStdU16String(program.program)))
+            continue;
+        APIconQLabel *icon = makeInstalledIcon(t, program, int(entry->icons.size()));
+        icon->setParent(entry->page);
+        icon->setVisible(icon->position < G::iconsPerPage());
+        entry->icons.append(icon);
+        ++entry->installed;
+    }
+}
+
+APIconQLabel *lumbra::makeInstalledIcon(int t, const platform::InstalledProgram &program, int position)
+{
+    const QPoint cell = G::cellOf(position);
+    const QString name = QString::fromStdU16String(program.name);
+    const QString picture = program.picture.empty() ? theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME)
+                                                    : QString::fromStdU16String(program.picture);
+    auto *icon = new APIconQLabel(
+        cell.x(), cell.y(), G::pixels(theSettings.getInt(IntSetting::ICON_HEIGHT)),
+        G::pixels(theSettings.getInt(IntSetting::ICON_WIDTH)), picture, theSettings.getString(TextSetting::MASK_PNG_NAME),
+        theSettings.getFont(FontSetting::ICON_AP_NAME_FONT), name, theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION),
+        theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION), theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR),
+        -1, t + 1, 0);
+    icon->fitPictureAboveName();
+    icon->ownToolTip = name;
+    icon->setToolTip(name);
+    icon->kind = ActionKind::OpenWithShell;
+    icon->exeLocation = QString::fromStdU16String(program.entry);
     icon->arguments.append(QString());
     icon->position = position;
     icon->setScaledContents(true);

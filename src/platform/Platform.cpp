@@ -15,6 +15,7 @@ InstanceLock *instanceLockOverride = nullptr;
 Power *powerOverride = nullptr;
 Autostart *autostartOverride = nullptr;
 TargetLookup *targetsOverride = nullptr;
+ProgramRoles *rolesOverride = nullptr;
 
 } // namespace
 
@@ -73,6 +74,11 @@ TargetLookup &targets()
     return targetsOverride ? *targetsOverride : nativeTargets();
 }
 
+ProgramRoles &roles()
+{
+    return rolesOverride ? *rolesOverride : nativeRoles();
+}
+
 void useRegistry(Registry *backend)
 {
     registryOverride = backend;
@@ -126,6 +132,11 @@ void useAutostart(Autostart *backend)
 void useTargets(TargetLookup *backend)
 {
     targetsOverride = backend;
+}
+
+void useRoles(ProgramRoles *backend)
+{
+    rolesOverride = backend;
 }
 
 } // namespace platform

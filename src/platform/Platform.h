@@ -5,6 +5,7 @@ namespace platform {
 class Autostart;
 class InstanceLock;
 class Power;
+class ProgramRoles;
 class Registry;
 class ScreenMetrics;
 class Shell;
@@ -27,6 +28,7 @@ InstanceLock &instanceLock();
 Power &power();
 Autostart &autostart();
 TargetLookup &targets();
+ProgramRoles &roles();
 
 // Tests swap in recording backends here; nullptr brings the native one back.
 void useRegistry(Registry *backend);
@@ -40,6 +42,7 @@ void useInstanceLock(InstanceLock *backend);
 void usePower(Power *backend);
 void useAutostart(Autostart *backend);
 void useTargets(TargetLookup *backend);
+void useRoles(ProgramRoles *backend);
 
 // Each OS folder defines these; the build picks the folder.
 Registry &nativeRegistry();
@@ -53,5 +56,6 @@ InstanceLock &nativeInstanceLock();
 Power &nativePower();
 Autostart &nativeAutostart();
 TargetLookup &nativeTargets();
+ProgramRoles &nativeRoles();
 
 } // namespace platform

@@ -14,4 +14,7 @@ struct IconInfo
     int ICON_DIRTY = 0;
     int ICON_SUB_TAB_ID = 0;
     QString ICON_AP_TOOLTIP_NAME;
+    // What the icon is for ("web-browser", ...): where this computer has a program for it,
+    // that program is started instead of ICON_AP_EXE_LOCATION. Empty in most trees.
+    QString ICON_AP_ROLE;
 };

@@ -108,6 +108,8 @@ inline const RecordField<TabInfo> tabInfoFields[] = {
     LUMBRA_NUMBER(TabInfo, TAB_ITEM_ICON_HEIGHT),
     LUMBRA_TEXT(TabInfo, TAB_ITEM_ALL_ICONS),
     LUMBRA_NUMBER(TabInfo, TAB_ITEM_PARENT),
+    // Read, never written: a tree without it saves and exports as before.
+    LUMBRA_READ_ONLY_TEXT(TabInfo, TAB_ITEM_CATEGORY),
 };
 
 inline const RecordField<IconLayout> iconLayoutFields[] = {
@@ -135,6 +137,8 @@ inline const RecordField<IconInfo> iconInfoFields[] = {
     LUMBRA_NUMBER(IconInfo, ICON_IS_DEFAULT_APP),
     LUMBRA_NUMBER(IconInfo, ICON_DIRTY),
     LUMBRA_NUMBER(IconInfo, ICON_SUB_TAB_ID),
+    // Read, never written: a save never gives an icon a role its tree did not have.
+    LUMBRA_READ_ONLY_TEXT(IconInfo, ICON_AP_ROLE),
 };
 
 // The four BACKTITLEBAR_NAME values are read but never written: they keep what the

@@ -172,6 +172,7 @@ namespace TabTextSetting {
 enum Id : int {
     TAB_ITEM_NAME = 1600,
     TAB_ITEM_ICON_PNG_FILE_NAME = 1601,
+    TAB_ITEM_CATEGORY = 1602,
 };
 } // namespace TabTextSetting
 
@@ -207,5 +208,6 @@ enum Id : int {
     UPDATE_PICTURE = 805,
     ICON_AP_EXE_LOCATION = 806,
     ICON_AP_TOOLTIP_NAME = 807,
+    ICON_AP_ROLE = 808,
 };
 } // namespace TabIconTextSetting

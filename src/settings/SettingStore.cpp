@@ -537,6 +537,8 @@ QString SettingStore::getTabString(int id, int tabIndex) const
         return expanded(tab->TAB_ITEM_NAME);
     case TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME:
         return expanded(mySystem.TAB_DIR) + expanded(tab->TAB_ITEM_ICON_PNG_FILE_NAME);
+    case TabTextSetting::TAB_ITEM_CATEGORY:
+        return tab->TAB_ITEM_CATEGORY.trimmed();
     default:
         return kNull;
     }
@@ -601,6 +603,8 @@ QString SettingStore::getTabIconString(int id, int tabIndex, int position) const
         return expanded(icon->ICON_AP_EXE_LOCATION);
     case TabIconTextSetting::ICON_AP_TOOLTIP_NAME:
         return expanded(icon->ICON_AP_TOOLTIP_NAME);
+    case TabIconTextSetting::ICON_AP_ROLE:
+        return icon->ICON_AP_ROLE.trimmed();
     default:
         return kNull;
     }

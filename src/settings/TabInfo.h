@@ -12,4 +12,6 @@ struct TabInfo
     QString TAB_ITEM_ALL_ICONS;
     int TAB_ITEM_PARENT = 0;
     QString TAB_ITEM_NAME;
+    // A menu category ("Game"): the tab shows the installed programs of it after its own icons.
+    QString TAB_ITEM_CATEGORY;
 };

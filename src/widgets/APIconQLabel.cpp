@@ -34,10 +34,12 @@ void APIconQLabel::paintNormal()
     const QDateTime modified = picture.lastModified();
     const qint64 size = picture.size();
     if (normalFace.isNull() || modified != normalFaceModified || size != normalFaceSize || missing != normalFaceDimmed) {
-        normalFace = placePicture(pictureFile, iconWidth, iconHeight, fitPicture, theSettings.gridScale);
+        const QRectF box = nameBox(nameX, nameY, iconWidth, iconHeight);
+        normalFace = pictureAboveName
+                         ? placePictureAbove(pictureFile, iconWidth, iconHeight, int(box.top()))
+                         : placePicture(pictureFile, iconWidth, iconHeight, fitPicture, theSettings.gridScale);
         if (missing)
             normalFace = dimmedPicture(normalFace);
-        const QRectF box = nameBox(nameX, nameY, iconWidth, iconHeight);
         // With LABEL_FIT a long name is drawn smaller rather than cut at its box.
         const QFont font = theSettings.mySystem.LABEL_FIT == 1 ? fittedNameFont(name, nameFont, box, kIconNameFlags)
                                                                : nameFont;
@@ -47,6 +49,13 @@ void APIconQLabel::paintNormal()
         normalFaceDimmed = missing;
     }
     showFace(normalFace);
+}
+
+void APIconQLabel::fitPictureAboveName()
+{
+    pictureAboveName = true;
+    normalFace = QImage();
+    paintNormal();
 }
 
 void APIconQLabel::paintHighlighted()

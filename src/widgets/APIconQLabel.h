@@ -37,6 +37,9 @@ public:
     // A program or document that is not on this computer: the picture is drawn grey, the
     // name as always, and the tool tip becomes `notice`. False brings the icon back as it was.
     void setMissing(bool missing, const QString &notice);
+    // A picture of any size, another program's own: drawn within the square above the name,
+    // as our own pictures are, instead of as `fit` says.
+    void fitPictureAboveName();
 
     QList<QString> arguments;
     QString pictureFile;
@@ -79,4 +82,5 @@ private:
     QDateTime normalFaceModified;
     qint64 normalFaceSize = -1;
     bool normalFaceDimmed = false;
+    bool pictureAboveName = false;
 };

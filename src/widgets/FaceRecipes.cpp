@@ -281,6 +281,20 @@ QImage placePicture(const QString &file, int width, int height, int fit, double 
     return canvas;
 }
 
+QImage placePictureAbove(const QString &file, int width, int height, int nameTop)
+{
+    QImage canvas = makeCanvas(width, height);
+    // Our pictures leave a twentieth of the height free above their tile and below it.
+    const int margin = height / 20;
+    const int side = std::min(width, nameTop) - 2 * margin;
+    const QImage picture = scaledPicture(loadPictureOrDefault(file), side, side, Qt::KeepAspectRatio);
+    if (canvas.isNull() || picture.isNull())
+        return canvas;
+    QPainter painter(&canvas);
+    painter.drawImage(QPoint((width - picture.width()) / 2, margin + (side - picture.height()) / 2), picture);
+    return canvas;
+}
+
 QImage dimmedPicture(const QImage &picture)
 {
     if (picture.isNull())

@@ -69,6 +69,9 @@ void composeImages(QImage &target, const QImage &lower, const QImage &upper);
 // proportions, when `fit` >= 1; else at its natural size times `scale` (the launcher's scale
 // on this screen), centred on a transparent canvas.
 QImage placePicture(const QString &file, int width, int height, int fit, double scale = 1);
+// A picture of any size (another program's own) in the square above the name at `nameTop`,
+// where the tile of our own pictures stands, scaled to it keeping its proportions.
+QImage placePictureAbove(const QString &file, int width, int height, int nameTop);
 // The picture of something that is not there: grey, lighter and half see-through, so that it
 // reads as "not available" on a light or a dark page alike.
 QImage dimmedPicture(const QImage &picture);

@@ -57,6 +57,9 @@ private slots:
     void dimmedIconKeepsItsNameReadable();
     void bubbleStaysOnThePage_data();
     void bubbleStaysOnThePage();
+    void roleDecidesWhatStarts_data();
+    void roleDecidesWhatStarts();
+    void categoryProgramsFollowTheTabsOwn();
 };
 
 void tst_MissingPrograms::whatCountsAsMissing_data()
@@ -306,6 +309,66 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
     // Another page shown: the bubble goes with its icon.
     icon(0, position)->hide();
     QTRY_VERIFY(!notice());
+}
+
+void tst_MissingPrograms::roleDecidesWhatStarts_data()
+{
+    QTest::addColumn<QString>("role");
+    QTest::addColumn<int>("form"); // of the program found, at C:\apps\x y
+    QTest::addColumn<bool>("ownMissing");
+    QTest::addColumn<QString>("started"); // "start X" or "open X"; empty: dimmed, nothing starts
+    using Form = platform::RoleProgram::Form;
+    QTest::newRow("a desktop entry") << "web-browser" << int(Form::DesktopEntry) << true << "open C:\\apps\\x y";
+    QTest::newRow("a program, written as stored") << "terminal" << int(Form::Program) << true << "start \"C:\\\\apps\\\\x y\"";
+    QTest::newRow("nothing: its own target") << "e-mail" << int(Form::None) << false << "start /opt/apps/app4";
+    QTest::newRow("nothing, own target missing") << "e-mail" << int(Form::None) << true << "";
+    QTest::newRow("no role") << "" << int(Form::DesktopEntry) << false << "start /opt/apps/app4";
+}
+
+// The program this computer has for an icon's role starts in place of the icon's own target.
+void tst_MissingPrograms::roleDecidesWhatStarts()
+{
+    QFETCH(QString, role);
+    QFETCH(int, form);
+    QFETCH(bool, ownMissing);
+    QFETCH(QString, started);
+    smallStore().fill(theSettings);
+    for (const int index : {2, 3, 4})
+        theSettings.icons[index].ICON_AP_ROLE = role;
+    platform->targets.roles.insert(role, {platform::RoleProgram::Form(form), u"C:\\apps\\x y"});
+    if (ownMissing)
+        platform->targets.missing.insert(QStringLiteral("/opt/apps/app4"));
+    startOnSettings();
+    // Asked once however many icons name it; a folder icon opens its folder whatever it names.
+    QCOMPARE(platform->targets.rolesAsked, role.isEmpty() ? QStringList() : QStringList{role});
+    QCOMPARE(icon(0, 3)->kind, int(ActionKind::SubTab));
+    QCOMPARE(icon(0, 1)->missing, started.isEmpty());
+    launcher->dispatchAction(icon(0, 1), nullptr, nullptr);
+    const auto &shell = platform->shell;
+    QCOMPARE(shell.starts.isEmpty() ? shell.opens.isEmpty() ? QString() : "open " + shell.opens.first().file
+                                    : "start " + shell.starts.first().program, started);
+}
+
+// A category's programs follow the tab's own icons (but for theirs), open their entry, stay in the tree.
+void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
+{
+    smallStore().fill(theSettings);
+    theSettings.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Game");
+    platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
+                                                                 {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
+                                                                 {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
+    startOnSettings();
+    launcher->timerStart_slot();
+    QCOMPARE(platform->targets.rolesAsked, QStringList{QStringLiteral("Game")});
+    QCOMPARE(tab(0)->icons.size(), 6);
+    QCOMPARE(icon(0, 4)->toolTip(), QStringLiteral("Mines"));
+    const QString before = storedList(0);
+    removeAt(4);
+    QCOMPARE(storedList(0), before);
+    launcher->dispatchAction(icon(0, 4), nullptr, nullptr);
+    QCOMPARE(platform->shell.opens.value(0).file, QStringLiteral("/apps/Mines.desktop"));
+    QVERIFY(launcher->addIcon({QStringLiteral("New"), QStringLiteral("/opt/new"), QStringLiteral("new.png"), 1}));
+    QCOMPARE(icon(0, 4)->name, QStringLiteral("New"));
 }
 
 QTEST_MAIN(tst_MissingPrograms)

@@ -334,9 +334,14 @@ void tst_SettingsPersistence::imagesBeyondTheTabCountAreLeftAlone()
              store.themes[0].images[1].IMAGE_FILE_PATH);
 }
 
+// Nor an icon's role or a tab's category: a tree without them saves and exports as before.
 void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
 {
     setValueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION"), QStringLiteral("17"));
+    setValueAt(systemKeyPath, QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("1"));
+    setValueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_CATEGORY"), QStringLiteral("Game"));
+    setValueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_ROLE"), QStringLiteral("web-browser"));
+    setValueAt(iconSubKeyPath(2), QStringLiteral("ICON_ID"), QStringLiteral("2"));
     SettingStore store;
     {
         StderrCapture quiet;
@@ -344,14 +349,19 @@ void tst_SettingsPersistence::backTitleBarCaptionBoxIsNeverWritten()
     }
     QCOMPARE(store.themes.size(), 1);
     QCOMPARE(store.themes[0].BACKTITLEBAR_NAME_X_POSITION, 17);
+    QCOMPARE(store.icons[0].ICON_AP_ROLE + store.tabs[0].TAB_ITEM_CATEGORY, QStringLiteral("web-browserGame"));
     store.themes[0].BACKTITLEBAR_NAME_X_POSITION = 99;
     store.themes[0].BACKTITLEBAR_NAME_WIDTH = 99;
     store.mySystem.FIT_TO_SCREEN = 1;
+    store.icons[0].ICON_AP_ROLE = store.icons[1].ICON_AP_ROLE = store.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("x");
     saveAllSettings(store);
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_X_POSITION")), QStringLiteral("17"));
     QCOMPARE(valueAt(themeSubKeyPath(1), QStringLiteral("BACKTITLEBAR_NAME_WIDTH")), QString());
-    // Nor FIT_TO_SCREEN: a tree without it keeps its own sizes, and exports as before.
+    // Nor FIT_TO_SCREEN, roles or categories: a tree without them keeps its look and its export.
     QCOMPARE(valueAt(systemKeyPath, QStringLiteral("FIT_TO_SCREEN")), QString());
+    QCOMPARE(valueAt(iconSubKeyPath(1), QStringLiteral("ICON_AP_ROLE")), QStringLiteral("web-browser"));
+    QCOMPARE(valueAt(iconSubKeyPath(2), QStringLiteral("ICON_AP_ROLE")), QString());
+    QCOMPARE(valueAt(tabSubKeyPath(1), QStringLiteral("TAB_ITEM_CATEGORY")), QStringLiteral("Game"));
 }
 
 void tst_SettingsPersistence::loadTakesWhatIsStored_data()

@@ -4,6 +4,7 @@
 #include "Runner.h"
 
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32ProgramRoles.h"
 #include "platform/win32/Win32TargetLookup.h"
 
 namespace runner {
@@ -144,6 +145,29 @@ std::string documentLookup(const std::u16string &file, const std::u16string &fol
     return std::string();
 }
 
+// `expected`: how the path of the program found ends (any case); empty: nothing is found.
+std::string roleLookup(const std::u16string &role, const std::u16string &expected)
+{
+    const RoleProgram found = Win32ProgramRoles().programFor(role);
+    EXPECT_EQ(found.form == RoleProgram::Form::Program, !expected.empty());
+    EXPECT(expected.empty() || (found.path.size() >= expected.size()
+           && _wcsicmp(wide(found.path.substr(found.path.size() - expected.size())), wide(expected)) == 0));
+    return std::string();
+}
+
+// .ods opened by `program` (in HKEY_CLASSES_ROOT: Wine's associations ignore the user's own).
+std::string associatedRole(const std::u16string &program, const std::u16string &expected)
+{
+    const std::u16string command = u'"' + program + u"\" \"%1\"";
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".ods", nullptr, REG_SZ, L"LumbraTest.Type", 32);
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L"LumbraTest.Type\\shell\\open\\command", nullptr, REG_SZ, wide(command),
+                    DWORD((command.size() + 1) * 2));
+    const std::string outcome = roleLookup(u"spreadsheet", expected);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".ods");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"LumbraTest.Type");
+    return outcome;
+}
+
 int taskManagerChild(const std::vector<std::u16string> &)
 {
     return Win32Shell().startTaskManager() ? 0 : 1;
@@ -215,6 +239,19 @@ void addShellTests()
     for (const auto &row : documents)
         add(std::string("lookup: document, ") + row.name,
             [row] { return documentLookup(row.file, row.folder, row.expected); });
+    const struct
+    {
+        const char *name;
+        std::u16string role;
+        std::u16string expected;
+    } roles[] = {{"a terminal is Windows' own", u"terminal", u"cmd.exe"},
+                 {"an unknown role", u"coffee-maker", u""},
+                 {"a role of 10,000 characters", std::u16string(10000, u'w'), u""},
+};
+    for (const auto &row : roles)
+        add(std::string("roles: ") + row.name, [row] { return roleLookup(row.role, row.expected); });
+    add("roles: the program of the role's file type", [] { return associatedRole(runnerPath(), u"tests.exe"); });
+    add("roles: an association to a missing program", [] { return associatedRole(u"C:\\no\\such.exe", u""); });
     addRole("record", recordChild);
     addRole("task-manager", taskManagerChild);
 }

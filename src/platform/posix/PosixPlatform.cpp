@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include "GioProgramRoles.h"
 #include "LogindPower.h"
 #include "PosixInstanceLock.h"
 #include "PosixShell.h"
@@ -104,6 +105,12 @@ TargetLookup &nativeTargets()
 {
     static PosixTargetLookup targets;
     return targets;
+}
+
+ProgramRoles &nativeRoles()
+{
+    static GioProgramRoles roles;
+    return roles;
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "Win32Autostart.h"
 #include "Win32InstanceLock.h"
 #include "Win32Power.h"
+#include "Win32ProgramRoles.h"
 #include "Win32Registry.h"
 #include "Win32ScreenMetrics.h"
 #include "Win32Shell.h"
@@ -78,6 +79,12 @@ Autostart &nativeAutostart()
 {
     static Win32Autostart autostart;
     return autostart;
+}
+
+ProgramRoles &nativeRoles()
+{
+    static Win32ProgramRoles roles;
+    return roles;
 }
 
 } // namespace platform
