@@ -5,6 +5,8 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include "GLibOwned.h"
+
 #include <memory>
 
 #include <sys/stat.h>
@@ -21,17 +23,9 @@ struct KeyFileDeleter
 {
     void operator()(GKeyFile *file) const { g_key_file_free(file); }
 };
-struct GFreeDeleter
-{
-    void operator()(void *memory) const { g_free(memory); }
-};
 struct StrvDeleter
 {
     void operator()(gchar **vector) const { g_strfreev(vector); }
-};
-struct ObjectDeleter
-{
-    void operator()(void *object) const { g_object_unref(object); }
 };
 struct ErrorDeleter
 {
@@ -39,19 +33,8 @@ struct ErrorDeleter
 };
 
 using KeyFile = std::unique_ptr<GKeyFile, KeyFileDeleter>;
-using Text = std::unique_ptr<gchar, GFreeDeleter>;
-
-std::u16string utf16(const gchar *utf8)
-{
-    std::u16string result;
-    if (!utf8)
-        return result;
-    glong count = 0;
-    std::unique_ptr<gunichar2, GFreeDeleter> units(g_utf8_to_utf16(utf8, -1, nullptr, &count, nullptr));
-    if (units)
-        result.assign(reinterpret_cast<const char16_t *>(units.get()), std::size_t(count));
-    return result;
-}
+using glib::Text;
+using glib::utf16;
 
 bool installed(const gchar *program)
 {
@@ -140,7 +123,7 @@ bool GioDesktopEntry::launch(const std::string &path, std::string *reason)
         *reason = reasonFor(entry.status);
         return false;
     }
-    std::unique_ptr<GDesktopAppInfo, ObjectDeleter> info(g_desktop_app_info_new_from_filename(path.c_str()));
+    std::unique_ptr<GDesktopAppInfo, glib::Unref> info(g_desktop_app_info_new_from_filename(path.c_str()));
     if (!info) {
         *reason = reasonFor(DesktopEntry::Status::Unreadable);
         return false;

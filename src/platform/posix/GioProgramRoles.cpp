@@ -7,6 +7,8 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include "GLibOwned.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -86,35 +88,10 @@ const Role kRoles[] = {
 const char *const kIconSizes[] = {"256x256", "128x128", "96x96", "72x72", "64x64", "48x48", "scalable"};
 const char *const kPictureTypes[] = {".png", ".svg", ".xpm"};
 
-struct ObjectDeleter
-{
-    void operator()(void *object) const { g_object_unref(object); }
-};
-struct FreeDeleter
-{
-    void operator()(void *memory) const { g_free(memory); }
-};
-using AppInfo = std::unique_ptr<GAppInfo, ObjectDeleter>;
-using Text = std::unique_ptr<gchar, FreeDeleter>;
-
-std::u16string utf16(const char *utf8)
-{
-    std::u16string result;
-    if (!utf8)
-        return result;
-    glong count = 0;
-    std::unique_ptr<gunichar2, FreeDeleter> units(g_utf8_to_utf16(utf8, -1, nullptr, &count, nullptr));
-    if (units)
-        result.assign(reinterpret_cast<const char16_t *>(units.get()), std::size_t(count));
-    return result;
-}
-
-std::string utf8(const std::u16string &text)
-{
-    std::unique_ptr<gchar, FreeDeleter> bytes(g_utf16_to_utf8(reinterpret_cast<const gunichar2 *>(text.data()),
-                                                              glong(text.size()), nullptr, nullptr, nullptr));
-    return bytes ? std::string(bytes.get()) : std::string();
-}
+using AppInfo = std::unique_ptr<GAppInfo, glib::Unref>;
+using glib::Text;
+using glib::utf16;
+using glib::utf8;
 
 const Role *roleNamed(const std::u16string &name)
 {
@@ -154,7 +131,7 @@ RoleProgram defaultFor(const char *contentType)
 RoleProgram firstInstalled(const char *const *entries)
 {
     for (const char *const *id = entries; *id; ++id) {
-        std::unique_ptr<GDesktopAppInfo, ObjectDeleter> info(g_desktop_app_info_new(*id));
+        std::unique_ptr<GDesktopAppInfo, glib::Unref> info(g_desktop_app_info_new(*id));
         const RoleProgram found = entryProgram(info ? G_APP_INFO(info.get()) : nullptr);
         if (found.form != RoleProgram::Form::None)
             return found;
