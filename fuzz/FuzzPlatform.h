@@ -20,7 +20,7 @@ public:
     // backends installed, the settings tree of "EN" as the current language.
     static FuzzPlatform &instance();
 
-    // A fresh empty registry, installed as the process's one.
+    // The process's registry, emptied: no key, value or handle of an earlier input is left.
     platform::SqliteRegistry &freshRegistry();
     void setScreen(int width, int height, int caption);
     void setEnvironment(std::vector<std::u16string> entries);

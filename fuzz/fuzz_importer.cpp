@@ -4,6 +4,7 @@
 
 #include "FuzzPlatform.h"
 
+#include "platform/RegistryScope.h"
 #include "settings/RegFileExporter.h"
 #include "settings/RegFileImporter.h"
 
@@ -101,6 +102,8 @@ void describe(platform::Registry &registry, platform::RegKey root, QStringList &
 
 QString description(platform::Registry &registry)
 {
+    // One snapshot for the whole walk, as the exporter reads, instead of one per call.
+    platform::RegistryScope scope(registry, platform::RegistryScope::Access::Read);
     QStringList out;
     for (platform::RegKey root : kRoots)
         describe(registry, root, out);

@@ -27,9 +27,10 @@ QString rootName(platform::RegKey root)
     return QString();
 }
 
+// Exactly these code units: fromStdU16String reads a leading U+FEFF or U+FFFE as a byte order mark.
 QString fromUtf16(const std::u16string &text)
 {
-    return QString::fromStdU16String(text);
+    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
 }
 
 // A .reg file has no way to write a NUL in a name, and UTF-8 none for a lone surrogate.

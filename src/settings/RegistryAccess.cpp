@@ -25,7 +25,9 @@ QString decodeText(const std::uint8_t *data, std::uint32_t size)
             break;
         }
     }
-    return QString::fromUtf16(units, count);
+    // The code units as they are: QString::fromUtf16 would take a leading U+FEFF for a byte
+    // order mark and drop it, and turn a text that starts with U+FFFE byte by byte around.
+    return QString(reinterpret_cast<const QChar *>(units), count);
 }
 
 long storeText(platform::RegKey key, const QString &name, const QString &text)

@@ -134,6 +134,9 @@ void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul_data()
     QTest::newRow("hexadecimal is not decimal") << uint(kRegSz) << text("0x10") << "0x10" << 0;
     QTest::newRow("too large") << uint(kRegSz) << text("99999999999") << "99999999999" << 0;
     QTest::newRow("empty") << uint(kRegSz) << text("") << "" << 0;
+    // Text of the store, not a byte order mark: kept, and never read byte-swapped.
+    QTest::newRow("leading U+FEFF") << uint(kRegSz) << QByteArray("\xff\xfe" "a\0", 4) << QStringLiteral("\uFEFFa") << 0;
+    QTest::newRow("leading U+FFFE") << uint(kRegSz) << QByteArray("\xfe\xff" "a\0", 4) << QStringLiteral("\uFFFEa") << 0;
 }
 
 void tst_RegistryAccess::readingIgnoresTheTypeAndStopsAtNul()

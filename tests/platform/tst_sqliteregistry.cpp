@@ -92,6 +92,8 @@ private slots:
     void deletedKeysStayDeleted_data();
     void deletedKeysStayDeleted();
     void deletingTheRootKeepsIt();
+    void emptyingAMemoryStore_data();
+    void emptyingAMemoryStore();
     void nestedScopesCommitOnce();
     void refusedWriteSpoilsTheScope_data();
     void refusedWriteSpoilsTheScope();
@@ -230,6 +232,40 @@ void tst_SqliteRegistry::deletingTheRootKeepsIt()
     QCOMPARE(subKeys(registry, QString()), QStringList());
     registry.closeKey(created(registry, QStringLiteral("Software\\Y")));
     QCOMPARE(subKeys(registry, QStringLiteral("Software")), QStringList{"Y"});
+}
+
+void tst_SqliteRegistry::emptyingAMemoryStore_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("inScope");
+    QTest::addColumn<long>("expected");
+    QTest::newRow("in memory") << ":memory:" << false << kErrorSuccess;
+    QTest::newRow("in memory, inside a scope") << ":memory:" << true << kErrorInvalidParameter;
+    QTest::newRow("a file") << QString() << false << kErrorInvalidParameter;
+}
+
+void tst_SqliteRegistry::emptyingAMemoryStore()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, inScope);
+    QFETCH(long, expected);
+    SqliteRegistry registry((path.isEmpty() ? platformUnderTest.databasePath() : path).toStdString());
+    const RegKey held = created(registry, QStringLiteral("Software\\A"));
+    setByte(registry, held, u"v", 1);
+    setByte(registry, kCurrentUser, u"root", 2);
+    if (inScope)
+        registry.beginReadScope();
+    QCOMPARE(registry.emptyMemoryStore(), expected);
+    if (inScope)
+        registry.commitScope();
+    const bool emptied = expected == kErrorSuccess;
+    const QString missing = QStringLiteral("error %1").arg(kErrorFileNotFound);
+    QCOMPARE(valueOf(registry, kCurrentUser, u"root"), emptied ? missing : QStringLiteral("02"));
+    // A handle of before is closed: it reaches no key of after.
+    QCOMPARE(valueOf(registry, held, u"v"), emptied ? QStringLiteral("error %1").arg(kErrorInvalidHandle) : "01");
+    registry.closeKey(created(registry, QStringLiteral("Software\\B")));
+    const QStringList after = emptied ? QStringList{"B"} : QStringList{"A", "B"};
+    QCOMPARE(subKeys(registry, QStringLiteral("Software")), after);
 }
 
 // What a scope writes is seen by others only when its outermost commit lands.

@@ -499,6 +499,14 @@ bool SqliteRegistry::execute(const char *sql)
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// A statement of a string literal, without rows or parameters, prepared once per connection:
+// a store in memory, which stays open, runs its BEGIN and COMMIT without parsing them again.
+bool SqliteRegistry::run(const char *sql)
+{
+    Statement statement(*this, sql);
+    return statement.valid() && statement.step() == SQLITE_DONE;
+}
+
 sqlite3_stmt *SqliteRegistry::prepared(const char *sql)
 {
     auto found = statements.find(sql);
@@ -993,7 +1001,7 @@ long SqliteRegistry::openScope(bool write)
     // IMMEDIATE takes the write lock now, waiting out another writer, instead of failing
     // half-way through the scope. A plain BEGIN in WAL mode reads one snapshot, taken by
     // the first read just below, and locks nobody out.
-    if (!execute(write ? "BEGIN IMMEDIATE" : "BEGIN")) {
+    if (!run(write ? "BEGIN IMMEDIATE" : "BEGIN")) {
         spoilScope(statusOf(sqlite3_errcode(db)));
         return scopeFailure;
     }
@@ -1012,10 +1020,10 @@ long SqliteRegistry::commitScope()
     forgetKeys();
     long status = scopeFailure;
     if (db) {
-        if (status == kErrorSuccess && !execute("COMMIT"))
+        if (status == kErrorSuccess && !run("COMMIT"))
             status = statusOf(sqlite3_errcode(db));
         if (!sqlite3_get_autocommit(db))
-            execute("ROLLBACK");
+            run("ROLLBACK");
         if (status != kErrorSuccess && !readScope)
             forgetVanishedKeys();
     }
@@ -1025,6 +1033,29 @@ long SqliteRegistry::commitScope()
     scopeFailure = kErrorSuccess;
     readScope = false;
     return status;
+}
+
+// Key ids start again after the roots: every handle goes with the keys, so none can reach a
+// new key with an old id.
+long SqliteRegistry::emptyMemoryStore()
+{
+    if (!inMemory() || scopeDepth > 0)
+        return kErrorInvalidParameter;
+    handles.clear();
+    forgetKeys();
+    failedCheck = false;
+    lastReport.clear();
+    if (!db)
+        return kErrorSuccess; // made, empty, on first use
+    const bool emptied = run("BEGIN") && run("DELETE FROM reg_values") && run("DELETE FROM reg_keys WHERE id > 2")
+                         && run("UPDATE sqlite_sequence SET seq = 2 WHERE name = 'reg_keys'")
+                         && run("UPDATE reg_state SET generation = random()") && run("COMMIT");
+    const long failure = emptied ? kErrorSuccess : statusOf(sqlite3_errcode(db));
+    if (!sqlite3_get_autocommit(db))
+        run("ROLLBACK");
+    if (emptied)
+        return kErrorSuccess;
+    return failure != kErrorSuccess ? failure : kErrorRegistryIoFailed;
 }
 
 long SqliteRegistry::generation(std::uint64_t *value)

@@ -52,6 +52,11 @@ public:
     long generation(std::uint64_t *value) override;
     long checkStore(std::string *problem) override;
 
+    // A store in memory made empty again, as a new one would be, on the same connection and
+    // its prepared statements: a fuzzer starts every input from one. Every handle is closed.
+    // A store in a file, or one inside a scope, is left as it is (kErrorInvalidParameter).
+    long emptyMemoryStore();
+
 private:
     class Statement;
 
@@ -70,6 +75,7 @@ private:
     void followStoreIdentity();
     void reportOnce(const std::string &line);
     bool execute(const char *sql);
+    bool run(const char *sql);
     sqlite3_stmt *prepared(const char *sql);
     long failed(int sqliteResult);
     long keyIdOf(RegKey key, std::int64_t *id);
