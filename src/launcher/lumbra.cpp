@@ -5,13 +5,13 @@
 
 #include "DropQueue.h"
 #include "HighlightReporter.h"
-#include "InstalledPrograms.h"
 #include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
 #include "MissingPrograms.h"
-#include "PagePictures.h"
+#include "PageBuilder.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
+#include "TabStrip.h"
 #include "TitleBar.h"
 #include "UndoOffer.h"
 #include "dialogs/CaregiverLock.h"
@@ -57,8 +57,12 @@ lumbra::lumbra()
     setWindowTitle(QString());
     QMetaObject::connectSlotsByName(this);
     reporter = new HighlightReporter(this);
-    pagePictures = std::make_unique<PagePictures>();
-    programs = std::make_unique<InstalledPrograms>();
+    pageBuilder = new PageBuilder(this);
+    connect(pageBuilder, &PageBuilder::iconActivated, this,
+            [this](APIconQLabel *icon) { dispatchAction(icon, nullptr, nullptr); });
+    connect(pageBuilder, &PageBuilder::iconHovered, this, &lumbra::iconHovered);
+    tabStrip = new TabStrip(this);
+    connect(tabStrip, &TabStrip::chosen, this, &lumbra::chooseTab);
     LauncherAccessible::install();
 }
 
@@ -90,11 +94,12 @@ void lumbra::initialise()
     undo = new UndoOffer(this);
     connect(undo, &UndoOffer::restored, this, &lumbra::putBackLabel);
     drops = new DropQueue(this);
+    connect(pageBuilder, &PageBuilder::applicationDropped, drops, &DropQueue::add);
     connect(this, &lumbra::timerStart_signal, &pageBuildTimer, qOverload<int>(&QTimer::start));
     connect(&pageBuildTimer, &QTimer::timeout, this, &lumbra::timerStart_slot);
     new LauncherMessageFilter(this);
 
-    buildTabStrip();
+    tabStrip->build(bar->tabArea(), tabs);
     showFirstPage();
     showWhetherSettingsAreThere();
     // Other launcher processes find the window by its class and title.
@@ -123,10 +128,10 @@ void lumbra::buildTitleBar()
 void lumbra::displayChanged()
 {
     theSettings.computeIconGrid();
-    layOutIcons();
+    PageBuilder::layOut(tabs);
     fitToScreen(this);
     bar->place();
-    placeTabStrip();
+    tabStrip->place(tabs);
     if (selection.currentTab < tabs.size())
         switchToTab(selection.currentTab);
     undo->place();
@@ -139,7 +144,7 @@ void lumbra::displayChanged()
 
 void lumbra::applyTheme()
 {
-    showPagePicture(selection.currentTab);
+    pageBuilder->showPicture(selection.currentTab, tabs.value(selection.currentTab));
     bar->applyTheme();
     for (int t = 0; t < tabs.size(); ++t) {
         if (t == selection.currentTab)
@@ -147,9 +152,7 @@ void lumbra::applyTheme()
         else
             tabs.at(t)->tabLabel->paintUnselected();
     }
-    const QPixmap separator = QPixmap::fromImage(loadPicture(theSettings.getString(TextSetting::SEPARATE_PNG_NAME)));
-    for (QLabel *label : std::as_const(separators))
-        label->setPixmap(separator);
+    tabStrip->applyTheme();
     for (TabEntry *entry : std::as_const(tabs)) {
         for (APIconQLabel *icon : std::as_const(entry->icons))
             icon->reloadFace(theSettings.getString(TextSetting::MASK_PNG_NAME),

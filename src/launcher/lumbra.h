@@ -10,30 +10,27 @@
 #include <QTimer>
 
 #include <cstdint>
-#include <memory>
 
 class APIconQLabel;
 class DragIconPage;
 class DropQueue;
 class HighlightReporter;
-class InstalledPrograms;
 class IconQLabel;
 class MissingPrograms;
-class PagePictures;
+class PageBuilder;
 class QLabel;
 class SwitchScanner;
 class TabQLabel;
+class TabStrip;
 class TitleBar;
 class UndoOffer;
 struct RemovalOffer;
-namespace platform {
-struct InstalledProgram;
-}
 struct TabEntry;
 
 // The launcher: one frameless window over the whole work area, a strip of tabs across its top
 // and, under it, the page of the selected tab with its grid of icons. Title bar, undo offer,
-// missing programs, drops, the highlight's reporter and scanning are collaborators of its own.
+// missing programs, drops, the highlight's reporter, scanning, the tab strip and the building
+// of pages are collaborators of its own.
 class lumbra : public QDialog, public LauncherControl
 {
     Q_OBJECT
@@ -72,7 +69,7 @@ public:
     void showSettingsAnew();
     int topLevelTabCount() const;
     // Which tabs stand in the strip and which are folders.
-    const TabTree &tabTree() const { return tree; }
+    const TabTree &tabTree() const;
     TitleBar *titleBar() const { return bar; }
 
 signals:
@@ -95,24 +92,14 @@ private:
     void removeSelectedIcon();
     void playMusic(bool on);
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
-    void buildTabStrip();
-    void placeTabStrip();
-    void layOutIcons();
-    APIconQLabel *makeIcon(int t, int part, int position);
-    APIconQLabel *makeInstalledIcon(int t, const platform::InstalledProgram &program, int position);
-    void addInstalledIcons(int t);
-    // Puts a label into tab t's list at `position` and moves the later ones on by one place.
-    void insertLabel(int t, APIconQLabel *icon, int position);
     DragIconPage *pageOf(int t);
     void showFirstPage();
-    void showPagePicture(int t);
     void checkTargets(int t);
     void showTab(int t);
     void switchToTab(int t);
     void openSubTab(APIconQLabel *icon);
     void goBack();
     void turnPage(int pages);
-    void showIconRange(int t, int first, int last);
     void showPagingButtons(int t, bool fromTheFirstPage);
     void highlight(APIconQLabel *icon);
     void iconHovered(APIconQLabel *icon, bool entered);
@@ -134,8 +121,6 @@ private:
     } selection;
     QPointer<APIconQLabel> markedIcon;
     QList<TabEntry *> tabs;
-    QList<QLabel *> separators;
-    TabTree tree;
     // Said over the whole window when there are no settings to show.
     QLabel *noSettings = nullptr;
     bool musicPlaying = false;
@@ -148,6 +133,6 @@ private:
     DropQueue *drops = nullptr;
     HighlightReporter *reporter = nullptr;
     SwitchScanner *scanner = nullptr;
-    std::unique_ptr<PagePictures> pagePictures;
-    std::unique_ptr<InstalledPrograms> programs;
+    PageBuilder *pageBuilder = nullptr;
+    TabStrip *tabStrip = nullptr;
 };

@@ -7,6 +7,7 @@
 
 #include "LauncherGeometry.h"
 #include "MissingPrograms.h"
+#include "PageBuilder.h"
 #include "RemovalOffer.h"
 #include "TabEntry.h"
 #include "UndoOffer.h"
@@ -24,6 +25,16 @@
 #include <algorithm>
 
 using G = LauncherGeometry;
+
+namespace {
+
+// The page of tab t on the screen, or -1 when another tab is shown.
+int shownPage(int t, int currentTab, int selectedIcon)
+{
+    return t == currentTab ? selectedIcon / G::iconsPerPage() : -1;
+}
+
+} // namespace
 
 bool lumbra::addIcon(const NewIcon &icon)
 {
@@ -58,9 +69,9 @@ bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
     TabEntry *entry = tabs.at(t);
     DragIconPage *page = pageOf(t);
     // After the tab's own icons, before the installed programs its category adds.
-    APIconQLabel *icon = makeIcon(t, part, int(entry->icons.size()) - entry->installed);
+    APIconQLabel *icon = pageBuilder->makeIcon(t, part, int(entry->icons.size()) - entry->installed);
     icon->setParent(page);
-    insertLabel(t, icon, icon->position);
+    PageBuilder::insertLabel(entry, icon, icon->position, shownPage(t, selection.currentTab, selection.selectedIcon));
     // The new icon is shown when it falls on the page on the screen.
     const int perPage = G::iconsPerPage();
     icon->setVisible(icon->position / perPage == selection.selectedIcon / perPage);
@@ -114,7 +125,7 @@ void lumbra::removeSelectedIcon()
     // was taken off.
     const int perPage = G::iconsPerPage();
     const int page = selection.selectedIcon / perPage;
-    showIconRange(t, page * perPage, std::min((page + 1) * perPage, left) - 1);
+    PageBuilder::showIconRange(tabs.at(t), page * perPage, std::min((page + 1) * perPage, left) - 1);
     highlight(icons.at(selection.selectedIcon));
     showPagingButtons(t, false);
 }
@@ -136,13 +147,13 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
     }
     if (entry->page && !shownAnew) {
         position = std::min(position, int(entry->icons.size()));
-        APIconQLabel *icon = makeIcon(t, part, position);
+        APIconQLabel *icon = pageBuilder->makeIcon(t, part, position);
         icon->setParent(entry->page);
-        insertLabel(t, icon, position);
+        PageBuilder::insertLabel(entry, icon, position, shownPage(t, selection.currentTab, selection.selectedIcon));
         markSelection();
         missing->check({icon});
     }
-    if (t != selection.currentTab && !tree.isSubTab(t)) {
+    if (t != selection.currentTab && !tabTree().isSubTab(t)) {
         showTab(t);
     } else if (t != selection.currentTab) {
         selection.currentTab = t;
@@ -150,21 +161,4 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
         switchToTab(t);
     }
     showIconOf(t, position);
-}
-
-void lumbra::insertLabel(int t, APIconQLabel *icon, int position)
-{
-    QList<APIconQLabel *> &icons = tabs.at(t)->icons;
-    icons.insert(position, icon);
-    // A label pushed onto the next page leaves the page on the screen, one from the page
-    // before comes onto it.
-    const int perPage = G::iconsPerPage();
-    for (int p = position; p < icons.size(); ++p) {
-        APIconQLabel *label = icons.at(p);
-        label->position = p;
-        const QPoint cell = G::cellOf(p);
-        label->moveTo(cell.x(), cell.y());
-        if (p > position && p % perPage == 0)
-            label->setVisible(t == selection.currentTab && p / perPage == selection.selectedIcon / perPage);
-    }
 }

@@ -83,7 +83,7 @@ void lumbra::keyDown(unsigned key)
 // and Shift+Tab, as from the first tab, to the last.
 void lumbra::moveToTab(int step)
 {
-    const QList<int> &strip = tree.stripTabs();
+    const QList<int> &strip = tabTree().stripTabs();
     const int count = int(strip.size());
     if (count == 0)
         return;

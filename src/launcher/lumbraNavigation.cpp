@@ -5,6 +5,7 @@
 
 #include "HighlightReporter.h"
 #include "LauncherGeometry.h"
+#include "PageBuilder.h"
 #include "TabEntry.h"
 #include "TitleBar.h"
 #include "UndoOffer.h"
@@ -66,7 +67,7 @@ void lumbra::switchToTab(int t)
         page->setPixmap(QPixmap());
         page->hide();
     }
-    if (tree.isSubTab(t))
+    if (tabTree().isSubTab(t))
         bar->showBackBar(shown);
     else
         bar->hideBackBar();
@@ -77,7 +78,7 @@ void lumbra::switchToTab(int t)
             icon->refreshFace(true);
         highlight(icons.first());
     }
-    showPagePicture(t);
+    pageBuilder->showPicture(t, tabs.value(t));
     shown->setGeometry(0, G::tabAreaHeight(), G::screenWidth(), G::screenHeight() - G::tabAreaHeight());
     shown->show();
     showPagingButtons(t, true);
@@ -98,7 +99,7 @@ void lumbra::openSubTab(APIconQLabel *icon)
     }
     const int target = subTab - 1;
     // An icon that names a tab of the strip shows it as its label would.
-    if (!tree.isSubTab(target)) {
+    if (!tabTree().isSubTab(target)) {
         selection.returnTab = t;
         showTab(target);
         reporter->tabShown(tabs.at(target)->tabLabel->accessibleName());
@@ -130,9 +131,9 @@ void lumbra::goBack()
     int target = std::clamp(selection.returnTab, 0, int(tabs.size()) - 1);
     if (!trail.isEmpty())
         target = trail.takeLast();
-    else if (tree.isSubTab(selection.currentTab))
-        target = tree.parentOf(selection.currentTab);
-    if (tree.isSubTab(target)) {
+    else if (tabTree().isSubTab(selection.currentTab))
+        target = tabTree().parentOf(selection.currentTab);
+    if (tabTree().isSubTab(target)) {
         // The labels keep their looks: the tab of the strip the folders lie in stays selected.
         selection.returnTab = trail.isEmpty() ? target : trail.last();
         selection.currentTab = target;
@@ -159,18 +160,12 @@ void lumbra::turnPage(int pages)
     const int page = selection.selectedIcon / perPage + pages;
     if (page < 0 || t >= tabs.size() || (pages > 0 && page * perPage >= tabs.at(t)->icons.size()))
         return;
-    showIconRange(t, page * perPage, (page + 1) * perPage - 1);
+    PageBuilder::showIconRange(tabs.at(t), page * perPage, (page + 1) * perPage - 1);
     selection.selectedIcon = selection.previousSelectedIcon = page * perPage;
     for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons))
         icon->refreshFace(true);
     if (APIconQLabel *icon = iconAt(t, selection.selectedIcon))
         highlight(icon);
-}
-
-void lumbra::showIconRange(int t, int first, int last)
-{
-    for (APIconQLabel *icon : std::as_const(tabs.at(t)->icons))
-        icon->setVisible(icon->position >= first && icon->position <= last);
 }
 
 // The paging buttons follow the number of icons on tab t; from its first page, its first
@@ -181,7 +176,7 @@ void lumbra::showPagingButtons(int t, bool fromTheFirstPage)
     const int perPage = G::iconsPerPage();
     bar->showPagingButtons(tabs.at(t)->page, count > perPage);
     if (fromTheFirstPage)
-        showIconRange(t, 0, std::min(count, perPage) - 1);
+        PageBuilder::showIconRange(tabs.at(t), 0, std::min(count, perPage) - 1);
 }
 
 // The mask goes under the normal face, never under an earlier highlight.

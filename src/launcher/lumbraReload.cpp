@@ -6,8 +6,10 @@
 #include "lumbra.h"
 
 #include "LauncherGeometry.h"
+#include "PageBuilder.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
+#include "TabStrip.h"
 #include "TitleBar.h"
 #include "UndoOffer.h"
 #include "platform/Diagnostic.h"
@@ -60,7 +62,7 @@ void lumbra::showSettingsAnew()
     buildTitleBar();
     if (musicPlaying)
         bar->button(ActionKind::Music)->showPressedImage();
-    buildTabStrip();
+    tabStrip->build(bar->tabArea(), tabs);
     showWhetherSettingsAreThere();
     selection = Selection();
     if (!tabs.isEmpty()) {
@@ -106,7 +108,7 @@ void lumbra::takeDownTabs()
     bar = nullptr;
     qDeleteAll(tabs);
     tabs.clear();
-    separators.clear();
+    tabStrip->forget();
 }
 
 // Tab t, shown, at the page that holds the icon at `position` (the last one when there are
@@ -118,7 +120,7 @@ void lumbra::showIconOf(int t, int position)
         position = std::clamp(position, 0, int(icons.size()) - 1);
         const int perPage = G::iconsPerPage();
         const int page = position / perPage;
-        showIconRange(t, page * perPage, (page + 1) * perPage - 1);
+        PageBuilder::showIconRange(tabs.at(t), page * perPage, (page + 1) * perPage - 1);
         for (APIconQLabel *icon : icons)
             icon->refreshFace(true);
         selection.selectedIcon = selection.previousSelectedIcon = position;
