@@ -240,8 +240,10 @@ int saveAllSettings(const SettingStore &store)
     LockPinStore::keepInNewTree();
     SetLumbraSystemRegSetting(store.mySystem);
     SetLumbraTabsInfoRegSetting(store.tabsInfo);
-    // Only entries that exist are written: a count larger than a list writes what is there.
-    const int tabCount = qMin<qsizetype>(store.mySystem.NUMBER_OF_TABS, store.tabs.size());
+    // Only entries that exist are written: a count larger than a list writes what is there. A
+    // count of no tab was loaded as the tabs there were; they are written back, not dropped.
+    const int count = store.mySystem.NUMBER_OF_TABS;
+    const int tabCount = count > 0 ? qMin<qsizetype>(count, store.tabs.size()) : int(store.tabs.size());
     for (int n = 1; n <= tabCount; ++n)
         SetLumbraTabInfoRegSetting(n, store.tabs.at(n - 1));
     SetLumbraIconLayoutRegSetting(store.iconLayout);
@@ -250,7 +252,7 @@ int saveAllSettings(const SettingStore &store)
     for (int t = 1; t <= store.themes.size(); ++t) {
         const ThemeInfo &theme = store.themes.at(t - 1);
         SetLumbraThemeInfoRegSetting(t, theme);
-        const int imageCount = qMin<qsizetype>(store.mySystem.NUMBER_OF_TABS, theme.images.size());
+        const int imageCount = qMin<qsizetype>(count > 0 ? count : tabCount, theme.images.size());
         for (int m = 1; m <= imageCount; ++m)
             SetLumbraThemeImageRegSetting(t, m, theme.images.at(m - 1));
     }

@@ -419,6 +419,12 @@ void tst_SettingsPersistence::loadTakesWhatIsStored()
     const QStringList lines = capture.lines();
     QCOMPARE(lines.filter(QStringLiteral("NUMBER_OF_TABS")).size(), reported);
     QVERIFY2(line.isEmpty() || lines.filter(line).size() == 1, qPrintable(lines.join(u'\n')));
+    // Written whole (as when the store was gone meanwhile), the tree shows the same tabs again.
+    registry().deleteTree(kLocalMachine, registryBasePath.toStdU16String());
+    QCOMPARE(saveAllSettings(store), 1);
+    SettingStore again;
+    loadAllSettings(again);
+    QCOMPARE(again.tabs.size(), store.tabs.size());
 }
 
 void tst_SettingsPersistence::shortListsSaveWhatExists()
