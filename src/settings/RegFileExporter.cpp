@@ -1,5 +1,7 @@
 #include "RegFileExporter.h"
 
+#include "RegistryAccess.h"
+
 #include "platform/Diagnostic.h"
 #include "platform/Registry.h"
 #include "platform/RegistryScope.h"
@@ -25,12 +27,6 @@ QString rootName(platform::RegKey root)
     if (root == platform::kCurrentUser)
         return QStringLiteral("HKEY_CURRENT_USER");
     return QString();
-}
-
-// Exactly these code units: fromStdU16String reads a leading U+FEFF or U+FFFE as a byte order mark.
-QString fromUtf16(const std::u16string &text)
-{
-    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
 }
 
 // A .reg file has no way to write a NUL in a name, and UTF-8 none for a lone surrogate.

@@ -30,4 +30,9 @@ int readRegInt(platform::RegKey key, const QString &name);
 QString expandEnvironmentReferences(const QString &text);
 
 inline std::u16string toUtf16(const QString &text) { return text.toStdU16String(); }
-inline QString fromUtf16(const std::u16string &text) { return QString::fromStdU16String(text); }
+// Exactly these code units: fromStdU16String would read a leading U+FEFF or U+FFFE as a byte
+// order mark, dropping it or turning the text around.
+inline QString fromUtf16(const std::u16string &text)
+{
+    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
+}

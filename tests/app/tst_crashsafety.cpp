@@ -6,6 +6,7 @@
 
 #include "E2eSession.h"
 #include "TestPlatform.h"
+#include "WrittenValues.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -72,32 +73,10 @@ SettingStore largeStore(const QString &variant)
     return store;
 }
 
-template <class Record, std::size_t N>
-void describe(QStringList &out, const Record &record, const RecordField<Record> (&fields)[N])
-{
-    for (const RecordField<Record> &field : fields) {
-        if (field.written)
-            out << (field.number ? QString::number(record.*field.number) : record.*field.text);
-    }
-}
-
 // Every written value of the store, in order: two stores with equal descriptions are equal.
 QString description(const SettingStore &store)
 {
-    QStringList out;
-    describe(out, store.mySystem, mySystemFields);
-    describe(out, store.tabsInfo, tabsInfoFields);
-    for (const TabInfo &tab : store.tabs)
-        describe(out, tab, tabInfoFields);
-    describe(out, store.iconLayout, iconLayoutFields);
-    for (const IconInfo &icon : store.icons)
-        describe(out, icon, iconInfoFields);
-    for (const ThemeInfo &theme : store.themes) {
-        describe(out, theme, themeInfoFields);
-        for (const ThemeImage &image : theme.images)
-            describe(out, image, themeImageFields);
-    }
-    return out.join(u'\n');
+    return writtenValues(store).join(u'\n');
 }
 
 void useStoreAt(const QString &path, std::unique_ptr<platform::SqliteRegistry> &registry)

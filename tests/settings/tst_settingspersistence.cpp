@@ -1,4 +1,5 @@
 #include "TestPlatform.h"
+#include "WrittenValues.h"
 
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
@@ -56,34 +57,6 @@ SettingStore sampleStore(int tabCount, int iconCount, int themeCount, int imageC
         store.themes.append(theme);
     }
     return store;
-}
-
-template <class Record, std::size_t N>
-void describe(QStringList &out, const Record &record, const RecordField<Record> (&fields)[N])
-{
-    for (const RecordField<Record> &field : fields) {
-        if (field.written)
-            out << (field.number ? QString::number(record.*field.number) : record.*field.text);
-    }
-}
-
-// Every written value of a store in order: equal lists, equal stores.
-QStringList writtenValues(const SettingStore &store)
-{
-    QStringList out;
-    describe(out, store.mySystem, mySystemFields);
-    describe(out, store.tabsInfo, tabsInfoFields);
-    for (const TabInfo &tab : store.tabs)
-        describe(out, tab, tabInfoFields);
-    describe(out, store.iconLayout, iconLayoutFields);
-    for (const IconInfo &icon : store.icons)
-        describe(out, icon, iconInfoFields);
-    for (const ThemeInfo &theme : store.themes) {
-        describe(out, theme, themeInfoFields);
-        for (const ThemeImage &image : theme.images)
-            describe(out, image, themeImageFields);
-    }
-    return out;
 }
 
 SettingStore loaded()

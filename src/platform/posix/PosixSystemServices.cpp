@@ -88,7 +88,7 @@ std::u16string PosixSystemServices::currentDirectory()
     return decodedPath(QByteArray(buffer.constData()));
 }
 
-// A relative XDG_DATA_HOME is to be ignored, as the base directory specification says.
+// A relative XDG_DATA_HOME is ignored: only an absolute one names a folder for every process.
 std::u16string PosixSystemServices::userDataDirectory()
 {
     QString dataHome = QFile::decodeName(QByteArray(environmentValue("XDG_DATA_HOME").c_str()));
