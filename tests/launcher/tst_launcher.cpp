@@ -91,6 +91,8 @@ private slots:
     void removeIcon();
     void removingTheLastIconOfAPageShowsThePageBefore();
     void addedIconIsStoredAndShown();
+    void aDropPushesTheLastOfAPageOn_data();
+    void aDropPushesTheLastOfAPageOn();
     void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
@@ -170,6 +172,21 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
         key(platform::kVkTab);
     }
     QCOMPARE(separators, expectedSeparators);
+    // A theme chosen while the launcher runs gives every separator its picture.
+    ThemeInfo dark = theSettings.themes.at(0);
+    dark.THEME_NAME = QStringLiteral("Dark");
+    dark.SEPARATE_PNG_NAME = QStringLiteral("line.png");
+    theSettings.themes.append(dark);
+    QImage line(2, 64, QImage::Format_ARGB32);
+    line.fill(Qt::red);
+    QVERIFY(QDir().mkpath(folderPath(QStringLiteral("Theme/Dark"))));
+    QVERIFY(line.save(folderPath(QStringLiteral("Theme/Dark/line.png"))));
+    theSettings.mySystem.CURRENT_THEME = 2;
+    launcher->applyTheme();
+    for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
+        if (separator->metaObject() == &QLabel::staticMetaObject)
+            QCOMPARE(separator->pixmap().toImage().pixelColor(1, 32), QColor(Qt::red));
+    }
 }
 
 void tst_Launcher::pagingOverTwentyIcons()
@@ -484,6 +501,39 @@ void tst_Launcher::addedIconIsStoredAndShown()
     for (unsigned key : {platform::kVkUp, platform::kVkLeft})
         this->key(key);
     QCOMPARE(launcher->selectedIcon(), 0);
+}
+
+void tst_Launcher::aDropPushesTheLastOfAPageOn_data()
+{
+    QTest::addColumn<bool>("fromPageTwo");
+    QTest::newRow("page 1 shown") << false;
+    QTest::newRow("page 2 shown") << true;
+}
+
+// Tab 4's own two icons, then 17 programs of its category: a drop lands after its own and
+// pushes the last label of page 1 onto page 2, which shows it.
+void tst_Launcher::aDropPushesTheLastOfAPageOn()
+{
+    QFETCH(bool, fromPageTwo);
+    standardStore().fill(theSettings);
+    theSettings.tabs[3].TAB_ITEM_CATEGORY = QStringLiteral("Game");
+    std::vector<platform::InstalledProgram> games;
+    for (int n = 0; n < 17; ++n) {
+        const std::u16string name = u"game" + QString::number(n).toStdU16String();
+        games.push_back({u"/apps/" + name + u".desktop", name, {}, name});
+    }
+    platform->targets.categories.insert(QStringLiteral("Game"), games);
+    startOnSettings();
+    pressTab(3);
+    if (fromPageTwo)
+        clickButton(ActionKind::PageDown);
+    APIconQLabel *pushed = icon(3, 17);
+    act(QStringLiteral("add"));
+    QCOMPARE(icon(3, 18), pushed);
+    QCOMPARE(pushed->pos(), icon(3, 0)->pos());
+    QCOMPARE(visiblePositions(3), fromPageTwo ? range(18, 19) : range(0, 17));
+    clickButton(fromPageTwo ? ActionKind::PageUp : ActionKind::PageDown);
+    QCOMPARE(visiblePositions(3), fromPageTwo ? range(0, 17) : range(18, 19));
 }
 
 void tst_Launcher::displayChangeLaysOutAnew_data()
