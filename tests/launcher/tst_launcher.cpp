@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -245,7 +246,13 @@ void tst_Launcher::arrowKeys()
     QFETCH(unsigned, key);
     QFETCH(int, selected);
     QFETCH(int, firstVisible);
-    start(standardStore());
+    standardStore().fill(theSettings);
+    theSettings.themes[0].MASK_PNG_NAME = QStringLiteral("mask.png");
+    QImage mask(120, 120, QImage::Format_ARGB32);
+    mask.fill(Qt::blue);
+    QVERIFY(QDir().mkpath(folderPath(QStringLiteral("Theme/Light"))));
+    QVERIFY(mask.save(folderPath(QStringLiteral("Theme/Light/mask.png"))));
+    startOnSettings();
     // Walk to the start the way a person would, with the arrow keys.
     for (int s = 0; s < from; ++s)
         this->key(platform::kVkRight);
@@ -253,6 +260,20 @@ void tst_Launcher::arrowKeys()
     this->key(key);
     QCOMPARE(launcher->selectedIcon(), selected);
     QCOMPARE(visiblePositions(0).first(), firstVisible);
+    // Only the highlighted icon is flagged selected and drawn on the mask; the pointer coming
+    // onto another takes both with it.
+    APIconQLabel *other = icon(0, selected == firstVisible ? firstVisible + 1 : firstVisible);
+    for (const bool moved : {false, true}) {
+        const int highlighted = moved ? other->position : selected;
+        for (const APIconQLabel *shown : tab(0)->icons) {
+            const bool masked = shown->pixmap().toImage().pixelColor(2, 2) == QColor(Qt::blue);
+            QCOMPARE(shown->isSelected() || masked, shown->position == highlighted);
+            QCOMPARE(shown->isSelected() && masked, shown->position == highlighted);
+        }
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), other->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(other, &move);
+    }
 }
 
 void tst_Launcher::tabKeysWrapOverTopLevelTabs_data()
