@@ -48,8 +48,8 @@ public:
     void showTab(int t);
     // Tab t's page on the screen at its first page, with the highlight on its first icon.
     void switchToTab(int t);
-    // Tab t on the screen from elsewhere (an icon put back): a tab of the strip as its label
-    // would show it, a folder without the way it was opened.
+    // Tab t on the screen from elsewhere (an icon put back), unless it is shown already: a tab
+    // of the strip as its label would show it, a folder without the way it was opened.
     void goTo(int t);
     void openSubTab(APIconQLabel *icon);
     void goBack();
