@@ -310,6 +310,10 @@ void tst_Launcher::tabKeysWrapOverTopLevelTabs()
     QCOMPARE(launcher->currentTab(), to);
     QVERIFY(!tab(to)->page->isHidden());
     QVERIFY(launcher->titleBar()->backBar()->isHidden());
+    // Only the label of the tab shown is drawn in the reversed colours.
+    const QColor strip = theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR);
+    for (int t = 0; t < 4; ++t)
+        QCOMPARE(tab(t)->tabLabel->pixmap().toImage().pixelColor(1, 1) != strip, t == to);
 }
 
 void tst_Launcher::subTabAndBack_data()
