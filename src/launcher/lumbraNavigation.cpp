@@ -90,7 +90,7 @@ void lumbra::openSubTab(APIconQLabel *icon)
 {
     const int t = selection.currentTab;
     const int iconIndex = theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t,
-                                                    TabEntry::storePartOf(t, icon->position));
+                                                    pageBuilder->places().partAt(t, icon->position));
     const int subTab = theSettings.getTabInt(TabIntSetting::ICON_SUB_TAB_ID, iconIndex);
     if (subTab < 1 || subTab > tabs.size()) {
         printDiagnostic(
