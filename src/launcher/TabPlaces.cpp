@@ -8,10 +8,15 @@
 
 namespace {
 
-bool hasCategory(int t)
+QString categoryOf(int t)
 {
     const QString category = theSettings.getTabString(TabTextSetting::TAB_ITEM_CATEGORY, t);
-    return !category.isEmpty() && category != QLatin1String("NULL");
+    return category == QLatin1String("NULL") ? QString() : category;
+}
+
+bool namesIcon(int t, int part)
+{
+    return theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, part) >= 0;
 }
 
 } // namespace
@@ -23,9 +28,7 @@ TabPlaces::TabPlaces(InstalledPrograms *programs)
 
 bool TabPlaces::isLabelled(int t, int part)
 {
-    if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, part) < 0)
-        return false;
-    return !hasCategory(t) || isPresent(t, part);
+    return namesIcon(t, part) && (!hidesMissing(t) || isPresent(t, part));
 }
 
 int TabPlaces::partAt(int t, int position)
@@ -70,6 +73,23 @@ void TabPlaces::keepLabelled(int t, int part)
 void TabPlaces::forget()
 {
     present.clear();
+    hiding.clear();
+}
+
+bool TabPlaces::hidesMissing(int t)
+{
+    const QString category = categoryOf(t);
+    if (category.isEmpty())
+        return false;
+    auto known = hiding.constFind(t);
+    if (known == hiding.constEnd()) {
+        bool anyInstalled = !programs->ofCategory(category, TabEntry::kMaxPlaces).empty();
+        const int parts = TabEntry::shownPlaces(t);
+        for (int part = 0; part < parts && !anyInstalled; ++part)
+            anyInstalled = namesIcon(t, part) && isPresent(t, part);
+        known = hiding.insert(t, anyInstalled);
+    }
+    return *known;
 }
 
 bool TabPlaces::isPresent(int t, int part)

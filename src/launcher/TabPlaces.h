@@ -11,7 +11,8 @@ class InstalledPrograms;
 // An entry is labelled when it names an icon and, on a tab with a category, when the program
 // or document it starts is on this computer: such a tab shows what is installed first rather
 // than a page of grey icons. A tab without a category labels every icon it names, the missing
-// ones dimmed. Everything that turns a place on the screen into an entry of the store, or
+// ones dimmed; so does a tab whose category has nothing installed at all, rather than an
+// empty page that tells the person nothing. Everything that turns a place on the screen into an entry of the store, or
 // back, asks here, so that they all agree on what is left out.
 class TabPlaces
 {
@@ -33,6 +34,7 @@ public:
     void forget();
 
 private:
+    bool hidesMissing(int t);
     bool isPresent(int t, int part);
 
     InstalledPrograms *programs;
@@ -40,4 +42,6 @@ private:
     // labels built from the answer and every later lookup must take the same one, whatever
     // is installed or removed meanwhile.
     QHash<int, bool> present;
+    // Whether each tab (by index) leaves its missing icons out, decided with the same answers.
+    QHash<int, bool> hiding;
 };

@@ -377,18 +377,20 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
     smallStore().fill(theSettings);
     theSettings.icons[4].ICON_IS_DEFAULT_APP = 0;
     QVERIFY(saveAllSettings(theSettings));
-    const platform::RegKey key = openRegKey(platform::kLocalMachine, tabSubKeyPath(1), true);
-    writeRegString(key, QStringLiteral("TAB_ITEM_CATEGORY"), QStringLiteral("Game"));
-    closeRegKey(key);
+    for (const int n : {1, 2}) {
+        const platform::RegKey key = openRegKey(platform::kLocalMachine, tabSubKeyPath(n), true);
+        writeRegString(key, QStringLiteral("TAB_ITEM_CATEGORY"), n == 1 ? "Game" : "Board");
+        closeRegKey(key);
+    }
     loadAllSettings(theSettings);
     platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
                                                                  {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
                                                                  {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
     const QString gone = QStringLiteral("/opt/apps/app4");
-    platform->targets.missing.insert(gone);
+    platform->targets.missing.unite({gone, QStringLiteral("/opt/apps/app6")});
     startOnSettings();
     launcher->timerStart_slot();
-    QCOMPARE(platform->targets.rolesAsked, QStringList{QStringLiteral("Game")});
+    QCOMPARE(platform->targets.rolesAsked, QStringList({QStringLiteral("Game"), QStringLiteral("Board")}));
     QStringList shown;
     for (const APIconQLabel *label : tab(0)->icons)
         shown << label->name + (label->missing ? "?" : "");
@@ -411,6 +413,8 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
     removeAt(3);
     QCOMPARE(storedList(0), QStringLiteral("2.4.5.3"));
     QCOMPARE(platform->targets.programsAsked.count(gone), 1);
+    // A category with nothing installed: the tab's own icons, dimmed, rather than an empty page.
+    QVERIFY(tab(1)->icons.value(0) && tab(1)->icons.first()->missing);
 }
 
 QTEST_MAIN(tst_MissingPrograms)
