@@ -10,8 +10,6 @@
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
-#include "settings/RegistryAccess.h"
-#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -376,13 +374,9 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
 {
     smallStore().fill(theSettings);
     theSettings.icons[4].ICON_IS_DEFAULT_APP = 0;
-    QVERIFY(saveAllSettings(theSettings));
-    for (const int n : {1, 2}) {
-        const platform::RegKey key = openRegKey(platform::kLocalMachine, tabSubKeyPath(n), true);
-        writeRegString(key, QStringLiteral("TAB_ITEM_CATEGORY"), n == 1 ? "Game" : "Board");
-        closeRegKey(key);
-    }
-    loadAllSettings(theSettings);
+    QVERIFY(saveAllSettings(theSettings) && loadAllSettings(theSettings));
+    theSettings.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Game");
+    theSettings.tabs[1].TAB_ITEM_CATEGORY = QStringLiteral("Board");
     platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
                                                                  {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
                                                                  {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
