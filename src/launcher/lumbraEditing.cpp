@@ -142,9 +142,8 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
     if (t < 0 || t >= tabs.size())
         return;
     TabEntry *entry = tabs.at(t);
-    TabPlaces &places = pageBuilder->places();
-    int position = places.positionOf(t, part);
-    if (entry->page && !shownAnew && places.isLabelled(t, part)) {
+    int position = pageBuilder->places().positionOf(t, part);
+    if (entry->page && !shownAnew) {
         position = std::min(position, int(entry->icons.size()));
         APIconQLabel *icon = pageBuilder->makeIcon(t, part, position);
         icon->setParent(entry->page);
