@@ -1,5 +1,6 @@
 #include "InstalledPrograms.h"
 
+#include "TabEntry.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/Diagnostic.h"
 #include "platform/Platform.h"
@@ -57,18 +58,20 @@ bool InstalledPrograms::startFor(const QString &role, int *kind, QString *target
     return false;
 }
 
-// The first role asked for brings every role the settings name that is not known yet, so
-// that what this computer lacks is said in one line rather than a line for each role at
-// every start.
+// The first role asked for brings every role the tabs' pages will ask for that is not known
+// yet, so that what this computer lacks is said in one line rather than a line for each role
+// at every start.
 void InstalledPrograms::lookUpRoles(const QString &asked)
 {
     QStringList wanted{asked};
     QSet<QString> seen{asked};
-    for (const IconInfo &icon : std::as_const(theSettings.icons)) {
-        const QString role = icon.ICON_AP_ROLE.trimmed();
-        if (!role.isEmpty() && !roles.contains(role) && !seen.contains(role)) {
-            seen.insert(role);
-            wanted.append(role);
+    for (int t = 0; t < theSettings.tabs.size(); ++t) {
+        for (int part = 0; part < TabEntry::shownPlaces(t); ++part) {
+            const QString role = theSettings.getTabIconString(TabIconTextSetting::ICON_AP_ROLE, t, part);
+            if (role != QLatin1String("NULL") && !role.isEmpty() && !roles.contains(role) && !seen.contains(role)) {
+                seen.insert(role);
+                wanted.append(role);
+            }
         }
     }
     QStringList lacking;
