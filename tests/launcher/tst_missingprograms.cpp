@@ -10,6 +10,8 @@
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
+#include "settings/RegistryAccess.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -374,9 +376,15 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
 {
     smallStore().fill(theSettings);
     theSettings.icons[4].ICON_IS_DEFAULT_APP = 0;
-    QVERIFY(saveAllSettings(theSettings) && loadAllSettings(theSettings));
-    theSettings.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Game");
-    theSettings.tabs[1].TAB_ITEM_CATEGORY = QStringLiteral("Board");
+    QVERIFY(saveAllSettings(theSettings));
+    const auto store = [](const QString &key, const char *name, const char *value) {
+        const platform::RegKey opened = openRegKey(platform::kLocalMachine, key, true);
+        writeRegString(opened, QLatin1String(name), QLatin1String(value));
+        closeRegKey(opened);
+    };
+    store(tabSubKeyPath(1), "TAB_ITEM_CATEGORY", "Game");
+    store(tabSubKeyPath(2), "TAB_ITEM_CATEGORY", "Board");
+    loadAllSettings(theSettings);
     platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
                                                                  {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
                                                                  {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
@@ -409,6 +417,13 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
     QCOMPARE(platform->targets.programsAsked.count(gone), 1);
     // A category with nothing installed: the tab's own icons, dimmed, rather than an empty page.
     QVERIFY(tab(1)->icons.value(0) && tab(1)->icons.first()->missing);
+    // Changed under the launcher, icon 4 names a program that is there: the next change reads
+    // the tree again, and the pages built from it ask again.
+    store(iconSubKeyPath(4), "ICON_AP_EXE_LOCATION", "/opt/apps/app9");
+    pressTab(0);
+    removeAt(1);
+    QCOMPARE(storedList(0), QStringLiteral("2.4.3"));
+    QCOMPARE(icon(0, 1)->name, QStringLiteral("Icon 4"));
 }
 
 QTEST_MAIN(tst_MissingPrograms)
