@@ -21,6 +21,8 @@ public:
     const std::vector<platform::InstalledProgram> &ofCategory(const QString &category, std::size_t limit);
 
 private:
+    void lookUpRoles(const QString &asked);
+
     QHash<QString, platform::RoleProgram> roles;
     QHash<QString, std::vector<platform::InstalledProgram>> categories;
 };

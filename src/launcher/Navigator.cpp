@@ -95,7 +95,7 @@ void Navigator::openSubTab(APIconQLabel *icon)
 {
     const int t = where.currentTab;
     const int iconIndex = theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t,
-                                                    TabEntry::storePartOf(t, icon->position));
+                                                    pageBuilder->places().partAt(t, icon->position));
     const int subTab = theSettings.getTabInt(TabIntSetting::ICON_SUB_TAB_ID, iconIndex);
     if (subTab < 1 || subTab > tabs.size()) {
         printDiagnostic(

@@ -56,6 +56,8 @@ DragIconPage *PageBuilder::build(int t, TabEntry *entry)
                                 .arg(iconNumbersOf(theSettings.tabs.at(t).TAB_ITEM_ALL_ICONS).value(part)));
             continue;
         }
+        if (!tabPlaces.isLabelled(t, part))
+            continue;
         APIconQLabel *icon = makeIcon(t, part, int(entry->icons.size()));
         icon->setParent(page);
         icon->setVisible(icon->position < G::iconsPerPage());
@@ -79,11 +81,7 @@ APIconQLabel *PageBuilder::makeIcon(int t, int part, int position)
         G::offset(theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION)),
         theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR), part, t + 1,
         theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part));
-    icon->kind = theSettings.getTabIconInt(TabIconIntSetting::ICON_DATA_TYPE, t, part);
-    icon->exeLocation = theSettings.getTabIconString(ICON_AP_EXE_LOCATION, t, part);
-    // Programs and documents may name a role; what this computer has for it is started.
-    if (icon->kind == ActionKind::StartProgram || icon->kind == ActionKind::OpenWithShell)
-        programs.startFor(theSettings.getTabIconString(ICON_AP_ROLE, t, part), &icon->kind, &icon->exeLocation);
+    tabPlaces.startOf(t, part, &icon->kind, &icon->exeLocation);
     icon->arguments.append(QString());
     icon->position = position;
     connectIcon(icon);
@@ -92,6 +90,8 @@ APIconQLabel *PageBuilder::makeIcon(int t, int part, int position)
 
 // The programs of the tab's category follow its own icons, up to the places a tab shows. A
 // program one of its own icons starts already is left out: that icon shows it, in our art.
+// Its own icons whose program is not installed have no label (TabPlaces), so what the
+// computer has comes first.
 void PageBuilder::addInstalledIcons(int t, TabEntry *entry)
 {
     const QString category = theSettings.getTabString(TabTextSetting::TAB_ITEM_CATEGORY, t);
@@ -109,7 +109,6 @@ void PageBuilder::addInstalledIcons(int t, TabEntry *entry)
         icon->setParent(entry->page);
         icon->setVisible(icon->position < G::iconsPerPage());
         entry->icons.append(icon);
-        ++entry->installed;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "InstalledPrograms.h"
 #include "PagePictures.h"
+#include "TabPlaces.h"
 
 #include <QList>
 #include <QObject>
@@ -11,8 +12,8 @@ class DragIconPage;
 class QWidget;
 struct TabEntry;
 
-// Builds a tab's page and its icon labels from theSettings: the icons of the tab's list, then
-// the installed programs of its category, each in its cell of the grid. Keeps the pages'
+// Builds a tab's page and its icon labels from theSettings: the icons of the tab's list that
+// TabPlaces labels, then the installed programs of its category, each in its cell of the grid. Keeps the pages'
 // pictures and what the computer has installed for as long as the launcher stands, so that
 // pages built anew take the same answers.
 class PageBuilder : public QObject
@@ -36,6 +37,8 @@ public:
     static void layOut(const QList<TabEntry *> &tabs);
     // Tab t's page picture of the current theme on its page, if it has one built.
     void showPicture(int t, const TabEntry *entry);
+    // Which entries of a tab's list have labels, as the pages are built.
+    TabPlaces &places() { return tabPlaces; }
 
 signals:
     void iconActivated(APIconQLabel *icon);
@@ -50,4 +53,5 @@ private:
     QWidget *window;
     PagePictures pictures;
     InstalledPrograms programs;
+    TabPlaces tabPlaces{&programs};
 };

@@ -7,15 +7,13 @@ class DragIconPage;
 class TabQLabel;
 
 // What the launcher window holds for one tab: its icon labels in the order of the tab's
-// TAB_ITEM_ALL_ICONS, the page they stand on, and its label in the strip.
+// TAB_ITEM_ALL_ICONS (TabPlaces says which entries have one), the page they stand on, and its
+// label in the strip.
 struct TabEntry
 {
     QList<APIconQLabel *> icons;
     DragIconPage *page = nullptr;
     TabQLabel *tabLabel = nullptr;
-    // How many labels at the end stand for installed programs of the tab's category rather
-    // than for entries of its list.
-    int installed = 0;
 
     // A tab shows the icons of the first this many places of its list. Every icon keeps its
     // painted faces, so a broken store listing tens of thousands would take the memory of a
@@ -23,7 +21,4 @@ struct TabEntry
     static constexpr int kMaxPlaces = 1000;
     // How many places of tab t's list are shown, and that a label's position is counted over.
     static int shownPlaces(int t);
-    // The part of tab t's list the label at a position stands for (labels stand for the
-    // entries that name an icon, in order), or -1.
-    static int storePartOf(int t, int position);
 };

@@ -70,7 +70,9 @@ bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
     TabEntry *entry = tabs.at(t);
     DragIconPage *page = pageOf(t);
     // After the tab's own icons, before the installed programs its category adds.
-    APIconQLabel *icon = pageBuilder->makeIcon(t, part, int(entry->icons.size()) - entry->installed);
+    TabPlaces &places = pageBuilder->places();
+    places.keepLabelled(t, part);
+    APIconQLabel *icon = pageBuilder->makeIcon(t, part, places.positionOf(t, part));
     icon->setParent(page);
     PageBuilder::insertLabel(entry, icon, icon->position, shownPage(t, currentTab(), selectedIcon()));
     // The new icon is shown when it falls on the page on the screen.
@@ -88,7 +90,7 @@ void lumbra::removeSelectedIcon()
     APIconQLabel *icon = iconAt(t, s);
     if (!icon || t >= theSettings.tabs.size())
         return;
-    const int part = TabEntry::storePartOf(t, s);
+    const int part = pageBuilder->places().partAt(t, s);
     if (part < 0 || theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part) != 0)
         return;
     if (!CaregiverLock::allow(CaregiverLock::Action::Delete, this))
@@ -131,21 +133,17 @@ void lumbra::removeSelectedIcon()
     navigator->showPagingButtons(t, false);
 }
 
-// Labels stand for the valid entries of the list in order, so the label goes where the valid
-// entries before its part end. The tab of the icon is then shown at the page that holds it,
-// with the icon highlighted; a page built from now on is built from the restored list. When
-// the launcher was built anew on the way, the label is there already.
+// Labels stand for the labelled entries of the list in order (TabPlaces), so the label goes
+// where those before its part end. The tab of the icon is then shown at the page that holds
+// it, with the icon highlighted; a page built from now on is built from the restored list.
+// When the launcher was built anew on the way, the label is there already.
 void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
 {
     const int t = offer.tab;
     if (t < 0 || t >= tabs.size())
         return;
     TabEntry *entry = tabs.at(t);
-    int position = 0;
-    for (int p = 0; p < part; ++p) {
-        if (theSettings.getTabIconInt(TabIconIntSetting::ICON_INDEX, t, p) >= 0)
-            ++position;
-    }
+    int position = pageBuilder->places().positionOf(t, part);
     if (entry->page && !shownAnew) {
         position = std::min(position, int(entry->icons.size()));
         APIconQLabel *icon = pageBuilder->makeIcon(t, part, position);

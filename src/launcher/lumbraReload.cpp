@@ -87,6 +87,7 @@ void lumbra::showSettingsAnew()
 void lumbra::takeDownTabs()
 {
     pageBuildTimer.stop();
+    pageBuilder->places().forget();
     // The back bar and the paging buttons may stand on a page; off it, the title bar takes
     // them with it.
     bar->hideBackBar();

@@ -2,6 +2,7 @@
 // file of its own, and the registry file in the folder it is started in.
 
 #include "E2eSession.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "app/MaintenanceSwitches.h"
@@ -37,12 +38,6 @@ QByteArray fileHash(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<missing>");
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // A settings tree of `keys` keys of 100 values of 200 letters: large enough that an import

@@ -2,6 +2,7 @@
 // started by the shell backend through GIO, refused with a reason when they cannot start.
 
 #include "LauncherStore.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "dialogs/DropIconDialog.h"
@@ -37,15 +38,6 @@ Q_DECLARE_METATYPE(platform::DesktopEntry::Status)
 namespace {
 
 using Status = platform::DesktopEntry::Status;
-
-bool writeFile(const QString &path, const QByteArray &bytes, bool executable = false)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
-}
 
 QByteArray entry(const QByteArray &lines)
 {

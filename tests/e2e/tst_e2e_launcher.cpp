@@ -7,6 +7,7 @@
 
 #include "E2eStore.h"
 #include "E2eTest.h"
+#include "TestFiles.h"
 
 #include "settings/SettingStore.h"
 #include "widgets/NoticeBubble.h"
@@ -72,7 +73,7 @@ private:
 void tst_E2eLauncher::prepare()
 {
     QString reg = e2eStoreFile(writeRecorder(QStringLiteral("app one/record.sh"), kStarted), path(QStringLiteral("papers")));
-    QVERIFY(E2eSession::writeFile(path(QStringLiteral("papers/letter one.txt")), "Dear all\n"));
+    QVERIFY(writeFile(path(QStringLiteral("papers/letter one.txt")), "Dear all\n"));
     writeRecorder(QStringLiteral("bin/xdg-open"), kOpened, QStringLiteral("$1"));
     reg += e2eIconEntry(4, QStringLiteral("Letter"), path(QStringLiteral("papers/letter one.txt")), 3, 0);
     reg += e2eIconEntry(5, QStringLiteral("Themes"), QString(), 11, 1);

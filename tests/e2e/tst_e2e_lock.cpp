@@ -4,6 +4,7 @@
 
 #include "E2eStore.h"
 #include "E2eTest.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +28,7 @@ void tst_E2eLock::prepare()
     QVERIFY(QDir().mkpath(path(QStringLiteral("entry folder"))));
     const QString script = writeRecorder(QStringLiteral("record.sh"), QStringLiteral("started.txt"), QStringLiteral("$PWD|$*"));
     const QString entry = path(QStringLiteral("recorder.desktop"));
-    QVERIFY(E2eSession::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + QFile::encodeName(script)
+    QVERIFY(writeFile(entry, "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + QFile::encodeName(script)
                                              + "\" %U %c\nPath=" + QFile::encodeName(path(QStringLiteral("entry folder")))
                                              + "\n"));
     // Icon 2, of kind 3, is the entry; icon 3 is one the user added.

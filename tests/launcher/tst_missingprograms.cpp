@@ -10,7 +10,10 @@
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
+#include "settings/RegistryAccess.h"
+#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
+#include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
 #include "widgets/FaceRecipes.h"
@@ -59,6 +62,7 @@ private slots:
     void bubbleStaysOnThePage();
     void roleDecidesWhatStarts_data();
     void roleDecidesWhatStarts();
+    void lackingRolesAreSaidInOneLine();
     void categoryProgramsFollowTheTabsOwn();
 };
 
@@ -349,26 +353,77 @@ void tst_MissingPrograms::roleDecidesWhatStarts()
                                     : "start " + shell.starts.first().program, started);
 }
 
-// A category's programs follow the tab's own icons (but for theirs), open their entry, stay in the tree.
+// However many roles this computer lacks, a start says so in one line that names them.
+void tst_MissingPrograms::lackingRolesAreSaidInOneLine()
+{
+    smallStore().fill(theSettings);
+    const QStringList lacking{QStringLiteral("e-mail"), QStringLiteral("music"), QStringLiteral("videos")};
+    for (int n = 0; n < 3; ++n)
+        theSettings.icons[n == 0 ? 1 : n + 4].ICON_AP_ROLE = lacking.at(n);
+    StderrCapture errors;
+    startOnSettings();
+    launcher->timerStart_slot();
+    const QStringList said = errors.lines().filter(QStringLiteral("takes the role"));
+    QCOMPARE(said.size(), 1);
+    for (const QString &role : lacking)
+        QVERIFY(said.first().contains(u'"' + role + u'"'));
+}
+
+// A category's programs follow the tab's own icons (but for theirs), open their entry, stay in
+// the tree. Its own icons whose program is missing have no label, asked once; every place
+// on the screen still maps to its entry: Delete, its undo, an icon added.
 void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
 {
     smallStore().fill(theSettings);
-    theSettings.tabs[0].TAB_ITEM_CATEGORY = QStringLiteral("Game");
+    theSettings.icons[4].ICON_IS_DEFAULT_APP = 0;
+    QVERIFY(saveAllSettings(theSettings));
+    const auto store = [](const QString &key, const char *name, const char *value) {
+        const platform::RegKey opened = openRegKey(platform::kLocalMachine, key, true);
+        writeRegString(opened, QLatin1String(name), QLatin1String(value));
+        closeRegKey(opened);
+    };
+    store(tabSubKeyPath(1), "TAB_ITEM_CATEGORY", "Game");
+    store(tabSubKeyPath(2), "TAB_ITEM_CATEGORY", "Board");
+    loadAllSettings(theSettings);
     platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
                                                                  {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
                                                                  {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
+    const QString gone = QStringLiteral("/opt/apps/app4");
+    platform->targets.missing.unite({gone, QStringLiteral("/opt/apps/app6")});
     startOnSettings();
     launcher->timerStart_slot();
-    QCOMPARE(platform->targets.rolesAsked, QStringList{QStringLiteral("Game")});
-    QCOMPARE(tab(0)->icons.size(), 6);
-    QCOMPARE(icon(0, 4)->toolTip(), QStringLiteral("Mines"));
-    const QString before = storedList(0);
-    removeAt(4);
-    QCOMPARE(storedList(0), before);
-    launcher->dispatchAction(icon(0, 4), nullptr, nullptr);
+    QCOMPARE(platform->targets.rolesAsked, QStringList({QStringLiteral("Game"), QStringLiteral("Board")}));
+    QStringList shown;
+    for (const APIconQLabel *label : tab(0)->icons)
+        shown << label->name + (label->missing ? "?" : "");
+    QCOMPARE(shown.join(u','), QStringLiteral("Icon 2,Icon 5,Icon 3,Mines,Sudoku"));
+    removeAt(3);
+    QCOMPARE(storedList(0), QStringLiteral("2.4.5.3"));
+    launcher->dispatchAction(icon(0, 3), nullptr, nullptr);
     QCOMPARE(platform->shell.opens.value(0).file, QStringLiteral("/apps/Mines.desktop"));
+    pressTab(0);
+    removeAt(1);
+    QCOMPARE(storedList(0), QStringLiteral("2.4.3"));
+    controlZ();
+    QCOMPARE(storedList(0), QStringLiteral("2.4.5.3"));
+    QCOMPARE(icon(0, 1)->name, QStringLiteral("Icon 5"));
+    platform->targets.missing.insert(QStringLiteral("/opt/new"));
     QVERIFY(launcher->addIcon({QStringLiteral("New"), QStringLiteral("/opt/new"), QStringLiteral("new.png"), 1}));
-    QCOMPARE(icon(0, 4)->name, QStringLiteral("New"));
+    QCOMPARE(icon(0, 3)->name, QStringLiteral("New"));
+    QVERIFY(icon(0, 3)->missing);
+    pressTab(0);
+    removeAt(3);
+    QCOMPARE(storedList(0), QStringLiteral("2.4.5.3"));
+    QCOMPARE(platform->targets.programsAsked.count(gone), 1);
+    // A category with nothing installed: the tab's own icons, dimmed, rather than an empty page.
+    QVERIFY(tab(1)->icons.value(0) && tab(1)->icons.first()->missing);
+    // Changed under the launcher, icon 4 names a program that is there: the next change reads
+    // the tree again, and the pages built from it ask again.
+    store(iconSubKeyPath(4), "ICON_AP_EXE_LOCATION", "/opt/apps/app9");
+    pressTab(0);
+    removeAt(1);
+    QCOMPARE(storedList(0), QStringLiteral("2.4.3"));
+    QCOMPARE(icon(0, 1)->name, QStringLiteral("Icon 4"));
 }
 
 QTEST_MAIN(tst_MissingPrograms)

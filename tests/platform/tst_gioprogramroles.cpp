@@ -2,6 +2,8 @@
 // folder (entries, icons, a mimeapps.list in its own HOME). GIO reads its folders once per
 // process, so one desktop serves every row.
 
+#include "TestFiles.h"
+
 #include "platform/posix/GioProgramRoles.h"
 
 #include <QDir>
@@ -19,15 +21,9 @@ private slots:
 
 private:
     QString path(const QString &name) const { return folder.filePath(name); }
-    bool write(const QString &name, const QByteArray &text)
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
-            && file.setPermissions(file.permissions() | QFile::ExeOwner);
-    }
     bool entry(const char *id, const char *name, const QString &exec, const QByteArray &more = {})
     {
-        return write(QStringLiteral("share/applications/") + id,
+        return writeFile(path(QStringLiteral("share/applications/") + id),
                      "[Desktop Entry]\nType=Application\nName=" + QByteArray(name) + "\nExec=" + exec.toUtf8() + '\n' + more);
     }
 
@@ -39,12 +35,12 @@ void tst_GioProgramRoles::initTestCase()
     for (const char *name : {"bin", "share/applications", "share/icons/hicolor/48x48/apps", "home/.config"})
         QVERIFY(QDir(folder.path()).mkpath(QLatin1String(name)));
     const QString tool = path(QStringLiteral("bin/tool"));
-    QVERIFY(write(QStringLiteral("bin/tool"), "#!/bin/sh\n") && write(QStringLiteral("share/icons/hicolor/48x48/apps/mines.png"), "png"));
+    QVERIFY(writeFile(tool, "#!/bin/sh\n", true) && writeFile(path(QStringLiteral("share/icons/hicolor/48x48/apps/mines.png")), "png"));
     // Before GIO's first use, which keeps the folders it finds.
     qputenv("HOME", QFile::encodeName(path(QStringLiteral("home"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("home/.config"))));
     qputenv("XDG_DATA_DIRS", QFile::encodeName(path(QStringLiteral("share"))));
-    QVERIFY(write(QStringLiteral("home/.config/mimeapps.list"),
+    QVERIFY(writeFile(path(QStringLiteral("home/.config/mimeapps.list")),
                   "[Default Applications]\nx-scheme-handler/http=browser.desktop\ntext/plain=gone.desktop\n"
                   "inode/directory=hostile.desktop\nx-scheme-handler/mailto=thunderbird.desktop\n"));
     QVERIFY(entry("browser.desktop", "Browser", tool + " %u") && entry("firefox-esr.desktop", "Listed", tool));

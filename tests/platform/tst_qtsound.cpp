@@ -1,6 +1,7 @@
 // The music player as the launcher uses it, on whatever this machine has for audio (often
 // nothing): it must never crash, hang or take the launcher down, and say when it cannot play.
 
+#include "TestFiles.h"
 #include "TestPlatform.h"
 #include "platform/posix/sound/QtSound.h"
 
@@ -44,12 +45,6 @@ QByteArray silentWave(int milliseconds)
     u32(dataBytes);
     bytes.append(QByteArray(int(dataBytes), '\0'));
     return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 bool audioOutputExists()

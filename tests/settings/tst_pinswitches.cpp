@@ -1,6 +1,8 @@
 // --setPin and --clearPin as a carer runs them: the real executable, a store file of its own,
 // the PINs on standard input.
 
+#include "TestFiles.h"
+
 #include "platform/Platform.h"
 #include "platform/posix/SqliteRegistry.h"
 #include "settings/LockPinStore.h"
@@ -28,12 +30,6 @@ const QByteArray kRegFile =
     "[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]\r\n"
     "\"LUMBRA_WINDOWTITLE\"=\"Lumbra\"\r\n"
     "\"NUMBER_OF_TABS\"=\"0\"\r\n";
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 

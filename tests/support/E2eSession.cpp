@@ -1,5 +1,7 @@
 #include "E2eSession.h"
 
+#include "TestFiles.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -313,15 +315,6 @@ void E2eSession::keepScreenshotOfFailure() const
         qWarning("Screenshot of the failure: %s", qPrintable(file));
     else
         qWarning("No screenshot of the failure could be taken");
-}
-
-bool E2eSession::writeFile(const QString &path, const QByteArray &bytes, bool executable)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QString E2eSession::readWhenThere(const QString &path, int timeoutMs)

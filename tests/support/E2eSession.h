@@ -80,7 +80,6 @@ public:
     // (the test's build folder) under a name the output tells.
     void keepScreenshotOfFailure() const;
 
-    static bool writeFile(const QString &path, const QByteArray &bytes, bool executable = false);
     // The file's text once it ends in a newline, or a null string after `timeoutMs`.
     static QString readWhenThere(const QString &path, int timeoutMs = 15000);
 

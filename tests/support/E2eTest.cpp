@@ -1,5 +1,6 @@
 #include "E2eTest.h"
 
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "i18n/LanguageChoice.h"
@@ -135,7 +136,7 @@ QString E2eTest::writeRecorder(const QString &program, const QString &record, co
     const QString script = path(program);
     QDir().mkpath(QFileInfo(script).path());
     const QString text = QStringLiteral("#!/bin/sh\necho \"%1\" >> '%2'\n").arg(line, path(record));
-    return E2eSession::writeFile(script, text.toLocal8Bit(), true) ? script : QString();
+    return writeFile(script, text.toLocal8Bit(), true) ? script : QString();
 }
 
 QString E2eTest::takeRecord(const QString &record)
