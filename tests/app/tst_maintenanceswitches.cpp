@@ -44,12 +44,6 @@ QByteArray fileHash(const QString &path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // A settings tree of `keys` keys of 100 values of 200 letters: large enough that an import
 // takes a while, so that other processes can come between.
 QByteArray largeRegFile(char letter, int keys)
@@ -170,7 +164,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     QVERIFY(exported.out.contains("[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]"));
     QVERIFY(exported.out.contains("\"LUMBRA_WINDOWTITLE\"="));
 
-    QVERIFY(writeFile(session->path("EN.reg"), exported.out));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), exported.out));
     const Run reinstall = run({QStringLiteral("--installRegister")});
     QCOMPARE(reinstall.exitCode, 0);
     QCOMPARE(fileHash(storePath()), installed);
@@ -179,10 +173,10 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
 
 void tst_MaintenanceSwitches::languageNamesTheFile()
 {
-    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
     QByteArray german = kSmallRegFile;
     german.replace("\\EN\\", "\\DE\\");
-    QVERIFY(writeFile(session->path("DE.reg"), german));
+    QVERIFY(E2eSession::writeFile(session->path("DE.reg"), german));
 
     QCOMPARE(run({QStringLiteral("--installRegister")}, QStringLiteral("0x0C07")).exitCode, 0);
     const Run german_export = run(kExportUtf8, QStringLiteral("0x0C07"));
@@ -208,13 +202,13 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 {
     QFETCH(bool, present);
     QFETCH(QByteArray, content);
-    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const QByteArray before = fileHash(storePath());
 
     QVERIFY(QFile::remove(session->path("EN.reg")));
     if (present)
-        QVERIFY(writeFile(session->path("EN.reg"), content));
+        QVERIFY(E2eSession::writeFile(session->path("EN.reg"), content));
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 2);
     QVERIFY2(install.err.contains(QStringLiteral("EN.reg")), qPrintable(install.err));
@@ -225,7 +219,7 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
 // Anything else starts the launcher, which imports nothing.
 void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 {
-    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
     QVERIFY(!launcherStarts({QStringLiteral("--installRegister"), QStringLiteral("--other")}).folder.isEmpty());
     QCOMPARE(run({QStringLiteral("--exportRegister")}).exitCode, kExitNoSettings);
     QVERIFY(!launcherStarts({QStringLiteral("--INSTALLREGISTER")}).folder.isEmpty());
@@ -309,7 +303,7 @@ void tst_MaintenanceSwitches::exportAndStartScript()
     QFETCH(QString, output);
     QFETCH(int, exitCode);
     if (store != QLatin1String("none")) {
-        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+        QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
         QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
         QVERIFY(QFile::remove(session->path("EN.reg")));
     }
@@ -350,7 +344,7 @@ void tst_MaintenanceSwitches::startUpReadsItsLanguageAndMovesToItsFolder()
             file += tree + "\\IconInfo\\0" + QByteArray::number(n) + "]\r\n";
         file += tree + "\\ThemeInfo\\01]\r\n";
     }
-    QVERIFY(writeFile(session->path("EN.reg"), file));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), file));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
 
     const Started started = launcherStarts({}, QStringLiteral("0x0C07"));
@@ -388,12 +382,12 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
     QFETCH(QString, argument);
     QVERIFY(QDir().mkpath(QFileInfo(storePath()).path()));
     if (!sql.contains(QLatin1String("user_version"))) {
-        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+        QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
         QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
         QByteArray changed = kSmallRegFile;
-        QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+        QVERIFY(E2eSession::writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
     } else {
-        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+        QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
     }
     QVERIFY(executeOnStore(storePath(), sql));
     const QByteArray before = fileHash(storePath());
@@ -408,10 +402,10 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
 // Two writers at once: the second waits for the first, then does its work.
 void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
 {
-    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     QByteArray changed = kSmallRegFile;
-    QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
 
     platform::SqliteRegistry holder(storePath().toStdString());
     QCOMPARE(holder.beginScope(), platform::kErrorSuccess);
@@ -433,7 +427,7 @@ void tst_MaintenanceSwitches::importWaitsForAnotherWriter()
 // at once, without an error.
 void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
 {
-    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const Run before = run({QStringLiteral("--exportRegister")});
     QCOMPARE(before.exitCode, 0);
@@ -454,14 +448,14 @@ void tst_MaintenanceSwitches::exportDoesNotWaitForAWriter()
 // export shows the store before the import or after it, whole.
 void tst_MaintenanceSwitches::exportsDuringAnImportSeeOneState()
 {
-    QVERIFY(writeFile(session->path("EN.reg"), largeRegFile('x', 150)));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), largeRegFile('x', 150)));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
     const Run before = run(kExportUtf8);
     QCOMPARE(before.exitCode, 0);
     QByteArray expectedAfter = before.out;
     expectedAfter.replace(QByteArray(200, 'x'), QByteArray(200, 'y'));
 
-    QVERIFY(writeFile(session->path("EN.reg"), largeRegFile('y', 150)));
+    QVERIFY(E2eSession::writeFile(session->path("EN.reg"), largeRegFile('y', 150)));
     QProcess *importer = start({QStringLiteral("--installRegister")});
     QVERIFY(importer->waitForStarted());
     QList<Run> exports;

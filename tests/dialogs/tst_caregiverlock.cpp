@@ -357,12 +357,14 @@ void tst_CaregiverLock::treeWithoutLockStaysWithout()
     QCOMPARE(LockPinStore::write(PinHash::make(kPin)), LockPinStore::Status::NoSettings);
 }
 
-// Once wrong, the pad waits; during the wait not even the right PIN gets through.
+// Once wrong, the pad waits, greyed (the table of locked actions tries the right PIN then);
+// after the wait the right PIN opens it.
 void tst_CaregiverLock::wrongPinNeverUnlocks()
 {
     PinPadDialog pad(PinHash::make(kPin, "0123456789abcdef", 1000));
     pad.show();
     QTest::keyClicks(&pad, QStringLiteral("1111"));
+    QCOMPARE(pad.dotsLabel->text(), QString(4, QChar(0x25CF))); // never the digits
     QTest::keyClick(&pad, Qt::Key_Return);
     QCOMPARE(pad.messageLabel->text(), theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     QVERIFY(!pad.isWaiting());
@@ -371,11 +373,6 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     QVERIFY(pad.isWaiting());
     QVERIFY(pad.messageLabel->text().contains(QLatin1String("1")));
     QVERIFY(!pad.okButton->isEnabled());
-    QTest::keyClicks(&pad, kPin);
-    QTest::keyClick(&pad, Qt::Key_Return);
-    pad.tryPin();
-    QVERIFY(pad.typed().isEmpty());
-    QVERIFY(pad.result() != QDialog::Accepted);
     QCOMPARE(CaregiverLock::wrongTries(), 2);
     // After the wait the right PIN opens it, and the count starts over.
     QTRY_VERIFY_WITH_TIMEOUT(!pad.isWaiting(), 10000);

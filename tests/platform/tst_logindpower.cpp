@@ -2,6 +2,7 @@
 // that file and nothing else; without it, a test process aborts before reaching logind. And
 // what goes over the system bus, to a logind of the test's own on a bus of its own.
 
+#include "E2eSession.h"
 #include "ScopedVariable.h"
 #include "TestPlatform.h"
 
@@ -94,9 +95,8 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> root;
-    // The system bus of this process, from the start: a dbus-daemon of its own with the fake.
-    QTemporaryDir busFolder;
-    QProcess busDaemon;
+    // The system bus of this process, from the start: the bus of a session of its own.
+    std::unique_ptr<E2eSession> session;
     std::unique_ptr<ScopedVariable> systemBus;
     QThread logindThread;
     FakeLogind logind;
@@ -104,13 +104,13 @@ private:
 
 void tst_LogindPower::initTestCase()
 {
-    busDaemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                    QStringLiteral("--print-address"),
-                                                    "--address=unix:path=" + busFolder.filePath(QStringLiteral("bus"))});
-    QVERIFY(busDaemon.waitForReadyRead(30000));
-    const QByteArray address = busDaemon.readLine().trimmed();
-    systemBus = std::make_unique<ScopedVariable>("DBUS_SYSTEM_BUS_ADDRESS", address);
-    QDBusConnection logindBus = QDBusConnection::connectToBus(QString::fromLatin1(address), QStringLiteral("logind"));
+    E2eSession::Options offscreen;
+    offscreen.offscreen = true;
+    session = std::make_unique<E2eSession>(offscreen);
+    QVERIFY2(session->failure().isEmpty(), qPrintable(session->failure()));
+    const QString address = session->environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    systemBus = std::make_unique<ScopedVariable>("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+    QDBusConnection logindBus = QDBusConnection::connectToBus(address, QStringLiteral("logind"));
     logind.moveToThread(&logindThread);
     logindThread.start();
     QVERIFY(logindBus.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), &logind));
@@ -125,8 +125,6 @@ void tst_LogindPower::cleanupTestCase()
     QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
     logindThread.quit();
     logindThread.wait();
-    busDaemon.kill();
-    busDaemon.waitForFinished();
 }
 
 void tst_LogindPower::init()
@@ -221,7 +219,6 @@ void tst_LogindPower::actionsReachLogind()
     QFETCH(QString, action);
     QFETCH(bool, refusing);
     QFETCH(QString, call);
-    QVERIFY(busDaemon.state() == QProcess::Running);
     logind.calls.clear();
     logind.refusing = refusing;
     const ScopedVariable noLog("LUMBRA_POWER_LOG", QByteArray());

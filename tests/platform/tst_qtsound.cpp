@@ -1,6 +1,7 @@
 // The music player as the launcher uses it, on whatever this machine has for audio (often
 // nothing): it must never crash, hang or take the launcher down, and say when it cannot play.
 
+#include "E2eSession.h"
 #include "TestPlatform.h"
 #include "platform/posix/sound/QtSound.h"
 
@@ -44,12 +45,6 @@ QByteArray silentWave(int milliseconds)
     u32(dataBytes);
     bytes.append(QByteArray(int(dataBytes), '\0'));
     return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 bool audioOutputExists()
@@ -107,7 +102,7 @@ void tst_QtSound::initTestCase()
 {
     QVERIFY(folder.isValid());
     wave = folder.filePath(QStringLiteral("bgmusic.wav"));
-    QVERIFY(writeFile(wave, silentWave(50)));
+    QVERIFY(E2eSession::writeFile(wave, silentWave(50)));
     qInfo("audio output: %s", audioOutputExists() ? "yes" : "none");
 }
 
@@ -137,7 +132,7 @@ void tst_QtSound::staysSilentOnBadFiles()
     else if (name == QLatin1String("pipe.wav"))
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     else if (!bytes.isNull())
-        QVERIFY(writeFile(path, bytes));
+        QVERIFY(E2eSession::writeFile(path, bytes));
     StderrCapture capture;
     QVERIFY(!sound.play(path.toStdU16String()));
     const QStringList lines = capture.lines();

@@ -1,6 +1,7 @@
 // --setPin and --clearPin as a carer runs them: the real executable, a store file of its own,
 // the PINs on standard input.
 
+#include "E2eSession.h"
 #include "TestPlatform.h"
 
 #include "platform/Platform.h"
@@ -30,12 +31,6 @@ const QByteArray kRegFile =
     "[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\System]\r\n"
     "\"LUMBRA_WINDOWTITLE\"=\"Lumbra\"\r\n"
     "\"NUMBER_OF_TABS\"=\"0\"\r\n";
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -98,7 +93,7 @@ Run tst_PinSwitches::run(const QString &store, const QString &switchName, const 
 
 void tst_PinSwitches::install(const QString &store)
 {
-    QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")), kRegFile));
+    QVERIFY(E2eSession::writeFile(folder->filePath(QStringLiteral("EN.reg")), kRegFile));
     QCOMPARE(run(store, QStringLiteral("--installRegister"), QByteArray()).exitCode, 0);
 }
 
@@ -202,7 +197,7 @@ void tst_PinSwitches::aSetLockNeedsItsPin()
 // A lock nobody can check (a hand-edited value) is no way to keep the carer out.
 void tst_PinSwitches::damagedLockCanBeReplaced()
 {
-    QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")),
+    QVERIFY(E2eSession::writeFile(folder->filePath(QStringLiteral("EN.reg")),
                       kRegFile + "\"LOCK_PIN\"=\"pbkdf2-sha256:broken\"\r\n"));
     QCOMPARE(run(QStringLiteral("--installRegister"), QByteArray()).exitCode, 0);
     const Run replaced = run(QStringLiteral("--setPin"), "3333\n3333\n");
@@ -254,7 +249,7 @@ void tst_PinSwitches::lockTravelsWithTheExport()
     const Run exported = run(QStringLiteral("--exportRegister --utf8"), QByteArray());
     QCOMPARE(exported.exitCode, 0);
     QVERIFY(exported.out.contains("\"LOCK_PIN\"="));
-    QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")), exported.out));
+    QVERIFY(E2eSession::writeFile(folder->filePath(QStringLiteral("EN.reg")), exported.out));
     const QString other = folder->filePath(QStringLiteral("other.sqlite"));
     QCOMPARE(run(other, QStringLiteral("--installRegister"), QByteArray()).exitCode, 0);
     QCOMPARE(storedLock(other), storedLock());
