@@ -363,8 +363,8 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
 {
     PinPadDialog pad(PinHash::make(kPin, "0123456789abcdef", 1000));
     pad.show();
-    QTest::keyClicks(&pad, QStringLiteral("1111"));
-    QCOMPARE(pad.dotsLabel->text(), QString(4, QChar(0x25CF))); // never the digits
+    QTest::keyClicks(&pad, QString(20, u'1')); // a key held
+    QCOMPARE(pad.dotsLabel->text(), QString(PinHash::kLongestPin, QChar(0x25CF))); // never the digits
     QTest::keyClick(&pad, Qt::Key_Return);
     QCOMPARE(pad.messageLabel->text(), theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     QVERIFY(!pad.isWaiting());
@@ -419,8 +419,8 @@ void tst_CaregiverLock::lockedActionsNeedTheRightPin_data()
     const QList<std::tuple<const char *, PadAnswer, bool>> answers = {
         {"right PIN typed", {kPin + u'='}, true},
         {"right PIN on the number block", {kPin + u'=', false, Qt::KeypadModifier}, true},
-        {"right PIN clicked", {kPin + u'=', true}, true},
-        {"right PIN after erasing", {kPin.left(9) + QStringLiteral("5<4="), true}, true},
+        {"right PIN clicked, a slip erased", {kPin.left(9) + QStringLiteral("5<4="), true}, true},
+        {"right PIN typed, a slip erased", {kPin.left(9) + QStringLiteral("5<4=")}, true},
         {"wrong PIN", {kPin.left(9) + QStringLiteral("5=")}, false},
         {"nothing typed", {QStringLiteral("=")}, false},
         {"Cancel after the right PIN", {kPin + u'x', true}, false},
