@@ -92,7 +92,10 @@ private slots:
     void exportsDuringAnImportSeeOneState();
 
 private:
-    QProcess *start(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
+    // Switches run as from a text console, with no display to open; `display` gives the
+    // launcher one (offscreen).
+    QProcess *start(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"),
+                    bool display = false);
     Run run(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
     Run finish(QProcess *process);
     // Starts the launcher, waits for its tab strip and ends it; answers what it wrote to
@@ -115,10 +118,12 @@ void tst_MaintenanceSwitches::init()
     program = QStringLiteral(LUMBRA_EXECUTABLE);
 }
 
-QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
+QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId, bool display)
 {
     auto *process = new QProcess(this);
-    process->setProcessEnvironment(environment(langId));
+    QProcessEnvironment environment = this->environment(langId);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), display ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
+    process->setProcessEnvironment(environment);
     process->setWorkingDirectory(session->path(QString()));
     process->start(program, arguments);
     return process;
@@ -233,7 +238,7 @@ void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 
 Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, const QString &langId)
 {
-    QProcess *process = start(arguments, langId);
+    QProcess *process = start(arguments, langId, true);
     process->setReadChannel(QProcess::StandardError);
     Started started;
     while (!started.err.contains(QLatin1String("tabCount")) && process->waitForReadyRead(30000))
@@ -260,7 +265,7 @@ void tst_MaintenanceSwitches::withoutADisplay_data()
                                                               << "did not end within 10 seconds";
 }
 
-// Started from a text console, as an uninstaller may run "--close".
+// Started from a text console, as an uninstaller may run "--close" (every switch here runs so).
 void tst_MaintenanceSwitches::withoutADisplay()
 {
     QFETCH(QStringList, arguments);
@@ -272,13 +277,7 @@ void tst_MaintenanceSwitches::withoutADisplay()
     const int listening = silentLauncher ? platform::listenAt(runtime, platform::BusDirectory::socketName(window)) : -1;
     const auto closeListening = qScopeGuard([listening] { ::close(listening); });
     QVERIFY(!silentLauncher || (listening >= 0 && platform::BusDirectory(runtime).writeInfo({window, u"QWidget", u"Lumbra"})));
-    auto *process = new QProcess(this);
-    QProcessEnvironment noDisplay = environment(QStringLiteral("0x0409"));
-    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process->setProcessEnvironment(noDisplay);
-    process->setWorkingDirectory(session->path(QString()));
-    process->start(QStringLiteral(LUMBRA_EXECUTABLE), arguments);
-    const Run result = finish(process);
+    const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(error.isEmpty() ? !result.err.contains(QLatin1String("display")) : result.err.contains(error),
              qPrintable(result.err));
