@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class QWidget;
 
 // The caregiver lock: while a PIN is stored (LOCK_PIN), the actions that change what a carer
@@ -27,9 +25,4 @@ public:
     static int wrongTries();
     static void countWrongTry();
     static void countRightTry();
-
-    // Tests answer in place of the PIN pad, which is then never shown; an empty function
-    // brings the PIN pad back. It is asked only while the lock is on.
-    using Asker = std::function<bool(Action action)>;
-    static void useAsker(Asker asker);
 };

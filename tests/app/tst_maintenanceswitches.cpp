@@ -6,6 +6,8 @@
 #include "TestPlatform.h"
 
 #include "app/MaintenanceSwitches.h"
+#include "platform/posix/BusDirectory.h"
+#include "platform/posix/BusSocket.h"
 #include "platform/posix/SqliteRegistry.h"
 
 #include <QCryptographicHash>
@@ -13,9 +15,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace {
 
@@ -78,7 +83,8 @@ private slots:
     void switchCountsOnlyAsLastArgument();
     void exportAndStartScript_data();
     void exportAndStartScript();
-    void startWithoutADisplaySaysWhy();
+    void withoutADisplay_data();
+    void withoutADisplay();
     void startUpReadsItsLanguageAndMovesToItsFolder();
     void unusableStoresFailTheSwitches_data();
     void unusableStoresFailTheSwitches();
@@ -87,7 +93,10 @@ private slots:
     void exportsDuringAnImportSeeOneState();
 
 private:
-    QProcess *start(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
+    // Switches run as from a text console, with no display to open; `display` gives the
+    // launcher one (offscreen).
+    QProcess *start(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"),
+                    bool display = false);
     Run run(const QStringList &arguments, const QString &langId = QStringLiteral("0x0409"));
     Run finish(QProcess *process);
     // Starts the launcher, waits for its tab strip and ends it; answers what it wrote to
@@ -110,10 +119,12 @@ void tst_MaintenanceSwitches::init()
     program = QStringLiteral(LUMBRA_EXECUTABLE);
 }
 
-QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId)
+QProcess *tst_MaintenanceSwitches::start(const QStringList &arguments, const QString &langId, bool display)
 {
     auto *process = new QProcess(this);
-    process->setProcessEnvironment(environment(langId));
+    QProcessEnvironment environment = this->environment(langId);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), display ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
+    process->setProcessEnvironment(environment);
     process->setWorkingDirectory(session->path(QString()));
     process->start(program, arguments);
     return process;
@@ -228,7 +239,7 @@ void tst_MaintenanceSwitches::switchCountsOnlyAsLastArgument()
 
 Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, const QString &langId)
 {
-    QProcess *process = start(arguments, langId);
+    QProcess *process = start(arguments, langId, true);
     process->setReadChannel(QProcess::StandardError);
     Started started;
     while (!started.err.contains(QLatin1String("tabCount")) && process->waitForReadyRead(30000))
@@ -241,18 +252,36 @@ Started tst_MaintenanceSwitches::launcherStarts(const QStringList &arguments, co
     return started;
 }
 
-// Started from a text console: a reason and exit code 2, not Qt's abort with a core dump.
-void tst_MaintenanceSwitches::startWithoutADisplaySaysWhy()
+void tst_MaintenanceSwitches::withoutADisplay_data()
 {
-    auto *process = new QProcess(this);
-    QProcessEnvironment noDisplay = environment(QStringLiteral("0x0409"));
-    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process->setProcessEnvironment(noDisplay);
-    process->setWorkingDirectory(session->path(QString()));
-    process->start(QStringLiteral(LUMBRA_EXECUTABLE), QStringList());
-    const Run result = finish(process);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.contains(QLatin1String("no display to show the launcher on")), qPrintable(result.err));
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("silentLauncher"); // a launcher's window that takes no message, as a stopped one
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    // A reason and exit code 2, not Qt's abort with a core dump.
+    QTest::newRow("the launcher") << QStringList() << false << 2 << "no display to show the launcher on";
+    QTest::newRow("--close, no launcher runs") << QStringList{"--close"} << false << 0 << QString();
+    // Given up waiting is no success.
+    QTest::newRow("--close, a launcher that does not answer") << QStringList{"--close"} << true << 2
+                                                              << "did not end within 10 seconds";
+}
+
+// Started from a text console, as an uninstaller may run "--close" (every switch here runs so).
+void tst_MaintenanceSwitches::withoutADisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, silentLauncher);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    const std::string runtime = QFile::encodeName(session->path(QStringLiteral("runtime"))).toStdString();
+    const platform::WindowHandle window = 0x5151;
+    const int listening = silentLauncher ? platform::listenAt(runtime, platform::BusDirectory::socketName(window)) : -1;
+    const auto closeListening = qScopeGuard([listening] { ::close(listening); });
+    QVERIFY(!silentLauncher || (listening >= 0 && platform::BusDirectory(runtime).writeInfo({window, u"QWidget", u"Lumbra"})));
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(error.isEmpty() ? !result.err.contains(QLatin1String("display")) : result.err.contains(error),
+             qPrintable(result.err));
 }
 
 void tst_MaintenanceSwitches::exportAndStartScript_data()

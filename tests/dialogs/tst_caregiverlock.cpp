@@ -2,6 +2,7 @@
 // and its dialogs ask for the PIN while it is set.
 
 #include "LauncherFixture.h"
+#include "WrittenValues.h"
 
 #include "app/TrayIcon.h"
 #include "dialogs/CaregiverLock.h"
@@ -26,25 +27,60 @@
 #include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpontaneKeyEvent>
 #include <QTest>
 #include <QTimer>
 
-Q_DECLARE_METATYPE(CaregiverLock::Action)
 
 namespace {
 
-const QString kPin = QStringLiteral("2468");
+// Every digit key once.
+const QString kPin = QStringLiteral("9081726354");
 
-// Closes every modal dialog an action opens, and counts them, so that an action that goes
-// on into its dialog does not hold up the test.
+// What a person does on the PIN pad. A digit of `keys` is typed on the keyboard (with
+// `modifier`: on its number block) or, with `buttons`, clicked; '<' erases, '=' is Return (the
+// OK button), 'x' the Cancel button, 'e' Escape. A pad still open afterwards is left with Escape.
+struct PadAnswer
+{
+    QString keys;
+    bool buttons = false;
+    Qt::KeyboardModifier modifier = Qt::NoModifier;
+};
+
+void play(PinPadDialog *pad, const PadAnswer &answer)
+{
+    for (QChar c : answer.keys) {
+        if (c.isDigit() && answer.buttons)
+            pad->digitButtons.at(c.digitValue())->click();
+        else if (c.isDigit())
+            QTest::keyClick(pad, Qt::Key(Qt::Key_0 + c.digitValue()), answer.modifier);
+        else if (c == u'<')
+            answer.buttons ? pad->eraseButton->click() : QTest::keyClick(pad, Qt::Key_Backspace);
+        else if (c == u'=')
+            answer.buttons ? pad->okButton->click() : QTest::keyClick(pad, Qt::Key_Return);
+        else if (c == u'x')
+            pad->cancelButton->click();
+        else
+            QTest::keyClick(pad, Qt::Key_Escape);
+    }
+    if (pad->isVisible())
+        QTest::keyClick(pad, Qt::Key_Escape);
+}
+
+// Answers every PIN pad an action opens with `answer`, and closes and counts every other
+// modal dialog, so that an action that goes on into its dialog does not hold up the test.
 class ModalCloser : public QObject
 {
 public:
-    ModalCloser()
+    explicit ModalCloser(const PadAnswer &answer = {})
     {
-        connect(&timer, &QTimer::timeout, this, [this] {
-            if (QWidget *modal = QApplication::activeModalWidget()) {
+        connect(&timer, &QTimer::timeout, this, [this, answer] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *pad = qobject_cast<PinPadDialog *>(modal)) {
+                ++pads;
+                play(pad, answer);
+            } else if (modal) {
                 ++closed;
                 modal->close();
             }
@@ -52,6 +88,7 @@ public:
         timer.start(20);
     }
     int closed = 0;
+    int pads = 0;
 
 private:
     QTimer timer;
@@ -68,6 +105,9 @@ LauncherStore lockStore()
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(CaregiverLock::Action)
+Q_DECLARE_METATYPE(PadAnswer)
 
 class tst_CaregiverLock : public LauncherFixture
 {
@@ -91,13 +131,11 @@ private slots:
     void savingSettingsKeepsTheLock();
     void treeWithoutLockStaysWithout();
 
-    void padOpensOnlyForTheRightPin_data();
-    void padOpensOnlyForTheRightPin();
     void wrongPinNeverUnlocks();
     void reopenedPadGoesOnWaiting();
 
-    void lockedActionsAsk_data();
-    void lockedActionsAsk();
+    void lockedActionsNeedTheRightPin_data();
+    void lockedActionsNeedTheRightPin();
     void freeActionsNeverAsk_data();
     void freeActionsNeverAsk();
     void lockHoldsWithoutTheStore();
@@ -105,11 +143,10 @@ private slots:
 private:
     void startLauncher();
     void lock();
-    // Carries out the action of the row; answers whether it went through.
-    bool perform(CaregiverLock::Action action);
+    // Carries out the action, answering a PIN pad with `answer`; answers whether it went through.
+    bool perform(CaregiverLock::Action action, const PadAnswer &answer = {});
 
-    QList<CaregiverLock::Action> asked;
-    bool answer = false;
+    int padsOpened = 0;
 };
 
 void tst_CaregiverLock::init()
@@ -117,19 +154,13 @@ void tst_CaregiverLock::init()
     LauncherFixture::init();
     languageCode = QStringLiteral("EN");
     initRegistryPaths();
-    asked.clear();
-    answer = false;
+    padsOpened = 0;
     LockPinStore::remember(QString()); // what a start on an empty store remembers
     CaregiverLock::countRightTry();
-    CaregiverLock::useAsker([this](CaregiverLock::Action action) {
-        asked.append(action);
-        return answer;
-    });
 }
 
 void tst_CaregiverLock::cleanup()
 {
-    CaregiverLock::useAsker({});
     CaregiverLock::countRightTry();
     LauncherFixture::cleanup();
     languageCode.clear();
@@ -326,50 +357,14 @@ void tst_CaregiverLock::treeWithoutLockStaysWithout()
     QCOMPARE(LockPinStore::write(PinHash::make(kPin)), LockPinStore::Status::NoSettings);
 }
 
-void tst_CaregiverLock::padOpensOnlyForTheRightPin_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("byKeyboard");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("buttons, right") << kPin << false << true;
-    QTest::newRow("keyboard, right") << kPin << true << true;
-    QTest::newRow("buttons, wrong") << QStringLiteral("2469") << false << false;
-    QTest::newRow("keyboard, one digit more") << kPin + u'8' << true << false;
-    QTest::newRow("keyboard, one digit less") << kPin.left(3) << true << false;
-    QTest::newRow("erased back to right") << QStringLiteral("2469<8") << false << true;
-}
-
-void tst_CaregiverLock::padOpensOnlyForTheRightPin()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, byKeyboard);
-    QFETCH(bool, accepted);
-    PinPadDialog pad(PinHash::make(kPin, "0123456789abcdef", 1000));
-    pad.show();
-    for (QChar c : typed) {
-        if (byKeyboard)
-            QTest::keyClick(&pad, c.toLatin1());
-        else if (c == u'<')
-            pad.eraseButton->click();
-        else
-            pad.digitButtons.at(c.digitValue())->click();
-    }
-    QVERIFY2(!pad.dotsLabel->text().contains(typed.left(1)), "the dots show the digits");
-    if (byKeyboard)
-        QTest::keyClick(&pad, Qt::Key_Return);
-    else
-        pad.okButton->click();
-    QCOMPARE(pad.result() == QDialog::Accepted, accepted);
-    QCOMPARE(pad.messageLabel->text().isEmpty(), accepted);
-    QVERIFY(pad.typed().isEmpty());
-}
-
-// Once wrong, the pad waits; during the wait not even the right PIN gets through.
+// Once wrong, the pad waits, greyed (the table of locked actions tries the right PIN then);
+// after the wait the right PIN opens it.
 void tst_CaregiverLock::wrongPinNeverUnlocks()
 {
     PinPadDialog pad(PinHash::make(kPin, "0123456789abcdef", 1000));
     pad.show();
-    QTest::keyClicks(&pad, QStringLiteral("1111"));
+    QTest::keyClicks(&pad, QString(20, u'1')); // a key held
+    QCOMPARE(pad.dotsLabel->text(), QString(PinHash::kLongestPin, QChar(0x25CF))); // never the digits
     QTest::keyClick(&pad, Qt::Key_Return);
     QCOMPARE(pad.messageLabel->text(), theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     QVERIFY(!pad.isWaiting());
@@ -378,11 +373,6 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     QVERIFY(pad.isWaiting());
     QVERIFY(pad.messageLabel->text().contains(QLatin1String("1")));
     QVERIFY(!pad.okButton->isEnabled());
-    QTest::keyClicks(&pad, kPin);
-    QTest::keyClick(&pad, Qt::Key_Return);
-    pad.tryPin();
-    QVERIFY(pad.typed().isEmpty());
-    QVERIFY(pad.result() != QDialog::Accepted);
     QCOMPARE(CaregiverLock::wrongTries(), 2);
     // After the wait the right PIN opens it, and the count starts over.
     QTRY_VERIFY_WITH_TIMEOUT(!pad.isWaiting(), 10000);
@@ -413,40 +403,63 @@ void tst_CaregiverLock::reopenedPadGoesOnWaiting()
     closeRegKey(key);
 }
 
-void tst_CaregiverLock::lockedActionsAsk_data()
+void tst_CaregiverLock::lockedActionsNeedTheRightPin_data()
 {
     QTest::addColumn<CaregiverLock::Action>("action");
-    QTest::newRow("Delete") << CaregiverLock::Action::Delete;
-    QTest::newRow("a drop") << CaregiverLock::Action::Drop;
-    QTest::newRow("theme dialog") << CaregiverLock::Action::ThemeDialog;
-    QTest::newRow("tray settings") << CaregiverLock::Action::TraySettings;
-    QTest::newRow("tray exit") << CaregiverLock::Action::TrayExit;
-    QTest::newRow("leaving from the shut-down dialog") << CaregiverLock::Action::LeaveFromShutDown;
-    QTest::newRow("Alt+F4") << CaregiverLock::Action::WindowClose;
+    QTest::addColumn<PadAnswer>("answer");
+    QTest::addColumn<bool>("goesThrough");
+    const QList<std::pair<const char *, CaregiverLock::Action>> actions = {
+        {"Delete", CaregiverLock::Action::Delete},
+        {"a drop", CaregiverLock::Action::Drop},
+        {"theme dialog", CaregiverLock::Action::ThemeDialog},
+        {"tray settings", CaregiverLock::Action::TraySettings},
+        {"tray exit", CaregiverLock::Action::TrayExit},
+        {"leaving from the shut-down dialog", CaregiverLock::Action::LeaveFromShutDown},
+        {"Alt+F4", CaregiverLock::Action::WindowClose}};
+    const QList<std::tuple<const char *, PadAnswer, bool>> answers = {
+        {"right PIN typed", {kPin + u'='}, true},
+        {"right PIN on the number block", {kPin + u'=', false, Qt::KeypadModifier}, true},
+        {"right PIN clicked, a slip erased", {kPin.left(9) + QStringLiteral("5<4="), true}, true},
+        {"right PIN typed, a slip erased", {kPin.left(9) + QStringLiteral("5<4=")}, true},
+        {"wrong PIN", {kPin.left(9) + QStringLiteral("5=")}, false},
+        {"nothing typed", {QStringLiteral("=")}, false},
+        {"Cancel after the right PIN", {kPin + u'x', true}, false},
+        {"Escape after the right PIN", {kPin + u'e'}, false},
+        {"a key held past the longest PIN", {kPin + QStringLiteral("4444=")}, false},
+        {"right PIN while the pad waits", {QStringLiteral("1111=2222=") + kPin + u'='}, false}};
+    for (const auto &[actionName, action] : actions) {
+        for (const auto &[answerName, answer, goesThrough] : answers)
+            QTest::addRow("%s, %s", actionName, answerName) << action << answer << goesThrough;
+    }
 }
 
-// Unlocked, nothing asks and the action goes through; locked, it asks once and goes through
-// only for the right PIN.
-void tst_CaregiverLock::lockedActionsAsk()
+// Unlocked, no pad opens and the action goes through; locked, a pad opens and the action
+// goes through only for the right PIN: otherwise nothing is stored, started or closed.
+void tst_CaregiverLock::lockedActionsNeedTheRightPin()
 {
     QFETCH(CaregiverLock::Action, action);
+    QFETCH(PadAnswer, answer);
+    QFETCH(bool, goesThrough);
     startLauncher();
     QVERIFY(perform(action));
-    QVERIFY(asked.isEmpty());
+    QCOMPARE(padsOpened, 0);
 
     lock();
-    answer = false;
-    QVERIFY(!perform(action));
-    QCOMPARE(asked, QList<CaregiverLock::Action>{action});
-
-    answer = true;
-    QVERIFY(perform(action));
-    QCOMPARE(asked.size(), 2);
+    const QStringList before = writtenValues(stored());
+    const qsizetype startsBefore = platform->shell.starts.size();
+    QCOMPARE(perform(action, answer), goesThrough);
+    QCOMPARE(padsOpened, 1);
+    if (!goesThrough) {
+        QCOMPARE(writtenValues(stored()), before);
+        QCOMPARE(platform->shell.starts.size(), startsBefore);
+        QVERIFY(launcher->isVisible());
+    }
 }
 
-bool tst_CaregiverLock::perform(CaregiverLock::Action action)
+bool tst_CaregiverLock::perform(CaregiverLock::Action action, const PadAnswer &answer)
 {
-    ModalCloser closer;
+    ModalCloser closer(answer);
+    const QScopeGuard countPads([&] { padsOpened += closer.pads; });
     const int messagesBefore = int(platform->windows.messages.size());
     auto closePosted = [&] {
         for (qsizetype i = messagesBefore; i < platform->windows.messages.size(); ++i) {
@@ -522,6 +535,7 @@ void tst_CaregiverLock::freeActionsNeverAsk()
     QFETCH(QString, action);
     startLauncher();
     lock();
+    ModalCloser closer;
     if (action == QLatin1String("launch")) {
         launcher->dispatchAction(launcher->iconAt(0, 1), nullptr, nullptr);
         QCOMPARE(platform->shell.starts.size(), 1);
@@ -544,7 +558,7 @@ void tst_CaregiverLock::freeActionsNeverAsk()
         dialog.ActionQuit();
         QVERIFY(!dialog.isVisible());
     }
-    QVERIFY(asked.isEmpty());
+    QCOMPARE(closer.pads, 0);
     QVERIFY(CaregiverLock::isLocked());
 }
 
@@ -557,11 +571,10 @@ void tst_CaregiverLock::lockHoldsWithoutTheStore()
     const QString hash = LockPinStore::read();
     StderrCapture quiet;
     QVERIFY(executeOnStore(platform->databasePath(), QStringLiteral("DROP TABLE reg_values; DROP TABLE reg_keys")));
-    QVERIFY(!perform(CaregiverLock::Action::Delete));
+    QVERIFY(!perform(CaregiverLock::Action::Delete, {kPin + u'x'}));
     platform->reset();
-    answer = true;
-    QVERIFY(perform(CaregiverLock::Action::Delete));
-    QCOMPARE(asked.size(), 2);
+    QVERIFY(perform(CaregiverLock::Action::Delete, {kPin + u'='}));
+    QCOMPARE(padsOpened, 2);
     SettingStore loaded;
     QVERIFY(loadAllSettings(loaded));
     QCOMPARE(loaded.mySystem.LOCK_PIN, hash);

@@ -14,11 +14,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +53,17 @@ QList<bool> descriptorsOn(const QString &path)
     return flags;
 }
 
+// What each flock() call answers, in turn (0: taken, else its errno), and how many came.
+QList<int> flockAnswers;
+int flockCalls = 0;
+
+int scriptedFlock(int, int operation)
+{
+    const int answer = flockAnswers.value(flockCalls++, EBADF);
+    errno = answer;
+    return (operation & LOCK_NB) && answer == 0 ? 0 : -1;
+}
+
 } // namespace
 
 class tst_PosixInstanceLock : public QObject
@@ -66,6 +79,8 @@ private slots:
     void namesStayInTheFolder_data();
     void namesStayInTheFolder();
     void unnamedMutexesAreNeverShared();
+    void whichLockErrorsAreTriedAgain_data();
+    void whichLockErrorsAreTriedAgain();
 
 private:
     QString folder() const { return root->filePath(QStringLiteral("run")); }
@@ -213,6 +228,33 @@ void tst_PosixInstanceLock::unnamedMutexesAreNeverShared()
     QVERIFY(!lock.mutexHeld(u""));
     lock.closeMutex(first);
     lock.closeMutex(second);
+}
+
+void tst_PosixInstanceLock::whichLockErrorsAreTriedAgain_data()
+{
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("calls");
+    QTest::newRow("taken at once") << QList<int>{0} << 0 << 1;
+    QTest::newRow("a signal between") << QList<int>{EINTR, 0} << 0 << 2;
+    QTest::newRow("someone looking, then free") << QList<int>{EWOULDBLOCK, EWOULDBLOCK, EWOULDBLOCK, EWOULDBLOCK, 0}
+                                                << 0 << 5;
+    QTest::newRow("held") << QList<int>(5, EWOULDBLOCK) << EWOULDBLOCK << 5;
+    QTest::newRow("signals only") << QList<int>(5, EINTR) << EINTR << 5;
+    QTest::newRow("no locks left") << QList<int>{ENOLCK, 0} << ENOLCK << 1;
+    QTest::newRow("a signal, then no locks") << QList<int>{EINTR, ENOLCK, 0} << ENOLCK << 2;
+    QTest::newRow("not a descriptor") << QList<int>{EBADF, 0} << EBADF << 1;
+}
+
+void tst_PosixInstanceLock::whichLockErrorsAreTriedAgain()
+{
+    QFETCH(QList<int>, answers);
+    QFETCH(int, result);
+    QFETCH(int, calls);
+    flockAnswers = answers;
+    flockCalls = 0;
+    QCOMPARE(platform::PosixInstanceLock::tryLock(3, LOCK_EX, scriptedFlock), result);
+    QCOMPARE(flockCalls, calls);
 }
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 // the PINs on standard input.
 
 #include "TestFiles.h"
+#include "TestPlatform.h"
 
 #include "platform/Platform.h"
 #include "platform/posix/SqliteRegistry.h"
@@ -208,18 +209,36 @@ void tst_PinSwitches::damagedLockCanBeReplaced()
 void tst_PinSwitches::noSettingsNoLock_data()
 {
     QTest::addColumn<QString>("switchName");
-    QTest::newRow("--setPin") << QStringLiteral("--setPin");
-    QTest::newRow("--clearPin") << QStringLiteral("--clearPin");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("error"); // else: a tree locked with 1234 in a store that refuses writes
+    QTest::newRow("--setPin") << "--setPin" << QByteArray("1234\n1234\n") << QByteArray("--installRegister");
+    QTest::newRow("--clearPin") << "--clearPin" << QByteArray("1234\n") << QByteArray("--installRegister");
+    QTest::newRow("--setPin, refused") << "--setPin" << QByteArray("1234\n5678\n5678\n")
+                                       << QByteArray("could not be stored");
+    QTest::newRow("--clearPin, refused") << "--clearPin" << QByteArray("1234\n") << QByteArray("stays on");
 }
 
+// Without settings, or with a store that takes no write, the lock stays as it was and the
+// carer is told so, never that it is on or off.
 void tst_PinSwitches::noSettingsNoLock()
 {
     QFETCH(QString, switchName);
-    const QString empty = folder->filePath(QStringLiteral("empty.sqlite"));
-    const Run result = run(empty, switchName, "1234\n1234\n");
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, error);
+    QString store = folder->filePath(QStringLiteral("empty.sqlite"));
+    if (!error.startsWith("--")) {
+        store = storePath();
+        QCOMPARE(run(QStringLiteral("--setPin"), "1234\n1234\n").exitCode, 0);
+        for (const char *change : {"INSERT", "UPDATE", "DELETE"})
+            QVERIFY(executeOnStore(store, QStringLiteral("CREATE TRIGGER refuse%1 BEFORE %1 ON reg_values BEGIN "
+                                                         "SELECT RAISE(ABORT, 'read-only'); END").arg(change)));
+    }
+    const QString before = storedLock(store);
+    const Run result = run(store, switchName, input);
     QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.contains("--installRegister"), result.err.constData());
-    QVERIFY(storedLock(empty).isEmpty());
+    QVERIFY2(result.err.contains(error), result.err.constData());
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(storedLock(store), before);
 }
 
 // A carer locks one PC, exports its settings and installs them on another: the same PIN

@@ -36,7 +36,7 @@ bool RecordingWindows::showWindow(platform::WindowHandle window, int command)
     shows.append({window, command});
     if (handlers.contains(window)) {
         const platform::WindowMessage shown{window, platform::kWmShowWindow, command == 0 ? 0u : 1u, 0};
-        QTimer::singleShot(0, [this, shown] { deliver(shown); });
+        QTimer::singleShot(0, &posts, [this, shown] { deliver(shown); });
         return true;
     }
     return window != platform::kNoWindow && windows.key(window, {}) != QPair<QString, QString>();
@@ -61,7 +61,7 @@ bool RecordingWindows::postMessage(platform::WindowHandle window, unsigned messa
     messages.append(posted);
     if (!handlers.contains(window))
         return window != platform::kNoWindow && windows.key(window, {}) != QPair<QString, QString>();
-    QTimer::singleShot(0, [this, posted] { deliver(posted); });
+    QTimer::singleShot(0, &posts, [this, posted] { deliver(posted); });
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QPair>
 #include <QString>
 
@@ -57,4 +58,6 @@ private:
     QMap<QPair<QString, QString>, platform::WindowHandle> windows;
     platform::WindowHandle lastHandle = 0;
     platform::WindowMessages *previous;
+    // Posts die with the backend: a later test's event loop must not deliver them.
+    QObject posts;
 };

@@ -38,19 +38,6 @@ int openLockFile(const std::string &path, int flags)
     return fd;
 }
 
-// 0 when the lock was taken, else the errno of the last attempt.
-int tryLock(int fd, int operation)
-{
-    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        if (::flock(fd, operation | LOCK_NB) == 0)
-            return 0;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return errno;
-        std::this_thread::sleep_for(kLockRetryPause);
-    }
-    return EWOULDBLOCK;
-}
-
 void reportFailure(const std::string &path, int error)
 {
     std::fprintf(stderr, "lumbra: cannot use the lock file \"%s\": %s\n", path.c_str(), std::strerror(error));
@@ -96,6 +83,20 @@ std::string PosixInstanceLock::lockFilePath(const std::string &folder, const std
     if (safe.size() > kMaxNameBytes)
         safe = "%sha256-" + QCryptographicHash::hash(safe, QCryptographicHash::Sha256).toHex();
     return folder + "/" + safe.toStdString() + ".lock";
+}
+
+int PosixInstanceLock::tryLock(int fd, int operation, LockCall lock)
+{
+    int error = 0;
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if ((lock ? lock : ::flock)(fd, operation | LOCK_NB) == 0)
+            return 0;
+        error = errno;
+        if (error != EWOULDBLOCK && error != EINTR)
+            return error;
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
+    return error;
 }
 
 MutexHandle PosixInstanceLock::createMutex(const std::u16string &name, bool *alreadyExists)

@@ -31,6 +31,13 @@ public:
     // The lock file that stands for `name` in `folder`.
     static std::string lockFilePath(const std::string &folder, const std::u16string &name);
 
+    // Takes `operation` (LOCK_EX, LOCK_SH) on `fd` without blocking, through `lock` (flock, or a
+    // test's stand-in). EWOULDBLOCK (another process is looking, see mutexHeld()) and EINTR are
+    // tried again a few times; any other error ends the attempt. 0 when taken, else the errno
+    // of the last attempt.
+    using LockCall = int (*)(int fd, int operation);
+    static int tryLock(int fd, int operation, LockCall lock = nullptr);
+
 private:
     struct Held
     {
