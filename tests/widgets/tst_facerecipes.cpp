@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QTextBoundaryFinder>
 
 #include <climits>
 #include <memory>
@@ -321,6 +322,16 @@ void tst_FaceRecipes::eliding_data()
     QTest::newRow("one pixel short") << "Games and puzzles" << -1 << false;
     QTest::newRow("far too narrow") << "Games and puzzles" << -60 << false;
     QTest::newRow("emoji kept whole") << QString::fromUtf8("Fun \xF0\x9F\x98\x80\xF0\x9F\x98\x80") << -1 << false;
+    QTest::newRow("skin tone kept on its emoji") << QStringLiteral("Fun \U0001F44D\U0001F3FD\U0001F44D\U0001F3FD") << -1 << false;
+    const QString accents = QStringLiteral("e\u0301a\u0300o\u0302").repeated(4);
+    const QString hindi = QStringLiteral("\u0915\u093F\u0924\u093E\u092C\u0947\u0902");
+    const QString thai = QStringLiteral("\u0E17\u0E35\u0E48\u0E19\u0E35\u0E48\u0E14\u0E35\u0E21\u0E32\u0E01");
+    for (int spare : {-1, -5, -9}) {
+        QTest::addRow("accents kept on their letters, %d", spare) << accents << spare << false;
+        QTest::addRow("Devanagari signs kept, %d", spare) << hindi.repeated(3) << spare << false;
+        QTest::addRow("Thai marks kept, %d", spare) << thai.repeated(2) << spare << false;
+        QTest::addRow("runaway name of signs, %d", spare) << hindi.repeated(50) << spare << false;
+    }
 }
 
 void tst_FaceRecipes::eliding()
@@ -343,9 +354,11 @@ void tst_FaceRecipes::eliding()
     const QString prefix = drawn.chopped(3);
     QVERIFY(name.startsWith(prefix));
     QVERIFY(metrics.horizontalAdvance(drawn) <= available);
-    QVERIFY(!prefix.isEmpty() && !prefix.back().isHighSurrogate());
-    // The longest prefix that fits: one more character would not.
-    const qsizetype next = prefix.size() + (name.at(prefix.size()).isHighSurrogate() ? 2 : 1);
+    // Cut between what a reader sees as characters, at the longest prefix that fits.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, name);
+    graphemes.setPosition(prefix.size());
+    QVERIFY(!prefix.isEmpty() && graphemes.isAtBoundary());
+    const qsizetype next = graphemes.toNextBoundary();
     QVERIFY(metrics.horizontalAdvance(name.left(next) + QLatin1String("...")) > available);
 }
 
