@@ -34,13 +34,13 @@ Q_DECLARE_METATYPE(ScanLoop::View)
 namespace {
 
 // Tab 1: 20 icons, two pages of 18 at six columns; tab 2: icon 1, a folder (icon 3) opening
-// the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 25 icons, two pages.
+// the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 36 icons, two full pages.
 LauncherStore scanStore()
 {
     LauncherStore store;
-    store.iconCount = 40;
+    store.iconCount = 46;
     store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(),
-                      LauncherStore::iconList(10, 34)};
+                      LauncherStore::iconList(10, 45)};
     store.subTabs = 1;
     store.folderTarget = 4;
     return store;
@@ -204,27 +204,37 @@ void tst_SwitchScanner::loopOnTheLauncher()
     }
     scanner()->step();
     QCOMPARE(describe(scanner()->loop()), describe(expected));
+    // After its last step the loop starts again; it does not stop.
+    const int highlighted = scanner()->currentStep();
+    for (int n = 0; n < expected.size(); ++n)
+        scanner()->step();
+    QCOMPARE(scanner()->currentStep(), highlighted);
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
 {
     QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("pagesDown");
     QTest::addColumn<int>("step");
     QTest::addColumn<QString>("started");
     QTest::addColumn<int>("currentTab");
     QTest::addColumn<int>("firstIcon");
     QTest::addColumn<bool>("backShown");
 
-    QTest::newRow("third icon starts its program") << 0 << 2 << "/opt/apps/app12" << 0 << 0 << false;
-    QTest::newRow("page-down shows the next page") << 0 << 18 << "" << 0 << 18 << false;
-    QTest::newRow("a tab shows its first page") << 0 << 20 << "" << 1 << 0 << false;
-    QTest::newRow("folder icon opens the sub-tab") << 1 << 1 << "" << 3 << 0 << true;
-    QTest::newRow("tab from a short tab") << 1 << 3 << "" << 0 << 0 << false;
+    QTest::newRow("third icon starts its program") << 0 << 0 << 2 << "/opt/apps/app12" << 0 << 0 << false;
+    QTest::newRow("page-down shows the next page") << 0 << 0 << 18 << "" << 0 << 18 << false;
+    QTest::newRow("page-down on the last page goes round") << 0 << 1 << 2 << "" << 0 << 0 << false;
+    QTest::newRow("a tab shows its first page") << 0 << 0 << 20 << "" << 1 << 0 << false;
+    QTest::newRow("folder icon opens the sub-tab") << 1 << 0 << 1 << "" << 3 << 0 << true;
+    QTest::newRow("tab from a short tab") << 1 << 0 << 3 << "" << 0 << 0 << false;
+    QTest::newRow("page-down of full pages, to the second") << 3 << 0 << 18 << "" << 3 << 18 << true;
+    QTest::newRow("page-down of full pages goes round") << 3 << 1 << 18 << "" << 3 << 0 << true;
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted()
 {
     QFETCH(int, tab);
+    QFETCH(int, pagesDown);
     QFETCH(int, step);
     QFETCH(QString, started);
     QFETCH(int, currentTab);
@@ -232,7 +242,12 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
     QFETCH(bool, backShown);
     start();
     if (tab != 0)
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab)->tabLabel);
+        launcher->dispatchAction(nullptr, nullptr, launcher->tab(std::min(tab, 1))->tabLabel);
+    if (tab == 3)
+        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    for (int p = 0; p < pagesDown; ++p)
+        clickButton(ActionKind::PageDown);
+    scanner()->step();
     stepTo(step);
     platform->shell.starts.clear();
     scanner()->activate();
@@ -309,8 +324,9 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QCOMPARE(describe(loop), describe({{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}}));
     // The launcher's loop waits: its highlight stays where it was.
     QCOMPARE(launcher->selectedIcon(), 1);
-    // Buttons come in reading order; the second is chosen.
-    scanner()->step();
+    // Buttons come in reading order, and go round; the second is chosen.
+    for (int n = 0; n < 4; ++n)
+        scanner()->step();
     QAbstractButton *second = qobject_cast<QAbstractButton *>(scanner()->widgetOf(loop.at(1)));
     QVERIFY(second);
     QSignalSpy clicked(&box, &QMessageBox::buttonClicked);
