@@ -332,6 +332,8 @@ void tst_FaceRecipes::eliding_data()
         QTest::addRow("Thai marks kept, %d", spare) << thai.repeated(2) << spare << false;
         QTest::addRow("runaway name of signs, %d", spare) << hindi.repeated(50) << spare << false;
     }
+    QTest::newRow("runaway name, cut before its wide last character")
+        << hindi.repeated(50) + u'\u0915' + QString(20, u'\u093E') << -1 << false;
 }
 
 void tst_FaceRecipes::eliding()
@@ -370,6 +372,8 @@ void tst_FaceRecipes::runawayNameIsShortenedToo()
     // Not even "..." fits: the working copy runs out and the name becomes "...".
     QCOMPARE(elideName(QStringLiteral("Games"), nameFont(), QRect(0, 0, 41, 64), picture), QStringLiteral("..."));
     QCOMPARE(elideName(QString(300, u'W'), nameFont(), QRect(0, 0, 41, 64), picture), QStringLiteral("..."));
+    const QRect oneLetter(0, 0, 40 + metrics.horizontalAdvance(QStringLiteral("W...")), 64);
+    QCOMPARE(elideName(QString(300, u'W'), nameFont(), oneLetter, picture), QStringLiteral("W..."));
 
     const QString name = QString(100000, u'x');
     const QRect tab(0, 0, 240, 64);
