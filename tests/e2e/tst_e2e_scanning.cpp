@@ -1,6 +1,6 @@
 // One-switch scanning on the real launcher and a real X server: with a step of 300 ms the
-// highlight reaches the third icon by itself, goes round the loop and comes back to it, and
-// one press of the space bar starts its program, as a switch box would.
+// highlight reaches the third icon by itself, and one press of the space bar starts its
+// program, as a switch box would.
 
 #include "E2eStore.h"
 #include "E2eTest.h"
@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 class tst_E2eScanning : public E2eTest
@@ -23,8 +24,7 @@ private slots:
 
 private:
     void prepare() override;
-    // Waits for the scanner to highlight the step of that name the given time and presses
-    // the switch.
+    // Waits for the scanner to highlight the step of that name `time` times and presses the switch.
     bool pressWhenHighlighted(const QString &name, int time = 1);
 
     qsizetype readUpTo = 0;
@@ -89,16 +89,12 @@ void tst_E2eScanning::spaceStartsTheThirdIconWhenScanningReachesIt()
     QVERIFY2(started, qPrintable(steps.join(u'\n')));
     QCOMPARE(takeRecord(QStringLiteral("third.txt")), path(QString()) + u'\n');
     QVERIFY(!QFile::exists(path(QStringLiteral("first.txt"))));
-    // The steps before it went through the first two icons in order, and after the last
-    // step of the loop started again from the first.
+    // The steps before it went through the first two icons in order, and round the loop.
     QVERIFY2(steps.size() >= 3, qPrintable(steps.join(u'\n')));
     QCOMPARE(steps.at(0).section(u' ', 2), QStringLiteral("0 Recorder"));
     QCOMPARE(steps.at(1).section(u' ', 2), QStringLiteral("1 Papers"));
-    QStringList seen;
-    for (const QString &step : std::as_const(steps))
-        seen.append(step.section(u' ', 2));
-    const qsizetype round = seen.indexOf(seen.at(0), 1);
-    QVERIFY2(round > 2 && seen.at(round - 1).section(u' ', 0, 0).toInt() == round - 1, qPrintable(steps.join(u'\n')));
+    const qsizetype round = steps.indexOf(QRegularExpression(QStringLiteral("scan-step \\S+ 0 .*")), 1);
+    QVERIFY2(round > 2 && steps.at(round - 1).section(u' ', 2, 2).toInt() == round - 1, qPrintable(steps.join(u'\n')));
 }
 
 // The carer reaches the tray: its click minimises the launcher and starts nothing scanned.

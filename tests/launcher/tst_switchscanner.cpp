@@ -62,6 +62,8 @@ QList<Step> tabSteps(int count)
     return steps;
 }
 
+const QList<Step> down = {{Step::PageDown, 0}}, back = {{Step::Back, 0}};
+
 QStringList describe(const QList<Step> &steps)
 {
     static const char *const kinds[] = {"icon", "page-down", "back", "tab", "button", "house"};
@@ -95,6 +97,8 @@ private slots:
 
 private:
     void start(int stepMs = 1500);
+    // Tab 0, 1 or 2 by its label, or the sub-tab 3 through its folder icon, pages turned.
+    void show(int tab, int pagesDown);
     void stepTo(int index);
 };
 
@@ -104,6 +108,17 @@ void tst_SwitchScanner::start(int stepMs)
     theSettings.mySystem.SWITCH_SCAN_MS = stepMs;
     theSettings.mySystem.SPEAK_NAMES = 1;
     startOnSettings();
+}
+
+void tst_SwitchScanner::show(int tab, int pagesDown)
+{
+    start();
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab == 3 ? 1 : tab)->tabLabel);
+    if (tab == 3)
+        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    for (int p = 0; p < pagesDown; ++p)
+        clickButton(ActionKind::PageDown);
+    scanner()->step();
 }
 
 // Steps by hand, as the timer would, until the given step is highlighted.
@@ -130,15 +145,10 @@ void tst_SwitchScanner::loopOrder_data()
         return v;
     };
     QTest::newRow("one page") << view(0, 3, false, false, 2) << iconSteps(0, 3) + tabSteps(2);
-    QTest::newRow("first of two pages") << view(0, 18, true, false, 3)
-                                        << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("second page") << view(18, 2, true, false, 3)
-                                 << iconSteps(18, 2) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("sub-tab") << view(0, 2, false, true, 3)
-                             << iconSteps(0, 2) + QList<Step>{{Step::Back, 0}} + tabSteps(3);
-    QTest::newRow("paged sub-tab") << view(0, 18, true, true, 3)
-                                   << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}, {Step::Back, 0}}
-            + tabSteps(3);
+    QTest::newRow("first of two pages") << view(0, 18, true, false, 3) << iconSteps(0, 18) + down + tabSteps(3);
+    QTest::newRow("second page") << view(18, 2, true, false, 3) << iconSteps(18, 2) + down + tabSteps(3);
+    QTest::newRow("sub-tab") << view(0, 2, false, true, 3) << iconSteps(0, 2) + back + tabSteps(3);
+    QTest::newRow("paged sub-tab") << view(0, 18, true, true, 3) << iconSteps(0, 18) + down + back + tabSteps(3);
     QTest::newRow("empty tab") << view(0, 0, false, false, 3) << tabSteps(3);
     QTest::newRow("nothing at all") << view(0, 0, false, false, 0) << QList<Step>();
     QTest::newRow("dialog") << view(0, 18, true, true, 3, 3)
@@ -177,32 +187,23 @@ void tst_SwitchScanner::stepTime()
 // The loop as the real launcher builds it, after going to a tab or a page by hand.
 void tst_SwitchScanner::loopOnTheLauncher_data()
 {
-    QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("pagesDown");
     QTest::addColumn<QList<Step>>("expected");
-    QTest::newRow("first page of a paged tab")
-        << "tab 0" << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("second page") << "tab 0 page 2" << iconSteps(18, 2) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("short tab") << "tab 1" << iconSteps(0, 3) + tabSteps(3);
-    QTest::newRow("empty tab") << "tab 2" << tabSteps(3);
-    QTest::newRow("paged sub-tab") << "folder"
-                                   << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}, {Step::Back, 0}}
-            + tabSteps(3);
+    QTest::newRow("first page of a paged tab") << 0 << 0 << iconSteps(0, 18) + down + tabSteps(3);
+    QTest::newRow("second page") << 0 << 1 << iconSteps(18, 2) + down + tabSteps(3);
+    QTest::newRow("short tab") << 1 << 0 << iconSteps(0, 3) + tabSteps(3);
+    QTest::newRow("empty tab") << 2 << 0 << tabSteps(3);
+    QTest::newRow("paged sub-tab") << 3 << 0 << iconSteps(0, 18) + down + back + tabSteps(3);
+    QTest::newRow("last of two full pages") << 3 << 1 << iconSteps(18, 18) + down + back + tabSteps(3);
 }
 
 void tst_SwitchScanner::loopOnTheLauncher()
 {
-    QFETCH(QString, where);
+    QFETCH(int, tab);
+    QFETCH(int, pagesDown);
     QFETCH(QList<Step>, expected);
-    start();
-    if (where.startsWith(QLatin1String("tab ")))
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(where.mid(4, 1).toInt())->tabLabel);
-    if (where.endsWith(QLatin1String("page 2")))
-        clickButton(ActionKind::PageDown);
-    if (where == QLatin1String("folder")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
-        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
-    }
-    scanner()->step();
+    show(tab, pagesDown);
     QCOMPARE(describe(scanner()->loop()), describe(expected));
     // After its last step the loop starts again; it does not stop.
     const int highlighted = scanner()->currentStep();
@@ -240,14 +241,7 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
     QFETCH(int, currentTab);
     QFETCH(int, firstIcon);
     QFETCH(bool, backShown);
-    start();
-    if (tab != 0)
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(std::min(tab, 1))->tabLabel);
-    if (tab == 3)
-        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
-    for (int p = 0; p < pagesDown; ++p)
-        clickButton(ActionKind::PageDown);
-    scanner()->step();
+    show(tab, pagesDown);
     stepTo(step);
     platform->shell.starts.clear();
     scanner()->activate();
