@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CodeUnits.h"
 #include "platform/RegistryTypes.h"
 
 #include <QString>
@@ -30,9 +31,4 @@ int readRegInt(platform::RegKey key, const QString &name);
 QString expandEnvironmentReferences(const QString &text);
 
 inline std::u16string toUtf16(const QString &text) { return text.toStdU16String(); }
-// Exactly these code units: fromStdU16String would read a leading U+FEFF or U+FFFE as a byte
-// order mark, dropping it or turning the text around.
-inline QString fromUtf16(const std::u16string &text)
-{
-    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
-}
+inline QString fromUtf16(const std::u16string &text) { return platform::fromCodeUnits(text); }

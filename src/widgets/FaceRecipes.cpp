@@ -14,6 +14,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QRectF>
+#include <QTextBoundaryFinder>
 #include <QToolTip>
 
 #include <algorithm>
@@ -62,13 +63,15 @@ QImage onCanvasIfNull(const QImage &picture, int width, int height)
     return picture.isNull() ? makeCanvas(width, height) : picture;
 }
 
-// The text without its last character; a surrogate pair counts as one.
-QString withoutLastCharacter(const QString &text)
+// Where the name may be cut: between the characters a reader sees, never inside a surrogate
+// pair or between a letter and its marks ("e" and an acute, a Thai or Devanagari vowel sign).
+QList<qsizetype> cutPoints(const QString &name)
 {
-    qsizetype cut = 1;
-    if (text.size() >= 2 && text.back().isLowSurrogate() && text.at(text.size() - 2).isHighSurrogate())
-        cut = 2;
-    return text.left(text.size() - cut);
+    QList<qsizetype> points;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, name);
+    for (qsizetype at = finder.toNextBoundary(); at > 0 && at < name.size(); at = finder.toNextBoundary())
+        points.append(at);
+    return points;
 }
 
 bool fitsWithEllipsis(const QFontMetrics &metrics, const QString &text, qsizetype length, int available)
@@ -78,30 +81,28 @@ bool fitsWithEllipsis(const QFontMetrics &metrics, const QString &text, qsizetyp
 
 QString elideByScan(const QString &name, const QFontMetrics &metrics, int available)
 {
-    QString working = name;
-    while (!working.isEmpty()) {
-        working = withoutLastCharacter(working);
-        const QString candidate = working + kEllipsis;
-        if (metrics.horizontalAdvance(candidate) <= available)
-            return candidate;
+    const QList<qsizetype> points = cutPoints(name);
+    for (auto point = points.crbegin(); point != points.crend(); ++point) {
+        if (fitsWithEllipsis(metrics, name, *point, available))
+            return name.left(*point) + kEllipsis;
     }
     return kEllipsis;
 }
 
 QString elideByHalving(const QString &name, const QFontMetrics &metrics, int available)
 {
+    const QList<qsizetype> points = cutPoints(name);
     qsizetype fits = 0;
-    qsizetype tooLong = name.size();
-    while (tooLong - fits > 1) {
+    qsizetype tooLong = points.size();
+    // Prefixes up to points[fits - 1] fit (none when fits is 0); from points[tooLong] on, none.
+    while (tooLong > fits) {
         const qsizetype middle = fits + (tooLong - fits) / 2;
-        if (fitsWithEllipsis(metrics, name, middle, available))
-            fits = middle;
+        if (fitsWithEllipsis(metrics, name, points.at(middle), available))
+            fits = middle + 1;
         else
             tooLong = middle;
     }
-    if (fits > 0 && name.at(fits - 1).isHighSurrogate())
-        --fits;
-    return name.left(fits) + kEllipsis;
+    return name.left(fits > 0 ? points.at(fits - 1) : 0) + kEllipsis;
 }
 
 // Absurd sizes from broken settings get no canvas rather than gigabytes: nothing larger

@@ -73,8 +73,8 @@ private slots:
     void fillsTheScreen();
     void stripShowsTopLevelTabsOnly_data();
     void stripShowsTopLevelTabsOnly();
-    void pagingOverTwentyIcons();
-    void exactlyOnePageHasNoPagingButtons();
+    void paging_data();
+    void paging();
     void arrowKeys_data();
     void arrowKeys();
     void tabKeysWrapOverTopLevelTabs_data();
@@ -190,34 +190,36 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
     }
 }
 
-void tst_Launcher::pagingOverTwentyIcons()
+void tst_Launcher::paging_data()
 {
-    start(standardStore());
-    QVERIFY(!button(ActionKind::PageUp)->isHidden());
-    QCOMPARE(button(ActionKind::PageUp)->parentWidget(), tab(0)->page);
-    QCOMPARE(visiblePositions(0), range(0, 17));
-    clickButton(ActionKind::PageDown);
-    QCOMPARE(visiblePositions(0), range(18, 19));
-    QCOMPARE(launcher->selectedIcon(), 18);
-    QCOMPARE(launcher->iconAt(0, 18)->pos(), launcher->iconAt(0, 0)->pos());
-    clickButton(ActionKind::PageDown);
-    QCOMPARE(launcher->selectedIcon(), 18);
-    clickButton(ActionKind::PageUp);
-    QCOMPARE(visiblePositions(0), range(0, 17));
-    QCOMPARE(launcher->selectedIcon(), 0);
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<int>>("firstShown");
+    QTest::newRow("twenty icons") << 20 << QList<int>{18, 18, 0};
+    QTest::newRow("exactly one page: no paging") << 18 << QList<int>{0, 0, 0};
+    QTest::newRow("exactly two pages: no empty third") << 36 << QList<int>{18, 18, 0};
 }
 
-void tst_Launcher::exactlyOnePageHasNoPagingButtons()
+// Page-down twice and page-up: never onto an empty page, the highlight on the first icon
+// shown, the buttons on every page of a tab that has more than one.
+void tst_Launcher::paging()
 {
+    QFETCH(int, count);
+    QFETCH(QList<int>, firstShown);
     LauncherStore store = standardStore();
-    QStringList eighteen;
-    for (int n = 1; n <= 18; ++n)
-        eighteen.append(QString::number(n));
-    store.tabIcons[0] = eighteen.join(u'.');
+    store.iconCount = 40;
+    store.tabIcons[0] = LauncherStore::iconList(1, count);
     start(store);
-    QVERIFY(button(ActionKind::PageUp)->isHidden());
-    QVERIFY(button(ActionKind::PageDown)->isHidden());
-    QCOMPARE(visiblePositions(0), range(0, 17));
+    QCOMPARE(visiblePositions(0), range(0, std::min(count, 18) - 1));
+    for (int press = 0; press < 3; ++press) {
+        const int first = firstShown.at(press);
+        clickButton(press < 2 ? ActionKind::PageDown : ActionKind::PageUp);
+        QCOMPARE(visiblePositions(0), range(first, std::min(count, first + 18) - 1));
+        QCOMPARE(launcher->selectedIcon(), first);
+        for (int kind : {ActionKind::PageUp, ActionKind::PageDown})
+            QCOMPARE(!button(kind)->isHidden() && button(kind)->parentWidget() == tab(0)->page, count > 18);
+    }
+    if (count > 18)
+        QCOMPARE(launcher->iconAt(0, 18)->pos(), launcher->iconAt(0, 0)->pos());
 }
 
 void tst_Launcher::arrowKeys_data()

@@ -34,13 +34,13 @@ Q_DECLARE_METATYPE(ScanLoop::View)
 namespace {
 
 // Tab 1: 20 icons, two pages of 18 at six columns; tab 2: icon 1, a folder (icon 3) opening
-// the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 25 icons, two pages.
+// the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 36 icons, two full pages.
 LauncherStore scanStore()
 {
     LauncherStore store;
-    store.iconCount = 40;
+    store.iconCount = 46;
     store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(),
-                      LauncherStore::iconList(10, 34)};
+                      LauncherStore::iconList(10, 45)};
     store.subTabs = 1;
     store.folderTarget = 4;
     return store;
@@ -61,6 +61,8 @@ QList<Step> tabSteps(int count)
         steps.append({Step::Tab, t});
     return steps;
 }
+
+const QList<Step> down = {{Step::PageDown, 0}}, back = {{Step::Back, 0}};
 
 QStringList describe(const QList<Step> &steps)
 {
@@ -95,6 +97,8 @@ private slots:
 
 private:
     void start(int stepMs = 1500);
+    // Tab 0, 1 or 2 by its label, or the sub-tab 3 through its folder icon, pages turned.
+    void show(int tab, int pagesDown);
     void stepTo(int index);
 };
 
@@ -104,6 +108,17 @@ void tst_SwitchScanner::start(int stepMs)
     theSettings.mySystem.SWITCH_SCAN_MS = stepMs;
     theSettings.mySystem.SPEAK_NAMES = 1;
     startOnSettings();
+}
+
+void tst_SwitchScanner::show(int tab, int pagesDown)
+{
+    start();
+    launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab == 3 ? 1 : tab)->tabLabel);
+    if (tab == 3)
+        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+    for (int p = 0; p < pagesDown; ++p)
+        clickButton(ActionKind::PageDown);
+    scanner()->step();
 }
 
 // Steps by hand, as the timer would, until the given step is highlighted.
@@ -130,15 +145,10 @@ void tst_SwitchScanner::loopOrder_data()
         return v;
     };
     QTest::newRow("one page") << view(0, 3, false, false, 2) << iconSteps(0, 3) + tabSteps(2);
-    QTest::newRow("first of two pages") << view(0, 18, true, false, 3)
-                                        << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("second page") << view(18, 2, true, false, 3)
-                                 << iconSteps(18, 2) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("sub-tab") << view(0, 2, false, true, 3)
-                             << iconSteps(0, 2) + QList<Step>{{Step::Back, 0}} + tabSteps(3);
-    QTest::newRow("paged sub-tab") << view(0, 18, true, true, 3)
-                                   << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}, {Step::Back, 0}}
-            + tabSteps(3);
+    QTest::newRow("first of two pages") << view(0, 18, true, false, 3) << iconSteps(0, 18) + down + tabSteps(3);
+    QTest::newRow("second page") << view(18, 2, true, false, 3) << iconSteps(18, 2) + down + tabSteps(3);
+    QTest::newRow("sub-tab") << view(0, 2, false, true, 3) << iconSteps(0, 2) + back + tabSteps(3);
+    QTest::newRow("paged sub-tab") << view(0, 18, true, true, 3) << iconSteps(0, 18) + down + back + tabSteps(3);
     QTest::newRow("empty tab") << view(0, 0, false, false, 3) << tabSteps(3);
     QTest::newRow("nothing at all") << view(0, 0, false, false, 0) << QList<Step>();
     QTest::newRow("dialog") << view(0, 18, true, true, 3, 3)
@@ -177,62 +187,61 @@ void tst_SwitchScanner::stepTime()
 // The loop as the real launcher builds it, after going to a tab or a page by hand.
 void tst_SwitchScanner::loopOnTheLauncher_data()
 {
-    QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("pagesDown");
     QTest::addColumn<QList<Step>>("expected");
-    QTest::newRow("first page of a paged tab")
-        << "tab 0" << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("second page") << "tab 0 page 2" << iconSteps(18, 2) + QList<Step>{{Step::PageDown, 0}} + tabSteps(3);
-    QTest::newRow("short tab") << "tab 1" << iconSteps(0, 3) + tabSteps(3);
-    QTest::newRow("empty tab") << "tab 2" << tabSteps(3);
-    QTest::newRow("paged sub-tab") << "folder"
-                                   << iconSteps(0, 18) + QList<Step>{{Step::PageDown, 0}, {Step::Back, 0}}
-            + tabSteps(3);
+    QTest::newRow("first page of a paged tab") << 0 << 0 << iconSteps(0, 18) + down + tabSteps(3);
+    QTest::newRow("second page") << 0 << 1 << iconSteps(18, 2) + down + tabSteps(3);
+    QTest::newRow("short tab") << 1 << 0 << iconSteps(0, 3) + tabSteps(3);
+    QTest::newRow("empty tab") << 2 << 0 << tabSteps(3);
+    QTest::newRow("paged sub-tab") << 3 << 0 << iconSteps(0, 18) + down + back + tabSteps(3);
+    QTest::newRow("last of two full pages") << 3 << 1 << iconSteps(18, 18) + down + back + tabSteps(3);
 }
 
 void tst_SwitchScanner::loopOnTheLauncher()
 {
-    QFETCH(QString, where);
+    QFETCH(int, tab);
+    QFETCH(int, pagesDown);
     QFETCH(QList<Step>, expected);
-    start();
-    if (where.startsWith(QLatin1String("tab ")))
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(where.mid(4, 1).toInt())->tabLabel);
-    if (where.endsWith(QLatin1String("page 2")))
-        clickButton(ActionKind::PageDown);
-    if (where == QLatin1String("folder")) {
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
-        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
-    }
-    scanner()->step();
+    show(tab, pagesDown);
     QCOMPARE(describe(scanner()->loop()), describe(expected));
+    // After its last step the loop starts again; it does not stop.
+    const int highlighted = scanner()->currentStep();
+    for (int n = 0; n < expected.size(); ++n)
+        scanner()->step();
+    QCOMPARE(scanner()->currentStep(), highlighted);
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
 {
     QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("pagesDown");
     QTest::addColumn<int>("step");
     QTest::addColumn<QString>("started");
     QTest::addColumn<int>("currentTab");
     QTest::addColumn<int>("firstIcon");
     QTest::addColumn<bool>("backShown");
 
-    QTest::newRow("third icon starts its program") << 0 << 2 << "/opt/apps/app12" << 0 << 0 << false;
-    QTest::newRow("page-down shows the next page") << 0 << 18 << "" << 0 << 18 << false;
-    QTest::newRow("a tab shows its first page") << 0 << 20 << "" << 1 << 0 << false;
-    QTest::newRow("folder icon opens the sub-tab") << 1 << 1 << "" << 3 << 0 << true;
-    QTest::newRow("tab from a short tab") << 1 << 3 << "" << 0 << 0 << false;
+    QTest::newRow("third icon starts its program") << 0 << 0 << 2 << "/opt/apps/app12" << 0 << 0 << false;
+    QTest::newRow("page-down shows the next page") << 0 << 0 << 18 << "" << 0 << 18 << false;
+    QTest::newRow("page-down on the last page goes round") << 0 << 1 << 2 << "" << 0 << 0 << false;
+    QTest::newRow("a tab shows its first page") << 0 << 0 << 20 << "" << 1 << 0 << false;
+    QTest::newRow("folder icon opens the sub-tab") << 1 << 0 << 1 << "" << 3 << 0 << true;
+    QTest::newRow("tab from a short tab") << 1 << 0 << 3 << "" << 0 << 0 << false;
+    QTest::newRow("page-down of full pages, to the second") << 3 << 0 << 18 << "" << 3 << 18 << true;
+    QTest::newRow("page-down of full pages goes round") << 3 << 1 << 18 << "" << 3 << 0 << true;
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted()
 {
     QFETCH(int, tab);
+    QFETCH(int, pagesDown);
     QFETCH(int, step);
     QFETCH(QString, started);
     QFETCH(int, currentTab);
     QFETCH(int, firstIcon);
     QFETCH(bool, backShown);
-    start();
-    if (tab != 0)
-        launcher->dispatchAction(nullptr, nullptr, launcher->tab(tab)->tabLabel);
+    show(tab, pagesDown);
     stepTo(step);
     platform->shell.starts.clear();
     scanner()->activate();
@@ -309,10 +318,13 @@ void tst_SwitchScanner::dialogButtonsAreScannedInstead()
     QCOMPARE(describe(loop), describe({{Step::DialogButton, 0}, {Step::DialogButton, 1}, {Step::DialogButton, 2}}));
     // The launcher's loop waits: its highlight stays where it was.
     QCOMPARE(launcher->selectedIcon(), 1);
-    // Buttons come in reading order; the second is chosen.
-    scanner()->step();
+    // Buttons come in reading order, and go round; the second is chosen.
+    for (int n = 0; n < 4; ++n)
+        scanner()->step();
     QAbstractButton *second = qobject_cast<QAbstractButton *>(scanner()->widgetOf(loop.at(1)));
-    QVERIFY(second);
+    // Only the dialog's frame shows, round the button that has the keyboard's focus.
+    QVERIFY(second && box.focusWidget() == second && box.findChild<ScanFrame *>()->isVisible());
+    QVERIFY(!launcher->findChild<ScanFrame *>(QString(), Qt::FindDirectChildrenOnly)->isVisible());
     QSignalSpy clicked(&box, &QMessageBox::buttonClicked);
     QTest::keyClick(&box, Qt::Key_Space);
     QCOMPARE(clicked.size(), 1);

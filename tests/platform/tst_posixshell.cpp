@@ -180,6 +180,7 @@ void tst_PosixShell::initTestCase()
     for (const char *folder : {"tools", "My Tools"})
         QVERIFY(writeExecutable(path(QLatin1String(folder) + QLatin1String("/record.sh")),
                                 recordingScript(path(QStringLiteral("record.txt"))), kExecutable));
+    QVERIFY(QFile::link(path(QStringLiteral("tools/record.sh")), path(QStringLiteral("tools/\uFEFFmarked.sh"))));
     QVERIFY(writeExecutable(path(QStringLiteral("bin/xdg-open")), openerScript(path(QStringLiteral("opened.txt"))),
                             kExecutable));
     QVERIFY(writeExecutable(path(QStringLiteral("tools/readme.txt")), "not a program\n",
@@ -227,7 +228,8 @@ void tst_PosixShell::startsDetached_data()
     row("unquoted, blanks") << "{root}/My Tools/record.sh" << none << "{root}/My Tools" << true << "{root}/My Tools";
     row("quoted folder") << "{root}/My Tools/record.sh" << none << "\"{root}/My Tools\"" << true << "{root}/My Tools";
     row("arguments as given") << "\"{root}/My Tools/record.sh\""
-                              << QStringList{"two words", "\"quoted\"", "", "--level=3", "ünï"} << "{root}/My Tools"
+                              << QStringList{"two words", "\"quoted\"", "", "--level=3", "ünï", QStringLiteral("\uFEFFmarked")}
+                              << "{root}/My Tools"
                               << true << "{root}/My Tools";
     row("another folder") << "{root}/tools/record.sh" << none << "{root}/elsewhere" << true << "{root}/elsewhere";
     row("missing folder") << "{root}/tools/record.sh" << none << "{root}/gone" << true << "{root}/launcher";
@@ -236,6 +238,7 @@ void tst_PosixShell::startsDetached_data()
                                << "{root}/launcher";
     row("relative to the launcher") << "../tools/record.sh" << none << "{root}/elsewhere" << true << "{root}/elsewhere";
     row("found on PATH") << "record.sh" << none << "" << true << "{root}/launcher";
+    row("found on PATH, starts with U+FEFF") << QStringLiteral("\uFEFFmarked.sh") << none << "" << true << "{root}/launcher";
 
     row("missing") << "{root}/tools/absent" << none << "{root}" << false << "{root}/tools/absent";
     row("missing, quoted, blanks") << "\"{root}/My Tools/absent app\"" << none << "{root}" << false

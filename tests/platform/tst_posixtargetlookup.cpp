@@ -59,6 +59,8 @@ void tst_PosixTargetLookup::initTestCase()
     QVERIFY(writeFile(root.filePath(QStringLiteral("bin/plain")), kPlain));
     QVERIFY(writeFile(root.filePath(QStringLiteral("a folder/notes.txt")), kPlain));
     QVERIFY(writeFile(root.filePath(QStringLiteral("a folder/here")), kRunnable));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("\uFEFFmarked.txt")), kPlain));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("bin/\uFEFFmarked")), kRunnable));
     QVERIFY(QFile::link(root.filePath(QStringLiteral("nowhere")), root.filePath(QStringLiteral("dangling"))));
     savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(root.filePath(QStringLiteral("bin")) + QStringLiteral("::/nonexistent")));
@@ -89,6 +91,7 @@ void tst_PosixTargetLookup::programs_data()
     QTest::newRow("a bare name on PATH") << "bare" << true;
     QTest::newRow("a bare name in quotes") << "\"bare\"" << true;
     QTest::newRow("a bare name not on PATH") << "nosuchprogram" << false;
+    QTest::newRow("a bare name that starts with U+FEFF") << QStringLiteral("\uFEFFmarked") << true;
     QTest::newRow("a bare name on PATH that may not be run") << "plain" << false;
     QTest::newRow("an empty PATH entry is the current folder") << "here" << true;
     QTest::newRow("relative with a slash, from the current folder") << "../tool" << true;
@@ -119,6 +122,9 @@ void tst_PosixTargetLookup::documents_data()
     QTest::newRow("a document that is gone") << "$DIR/gone.txt" << "" << false;
     QTest::newRow("relative, in its folder") << "notes.txt" << "\"$DIR/a folder/\"" << true;
     QTest::newRow("relative, folder unquoted") << "letter.txt" << "$DIR" << true;
+    QTest::newRow("relative, folder quoted") << "letter.txt" << "\"$DIR\"" << true;
+    QTest::newRow("relative, quoted folder with a blank") << "run me" << "\"$DIR/with blank\"" << true;
+    QTest::newRow("relative, starts with U+FEFF") << QStringLiteral("\uFEFFmarked.txt") << "$DIR" << true;
     QTest::newRow("relative, not in its folder") << "letter.txt" << "$DIR/bin" << false;
     QTest::newRow("relative, no folder: the current one") << "notes.txt" << "" << true;
     QTest::newRow("a web address") << "https://example.org/" << "" << true;

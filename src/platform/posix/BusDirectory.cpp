@@ -1,5 +1,7 @@
 #include "BusDirectory.h"
 
+#include "platform/CodeUnits.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -70,7 +72,7 @@ QByteArray readSmallFile(const std::string &path)
 // Percent-encoded, so that a title with a line break cannot pass for the next field.
 QByteArray encodedName(const std::u16string &name)
 {
-    return QString::fromStdU16String(name).toUtf8().toPercentEncoding();
+    return fromCodeUnits(name).toUtf8().toPercentEncoding();
 }
 
 std::u16string decodedName(const QByteArray &field)

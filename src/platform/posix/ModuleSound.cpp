@@ -1,5 +1,6 @@
 #include "ModuleSound.h"
 
+#include "platform/CodeUnits.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 
@@ -16,7 +17,7 @@ using CreateSound = Sound *(*)();
 
 QString moduleBesideExecutable()
 {
-    const QString executable = QString::fromStdU16String(system().executablePath());
+    const QString executable = fromCodeUnits(system().executablePath());
     return executable.left(executable.lastIndexOf(u'/') + 1) + QStringLiteral("liblumbrasound.so");
 }
 

@@ -1,5 +1,7 @@
 #include "PosixInstanceLock.h"
 
+#include "platform/CodeUnits.h"
+
 #include "RuntimeFolder.h"
 #include "RuntimeFolderWatch.h"
 
@@ -77,7 +79,7 @@ PosixInstanceLock::~PosixInstanceLock()
 // that the encoding itself never writes.
 std::string PosixInstanceLock::lockFilePath(const std::string &folder, const std::u16string &name)
 {
-    QByteArray safe = QString::fromStdU16String(name).toUtf8().toPercentEncoding("{}");
+    QByteArray safe = fromCodeUnits(name).toUtf8().toPercentEncoding("{}");
     if (safe.startsWith('.'))
         safe = "%2E" + safe.mid(1);
     if (safe.size() > kMaxNameBytes)

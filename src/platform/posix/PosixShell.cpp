@@ -2,6 +2,7 @@
 
 #include "DetachedProcess.h"
 #include "GioDesktopEntry.h"
+#include "platform/CodeUnits.h"
 #include "platform/TargetAddress.h"
 
 #include <QDesktopServices>
@@ -28,7 +29,7 @@ namespace {
 // the quotes are not part of the name.
 QString unquoted(const std::u16string &text)
 {
-    QString result = QString::fromStdU16String(text);
+    QString result = fromCodeUnits(text);
     if (result.size() >= 2 && result.startsWith(u'"') && result.endsWith(u'"'))
         result = result.mid(1, result.size() - 2);
     return result;
@@ -256,7 +257,7 @@ bool PosixShell::startDetached(const std::u16string &program, const std::vector<
     if (error == 0) {
         QList<QByteArray> list;
         for (const std::u16string &argument : arguments)
-            list.append(QFile::encodeName(QString::fromStdU16String(argument)));
+            list.append(QFile::encodeName(fromCodeUnits(argument)));
         error = startDetachedProcess(path, list, existingFolder(unquoted(workingDirectory)));
     }
     if (error != 0)
@@ -316,11 +317,11 @@ bool PosixShell::startTaskManager()
 
 DesktopEntry PosixShell::readDesktopEntry(const std::u16string &path, const std::u16string &locale)
 {
-    const QString file = QString::fromStdU16String(path);
+    const QString file = fromCodeUnits(path);
     if (file.isEmpty() || file.contains(QChar(u'\0')))
         return DesktopEntry();
     return GioDesktopEntry::read(QFile::encodeName(file).toStdString(),
-                                 QString::fromStdU16String(locale).toStdString());
+                                 fromCodeUnits(locale).toStdString());
 }
 
 } // namespace platform

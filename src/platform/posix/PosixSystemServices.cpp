@@ -1,5 +1,7 @@
 #include "PosixSystemServices.h"
 
+#include "platform/CodeUnits.h"
+
 #include "LocaleLanguageIds.h"
 
 #include <QFile>
@@ -110,7 +112,7 @@ bool PosixSystemServices::setCurrentDirectory(const std::u16string &path)
     // A NUL would end the name early and change into some other folder.
     if (path.empty() || path.find(u'\0') != std::u16string::npos)
         return false;
-    return ::chdir(QFile::encodeName(QString::fromStdU16String(path)).constData()) == 0;
+    return ::chdir(QFile::encodeName(fromCodeUnits(path)).constData()) == 0;
 }
 
 std::vector<std::u16string> PosixSystemServices::environmentStrings()

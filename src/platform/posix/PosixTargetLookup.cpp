@@ -1,5 +1,6 @@
 #include "PosixTargetLookup.h"
 
+#include "platform/CodeUnits.h"
 #include "platform/TargetAddress.h"
 
 #include <QByteArray>
@@ -22,7 +23,7 @@ namespace {
 // The same unquoting as the shell backend's: one pair of quotes around the whole target.
 QString unquoted(const std::u16string &text)
 {
-    QString result = QString::fromStdU16String(text);
+    QString result = fromCodeUnits(text);
     if (result.size() >= 2 && result.startsWith(u'"') && result.endsWith(u'"'))
         result = result.mid(1, result.size() - 2);
     return result;

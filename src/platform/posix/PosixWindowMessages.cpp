@@ -1,5 +1,7 @@
 #include "PosixWindowMessages.h"
 
+#include "platform/CodeUnits.h"
+
 #include "BusDirectory.h"
 #include "BusFrame.h"
 #include "BusListener.h"
@@ -51,7 +53,7 @@ WindowHandle makeHandle(unsigned number)
 bool sameName(const std::u16string &wanted, const std::u16string &name)
 {
     return wanted.empty()
-        || QString::fromStdU16String(wanted).toCaseFolded() == QString::fromStdU16String(name).toCaseFolded();
+        || fromCodeUnits(wanted).toCaseFolded() == fromCodeUnits(name).toCaseFolded();
 }
 
 // FNV-1a: stable across processes and builds, unlike qHash with its per-process seed.
@@ -68,7 +70,7 @@ std::uint32_t stableHash(const QByteArray &bytes)
 void reportUnfindable(const std::u16string &title, const char *reason)
 {
     std::fprintf(stderr, "lumbra: other launchers cannot find the window \"%s\": %s\n",
-                 QString::fromStdU16String(title).toLocal8Bit().constData(), reason);
+                 fromCodeUnits(title).toLocal8Bit().constData(), reason);
     std::fflush(stderr);
 }
 
@@ -231,7 +233,7 @@ unsigned PosixWindowMessages::registerWindowMessage(const std::u16string &name)
 {
     if (name.empty())
         return 0;
-    const QByteArray folded = QString::fromStdU16String(name).toCaseFolded().toUtf8();
+    const QByteArray folded = fromCodeUnits(name).toCaseFolded().toUtf8();
     return 0xC000u + stableHash(folded) % 0x4000u;
 }
 

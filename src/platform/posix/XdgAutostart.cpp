@@ -1,5 +1,6 @@
 #include "XdgAutostart.h"
 
+#include "platform/CodeUnits.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 
@@ -78,7 +79,7 @@ QString escapedValue(const QString &value)
 
 bool writeEntry(const QString &path)
 {
-    const QString program = QString::fromStdU16String(platform::system().executablePath());
+    const QString program = fromCodeUnits(platform::system().executablePath());
     if (program.isEmpty() || !QDir::isAbsolutePath(program)) {
         reportFailure("write", path, QStringLiteral("the path of the running program is not known"));
         return false;

@@ -1,5 +1,7 @@
 #include "QtSound.h"
 
+#include "platform/CodeUnits.h"
+
 #include <QAudioDevice>
 #include <QFile>
 #include <QFileInfo>
@@ -46,7 +48,7 @@ QSoundEffect *QtSound::player()
 
 bool QtSound::play(const std::u16string &path)
 {
-    const QString file = QString::fromStdU16String(path);
+    const QString file = fromCodeUnits(path);
     if (!QFile::exists(file)) {
         reportSilence(file, "no such file");
         return false;

@@ -1,5 +1,7 @@
 #include "QtSpeech.h"
 
+#include "platform/CodeUnits.h"
+
 #include <QLocale>
 #include <QObject>
 #include <QStringList>
@@ -170,7 +172,7 @@ bool QtSpeech::say(const std::u16string &text, const std::string &language)
     auto *target = static_cast<Voice *>(voice);
     QMetaObject::invokeMethod(
         voice,
-        [target, text = QString::fromStdU16String(text), language = QString::fromStdString(language), generation] {
+        [target, text = fromCodeUnits(text), language = QString::fromStdString(language), generation] {
             target->say(text, language, generation);
         },
         Qt::QueuedConnection);
