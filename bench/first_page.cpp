@@ -4,10 +4,14 @@
 // pictures, and draws in its first frame the first tab's page picture at the page's size,
 // the first tab's icons with their names, the tab strip with its pictures and names, and
 // the title bar's speaker and house buttons, from the same PNG files at the same sizes.
-// With LUMBRA_BENCH_MARKERS set it writes "first-frame" and "all-built" to stderr once its
-// first frame has been painted and handed to the window system, as the launcher does.
+// With --picture-after it paints the page in the theme's page colour first and decodes and
+// draws the picture right after the first frame, as the launcher does. With
+// LUMBRA_BENCH_MARKERS set it writes "first-frame" and "all-built" to stderr once its first
+// frame has been painted and handed to the window system (and, with --picture-after, the
+// picture drawn), as the launcher does.
 //
-//   first_page [FOLDER]    FOLDER holds EN.reg, Icon/, Tab/ and Theme/ (the build folder)
+//   first_page [--picture-after] [FOLDER]    FOLDER holds EN.reg, Icon/, Tab/ and Theme/
+//                                             (the build folder)
 
 #include <QApplication>
 #include <QFile>
@@ -31,7 +35,8 @@ constexpr int kButtonSize = 48;
 
 using Section = QHash<QString, QString>;
 
-void printMarker(const char *marker)
+// Not inlined: callgrind dumps its counts when it is entered (bench_startup --callgrind).
+Q_NEVER_INLINE void benchMarker(const char *marker)
 {
     std::fputs(marker, stderr);
     std::fputc('\n', stderr);
@@ -92,7 +97,7 @@ struct Icon
 class FirstPage : public QWidget
 {
 public:
-    explicit FirstPage(const QString &folder)
+    FirstPage(const QString &folder, bool pictureAfter)
         : QWidget(nullptr, Qt::FramelessWindowHint)
     {
         const QHash<QString, Section> reg = readRegFile(folder + QLatin1String("/EN.reg"));
@@ -119,14 +124,19 @@ public:
         const QSize button(kButtonSize, kButtonSize);
         speaker = pictureAt(themeDir + theme.value(QStringLiteral("SPEAKER_OFF_PNG_NAME")), button);
         house = pictureAt(themeDir + theme.value(QStringLiteral("HOUSE_PNG_NAME")), button);
-        page = pictureAt(themeDir + QLatin1String("page1.png"), QSize(width(), height() - kTabAreaHeight));
+        pageFile = themeDir + QLatin1String("page1.png");
+        if (!pictureAfter)
+            page = pictureAt(pageFile, pageSize());
     }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.drawPixmap(0, kTabAreaHeight, page);
+        if (page.isNull())
+            painter.fillRect(QRect(QPoint(0, kTabAreaHeight), pageSize()), colourOf(theme, QStringLiteral("THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR")));
+        else
+            painter.drawPixmap(0, kTabAreaHeight, page);
         paintTabStrip(painter);
         paintIcons(painter);
         if (painted)
@@ -134,15 +144,22 @@ protected:
         painted = true;
         // The frame reaches the window system when this paint returns; the zero timer
         // runs after that.
-        if (std::getenv("LUMBRA_BENCH_MARKERS")) {
-            QTimer::singleShot(0, this, [] {
-                printMarker("first-frame");
-                printMarker("all-built");
-            });
-        }
+        QTimer::singleShot(0, this, [this] {
+            const bool markers = std::getenv("LUMBRA_BENCH_MARKERS");
+            if (markers)
+                benchMarker("first-frame");
+            if (page.isNull()) {
+                page = pictureAt(pageFile, pageSize());
+                repaint();
+            }
+            if (markers)
+                benchMarker("all-built");
+        });
     }
 
 private:
+    QSize pageSize() const { return QSize(width(), height() - kTabAreaHeight); }
+
     void readIcons(const QHash<QString, Section> &reg, const Section &tab, const QString &iconDir)
     {
         const Section layout = reg.value(QStringLiteral("IconInfo"));
@@ -200,6 +217,7 @@ private:
     Section theme;
     QList<Tab> tabs;
     QList<Icon> icons;
+    QString pageFile;
     QPixmap page;
     QPixmap tabSelected;
     QPixmap tabNormal;
@@ -215,8 +233,9 @@ private:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QStringList arguments = app.arguments();
-    FirstPage window(arguments.size() > 1 ? arguments.at(1) : QStringLiteral(FIRST_PAGE_FOLDER));
+    QStringList arguments = app.arguments().mid(1);
+    const bool pictureAfter = arguments.removeAll(QStringLiteral("--picture-after")) > 0;
+    FirstPage window(arguments.value(0, QStringLiteral(FIRST_PAGE_FOLDER)), pictureAfter);
     window.show();
     return app.exec();
 }
