@@ -341,6 +341,7 @@ void SwitchScanner::perform(const ScanLoop::Step &step)
 
 void SwitchScanner::openShutDownDialog()
 {
+    launcher->finishStart();
     if (theShutDownDialog)
         theShutDownDialog->setVisible(true);
 }

@@ -127,18 +127,37 @@ void lumbra::showFirstPage()
     if (APIconQLabel *icon = iconAt(first, 0))
         highlight(icon);
     reporter->tabShown(tabs.at(first)->tabLabel->accessibleName());
-    showPictureAfterFirstFrame(page, [this] { pageBuilder->showPicture(selection.currentTab, tabs.value(selection.currentTab)); });
+    showPictureAfterFirstFrame(page, [this] {
+        pageBuilder->showPicture(selection.currentTab, tabs.value(selection.currentTab));
+        finishStart();
+    });
     showPagingButtons(first, true);
     showWindow();
 }
 
+void lumbra::finishStart()
+{
+    if (!restOfStart)
+        return;
+    const std::function<void()> rest = std::move(restOfStart);
+    restOfStart = nullptr;
+    rest();
+}
+
+// The rest of the start comes before the other pages also when the first frame is late.
 void lumbra::timerStart_slot()
 {
     pageBuildTimer.stop();
+    finishStart();
     {
         WaitCursor wait;
         for (int t = 0; t < tabs.size(); ++t)
             pageOf(t);
+        // Every face is ready before a tab or a page is turned to.
+        for (TabEntry *entry : std::as_const(tabs)) {
+            for (APIconQLabel *icon : std::as_const(entry->icons))
+                icon->ensureFace();
+        }
     }
     benchMarker("all-built");
 }
