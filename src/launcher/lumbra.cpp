@@ -8,6 +8,7 @@
 #include "LauncherGeometry.h"
 #include "LauncherMessageFilter.h"
 #include "MissingPrograms.h"
+#include "Navigator.h"
 #include "PageBuilder.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
@@ -60,8 +61,12 @@ lumbra::lumbra()
     pageBuilder = new PageBuilder(this);
     connect(pageBuilder, &PageBuilder::iconActivated, this,
             [this](APIconQLabel *icon) { dispatchAction(icon, nullptr, nullptr); });
-    connect(pageBuilder, &PageBuilder::iconHovered, this, &lumbra::iconHovered);
     tabStrip = new TabStrip(this);
+    navigator = new Navigator(this, tabs, pageBuilder, reporter, [this](int t) { return pageOf(t); });
+    connect(navigator, &Navigator::switched, this, [this](int t) {
+        checkTargets(t);
+        undo->place();
+    });
     connect(tabStrip, &TabStrip::chosen, this, &lumbra::chooseTab);
     LauncherAccessible::install();
 }
@@ -84,7 +89,7 @@ void lumbra::initialise()
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     // A window as large as the screen has nothing to resize; a grip would only look unfinished.
     setSizeGripEnabled(false);
-    selection = Selection();
+    navigator->reset();
     shiftDown = false;
     theSettings.computeIconGrid();
     fitToScreen(this);
@@ -111,7 +116,7 @@ void lumbra::initialise()
     emit timerStart_signal(100);
     scanner = new SwitchScanner(this, reporter);
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
-    markSelection();
+    navigator->markSelection();
     // Music the person left on plays again, and the speaker shows it: a speaker showing "off"
     // while the music is on would do nothing at its first click.
     if (theSettings.mySystem.MUSIC_BACKGROUND_ON != 0)
@@ -132,8 +137,8 @@ void lumbra::displayChanged()
     fitToScreen(this);
     bar->place();
     tabStrip->place(tabs);
-    if (selection.currentTab < tabs.size())
-        switchToTab(selection.currentTab);
+    if (currentTab() < tabs.size())
+        navigator->switchToTab(currentTab());
     undo->place();
     showWhetherSettingsAreThere();
     if (theShutDownDialog) {
@@ -144,10 +149,10 @@ void lumbra::displayChanged()
 
 void lumbra::applyTheme()
 {
-    pageBuilder->showPicture(selection.currentTab, tabs.value(selection.currentTab));
+    pageBuilder->showPicture(currentTab(), tabs.value(currentTab()));
     bar->applyTheme();
     for (int t = 0; t < tabs.size(); ++t) {
-        if (t == selection.currentTab)
+        if (t == currentTab())
             tabs.at(t)->tabLabel->paintSelected();
         else
             tabs.at(t)->tabLabel->paintUnselected();
@@ -160,8 +165,8 @@ void lumbra::applyTheme()
                              theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_REVERSE_COLOR),
                              LauncherGeometry::font(FontSetting::ICON_AP_NAME_FONT));
     }
-    if (APIconQLabel *icon = iconAt(selection.currentTab, selection.selectedIcon))
-        highlight(icon);
+    if (APIconQLabel *icon = iconAt(currentTab(), selectedIcon()))
+        navigator->highlight(icon);
 }
 
 // The launcher covers the screen and nobody reads its standard error: a change that could not
@@ -185,7 +190,7 @@ void lumbra::changeEvent(QEvent *event)
     const bool back = (event->type() == QEvent::WindowStateChange && !isMinimized())
                       || (event->type() == QEvent::ActivationChange && isActiveWindow());
     if (back && bar)
-        checkTargets(selection.currentTab);
+        checkTargets(currentTab());
 }
 
 // Escape would reject the dialog and hide the launcher, leaving the person without a desktop.

@@ -6,7 +6,6 @@
 
 #include <QDialog>
 #include <QList>
-#include <QPointer>
 #include <QTimer>
 
 #include <cstdint>
@@ -18,6 +17,7 @@ class DropQueue;
 class HighlightReporter;
 class IconQLabel;
 class MissingPrograms;
+class Navigator;
 class PageBuilder;
 class QLabel;
 class SwitchScanner;
@@ -30,8 +30,8 @@ struct TabEntry;
 
 // The launcher: one frameless window over the whole work area, a strip of tabs across its top
 // and, under it, the page of the selected tab with its grid of icons. Title bar, undo offer,
-// missing programs, drops, the highlight's reporter, scanning, the tab strip and the building
-// of pages are collaborators of its own.
+// missing programs, drops, the highlight's reporter, scanning, the tab strip, the building
+// of pages and moving about them are collaborators of its own.
 class lumbra : public QDialog, public LauncherControl
 {
     Q_OBJECT
@@ -60,8 +60,8 @@ public:
     bool handleMessage(unsigned message, std::uintptr_t wParam);
     // Whether Shift or Control (a virtual-key code) is down as the launcher last heard.
     bool isHeld(unsigned virtualKey) const;
-    int currentTab() const { return selection.currentTab; }
-    int selectedIcon() const { return selection.selectedIcon; }
+    int currentTab() const;
+    int selectedIcon() const;
     // Moves the keyboard highlight to the icon at a position of the page on the screen.
     void selectIcon(int position);
     // A tab label pressed: the tab shown is remembered as the way back, then the tab is shown.
@@ -92,39 +92,19 @@ protected:
 private:
     void displayChanged();
     void keyDown(unsigned key);
-    void moveHighlight(unsigned key);
-    void moveToTab(int step);
     void removeSelectedIcon();
     void playMusic(bool on);
     void act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
     DragIconPage *pageOf(int t);
     void showFirstPage();
     void checkTargets(int t);
-    void showTab(int t);
-    void switchToTab(int t);
-    void openSubTab(APIconQLabel *icon);
-    void goBack();
-    void turnPage(int pages);
-    void showPagingButtons(int t, bool fromTheFirstPage);
-    void highlight(APIconQLabel *icon);
-    void iconHovered(APIconQLabel *icon, bool entered);
-    void markSelection();
     bool addIconToCurrentTab(const NewIcon &icon);
     void storeMusic(bool on);
     void putBackLabel(const RemovalOffer &offer, int part, bool shownAnew);
     void buildTitleBar();
     void takeDownTabs();
-    void showIconOf(int t, int position);
     void showWhetherSettingsAreThere();
 
-    // The tab shown, where a folder's back button returns, the highlighted icon and the one before;
-    // for a folder in a folder, the tabs each open folder was opened from, the first first.
-    struct Selection
-    {
-        int currentTab = 0, returnTab = 0, selectedIcon = 0, previousSelectedIcon = 0;
-        QList<int> folderTrail;
-    } selection;
-    QPointer<APIconQLabel> markedIcon;
     QList<TabEntry *> tabs;
     // Said over the whole window when there are no settings to show.
     QLabel *noSettings = nullptr;
@@ -141,4 +121,5 @@ private:
     std::function<void()> restOfStart;
     PageBuilder *pageBuilder = nullptr;
     TabStrip *tabStrip = nullptr;
+    Navigator *navigator = nullptr;
 };

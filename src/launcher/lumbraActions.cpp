@@ -5,6 +5,7 @@
 
 #include "HighlightReporter.h"
 #include "MissingPrograms.h"
+#include "Navigator.h"
 #include "TabEntry.h"
 #include "TargetCheck.h"
 #include "TitleBar.h"
@@ -86,7 +87,7 @@ void lumbra::dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *t
         return;
     if (!icon || !missing->tellIfMissing(icon))
         act(icon, button, tab);
-    markSelection();
+    navigator->markSelection();
 }
 
 void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
@@ -103,7 +104,7 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
         break;
     case ActionKind::Tab:
         if (tab && tab->tabIndex >= 0 && tab->tabIndex < tabs.size()) {
-            showTab(tab->tabIndex);
+            navigator->showTab(tab->tabIndex);
             reporter->tabShown(tab->accessibleName());
         }
         break;
@@ -115,14 +116,14 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
         break;
     case ActionKind::SubTab:
         if (icon)
-            openSubTab(icon);
+            navigator->openSubTab(icon);
         break;
     case ActionKind::Back:
-        goBack();
+        navigator->goBack();
         break;
     case ActionKind::PageUp:
     case ActionKind::PageDown:
-        turnPage(kind == ActionKind::PageUp ? -1 : 1);
+        navigator->turnPage(kind == ActionKind::PageUp ? -1 : 1);
         break;
     case ActionKind::ThemeDialog:
         if (icon)

@@ -7,6 +7,7 @@
 
 #include "LauncherGeometry.h"
 #include "MissingPrograms.h"
+#include "Navigator.h"
 #include "PageBuilder.h"
 #include "RemovalOffer.h"
 #include "TabEntry.h"
@@ -39,13 +40,13 @@ int shownPage(int t, int currentTab, int selectedIcon)
 bool lumbra::addIcon(const NewIcon &icon)
 {
     const bool added = addIconToCurrentTab(icon);
-    markSelection();
+    navigator->markSelection();
     return added;
 }
 
 bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
 {
-    const int t = selection.currentTab;
+    const int t = currentTab();
     if (t < 0 || t >= tabs.size() || t >= theSettings.tabs.size())
         return false;
     IconInfo record;
@@ -71,19 +72,19 @@ bool lumbra::addIconToCurrentTab(const NewIcon &newIcon)
     // After the tab's own icons, before the installed programs its category adds.
     APIconQLabel *icon = pageBuilder->makeIcon(t, part, int(entry->icons.size()) - entry->installed);
     icon->setParent(page);
-    PageBuilder::insertLabel(entry, icon, icon->position, shownPage(t, selection.currentTab, selection.selectedIcon));
+    PageBuilder::insertLabel(entry, icon, icon->position, shownPage(t, currentTab(), selectedIcon()));
     // The new icon is shown when it falls on the page on the screen.
     const int perPage = G::iconsPerPage();
-    icon->setVisible(icon->position / perPage == selection.selectedIcon / perPage);
-    showPagingButtons(t, false);
+    icon->setVisible(icon->position / perPage == selectedIcon() / perPage);
+    navigator->showPagingButtons(t, false);
     checkTargets(t);
     return true;
 }
 
 void lumbra::removeSelectedIcon()
 {
-    const int t = selection.currentTab;
-    const int s = selection.selectedIcon;
+    const int t = currentTab();
+    const int s = selectedIcon();
     APIconQLabel *icon = iconAt(t, s);
     if (!icon || t >= theSettings.tabs.size())
         return;
@@ -119,15 +120,15 @@ void lumbra::removeSelectedIcon()
     }
     const int left = int(icons.size());
     if (left == 0)
-        return showPagingButtons(t, false);
-    selection.selectedIcon = selection.previousSelectedIcon = std::min(s, left - 1);
+        return navigator->showPagingButtons(t, false);
+    navigator->setSelectedIcon(std::min(s, left - 1));
     // The page shown is the one that holds the highlight, also when the last icon of a page
     // was taken off.
     const int perPage = G::iconsPerPage();
-    const int page = selection.selectedIcon / perPage;
+    const int page = selectedIcon() / perPage;
     PageBuilder::showIconRange(tabs.at(t), page * perPage, std::min((page + 1) * perPage, left) - 1);
-    highlight(icons.at(selection.selectedIcon));
-    showPagingButtons(t, false);
+    navigator->highlight(icons.at(selectedIcon()));
+    navigator->showPagingButtons(t, false);
 }
 
 // Labels stand for the valid entries of the list in order, so the label goes where the valid
@@ -149,16 +150,10 @@ void lumbra::putBackLabel(const RemovalOffer &offer, int part, bool shownAnew)
         position = std::min(position, int(entry->icons.size()));
         APIconQLabel *icon = pageBuilder->makeIcon(t, part, position);
         icon->setParent(entry->page);
-        PageBuilder::insertLabel(entry, icon, position, shownPage(t, selection.currentTab, selection.selectedIcon));
-        markSelection();
+        PageBuilder::insertLabel(entry, icon, position, shownPage(t, currentTab(), selectedIcon()));
+        navigator->markSelection();
         missing->check({icon});
     }
-    if (t != selection.currentTab && !tabTree().isSubTab(t)) {
-        showTab(t);
-    } else if (t != selection.currentTab) {
-        selection.currentTab = t;
-        selection.folderTrail.clear();
-        switchToTab(t);
-    }
-    showIconOf(t, position);
+    navigator->goTo(t);
+    navigator->showIconOf(t, position);
 }

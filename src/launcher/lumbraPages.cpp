@@ -5,6 +5,7 @@
 
 #include "HighlightReporter.h"
 #include "MissingPrograms.h"
+#include "Navigator.h"
 #include "PageBuilder.h"
 #include "TabEntry.h"
 #include "TabStrip.h"
@@ -120,18 +121,18 @@ void lumbra::showFirstPage()
         return showWindow();
     // The first tab of the strip: a folder first in the list is no place to start from.
     const int first = tabTree().stripTabs().value(0, 0);
-    selection.currentTab = selection.returnTab = first;
+    navigator->startAt(first);
     DragIconPage *page = pageOf(first);
     tabs.at(first)->tabLabel->paintSelected();
     page->show();
     if (APIconQLabel *icon = iconAt(first, 0))
-        highlight(icon);
+        navigator->highlight(icon);
     reporter->tabShown(tabs.at(first)->tabLabel->accessibleName());
     showPictureAfterFirstFrame(page, [this] {
-        pageBuilder->showPicture(selection.currentTab, tabs.value(selection.currentTab));
+        pageBuilder->showPicture(currentTab(), tabs.value(currentTab()));
         finishStart();
     });
-    showPagingButtons(first, true);
+    navigator->showPagingButtons(first, true);
     showWindow();
 }
 
@@ -167,7 +168,7 @@ void lumbra::timerStart_slot()
 void lumbra::checkTargets(int t)
 {
     // A missing icon under the highlight is drawn highlighted again.
-    markSelection();
+    navigator->markSelection();
     if (t >= 0 && t < tabs.size())
         missing->check(tabs.at(t)->icons);
 }

@@ -6,6 +6,7 @@
 #include "lumbra.h"
 
 #include "LauncherGeometry.h"
+#include "Navigator.h"
 #include "PageBuilder.h"
 #include "SwitchScanner.h"
 #include "TabEntry.h"
@@ -56,7 +57,7 @@ void lumbra::showSettingsAnew()
 {
     if (!bar)
         return;
-    const Selection kept = selection;
+    const Navigator::Selection kept = navigator->selection();
     takeDownTabs();
     theSettings.computeIconGrid();
     buildTitleBar();
@@ -64,17 +65,17 @@ void lumbra::showSettingsAnew()
         bar->button(ActionKind::Music)->showPressedImage();
     tabStrip->build(bar->tabArea(), tabs);
     showWhetherSettingsAreThere();
-    selection = Selection();
+    navigator->reset();
     if (!tabs.isEmpty()) {
         // A tab that is still there stays, a folder's page too; one that went gives way to the
         // last tab of the strip.
         const int last = std::max(0, topLevelTabCount() - 1);
         const int t = kept.currentTab < tabs.size() ? kept.currentTab : last;
-        selection.returnTab = std::min(kept.returnTab, last);
-        showTab(t);
-        showIconOf(t, kept.selectedIcon);
+        navigator->setReturnTab(std::min(kept.returnTab, last));
+        navigator->showTab(t);
+        navigator->showIconOf(t, kept.selectedIcon);
     }
-    markSelection();
+    navigator->markSelection();
     undo->review();
     undo->place();
     scanner->start(SwitchScanner::stepTime(theSettings.mySystem.SWITCH_SCAN_MS));
@@ -109,25 +110,6 @@ void lumbra::takeDownTabs()
     qDeleteAll(tabs);
     tabs.clear();
     tabStrip->forget();
-}
-
-// Tab t, shown, at the page that holds the icon at `position` (the last one when there are
-// fewer), with that icon highlighted.
-void lumbra::showIconOf(int t, int position)
-{
-    const QList<APIconQLabel *> &icons = tabs.at(t)->icons;
-    if (!icons.isEmpty()) {
-        position = std::clamp(position, 0, int(icons.size()) - 1);
-        const int perPage = G::iconsPerPage();
-        const int page = position / perPage;
-        PageBuilder::showIconRange(tabs.at(t), page * perPage, (page + 1) * perPage - 1);
-        for (APIconQLabel *icon : icons)
-            icon->refreshFace(true);
-        selection.selectedIcon = selection.previousSelectedIcon = position;
-        highlight(icons.at(position));
-        showPagingButtons(t, false);
-    }
-    markSelection();
 }
 
 // Without settings the window would be a blank grey screen that says nothing. The message

@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -92,6 +93,8 @@ private slots:
     void removeIcon();
     void removingTheLastIconOfAPageShowsThePageBefore();
     void addedIconIsStoredAndShown();
+    void aDropPushesTheLastOfAPageOn_data();
+    void aDropPushesTheLastOfAPageOn();
     void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
     void listsThatPointNowhere();
@@ -171,6 +174,21 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
         key(platform::kVkTab);
     }
     QCOMPARE(separators, expectedSeparators);
+    // A theme chosen while the launcher runs gives every separator its picture.
+    ThemeInfo dark = theSettings.themes.at(0);
+    dark.THEME_NAME = QStringLiteral("Dark");
+    dark.SEPARATE_PNG_NAME = QStringLiteral("line.png");
+    theSettings.themes.append(dark);
+    QImage line(2, 64, QImage::Format_ARGB32);
+    line.fill(Qt::red);
+    QVERIFY(QDir().mkpath(folderPath(QStringLiteral("Theme/Dark"))));
+    QVERIFY(line.save(folderPath(QStringLiteral("Theme/Dark/line.png"))));
+    theSettings.mySystem.CURRENT_THEME = 2;
+    launcher->applyTheme();
+    for (const QLabel *separator : launcher->titleBar()->tabArea()->findChildren<QLabel *>()) {
+        if (separator->metaObject() == &QLabel::staticMetaObject)
+            QCOMPARE(separator->pixmap().toImage().pixelColor(1, 32), QColor(Qt::red));
+    }
 }
 
 void tst_Launcher::pagingOverTwentyIcons()
@@ -229,7 +247,13 @@ void tst_Launcher::arrowKeys()
     QFETCH(unsigned, key);
     QFETCH(int, selected);
     QFETCH(int, firstVisible);
-    start(standardStore());
+    standardStore().fill(theSettings);
+    theSettings.themes[0].MASK_PNG_NAME = QStringLiteral("mask.png");
+    QImage mask(120, 120, QImage::Format_ARGB32);
+    mask.fill(Qt::blue);
+    QVERIFY(QDir().mkpath(folderPath(QStringLiteral("Theme/Light"))));
+    QVERIFY(mask.save(folderPath(QStringLiteral("Theme/Light/mask.png"))));
+    startOnSettings();
     // Walk to the start the way a person would, with the arrow keys.
     for (int s = 0; s < from; ++s)
         this->key(platform::kVkRight);
@@ -240,6 +264,20 @@ void tst_Launcher::arrowKeys()
     // Before the page-build timer: a page turned to paints its icons' faces as they show.
     for (int position : visiblePositions(0))
         QVERIFY2(!icon(0, position)->pixmap().isNull(), qPrintable(QString::number(position)));
+    // Only the highlighted icon is flagged selected and drawn on the mask; the pointer coming
+    // onto another takes both with it.
+    APIconQLabel *other = icon(0, selected == firstVisible ? firstVisible + 1 : firstVisible);
+    for (const bool moved : {false, true}) {
+        const int highlighted = moved ? other->position : selected;
+        for (const APIconQLabel *shown : tab(0)->icons) {
+            const bool masked = shown->pixmap().toImage().pixelColor(2, 2) == QColor(Qt::blue);
+            QCOMPARE(shown->isSelected() || masked, shown->position == highlighted);
+            QCOMPARE(shown->isSelected() && masked, shown->position == highlighted);
+        }
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), other->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(other, &move);
+    }
 }
 
 void tst_Launcher::tabKeysWrapOverTopLevelTabs_data()
@@ -276,6 +314,10 @@ void tst_Launcher::tabKeysWrapOverTopLevelTabs()
     QCOMPARE(launcher->currentTab(), to);
     QVERIFY(!tab(to)->page->isHidden());
     QVERIFY(launcher->titleBar()->backBar()->isHidden());
+    // Only the label of the tab shown is drawn in the reversed colours.
+    const QColor strip = theSettings.getColor(ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR);
+    for (int t = 0; t < 4; ++t)
+        QCOMPARE(tab(t)->tabLabel->pixmap().toImage().pixelColor(1, 1) != strip, t == to);
 }
 
 void tst_Launcher::subTabAndBack_data()
@@ -488,6 +530,39 @@ void tst_Launcher::addedIconIsStoredAndShown()
     for (unsigned key : {platform::kVkUp, platform::kVkLeft})
         this->key(key);
     QCOMPARE(launcher->selectedIcon(), 0);
+}
+
+void tst_Launcher::aDropPushesTheLastOfAPageOn_data()
+{
+    QTest::addColumn<bool>("fromPageTwo");
+    QTest::newRow("page 1 shown") << false;
+    QTest::newRow("page 2 shown") << true;
+}
+
+// Tab 4's own two icons, then 17 programs of its category: a drop lands after its own and
+// pushes the last label of page 1 onto page 2, which shows it.
+void tst_Launcher::aDropPushesTheLastOfAPageOn()
+{
+    QFETCH(bool, fromPageTwo);
+    standardStore().fill(theSettings);
+    theSettings.tabs[3].TAB_ITEM_CATEGORY = QStringLiteral("Game");
+    std::vector<platform::InstalledProgram> games;
+    for (int n = 0; n < 17; ++n) {
+        const std::u16string name = u"game" + QString::number(n).toStdU16String();
+        games.push_back({u"/apps/" + name + u".desktop", name, {}, name});
+    }
+    platform->targets.categories.insert(QStringLiteral("Game"), games);
+    startOnSettings();
+    pressTab(3);
+    if (fromPageTwo)
+        clickButton(ActionKind::PageDown);
+    APIconQLabel *pushed = icon(3, 17);
+    act(QStringLiteral("add"));
+    QCOMPARE(icon(3, 18), pushed);
+    QCOMPARE(pushed->pos(), icon(3, 0)->pos());
+    QCOMPARE(visiblePositions(3), fromPageTwo ? range(18, 19) : range(0, 17));
+    clickButton(fromPageTwo ? ActionKind::PageUp : ActionKind::PageDown);
+    QCOMPARE(visiblePositions(3), fromPageTwo ? range(0, 17) : range(18, 19));
 }
 
 void tst_Launcher::displayChangeLaysOutAnew_data()
