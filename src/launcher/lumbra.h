@@ -46,6 +46,8 @@ public:
     // right after the first frame, or at once by finishStart() when it is needed sooner.
     void setRestOfStart(std::function<void()> rest) { restOfStart = std::move(rest); }
     void finishStart();
+    // Whether the rest of the start (among it the shut-down dialog) is still to come.
+    bool startPending() const { return bool(restOfStart); }
     void applyTheme() override;
     void tellNotSaved(const QString &text) override;
     bool afterChange(SettingsChange::Outcome outcome, const QString &notSaved) override;
