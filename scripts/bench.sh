@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in a release build and runs them one after another, printing their
 # tables: the settings store at scale, an icon's hover repaint, and the start-up beside a bare
-# Qt program (in a private X server when there is no $DISPLAY). Close other programs first:
-# the figures are wall-clock times.
+# Qt program and a plain one that draws the same first page (in a private X server when there
+# is no $DISPLAY), then, where valgrind is installed, the instructions each program runs to its
+# first frame. Close other programs first: the figures are wall-clock times.
 #
 #   scripts/bench.sh [RUNS]    RUNS starts of each program for the start-up table (10)
 set -euo pipefail
@@ -22,3 +23,7 @@ for program in bench_settings bench_faces; do
 done
 echo "== bench_startup"
 build/bench/bench_startup "${1:-10}" 2>&1 | grep -v '^QStandardPaths'
+if command -v valgrind >/dev/null; then
+    echo "== bench_startup --callgrind"
+    build/bench/bench_startup --callgrind 2>&1 | grep -v '^QStandardPaths'
+fi

@@ -75,21 +75,28 @@ bool runConsoleSwitch(const QStringList &arguments, int *exitCode)
         || handleClearPinSwitch(arguments, exitCode);
 }
 
-// The four long-lived objects, in this order, the event loop, and the tear-down in the
-// reverse order once the lock is given back. A run always ends with 1.
+// The four long-lived objects, the event loop, and the tear-down in the reverse order once
+// the lock is given back. The launcher shows its first page first; the tray icons, the
+// shut-down dialog and the task manager's carrier follow in this order right after its first
+// frame, and are destroyed after it. A run always ends with 1.
 int runLauncher()
 {
     {
-        TrayIcon tray;
-        tray.setupTray();
-        tray.setVisible(true);
-        LumbraShutDown shutDown(nullptr);
-        theShutDownDialog = &shutDown;
-        shutDown.setVisible(false);
-        TaskManagerSysTray taskManager(nullptr);
-        taskManager.setVisible(true);
+        std::unique_ptr<TrayIcon> tray;
+        std::unique_ptr<LumbraShutDown> shutDown;
+        std::unique_ptr<TaskManagerSysTray> taskManager;
         lumbra launcher;
         theLauncher = &launcher;
+        launcher.setRestOfStart([&] {
+            tray = std::make_unique<TrayIcon>();
+            tray->setupTray();
+            tray->setVisible(true);
+            shutDown = std::make_unique<LumbraShutDown>(nullptr);
+            theShutDownDialog = shutDown.get();
+            shutDown->setVisible(false);
+            taskManager = std::make_unique<TaskManagerSysTray>(nullptr);
+            taskManager->setVisible(true);
+        });
         launcher.initialise();
         QApplication::exec();
         platform::instanceLock().closeMutex(instanceMutex);

@@ -80,7 +80,7 @@ APIconQLabel *PageBuilder::makeIcon(int t, int part, int position)
         G::offset(theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION)),
         G::offset(theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION)),
         theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR), part, t + 1,
-        theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part));
+        theSettings.getTabIconInt(TabIconIntSetting::ICON_IS_DEFAULT_APP, t, part), APIconQLabel::FaceTime::WhenShown);
     tabPlaces.startOf(t, part, &icon->kind, &icon->exeLocation);
     icon->arguments.append(QString());
     icon->position = position;
@@ -123,7 +123,7 @@ APIconQLabel *PageBuilder::makeInstalledIcon(int t, const platform::InstalledPro
         G::pixels(theSettings.getInt(IntSetting::ICON_WIDTH)), picture, theSettings.getString(TextSetting::MASK_PNG_NAME),
         theSettings.getFont(FontSetting::ICON_AP_NAME_FONT), name, theSettings.getInt(IntSetting::ICON_AP_NAME_X_POSITION),
         theSettings.getInt(IntSetting::ICON_AP_NAME_Y_POSITION), theSettings.getColor(ColourSetting::THEME_ICON_AP_NAME_COLOR),
-        -1, t + 1, 0);
+        -1, t + 1, 0, APIconQLabel::FaceTime::WhenShown);
     icon->fitPictureAboveName();
     icon->ownToolTip = name;
     icon->setToolTip(name);

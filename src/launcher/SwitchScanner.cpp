@@ -177,8 +177,10 @@ ScanLoop::View SwitchScanner::view() const
     view.backShown = button(ActionKind::Back) && button(ActionKind::Back)->isVisible();
     view.topLevelTabs = launcher->topLevelTabCount();
     // A minimised launcher comes back only through the tray, which a switch cannot reach:
-    // the house opens the shut-down dialog instead, where the person can leave or close it.
-    view.houseShown = theShutDownDialog && button(ActionKind::House) && button(ActionKind::House)->isVisible();
+    // the house opens the shut-down dialog instead, where the person can leave or close it. A
+    // dialog still to come counts, so the loop does not start again when it comes.
+    view.houseShown = (theShutDownDialog || launcher->startPending()) && button(ActionKind::House)
+                      && button(ActionKind::House)->isVisible();
     return view;
 }
 
@@ -341,6 +343,7 @@ void SwitchScanner::perform(const ScanLoop::Step &step)
 
 void SwitchScanner::openShutDownDialog()
 {
+    launcher->finishStart();
     if (theShutDownDialog)
         theShutDownDialog->setVisible(true);
 }

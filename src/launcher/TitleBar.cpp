@@ -44,7 +44,6 @@ TitleBar::TitleBar(QWidget *window)
     back = new QLabel;
     back->setScaledContents(true);
     back->setGeometry(layout.backBar);
-    back->setPixmap(themePicture(BACKTITLEBAR_PNG_NAME));
 
     const QRect &b = layout.backButton;
     backButton = new IconQLabel(b.x(), b.y(), b.height(), b.width(), theSettings.getString(BACKBUTTON_NOR_PNG_NAME),
@@ -172,8 +171,12 @@ void TitleBar::showPagingButtons(QWidget *page, bool shown)
     }
 }
 
+// The back bar's picture is decoded when a folder is first opened: the first page never
+// shows it.
 void TitleBar::showBackBar(QWidget *page)
 {
+    if (back->pixmap().isNull())
+        back->setPixmap(themePicture(TextSetting::BACKTITLEBAR_PNG_NAME));
     back->setParent(page);
     back->setGeometry(TitleBarLayout::current().backBar);
     back->show();

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 
 class APIconQLabel;
 class DragIconPage;
@@ -41,6 +42,12 @@ public:
 
     // Builds everything and shows the window; called once, right after construction.
     void initialise();
+    // What the first frame does not show (the tray icons, the shut-down dialog ...): run once,
+    // right after the first frame, or at once by finishStart() when it is needed sooner.
+    void setRestOfStart(std::function<void()> rest) { restOfStart = std::move(rest); }
+    void finishStart();
+    // Whether the rest of the start (among it the shut-down dialog) is still to come.
+    bool startPending() const { return bool(restOfStart); }
     void applyTheme() override;
     void tellNotSaved(const QString &text) override;
     bool afterChange(SettingsChange::Outcome outcome, const QString &notSaved) override;
@@ -113,6 +120,7 @@ private:
     DropQueue *drops = nullptr;
     HighlightReporter *reporter = nullptr;
     SwitchScanner *scanner = nullptr;
+    std::function<void()> restOfStart;
     PageBuilder *pageBuilder = nullptr;
     TabStrip *tabStrip = nullptr;
     Navigator *navigator = nullptr;

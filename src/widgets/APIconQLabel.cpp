@@ -11,9 +11,10 @@
 
 APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &picture, const QString &mask,
                            const QFont &font, const QString &name, int nameX, int nameY,
-                           const QColor &nameColour, int tooltipPosition, int tabNumber, int fit)
+                           const QColor &nameColour, int tooltipPosition, int tabNumber, int fit, FaceTime faceTime)
     : pictureFile(picture), maskFile(mask), iconWidth(width), iconHeight(height), nameFont(font), name(name),
-      nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit)
+      nameX(nameX), nameY(nameY), nameColour(nameColour), tabNumber(tabNumber), fitPicture(fit),
+      faceDeferred(faceTime == FaceTime::WhenShown)
 {
     useLauncherToolTipFont();
     ownToolTip = theSettings.getTabIconString(TabIconTextSetting::ICON_AP_TOOLTIP_NAME, tabNumber - 1, tooltipPosition);
@@ -30,6 +31,8 @@ APIconQLabel::APIconQLabel(int x, int y, int height, int width, const QString &p
 // over a page never decodes pictures again; the shared picture cache can then stay small.
 void APIconQLabel::paintNormal()
 {
+    if (faceDeferred)
+        return;
     const QFileInfo picture(pictureFile);
     const QDateTime modified = picture.lastModified();
     const qint64 size = picture.size();
@@ -49,6 +52,20 @@ void APIconQLabel::paintNormal()
         normalFaceDimmed = missing;
     }
     showFace(normalFace);
+}
+
+void APIconQLabel::ensureFace()
+{
+    if (!faceDeferred)
+        return;
+    faceDeferred = false;
+    paintNormal();
+}
+
+void APIconQLabel::showEvent(QShowEvent *event)
+{
+    ensureFace();
+    PressableLabel::showEvent(event);
 }
 
 void APIconQLabel::fitPictureAboveName()
@@ -182,6 +199,7 @@ QImage APIconQLabel::currentFace() const
 
 void APIconQLabel::paintWithMask(bool maskOnTop)
 {
+    ensureFace();
     const QImage face = currentFace();
     QImage canvas = makeFaceCanvas(iconWidth, iconHeight);
     const QImage mask = loadPictureOrDefault(maskFile, canvas.size());

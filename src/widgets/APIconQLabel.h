@@ -18,11 +18,19 @@ class APIconQLabel : public PressableLabel
     Q_OBJECT
 
 public:
+    // When the face is first painted: at once, or when the icon is first shown or its face is
+    // asked for (ensureFace), so that icons nobody sees yet cost no decoding.
+    enum class FaceTime { Now, WhenShown };
+
     // `tooltipPosition` and `tabNumber` (1-based) name the icon whose ICON_AP_TOOLTIP_NAME
     // becomes the tool tip; `fit` is its ICON_IS_DEFAULT_APP (>= 1 scales the picture to fit).
     APIconQLabel(int x, int y, int height, int width, const QString &picture, const QString &mask,
                  const QFont &font, const QString &name, int nameX, int nameY,
-                 const QColor &nameColour, int tooltipPosition, int tabNumber, int fit);
+                 const QColor &nameColour, int tooltipPosition, int tabNumber, int fit,
+                 FaceTime faceTime = FaceTime::Now);
+
+    // Paints the face now if it was left for later.
+    void ensureFace();
 
     void paintNormal();
     void paintHighlighted();
@@ -66,6 +74,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     QSize faceSize() const override { return QSize(iconWidth, iconHeight); }
     void showPressedFace() override { paintPressed(); }
     void showGrowingFace() override { paintNormal(); }
@@ -83,4 +92,5 @@ private:
     qint64 normalFaceSize = -1;
     bool normalFaceDimmed = false;
     bool pictureAboveName = false;
+    bool faceDeferred = false;
 };

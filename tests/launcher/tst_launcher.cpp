@@ -71,6 +71,7 @@ class tst_Launcher : public LauncherFixture
 
 private slots:
     void fillsTheScreen();
+    void restOfStartComesOnceBeforeTheOtherPages();
     void stripShowsTopLevelTabsOnly_data();
     void stripShowsTopLevelTabsOnly();
     void paging_data();
@@ -262,6 +263,9 @@ void tst_Launcher::arrowKeys()
     this->key(key);
     QCOMPARE(launcher->selectedIcon(), selected);
     QCOMPARE(visiblePositions(0).first(), firstVisible);
+    // Before the page-build timer: a page turned to paints its icons' faces as they show.
+    for (int position : visiblePositions(0))
+        QVERIFY2(!icon(0, position)->pixmap().isNull(), qPrintable(QString::number(position)));
     // Only the highlighted icon is flagged selected and drawn on the mask; the pointer coming
     // onto another takes both with it.
     APIconQLabel *other = icon(0, selected == firstVisible ? firstVisible + 1 : firstVisible);
@@ -867,6 +871,32 @@ void tst_Launcher::noSettingsAreSaidWithAWayOut_data()
 
 // Not a blank grey screen: one plain message over the window, and the tray's Exit in a menu
 // that can be reached.
+// The tray icons and dialogs the first frame does not show come once, before the other pages;
+// once the page-build timer has run, every icon of every tab has its face.
+void tst_Launcher::restOfStartComesOnceBeforeTheOtherPages()
+{
+    standardStore().fill(theSettings);
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    int runs = 0;
+    bool pagesBuiltBefore = false;
+    launcher->setRestOfStart([&] {
+        ++runs;
+        pagesBuiltBefore = tab(1)->page != nullptr;
+    });
+    launcher->initialise();
+    QCOMPARE(runs, 0);
+    QVERIFY(icon(0, 18)->pixmap().isNull());
+    launcher->timerStart_slot();
+    launcher->finishStart();
+    QCOMPARE(runs, 1);
+    QVERIFY(!pagesBuiltBefore);
+    for (int t = 0; t < launcher->tabCount(); ++t) {
+        for (const APIconQLabel *shown : tab(t)->icons)
+            QVERIFY(!shown->pixmap().isNull());
+    }
+}
+
 void tst_Launcher::noSettingsAreSaidWithAWayOut()
 {
     QFETCH(StoreOrigin::State, state);
