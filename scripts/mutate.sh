@@ -3,55 +3,74 @@
 # against each: a mutant a test fails on is caught, one every test passes is missed.
 #
 #   scripts/mutate.sh FILE [COUNT [SEED]]
-#       COUNT mutants of FILE (10 if not given), picked from all its candidates by SEED (1):
+#   scripts/mutate.sh --sample COUNT [SEED]
+#       COUNT mutants of FILE (10 if not given), or of every file of src/ that the tests here
+#       can reach (not main.cpp, not the Win32 backends), picked by SEED (1):
 #       a condition flipped (== !=, < >=, > <=, && ||, !x to x), true and false swapped in
 #       a return, + 1 and - 1 swapped, a call on a line of its own removed. Comments,
 #       blank lines and preprocessor lines are left alone.
 #
 # The tests run are those labelled with the floor's folder (src/settings/X.cpp: settings;
-# src/platform/posix/Y.cpp: platform); MUTATE_LABEL names another label. It builds in build/
+# src/platform/posix/Y.cpp: platform); MUTATE_LABEL names another label. With --sample (or
+# MUTATE_WIDE=1), a mutant those tests miss is tried against every other test too, the
+# end-to-end ones included, so the figure is the whole suite's. It builds in build/
 # (MUTATE_BUILD_DIR for another folder; configured as Release where there is none), rebuilds
 # only those tests and what they need, and gives each mutant MUTATE_TIMEOUT seconds of tests
-# (300); MUTATE_LINES=FIRST-LAST keeps to those lines (the ones just written, say), and
+# (300; 1800 with --sample); MUTATE_LINES=FIRST-LAST keeps to those lines (the ones just written, say), and
 # MUTATE_EXCLUDE (a ctest -E pattern) leaves out tests that fail already. The file is put
 # back whatever happens, Ctrl-C included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-    sed -n '2,17s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,21s/^# \{0,1\}//p' "$0" >&2
     exit 2
 }
 [ $# -ge 1 ] && [ $# -le 3 ] || usage
-file=$1
+wide=${MUTATE_WIDE:-0}
+if [ "$1" = --sample ]; then
+    [ $# -ge 2 ] || usage
+    wide=1
+    mapfile -t files < <(find src -name '*.cpp' ! -path 'src/platform/win32/*' ! -name main.cpp | sort)
+    what="a sample of src/"
+else
+    [[ $1 == src/* && -f $1 ]] || { echo "mutate.sh: \"$1\" is not a file of src/" >&2; exit 2; }
+    files=("$1")
+    what=$1
+fi
 count=${2:-10}
 seed=${3:-1}
-[[ $file == src/* && -f $file ]] || { echo "mutate.sh: \"$file\" is not a file of src/" >&2; exit 2; }
 [[ $count =~ ^[0-9]+$ ]] || usage
-floor=$(cut -d/ -f2 <<<"$file")
-label=${MUTATE_LABEL:-$floor}
 build=${MUTATE_BUILD_DIR:-build}
 timeout=${MUTATE_TIMEOUT:-300}
+[ "$wide" = 1 ] && timeout=${MUTATE_TIMEOUT:-1800}
 
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-exclude=(-E "${MUTATE_EXCLUDE:-^\$}")
-mapfile -t tests < <(ctest --test-dir "$build" -N -L "^$label\$" "${exclude[@]}" | sed -n 's/^ *Test *#[0-9]*: //p')
-[ ${#tests[@]} -gt 0 ] || { echo "mutate.sh: no test is labelled \"$label\"" >&2; exit 2; }
+# The package test installs into the system; it is never a mutant's judge.
+exclude=(-E "${MUTATE_EXCLUDE:-^\$}|^package_install\$")
+
+label_of() {
+    if [ -n "${MUTATE_LABEL:-}" ]; then echo "$MUTATE_LABEL"; else cut -d/ -f2 <<<"$1"; fi
+}
+tests_labelled() {
+    ctest --test-dir "$build" -N -L "^$1\$" "${exclude[@]}" | sed -n 's/^ *Test *#[0-9]*: //p'
+}
 
 scratch=$(mktemp -d)
-cp -p "$file" "$scratch/original"
+current=""
 restore() {
-    cp "$scratch/original" "$file"
+    [ -z "$current" ] || cp "$scratch/original" "$current"
     rm -rf "$scratch"
 }
 trap restore EXIT
 trap 'exit 130' INT TERM
 
-# The candidates, one a line: LINE<TAB>WHAT<TAB>NEW TEXT OF THE LINE, in an order set by SEED.
-python3 - "$file" "$seed" "${MUTATE_LINES:-1-999999}" >"$scratch/candidates" <<'EOF'
+# The candidates, one a line: FILE<TAB>LINE<TAB>WHAT<TAB>NEW TEXT OF THE LINE, in an order set by SEED.
+printf '%s\n' "${files[@]}" >"$scratch/files"
+python3 - "$scratch/files" "$seed" "${MUTATE_LINES:-1-999999}" >"$scratch/candidates" <<'EOF'
 import hashlib, re, sys
 
-path, seed = sys.argv[1], sys.argv[2]
+paths, seed = open(sys.argv[1]).read().split(), sys.argv[2]
 first, last = (int(n) for n in sys.argv[3].split('-'))
 flips = [(' == ', ' != '), (' != ', ' == '), (' < ', ' >= '), (' >= ', ' < '), (' > ', ' <= '),
          (' <= ', ' > '), (' && ', ' || '), (' || ', ' && '), ('return true;', 'return false;'),
@@ -59,80 +78,121 @@ flips = [(' == ', ' != '), (' != ', ' == '), (' < ', ' >= '), (' >= ', ' < '), (
 call = re.compile(r'^\s*[A-Za-z_][\w:.>-]*\(.*\);$')
 keywords = re.compile(r'^\s*(return|if|while|for|switch|case|delete|throw|else|do)\b')
 candidates = []
-in_comment = False
-previous = ';'
-for number, line in enumerate(open(path, encoding='utf-8').read().split('\n'), 1):
-    stripped = line.strip()
-    if in_comment:
-        in_comment = '*/' not in stripped
-        continue
-    if stripped.startswith('/*'):
-        in_comment = '*/' not in stripped
-        continue
-    if not stripped or stripped.startswith(('//', '#', '*')):
-        continue
-    code = line.split(' //')[0].rstrip()
-    rest = line[len(code):]
-    for old, new in flips:
-        for match in re.finditer(re.escape(old), code):
-            mutant = code[:match.start()] + new + code[match.end():] + rest
-            candidates.append((number, old.strip() + ' -> ' + new.strip(), mutant))
-    for match in re.finditer(r'!(?=[A-Za-z_(])', code):
-        candidates.append((number, '!x -> x', code[:match.start()] + code[match.end():] + rest))
-    if (call.match(code) and not keywords.match(code) and code.count('(') == code.count(')')
-            and previous[-1:] in (';', '{', '}', ')', ':')):
-        candidates.append((number, 'call removed', code[:len(code) - len(code.lstrip())] + ';'))
-    previous = code.strip()
-key = lambda c: hashlib.sha256(f'{seed}:{c[0]}:{c[1]}:{c[2]}'.encode()).hexdigest()
-for number, what, mutant in sorted((c for c in candidates if first <= c[0] <= last), key=key):
-    print(f'{number}\t{what}\t{mutant}')
+def scan(path):
+  in_comment = False
+  previous = ';'
+  for number, line in enumerate(open(path, encoding='utf-8').read().split('\n'), 1):
+      stripped = line.strip()
+      if in_comment:
+          in_comment = '*/' not in stripped
+          continue
+      if stripped.startswith('/*'):
+          in_comment = '*/' not in stripped
+          continue
+      if not stripped or stripped.startswith(('//', '#', '*')):
+          continue
+      code = line.split(' //')[0].rstrip()
+      rest = line[len(code):]
+      for old, new in flips:
+          for match in re.finditer(re.escape(old), code):
+              mutant = code[:match.start()] + new + code[match.end():] + rest
+              candidates.append((path, number, old.strip() + ' -> ' + new.strip(), mutant))
+      for match in re.finditer(r'!(?=[A-Za-z_(])', code):
+          candidates.append((path, number, '!x -> x', code[:match.start()] + code[match.end():] + rest))
+      if (call.match(code) and not keywords.match(code) and code.count('(') == code.count(')')
+              and previous[-1:] in (';', '{', '}', ')', ':')):
+          candidates.append((path, number, 'call removed', code[:len(code) - len(code.lstrip())] + ';'))
+      previous = code.strip()
+for path in paths:
+    scan(path)
+key = lambda c: hashlib.sha256(f'{seed}:{c[0]}:{c[1]}:{c[2]}:{c[3]}'.encode()).hexdigest()
+for path, number, what, mutant in sorted((c for c in candidates if first <= c[1] <= last), key=key):
+    print(f'{path}\t{number}\t{what}\t{mutant}')
 EOF
 
 total=$(wc -l <"$scratch/candidates")
-echo "mutate.sh: $file, $total candidates; $count of them (seed $seed) against the tests labelled $label: ${tests[*]}"
+echo "mutate.sh: $what, $total candidates; $count of them (seed $seed)"
 
+# Builds and runs the tests labelled $1; with "others", every test not labelled $1.
 build_tests() {
-    cmake --build "$build" -j"$(nproc)" --target "${tests[@]}" >"$scratch/build.log" 2>&1
+    if [ "$2" = others ]; then
+        cmake --build "$build" -j"$(nproc)" >"$scratch/build.log" 2>&1
+    else
+        mapfile -t targets < <(tests_labelled "$1")
+        [ ${#targets[@]} -gt 0 ] || { echo "mutate.sh: no test is labelled \"$1\"" >&2; return 1; }
+        cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >"$scratch/build.log" 2>&1
+    fi
 }
+# A test that fails is run once more on its own: on a loaded machine an end-to-end test can
+# fail for want of time, and that is no verdict on the mutant.
 run_tests() {
-    timeout -k 10 "$timeout" ctest --test-dir "$build" -L "^$label\$" "${exclude[@]}" -j"$(nproc)" --stop-on-failure \
-        >"$scratch/test.log" 2>&1
+    local select=(-L "^$1\$")
+    [ "$2" = others ] && select=(-LE "^$1\$")
+    timeout -k 10 "$timeout" ctest --test-dir "$build" "${select[@]}" "${exclude[@]}" -j"$(nproc)" \
+        --stop-on-failure >"$scratch/test.log" 2>&1 && return 0
+    local status=$?
+    [ "$status" -ne 124 ] || return 124
+    cp "$scratch/test.log" "$scratch/first.log"
+    timeout -k 10 "$timeout" ctest --test-dir "$build" --rerun-failed >"$scratch/test.log" 2>&1 && return 0
+    status=$?
+    cat "$scratch/first.log" >>"$scratch/test.log"
+    return "$status"
 }
-build_tests || { echo "mutate.sh: $build does not build as it is; see:" >&2; tail -20 "$scratch/build.log" >&2; exit 1; }
-run_tests || { echo "mutate.sh: the tests labelled $label fail without a mutant; nothing to compare" >&2; exit 1; }
+first_failed() {
+    sed -n 's/^.* - \([A-Za-z0-9_]*\) (.*/\1/p' "$scratch/test.log" | head -1
+}
+
+# Without a mutant every test that judges must pass, or a mutant's failure says nothing.
+if [ "$wide" = 1 ]; then
+    build_tests none others || { echo "mutate.sh: $build does not build as it is; see:" >&2; tail -20 "$scratch/build.log" >&2; exit 1; }
+    run_tests "^" others || { echo "mutate.sh: the tests fail without a mutant ($(first_failed)); nothing to compare" >&2; exit 1; }
+else
+    label=$(label_of "${files[0]}")
+    build_tests "$label" own || { echo "mutate.sh: $build does not build as it is; see:" >&2; tail -20 "$scratch/build.log" >&2; exit 1; }
+    run_tests "$label" own || { echo "mutate.sh: the tests labelled $label fail without a mutant; nothing to compare" >&2; exit 1; }
+    echo "mutate.sh: judged by the tests labelled $label: $(tests_labelled "$label" | tr '\n' ' ')"
+fi
 
 caught=0
 tried=0
 unbuilt=0
-while IFS=$'\t' read -r number what mutant && [ "$tried" -lt "$count" ]; do
+while IFS=$'\t' read -r file number what mutant && [ "$tried" -lt "$count" ]; do
+    current=$file
+    cp -p "$file" "$scratch/original"
     python3 -c 'import sys
 lines = open(sys.argv[1], encoding="utf-8").read().split("\n")
 lines[int(sys.argv[2]) - 1] = sys.argv[3]
 open(sys.argv[4], "w", encoding="utf-8").write("\n".join(lines))' "$scratch/original" "$number" "$mutant" "$file"
     where="$file:$number ($what)"
-    if ! build_tests; then
+    label=$(label_of "$file")
+    if ! build_tests "$label" own; then
         unbuilt=$((unbuilt + 1))
         echo "  did not build: $where"
-        continue
-    fi
-    tried=$((tried + 1))
-    status=0
-    run_tests || status=$?
-    if [ "$status" -eq 0 ]; then
-        echo "  missed: $where"
-        echo "          $(sed 's/^ *//' <<<"$mutant")"
-    elif [ "$status" -eq 124 ]; then
-        caught=$((caught + 1))
-        echo "  caught: $where (the tests ran out of time)"
     else
-        caught=$((caught + 1))
-        failed=$(sed -n 's/^.* - \(tst_[A-Za-z0-9_]*\) (.*/\1/p' "$scratch/test.log" | head -1)
-        echo "  caught: $where${failed:+ by $failed}"
+        tried=$((tried + 1))
+        status=0
+        run_tests "$label" own || status=$?
+        if [ "$status" -eq 0 ] && [ "$wide" = 1 ]; then
+            if build_tests "$label" others; then
+                run_tests "$label" others || status=$?
+            fi
+        fi
+        if [ "$status" -eq 0 ]; then
+            echo "  missed: $where"
+            echo "          $(sed 's/^ *//' <<<"$mutant")"
+        elif [ "$status" -eq 124 ]; then
+            caught=$((caught + 1))
+            echo "  caught: $where (the tests ran out of time)"
+        else
+            caught=$((caught + 1))
+            failed=$(first_failed)
+            echo "  caught: $where${failed:+ by $failed}"
+        fi
     fi
     cp "$scratch/original" "$file"
+    current=""
 done <"$scratch/candidates"
 
-cp "$scratch/original" "$file"
-build_tests || true
+cmake --build "$build" -j"$(nproc)" >/dev/null 2>&1 || true
 [ "$unbuilt" -eq 0 ] || echo "($unbuilt more did not build and are not counted)"
 echo "caught $caught / tried $tried"
