@@ -22,6 +22,7 @@
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
+#include "widgets/IconQLabel.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
@@ -437,6 +438,7 @@ void tst_Dialogs::musicDoesWhatItShows_data()
     QTest::addColumn<QString>("switchedBy");
     QTest::addColumn<QStringList>("sounds");
     QTest::newRow("stored on: the speaker turns it off") << 1 << "speaker" << QStringList{"play", "stop"};
+    QTest::newRow("stored off: the speaker turns it on") << 0 << "speaker" << QStringList{"play"};
     QTest::newRow("the dialog turns it off") << 1 << "dialog" << QStringList{"play", "stop"};
     QTest::newRow("the dialog without a launcher") << 0 << "" << QStringList{};
 }
@@ -451,6 +453,13 @@ void tst_Dialogs::musicDoesWhatItShows()
     theSettings.mySystem.MUSIC_BACKGROUND_ON = before;
     QVERIFY(saveAllSettings(theSettings));
     startOnSettings();
+    // The speaker is drawn pressed while the music plays.
+    const auto speakerShows = [this](bool on) {
+        const IconQLabel *speaker = launcher->titleBar()->button(ActionKind::Music);
+        const QImage &face = on ? speaker->pressedImage : speaker->normalImage;
+        return speaker->pixmap().toImage().convertToFormat(face.format()) == face;
+    };
+    QVERIFY(speakerShows(before == 1));
     TrayIconLumbraSettingdialog dialog;
     dialog.prepareDialog();
     dialog.soundButton.click();
@@ -463,6 +472,7 @@ void tst_Dialogs::musicDoesWhatItShows()
         call = call.section(u' ', 0, 0);
     QCOMPARE(platform->sound.calls, sounds);
     QCOMPARE(stored().mySystem.MUSIC_BACKGROUND_ON, 1 - before);
+    QVERIFY(speakerShows(switchedBy.isEmpty() ? before == 1 : before == 0));
 }
 
 void tst_Dialogs::settingsDialogTellsAStartAtLoginThatFailed()

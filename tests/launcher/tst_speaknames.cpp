@@ -217,6 +217,9 @@ void tst_SpeakNames::pointerRestingOnAnIcon()
     QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), icon->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(icon, &move);
+    // The name waits for the pointer to rest.
+    QCoreApplication::processEvents();
+    QVERIFY(platform->speech.said().isEmpty());
     if (leaves) {
         QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(icon, &leave);
