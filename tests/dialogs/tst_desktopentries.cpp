@@ -82,8 +82,11 @@ private slots:
 
 private:
     QString path(const QString &name) const { return folder->filePath(name); }
+    // A saved tree of one tab with icons 1 and 2, and the launcher on it as theLauncher.
+    bool startLauncher();
 
     std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<lumbra> launcher;
     QString savedDirectory;
 };
 
@@ -97,10 +100,26 @@ void tst_DesktopEntries::init()
 
 void tst_DesktopEntries::cleanup()
 {
+    theLauncher = nullptr;
+    launcher.reset();
     QDir::setCurrent(savedDirectory);
     theSettings = SettingStore();
     languageCode.clear();
     folder.reset();
+}
+
+bool tst_DesktopEntries::startLauncher()
+{
+    LauncherStore store;
+    store.tabIcons = {QStringLiteral("1.2")};
+    store.iconCount = 2;
+    store.fill(theSettings);
+    if (!saveAllSettings(theSettings))
+        return false;
+    launcher = std::make_unique<lumbra>();
+    theLauncher = launcher.get();
+    launcher->initialise();
+    return true;
 }
 
 void tst_DesktopEntries::readEntries_data()
@@ -317,14 +336,7 @@ void tst_DesktopEntries::droppedEntryBecomesAShortcutIcon()
     const QString entryPath = path("org.example.Editor.desktop");
     QVERIFY(writeFile(entryPath, entry("Name=Text Editor\nName[de]=Texteditor\nExec=/bin/true %U\nIcon="
                                        + QFile::encodeName(path("editor.png")))));
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.2")};
-    store.iconCount = 2;
-    store.fill(theSettings);
-    QVERIFY(saveAllSettings(theSettings));
-    lumbra launcher;
-    theLauncher = &launcher;
-    launcher.initialise();
+    QVERIFY(startLauncher());
 
     DropIconDialog dialog;
     QString dropped = entryPath;
@@ -343,11 +355,10 @@ void tst_DesktopEntries::droppedEntryBecomesAShortcutIcon()
     QCOMPARE(saved.size(), QSize(120, 120));
     QCOMPARE(saved.pixelColor(60, 60), QColor(Qt::darkGreen));
 
-    APIconQLabel *icon = launcher.tab(0)->icons.last();
-    launcher.dispatchAction(icon, nullptr, nullptr);
+    APIconQLabel *icon = launcher->tab(0)->icons.last();
+    launcher->dispatchAction(icon, nullptr, nullptr);
     QCOMPARE(platform.shell.opens.size(), 1);
     QCOMPARE(platform.shell.opens.first().file, u'"' + entryPath + u'"');
-    theLauncher = nullptr;
 }
 
 // A name written with escapes over several lines, or of a megabyte, still makes an icon name.
@@ -382,14 +393,7 @@ void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused()
     QFETCH(int, textId);
     TestPlatform platform;
     QVERIFY(writeFile(path("bad.desktop"), text));
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.2")};
-    store.iconCount = 2;
-    store.fill(theSettings);
-    QVERIFY(saveAllSettings(theSettings));
-    lumbra launcher;
-    theLauncher = &launcher;
-    launcher.initialise();
+    QVERIFY(startLauncher());
 
     DropIconDialog dialog;
     QString dropped = path("bad.desktop");
@@ -402,7 +406,6 @@ void tst_DesktopEntries::droppedEntriesThatCannotStartAreRefused()
     QCOMPARE(theSettings.icons.size(), 2);
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, QStringLiteral("1.2"));
     QVERIFY(!QFileInfo::exists(path("Icon")) || QDir(path("Icon")).isEmpty());
-    theLauncher = nullptr;
 }
 
 // An entry is taken even though it is not executable, as the desktop's menu gives them.

@@ -3,6 +3,7 @@
 
 #include "LauncherFixture.h"
 #include "TestPictures.h"
+#include "TestWidgets.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/TargetCheck.h"
@@ -259,9 +260,7 @@ void tst_MissingPrograms::dimmedIconKeepsItsNameReadable()
     TestPictures pictures;
     pictures.resetSettings();
     const QString file = pictures.write(QStringLiteral("red.png"), QSize(100, 60), Qt::red);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(24);
-    APIconQLabel label(0, 0, 100, 100, file, pictures.maskPath(), font, QStringLiteral("WWWW"), 0, 60,
+    APIconQLabel label(0, 0, 100, 100, file, pictures.maskPath(), dejaVuPixels(24), QStringLiteral("WWWW"), 0, 60,
                        QColor(Qt::black), 0, 1, 0);
     label.setMissing(true, kNotInstalled);
     QCOMPARE(label.toolTip(), kNotInstalled);

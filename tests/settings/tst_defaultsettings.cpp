@@ -4,6 +4,7 @@
 // only thing standing between a slip in the template, a text or the art and a broken launcher.
 
 #include "TestPlatform.h"
+#include "TestWidgets.h"
 
 #include "i18n/LanguageChoice.h"
 #include "platform/Registry.h"
@@ -29,15 +30,6 @@
 using namespace platform;
 
 namespace {
-
-// Every language code the program may choose; each has its own registry file.
-const QStringList kLanguages = {
-    QStringLiteral("AR"), QStringLiteral("BR"), QStringLiteral("CN"), QStringLiteral("CS"), QStringLiteral("DA"),
-    QStringLiteral("DE"), QStringLiteral("EL"), QStringLiteral("ES"), QStringLiteral("FI"), QStringLiteral("FR"),
-    QStringLiteral("HK"), QStringLiteral("HU"), QStringLiteral("IT"), QStringLiteral("JA"), QStringLiteral("KO"),
-    QStringLiteral("NL"), QStringLiteral("NO"), QStringLiteral("PL"), QStringLiteral("PT"), QStringLiteral("RU"),
-    QStringLiteral("SK"), QStringLiteral("SV"), QStringLiteral("TH"), QStringLiteral("TR"), QStringLiteral("TW"),
-    QStringLiteral("EN")};
 
 // The program resolves the relative folders of the settings against its own folder.
 const QString kProgramFolder = QStringLiteral(LUMBRA_BUILD_DIR);
@@ -257,7 +249,7 @@ private:
 void tst_DefaultSettings::languageTable()
 {
     QTest::addColumn<QString>("language");
-    for (const QString &code : kLanguages)
+    for (const QString &code : kLanguageCodes)
         QTest::newRow(qPrintable(code)) << code;
 }
 
@@ -266,7 +258,7 @@ void tst_DefaultSettings::languageTable()
 void tst_DefaultSettings::initTestCase()
 {
     platformUnderTest = std::make_unique<TestPlatform>();
-    for (const QString &code : kLanguages) {
+    for (const QString &code : kLanguageCodes) {
         auto result = std::make_shared<Loaded>();
         {
             StderrCapture capture;
@@ -311,7 +303,7 @@ void tst_DefaultSettings::everyValueIsPresent_data()
     QTest::addColumn<QStringList>("values");
     QTest::addColumn<QStringList>("subkeys");
 
-    for (const QString &code : kLanguages) {
+    for (const QString &code : kLanguageCodes) {
         const SettingStore &store = storeOf(code);
         const QByteArray codeName = code.toLatin1();
         const char *c = codeName.constData();
@@ -481,7 +473,7 @@ void tst_DefaultSettings::iconGridFits_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    for (const QString &code : kLanguages) {
+    for (const QString &code : kLanguageCodes) {
         for (const QSize screen : {QSize(1024, 600), QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)})
             QTest::addRow("%s %dx%d", qPrintable(code), screen.width(), screen.height())
                 << code << screen.width() << screen.height();
@@ -557,7 +549,7 @@ void tst_DefaultSettings::textsAreReal_data()
     using namespace TextSetting;
     const QSet<int> themePictures = {SYSTEMTRAY_LUMBRA_PNGFILENAME, SYSTEMTRAY_SHUTDOWN_PNGFILENAME,
                                      SYSTEMTRAY_TASKMANAGER_PNGFILENAME};
-    for (const QString &code : kLanguages) {
+    for (const QString &code : kLanguageCodes) {
         const SettingStore &store = storeOf(code);
         const QString theme = store.mySystem.THEME_DIR + store.getThemeName(ThemeSetting::THEME_NAME, 0) + u'/';
         for (int id = VERSION; id <= DIALOG_UNDO; ++id) {
@@ -702,7 +694,7 @@ void tst_DefaultSettings::picturesExistAtTheirSize_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("theme");
-    for (const QString &code : kLanguages) {
+    for (const QString &code : kLanguageCodes) {
         const SettingStore &store = storeOf(code);
         for (int t = 1; t <= store.themes.size(); ++t)
             QTest::addRow("%s %s", qPrintable(code), qPrintable(store.themes.at(t - 1).THEME_NAME)) << code << t;
@@ -730,7 +722,7 @@ void tst_DefaultSettings::everyTabIsComplete_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("tab");
-    for (const QString &code : kLanguages) {
+    for (const QString &code : kLanguageCodes) {
         const SettingStore &store = storeOf(code);
         for (int i = 0; i < store.tabs.size(); ++i)
             QTest::addRow("%s %d", qPrintable(code), i + 1) << code << i;

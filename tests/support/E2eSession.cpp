@@ -1,5 +1,6 @@
 #include "E2eSession.h"
 
+#include "Polling.h"
 #include "TestFiles.h"
 
 #include <QCoreApplication>
@@ -148,13 +149,7 @@ bool E2eSession::startAccessibilityBus()
     const QStringList ask = {QStringLiteral("--bus=") + processEnvironment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")),
                              QStringLiteral("--print-reply"), QStringLiteral("--dest=org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                              QStringLiteral("org.a11y.Bus.GetAddress")};
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        if (!server->run(QStringLiteral("dbus-send"), ask).isNull())
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
+    return pollUntil([&] { return !server->run(QStringLiteral("dbus-send"), ask).isNull(); }, 20000);
 }
 
 E2eSession::~E2eSession()
@@ -191,27 +186,21 @@ bool E2eSession::startHelper(const QString &program, const QStringList &argument
 
 bool E2eSession::waitForWindowManager() const
 {
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        if (server->run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                .contains(QStringLiteral("window id")))
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
+    return pollUntil([this] {
+        return server->run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+            .contains(QStringLiteral("window id"));
+    }, 20000);
 }
 
 QString E2eSession::trayHostWindow() const
 {
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        const QString found = server->xdotool(
+    QString found;
+    const bool shown = pollUntil([&] {
+        found = server->xdotool(
             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"), QStringLiteral("trayer")});
-        if (!found.isEmpty())
-            return found.split(u'\n').first();
-        QTest::qWait(100);
-    }
-    return QString();
+        return !found.isEmpty();
+    }, 20000);
+    return shown ? found.split(u'\n').first() : QString();
 }
 
 bool E2eSession::install(const QByteArray &regFile)
@@ -319,15 +308,11 @@ void E2eSession::keepScreenshotOfFailure() const
 
 QString E2eSession::readWhenThere(const QString &path, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
+    QByteArray bytes;
+    const bool there = pollUntil([&] {
         QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = file.readAll();
-            if (bytes.endsWith('\n'))
-                return QString::fromLocal8Bit(bytes);
-        }
-        QTest::qWait(100);
-    }
-    return QString();
+        bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return bytes.endsWith('\n');
+    }, timeoutMs);
+    return there ? QString::fromLocal8Bit(bytes) : QString();
 }

@@ -1,9 +1,10 @@
 #include "XServer.h"
 
+#include "Polling.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QTest>
 
 #include <csignal>
 
@@ -142,16 +143,12 @@ QString XServer::xdotool(const QStringList &arguments, int timeoutMs) const
 
 QString XServer::waitForWindow(const QString &title, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                       QStringLiteral("--name"), u'^' + title + u'$'});
-        if (!found.isEmpty())
-            return found.split(u'\n').first();
-        // The test's own events go on meanwhile: the launcher's output is read as it comes.
-        QTest::qWait(100);
-    }
-    return QString();
+    QString found;
+    const bool shown = pollUntil([&] {
+        found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), u'^' + title + u'$'});
+        return !found.isEmpty();
+    }, timeoutMs);
+    return shown ? found.split(u'\n').first() : QString();
 }
 
 bool XServer::screenshot(const QString &path) const

@@ -1,5 +1,6 @@
 #include "LauncherFixture.h"
 #include "TestPictures.h"
+#include "TestWidgets.h"
 
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -20,13 +21,6 @@ namespace {
 
 const QColor red(255, 0, 0);
 const QColor white(255, 255, 255);
-
-QFont nameFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    return font;
-}
 
 void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &at, Qt::MouseButtons held)
 {
@@ -156,7 +150,7 @@ APIconQLabel *tst_IconLabels::makeIcon(int position, int kind)
 {
     const QPoint cell = theSettings.getIconPosition(position);
     auto icon = std::make_unique<APIconQLabel>(cell.x(), cell.y(), 100, 100, picture, pictures->maskPath(),
-                                               nameFont(), QString(), 0, 70, white, position, 1, 0);
+                                               dejaVuPixels(14), QString(), 0, 70, white, position, 1, 0);
     icon->kind = kind;
     icon->position = position;
     icon->setScaledContents(true);
@@ -170,7 +164,7 @@ IconQLabel *tst_IconLabels::makeButton(int kind, bool withText)
     const QString pressedPicture = pictures->write(QStringLiteral("pressed.png"), QSize(100, 100), Qt::yellow);
     std::unique_ptr<IconQLabel> button;
     if (withText)
-        button = std::make_unique<IconQLabel>(300, 150, 100, 100, picture, pressedPicture, nameFont(),
+        button = std::make_unique<IconQLabel>(300, 150, 100, 100, picture, pressedPicture, dejaVuPixels(14),
                                               QStringLiteral("Back"), 0, -5, white);
     else
         button = std::make_unique<IconQLabel>(300, 150, 100, 100, picture, pressedPicture);
@@ -490,7 +484,7 @@ void tst_IconLabels::toolTipAndReloadFace()
     second.TAB_ITEM_ALL_ICONS = QStringLiteral("1.2");
     theSettings.tabs = {first, second};
 
-    const APIconQLabel icon(0, 0, 100, 100, picture, pictures->maskPath(), nameFont(), QStringLiteral("Music"), 0, 70,
+    const APIconQLabel icon(0, 0, 100, 100, picture, pictures->maskPath(), dejaVuPixels(14), QStringLiteral("Music"), 0, 70,
                             white, 1, 2, 0);
     QCOMPARE(icon.toolTip(), QStringLiteral("Plays music"));
     QCOMPARE(QToolTip::font().family(), QStringLiteral("Arial"));
@@ -500,7 +494,7 @@ void tst_IconLabels::toolTipAndReloadFace()
     // A theme change: another mask, another colour, the new font made bold.
     APIconQLabel *themed = makeIcon(0);
     const QString greenMask = pictures->write(QStringLiteral("theme/Other/mask.png"), QSize(10, 10), Qt::green);
-    QFont plain = nameFont();
+    QFont plain = dejaVuPixels(14);
     themed->reloadFace(greenMask, Qt::black, Qt::white, plain);
     QCOMPARE(themed->nameFont.weight(), QFont::Bold);
     QCOMPARE(themed->nameColour, QColor(Qt::black));
@@ -586,10 +580,10 @@ void tst_IconLabels::degenerateSizes()
     QFETCH(int, pixel);
     theSettings.iconLayout.ICON_EFFICACY_PIXEL = pixel;
     theSettings.iconLayout.ICON_EFFICACY_COUNTER = 1;
-    APIconQLabel icon(0, 0, size, size, picture, pictures->maskPath(), nameFont(), QStringLiteral("Name"), 0, 70,
+    APIconQLabel icon(0, 0, size, size, picture, pictures->maskPath(), dejaVuPixels(14), QStringLiteral("Name"), 0, 70,
                       white, 0, 1, 1);
     icon.setAttribute(Qt::WA_MouseTracking);
-    IconQLabel button(0, 0, size, size, picture, picture, nameFont(), QStringLiteral("Back"), 0, -5, white);
+    IconQLabel button(0, 0, size, size, picture, picture, dejaVuPixels(14), QStringLiteral("Back"), 0, -5, white);
     button.kind = 8;
 
     for (QLabel *label : {static_cast<QLabel *>(&icon), static_cast<QLabel *>(&button)}) {
@@ -600,7 +594,7 @@ void tst_IconLabels::degenerateSizes()
     }
     for (int tick = 0; tick < 5 && icon.animating; ++tick)
         icon.button_special_efficacy_disableTimer();
-    button.reloadImagesWithText(picture, picture, white, white, nameFont(), 0, -5, QStringLiteral("Back"));
+    button.reloadImagesWithText(picture, picture, white, white, dejaVuPixels(14), 0, -5, QStringLiteral("Back"));
     button.reloadImages(picture, picture);
 
     QVERIFY(!icon.animating);

@@ -3,6 +3,7 @@
 // language whole at the factory sizes.
 
 #include "TestPlatform.h"
+#include "TestWidgets.h"
 
 #include "i18n/LanguageChoice.h"
 #include "settings/RegFileImporter.h"
@@ -16,22 +17,6 @@
 #include <QTest>
 
 namespace {
-
-const QStringList kLanguages = {
-    QStringLiteral("AR"), QStringLiteral("BR"), QStringLiteral("CN"), QStringLiteral("CS"), QStringLiteral("DA"),
-    QStringLiteral("DE"), QStringLiteral("EL"), QStringLiteral("EN"), QStringLiteral("ES"), QStringLiteral("FI"),
-    QStringLiteral("FR"), QStringLiteral("HK"), QStringLiteral("HU"), QStringLiteral("IT"), QStringLiteral("JA"),
-    QStringLiteral("KO"), QStringLiteral("NL"), QStringLiteral("NO"), QStringLiteral("PL"), QStringLiteral("PT"),
-    QStringLiteral("RU"), QStringLiteral("SK"), QStringLiteral("SV"), QStringLiteral("TH"), QStringLiteral("TR"),
-    QStringLiteral("TW")};
-
-QFont boldPixels(int size)
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(size);
-    font.setWeight(QFont::Bold);
-    return font;
-}
 
 // Whether the name, drawn in `font` in the box, needs no more than two lines and no more
 // room than the box has.
@@ -85,7 +70,7 @@ void tst_LabelFit::fittedSize()
     QFETCH(int, lowest);
     QFETCH(int, highest);
     QFETCH(bool, fits);
-    const QFont font = fittedNameFont(name, boldPixels(20), box, kIconNameFlags);
+    const QFont font = fittedNameFont(name, dejaVuPixels(20, QFont::Bold), box, kIconNameFlags);
     QVERIFY2(font.pixelSize() >= lowest && font.pixelSize() <= highest, qPrintable(QString::number(font.pixelSize())));
     QCOMPARE(font.weight(), QFont::Bold);
     QCOMPARE(font.family(), QStringLiteral("DejaVu Sans"));
@@ -113,7 +98,7 @@ void tst_LabelFit::iconFaceFollowsTheSetting()
     TestPlatform platform;
     theSettings = SettingStore();
     theSettings.mySystem.LABEL_FIT = labelFit;
-    const QFont font = boldPixels(20);
+    const QFont font = dejaVuPixels(20, QFont::Bold);
     APIconQLabel icon(0, 0, 140, 150, QString(), QString(), font, name, 0, 100, Qt::black, 0, 1, 1);
     QImage before = makeCanvas(150, 140);
     stampText(before, name, icon.nameFont, Qt::black, nameBox(0, 100, 150, 140), kIconNameFlags);
@@ -124,7 +109,7 @@ void tst_LabelFit::iconFaceFollowsTheSetting()
 void tst_LabelFit::everyFactoryNameIsWhole_data()
 {
     QTest::addColumn<QString>("language");
-    for (const QString &code : kLanguages)
+    for (const QString &code : kLanguageCodes)
         QTest::newRow(qPrintable(code)) << code;
 }
 

@@ -1,10 +1,10 @@
 #include "TestPictures.h"
+#include "TestWidgets.h"
 
 #include "widgets/ImageButton.h"
 #include "widgets/ShutdownQLabel.h"
 
 #include <QCoreApplication>
-#include <QEnterEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -16,24 +16,6 @@ namespace {
 
 const QColor captionColour(255, 255, 255);
 
-QFont textFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(16);
-    return font;
-}
-
-void sendEnter(QWidget *widget)
-{
-    QEnterEvent event(QPointF(5, 5), QPointF(5, 5), QPointF(widget->mapToGlobal(QPoint(5, 5))));
-    QCoreApplication::sendEvent(widget, &event);
-}
-
-void sendLeave(QWidget *widget)
-{
-    QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &at)
 {
@@ -110,7 +92,7 @@ std::unique_ptr<ImageButton> tst_PictureWidgets::makeButton(const QString &capti
 {
     return std::make_unique<ImageButton>(QRect(QPoint(10, 20), QPoint(142, 95)), pictures->path("normal.png"),
                                          pictures->path("disabled.png"), pictures->path("over.png"),
-                                         pictures->path("down.png"), textFont(), caption,
+                                         pictures->path("down.png"), dejaVuPixels(16), caption,
                                          QRect(QPoint(0, 0), QPoint(132, 75)), Qt::AlignCenter, captionColour);
 }
 
@@ -142,7 +124,7 @@ void tst_PictureWidgets::imageButtonCaptionOnEveryPicture()
 {
     const QString missing = pictures->path(QStringLiteral("missing.png"));
     const ImageButton button(QRect(0, 0, 133, 76), missing, pictures->path("disabled.png"),
-                             pictures->path("over.png"), pictures->path("down.png"), textFont(),
+                             pictures->path("over.png"), pictures->path("down.png"), dejaVuPixels(16),
                              QStringLiteral("WWWWWW"), QRect(0, 0, 133, 76), Qt::AlignCenter, captionColour);
 
     for (const QImage *picture :
@@ -175,7 +157,7 @@ void tst_PictureWidgets::shutdownTextAlignment()
     const QString missing = pictures->path(QStringLiteral("missing.png"));
     const QRect box(0, 0, 140, 140);
 
-    const ShutdownQLabel label(QRect(0, 0, 140, 140), missing, missing, textFont(), box, QStringLiteral("Shut down"),
+    const ShutdownQLabel label(QRect(0, 0, 140, 140), missing, missing, dejaVuPixels(16), box, QStringLiteral("Shut down"),
                                secondText, Qt::white, Qt::black);
 
     const QPair<int, int> rows = inkRows(label.normalFace);
@@ -193,9 +175,9 @@ void tst_PictureWidgets::shutdownHoverAndPress()
 {
     const QString normal = pictures->path(QStringLiteral("normal.png"));
     const QString hover = pictures->path(QStringLiteral("over.png"));
-    ShutdownQLabel standBy(QRect(10, 10, 140, 140), normal, hover, textFont(), QRect(0, 80, 133, 60),
+    ShutdownQLabel standBy(QRect(10, 10, 140, 140), normal, hover, dejaVuPixels(16), QRect(0, 80, 133, 60),
                            QStringLiteral("Stand by"), QStringLiteral(" "), Qt::white, Qt::black);
-    ShutdownQLabel restart(QRect(160, 10, 140, 140), normal, hover, textFont(), QRect(0, 80, 133, 60),
+    ShutdownQLabel restart(QRect(160, 10, 140, 140), normal, hover, dejaVuPixels(16), QRect(0, 80, 133, 60),
                            QStringLiteral("Restart"), QStringLiteral(" "), Qt::white, Qt::black);
     QSignalSpy presses(&standBy, &ShutdownQLabel::LabelPress);
     QVERIFY(standBy.hasScaledContents());

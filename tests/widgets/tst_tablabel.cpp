@@ -1,11 +1,10 @@
 #include "TestPictures.h"
+#include "TestWidgets.h"
 
 #include "settings/SettingStore.h"
 #include "widgets/TabQLabel.h"
 
-#include <QCoreApplication>
 #include <QCursor>
-#include <QEnterEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -19,13 +18,6 @@ namespace {
 const QColor areaColour(10, 20, 30);
 const QColor selectedColour(200, 100, 50);
 const QColor red(255, 0, 0);
-
-QFont tabFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(18);
-    return font;
-}
 
 void useTabColours()
 {
@@ -45,17 +37,6 @@ QColor pixelAt(const QLabel &label, int x, int y)
     return QColor::fromRgba(shownImage(label).pixel(x, y));
 }
 
-void sendEnter(QWidget *widget)
-{
-    QEnterEvent event(QPointF(5, 5), QPointF(5, 5), QPointF(widget->mapToGlobal(QPoint(5, 5))));
-    QCoreApplication::sendEvent(widget, &event);
-}
-
-void sendLeave(QWidget *widget)
-{
-    QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 } // namespace
 
@@ -98,7 +79,7 @@ void tst_TabLabel::cleanup()
 std::unique_ptr<TabQLabel> tst_TabLabel::makeTab(QString &name, int width)
 {
     return std::make_unique<TabQLabel>(QRect(1, 0, width, 64), areaColour, QRect(0, 0, 40, 40), picture, name,
-                                       tabFont(), Qt::white);
+                                       dejaVuPixels(18), Qt::white);
 }
 
 void tst_TabLabel::faceAndName_data()
@@ -127,7 +108,7 @@ void tst_TabLabel::faceAndName()
     QCOMPARE(tab->geometry(), QRect(1, 0, width, 64));
     QVERIFY(tab->testAttribute(Qt::WA_MouseTracking));
     // The group is centred from the width of the name as drawn.
-    const QFontMetrics metrics(tabFont());
+    const QFontMetrics metrics(dejaVuPixels(18));
     QCOMPARE(tab->pictureX, (width - 40 - metrics.horizontalAdvance(name)) / 2);
     QCOMPARE(tab->textX, tab->pictureX + 40);
     QCOMPARE(tab->pictureY, 12);

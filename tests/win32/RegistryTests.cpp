@@ -34,11 +34,6 @@ std::u16string caseKeyPath(std::size_t index)
     return testKeyPath() + u"\\" + utf16(std::to_string(index));
 }
 
-const wchar_t *wide(const std::u16string &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 std::string contractCase(std::size_t index)
 {
     TestRegistry registry;

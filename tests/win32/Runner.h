@@ -32,6 +32,8 @@ inline std::string shown(bool value) { return value ? "true" : "false"; }
 
 std::string utf8(const std::u16string &text);
 std::u16string utf16(const std::string &text);
+// The text as the wide string of the Windows calls, valid while the text is.
+inline const wchar_t *wide(const std::u16string &text) { return reinterpret_cast<const wchar_t *>(text.c_str()); }
 
 // Running under Wine rather than Windows: Wine's ntdll exports wine_get_version.
 bool underWine();

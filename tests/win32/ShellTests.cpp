@@ -13,11 +13,6 @@ namespace {
 
 using namespace platform;
 
-const wchar_t *wide(const std::u16string &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 // The record a child writes: its folder, then one argument a line, as the C runtime and
 // CommandLineToArgvW split its command line.
 int recordChild(const std::vector<std::u16string> &arguments)

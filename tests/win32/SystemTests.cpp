@@ -21,11 +21,6 @@ namespace {
 
 using namespace platform;
 
-const wchar_t *wide(const std::u16string &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 std::string executablePathIsThisProgram()
 {
     const std::u16string path = Win32SystemServices().executablePath();

@@ -19,11 +19,6 @@ using namespace platform;
 constexpr unsigned kSwallowed = kWmUser + 9;
 constexpr unsigned kStop = kWmUser + 99;
 
-const wchar_t *wide(const std::u16string &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 std::string line(const char *who, const WindowMessage &message)
 {
     return std::string(who) + " " + std::to_string(message.message) + " " + std::to_string(message.wParam) + " "

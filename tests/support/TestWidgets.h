@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFont>
+#include <QStringList>
+
+class QWidget;
+
+// Every language code the program may choose; each has its own factory registry file.
+extern const QStringList kLanguageCodes;
+
+// DejaVu Sans at `pixels` pixels, the face the tests measure names in.
+QFont dejaVuPixels(int pixels, QFont::Weight weight = QFont::Normal);
+
+// The pointer enters (at 5, 5) or leaves the widget.
+void sendEnter(QWidget *widget);
+void sendLeave(QWidget *widget);
