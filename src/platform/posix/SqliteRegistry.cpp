@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -47,32 +48,50 @@ std::u16string folded(const std::u16string &name)
     return out;
 }
 
-// The components of a key path, as (start, length) in it: "\\" separates them, and empty
-// ones (a leading, trailing or doubled separator) are no components.
-std::vector<std::pair<std::size_t, std::size_t>> componentSpans(const std::u16string &path)
+using Span = std::pair<std::size_t, std::size_t>;
+
+// The components of a key path from `from` on, as (start, length) in it: "\\" separates
+// them, and empty ones (a leading, trailing or doubled separator) are no components.
+void appendSpans(const std::u16string &path, std::size_t from, std::vector<Span> *spans)
 {
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    std::size_t start = 0;
+    std::size_t start = from;
     while (start <= path.size()) {
         std::size_t end = path.find(u'\\', start);
         if (end == std::u16string::npos)
             end = path.size();
         if (end > start)
-            spans.emplace_back(start, end - start);
+            spans->emplace_back(start, end - start);
         start = end + 1;
     }
-    return spans;
 }
 
-bool componentsValid(const std::vector<std::pair<std::size_t, std::size_t>> &spans)
+bool componentsValid(const std::vector<Span> &spans, std::size_t from)
 {
     if (spans.size() > kMaxKeyDepth)
         return false;
-    for (const auto &span : spans) {
-        if (span.second > kMaxKeyNameLength)
+    for (std::size_t i = from; i < spans.size(); ++i) {
+        if (spans[i].second > kMaxKeyNameLength)
             return false;
     }
     return true;
+}
+
+// How many code units two texts share from their start, found with memcmp: a path is
+// compared with the last one at every key of an import, and paths run 512 keys deep.
+std::size_t commonLength(const std::u16string &a, const std::u16string &b)
+{
+    const auto same = [&](std::size_t length) {
+        return std::memcmp(a.data(), b.data(), length * sizeof(char16_t)) == 0;
+    };
+    std::size_t low = 0;
+    std::size_t high = std::min(a.size(), b.size());
+    if (same(high))
+        return high;
+    while (high - low > 1) {
+        const std::size_t middle = low + (high - low) / 2;
+        (same(middle) ? low : high) = middle;
+    }
+    return low;
 }
 
 void report(const std::string &line)
@@ -741,23 +760,14 @@ void SqliteRegistry::forgetKeys()
 long SqliteRegistry::resolveKey(std::int64_t parent, const std::u16string &path, bool create,
                                 std::int64_t *id)
 {
-    const std::vector<std::pair<std::size_t, std::size_t>> spans = componentSpans(path);
-    if (!componentsValid(spans))
+    const std::size_t reused = scopeHoldsStore() && parent == cursorParent ? sharedComponents(path) : 0;
+    std::vector<Span> spans(cursorSpans.begin(), cursorSpans.begin() + std::ptrdiff_t(reused));
+    appendSpans(path, reused > 0 ? spans.back().first + spans.back().second : 0, &spans);
+    if (!componentsValid(spans, reused))
         return kErrorInvalidParameter;
     if (!keyExists(parent))
         return kErrorKeyDeleted;
-    // The components this path shares, spelt alike, with the one resolved last.
-    std::vector<std::int64_t> ids;
-    ids.reserve(spans.size());
-    if (scopeHoldsStore() && parent == cursorParent) {
-        while (ids.size() < spans.size() && ids.size() < cursorIds.size()) {
-            const auto [start, length] = spans[ids.size()];
-            const auto [cursorStart, cursorLength] = cursorSpans[ids.size()];
-            if (length != cursorLength || path.compare(start, length, cursorPath, cursorStart, cursorLength) != 0)
-                break;
-            ids.push_back(cursorIds[ids.size()]);
-        }
-    }
+    std::vector<std::int64_t> ids(cursorIds.begin(), cursorIds.begin() + std::ptrdiff_t(reused));
     std::int64_t current = ids.empty() ? parent : ids.back();
     for (std::size_t i = ids.size(); i < spans.size(); ++i) {
         const long status = childKey(current, path.substr(spans[i].first, spans[i].second), create, &current);
@@ -768,11 +778,26 @@ long SqliteRegistry::resolveKey(std::int64_t parent, const std::u16string &path,
     if (scopeHoldsStore()) {
         cursorParent = parent;
         cursorPath = path;
-        cursorSpans = spans;
+        cursorSpans = std::move(spans);
         cursorIds = std::move(ids);
     }
     *id = current;
     return kErrorSuccess;
+}
+
+// The leading components `path` shares, spelt alike, with the path resolved last: those
+// that lie wholly in their common text and end where a component of `path` ends too.
+std::size_t SqliteRegistry::sharedComponents(const std::u16string &path) const
+{
+    const std::size_t common = commonLength(path, cursorPath);
+    const auto end = [](const Span &span) { return span.first + span.second; };
+    std::size_t count = std::size_t(std::partition_point(cursorSpans.begin(), cursorSpans.end(),
+                                                         [&](const Span &span) { return end(span) < common; })
+                                    - cursorSpans.begin());
+    if (count < cursorSpans.size() && end(cursorSpans[count]) == common
+        && (common == path.size() || path[common] == u'\\'))
+        ++count;
+    return std::min(count, cursorIds.size());
 }
 
 RegKey SqliteRegistry::newHandle(std::int64_t id)
@@ -1022,7 +1047,9 @@ long SqliteRegistry::deleteTreeInScope(RegKey parent, const std::u16string &path
     if (status == kErrorSuccess)
         status = resolveKey(parentId, path, false, &id);
     // A root key stays; like RegDeleteTreeW without a subkey, only its contents go.
-    const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || componentSpans(path).empty();
+    std::vector<Span> spans;
+    appendSpans(path, 0, &spans);
+    const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || spans.empty();
     bool changed = false;
     if (status == kErrorSuccess) {
         Statement values(*this,

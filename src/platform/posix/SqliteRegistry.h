@@ -82,6 +82,7 @@ private:
     long keyIdOf(RegKey key, std::int64_t *id);
     long keyCallParent(RegKey parent, RegKey *result, std::int64_t *parentId);
     long resolveKey(std::int64_t parent, const std::u16string &path, bool create, std::int64_t *id);
+    std::size_t sharedComponents(const std::u16string &path) const;
     long childKey(std::int64_t parent, const std::u16string &name, bool create, std::int64_t *id);
     bool keyExists(std::int64_t id);
     long loadChildren(std::int64_t parent);
