@@ -186,7 +186,8 @@ std::vector<Case> makeCases()
     std::vector<Step> steps;
     for (int k = 0; k < 10; ++k)
         steps.insert(steps.end(), {createKey(keys[k]), setValue(keys[k], u"v", kRegBinary, bytes[k])});
-    steps.insert(steps.end(), {createKey(u"M\\K1\\X"), createKey(keys[9]).keepAs(1), beginScope(), queryValue(keys[0], u"V", 4, answers[0]),
+    steps.insert(steps.end(), {createKey(u"M\\K1\\X"), setValue(keys[3], u"big", kRegBinary, "{65537*ab}"),
+                               createKey(keys[9]).keepAs(1), beginScope(), queryValue(keys[0], u"V", 4, answers[0]),
                                setValue(keys[0], u"v", kRegDword, "02000000"),
                                queryValue(keys[0], u"v", 4, "type 4, 02000000"),
                                setValue(keys[0], u"Gr\u00d6\u00dfe", kRegBinary, "aa"),
@@ -194,7 +195,9 @@ std::vector<Case> makeCases()
                                queryValue(keys[0], u"v", 4, "error 2")});
     for (int k = 1; k < 9; ++k)
         steps.push_back(queryValue(keys[k], u"v", 1, answers[k]));
-    steps.insert(steps.end(), {setValue(keys[1], u"p", kRegBinary, "0c"), setValue(keys[1], u"q", kRegBinary, "0d"),
+    steps.insert(steps.end(), {queryValue(keys[3], u"big", 1, "more data, size 65537"),
+                               queryValue(keys[3], u"big", 65537, "type 3, {65537*ab}"),
+                               setValue(keys[1], u"p", kRegBinary, "0c"), setValue(keys[1], u"q", kRegBinary, "0d"),
                                queryValue(keys[1], u"p", 1, "type 3, 0c"), deleteValue(keys[1], u"p"),
                                deleteValue(keys[1], u"q"), queryValue(keys[1], u"q", 1, "error 2"),
                                queryValue(keys[1], u"v", 1, answers[1]), queryValue(u"M\\K1X", u"v", 1, "no key (error 2)"),

@@ -21,6 +21,7 @@ constexpr int kSchemaVersion = 3;
 constexpr int kBusyTimeoutMs = 10000;
 // A scope that has read the values of this many keys one query each reads the rest at once.
 constexpr int kKeysReadOneByOne = 8;
+constexpr std::int64_t kLargestMirrored = 65536;
 
 // Unicode simple case folding, as Windows compares names without regard to case for every
 // script and not for A-Z alone. Into `out`, whose room is used again: a store is read name
@@ -196,6 +197,7 @@ public:
         sqlite3_bind_blob64(handle, index, size ? data : &empty, size, SQLITE_TRANSIENT);
     }
     int step() { return sqlite3_step(handle); }
+    bool isNull(int column) { return sqlite3_column_type(handle, column) == SQLITE_NULL; }
     std::int64_t integer(int column) { return sqlite3_column_int64(handle, column); }
     std::u16string text(int column)
     {
@@ -694,7 +696,7 @@ long SqliteRegistry::mirrorValues(std::int64_t key)
 {
     if (mirror.holds(key))
         return kErrorSuccess;
-    if (++keysMirrored > kKeysReadOneByOne)
+    if (!mirror.holdsAll() && ++keysMirrored > kKeysReadOneByOne)
         return mirrorAllValues();
     Statement query(*this, "SELECT folded, type, data FROM reg_values WHERE key = ?1");
     if (!query.valid())
@@ -712,11 +714,14 @@ long SqliteRegistry::mirrorValues(std::int64_t key)
     return failed(result);
 }
 
+// A value larger than kLargestMirrored leaves its key to be read when it is asked for: one
+// large value anywhere in the store is not copied by every load.
 long SqliteRegistry::mirrorAllValues()
 {
-    Statement query(*this, "SELECT key, folded, type, data FROM reg_values");
+    Statement query(*this, "SELECT key, folded, type, CASE WHEN length(data) <= ?1 THEN data END FROM reg_values");
     if (!query.valid())
         return failed(sqlite3_errcode(db));
+    query.bind(1, kLargestMirrored);
     // Read in this scope's transaction, the scan holds its own writes too.
     mirror.clear();
     int result = SQLITE_ROW;
@@ -725,7 +730,10 @@ long SqliteRegistry::mirrorAllValues()
         std::size_t size = 0;
         const char16_t *name = query.units(1, &length);
         const std::uint8_t *data = query.blob(3, &size);
-        mirror.add(query.integer(0), name, length, static_cast<std::uint32_t>(query.integer(2)), data, size);
+        if (query.isNull(3))
+            mirror.drop(query.integer(0));
+        else
+            mirror.add(query.integer(0), name, length, static_cast<std::uint32_t>(query.integer(2)), data, size);
     }
     if (result != SQLITE_DONE)
         return failed(result);

@@ -5,6 +5,7 @@ namespace platform {
 void ValueMirror::clear()
 {
     keys.clear();
+    dropped.clear();
     entries.clear();
     names.clear();
     bytes.clear();
@@ -15,12 +16,21 @@ void ValueMirror::clear()
 
 bool ValueMirror::holds(std::int64_t key) const
 {
-    return all || keys.count(key) != 0;
+    return keys.count(key) != 0 || (all && dropped.count(key) == 0);
 }
 
 void ValueMirror::hold(std::int64_t key)
 {
+    dropped.erase(key);
     chainOf(key);
+}
+
+void ValueMirror::drop(std::int64_t key)
+{
+    keys.erase(key);
+    dropped.insert(key);
+    lastChain = nullptr;
+    foundIndex = kEnd;
 }
 
 void ValueMirror::holdAll()
@@ -54,6 +64,8 @@ void ValueMirror::place(Entry &entry, const char16_t *folded, std::size_t length
 void ValueMirror::add(std::int64_t key, const char16_t *folded, std::size_t length, std::uint32_t type,
                       const std::uint8_t *data, std::size_t size)
 {
+    if (dropped.count(key))
+        return;
     Chain &chain = chainOf(key);
     Entry entry{};
     place(entry, folded, length, type, data, size);

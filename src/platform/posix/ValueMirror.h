@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace platform {
@@ -29,6 +30,9 @@ public:
     void hold(std::int64_t key);
     // Every key's values are held: a key not seen has none.
     void holdAll();
+    bool holdsAll() const { return all; }
+    // `key`'s values are not held (not all of them were read), until it is held again.
+    void drop(std::int64_t key);
     // Adds or replaces a value of a held key; a key not held is left to be read later.
     void set(std::int64_t key, const std::u16string &folded, std::uint32_t type, const std::uint8_t *data,
              std::size_t size);
@@ -66,6 +70,7 @@ private:
                std::size_t size);
 
     std::unordered_map<std::int64_t, Chain> keys;
+    std::unordered_set<std::int64_t> dropped;
     std::vector<Entry> entries;
     std::u16string names;
     std::vector<std::uint8_t> bytes;
