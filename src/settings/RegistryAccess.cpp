@@ -124,17 +124,25 @@ QString readRegString(platform::RegKey key, const QString &name)
 
 QString readRegText(platform::RegKey key, const QString &name)
 {
+    return readRegText(key, toUtf16(name));
+}
+
+QString readRegText(platform::RegKey key, const std::u16string &valueName)
+{
     platform::Registry &registry = platform::registry();
-    const std::u16string valueName = toUtf16(name);
-    std::vector<std::uint8_t> buffer(kFirstReadBytes, 0);
+    // Nearly every value fits here; a store loads thousands of them, each without a
+    // buffer of its own.
+    alignas(char16_t) std::uint8_t first[kFirstReadBytes];
     std::uint32_t size = kFirstReadBytes;
-    long status = registry.queryValue(key, valueName, nullptr, buffer.data(), &size);
-    if (status == platform::kErrorMoreData) {
-        printDiagnostic("ERROR_MORE_DATA");
-        buffer.assign(std::size_t(size) + 1, 0);
-        size = static_cast<std::uint32_t>(buffer.size());
-        status = registry.queryValue(key, valueName, nullptr, buffer.data(), &size);
-    }
+    long status = registry.queryValue(key, valueName, nullptr, first, &size);
+    if (status == platform::kErrorSuccess)
+        return decodeText(first, size);
+    if (status != platform::kErrorMoreData)
+        return QString();
+    printDiagnostic("ERROR_MORE_DATA");
+    std::vector<std::uint8_t> buffer(std::size_t(size) + 1, 0);
+    size = static_cast<std::uint32_t>(buffer.size());
+    status = registry.queryValue(key, valueName, nullptr, buffer.data(), &size);
     if (status != platform::kErrorSuccess)
         return QString();
     return decodeText(buffer.data(), size);
@@ -142,8 +150,13 @@ QString readRegText(platform::RegKey key, const QString &name)
 
 int readRegInt(platform::RegKey key, const QString &name)
 {
+    return readRegInt(key, toUtf16(name));
+}
+
+int readRegInt(platform::RegKey key, const std::u16string &name)
+{
     bool ok = false;
-    const int number = readRegString(key, name).toInt(&ok, 10);
+    const int number = expandEnvironmentReferences(readRegText(key, name)).toInt(&ok, 10);
     return ok ? number : 0;
 }
 

@@ -25,6 +25,9 @@ QString readRegText(platform::RegKey key, const QString &name);
 // readRegText with the references expanded.
 QString readRegString(platform::RegKey key, const QString &name);
 int readRegInt(platform::RegKey key, const QString &name);
+// The same for a name already in UTF-16: a store's records are read by the thousand.
+QString readRegText(platform::RegKey key, const std::u16string &name);
+int readRegInt(platform::RegKey key, const std::u16string &name);
 
 // %NAME% references replaced by the environment's values, names compared without regard
 // to case; unknown names and an unpaired "%" stay as they are.

@@ -14,6 +14,20 @@
 
 namespace {
 
+// The value names of a record's fields in UTF-16, made once: a store holds thousands of
+// records of a few kinds.
+template <class Record, std::size_t N>
+const std::vector<std::u16string> &namesOf(const RecordField<Record> (&fields)[N])
+{
+    static const std::vector<std::u16string> names = [&] {
+        std::vector<std::u16string> made;
+        for (const RecordField<Record> &field : fields)
+            made.push_back(toUtf16(QLatin1String(field.name)));
+        return made;
+    }();
+    return names;
+}
+
 template <class Record, std::size_t N>
 int readRecord(const QString &path, Record &record, const RecordField<Record> (&fields)[N],
                const char *failure)
@@ -23,11 +37,13 @@ int readRecord(const QString &path, Record &record, const RecordField<Record> (&
         printDiagnostic(failure);
         return 0;
     }
-    for (const RecordField<Record> &field : fields) {
+    const std::vector<std::u16string> &names = namesOf(fields);
+    for (std::size_t i = 0; i < N; ++i) {
+        const RecordField<Record> &field = fields[i];
         if (field.number)
-            record.*field.number = readRegInt(key, QLatin1String(field.name));
+            record.*field.number = readRegInt(key, names[i]);
         else
-            record.*field.text = readRegText(key, QLatin1String(field.name));
+            record.*field.text = readRegText(key, names[i]);
     }
     closeRegKey(key);
     return 1;

@@ -531,8 +531,8 @@ void tst_SettingsPersistence::writersNameTheirKey()
     QCOMPARE(capture.lines(), QStringList{QString::fromLatin1(writer(index).message)});
 }
 
-// The store file breaks while it is read: what came through before is not passed off as
-// the settings.
+// The store file breaks while it is read, before the bulk of the values came through: what
+// came through before is not passed off as the settings.
 void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
 {
     const QString path = platformUnderTest->databasePath() + QStringLiteral(".breaking");
@@ -542,7 +542,7 @@ void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
         QCOMPARE(saveAllSettings(sampleStore(3, 200, 2, 3)), 1);
     }
     BusyStore reader(path.toStdString());
-    reader.calls = 40;
+    reader.calls = 3;
     reader.meanwhile = [&] { QFile(path).resize(4096); };
     useRegistry(&reader);
     SettingStore store = sampleStore(1, 1, 1, 1);
@@ -602,7 +602,8 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
                                                           << QStringList{""} << "1.3" << 1;
     QTest::newRow("store refuses") << "remove 1" << "refuse" << O::StoreRefused << QStringList() << "1.2.3" << -1;
     // Its index no longer finds the values that are there: nothing may be written into it.
-    QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "" << -1;
+    // (A key's values are read by the key alone, past the broken index.)
+    QTest::newRow("store damaged") << "add" << "damage" << O::StoreRefused << QStringList() << "1.2.3" << -1;
 }
 
 // A change writes its own values and nothing else, on the store as it is when it lands:

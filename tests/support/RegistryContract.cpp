@@ -55,7 +55,7 @@ std::vector<Case> makeCases()
     const auto beginReadScope = [](const char *expect = "ok") { return step(Call::BeginReadScope, u"", expect); };
     const auto commitScope = [](const char *expect = "ok") { return step(Call::CommitScope, u"", expect); };
     const auto generation = [](const char *expect) { return step(Call::Generation, u"", expect); };
-    return {
+    std::vector<Case> cases = {
         {"key names ignore case and keep it: ASCII",
          {createKey(u"Software\\ORTAN\\Lumbra"), openKey(u"SOFTWARE\\ortan\\LUMBRA"),
           enumKeys(u"software\\ortan", "Lumbra"), createKey(u"SOFTWARE\\ORTAN\\LUMBRA"),
@@ -176,6 +176,48 @@ std::vector<Case> makeCases()
           deleteValue(u"G", u"v"), generation("changed"), deleteValue(u"G", u"v", "error 2"), generation("same"),
           deleteTree(u"G"), generation("changed"), step(Call::CheckStore, u"", "ok")}},
     };
+    // Ten keys of one value each, more than a scope reads one by one before it reads every
+    // value at once; K9 is kept as handle 1.
+    static const char16_t *const keys[] = {u"M\\K0", u"M\\K1", u"M\\K2", u"M\\K3", u"M\\K4",
+                                           u"M\\K5", u"M\\K6", u"M\\K7", u"M\\K8", u"M\\K9"};
+    static const char *const bytes[] = {"00", "01", "02", "03", "04", "05", "06", "07", "08", "09"};
+    static const char *const answers[] = {"type 3, 00", "type 3, 01", "type 3, 02", "type 3, 03", "type 3, 04",
+                                          "type 3, 05", "type 3, 06", "type 3, 07", "type 3, 08", "type 3, 09"};
+    std::vector<Step> steps;
+    for (int k = 0; k < 10; ++k)
+        steps.insert(steps.end(), {createKey(keys[k]), setValue(keys[k], u"v", kRegBinary, bytes[k])});
+    steps.insert(steps.end(), {createKey(u"M\\K1\\X"), setValue(keys[3], u"big", kRegBinary, "{65537*ab}"),
+                               createKey(keys[9]).keepAs(1), beginScope(), queryValue(keys[0], u"V", 4, answers[0]),
+                               setValue(keys[0], u"v", kRegDword, "02000000"),
+                               queryValue(keys[0], u"v", 4, "type 4, 02000000"),
+                               setValue(keys[0], u"Gr\u00d6\u00dfe", kRegBinary, "aa"),
+                               queryValue(keys[0], u"gr\u00f6\u00dfe", 1, "type 3, aa"), deleteValue(keys[0], u"v"),
+                               queryValue(keys[0], u"v", 4, "error 2")});
+    for (int k = 1; k < 9; ++k)
+        steps.push_back(queryValue(keys[k], u"v", 1, answers[k]));
+    steps.insert(steps.end(), {queryValue(keys[3], u"big", 1, "more data, size 65537"),
+                               queryValue(keys[3], u"big", 65537, "type 3, {65537*ab}"),
+                               setValue(keys[1], u"p", kRegBinary, "0c"), setValue(keys[1], u"q", kRegBinary, "0d"),
+                               queryValue(keys[1], u"p", 1, "type 3, 0c"), deleteValue(keys[1], u"p"),
+                               deleteValue(keys[1], u"q"), queryValue(keys[1], u"q", 1, "error 2"),
+                               queryValue(keys[1], u"v", 1, answers[1]), queryValue(u"M\\K1X", u"v", 1, "no key (error 2)"),
+                               queryValue(keys[0], u"GR\u00d6\u00dfE", 1, "type 3, aa"),
+                               queryValue(keys[0], u"v", 4, "error 2"), queryValue(keys[9], u"v", kNoData, "type 3, size 1"),
+                               queryValue(keys[9], u"v", 0, "more data, size 1"), createKey(u"M\\New"),
+                               queryValue(keys[2], u"v", 1, answers[2]), queryValue(u"M\\New", u"v", 4, "error 2"), setValue(u"M\\New", u"v", kRegBinary, "0b"),
+                               queryValue(u"M\\New", u"v", 4, "type 3, 0b"), deleteTree(keys[9]),
+                               queryValue(u"", u"v", 4, "error 1018").on(1), queryValue(keys[9], u"v", 4, "no key (error 2)"),
+                               createKey(keys[9]), queryValue(keys[9], u"v", 4, "error 2"),
+                               queryValue(keys[8], u"v", 1, answers[8]), commitScope(),
+                               queryValue(keys[0], u"gr\u00f6\u00dfe", 1, "type 3, aa"),
+                               queryValue(u"M\\New", u"v", 4, "type 3, 0b"), queryValue(keys[9], u"v", 4, "error 2"),
+                               beginReadScope()});
+    for (int k = 1; k < 9; ++k)
+        steps.push_back(queryValue(keys[k], u"v", 1, answers[k]));
+    steps.insert(steps.end(), {queryValue(u"M\\New", u"v", 4, "type 3, 0b"), queryValue(keys[0], u"v", 4, "error 2"),
+                               commitScope()});
+    cases.push_back({"a scope reads its own writes, key by key and all at once", steps});
+    return cases;
 }
 
 std::string hexOf(const std::uint8_t *data, std::size_t size)

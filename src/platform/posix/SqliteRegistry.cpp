@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,54 +19,80 @@ constexpr std::int64_t kCurrentUserId = 2;
 // generation. Older stores are brought up to date by the first write scope, never by a reader.
 constexpr int kSchemaVersion = 3;
 constexpr int kBusyTimeoutMs = 10000;
+// A scope that has read the values of this many keys one query each reads the rest at once.
+constexpr int kKeysReadOneByOne = 8;
+constexpr std::int64_t kLargestMirrored = 65536;
 
 // Unicode simple case folding, as Windows compares names without regard to case for every
-// script and not for A-Z alone.
-std::u16string folded(const std::u16string &name)
+// script and not for A-Z alone. Into `out`, whose room is used again: a store is read name
+// by name, thousands of them.
+void foldInto(const std::u16string &name, std::u16string *out)
 {
     // Nearly every name is ASCII: fold those without a trip through Qt.
-    std::u16string ascii(name);
-    bool onlyAscii = true;
-    for (char16_t &c : ascii) {
+    out->assign(name);
+    for (char16_t &c : *out) {
         if (c >= 0x80) {
-            onlyAscii = false;
-            break;
+            const QString text = QString(reinterpret_cast<const QChar *>(name.data()),
+                                         static_cast<qsizetype>(name.size())).toCaseFolded();
+            out->assign(reinterpret_cast<const char16_t *>(text.utf16()), static_cast<std::size_t>(text.size()));
+            return;
         }
         if (c >= u'A' && c <= u'Z')
             c = char16_t(c + (u'a' - u'A'));
     }
-    if (onlyAscii)
-        return ascii;
-    const QString text = QString(reinterpret_cast<const QChar *>(name.data()),
-                                 static_cast<qsizetype>(name.size())).toCaseFolded();
-    return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()),
-                          static_cast<std::size_t>(text.size()));
 }
 
-std::vector<std::u16string> pathComponents(const std::u16string &path)
+std::u16string folded(const std::u16string &name)
 {
-    std::vector<std::u16string> components;
-    std::size_t start = 0;
+    std::u16string out;
+    foldInto(name, &out);
+    return out;
+}
+
+using Span = std::pair<std::size_t, std::size_t>;
+
+// The components of a key path from `from` on, as (start, length) in it: "\\" separates
+// them, and empty ones (a leading, trailing or doubled separator) are no components.
+void appendSpans(const std::u16string &path, std::size_t from, std::vector<Span> *spans)
+{
+    std::size_t start = from;
     while (start <= path.size()) {
         std::size_t end = path.find(u'\\', start);
         if (end == std::u16string::npos)
             end = path.size();
         if (end > start)
-            components.push_back(path.substr(start, end - start));
+            spans->emplace_back(start, end - start);
         start = end + 1;
     }
-    return components;
 }
 
-bool componentsValid(const std::vector<std::u16string> &components)
+bool componentsValid(const std::vector<Span> &spans, std::size_t from)
 {
-    if (components.size() > kMaxKeyDepth)
+    if (spans.size() > kMaxKeyDepth)
         return false;
-    for (const std::u16string &component : components) {
-        if (component.size() > kMaxKeyNameLength)
+    for (std::size_t i = from; i < spans.size(); ++i) {
+        if (spans[i].second > kMaxKeyNameLength)
             return false;
     }
     return true;
+}
+
+// How many code units two texts share from their start, found with memcmp: a path is
+// compared with the last one at every key of an import, and paths run 512 keys deep.
+std::size_t commonLength(const std::u16string &a, const std::u16string &b)
+{
+    const auto same = [&](std::size_t length) {
+        return std::memcmp(a.data(), b.data(), length * sizeof(char16_t)) == 0;
+    };
+    std::size_t low = 0;
+    std::size_t high = std::min(a.size(), b.size());
+    if (same(high))
+        return high;
+    while (high - low > 1) {
+        const std::size_t middle = low + (high - low) / 2;
+        (same(middle) ? low : high) = middle;
+    }
+    return low;
 }
 
 void report(const std::string &line)
@@ -170,6 +197,7 @@ public:
         sqlite3_bind_blob64(handle, index, size ? data : &empty, size, SQLITE_TRANSIENT);
     }
     int step() { return sqlite3_step(handle); }
+    bool isNull(int column) { return sqlite3_column_type(handle, column) == SQLITE_NULL; }
     std::int64_t integer(int column) { return sqlite3_column_int64(handle, column); }
     std::u16string text(int column)
     {
@@ -177,6 +205,19 @@ public:
         const int size = sqlite3_column_bytes(handle, column);
         return bytes ? std::u16string(bytes, static_cast<std::size_t>(size) / sizeof(char16_t))
                      : std::u16string();
+    }
+    // A column's UTF-16 code units or bytes as SQLite holds them, until the next step.
+    const char16_t *units(int column, std::size_t *length)
+    {
+        const void *data = sqlite3_column_blob(handle, column);
+        *length = static_cast<std::size_t>(sqlite3_column_bytes(handle, column)) / sizeof(char16_t);
+        return static_cast<const char16_t *>(data);
+    }
+    const std::uint8_t *blob(int column, std::size_t *size)
+    {
+        const void *data = sqlite3_column_blob(handle, column);
+        *size = static_cast<std::size_t>(sqlite3_column_bytes(handle, column));
+        return static_cast<const std::uint8_t *>(data);
     }
     std::vector<std::uint8_t> bytes(int column)
     {
@@ -253,6 +294,28 @@ bool mayReadImmutable(int sqliteResult)
     default:
         return false;
     }
+}
+
+// RegQueryValueExW's answer for a value found: its type, and its bytes when they fit.
+long answerValue(std::uint32_t storedType, const std::uint8_t *stored, std::size_t storedSize,
+                 std::uint32_t *type, std::uint8_t *data, std::uint32_t *size)
+{
+    if (type)
+        *type = storedType;
+    const auto needed = static_cast<std::uint32_t>(storedSize);
+    if (!data) {
+        if (size)
+            *size = needed;
+        return kErrorSuccess;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return kErrorMoreData;
+    }
+    if (needed > 0)
+        std::memcpy(data, stored, needed);
+    *size = needed;
+    return kErrorSuccess;
 }
 
 } // namespace
@@ -567,28 +630,29 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
                               std::int64_t *id)
 {
     const std::u16string key = folded(name);
-    const bool cached = scopeHoldsStore();
-    if (cached) {
+    if (scopeHoldsStore()) {
+        const long listed = loadChildren(parent);
+        if (listed != kErrorSuccess)
+            return listed;
         const auto found = keyCache.find({parent, key});
         if (found != keyCache.end()) {
             *id = found->second;
             return kErrorSuccess;
         }
+    } else {
+        Statement query(*this, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
+        if (!query.valid())
+            return failed(sqlite3_errcode(db));
+        query.bind(1, parent);
+        query.bind(2, key);
+        const int result = query.step();
+        if (result == SQLITE_ROW) {
+            *id = query.integer(0);
+            return kErrorSuccess;
+        }
+        if (result != SQLITE_DONE)
+            return failed(result);
     }
-    Statement query(*this, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
-    if (!query.valid())
-        return failed(sqlite3_errcode(db));
-    query.bind(1, parent);
-    query.bind(2, key);
-    const int result = query.step();
-    if (result == SQLITE_ROW) {
-        *id = query.integer(0);
-        if (cached)
-            remember(parent, key, *id);
-        return kErrorSuccess;
-    }
-    if (result != SQLITE_DONE)
-        return failed(result);
     if (!create)
         return kErrorFileNotFound;
     Statement insert(*this, "INSERT INTO reg_keys(parent, name, folded) VALUES (?1, ?2, ?3)");
@@ -601,9 +665,80 @@ long SqliteRegistry::childKey(std::int64_t parent, const std::u16string &name, b
     if (inserted != SQLITE_DONE)
         return failed(inserted);
     *id = sqlite3_last_insert_rowid(db);
-    if (cached)
+    if (scopeHoldsStore())
         remember(parent, key, *id);
     return noteChange(true);
+}
+
+// Every child of `parent` in one query, the first time one is looked for in a scope: a
+// tree is read key by key, and one lookup per key cost more than the reading itself.
+long SqliteRegistry::loadChildren(std::int64_t parent)
+{
+    if (listedParents.count(parent))
+        return kErrorSuccess;
+    Statement query(*this, "SELECT id, folded FROM reg_keys WHERE parent = ?1");
+    if (!query.valid())
+        return failed(sqlite3_errcode(db));
+    query.bind(1, parent);
+    int result = SQLITE_ROW;
+    while ((result = query.step()) == SQLITE_ROW)
+        remember(parent, query.text(1), query.integer(0));
+    if (result != SQLITE_DONE)
+        return failed(result);
+    listedParents.insert(parent);
+    return kErrorSuccess;
+}
+
+// The values of `key` in the mirror. A scope that reads a few keys reads each with one
+// query; one that goes on reads every value of the store in one pass, as loading a whole
+// tree key by key cost several times what SQLite needs to read the file.
+long SqliteRegistry::mirrorValues(std::int64_t key)
+{
+    if (mirror.holds(key))
+        return kErrorSuccess;
+    if (!mirror.holdsAll() && ++keysMirrored > kKeysReadOneByOne)
+        return mirrorAllValues();
+    Statement query(*this, "SELECT folded, type, data FROM reg_values WHERE key = ?1");
+    if (!query.valid())
+        return failed(sqlite3_errcode(db));
+    query.bind(1, key);
+    mirror.hold(key);
+    int result = SQLITE_ROW;
+    while ((result = query.step()) == SQLITE_ROW) {
+        std::size_t length = 0;
+        std::size_t size = 0;
+        const char16_t *name = query.units(0, &length);
+        const std::uint8_t *data = query.blob(2, &size);
+        mirror.add(key, name, length, static_cast<std::uint32_t>(query.integer(1)), data, size);
+    }
+    return failed(result);
+}
+
+// A value larger than kLargestMirrored leaves its key to be read when it is asked for: one
+// large value anywhere in the store is not copied by every load.
+long SqliteRegistry::mirrorAllValues()
+{
+    Statement query(*this, "SELECT key, folded, type, CASE WHEN length(data) <= ?1 THEN data END FROM reg_values");
+    if (!query.valid())
+        return failed(sqlite3_errcode(db));
+    query.bind(1, kLargestMirrored);
+    // Read in this scope's transaction, the scan holds its own writes too.
+    mirror.clear();
+    int result = SQLITE_ROW;
+    while ((result = query.step()) == SQLITE_ROW) {
+        std::size_t length = 0;
+        std::size_t size = 0;
+        const char16_t *name = query.units(1, &length);
+        const std::uint8_t *data = query.blob(3, &size);
+        if (query.isNull(3))
+            mirror.drop(query.integer(0));
+        else
+            mirror.add(query.integer(0), name, length, static_cast<std::uint32_t>(query.integer(2)), data, size);
+    }
+    if (result != SQLITE_DONE)
+        return failed(result);
+    mirror.holdAll();
+    return kErrorSuccess;
 }
 
 // Inside a sound scope nobody else changes what this connection sees (a writer holds the
@@ -624,24 +759,53 @@ void SqliteRegistry::forgetKeys()
 {
     keyCache.clear();
     knownKeys.clear();
+    listedParents.clear();
+    mirror.clear();
+    keysMirrored = 0;
+    cursorIds.clear();
 }
 
 long SqliteRegistry::resolveKey(std::int64_t parent, const std::u16string &path, bool create,
                                 std::int64_t *id)
 {
-    const std::vector<std::u16string> components = pathComponents(path);
-    if (!componentsValid(components))
+    const std::size_t reused = scopeHoldsStore() && parent == cursorParent ? sharedComponents(path) : 0;
+    std::vector<Span> spans(cursorSpans.begin(), cursorSpans.begin() + std::ptrdiff_t(reused));
+    appendSpans(path, reused > 0 ? spans.back().first + spans.back().second : 0, &spans);
+    if (!componentsValid(spans, reused))
         return kErrorInvalidParameter;
     if (!keyExists(parent))
         return kErrorKeyDeleted;
-    std::int64_t current = parent;
-    for (const std::u16string &component : components) {
-        const long status = childKey(current, component, create, &current);
+    std::vector<std::int64_t> ids(cursorIds.begin(), cursorIds.begin() + std::ptrdiff_t(reused));
+    std::int64_t current = ids.empty() ? parent : ids.back();
+    for (std::size_t i = ids.size(); i < spans.size(); ++i) {
+        const long status = childKey(current, path.substr(spans[i].first, spans[i].second), create, &current);
         if (status != kErrorSuccess)
             return status;
+        ids.push_back(current);
+    }
+    if (scopeHoldsStore()) {
+        cursorParent = parent;
+        cursorPath = path;
+        cursorSpans = std::move(spans);
+        cursorIds = std::move(ids);
     }
     *id = current;
     return kErrorSuccess;
+}
+
+// The leading components `path` shares, spelt alike, with the path resolved last: those
+// that lie wholly in their common text and end where a component of `path` ends too.
+std::size_t SqliteRegistry::sharedComponents(const std::u16string &path) const
+{
+    const std::size_t common = commonLength(path, cursorPath);
+    const auto end = [](const Span &span) { return span.first + span.second; };
+    std::size_t count = std::size_t(std::partition_point(cursorSpans.begin(), cursorSpans.end(),
+                                                         [&](const Span &span) { return end(span) < common; })
+                                    - cursorSpans.begin());
+    if (count < cursorSpans.size() && end(cursorSpans[count]) == common
+        && (common == path.size() || path[common] == u'\\'))
+        ++count;
+    return std::min(count, cursorIds.size());
 }
 
 RegKey SqliteRegistry::newHandle(std::int64_t id)
@@ -793,14 +957,18 @@ long SqliteRegistry::setValueInScope(RegKey key, const std::u16string &name, std
                      " WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
     if (!upsert.valid())
         return endWrite(statusOf(sqlite3_errcode(db)));
+    const std::u16string foldedName = folded(name);
     upsert.bind(1, id);
     upsert.bind(2, name);
-    upsert.bind(3, folded(name));
+    upsert.bind(3, foldedName);
     upsert.bind(4, static_cast<std::int64_t>(type));
     upsert.bindBytes(5, data, size);
     status = statusOf(upsert.step());
-    if (status == kErrorSuccess)
+    if (status == kErrorSuccess) {
+        if (scopeHoldsStore())
+            mirror.set(id, foldedName, type, data, size);
         status = noteChange(sqlite3_changes(db) > 0);
+    }
     return endWrite(status);
 }
 
@@ -819,6 +987,16 @@ long SqliteRegistry::queryValueInScope(RegKey key, const std::u16string &name, s
     const long status = keyIdOf(key, &id);
     if (status != kErrorSuccess)
         return status;
+    if (scopeHoldsStore()) {
+        const long read = mirrorValues(id);
+        if (read != kErrorSuccess)
+            return read;
+        ValueMirror::Value found{};
+        foldInto(name, &nameScratch);
+        if (!mirror.find(id, nameScratch, &found))
+            return keyExists(id) ? kErrorFileNotFound : kErrorKeyDeleted;
+        return answerValue(found.type, found.data, found.size, type, data, size);
+    }
     Statement query(*this, "SELECT type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
     if (!query.valid())
         return failed(sqlite3_errcode(db));
@@ -830,22 +1008,7 @@ long SqliteRegistry::queryValueInScope(RegKey key, const std::u16string &name, s
     if (result != SQLITE_ROW)
         return failed(result);
     const std::vector<std::uint8_t> stored = query.bytes(1);
-    if (type)
-        *type = static_cast<std::uint32_t>(query.integer(0));
-    const auto needed = static_cast<std::uint32_t>(stored.size());
-    if (!data) {
-        if (size)
-            *size = needed;
-        return kErrorSuccess;
-    }
-    if (*size < needed) {
-        *size = needed;
-        return kErrorMoreData;
-    }
-    if (needed > 0)
-        std::memcpy(data, stored.data(), needed);
-    *size = needed;
-    return kErrorSuccess;
+    return answerValue(static_cast<std::uint32_t>(query.integer(0)), stored.data(), stored.size(), type, data, size);
 }
 
 long SqliteRegistry::deleteValue(RegKey key, const std::u16string &name)
@@ -864,13 +1027,16 @@ long SqliteRegistry::deleteValueInScope(RegKey key, const std::u16string &name)
     Statement remove(*this, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
     if (!remove.valid())
         return endWrite(statusOf(sqlite3_errcode(db)));
+    const std::u16string foldedName = folded(name);
     remove.bind(1, id);
-    remove.bind(2, folded(name));
+    remove.bind(2, foldedName);
     status = statusOf(remove.step());
-    if (status == kErrorSuccess && sqlite3_changes(db) == 0)
+    if (status == kErrorSuccess && sqlite3_changes(db) == 0) {
         status = keyExists(id) ? kErrorFileNotFound : kErrorKeyDeleted;
-    else if (status == kErrorSuccess)
+    } else if (status == kErrorSuccess) {
+        mirror.remove(id, foldedName);
         status = noteChange(true);
+    }
     return endWrite(status);
 }
 
@@ -889,7 +1055,9 @@ long SqliteRegistry::deleteTreeInScope(RegKey parent, const std::u16string &path
     if (status == kErrorSuccess)
         status = resolveKey(parentId, path, false, &id);
     // A root key stays; like RegDeleteTreeW without a subkey, only its contents go.
-    const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || pathComponents(path).empty();
+    std::vector<Span> spans;
+    appendSpans(path, 0, &spans);
+    const bool keepTop = id == kLocalMachineId || id == kCurrentUserId || spans.empty();
     bool changed = false;
     if (status == kErrorSuccess) {
         Statement values(*this,
@@ -933,13 +1101,20 @@ long SqliteRegistry::enumKeysInScope(RegKey key, std::vector<std::u16string> *na
         return status;
     if (!keyExists(id))
         return kErrorKeyDeleted;
-    Statement query(*this, "SELECT name FROM reg_keys WHERE parent = ?1 ORDER BY id");
+    Statement query(*this, "SELECT name, id, folded FROM reg_keys WHERE parent = ?1 ORDER BY id");
     if (!query.valid())
         return failed(sqlite3_errcode(db));
     query.bind(1, id);
+    // A walk of the tree opens each key it lists next: they are all known now.
+    const bool cached = scopeHoldsStore();
     int result = SQLITE_ROW;
-    while ((result = query.step()) == SQLITE_ROW)
+    while ((result = query.step()) == SQLITE_ROW) {
         names->push_back(query.text(0));
+        if (cached)
+            remember(id, query.text(2), query.integer(1));
+    }
+    if (cached && result == SQLITE_DONE)
+        listedParents.insert(id);
     return failed(result);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ValueMirror.h"
 #include "platform/Registry.h"
 
 #include <cstdint>
@@ -81,11 +82,15 @@ private:
     long keyIdOf(RegKey key, std::int64_t *id);
     long keyCallParent(RegKey parent, RegKey *result, std::int64_t *parentId);
     long resolveKey(std::int64_t parent, const std::u16string &path, bool create, std::int64_t *id);
+    std::size_t sharedComponents(const std::u16string &path) const;
     long childKey(std::int64_t parent, const std::u16string &name, bool create, std::int64_t *id);
     bool keyExists(std::int64_t id);
+    long loadChildren(std::int64_t parent);
     bool scopeHoldsStore() const;
     void remember(std::int64_t parent, const std::u16string &folded, std::int64_t id);
     void forgetKeys();
+    long mirrorValues(std::int64_t key);
+    long mirrorAllValues();
     RegKey newHandle(std::int64_t id);
     long openScope(bool write);
     long writeRefused();
@@ -127,8 +132,23 @@ private:
     // A check of this store failed: nothing is written into it.
     bool failedCheck = false;
     std::string lastReport;
+    // What this scope has read of the store, kept until the scope ends, its own writes
+    // included: the keys found by parent and folded name, every key known to exist, the
+    // parents whose every child is in keyCache, and the values read.
     std::map<std::pair<std::int64_t, std::u16string>, std::int64_t> keyCache;
     std::set<std::int64_t> knownKeys;
+    std::set<std::int64_t> listedParents;
+    ValueMirror mirror;
+    // The path resolved last, its components and their keys: a tree is read and written in
+    // order, and the next path mostly differs from it in its last component only.
+    std::int64_t cursorParent = 0;
+    std::u16string cursorPath;
+    std::vector<std::pair<std::size_t, std::size_t>> cursorSpans;
+    std::vector<std::int64_t> cursorIds;
+    // The keys whose values this scope read one by one.
+    int keysMirrored = 0;
+    // Room for the folded name a read looks for.
+    std::u16string nameScratch;
 };
 
 } // namespace platform
