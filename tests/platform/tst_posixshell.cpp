@@ -248,6 +248,8 @@ void tst_PosixShell::startsDetached_data()
     row("no known format") << "{root}/tools/garbage" << none << "{root}" << false << "{root}/tools/garbage";
     row("interpreter missing") << "{root}/tools/orphan.sh" << none << "{root}" << false << "{root}/tools/orphan.sh";
     row("not on PATH") << "lumbra-test-no-such-program" << none << "{root}" << false << "lumbra-test-no-such-program";
+    // Said as what it is, not as "not found".
+    row("on PATH, not executable") << "readme.txt" << none << "{root}" << false << "Permission denied";
     row("a Windows path") << "\"C:\\\\Tools\\\\a.exe\"" << none << "{root}" << false << "C:\\\\Tools\\\\a.exe";
     row("nothing") << "" << none << "{root}" << false << "\"\"";
     row("two quotes") << "\"\"" << none << "{root}" << false << "\"\"";
