@@ -175,7 +175,7 @@ ScanLoop::View SwitchScanner::view() const
     view.iconCount = std::clamp(count - view.firstIcon, 0, perPage);
     view.pageDownShown = button(ActionKind::PageDown) && button(ActionKind::PageDown)->isVisible();
     view.backShown = button(ActionKind::Back) && button(ActionKind::Back)->isVisible();
-    view.topLevelTabs = launcher->topLevelTabCount();
+    view.topLevelTabs = int(launcher->tabTree().stripTabs().size());
     // A minimised launcher comes back only through the tray, which a switch cannot reach:
     // the house opens the shut-down dialog instead, where the person can leave or close it. A
     // dialog still to come counts, so the loop does not start again when it comes.

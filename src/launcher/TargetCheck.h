@@ -17,6 +17,8 @@ public:
     // Any other kind as it is.
     static int startKind(int kind, const QString &target);
     static bool isMissing(int kind, const QString &target);
+    // The folder a target starts in.
+    static QString workingDirectoryOf(const QString &target);
     // Marks each icon as the disk is now: the missing ones dimmed, with the "not installed"
     // text as their tool tip; the others as the settings draw them.
     static void markIcons(const QList<APIconQLabel *> &icons);

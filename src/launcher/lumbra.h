@@ -28,10 +28,8 @@ class UndoOffer;
 struct RemovalOffer;
 struct TabEntry;
 
-// The launcher: one frameless window over the whole work area, a strip of tabs across its top
-// and, under it, the page of the selected tab with its grid of icons. Title bar, undo offer,
-// missing programs, drops, the highlight's reporter, scanning, the tab strip, the building
-// of pages and moving about them are collaborators of its own.
+// The launcher: one frameless window over the work area, the tab strip over the selected tab's
+// page of icons; each part of its work (title bar, pages, moving about ...) is a collaborator.
 class lumbra : public QDialog, public LauncherControl
 {
     Q_OBJECT
@@ -42,11 +40,10 @@ public:
 
     // Builds everything and shows the window; called once, right after construction.
     void initialise();
-    // What the first frame does not show (the tray icons, the shut-down dialog ...): run once,
-    // right after the first frame, or at once by finishStart() when it is needed sooner.
+    // What the first frame does not show (tray icons, shut-down dialog ...) runs once right
+    // after it, or sooner by finishStart(); startPending() until then.
     void setRestOfStart(std::function<void()> rest) { restOfStart = std::move(rest); }
     void finishStart();
-    // Whether the rest of the start (among it the shut-down dialog) is still to come.
     bool startPending() const { return bool(restOfStart); }
     void applyTheme() override;
     void tellNotSaved(const QString &text) override;
@@ -57,7 +54,6 @@ public:
     QWidget *widget() override { return this; }
     // What a click on an icon, a title-bar button or a tab means; exactly one is given.
     void dispatchAction(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab);
-    static QString workingDirectoryOf(const QString &target);
     // The window's own messages (keys, display change) by their Windows numbers; answers false.
     bool handleMessage(unsigned message, std::uintptr_t wParam);
     // Whether Shift or Control (a virtual-key code) is down as the launcher last heard.
@@ -71,10 +67,8 @@ public:
     APIconQLabel *iconAt(int t, int position) const;
     const TabEntry *tab(int t) const;
     int tabCount() const { return int(tabs.size()); }
-    // Builds tabs, pages and title bar anew from theSettings, read again from the store: the
-    // tab shown and the highlight stay where the new settings still have them.
+    // Everything built anew from the store; the tab and highlight stay where they still can.
     void showSettingsAnew();
-    int topLevelTabCount() const;
     // Which tabs stand in the strip and which are folders.
     const TabTree &tabTree() const;
     TitleBar *titleBar() const { return bar; }
@@ -110,8 +104,7 @@ private:
     QList<TabEntry *> tabs;
     // Said over the whole window when there are no settings to show.
     QLabel *noSettings = nullptr;
-    bool musicPlaying = false;
-    bool shiftDown = false, controlDown = false;
+    bool musicPlaying = false, shiftDown = false, controlDown = false;
     QTimer pageBuildTimer;
     std::uintptr_t endpoint = 0;
     TitleBar *bar = nullptr;

@@ -33,20 +33,10 @@ std::u16string utf16(const QString &text)
     return text.toStdU16String();
 }
 
-bool quoted(const QString &text)
-{
-    return text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"');
-}
-
-QString unquoted(const QString &text)
-{
-    return quoted(text) ? text.mid(1, text.size() - 2) : text;
-}
-
 void startProgram(const APIconQLabel *icon)
 {
     const QString &target = icon->exeLocation;
-    platform::shell().startDetached(utf16(target), {}, utf16(lumbra::workingDirectoryOf(target)));
+    platform::shell().startDetached(utf16(target), {}, utf16(TargetCheck::workingDirectoryOf(target)));
     if (icon->tabNumber == 6 && icon->position == 6) {
         platform::WindowMessages &windows = platform::windows();
         const platform::WindowHandle window = windows.findWindow(u"SymHTMLWindow", u"Norton Internet Security");
@@ -56,7 +46,7 @@ void startProgram(const APIconQLabel *icon)
 
 void openWithShell(const QString &target)
 {
-    const QString directory = u'"' + lumbra::workingDirectoryOf(target) + u'"';
+    const QString directory = u'"' + TargetCheck::workingDirectoryOf(target) + u'"';
     platform::shell().shellOpen(utf16(target), utf16(directory));
 }
 
@@ -136,20 +126,6 @@ void lumbra::act(APIconQLabel *icon, IconQLabel *button, TabQLabel *tab)
     default:
         break;
     }
-}
-
-// Targets are stored quoted with doubled backslashes ("C:\\Tools\\a.exe"), and then the
-// folder is everything up to the last doubled backslash. Any other target (single
-// backslashes, forward slashes, an unquoted path such as /usr/bin/vlc) starts in the folder
-// its path names; a bare program name in the launcher's own folder.
-QString lumbra::workingDirectoryOf(const QString &target)
-{
-    const qsizetype doubled = target.lastIndexOf(QLatin1String("\\\\"));
-    if (quoted(target) && doubled > 0)
-        return target.left(doubled + 2).mid(1);
-    const QString path = unquoted(target);
-    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return separator < 0 ? QString() : path.left(separator + 1);
 }
 
 void lumbra::setMusic(bool on)

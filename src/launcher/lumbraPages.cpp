@@ -91,11 +91,6 @@ const TabTree &lumbra::tabTree() const
     return tabStrip->tree();
 }
 
-int lumbra::topLevelTabCount() const
-{
-    return int(tabTree().stripTabs().size());
-}
-
 // A tab's page is built when it is first asked for: a tab chosen before the page-build timer
 // ran gets its page at once.
 DragIconPage *lumbra::pageOf(int t)

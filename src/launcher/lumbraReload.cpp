@@ -69,7 +69,7 @@ void lumbra::showSettingsAnew()
     if (!tabs.isEmpty()) {
         // A tab that is still there stays, a folder's page too; one that went gives way to the
         // last tab of the strip.
-        const int last = std::max(0, topLevelTabCount() - 1);
+        const int last = std::max(0, int(tabTree().stripTabs().size()) - 1);
         const int t = kept.currentTab < tabs.size() ? kept.currentTab : last;
         navigator->setReturnTab(std::min(kept.returnTab, last));
         navigator->showTab(t);

@@ -11,6 +11,7 @@
 #include "launcher/ScanLoop.h"
 #include "launcher/SwitchScanner.h"
 #include "launcher/TabEntry.h"
+#include "launcher/TargetCheck.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
@@ -427,7 +428,7 @@ void tst_Launcher::workingDirectory()
 {
     QFETCH(QString, target);
     QFETCH(QString, directory);
-    QCOMPARE(lumbra::workingDirectoryOf(target), directory);
+    QCOMPARE(TargetCheck::workingDirectoryOf(target), directory);
 }
 
 void tst_Launcher::fileKind_data()
