@@ -1,12 +1,16 @@
 // The voice as the launcher uses it, on whatever this machine has for speech (often
 // nothing): without an engine it stays silent, says so once, and never blocks or crashes;
-// the engine is made on a thread of its own, so the caller is never held up.
+// the engine is made on a thread of its own, so the caller is never held up. With an engine
+// (one that writes down what it is asked), each name is heard in its language.
 
 #include "ScopedVariable.h"
 #include "TestPlatform.h"
 #include "platform/posix/speech/QtSpeech.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_QtSpeech : public QObject
@@ -14,10 +18,69 @@ class tst_QtSpeech : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void heardInTheNamesLanguage_data();
+    void heardInTheNamesLanguage();
     void noEngineIsSilentAndSaysSoOnce_data();
     void noEngineIsSilentAndSaysSoOnce();
     void endsWhileTheEngineIsBeingMade();
 };
+
+void tst_QtSpeech::initTestCase()
+{
+    QCoreApplication::addLibraryPath(QStringLiteral(LUMBRA_TEST_PLUGINS));
+}
+
+void tst_QtSpeech::heardInTheNamesLanguage_data()
+{
+    // The engine's voices, its own first; the names asked for while it is being made
+    // ("NAME/LANGUAGE"); what it was asked to do.
+    QTest::addColumn<QString>("voices");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QStringList>("heard");
+    QTest::newRow("own voice kept for its language")
+        << "alan:en_GB kal:en_US" << QStringList{"Web/en"} << QStringList{"stop", "Web en_GB alan"};
+    QTest::newRow("same language and country")
+        << "alan:en_GB pia:pt_PT bia:pt_BR" << QStringList{"Mapas/pt-BR"} << QStringList{"stop", "Mapas pt_BR bia"};
+    QTest::newRow("same language elsewhere")
+        << "alan:en_GB lena:de_AT" << QStringList{"Post/de"} << QStringList{"stop", "Post de_AT lena"};
+    QTest::newRow("no voice for the language: own voice")
+        << "alan:en_GB lena:de_AT" << QStringList{"Carte/fr"} << QStringList{"stop", "Carte en_GB alan"};
+    QTest::newRow("silent voice avoided")
+        << "lena:de_DE dummy:en_US kal:en_US" << QStringList{"Web/en"} << QStringList{"stop", "Web en_US kal"};
+    QTest::newRow("only the last name asked")
+        << "alan:en_GB lena:de_DE" << QStringList{"Web/en", "Post/de", "Karte/de"}
+        << QStringList{"stop", "Karte de_DE lena"};
+    QTest::newRow("empty name stops") << "alan:en_GB" << QStringList{"Web/en", "/en"} << QStringList{"stop"};
+}
+
+void tst_QtSpeech::heardInTheNamesLanguage()
+{
+    QFETCH(QString, voices);
+    QFETCH(QStringList, asked);
+    QFETCH(QStringList, heard);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const ScopedVariable engine("LUMBRA_SPEECH_ENGINE", "lumbratest");
+    const ScopedVariable offered("LUMBRA_TEST_VOICES", voices.toUtf8());
+    const ScopedVariable recorded("LUMBRA_TEST_SPEECH_DIR", QFile::encodeName(folder.path()));
+    const auto recording = [&folder] {
+        QFile file(folder.filePath(QStringLiteral("heard")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                              : QStringList();
+    };
+    {
+        platform::QtSpeech speech;
+        for (const QString &name : asked) {
+            QVERIFY(speech.say(name.section(u'/', 0, 0).toStdU16String(), name.section(u'/', 1).toStdString()));
+            QTRY_VERIFY(QFile::exists(folder.filePath(QStringLiteral("making"))));
+        }
+        QVERIFY(QFile::remove(folder.filePath(QStringLiteral("making"))));
+        QTRY_COMPARE(recording(), heard);
+    }
+    // Nothing more came after, but the stop of the engine's end.
+    QCOMPARE(recording(), heard + QStringList{"stop"});
+}
 
 void tst_QtSpeech::noEngineIsSilentAndSaysSoOnce_data()
 {

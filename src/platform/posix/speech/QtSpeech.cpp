@@ -75,6 +75,9 @@ public:
         // A later name was asked for while this one waited: it alone is said.
         if (generation != shared->latest.load() || !engine())
             return;
+        // Making the engine may take seconds: a name asked for meanwhile is said instead.
+        if (generation != shared->latest.load())
+            return;
         useLanguage(language);
         speech->stop();
         if (!text.isEmpty())
