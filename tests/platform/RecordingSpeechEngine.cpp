@@ -2,9 +2,9 @@
 // is asked to say with the locale and voice in effect at that moment ("Web en_GB alan"), and
 // each stop ("stop"), a line each in the file "heard" of LUMBRA_TEST_SPEECH_DIR.
 //
-// LUMBRA_TEST_VOICES lists its voices, "NAME:LOCALE NAME:LOCALE ...", its own one first. While
-// it is being made it leaves a file "making" in that folder and waits until the test removes
-// it, so that the test can ask for names in that time.
+// LUMBRA_TEST_VOICES lists its voices, "NAME:LOCALE NAME:LOCALE ...", its own one marked "*"
+// (else the first). While it is being made it leaves a file "making" in that folder and
+// waits until the test removes it, so that the test can ask for names in that time.
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -25,11 +25,11 @@ public:
     {
         const QStringList entries = qEnvironmentVariable("LUMBRA_TEST_VOICES").split(u' ', Qt::SkipEmptyParts);
         for (const QString &entry : entries) {
-            const QString name = entry.section(u':', 0, 0);
+            const QString name = entry.section(u':', 0, 0).remove(u'*');
             voices.append(createVoice(name, QLocale(entry.section(u':', 1)), QVoice::Unknown, QVoice::Other, name));
+            if (entry.startsWith(u'*') || voices.size() == 1)
+                current = voices.last();
         }
-        if (!voices.isEmpty())
-            current = voices.first();
         waitWhileMade();
     }
 

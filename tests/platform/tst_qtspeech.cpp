@@ -33,13 +33,13 @@ void tst_QtSpeech::initTestCase()
 
 void tst_QtSpeech::heardInTheNamesLanguage_data()
 {
-    // The engine's voices, its own first; the names asked for while it is being made
+    // The engine's voices, its own marked "*" or first; the names asked for while it is being made
     // ("NAME/LANGUAGE"); what it was asked to do.
     QTest::addColumn<QString>("voices");
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("heard");
     QTest::newRow("own voice kept for its language")
-        << "alan:en_GB kal:en_US" << QStringList{"Web/en"} << QStringList{"stop", "Web en_GB alan"};
+        << "alan:en_GB *kal:en_GB joe:en_US" << QStringList{"Web/en"} << QStringList{"stop", "Web en_GB kal"};
     QTest::newRow("same language and country")
         << "alan:en_GB pia:pt_PT bia:pt_BR" << QStringList{"Mapas/pt-BR"} << QStringList{"stop", "Mapas pt_BR bia"};
     QTest::newRow("same language elsewhere")
