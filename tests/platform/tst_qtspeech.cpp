@@ -33,8 +33,8 @@ void tst_QtSpeech::initTestCase()
 
 void tst_QtSpeech::heardInTheNamesLanguage_data()
 {
-    // The engine's voices, its own marked "*" or first; the names asked for while it is being made
-    // ("NAME/LANGUAGE"); what it was asked to do.
+    // The engine's voices, its own marked "*" (else the first); the names asked for while it
+    // is being made ("NAME/LANGUAGE"); what it was asked to do.
     QTest::addColumn<QString>("voices");
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("heard");
@@ -48,9 +48,8 @@ void tst_QtSpeech::heardInTheNamesLanguage_data()
         << "alan:en_GB lena:de_AT" << QStringList{"Carte/fr"} << QStringList{"stop", "Carte en_GB alan"};
     QTest::newRow("silent voice avoided")
         << "lena:de_DE dummy:en_US kal:en_US" << QStringList{"Web/en"} << QStringList{"stop", "Web en_US kal"};
-    QTest::newRow("only the last name asked")
-        << "alan:en_GB lena:de_DE" << QStringList{"Web/en", "Post/de", "Karte/de"}
-        << QStringList{"stop", "Karte de_DE lena"};
+    QTest::newRow("only the last name asked") << "alan:en_GB lena:de_DE" << QStringList{"Web/en", "Post/de", "Karte/de"}
+                                              << QStringList{"stop", "Karte de_DE lena"};
     QTest::newRow("empty name stops") << "alan:en_GB" << QStringList{"Web/en", "/en"} << QStringList{"stop"};
 }
 
