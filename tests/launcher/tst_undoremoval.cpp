@@ -21,6 +21,7 @@
 #include <QBuffer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -46,6 +47,19 @@ QByteArray exported(platform::Registry &registry)
     if (!RegFileExporter(registry).exportTree(platform::kLocalMachine, tree, out))
         return QByteArray();
     return out.data();
+}
+
+// The countdown stripe's width along the bottom of the bar, as the screen shows it: the
+// window's backing store, not a fresh paint of the bar.
+int stripeOnScreen(const UndoBar *bar)
+{
+    const QWidget *window = bar->window();
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+    const int y = bar->mapTo(window, QPoint(0, bar->height() - 7)).y();
+    int width = 0;
+    for (int x = 0; x < shown.width(); ++x)
+        width += shown.pixelColor(x, y) == QColor(255, 209, 74);
+    return width;
 }
 
 } // namespace
@@ -154,6 +168,10 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     QCOMPARE(bar->geometry().bottom() + 1 + 16, 768);
     QVERIFY(bar->width() >= 1024 - 2 * 16);
     QCOMPARE(launcher->children().last(), bar);
+    // The time left runs down before the eyes.
+    QTRY_VERIFY(stripeOnScreen(bar) > bar->width() / 2);
+    const int first = stripeOnScreen(bar);
+    QTRY_VERIFY(stripeOnScreen(bar) < first - 10);
 
     // The tree's own words, the icon's name in them.
     theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("%1 wurde entfernt");
