@@ -391,7 +391,7 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
     store(tabSubKeyPath(2), "TAB_ITEM_CATEGORY", "Board");
     loadAllSettings(theSettings);
     platform->targets.categories.insert(QStringLiteral("Game"), {{u"/apps/Chess.desktop", u"Chess", {}, u"app2"},
-                                                                 {u"/apps/Mines.desktop", u"Mines", {}, u"mines"},
+                                                                 {u"/apps/Mines.desktop", u"\uFEFFMines", {}, u"mines"},
                                                                  {u"/apps/Sudoku.desktop", u"Sudoku", {}, u"sudoku"}});
     const QString gone = QStringLiteral("/opt/apps/app4");
     platform->targets.missing.unite({gone, QStringLiteral("/opt/apps/app6")});
@@ -401,7 +401,8 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
     QStringList shown;
     for (const APIconQLabel *label : tab(0)->icons)
         shown << label->name + (label->missing ? "?" : "");
-    QCOMPARE(shown.join(u','), QStringLiteral("Icon 2,Icon 5,Icon 3,Mines,Sudoku"));
+    // A name is shown with every character it has, even one read elsewhere as a byte order mark.
+    QCOMPARE(shown.join(u','), QStringLiteral("Icon 2,Icon 5,Icon 3,\uFEFFMines,Sudoku"));
     removeAt(3);
     QCOMPARE(storedList(0), QStringLiteral("2.4.5.3"));
     launcher->dispatchAction(icon(0, 3), nullptr, nullptr);
