@@ -19,6 +19,7 @@
 #include "widgets/UndoBar.h"
 
 #include <QBuffer>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -184,6 +185,25 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("Entfernt");
     key(platform::kVkDelete);
     QCOMPARE(bar->message(), QStringLiteral("Entfernt"));
+    // A long sentence wraps beside a whole button, on the bar.
+    controlZ();
+    theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("Das Symbol wurde von dieser Seite entfernt. ").repeated(3);
+    key(platform::kVkDelete);
+    const QLabel *sentence = bar->findChild<QLabel *>();
+    QVERIFY(bar->rect().contains(bar->undoButton()->geometry()));
+    QVERIFY(sentence->geometry().right() < bar->undoButton()->x());
+    // The sentence is drawn over more lines than one rather than cut at the button.
+    const QImage drawn = bar->grab(sentence->geometry()).toImage();
+    int top = drawn.height(), bottom = -1;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (qGray(drawn.pixel(x, y)) > 200)
+                top = std::min(top, y), bottom = y;
+        }
+    }
+    QVERIFY(bottom - top > sentence->fontMetrics().height());
+    // None of its lines is cut off at the bar's foot.
+    QVERIFY(sentence->height() >= sentence->heightForWidth(sentence->width()));
 }
 
 void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
