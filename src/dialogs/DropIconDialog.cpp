@@ -5,6 +5,7 @@
 #include "NewIcon.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/DesktopEntry.h"
+#include "platform/CodeUnits.h"
 #include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
@@ -131,7 +132,7 @@ QPixmap entryPicture(const QString &icon)
 QString iconNameOf(const std::u16string &entryName)
 {
     constexpr int kLongestName = 200;
-    QString name = QString::fromStdU16String(entryName).left(kLongestName);
+    QString name = platform::fromCodeUnits(entryName).left(kLongestName);
     for (QChar &c : name) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = u' ';
@@ -248,7 +249,7 @@ void DropIconDialog::fillFromDesktopEntry(const QString &path)
         path.toStdU16String(), desktopLocaleFor(languageCode).toStdU16String());
     // A refused entry is still shown with its own picture, so that the person sees which
     // program the reason is about.
-    const QPixmap picture = entryPicture(QString::fromStdU16String(entry.icon));
+    const QPixmap picture = entryPicture(platform::fromCodeUnits(entry.icon));
     if (!picture.isNull())
         appIcon = picture;
     if (entry.status != platform::DesktopEntry::Status::Usable) {

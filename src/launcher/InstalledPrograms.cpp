@@ -2,6 +2,7 @@
 
 #include "TabEntry.h"
 #include "i18n/LanguageChoice.h"
+#include "platform/CodeUnits.h"
 #include "platform/Diagnostic.h"
 #include "platform/Platform.h"
 #include "settings/ActionKind.h"
@@ -40,7 +41,7 @@ bool InstalledPrograms::startFor(const QString &role, int *kind, QString *target
     if (!roles.contains(role))
         lookUpRoles(role);
     const platform::RoleProgram &known = roles[role];
-    const QString path = QString::fromStdU16String(known.path);
+    const QString path = platform::fromCodeUnits(known.path);
     switch (known.form) {
     case platform::RoleProgram::Form::DesktopEntry:
         *kind = ActionKind::OpenWithShell;

@@ -4,6 +4,7 @@
 
 #include "LauncherGeometry.h"
 #include "TabEntry.h"
+#include "platform/CodeUnits.h"
 #include "platform/Diagnostic.h"
 #include "settings/ActionKind.h"
 #include "settings/SettingStore.h"
@@ -103,7 +104,7 @@ void PageBuilder::addInstalledIcons(int t, TabEntry *entry)
     for (const platform::InstalledProgram &program : programs.ofCategory(category, TabEntry::kMaxPlaces)) {
         if (entry->icons.size() >= TabEntry::kMaxPlaces)
             break;
-        if (shown.contains(QString::fromStdU16String(program.program)))
+        if (shown.contains(platform::fromCodeUnits(program.program)))
             continue;
         APIconQLabel *icon = makeInstalledIcon(t, program, int(entry->icons.size()));
         icon->setParent(entry->page);
@@ -115,9 +116,9 @@ void PageBuilder::addInstalledIcons(int t, TabEntry *entry)
 APIconQLabel *PageBuilder::makeInstalledIcon(int t, const platform::InstalledProgram &program, int position)
 {
     const QPoint cell = G::cellOf(position);
-    const QString name = QString::fromStdU16String(program.name);
+    const QString name = platform::fromCodeUnits(program.name);
     const QString picture = program.picture.empty() ? theSettings.getString(TextSetting::DEFAULT_ICON_PNG_NAME)
-                                                    : QString::fromStdU16String(program.picture);
+                                                    : platform::fromCodeUnits(program.picture);
     auto *icon = new APIconQLabel(
         cell.x(), cell.y(), G::pixels(theSettings.getInt(IntSetting::ICON_HEIGHT)),
         G::pixels(theSettings.getInt(IntSetting::ICON_WIDTH)), picture, theSettings.getString(TextSetting::MASK_PNG_NAME),
@@ -128,7 +129,7 @@ APIconQLabel *PageBuilder::makeInstalledIcon(int t, const platform::InstalledPro
     icon->ownToolTip = name;
     icon->setToolTip(name);
     icon->kind = ActionKind::OpenWithShell;
-    icon->exeLocation = QString::fromStdU16String(program.entry);
+    icon->exeLocation = platform::fromCodeUnits(program.entry);
     icon->arguments.append(QString());
     icon->position = position;
     connectIcon(icon);

@@ -60,9 +60,9 @@ void UndoOffer::place()
     if (!undoBar)
         return;
     using G = LauncherGeometry;
-    const int height = std::min(undoBar->preferredHeight(), std::max(0, G::screenHeight() - G::tabAreaHeight()));
-    undoBar->setGeometry(kBarMargin, G::screenHeight() - height - kBarMargin,
-                         std::max(0, G::screenWidth() - 2 * kBarMargin), height);
+    const int width = std::max(0, G::screenWidth() - 2 * kBarMargin);
+    const int height = std::min(undoBar->preferredHeight(width), std::max(0, G::screenHeight() - G::tabAreaHeight()));
+    undoBar->setGeometry(kBarMargin, G::screenHeight() - height - kBarMargin, width, height);
     undoBar->raise();
 }
 

@@ -1,5 +1,6 @@
 #include "PictureFiles.h"
 
+#include "platform/CodeUnits.h"
 #include "platform/Platform.h"
 #include "platform/SystemServices.h"
 
@@ -21,6 +22,6 @@ QString PictureFiles::userCopyOf(const QString &name)
     const QString relative = QDir::cleanPath(name);
     if (relative == QLatin1String("..") || relative.startsWith(QLatin1String("../")))
         return QString();
-    const QString folder = QString::fromStdU16String(platform::system().userDataDirectory());
+    const QString folder = platform::fromCodeUnits(platform::system().userDataDirectory());
     return folder.isEmpty() ? QString() : QDir::fromNativeSeparators(folder) + u'/' + relative;
 }

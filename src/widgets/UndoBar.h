@@ -26,8 +26,8 @@ public:
 
     QString message() const;
     QPushButton *undoButton() const { return button; }
-    // The height the bar wants for the font of its last offer.
-    int preferredHeight() const;
+    // The height the bar wants at this width for the text and font of its last offer.
+    int preferredHeight(int width) const;
 
 signals:
     // The button was pressed while the offer stood.

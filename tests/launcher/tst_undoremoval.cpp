@@ -19,8 +19,10 @@
 #include "widgets/UndoBar.h"
 
 #include <QBuffer>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -46,6 +48,19 @@ QByteArray exported(platform::Registry &registry)
     if (!RegFileExporter(registry).exportTree(platform::kLocalMachine, tree, out))
         return QByteArray();
     return out.data();
+}
+
+// The countdown stripe's width along the bottom of the bar, as the screen shows it: the
+// window's backing store, not a fresh paint of the bar.
+int stripeOnScreen(const UndoBar *bar)
+{
+    const QWidget *window = bar->window();
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+    const int y = bar->mapTo(window, QPoint(0, bar->height() - 7)).y();
+    int width = 0;
+    for (int x = 0; x < shown.width(); ++x)
+        width += shown.pixelColor(x, y) == QColor(255, 209, 74);
+    return width;
 }
 
 } // namespace
@@ -154,6 +169,10 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     QCOMPARE(bar->geometry().bottom() + 1 + 16, 768);
     QVERIFY(bar->width() >= 1024 - 2 * 16);
     QCOMPARE(launcher->children().last(), bar);
+    // The time left runs down before the eyes.
+    QTRY_VERIFY(stripeOnScreen(bar) > bar->width() / 2);
+    const int first = stripeOnScreen(bar);
+    QTRY_VERIFY(stripeOnScreen(bar) < first - 10);
 
     // The tree's own words, the icon's name in them.
     theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("%1 wurde entfernt");
@@ -166,6 +185,25 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("Entfernt");
     key(platform::kVkDelete);
     QCOMPARE(bar->message(), QStringLiteral("Entfernt"));
+    // A long sentence wraps beside a whole button, on the bar.
+    controlZ();
+    theSettings.mySystem.DIALOG_ICON_REMOVED = QStringLiteral("Das Symbol wurde von dieser Seite entfernt. ").repeated(3);
+    key(platform::kVkDelete);
+    const QLabel *sentence = bar->findChild<QLabel *>();
+    QVERIFY(bar->rect().contains(bar->undoButton()->geometry()));
+    QVERIFY(sentence->geometry().right() < bar->undoButton()->x());
+    // The sentence is drawn over more lines than one rather than cut at the button.
+    const QImage drawn = bar->grab(sentence->geometry()).toImage();
+    int top = drawn.height(), bottom = -1;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (qGray(drawn.pixel(x, y)) > 200)
+                top = std::min(top, y), bottom = y;
+        }
+    }
+    QVERIFY(bottom - top > sentence->fontMetrics().height());
+    // None of its lines is cut off at the bar's foot.
+    QVERIFY(sentence->height() >= sentence->heightForWidth(sentence->width()));
 }
 
 void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()

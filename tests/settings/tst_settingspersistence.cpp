@@ -179,8 +179,11 @@ SettingsChange changeOf(const QString &what, const SettingStore &shown)
         return SettingsChange::removeIcon(shown, 0, words.at(1).toInt());
     if (words.first() == QLatin1String("restore"))
         return SettingsChange::restoreIcon(shown, 0, words.at(1).toInt(), words.at(2));
-    if (words.first() == QLatin1String("add"))
-        return SettingsChange::addIcon(shown, 0, IconInfo{0, QString(), QStringLiteral("/added"), QStringLiteral("/added")});
+    if (words.first() == QLatin1String("add")) {
+        IconInfo added;
+        added.ICON_AP_NAME = added.ICON_AP_EXE_LOCATION = QStringLiteral("/added");
+        return SettingsChange::addIcon(shown, 0, added);
+    }
     return SettingsChange::setNumber(words.at(1), words.at(2).toInt());
 }
 
