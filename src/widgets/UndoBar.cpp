@@ -98,10 +98,12 @@ QString UndoBar::message() const
     return text->text();
 }
 
-int UndoBar::preferredHeight() const
+int UndoBar::preferredHeight(int width) const
 {
     const int textHeight = QFontMetrics(text->font()).height() * 2;
-    return std::max(button->minimumHeight(), textHeight) + kMargin + kCountdownHeight;
+    const int least = std::max(button->minimumHeight(), textHeight) + kMargin + kCountdownHeight;
+    // A long sentence (a translation, a name in it) gets every line it needs, not two and cut.
+    return std::max(least, layout()->totalHeightForWidth(width));
 }
 
 void UndoBar::buttonPressed()
