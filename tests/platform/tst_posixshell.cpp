@@ -329,6 +329,7 @@ void tst_PosixShell::opensWithTheDefaultHandler_data()
     row("missing, quoted") << "\"{root}/docs/absent letter.txt\"" << "" << "" << bin;
     row("relative, not in its folder") << "absent.txt" << "{root}/docs" << "" << bin;
     row("missing file address") << "file://{root}/docs/absent.txt" << "" << "" << bin;
+    row("not a valid address") << "http://[::1/x" << "" << "" << bin;
     row("nothing") << "" << "" << "" << bin;
     row("blanks") << "  " << "" << "" << bin;
     row("no opener installed") << "{root}/docs/letter.txt" << "" << "" << "empty-bin";
