@@ -215,6 +215,7 @@ void tst_SettingStore::stringsById_data()
     QTest::newRow("image of another theme, current folder")
         << "image" << int(ThemeSetting::IMAGE_FILE_PATH) << 0 << 1 << "./Theme/Green/Blue-page2.png";
     QTest::newRow("image past the list") << "image" << int(ThemeSetting::IMAGE_FILE_PATH) << 0 << 3 << "NULL";
+    QTest::newRow("image asked by another id") << "image" << int(ThemeSetting::IMAGE_COUNT) << 0 << 0 << "NULL";
     QTest::newRow("tab name") << "tab" << int(TabTextSetting::TAB_ITEM_NAME) << 1 << 0 << "Tab 2";
     QTest::newRow("tab picture") << "tab" << int(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME) << 0 << 0
                                  << "./Tab/tab1.png";
