@@ -52,6 +52,8 @@ class tst_MissingPrograms : public LauncherFixture
 private slots:
     void whatCountsAsMissing_data();
     void whatCountsAsMissing();
+    void onlyTheSixthPlaceOfTheSixthTabBringsUpAWindow_data();
+    void onlyTheSixthPlaceOfTheSixthTabBringsUpAWindow();
     void clickOrReturnTellsInsteadOfStarting_data();
     void clickOrReturnTellsInsteadOfStarting();
     void installedMeanwhileShowsNormallyWhenShownAgain_data();
@@ -129,6 +131,32 @@ void tst_MissingPrograms::whatCountsAsMissing()
     const auto &shell = platform->shell;
     QCOMPARE(asked == QLatin1String("program") ? shell.starts.value(0).program : shell.opens.value(0).file, target);
     QCOMPARE(shell.starts.size() + shell.opens.size(), 1);
+}
+
+void tst_MissingPrograms::onlyTheSixthPlaceOfTheSixthTabBringsUpAWindow_data()
+{
+    QTest::addColumn<int>("tabNumber");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("the sixth tab's place 6") << 6 << 6 << true;
+    QTest::newRow("another tab's place 6") << 1 << 6 << false;
+    QTest::newRow("another place of the sixth tab") << 6 << 1 << false;
+}
+
+// The program of that place hides its window at start; any other is started and nothing more.
+void tst_MissingPrograms::onlyTheSixthPlaceOfTheSixthTabBringsUpAWindow()
+{
+    QFETCH(int, tabNumber);
+    QFETCH(int, position);
+    QFETCH(bool, shown);
+    smallStore().fill(theSettings);
+    startOnSettings();
+    APIconQLabel *started = icon(0, 0);
+    started->tabNumber = tabNumber;
+    started->position = position;
+    launcher->dispatchAction(started, nullptr, nullptr);
+    QCOMPARE(platform->shell.starts.size(), 1);
+    QCOMPARE(platform->windows.shows.size(), shown ? 1 : 0);
 }
 
 void tst_MissingPrograms::clickOrReturnTellsInsteadOfStarting_data()
