@@ -372,10 +372,17 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     pad.okButton->click();
     QVERIFY(pad.isWaiting());
     QVERIFY(pad.messageLabel->text().contains(QLatin1String("1")));
-    QVERIFY(!pad.okButton->isEnabled());
+    // Every key but Cancel is greyed while it waits, and comes back after.
+    const QList<QPushButton *> keys = pad.digitButtons + QList<QPushButton *>{pad.eraseButton, pad.okButton};
+    QCOMPARE(keys.size(), 12);
+    for (const QPushButton *key : keys)
+        QVERIFY(!key->isEnabled());
+    QVERIFY(pad.cancelButton->isEnabled());
     QCOMPARE(CaregiverLock::wrongTries(), 2);
     // After the wait the right PIN opens it, and the count starts over.
     QTRY_VERIFY_WITH_TIMEOUT(!pad.isWaiting(), 10000);
+    for (const QPushButton *key : keys)
+        QVERIFY(key->isEnabled());
     QTest::keyClicks(&pad, kPin);
     QTest::keyClick(&pad, Qt::Key_Return);
     QCOMPARE(pad.result(), int(QDialog::Accepted));
