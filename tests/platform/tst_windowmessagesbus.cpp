@@ -674,13 +674,16 @@ void tst_WindowMessagesBus::aHungWindowNeverHangsTheSender()
 void tst_WindowMessagesBus::endpointsOfEndedProcessesAreRemoved_data()
 {
     QTest::addColumn<bool>("killed");
-    QTest::newRow("killed") << true;
-    QTest::newRow("ended normally") << false;
+    QTest::addColumn<bool>("messageFirst"); // else a search looks first
+    QTest::newRow("killed, searched for") << true << false;
+    QTest::newRow("killed, sent a message") << true << true;
+    QTest::newRow("ended normally") << false << false;
 }
 
 void tst_WindowMessagesBus::endpointsOfEndedProcessesAreRemoved()
 {
     QFETCH(bool, killed);
+    QFETCH(bool, messageFirst);
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     const WindowHandle window = launcher->window;
     QVERIFY(window != platform::kNoWindow);
@@ -694,8 +697,12 @@ void tst_WindowMessagesBus::endpointsOfEndedProcessesAreRemoved()
     // A killed process leaves its files behind, until someone looks.
     QCOMPARE(QFile::exists(infoPath(busFolder(), window)), killed);
 
-    QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
+    if (messageFirst)
+        QVERIFY(!bus.postMessage(window, kPlain, 0, 0));
+    else
+        QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
     QCOMPARE(QDir(busFolder()).entryList({QStringLiteral("w*")}, QDir::AllEntries | QDir::System), QStringList());
+    QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
     QVERIFY(!bus.postMessage(window, kPlain, 0, 0));
     QVERIFY(!bus.sendMessage(window, kPlain, 0, 0, 100));
 }
