@@ -372,6 +372,14 @@ void tst_Dialogs::settingsDialogCancelChangesNothing()
     startLauncher(twoThemes());
     TrayIconLumbraSettingdialog dialog;
     dialog.prepareDialog();
+    // Each switch shows its new state at once, and its old one when pressed again.
+    for (QPushButton *button : {&dialog.startButton, &dialog.alwaysButton, &dialog.speakButton, &dialog.soundButton}) {
+        const QImage before = button->icon().pixmap(button->iconSize()).toImage();
+        button->click();
+        QVERIFY(button->icon().pixmap(button->iconSize()).toImage() != before);
+        button->click();
+        QCOMPARE(button->icon().pixmap(button->iconSize()).toImage(), before);
+    }
     dialog.startButton.click();
     dialog.alwaysButton.click();
     dialog.soundButton.click();
