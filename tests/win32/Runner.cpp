@@ -347,8 +347,12 @@ int main()
         wchar_t record[MAX_PATH * 4] = {};
         if (!GetEnvironmentVariableW(L"LUMBRA_TEST_RECORD", record, MAX_PATH * 4))
             return 2;
+        // Written aside and moved in, so the test never reads the file half written.
         const std::u16string path = reinterpret_cast<const char16_t *>(record);
-        return runner::writeFile(path, "taskmgr.exe " + std::to_string(__argc)) ? 0 : 3;
+        const std::u16string part = path + u".part";
+        if (!runner::writeFile(part, "taskmgr.exe " + std::to_string(__argc)))
+            return 3;
+        return MoveFileExW(runner::wide(part), runner::wide(path), MOVEFILE_REPLACE_EXISTING) ? 0 : 3;
     }
     // As in every POSIX test process: no power action may reach the machine from here.
     SetEnvironmentVariableW(L"LUMBRA_POWER_FORBIDDEN", L"1");
