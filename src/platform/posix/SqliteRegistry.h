@@ -7,6 +7,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -135,9 +137,17 @@ private:
     // What this scope has read of the store, kept until the scope ends, its own writes
     // included: the keys found by parent and folded name, every key known to exist, the
     // parents whose every child is in keyCache, and the values read.
-    std::map<std::pair<std::int64_t, std::u16string>, std::int64_t> keyCache;
-    std::set<std::int64_t> knownKeys;
-    std::set<std::int64_t> listedParents;
+    struct ChildHash
+    {
+        std::size_t operator()(const std::pair<std::int64_t, std::u16string> &child) const
+        {
+            return std::hash<std::u16string>()(child.second) ^ std::hash<std::int64_t>()(child.first) * 31;
+        }
+    };
+    // Hashed: a large tree is looked up once per component of every path it is read along.
+    std::unordered_map<std::pair<std::int64_t, std::u16string>, std::int64_t, ChildHash> keyCache;
+    std::unordered_set<std::int64_t> knownKeys;
+    std::unordered_set<std::int64_t> listedParents;
     ValueMirror mirror;
     // The path resolved last, its components and their keys: a tree is read and written in
     // order, and the next path mostly differs from it in its last component only.
