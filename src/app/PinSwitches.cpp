@@ -39,10 +39,8 @@ int fail(const QString &reason)
 // prompt is shown only to a person at a terminal.
 bool readPin(const platform::HiddenInput &input, const char *prompt, QString *pin)
 {
-    if (input.isTerminal()) {
-        std::fputs(prompt, stderr);
-        std::fflush(stderr);
-    }
+    if (input.isTerminal())
+        std::fputs(prompt, stderr); // stderr is unbuffered: the prompt shows before the read
     std::string line;
     if (!std::getline(std::cin, line))
         return false;

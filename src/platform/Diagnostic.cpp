@@ -13,5 +13,4 @@ void printDiagnostic(const char *line)
 {
     std::fputs(line, stderr);
     std::fputc('\n', stderr);
-    std::fflush(stderr);
 }

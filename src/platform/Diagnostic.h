@@ -2,7 +2,7 @@
 
 class QString;
 
-// One line on the standard error stream, flushed at once so that it survives a crash and
-// interleaves correctly with other processes writing to the same terminal.
+// One line on the standard error stream. The stream is unbuffered, so the line is out at once:
+// it survives a crash and interleaves correctly with other processes on the same terminal.
 void printDiagnostic(const QString &line);
 void printDiagnostic(const char *line);

@@ -11,7 +11,6 @@ namespace {
 void report(const char *what, long status, const char *consequence)
 {
     std::fprintf(stderr, "registry: %s (error %ld)%s\n", what, status, consequence);
-    std::fflush(stderr);
 }
 
 } // namespace

@@ -46,7 +46,6 @@ void PressableLabel::growStep()
 void PressableLabel::disableTimer()
 {
     std::fputs("timer disable\n", stderr);
-    std::fflush(stderr);
     clickTimer.stop();
     clickBlocked = false;
 }

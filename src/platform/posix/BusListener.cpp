@@ -27,7 +27,6 @@ void reportRefusedPeer(uid_t peer)
 {
     std::fprintf(stderr, "lumbra: a message from user %u was refused: only the user's own programs may send\n",
                  unsigned(peer));
-    std::fflush(stderr);
 }
 
 } // namespace

@@ -21,7 +21,6 @@ namespace {
 void reportFailure(const char *action, const QString &reason)
 {
     std::fprintf(stderr, "lumbra: cannot %s: %s\n", action, reason.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 // One write of the whole line with O_APPEND, so that lines of several processes never mix.
@@ -46,7 +45,6 @@ bool appendToLog(const char *path, const char *action)
     std::fprintf(stderr,
                  "lumbra: refusing to %s for real: LUMBRA_POWER_FORBIDDEN is set and LUMBRA_POWER_LOG is not\n",
                  action);
-    std::fflush(stderr);
     std::abort();
 }
 

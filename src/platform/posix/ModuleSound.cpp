@@ -35,7 +35,6 @@ Sound *ModuleSound::player()
     const auto create = reinterpret_cast<CreateSound>(module.resolve("lumbraCreateSound"));
     if (!create) {
         std::fprintf(stderr, "lumbra: no music: %s\n", module.errorString().toLocal8Bit().constData());
-        std::fflush(stderr);
         return nullptr;
     }
     loaded.reset(create());

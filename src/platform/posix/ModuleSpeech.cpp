@@ -35,7 +35,6 @@ Speech *ModuleSpeech::voice()
     const auto create = reinterpret_cast<CreateSpeech>(module.resolve("lumbraCreateSpeech"));
     if (!create) {
         std::fprintf(stderr, "lumbra: no speech: %s\n", module.errorString().toLocal8Bit().constData());
-        std::fflush(stderr);
         return nullptr;
     }
     loaded.reset(create());

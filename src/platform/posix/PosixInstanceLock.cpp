@@ -43,14 +43,12 @@ int openLockFile(const std::string &path, int flags)
 void reportFailure(const std::string &path, int error)
 {
     std::fprintf(stderr, "lumbra: cannot use the lock file \"%s\": %s\n", path.c_str(), std::strerror(error));
-    std::fflush(stderr);
 }
 
 void reportLost(const std::string &path, int error)
 {
     std::fprintf(stderr, "lumbra: the lock file \"%s\" was removed and cannot be taken again: %s\n", path.c_str(),
                  error == EWOULDBLOCK ? "another start holds it now" : std::strerror(error));
-    std::fflush(stderr);
 }
 
 bool isFileAt(int fd, const std::string &path)

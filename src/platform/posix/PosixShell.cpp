@@ -39,7 +39,6 @@ void reportFailure(const char *action, const QString &name, const QString &reaso
 {
     std::fprintf(stderr, "lumbra: cannot %s \"%s\": %s\n", action, name.toLocal8Bit().constData(),
                  reason.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 QString reasonFor(int error, const QByteArray &path)
@@ -311,7 +310,6 @@ bool PosixShell::startTaskManager()
     std::fprintf(stderr, "lumbra: cannot start a task manager: none of gnome-system-monitor, plasma-systemmonitor, "
                          "xfce4-taskmanager, lxtask, mate-system-monitor, x-terminal-emulator or xterm could be "
                          "started (LUMBRA_TASKMANAGER may name another)\n");
-    std::fflush(stderr);
     return false;
 }
 

@@ -69,7 +69,6 @@ std::uint16_t PosixSystemServices::systemDefaultLangId()
             return *langId;
         std::fprintf(stderr, "LUMBRA_LANGID \"%s\" is not a hexadecimal language identifier; "
                              "using the locale\n", chosen.c_str());
-        std::fflush(stderr);
     }
     return langIdForLocale(messagesLocale());
 }

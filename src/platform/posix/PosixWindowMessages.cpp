@@ -71,7 +71,6 @@ void reportUnfindable(const std::u16string &title, const char *reason)
 {
     std::fprintf(stderr, "lumbra: other launchers cannot find the window \"%s\": %s\n",
                  fromCodeUnits(title).toLocal8Bit().constData(), reason);
-    std::fflush(stderr);
 }
 
 // What a connection attempt says about an endpoint.

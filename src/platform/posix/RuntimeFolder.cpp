@@ -38,7 +38,6 @@ void reportOnce(const std::string &path, const std::string &reason)
     if (!reported.insert(path).second)
         return;
     std::fprintf(stderr, "lumbra: cannot use the runtime folder \"%s\": %s\n", path.c_str(), reason.c_str());
-    std::fflush(stderr);
 }
 
 } // namespace

@@ -98,7 +98,6 @@ std::size_t commonLength(const std::u16string &a, const std::u16string &b)
 void report(const std::string &line)
 {
     std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
 }
 
 long statusOf(int sqliteResult)

@@ -22,7 +22,6 @@ void reportFailure(const char *what, const QString &path, const QString &reason)
 {
     std::fprintf(stderr, "lumbra: cannot %s the autostart entry \"%s\": %s\n", what, path.toLocal8Bit().constData(),
                  reason.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 QString homeFolder()

@@ -19,7 +19,6 @@ namespace {
 void reportSilence(const QString &path, const char *reason)
 {
     std::fprintf(stderr, "lumbra: cannot play \"%s\": %s\n", path.toLocal8Bit().constData(), reason);
-    std::fflush(stderr);
 }
 
 // The player decodes in the background and reports a bad file only later, so the header is

@@ -22,7 +22,6 @@ constexpr unsigned long kStopWaitMs = 2000;
 void reportSilence(const QString &reason)
 {
     std::fprintf(stderr, "lumbra: names are not spoken: %s\n", reason.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 // LUMBRA_SPEECH_ENGINE names one engine to use (for measuring one against the other);
