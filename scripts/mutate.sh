@@ -18,12 +18,13 @@
 # only those tests and what they need, and gives each mutant MUTATE_TIMEOUT seconds of tests
 # (300; 1800 with --sample); MUTATE_LINES=FIRST-LAST keeps to those lines (the ones just written, say), and
 # MUTATE_EXCLUDE (a ctest -E pattern) leaves out tests that fail already. The file is put
-# back whatever happens, Ctrl-C included.
+# back whatever happens, Ctrl-C included. Mutants listed in scripts/equivalent-mutants.txt,
+# each with why nothing anyone can see tells it from the code, are not drawn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-    sed -n '2,21s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,23s/^# \{0,1\}//p' "$0" >&2
     exit 2
 }
 [ $# -ge 1 ] && [ $# -le 3 ] || usage
@@ -67,11 +68,19 @@ trap 'exit 130' INT TERM
 
 # The candidates, one a line: FILE<TAB>LINE<TAB>WHAT<TAB>NEW TEXT OF THE LINE, in an order set by SEED.
 printf '%s\n' "${files[@]}" >"$scratch/files"
-python3 - "$scratch/files" "$seed" "${MUTATE_LINES:-1-999999}" >"$scratch/candidates" <<'EOF'
+python3 - "$scratch/files" "$seed" "${MUTATE_LINES:-1-999999}" scripts/equivalent-mutants.txt \
+    >"$scratch/candidates" 2>"$scratch/passed-over" <<'EOF' || { cat "$scratch/passed-over" >&2; exit 1; }
 import hashlib, re, sys
 
 paths, seed = open(sys.argv[1]).read().split(), sys.argv[2]
 first, last = (int(n) for n in sys.argv[3].split('-'))
+# FILE | WHAT | THE LINE AS WRITTEN, then an indented reason: keyed by text, not by line number,
+# so that an entry outlives edits elsewhere in its file.
+equivalent = set()
+for entry in open(sys.argv[4], encoding='utf-8'):
+    if entry.strip() and not entry.startswith(('#', ' ')):
+        equivalent.add(tuple(part.strip() for part in entry.split(' | ', 2)))
+passed_over = 0
 flips = [(' == ', ' != '), (' != ', ' == '), (' < ', ' >= '), (' >= ', ' < '), (' > ', ' <= '),
          (' <= ', ' > '), (' && ', ' || '), (' || ', ' && '), ('return true;', 'return false;'),
          ('return false;', 'return true;'), (' + 1', ' - 1'), (' - 1', ' + 1')]
@@ -93,25 +102,32 @@ def scan(path):
           continue
       code = line.split(' //')[0].rstrip()
       rest = line[len(code):]
+      def add(what, mutant):
+          global passed_over
+          if (path, what, code.strip()) in equivalent:
+              passed_over += 1
+          else:
+              candidates.append((path, number, what, mutant))
       for old, new in flips:
           for match in re.finditer(re.escape(old), code):
-              mutant = code[:match.start()] + new + code[match.end():] + rest
-              candidates.append((path, number, old.strip() + ' -> ' + new.strip(), mutant))
+              add(old.strip() + ' -> ' + new.strip(), code[:match.start()] + new + code[match.end():] + rest)
       for match in re.finditer(r'!(?=[A-Za-z_(])', code):
-          candidates.append((path, number, '!x -> x', code[:match.start()] + code[match.end():] + rest))
+          add('!x -> x', code[:match.start()] + code[match.end():] + rest)
       if (call.match(code) and not keywords.match(code) and code.count('(') == code.count(')')
               and previous[-1:] in (';', '{', '}', ')', ':')):
-          candidates.append((path, number, 'call removed', code[:len(code) - len(code.lstrip())] + ';'))
+          add('call removed', code[:len(code) - len(code.lstrip())] + ';')
       previous = code.strip()
 for path in paths:
     scan(path)
 key = lambda c: hashlib.sha256(f'{seed}:{c[0]}:{c[1]}:{c[2]}:{c[3]}'.encode()).hexdigest()
 for path, number, what, mutant in sorted((c for c in candidates if first <= c[1] <= last), key=key):
     print(f'{path}\t{number}\t{what}\t{mutant}')
+print(passed_over, file=sys.stderr)
 EOF
 
 total=$(wc -l <"$scratch/candidates")
-echo "mutate.sh: $what, $total candidates; $count of them (seed $seed)"
+echo "mutate.sh: $what, $total candidates ($(cat "$scratch/passed-over") more are known to change nothing" \
+     "anyone can see); $count of them (seed $seed)"
 
 # Builds and runs the tests labelled $1; with "others", every test not labelled $1.
 build_tests() {
