@@ -592,6 +592,7 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("remove, icon taken off meanwhile") << "remove 1" << "list 1.3" << O::NoLongerFits << QStringList() << "1.3" << -1;
     QTest::newRow("remove, icon now another program") << "remove 1" << "target 2" << O::NoLongerFits << QStringList() << "1.2.3" << -1;
     QTest::newRow("undo, list shortened meanwhile") << "restore 3 2" << "list 1.3" << O::SavedAfterReload << list << "1.3.2" << 2;
+    QTest::newRow("undo, the number names no icon") << "restore 3 9" << "" << O::NoLongerFits << QStringList() << "1.2.3" << -1;
     QTest::newRow("add") << "add" << "" << O::Saved << list + QStringList{"IconInfo\\05\\"} << "1.2.3.5" << 3;
     QTest::newRow("add, icon added meanwhile") << "add" << "icon" << O::SavedAfterReload
                                                << list + QStringList{"IconInfo\\06\\"} << "1.2.3.5.6" << 4;
