@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -33,6 +34,7 @@
 #include <vector>
 
 #include <grp.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -536,6 +538,16 @@ void tst_WindowMessagesBus::framesDecodeOnlyWhole()
         QCOMPARE(decoded.message, sent.message);
         QCOMPARE(decoded.wParam, sent.wParam);
         QCOMPARE(decoded.lParam, sent.lParam);
+        // Sent once and whole, though an earlier call (the event loop's poll) left errno at EINTR.
+        int pair[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+        errno = EINTR;
+        QVERIFY(platform::sendAll(pair[0], bytes.data(), bytes.size()));
+        std::vector<unsigned char> arrived(bytes.size() * 2);
+        QCOMPARE(::recv(pair[1], arrived.data(), arrived.size(), MSG_DONTWAIT), ssize_t(bytes.size()));
+        QVERIFY(std::equal(bytes.begin(), bytes.end(), arrived.begin()));
+        ::close(pair[0]);
+        ::close(pair[1]);
     }
 }
 
