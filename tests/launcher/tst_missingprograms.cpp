@@ -343,11 +343,7 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
         blended += qAlpha(drawn.pixel(x, 1)) % 255 != 0;
     QVERIFY2(blended >= 4, qPrintable(QString::number(blended)));
     // The round sign has no outline: beside its widest point lies the bubble's fill.
-    QRect sign;
-    for (int y = 0; y < drawn.height(); ++y) {
-        for (int x = 0; x < drawn.width(); ++x)
-            sign |= drawn.pixelColor(x, y) == QColor(214, 120, 0) ? QRect(x, y, 1, 1) : QRect();
-    }
+    const QRect sign = pixelsWhere(drawn, [](QRgb pixel) { return pixel == qRgb(214, 120, 0); });
     QVERIFY(sign.width() > 30);
     QVERIFY(drawn.pixelColor(sign.left() - 2, sign.center().y()).red() > 200);
 

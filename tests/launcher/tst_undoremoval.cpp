@@ -2,6 +2,7 @@
 // store is exactly as it was before the Delete.
 
 #include "LauncherFixture.h"
+#include "TestPictures.h"
 
 #include "i18n/LanguageChoice.h"
 #include "launcher/LauncherGeometry.h"
@@ -195,14 +196,8 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     QVERIFY(bar->undoButton()->x() - sentence->geometry().right() > 20);
     // The sentence is drawn over more lines than one rather than cut at the button.
     const QImage drawn = bar->grab(sentence->geometry()).toImage();
-    int top = drawn.height(), bottom = -1;
-    for (int y = 0; y < drawn.height(); ++y) {
-        for (int x = 0; x < drawn.width(); ++x) {
-            if (qGray(drawn.pixel(x, y)) > 200)
-                top = std::min(top, y), bottom = y;
-        }
-    }
-    QVERIFY(bottom - top > sentence->fontMetrics().height());
+    const QRect light = pixelsWhere(drawn, [](QRgb pixel) { return qGray(pixel) > 200; });
+    QVERIFY(light.height() > sentence->fontMetrics().height() + 1);
     // None of its lines is cut off at the bar's foot.
     QVERIFY(sentence->height() >= sentence->heightForWidth(sentence->width()));
 }

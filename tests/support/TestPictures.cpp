@@ -72,3 +72,13 @@ QImage shownImage(const QLabel &label)
 {
     return label.pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
+
+QRect pixelsWhere(const QImage &image, const std::function<bool(QRgb)> &chosen)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            bounds |= chosen(image.pixel(x, y)) ? QRect(x, y, 1, 1) : QRect();
+    }
+    return bounds;
+}

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QColor>
+#include <QRect>
 #include <QImage>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <functional>
 
 // Pictures drawn for a test in a temporary folder, and a theme whose mask and default icon
 // lie in it.
@@ -35,3 +38,6 @@ private:
 // The pixmap a label shows, as an image in the canvas format.
 class QLabel;
 QImage shownImage(const QLabel &label);
+
+// The smallest rectangle holding every pixel of `image` that `chosen` takes.
+QRect pixelsWhere(const QImage &image, const std::function<bool(QRgb)> &chosen);

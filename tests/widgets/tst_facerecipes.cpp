@@ -41,14 +41,7 @@ QColor colourAt(const QImage &image, int x, int y)
 // The smallest rectangle holding every pixel that is not fully transparent.
 QRect inkBounds(const QImage &image)
 {
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (!isTransparent(image, x, y))
-                bounds |= QRect(x, y, 1, 1);
-        }
-    }
-    return bounds;
+    return pixelsWhere(image, [](QRgb pixel) { return qAlpha(pixel) != 0; });
 }
 
 } // namespace
