@@ -376,7 +376,11 @@ void tst_SettingStore::unusableSizesAreTheFactorys()
                                                                 : store.getInt(id),
                  used);
     }
-    QCOMPARE(capture.lines().filter(field).size(), stored == used ? 0 : 1);
+    const QStringList said = capture.lines().filter(field);
+    QCOMPARE(said.size(), stored == used ? 0 : 1);
+    // A tab's size names its tab as a person counts them.
+    if (id == TabIntSetting::TAB_ITEM_ICON_WIDTH)
+        QVERIFY2(said.first().contains(QLatin1String(" of tab 1 ")), qPrintable(said.first()));
     QCOMPARE(*value, stored);
 }
 
