@@ -1252,7 +1252,7 @@ long SqliteRegistry::generationInScope(std::uint64_t *value)
     const int result = query.step();
     if (result == SQLITE_ROW)
         *value = static_cast<std::uint64_t>(query.integer(0));
-    return result == SQLITE_ROW || result == SQLITE_DONE ? kErrorSuccess : failed(result);
+    return failed(result); // a row, or none, is success
 }
 
 long SqliteRegistry::checkStore(std::string *problem)
