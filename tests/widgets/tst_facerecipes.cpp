@@ -57,6 +57,8 @@ private slots:
     void naturalSizeIsCentred();
     void fitModeScalesKeepingProportions_data();
     void fitModeScalesKeepingProportions();
+    void largerRenderingsAreTakenWhenNeeded_data();
+    void largerRenderingsAreTakenWhenNeeded();
     void missingPicturesFallBack_data();
     void missingPicturesFallBack();
     void paletteAndGreyPicturesTakeText();
@@ -136,6 +138,33 @@ void tst_FaceRecipes::fitModeScalesKeepingProportions()
 
     QCOMPARE(face.size(), expected);
     QCOMPARE(colourAt(face, face.width() / 2, face.height() / 2), red);
+}
+
+void tst_FaceRecipes::largerRenderingsAreTakenWhenNeeded_data()
+{
+    QTest::addColumn<QString>("renderings"); // beside a 10 x 10 "app.png"
+    QTest::addColumn<int>("wanted");
+    QTest::addColumn<int>("taken");          // the width of the picture taken
+
+    QTest::newRow("the picture is large enough") << "2 3" << 10 << 10;
+    QTest::newRow("the next size up") << "2 3 4" << 11 << 20;
+    QTest::newRow("the smallest that is as large") << "2 3 4" << 25 << 30;
+    QTest::newRow("a size missing between") << "3" << 15 << 30;
+    QTest::newRow("none as large: the largest") << "2 3" << 100 << 30;
+    QTest::newRow("no renderings") << "" << 100 << 10;
+}
+
+// Asked for more device pixels than a picture has, its renderings drawn larger beside it
+// (NAME@2x.png ...) are taken: the smallest that is as large, else the largest there is.
+void tst_FaceRecipes::largerRenderingsAreTakenWhenNeeded()
+{
+    QFETCH(QString, renderings);
+    QFETCH(int, wanted);
+    QFETCH(int, taken);
+    const QString file = pictures->write(QStringLiteral("app.png"), QSize(10, 10), Qt::red);
+    for (const QString &factor : renderings.split(u' ', Qt::SkipEmptyParts))
+        pictures->write(QStringLiteral("app@%1x.png").arg(factor), QSize(10, 10) * factor.toInt(), Qt::green);
+    QCOMPARE(loadPicture(file, QSize(wanted, wanted)).width(), taken);
 }
 
 void tst_FaceRecipes::missingPicturesFallBack_data()
