@@ -655,7 +655,9 @@ void tst_RegFileImporter::limitedToSettings()
     StderrCapture stderrLines;
     RegFileImporter importer(platformUnderTest->registry());
     importer.limitToSettings();
+    const std::size_t open = platformUnderTest->registry().openKeyCount();
     QCOMPARE(importer.importData(file, QStringLiteral("t.reg")), status);
+    QCOMPARE(platformUnderTest->registry().openKeyCount(), open);
     verifyChecks(platformUnderTest->registry(), checks);
     const QStringList lines = stderrLines.lines();
     // A line for each key elsewhere, or the one line about the lock.

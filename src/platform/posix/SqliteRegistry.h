@@ -41,6 +41,9 @@ public:
     long openKey(RegKey parent, const std::u16string &path, RegKey *result) override;
     long createKey(RegKey parent, const std::u16string &path, RegKey *result) override;
     long closeKey(RegKey key) override;
+    // Handles opened and not closed yet: one forgotten on a path taken again and again grows
+    // a launcher that runs for months.
+    std::size_t openKeyCount() const { return handles.size(); }
     long setValue(RegKey key, const std::u16string &name, std::uint32_t type,
                   const std::uint8_t *data, std::uint32_t size) override;
     long queryValue(RegKey key, const std::u16string &name, std::uint32_t *type,
