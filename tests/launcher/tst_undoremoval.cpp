@@ -200,6 +200,11 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     QVERIFY(light.height() > sentence->fontMetrics().height() + 1);
     // None of its lines is cut off at the bar's foot.
     QVERIFY(sentence->height() >= sentence->heightForWidth(sentence->width()));
+    // In a larger font the button grows too, twice as tall as its words, for a finger to find.
+    controlZ();
+    theSettings.mySystem.SYSTEM_STRING_FONT_SIZE = 40;
+    key(platform::kVkDelete);
+    QVERIFY(bar->undoButton()->height() >= 2 * (40 + 8));
 }
 
 void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
