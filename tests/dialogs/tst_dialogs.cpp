@@ -523,6 +523,8 @@ void tst_Dialogs::shutDownActions()
     dialog.setVisible(true);
     const QList<ShutdownQLabel *> buttons = {dialog.quitLumbraLabel, dialog.taskManagerLabel, dialog.standByLabel,
                                              dialog.restartLabel, dialog.shutDownLabel, dialog.quitLabel};
+    // Each says what it does, in words that are read out too.
+    QVERIFY(!buttons.at(button)->accessibleName().trimmed().isEmpty());
     QTest::mousePress(buttons.at(button), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
     QCOMPARE(platform->power.actions, actions);
     QCOMPARE(dialog.isVisible(), visibleAfter);
