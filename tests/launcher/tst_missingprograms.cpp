@@ -466,6 +466,12 @@ void tst_MissingPrograms::categoryProgramsFollowTheTabsOwn()
     removeAt(1);
     QCOMPARE(storedList(0), QStringLiteral("2.4.3"));
     QCOMPARE(icon(0, 1)->name, QStringLiteral("Icon 4"));
+    // The other category tab now names that program too: read again, it leaves out its missing icon.
+    store(tabSubKeyPath(2), "TAB_ITEM_ALL_ICONS", "6.4");
+    controlZ();
+    pressTab(1);
+    QCOMPARE(tab(1)->icons.size(), 1);
+    QCOMPARE(tab(1)->icons.first()->name, QStringLiteral("Icon 4"));
 }
 
 QTEST_MAIN(tst_MissingPrograms)
