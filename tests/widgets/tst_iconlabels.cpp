@@ -501,6 +501,9 @@ void tst_IconLabels::toolTipAndReloadFace()
     QVERIFY(!cornerMasked(*themed));
     themed->paintHighlighted();
     QCOMPARE(QColor::fromRgba(shownImage(*themed).pixel(2, 2)), QColor(Qt::green));
+    // A cell of another size in the same font (another screen): the icon takes the new size.
+    themed->resizeCell(80, 90, 0, 70, plain);
+    QCOMPARE(themed->size(), QSize(80, 90));
 }
 
 void tst_IconLabels::buttonFacesWithFeedback()
