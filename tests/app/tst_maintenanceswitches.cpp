@@ -395,6 +395,8 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
     const Run switched = run({argument});
     QCOMPARE(switched.exitCode, 2);
     QVERIFY2(switched.err.count(u'\n') <= 2, qPrintable(switched.err));
+    // A damaged store is named as such, with what to do about it.
+    QCOMPARE(switched.err.contains(QLatin1String("the settings store is damaged")), QByteArray(QTest::currentDataTag()).contains("damaged"));
     QVERIFY(switched.out.isEmpty());
     QCOMPARE(fileHash(storePath()), before);
 }

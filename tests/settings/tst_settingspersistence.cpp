@@ -633,6 +633,8 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
     int landed = -2;
     QCOMPARE(changeOf(change, before).applyTo(shown, &landed), outcome);
     QCOMPARE(landed, at);
+    // A damaged store is named as such, with what to do about it.
+    QCOMPARE(quiet.lines().filter(QStringLiteral("the settings store is damaged")).size(), meanwhile == "damage" ? 1 : 0);
     const QMap<QString, QByteArray> after = storedValues();
     QStringList changed;
     for (auto value = after.cbegin(); value != after.cend(); ++value) {
