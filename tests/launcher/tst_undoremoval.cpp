@@ -10,12 +10,14 @@
 #include "launcher/UndoOffer.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/ActionKind.h"
 #include "settings/RegFileExporter.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
 #include "widgets/DragIconPage.h"
+#include "widgets/IconQLabel.h"
 #include "widgets/TabQLabel.h"
 #include "widgets/UndoBar.h"
 
@@ -152,6 +154,8 @@ void tst_UndoRemoval::undoPutsBackExactly()
     const int perPage = 3 * LauncherGeometry::columnCount();
     for (const APIconQLabel *other : launcher->tab(0)->icons)
         QCOMPARE(!other->isHidden(), other->position / perPage == position / perPage);
+    // Paging is offered again when the icon put back makes more than a page.
+    QCOMPARE(!button(ActionKind::PageDown)->isHidden(), launcher->tab(0)->icons.size() > perPage);
     // The offer is used up.
     QVERIFY(!launcher->findChild<UndoOffer *>()->undo());
     QCOMPARE(theSettings.tabs.at(0).TAB_ITEM_ALL_ICONS, list);
