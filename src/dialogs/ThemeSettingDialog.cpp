@@ -28,8 +28,6 @@ ThemeSettingDialog::ThemeSettingDialog(QWidget *parent)
     label_up->setGeometry(0, 0, 431, 31);
     label_up->setAlignment(Qt::AlignCenter);
     setWindowTitle(QCoreApplication::translate("ThemeSettingDialogClass", "ThemeSetting"));
-    label_up->setText(QString());
-    QMetaObject::connectSlotsByName(this);
     setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint);
 }
 

@@ -66,19 +66,14 @@ LockPinStore::Status writeText(const QString &name, const QString &text)
         scope.commit();
         return LockPinStore::Status::NoSettings;
     }
-    long status = platform::kErrorSuccess;
-    if (text.isEmpty()) {
-        status = registry.deleteValue(key, toUtf16(name));
-        if (status == platform::kErrorFileNotFound)
-            status = platform::kErrorSuccess;
-    } else {
-        status = writeRegString(key, name, text);
-    }
+    // A refused write spoils the scope, and its commit answers the refusal; a value that
+    // is not there to delete is no refusal.
+    if (text.isEmpty())
+        registry.deleteValue(key, toUtf16(name));
+    else
+        writeRegString(key, name, text);
     closeRegKey(key);
-    const long committed = scope.commit();
-    return status == platform::kErrorSuccess && committed == platform::kErrorSuccess
-        ? LockPinStore::Status::Done
-        : LockPinStore::Status::NotStored;
+    return scope.commit() == platform::kErrorSuccess ? LockPinStore::Status::Done : LockPinStore::Status::NotStored;
 }
 
 } // namespace

@@ -406,8 +406,9 @@ void tst_MissingPrograms::lackingRolesAreSaidInOneLine()
     launcher->timerStart_slot();
     const QStringList said = errors.lines().filter(QStringLiteral("takes the role"));
     QCOMPARE(said.size(), 1);
-    for (const QString &role : lacking)
-        QVERIFY(said.first().contains(u'"' + role + u'"'));
+    QVERIFY2(said.first().endsWith(QStringLiteral("takes the roles \"e-mail\", \"music\", \"videos\"; their icons "
+                                                  "start their own targets")),
+             qPrintable(said.first()));
 }
 
 // A category's programs follow the tab's own icons (but for theirs), open their entry, stay in

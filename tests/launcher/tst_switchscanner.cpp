@@ -244,7 +244,8 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
     show(tab, pagesDown);
     stepTo(step);
     platform->shell.starts.clear();
-    scanner()->activate();
+    // Return is a switch too: it does what is highlighted, not what it would do unscanned.
+    QTest::keyClick(launcher->tab(tab)->page, Qt::Key_Return);
     QCOMPARE(platform->shell.starts.isEmpty(), started.isEmpty());
     if (!started.isEmpty())
         QVERIFY2(platform->shell.starts.first().program.contains(started), qPrintable(platform->shell.starts.first().program));

@@ -1,6 +1,7 @@
 #include "RegistryContract.h"
 #include "TestPlatform.h"
 
+#include "platform/RegistryScope.h"
 #include "platform/posix/SqliteRegistry.h"
 
 #include <QCoreApplication>
@@ -281,6 +282,12 @@ void tst_SqliteRegistry::nestedScopesCommitOnce()
     QCOMPARE(writer.commitScope(), kErrorSuccess);
     QCOMPARE(subKeys(reader, QStringLiteral("Software")), QStringList{"Nested"});
     QCOMPARE(writer.commitScope(), kErrorInvalidParameter);
+    // Left early, as on an error, a scope still ends with its block.
+    {
+        RegistryScope scope(writer);
+        writer.closeKey(created(writer, QStringLiteral("Software\\Left")));
+    }
+    QCOMPARE(subKeys(reader, QStringLiteral("Software")), (QStringList{"Nested", "Left"}));
 }
 
 void tst_SqliteRegistry::refusedWriteSpoilsTheScope_data()

@@ -186,6 +186,11 @@ QString infoPath(const QString &folder, WindowHandle window)
     return path + QStringLiteral(".info");
 }
 
+QStringList openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+}
+
 QString line(const char *who, unsigned message, unsigned long long wParam)
 {
     return QStringLiteral("%1 %2 %3 gui").arg(QLatin1String(who)).arg(message).arg(wParam);
@@ -233,6 +238,7 @@ private slots:
     void unsafeFoldersAreRefused_data();
     void unsafeFoldersAreRefused();
     void deepFoldersStillWork();
+    void anIdTakenElsewhereIsPassedOver();
 
 private:
     QString path(const QString &relative) const { return root->filePath(relative); }
@@ -971,15 +977,34 @@ void tst_WindowMessagesBus::deepFoldersStillWork()
     const auto launcher = startEndpoint(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
     QVERIFY(launcher->window != platform::kNoWindow);
     QVERIFY(QFile::exists(socketPath(folder, launcher->window)));
-    const auto descriptors = [] {
-        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    };
-    const QStringList before = descriptors();
+    const QStringList before = openDescriptors();
     QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), launcher->window);
     QVERIFY(bus.sendMessage(launcher->window, kPlain, 8, 0, kWait));
     QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 8), line("handler", kPlain, 8)}));
     // The folder's descriptor is closed after each use: a launcher runs for months.
-    QCOMPARE(descriptors(), before);
+    QCOMPARE(openDescriptors(), before);
+}
+
+// A process in another namespace may have taken the id this one picks first: its socket
+// answers, and the id is passed over, with no descriptor kept for it.
+void tst_WindowMessagesBus::anIdTakenElsewhereIsPassedOver()
+{
+    const auto registerOnce = [] {
+        platform::PosixWindowMessages own;
+        const WindowHandle window = own.registerWindow(u"QWidget", u"Lumbra", 0, [](const WindowMessage &) { return true; });
+        own.unregisterWindow(window);
+        return window;
+    };
+    const WindowHandle first = registerOnce();
+    QVERIFY(first != platform::kNoWindow);
+    const int taken = platform::listenAt(QFile::encodeName(busFolder()).toStdString(),
+                                         platform::BusDirectory::socketName(first));
+    QVERIFY(taken >= 0);
+    const QStringList before = openDescriptors();
+    const WindowHandle next = registerOnce();
+    QVERIFY(next != platform::kNoWindow && next != first);
+    QCOMPARE(openDescriptors(), before);
+    ::close(taken);
 }
 
 int main(int argc, char **argv)

@@ -597,6 +597,8 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("add, icon added meanwhile") << "add" << "icon" << O::SavedAfterReload
                                                << list + QStringList{"IconInfo\\06\\"} << "1.2.3.5.6" << 4;
     QTest::newRow("theme") << "set CURRENT_THEME 1" << "" << O::Saved << QStringList{"System\\CURRENT_THEME"} << "1.2.3" << -1;
+    QTest::newRow("a number the settings do not have") << "set NO_SUCH_NUMBER 1" << "" << O::NoLongerFits
+                                                       << QStringList() << "1.2.3" << -1;
     QTest::newRow("theme removed meanwhile") << "set CURRENT_THEME 2" << "drop theme" << O::NoLongerFits
                                              << QStringList() << "1.2.3" << -1;
     // Nobody's change to give way to: what the person sees is written back whole.
