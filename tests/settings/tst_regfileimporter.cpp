@@ -159,6 +159,7 @@ void tst_RegFileImporter::valueForms_data()
     QTest::newRow("escaped name") << QByteArray(R"("a\"b\\c"="d")") << "a\"b\\c" << "1:64000000" << 0;
     QTest::newRow("@ with junk") << QByteArray("@x=\"d\"") << "" << "none" << 1;
     QTest::newRow("no =") << QByteArray("\"v\" \"a\"") << "v" << "none" << 1;
+    QTest::newRow("another sign for =") << QByteArray("\"v\":\"a\"") << "v" << "none" << 1;
     QTest::newRow("no data") << QByteArray("\"v\"=") << "v" << "none" << 1;
     QTest::newRow("unknown data") << QByteArray("\"v\"=text") << "v" << "none" << 1;
     QTest::newRow("dword") << QByteArray("\"v\"=dword:12345678") << "v" << "4:78563412" << 0;
