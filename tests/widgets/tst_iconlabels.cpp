@@ -501,9 +501,12 @@ void tst_IconLabels::toolTipAndReloadFace()
     QVERIFY(!cornerMasked(*themed));
     themed->paintHighlighted();
     QCOMPARE(QColor::fromRgba(shownImage(*themed).pixel(2, 2)), QColor(Qt::green));
-    // A cell of another size in the same font (another screen): the icon takes the new size.
-    themed->resizeCell(80, 90, 0, 70, plain);
-    QCOMPARE(themed->size(), QSize(80, 90));
+    // A cell of another size in the same font (another screen): the icon takes the new size,
+    // whichever side changed.
+    for (const QSize cell : {QSize(100, 90), QSize(80, 90)}) {
+        themed->resizeCell(cell.width(), cell.height(), 0, 70, plain);
+        QCOMPARE(themed->size(), cell);
+    }
 }
 
 void tst_IconLabels::buttonFacesWithFeedback()
