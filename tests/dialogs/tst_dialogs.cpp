@@ -590,6 +590,9 @@ void tst_Dialogs::restoreMessageBringsTheLauncherBack()
     startLauncher(twoThemes());
     launcher->showMinimized();
     QVERIFY(launcher->isMinimized());
+    // Only that message brings it back.
+    QVERIFY(!QMyApp::winEventFilter({0, platform::kWmDisplayChange, 0, 0}));
+    QVERIFY(launcher->isMinimized());
     QVERIFY(!QMyApp::winEventFilter({0, platform::kWmUser + 1, 0, 0}));
     QVERIFY(!launcher->isMinimized());
     QVERIFY(launcher->isVisible());

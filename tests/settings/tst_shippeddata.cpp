@@ -19,8 +19,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QDir>
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QProcess>
@@ -131,6 +131,7 @@ private slots:
     void embeddedPicturesHaveTheirSize();
     void shutDownTranslationsAreComplete_data();
     void shutDownTranslationsAreComplete();
+    void shutDownFontComesDownToFit();
     void noTranslationBeyondTheTable();
     void everyLanguageHasAFont_data();
     void everyLanguageHasAFont();
@@ -216,6 +217,17 @@ void tst_ShippedData::shutDownTranslationsAreComplete()
         else if (second.size() > 1)
             QVERIFY(2 * metrics.height() <= 40);
     }
+}
+
+// A family standing in for Arial that is taller (Loma's lines are): the size comes down
+// until two lines fit the caption box.
+void tst_ShippedData::shutDownFontComesDownToFit()
+{
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Loma"));
+    const QFont font = LumbraShutDown::buttonFont(0x0409);
+    QFont::removeSubstitutions(QStringLiteral("Arial"));
+    QVERIFY2(font.pixelSize() < 16, qPrintable(QFontInfo(font).family()));
+    QVERIFY(2 * QFontMetrics(font).height() <= 40);
 }
 
 // The dialog reads Portuguese of both regions from the BR file.
