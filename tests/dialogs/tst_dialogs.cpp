@@ -176,6 +176,8 @@ void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize()
     launcher->dispatchAction(nullptr, nullptr, launcher->tab(1)->tabLabel);
     launcher->dispatchAction(nullptr, nullptr, launcher->tab(0)->tabLabel);
     QCOMPARE(launcher->tab(0)->page->pixmap().cacheKey() != first, decodedAgain);
+    // Kept at the page's size, not the file's.
+    QCOMPARE(launcher->tab(0)->page->pixmap().size(), launcher->tab(0)->page->size());
 }
 
 void tst_Dialogs::themeDialogOkStoresTheTheme()
