@@ -258,6 +258,8 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     DropIconDialog dialog;
     dialog.setDroppedFile(path, QStringLiteral("my.app.exe"));
     QCOMPARE(path, target);
+    // The program's path is shown, not typed over.
+    QTest::keyClicks(dialog.lineEdit_2, QStringLiteral("x"));
     QCOMPARE(dialog.lineEdit_2->text(), target);
     QCOMPARE(dialog.lineEdit_3->text(), QStringLiteral("my"));
     dialog.lineEdit_3->setText(QStringLiteral("  My Tool  "));
