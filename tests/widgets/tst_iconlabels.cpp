@@ -501,11 +501,14 @@ void tst_IconLabels::toolTipAndReloadFace()
     QVERIFY(!cornerMasked(*themed));
     themed->paintHighlighted();
     QCOMPARE(QColor::fromRgba(shownImage(*themed).pixel(2, 2)), QColor(Qt::green));
-    // A cell of another size in the same font (another screen): the icon takes the new size,
-    // whichever side changed.
-    for (const QSize cell : {QSize(100, 90), QSize(80, 90)}) {
-        themed->resizeCell(cell.width(), cell.height(), 0, 70, plain);
-        QCOMPARE(themed->size(), cell);
+    // A new cell (another screen, another font): the icon takes it, whichever part changed.
+    struct Cell { QSize size; QPoint name; int pixels; };
+    for (const Cell &cell : {Cell{{100, 90}, {0, 70}, 14}, Cell{{80, 90}, {0, 70}, 14}, Cell{{80, 90}, {4, 70}, 14},
+                             Cell{{80, 90}, {4, 60}, 14}, Cell{{80, 90}, {4, 60}, 20}}) {
+        themed->resizeCell(cell.size.width(), cell.size.height(), cell.name.x(), cell.name.y(), dejaVuPixels(cell.pixels));
+        QCOMPARE(themed->size(), cell.size);
+        QCOMPARE(QPoint(themed->nameX, themed->nameY), cell.name);
+        QCOMPARE(themed->nameFont.pixelSize(), cell.pixels);
     }
 }
 
