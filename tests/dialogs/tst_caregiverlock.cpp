@@ -2,6 +2,7 @@
 // and its dialogs ask for the PIN while it is set.
 
 #include "LauncherFixture.h"
+#include "TestPictures.h"
 #include "WrittenValues.h"
 
 #include "app/TrayIcon.h"
@@ -367,6 +368,10 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     pad.show();
     QTest::keyClicks(&pad, QString(20, u'1')); // a key held
     QCOMPARE(pad.dotsLabel->text(), QString(PinHash::kLongestPin, QChar(0x25CF))); // never the digits
+    // They stand in the middle of their box (its frame left out).
+    const QImage dots = pad.dotsLabel->grab().toImage().copy(pad.dotsLabel->contentsRect().adjusted(3, 3, -3, -3));
+    const QRect drawn = pixelsWhere(dots, [](QRgb pixel) { return qGray(pixel) < 100; });
+    QVERIFY2(qAbs(drawn.center().x() - dots.width() / 2) <= 2, qPrintable(QString::number(drawn.center().x())));
     QTest::keyClick(&pad, Qt::Key_Return);
     QCOMPARE(pad.messageLabel->text(), theSettings.getString(TextSetting::DIALOG_PIN_WRONG));
     QVERIFY(!pad.isWaiting());

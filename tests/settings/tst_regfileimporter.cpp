@@ -437,6 +437,8 @@ void tst_RegFileImporter::problemsNameFileAndLine_data()
                                           << "dir/my.reg:5: the hex data of line 4 is continued by a line that is "
                                              "not hex data; that value and this line are ignored, and the values "
                                              "after it stay in the key before it";
+    QTest::newRow("blank key name") << kHeader + "[ HKLM\\Software\\T]\n"
+                                    << "dir/my.reg:3: a key name may not begin with a blank";
     QTest::newRow("bad header") << QByteArray("REGEDIT5\n") << "dir/my.reg: not a registry file";
 }
 

@@ -479,7 +479,8 @@ private:
 
     std::string keyNames(RegKey key)
     {
-        std::vector<std::u16string> names;
+        // What the list held before is replaced, not added to.
+        std::vector<std::u16string> names{u"stale"};
         const long status = registry.enumKeys(key, &names);
         if (status != kErrorSuccess)
             return statusText(status);
@@ -491,7 +492,7 @@ private:
 
     std::string values(RegKey key)
     {
-        std::vector<RegValue> found;
+        std::vector<RegValue> found(1);
         const long status = registry.enumValues(key, &found);
         if (status != kErrorSuccess)
             return statusText(status);
