@@ -204,7 +204,6 @@ QLabel *DropIconDialog::captionLabel(const QRect &geometry, const QString &text,
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
     label->setLayoutDirection(Qt::RightToLeft);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 

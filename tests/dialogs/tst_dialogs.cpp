@@ -211,8 +211,12 @@ void tst_Dialogs::themeDialogSwallowsTheFirstIndexChange()
 void tst_Dialogs::trayClickGuard()
 {
     startLauncher(twoThemes());
+    theSettings.mySystem.SYSTEMTRAY_LUMBRA_SETTING_EXIT = QStringLiteral("Beenden");
     TrayIcon tray;
     tray.setupTray();
+    // The menu speaks the tree's language; only a text the tree lacks is the program's own.
+    QCOMPARE(tray.exitText, QStringLiteral("Beenden"));
+    QCOMPARE(tray.settingText, QStringLiteral("Settings"));
     QVERIFY(!launcher->isMinimized());
     tray.iconActivated(QSystemTrayIcon::Trigger);
     QVERIFY(launcher->isMinimized());
