@@ -1,7 +1,6 @@
 // The installation as a package maker or an administrator makes it: staged into a temporary
 // folder, and the installed program run from there on the settings it brings.
 
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -12,7 +12,6 @@
 #include "settings/SettingStore.h"
 #include "widgets/NoticeBubble.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>

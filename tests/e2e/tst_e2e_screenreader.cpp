@@ -7,7 +7,6 @@
 #include "E2eTest.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>

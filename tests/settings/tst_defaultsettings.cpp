@@ -15,7 +15,6 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 
-#include <QColor>
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>

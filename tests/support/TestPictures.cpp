@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QPixmap>
 
 const QColor TestPictures::maskColour = QColor(0, 0, 255);
 const QColor TestPictures::defaultColour = QColor(0, 255, 0);

@@ -3,7 +3,6 @@
 #include "settings/SettingStore.h"
 #include "widgets/FaceRecipes.h"
 
-#include <QCursor>
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>

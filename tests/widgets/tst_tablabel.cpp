@@ -4,10 +4,8 @@
 #include "settings/SettingStore.h"
 #include "widgets/TabQLabel.h"
 
-#include <QCursor>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
