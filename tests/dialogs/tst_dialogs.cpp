@@ -3,7 +3,6 @@
 
 #include "LauncherFixture.h"
 #include "RecordingShell.h"
-#include "TestPictures.h"
 
 #include "app/QMyApp.h"
 #include "app/SingleInstance.h"
@@ -11,7 +10,6 @@
 #include "app/selectlumbraorwin.h"
 #include "dialogs/DropIconDialog.h"
 #include "dialogs/LumbraShutDown.h"
-#include "dialogs/PinPadDialog.h"
 #include "dialogs/ThemeSettingDialog.h"
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
@@ -23,7 +21,6 @@
 #include "settings/ActionKind.h"
 #include "settings/RegistryAccess.h"
 #include "settings/RegistryPaths.h"
-#include "settings/PinHash.h"
 #include "settings/SettingStore.h"
 #include "widgets/IconQLabel.h"
 #include "settings/SettingsPersistence.h"
@@ -102,8 +99,6 @@ private slots:
     void secondStartHandsOver_data();
     void secondStartHandsOver();
     void restoreMessageBringsTheLauncherBack();
-    void windowsLookAsKept_data();
-    void windowsLookAsKept();
 
 private:
     void startLauncher(const LauncherStore &store);
@@ -612,54 +607,6 @@ void tst_Dialogs::restoreMessageBringsTheLauncherBack()
     launcher->hide();
     QMyApp::winEventFilter({0, platform::kWmUser + 1, 0, 0});
     QVERIFY(launcher->isVisible());
-}
-
-void tst_Dialogs::windowsLookAsKept_data()
-{
-    QTest::addColumn<QString>("scene");
-    for (const char *scene : {"launcher", "notice", "shut-down", "theme", "settings", "drop", "pin-pad"})
-        QTest::newRow(scene) << QString::fromLatin1(scene);
-}
-
-// What no other check measures (a caption's place, a colour, a font, a frame) shows against
-// the picture kept of each window.
-void tst_Dialogs::windowsLookAsKept()
-{
-    QFETCH(QString, scene);
-    LauncherStore store = twoThemes();
-    store.tabIcons.first() = LauncherStore::iconList(1, 9);
-    platform->targets.missing.insert(QStringLiteral("/opt/apps/app2"));
-    for (int n = 1; n <= 9; ++n)
-        QVERIFY(writePicture(folderPath(QStringLiteral("Icon/app%1.png").arg(n)), QColor::fromHsv(n * 36, 160, 230)));
-    startLauncher(store);
-    QTRY_COMPARE(pageColour(), QColor(Qt::red).rgb());
-    std::unique_ptr<QDialog> dialog;
-    if (scene == u"notice") {
-        key(platform::kVkRight);
-        key(platform::kVkReturn);
-    } else if (scene == u"shut-down") {
-        dialog = std::make_unique<LumbraShutDown>(nullptr);
-    } else if (scene == u"theme") {
-        auto theme = std::make_unique<ThemeSettingDialog>(nullptr);
-        theme->setupThemeDialog();
-        theme->loadThemeList();
-        dialog = std::move(theme);
-    } else if (scene == u"settings") {
-        auto settings = std::make_unique<TrayIconLumbraSettingdialog>();
-        settings->prepareDialog();
-        dialog = std::move(settings);
-    } else if (scene == u"drop") {
-        auto drop = std::make_unique<DropIconDialog>();
-        QString path = QStringLiteral("/opt/tools/tool");
-        drop->setDroppedFile(path, QStringLiteral("tool"));
-        dialog = std::move(drop);
-    } else if (scene == u"pin-pad") {
-        dialog = std::make_unique<PinPadDialog>(PinHash::make(QStringLiteral("1234"), "0123456789abcdef", 1000));
-    }
-    QWidget &shown = dialog ? *dialog : static_cast<QWidget &>(*launcher);
-    shown.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&shown));
-    QVERIFY(looksAsKept(shown, scene));
 }
 
 QTEST_MAIN(tst_Dialogs)

@@ -6,11 +6,18 @@
 // from a netbook's to a television's: every page measured.
 
 #include "LauncherFixture.h"
+#include "RecordingTargets.h"
+#include "TestPictures.h"
 
+#include "dialogs/DropIconDialog.h"
 #include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
+#include "dialogs/ThemeSettingDialog.h"
+#include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/PinHash.h"
 #include "settings/RegFileImporter.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
@@ -136,6 +143,8 @@ private slots:
     void everyLanguageHasAFont_data();
     void everyLanguageHasAFont();
     void backgroundMusicIsCalm();
+    void factoryWindowsLookAsKept_data();
+    void factoryWindowsLookAsKept();
 };
 
 void tst_ShippedData::embeddedPicturesHaveTheirSize_data()
@@ -349,5 +358,52 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
 }
 
 // Text is measured, so the test needs a GUI application (offscreen, from CTest).
+void tst_ShippedData::factoryWindowsLookAsKept_data()
+{
+    QTest::addColumn<QString>("scene");
+    for (const char *scene : {"launcher", "notice", "shut-down", "theme", "settings", "drop", "pin-pad"})
+        QTest::newRow(scene) << QString::fromLatin1(scene);
+}
+
+// The English factory settings as a person sees them, against the picture kept of each
+// window: what no other check measures (a caption's place, a colour, a font, a frame) shows.
+void tst_ShippedData::factoryWindowsLookAsKept()
+{
+    QFETCH(QString, scene);
+    RegFileImporter(platform->registry()).importFile(kProgramFolder + QStringLiteral("/EN.reg"));
+    QCOMPARE(loadAllSettings(theSettings), 1);
+    QDir::setCurrent(kProgramFolder);
+    if (scene == u"notice")
+        platform->targets.missing.insert(QStringLiteral("*"));
+    startOnSettings();
+    launcher->timerStart_slot();
+    std::unique_ptr<QDialog> dialog;
+    if (scene == u"notice") {
+        key(platform::kVkReturn);
+    } else if (scene == u"shut-down") {
+        dialog = std::make_unique<LumbraShutDown>(nullptr);
+    } else if (scene == u"theme") {
+        auto theme = std::make_unique<ThemeSettingDialog>(nullptr);
+        theme->setupThemeDialog();
+        theme->loadThemeList();
+        dialog = std::move(theme);
+    } else if (scene == u"settings") {
+        auto settings = std::make_unique<TrayIconLumbraSettingdialog>();
+        settings->prepareDialog();
+        dialog = std::move(settings);
+    } else if (scene == u"drop") {
+        auto drop = std::make_unique<DropIconDialog>();
+        QString path = QStringLiteral("/opt/tools/tool");
+        drop->setDroppedFile(path, QStringLiteral("tool"));
+        dialog = std::move(drop);
+    } else if (scene == u"pin-pad") {
+        dialog = std::make_unique<PinPadDialog>(PinHash::make(QStringLiteral("1234"), "0123456789abcdef", 1000));
+    }
+    QWidget &shown = dialog ? *dialog : static_cast<QWidget &>(*launcher);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    QVERIFY(looksAsKept(shown, scene));
+}
+
 QTEST_MAIN(tst_ShippedData)
 #include "tst_shippeddata.moc"
