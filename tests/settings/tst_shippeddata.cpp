@@ -361,7 +361,7 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
 void tst_ShippedData::factoryWindowsLookAsKept_data()
 {
     QTest::addColumn<QString>("scene");
-    for (const char *scene : {"launcher", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad"})
+    for (const char *scene : {"launcher", "tab-2", "tab-3", "tab-4", "tab-5", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad"})
         QTest::newRow(scene) << QString::fromLatin1(scene);
 }
 
@@ -378,6 +378,8 @@ void tst_ShippedData::factoryWindowsLookAsKept()
     startOnSettings();
     launcher->timerStart_slot();
     std::unique_ptr<QDialog> dialog;
+    if (scene.startsWith(u"tab-"))
+        pressTab(scene.mid(4).toInt() - 1);
     if (scene == u"notice") {
         // The last icon of the row: the notice stands to its left, where there is room.
         for (int step = 0; step < 4; ++step)
