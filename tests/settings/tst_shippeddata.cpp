@@ -9,6 +9,7 @@
 #include "RecordingTargets.h"
 #include "TestPictures.h"
 
+#include "app/selectlumbraorwin.h"
 #include "dialogs/DropIconDialog.h"
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/PinPadDialog.h"
@@ -361,7 +362,7 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
 void tst_ShippedData::factoryWindowsLookAsKept_data()
 {
     QTest::addColumn<QString>("scene");
-    for (const char *scene : {"launcher", "tab-2", "tab-3", "tab-4", "tab-5", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad"})
+    for (const char *scene : {"launcher", "tab-2", "tab-3", "tab-4", "tab-5", "scanning", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad", "start-choice"})
         QTest::newRow(scene) << QString::fromLatin1(scene);
 }
 
@@ -375,6 +376,8 @@ void tst_ShippedData::factoryWindowsLookAsKept()
     QDir::setCurrent(kProgramFolder);
     if (scene == u"notice")
         platform->targets.missing.insert(QStringLiteral("*"));
+    if (scene == u"scanning")
+        theSettings.mySystem.SWITCH_SCAN_MS = 1000000; // its first step, held
     startOnSettings();
     launcher->timerStart_slot();
     std::unique_ptr<QDialog> dialog;
@@ -403,6 +406,11 @@ void tst_ShippedData::factoryWindowsLookAsKept()
         QString path = QStringLiteral("/opt/tools/tool");
         drop->setDroppedFile(path, QStringLiteral("tool"));
         dialog = std::move(drop);
+    } else if (scene == u"start-choice") {
+        dialog = std::make_unique<selectlumbraorwin>(theSettings.getString(TextSetting::LUMBRA_WINDOWTITLE),
+                                                     theSettings.getFont(FontSetting::SYSTEM_STRING_FONT),
+                                                     theSettings.getString(TextSetting::DIALOG_LUMBRA_NAME),
+                                                     theSettings.getString(TextSetting::DIALOG_WINDOWMODE_NAME));
     } else if (scene == u"pin-pad") {
         dialog = std::make_unique<PinPadDialog>(PinHash::make(QStringLiteral("1234"), "0123456789abcdef", 1000));
     }
