@@ -6,11 +6,19 @@
 // from a netbook's to a television's: every page measured.
 
 #include "LauncherFixture.h"
+#include "RecordingTargets.h"
+#include "TestPictures.h"
 
+#include "app/selectlumbraorwin.h"
+#include "dialogs/DropIconDialog.h"
 #include "dialogs/LumbraShutDown.h"
+#include "dialogs/PinPadDialog.h"
+#include "dialogs/ThemeSettingDialog.h"
+#include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
 #include "launcher/lumbra.h"
 #include "platform/WindowMessages.h"
+#include "settings/PinHash.h"
 #include "settings/RegFileImporter.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
@@ -136,6 +144,8 @@ private slots:
     void everyLanguageHasAFont_data();
     void everyLanguageHasAFont();
     void backgroundMusicIsCalm();
+    void factoryWindowsLookAsKept_data();
+    void factoryWindowsLookAsKept();
 };
 
 void tst_ShippedData::embeddedPicturesHaveTheirSize_data()
@@ -349,5 +359,66 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
 }
 
 // Text is measured, so the test needs a GUI application (offscreen, from CTest).
+void tst_ShippedData::factoryWindowsLookAsKept_data()
+{
+    QTest::addColumn<QString>("scene");
+    for (const char *scene : {"launcher", "tab-2", "tab-3", "tab-4", "tab-5", "scanning", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad", "start-choice"})
+        QTest::newRow(scene) << QString::fromLatin1(scene);
+}
+
+// The English factory settings as a person sees them, against the picture kept of each
+// window: what no other check measures (a caption's place, a colour, a font, a frame) shows.
+void tst_ShippedData::factoryWindowsLookAsKept()
+{
+    QFETCH(QString, scene);
+    RegFileImporter(platform->registry()).importFile(kProgramFolder + QStringLiteral("/EN.reg"));
+    QCOMPARE(loadAllSettings(theSettings), 1);
+    QDir::setCurrent(kProgramFolder);
+    if (scene == u"notice")
+        platform->targets.missing.insert(QStringLiteral("*"));
+    if (scene == u"scanning")
+        theSettings.mySystem.SWITCH_SCAN_MS = 1000000; // its first step, held
+    startOnSettings();
+    launcher->timerStart_slot();
+    std::unique_ptr<QDialog> dialog;
+    if (scene.startsWith(u"tab-"))
+        pressTab(scene.mid(4).toInt() - 1);
+    if (scene == u"notice") {
+        // The last icon of the row: the notice stands to its left, where there is room.
+        for (int step = 0; step < 4; ++step)
+            key(platform::kVkRight);
+        key(platform::kVkReturn);
+    } else if (scene == u"delete-kept") {
+        key(platform::kVkDelete); // a factory icon stays, and the keys show where they are
+    } else if (scene == u"shut-down") {
+        dialog = std::make_unique<LumbraShutDown>(nullptr);
+    } else if (scene == u"theme") {
+        auto theme = std::make_unique<ThemeSettingDialog>(nullptr);
+        theme->setupThemeDialog();
+        theme->loadThemeList();
+        dialog = std::move(theme);
+    } else if (scene == u"settings") {
+        auto settings = std::make_unique<TrayIconLumbraSettingdialog>();
+        settings->prepareDialog();
+        dialog = std::move(settings);
+    } else if (scene == u"drop") {
+        auto drop = std::make_unique<DropIconDialog>();
+        QString path = QStringLiteral("/opt/tools/tool");
+        drop->setDroppedFile(path, QStringLiteral("tool"));
+        dialog = std::move(drop);
+    } else if (scene == u"start-choice") {
+        dialog = std::make_unique<selectlumbraorwin>(theSettings.getString(TextSetting::LUMBRA_WINDOWTITLE),
+                                                     theSettings.getFont(FontSetting::SYSTEM_STRING_FONT),
+                                                     theSettings.getString(TextSetting::DIALOG_LUMBRA_NAME),
+                                                     theSettings.getString(TextSetting::DIALOG_WINDOWMODE_NAME));
+    } else if (scene == u"pin-pad") {
+        dialog = std::make_unique<PinPadDialog>(PinHash::make(QStringLiteral("1234"), "0123456789abcdef", 1000));
+    }
+    QWidget &shown = dialog ? *dialog : static_cast<QWidget &>(*launcher);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    QVERIFY(looksAsKept(shown, scene));
+}
+
 QTEST_MAIN(tst_ShippedData)
 #include "tst_shippeddata.moc"

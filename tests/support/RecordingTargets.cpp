@@ -19,14 +19,14 @@ bool RecordingTargets::programExists(const std::u16string &program)
 {
     const QString name = QString::fromStdU16String(program);
     programsAsked.append(name);
-    return !missing.contains(name);
+    return !missing.contains(name) && !missing.contains(QStringLiteral("*"));
 }
 
 bool RecordingTargets::documentExists(const std::u16string &file, const std::u16string &)
 {
     const QString name = QString::fromStdU16String(file);
     documentsAsked.append(name);
-    return !missing.contains(name);
+    return !missing.contains(name) && !missing.contains(QStringLiteral("*"));
 }
 
 platform::RoleProgram RecordingTargets::programFor(const std::u16string &role)

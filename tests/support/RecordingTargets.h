@@ -10,7 +10,8 @@
 
 // Answers whether programs and documents exist from a list instead of the disk, and records
 // what it was asked; installed as the process's lookup for the lifetime of the object.
-// Everything exists unless it is listed in `missing` (the target exactly as asked).
+// Everything exists unless it is listed in `missing` (the target exactly as asked), or
+// `missing` holds "*".
 class RecordingTargets : public platform::TargetLookup, public platform::ProgramRoles
 {
 public:

@@ -5,6 +5,10 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdlib>
 
 const QColor TestPictures::maskColour = QColor(0, 0, 255);
 const QColor TestPictures::defaultColour = QColor(0, 255, 0);
@@ -80,4 +84,28 @@ QRect pixelsWhere(const QImage &image, const std::function<bool(QRgb)> &chosen)
             bounds |= chosen(image.pixel(x, y)) ? QRect(x, y, 1, 1) : QRect();
     }
     return bounds;
+}
+
+bool looksAsKept(QWidget &widget, const QString &name)
+{
+    const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString kept = QStringLiteral(LUMBRA_TEST_PICTURES "/%1.png").arg(name);
+    if (qEnvironmentVariableIntValue("LUMBRA_KEEP_PICTURES"))
+        return shown.save(kept);
+    const QImage before = QImage(kept).convertToFormat(QImage::Format_RGB32);
+    QRect differs = shown.size() == before.size() ? QRect() : shown.rect();
+    for (int y = 0; y < shown.height() && differs.isEmpty(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb a = shown.pixel(x, y), b = before.pixel(x, y);
+            if (std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 24)
+                differs |= QRect(x, y, 1, 1);
+        }
+    }
+    if (differs.isEmpty())
+        return true;
+    const QString left = QDir::temp().filePath(name + QStringLiteral(".png"));
+    shown.save(left);
+    qWarning("%s differs from the kept picture first at (%d, %d); it is in %s", qPrintable(name),
+             differs.x(), differs.y(), qPrintable(left));
+    return false;
 }

@@ -39,5 +39,11 @@ private:
 class QLabel;
 QImage shownImage(const QLabel &label);
 
+// Whether `widget` looks as the picture kept as tests/pictures/NAME.png shows it: no channel
+// of a pixel off by more than the edge of a letter can be. Where it doesn't, what it shows is
+// left in the temporary folder to look at. LUMBRA_KEEP_PICTURES=1 keeps it as the new picture.
+class QWidget;
+bool looksAsKept(QWidget &widget, const QString &name);
+
 // The smallest rectangle holding every pixel of `image` that `chosen` takes.
 QRect pixelsWhere(const QImage &image, const std::function<bool(QRgb)> &chosen);
