@@ -132,31 +132,25 @@ void tst_DesktopEntries::readEntries_data()
     const QByteArray named = entry("Name=Text Editor\nName[de]=Texteditor\nName[pt]=Editor de texto\n"
                                    "Name[zh_TW]=\u6587\u5b57\u7de8\u8f2f\u5668\nIcon=accessories-text-editor\n"
                                    "Exec=/bin/true %U");
-    QTest::newRow("untranslated") << named << QString() << Status::Usable << QStringLiteral("Text Editor");
-    QTest::newRow("German") << named << QStringLiteral("de") << Status::Usable << QStringLiteral("Texteditor");
-    QTest::newRow("Brazilian falls to Portuguese") << named << QStringLiteral("pt_BR") << Status::Usable
-                                                  << QStringLiteral("Editor de texto");
-    QTest::newRow("Taiwanese") << named << QStringLiteral("zh_TW") << Status::Usable
-                               << QStringLiteral("\u6587\u5b57\u7de8\u8f2f\u5668");
-    QTest::newRow("French falls to the untranslated") << named << QStringLiteral("fr") << Status::Usable
-                                                      << QStringLiteral("Text Editor");
-    QTest::newRow("program on PATH") << entry("Name=Sh\nExec=sh -c true") << QString() << Status::Usable
-                                     << QStringLiteral("Sh");
-    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << QString() << Status::Hidden
-                            << QStringLiteral("Gone");
-    QTest::newRow("no Exec") << entry("Name=Nothing") << QString() << Status::NoProgram << QStringLiteral("Nothing");
-    QTest::newRow("empty Exec") << entry("Name=Nothing\nExec=") << QString() << Status::NoProgram
-                                << QStringLiteral("Nothing");
+    QTest::newRow("untranslated") << named << QString() << Status::Usable << "Text Editor";
+    QTest::newRow("German") << named << "de" << Status::Usable << "Texteditor";
+    QTest::newRow("Brazilian falls to Portuguese") << named << "pt_BR" << Status::Usable << "Editor de texto";
+    QTest::newRow("Taiwanese") << named << "zh_TW" << Status::Usable << "\u6587\u5b57\u7de8\u8f2f\u5668";
+    QTest::newRow("French falls to the untranslated") << named << "fr" << Status::Usable << "Text Editor";
+    QTest::newRow("program on PATH") << entry("Name=Sh\nExec=sh -c true") << QString() << Status::Usable << "Sh";
+    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << QString() << Status::Hidden << "Gone";
+    QTest::newRow("no Exec") << entry("Name=Nothing") << QString() << Status::NoProgram << "Nothing";
+    QTest::newRow("empty Exec") << entry("Name=Nothing\nExec=") << QString() << Status::NoProgram << "Nothing";
     QTest::newRow("TryExec missing") << entry("Name=Try\nTryExec=lumbra-no-such-program\nExec=/bin/true")
-                                     << QString() << Status::ProgramMissing << QStringLiteral("Try");
+                                     << QString() << Status::ProgramMissing << "Try";
     QTest::newRow("TryExec present") << entry("Name=Try\nTryExec=sh\nExec=/bin/true") << QString()
-                                     << Status::Usable << QStringLiteral("Try");
+                                     << Status::Usable << "Try";
     QTest::newRow("Exec program missing") << entry("Name=Gone\nExec=/opt/lumbra-none/app %f") << QString()
-                                          << Status::ProgramMissing << QStringLiteral("Gone");
+                                          << Status::ProgramMissing << "Gone";
     QTest::newRow("a link, not a program") << QByteArray("[Desktop Entry]\nType=Link\nName=Web\nURL=https://a.b/\n")
-                                           << QString() << Status::Unreadable << QStringLiteral("Web");
+                                           << QString() << Status::Unreadable << "Web";
     QTest::newRow("no type") << QByteArray("[Desktop Entry]\nName=X\nExec=/bin/true\n") << QString()
-                             << Status::Unreadable << QStringLiteral("X");
+                             << Status::Unreadable << "X";
     QTest::newRow("not a key file") << QByteArray("#!/bin/sh\necho hello\n") << QString() << Status::Unreadable
                                     << QString();
     QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10) << QString() << Status::Unreadable
@@ -268,13 +262,11 @@ void tst_DesktopEntries::refusedEntriesStartNothing_data()
 {
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("Hidden") << QByteArray("Hidden=true\nExec=<record>") << QStringLiteral("hidden");
-    QTest::newRow("no Exec") << QByteArray() << QStringLiteral("no program");
-    QTest::newRow("TryExec missing") << QByteArray("TryExec=lumbra-no-such-program\nExec=<record>")
-                                     << QStringLiteral("not installed");
+    QTest::newRow("Hidden") << QByteArray("Hidden=true\nExec=<record>") << "hidden";
+    QTest::newRow("no Exec") << QByteArray() << "no program";
+    QTest::newRow("TryExec missing") << QByteArray("TryExec=lumbra-no-such-program\nExec=<record>") << "not installed";
     // Terminal=true with no terminal to run it in.
-    QTest::newRow("Terminal without a terminal") << QByteArray("Terminal=true\nExec=<record>")
-                                                 << QStringLiteral("terminal");
+    QTest::newRow("Terminal without a terminal") << QByteArray("Terminal=true\nExec=<record>") << "terminal";
 }
 
 void tst_DesktopEntries::refusedEntriesStartNothing()
@@ -305,16 +297,16 @@ void tst_DesktopEntries::desktopLocales_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("locale");
-    QTest::newRow("DE") << QStringLiteral("DE") << QStringLiteral("de");
-    QTest::newRow("BR") << QStringLiteral("BR") << QStringLiteral("pt_BR");
-    QTest::newRow("PT") << QStringLiteral("PT") << QStringLiteral("pt");
-    QTest::newRow("CN") << QStringLiteral("CN") << QStringLiteral("zh_CN");
-    QTest::newRow("TW") << QStringLiteral("TW") << QStringLiteral("zh_TW");
-    QTest::newRow("HK") << QStringLiteral("HK") << QStringLiteral("zh_HK");
-    QTest::newRow("NO") << QStringLiteral("NO") << QStringLiteral("nb");
-    QTest::newRow("JA") << QStringLiteral("JA") << QStringLiteral("ja");
-    QTest::newRow("empty") << QString() << QStringLiteral("en");
-    QTest::newRow("not letters") << QStringLiteral("../") << QStringLiteral("en");
+    QTest::newRow("DE") << "DE" << "de";
+    QTest::newRow("BR") << "BR" << "pt_BR";
+    QTest::newRow("PT") << "PT" << "pt";
+    QTest::newRow("CN") << "CN" << "zh_CN";
+    QTest::newRow("TW") << "TW" << "zh_TW";
+    QTest::newRow("HK") << "HK" << "zh_HK";
+    QTest::newRow("NO") << "NO" << "nb";
+    QTest::newRow("JA") << "JA" << "ja";
+    QTest::newRow("empty") << QString() << "en";
+    QTest::newRow("not letters") << "../" << "en";
 }
 
 void tst_DesktopEntries::desktopLocales()
