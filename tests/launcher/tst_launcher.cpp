@@ -3,6 +3,7 @@
 
 #include "FifoWatch.h"
 #include "LauncherFixture.h"
+#include "TestWidgets.h"
 
 #include "app/TrayIcon.h"
 #include "app/selectlumbraorwin.h"
@@ -30,7 +31,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -280,9 +280,7 @@ void tst_Launcher::arrowKeys()
             QCOMPARE(shown->isSelected() || masked, shown->position == highlighted);
             QCOMPARE(shown->isSelected() && masked, shown->position == highlighted);
         }
-        QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), other->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(other, &move);
+        sendMouse(other, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton);
     }
 }
 

@@ -3,6 +3,7 @@
 // and the settings dialog's fourth switch.
 
 #include "LauncherFixture.h"
+#include "TestWidgets.h"
 
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
@@ -19,7 +20,6 @@
 #include "widgets/TabQLabel.h"
 
 #include <QHash>
-#include <QMouseEvent>
 #include <QTest>
 
 namespace {
@@ -208,16 +208,12 @@ void tst_SpeakNames::pointerRestingOnAnIcon()
     start(1);
     platform->speech.calls.clear();
     APIconQLabel *icon = launcher->iconAt(0, 3);
-    QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), icon->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(icon, &move);
+    sendMouse(icon, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton);
     // The name waits for the pointer to rest.
     QCoreApplication::processEvents();
     QVERIFY(platform->speech.said().isEmpty());
-    if (leaves) {
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(icon, &leave);
-    }
+    if (leaves)
+        sendLeave(icon);
     QTest::qWait(HighlightReporter::kRestMilliseconds * 2);
     QCOMPARE(platform->speech.said(), said);
 }
