@@ -2,6 +2,7 @@
 // started by the shell backend through GIO, refused with a reason when they cannot start.
 
 #include "LauncherStore.h"
+#include "ScopedVariable.h"
 #include "TestFiles.h"
 #include "TestPlatform.h"
 
@@ -243,12 +244,9 @@ void tst_DesktopEntries::terminalEntriesStartInATerminal()
     QVERIFY(writeFile(path("tool.sh"), "#!/bin/sh\n", true));
     QVERIFY(writeFile(path("console.desktop"), entry("Name=Console\nTerminal=true\nExec="
                                                      + QFile::encodeName(path("tool.sh")) + " --flag %F")));
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(path("bin")) + ':' + savedPath);
+    const ScopedVariable terminalFirst("PATH", QFile::encodeName(path("bin")) + ':' + qgetenv("PATH"));
     platform::PosixShell shell;
-    const bool started = shell.shellOpen(path("console.desktop").toStdU16String(), u"");
-    qputenv("PATH", savedPath);
-    QVERIFY(started);
+    QVERIFY(shell.shellOpen(path("console.desktop").toStdU16String(), u""));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out + QStringLiteral(".done")), 20000);
     QFile written(out);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -277,16 +275,13 @@ void tst_DesktopEntries::refusedEntriesStartNothing()
     QVERIFY(writeFile(path("record.sh"), recorder(out), true));
     lines.replace("<record>", QFile::encodeName(path("record.sh")));
     QVERIFY(writeFile(path("refused.desktop"), entry("Name=Refused\n" + lines)));
-    const QByteArray savedPath = qgetenv("PATH");
     // A PATH of an empty folder: no terminal of the machine's is found.
     QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("bin")));
-    qputenv("PATH", QFile::encodeName(path("bin")));
+    const ScopedVariable noTerminal("PATH", QFile::encodeName(path("bin")));
     platform::PosixShell shell;
     StderrCapture capture;
-    const bool started = shell.shellOpen((u'"' + path("refused.desktop") + u'"').toStdU16String(), u"");
+    QVERIFY(!shell.shellOpen((u'"' + path("refused.desktop") + u'"').toStdU16String(), u""));
     const QStringList errors = capture.lines();
-    qputenv("PATH", savedPath);
-    QVERIFY(!started);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first().contains(QLatin1String("refused.desktop")), qPrintable(errors.first()));
     QVERIFY2(errors.first().contains(reason, Qt::CaseInsensitive), qPrintable(errors.first()));
