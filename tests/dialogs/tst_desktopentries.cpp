@@ -2,6 +2,7 @@
 // started by the shell backend through GIO, refused with a reason when they cannot start.
 
 #include "LauncherStore.h"
+#include "ScopedVariable.h"
 #include "TestFiles.h"
 #include "TestPlatform.h"
 
@@ -132,31 +133,25 @@ void tst_DesktopEntries::readEntries_data()
     const QByteArray named = entry("Name=Text Editor\nName[de]=Texteditor\nName[pt]=Editor de texto\n"
                                    "Name[zh_TW]=\u6587\u5b57\u7de8\u8f2f\u5668\nIcon=accessories-text-editor\n"
                                    "Exec=/bin/true %U");
-    QTest::newRow("untranslated") << named << QString() << Status::Usable << QStringLiteral("Text Editor");
-    QTest::newRow("German") << named << QStringLiteral("de") << Status::Usable << QStringLiteral("Texteditor");
-    QTest::newRow("Brazilian falls to Portuguese") << named << QStringLiteral("pt_BR") << Status::Usable
-                                                  << QStringLiteral("Editor de texto");
-    QTest::newRow("Taiwanese") << named << QStringLiteral("zh_TW") << Status::Usable
-                               << QStringLiteral("\u6587\u5b57\u7de8\u8f2f\u5668");
-    QTest::newRow("French falls to the untranslated") << named << QStringLiteral("fr") << Status::Usable
-                                                      << QStringLiteral("Text Editor");
-    QTest::newRow("program on PATH") << entry("Name=Sh\nExec=sh -c true") << QString() << Status::Usable
-                                     << QStringLiteral("Sh");
-    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << QString() << Status::Hidden
-                            << QStringLiteral("Gone");
-    QTest::newRow("no Exec") << entry("Name=Nothing") << QString() << Status::NoProgram << QStringLiteral("Nothing");
-    QTest::newRow("empty Exec") << entry("Name=Nothing\nExec=") << QString() << Status::NoProgram
-                                << QStringLiteral("Nothing");
+    QTest::newRow("untranslated") << named << QString() << Status::Usable << "Text Editor";
+    QTest::newRow("German") << named << "de" << Status::Usable << "Texteditor";
+    QTest::newRow("Brazilian falls to Portuguese") << named << "pt_BR" << Status::Usable << "Editor de texto";
+    QTest::newRow("Taiwanese") << named << "zh_TW" << Status::Usable << "\u6587\u5b57\u7de8\u8f2f\u5668";
+    QTest::newRow("French falls to the untranslated") << named << "fr" << Status::Usable << "Text Editor";
+    QTest::newRow("program on PATH") << entry("Name=Sh\nExec=sh -c true") << QString() << Status::Usable << "Sh";
+    QTest::newRow("Hidden") << entry("Name=Gone\nExec=/bin/true\nHidden=true") << QString() << Status::Hidden << "Gone";
+    QTest::newRow("no Exec") << entry("Name=Nothing") << QString() << Status::NoProgram << "Nothing";
+    QTest::newRow("empty Exec") << entry("Name=Nothing\nExec=") << QString() << Status::NoProgram << "Nothing";
     QTest::newRow("TryExec missing") << entry("Name=Try\nTryExec=lumbra-no-such-program\nExec=/bin/true")
-                                     << QString() << Status::ProgramMissing << QStringLiteral("Try");
+                                     << QString() << Status::ProgramMissing << "Try";
     QTest::newRow("TryExec present") << entry("Name=Try\nTryExec=sh\nExec=/bin/true") << QString()
-                                     << Status::Usable << QStringLiteral("Try");
+                                     << Status::Usable << "Try";
     QTest::newRow("Exec program missing") << entry("Name=Gone\nExec=/opt/lumbra-none/app %f") << QString()
-                                          << Status::ProgramMissing << QStringLiteral("Gone");
+                                          << Status::ProgramMissing << "Gone";
     QTest::newRow("a link, not a program") << QByteArray("[Desktop Entry]\nType=Link\nName=Web\nURL=https://a.b/\n")
-                                           << QString() << Status::Unreadable << QStringLiteral("Web");
+                                           << QString() << Status::Unreadable << "Web";
     QTest::newRow("no type") << QByteArray("[Desktop Entry]\nName=X\nExec=/bin/true\n") << QString()
-                             << Status::Unreadable << QStringLiteral("X");
+                             << Status::Unreadable << "X";
     QTest::newRow("not a key file") << QByteArray("#!/bin/sh\necho hello\n") << QString() << Status::Unreadable
                                     << QString();
     QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10) << QString() << Status::Unreadable
@@ -249,12 +244,9 @@ void tst_DesktopEntries::terminalEntriesStartInATerminal()
     QVERIFY(writeFile(path("tool.sh"), "#!/bin/sh\n", true));
     QVERIFY(writeFile(path("console.desktop"), entry("Name=Console\nTerminal=true\nExec="
                                                      + QFile::encodeName(path("tool.sh")) + " --flag %F")));
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(path("bin")) + ':' + savedPath);
+    const ScopedVariable terminalFirst("PATH", QFile::encodeName(path("bin")) + ':' + qgetenv("PATH"));
     platform::PosixShell shell;
-    const bool started = shell.shellOpen(path("console.desktop").toStdU16String(), u"");
-    qputenv("PATH", savedPath);
-    QVERIFY(started);
+    QVERIFY(shell.shellOpen(path("console.desktop").toStdU16String(), u""));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out + QStringLiteral(".done")), 20000);
     QFile written(out);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -268,13 +260,11 @@ void tst_DesktopEntries::refusedEntriesStartNothing_data()
 {
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("Hidden") << QByteArray("Hidden=true\nExec=<record>") << QStringLiteral("hidden");
-    QTest::newRow("no Exec") << QByteArray() << QStringLiteral("no program");
-    QTest::newRow("TryExec missing") << QByteArray("TryExec=lumbra-no-such-program\nExec=<record>")
-                                     << QStringLiteral("not installed");
+    QTest::newRow("Hidden") << QByteArray("Hidden=true\nExec=<record>") << "hidden";
+    QTest::newRow("no Exec") << QByteArray() << "no program";
+    QTest::newRow("TryExec missing") << QByteArray("TryExec=lumbra-no-such-program\nExec=<record>") << "not installed";
     // Terminal=true with no terminal to run it in.
-    QTest::newRow("Terminal without a terminal") << QByteArray("Terminal=true\nExec=<record>")
-                                                 << QStringLiteral("terminal");
+    QTest::newRow("Terminal without a terminal") << QByteArray("Terminal=true\nExec=<record>") << "terminal";
 }
 
 void tst_DesktopEntries::refusedEntriesStartNothing()
@@ -285,16 +275,13 @@ void tst_DesktopEntries::refusedEntriesStartNothing()
     QVERIFY(writeFile(path("record.sh"), recorder(out), true));
     lines.replace("<record>", QFile::encodeName(path("record.sh")));
     QVERIFY(writeFile(path("refused.desktop"), entry("Name=Refused\n" + lines)));
-    const QByteArray savedPath = qgetenv("PATH");
     // A PATH of an empty folder: no terminal of the machine's is found.
     QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("bin")));
-    qputenv("PATH", QFile::encodeName(path("bin")));
+    const ScopedVariable noTerminal("PATH", QFile::encodeName(path("bin")));
     platform::PosixShell shell;
     StderrCapture capture;
-    const bool started = shell.shellOpen((u'"' + path("refused.desktop") + u'"').toStdU16String(), u"");
+    QVERIFY(!shell.shellOpen((u'"' + path("refused.desktop") + u'"').toStdU16String(), u""));
     const QStringList errors = capture.lines();
-    qputenv("PATH", savedPath);
-    QVERIFY(!started);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first().contains(QLatin1String("refused.desktop")), qPrintable(errors.first()));
     QVERIFY2(errors.first().contains(reason, Qt::CaseInsensitive), qPrintable(errors.first()));
@@ -305,16 +292,16 @@ void tst_DesktopEntries::desktopLocales_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("locale");
-    QTest::newRow("DE") << QStringLiteral("DE") << QStringLiteral("de");
-    QTest::newRow("BR") << QStringLiteral("BR") << QStringLiteral("pt_BR");
-    QTest::newRow("PT") << QStringLiteral("PT") << QStringLiteral("pt");
-    QTest::newRow("CN") << QStringLiteral("CN") << QStringLiteral("zh_CN");
-    QTest::newRow("TW") << QStringLiteral("TW") << QStringLiteral("zh_TW");
-    QTest::newRow("HK") << QStringLiteral("HK") << QStringLiteral("zh_HK");
-    QTest::newRow("NO") << QStringLiteral("NO") << QStringLiteral("nb");
-    QTest::newRow("JA") << QStringLiteral("JA") << QStringLiteral("ja");
-    QTest::newRow("empty") << QString() << QStringLiteral("en");
-    QTest::newRow("not letters") << QStringLiteral("../") << QStringLiteral("en");
+    QTest::newRow("DE") << "DE" << "de";
+    QTest::newRow("BR") << "BR" << "pt_BR";
+    QTest::newRow("PT") << "PT" << "pt";
+    QTest::newRow("CN") << "CN" << "zh_CN";
+    QTest::newRow("TW") << "TW" << "zh_TW";
+    QTest::newRow("HK") << "HK" << "zh_HK";
+    QTest::newRow("NO") << "NO" << "nb";
+    QTest::newRow("JA") << "JA" << "ja";
+    QTest::newRow("empty") << QString() << "en";
+    QTest::newRow("not letters") << "../" << "en";
 }
 
 void tst_DesktopEntries::desktopLocales()

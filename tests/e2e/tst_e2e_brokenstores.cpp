@@ -29,35 +29,29 @@ namespace {
 
 constexpr int kWait = 60000;
 
-QByteArray key(const QString &path)
+// A key below the tree; `removed` deletes it instead.
+QByteArray key(const QString &path, bool removed = false)
 {
-    return "\n[HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\" + path.toUtf8() + "]\n";
+    return (removed ? "\n[-" : "\n[") + QByteArray("HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\") + path.toUtf8()
+        + "]\n";
 }
 
-QByteArray deletedKey(const QString &path)
-{
-    return "\n[-HKEY_LOCAL_MACHINE\\Software\\ORTAN\\Lumbra\\EN\\" + path.toUtf8() + "]\n";
-}
-
-QByteArray text(const QString &name, const QString &value)
+QByteArray text(const char *name, const QString &value)
 {
     QString escaped = value;
     escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-    return "\"" + name.toUtf8() + "\"=\"" + escaped.toUtf8() + "\"\n";
+    return "\"" + QByteArray(name) + "\"=\"" + escaped.toUtf8() + "\"\n";
 }
 
-QByteArray number(const QString &name, qint64 value)
+QByteArray number(const char *name, qint64 value)
 {
     return text(name, QString::number(value));
 }
 
 // Exact bytes under a type, for what no quoted text can hold.
-QByteArray bytes(const QString &name, const QByteArray &data, int type = 1)
+QByteArray bytes(const char *name, const QByteArray &data, int type = 1)
 {
-    QStringList hex;
-    for (char byte : data)
-        hex << QStringLiteral("%1").arg(quint8(byte), 2, 16, QLatin1Char('0'));
-    return "\"" + name.toUtf8() + "\"=hex(" + QByteArray::number(type, 16) + "):" + hex.join(u',').toUtf8() + "\n";
+    return "\"" + QByteArray(name) + "\"=hex(" + QByteArray::number(type, 16) + "):" + data.toHex(',') + "\n";
 }
 
 QByteArray utf16(const QString &value)
@@ -67,7 +61,7 @@ QByteArray utf16(const QString &value)
 
 QByteArray system(const QByteArray &values)
 {
-    return key(QStringLiteral("System")) + values;
+    return key("System") + values;
 }
 
 QByteArray tab(int n, const QByteArray &values)
@@ -82,13 +76,13 @@ QByteArray icon(int n, const QByteArray &values)
 
 QByteArray theme(const QByteArray &values)
 {
-    return key(QStringLiteral("ThemeInfo\\01")) + values;
+    return key("ThemeInfo\\01") + values;
 }
 
 QByteArray image(int m, const QString &file)
 {
     return key(QStringLiteral("ThemeInfo\\01\\THEME_ALL_IMAGE\\%1").arg(m, 2, 10, QLatin1Char('0')))
-        + text(QStringLiteral("IMAGE_FILE_PATH"), file);
+        + text("IMAGE_FILE_PATH", file);
 }
 
 QString repeated(const QString &unit, int totalSize)
@@ -164,90 +158,72 @@ void tst_E2eBrokenStores::launcherSurvives_data()
     QTest::addColumn<QByteArray>("fragment");
 
     const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    const QByteArray iconKey = key("IconInfo"), tabKey = key("TabInfo");
     // One promise of the settings broken at a time.
-    row("more tabs than keys") << system(number(QStringLiteral("NUMBER_OF_TABS"), 5));
-    row("no tabs") << system(number(QStringLiteral("NUMBER_OF_TABS"), 0));
-    row("negative tab count") << system(number(QStringLiteral("NUMBER_OF_TABS"), -3));
-    row("huge tab count") << system(number(QStringLiteral("NUMBER_OF_TABS"), INT_MAX));
-    row("only sub-tabs") << tab(1, number(QStringLiteral("TAB_ITEM_PARENT"), 1))
-                         + tab(2, number(QStringLiteral("TAB_ITEM_PARENT"), 2));
-    row("current theme 0") << system(number(QStringLiteral("CURRENT_THEME"), 0));
-    row("current theme past the list") << system(number(QStringLiteral("CURRENT_THEME"), 2));
-    row("current theme lowest int") << system(number(QStringLiteral("CURRENT_THEME"), INT_MIN));
-    row("no themes") << deletedKey(QStringLiteral("ThemeInfo"));
-    row("icon numbers outside the list") << tab(1, text(QStringLiteral("TAB_ITEM_ALL_ICONS"),
-                                                        QStringLiteral("0.1.99.-4..3.2147483647")));
-    row("icon numbers not numbers") << tab(1, text(QStringLiteral("TAB_ITEM_ALL_ICONS"), QStringLiteral("a.1b. 2.0x3")));
-    row("gap in the icon keys") << deletedKey(QStringLiteral("IconInfo\\02"));
-    row("one icon per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), 1));
-    row("no icons per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), 0));
-    row("negative icons per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), -5));
-    row("huge icons per row") << system(number(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), INT_MAX));
-    row("fewer images than tabs") << image(1, QStringLiteral("page1.png"));
-    row("folders without separators") << system(text(QStringLiteral("THEME_DIR"), QStringLiteral("Theme"))
-                                                + text(QStringLiteral("ICON_DIR"), QStringLiteral("Icon"))
-                                                + text(QStringLiteral("TAB_DIR"), QStringLiteral("Tab")));
-    row("sub-tab icon pointing nowhere") << icon(1, number(QStringLiteral("ICON_SUB_TAB_ID"), 77)
-                                                        + number(QStringLiteral("ICON_DATA_TYPE"), 2));
-    row("unknown action kinds") << icon(1, number(QStringLiteral("ICON_DATA_TYPE"), 99))
-                                       + icon(2, number(QStringLiteral("ICON_DATA_TYPE"), -1));
+    row("more tabs than keys") << system(number("NUMBER_OF_TABS", 5));
+    row("no tabs") << system(number("NUMBER_OF_TABS", 0));
+    row("negative tab count") << system(number("NUMBER_OF_TABS", -3));
+    row("huge tab count") << system(number("NUMBER_OF_TABS", INT_MAX));
+    row("only sub-tabs") << tab(1, number("TAB_ITEM_PARENT", 1)) + tab(2, number("TAB_ITEM_PARENT", 2));
+    row("current theme 0") << system(number("CURRENT_THEME", 0));
+    row("current theme past the list") << system(number("CURRENT_THEME", 2));
+    row("current theme lowest int") << system(number("CURRENT_THEME", INT_MIN));
+    row("no themes") << key("ThemeInfo", true);
+    row("icon numbers outside the list") << tab(1, text("TAB_ITEM_ALL_ICONS", "0.1.99.-4..3.2147483647"));
+    row("icon numbers not numbers") << tab(1, text("TAB_ITEM_ALL_ICONS", "a.1b. 2.0x3"));
+    row("gap in the icon keys") << key("IconInfo\\02", true);
+    row("one icon per row") << system(number("NUMBER_OF_ICON_PER_ROW", 1));
+    row("no icons per row") << system(number("NUMBER_OF_ICON_PER_ROW", 0));
+    row("negative icons per row") << system(number("NUMBER_OF_ICON_PER_ROW", -5));
+    row("huge icons per row") << system(number("NUMBER_OF_ICON_PER_ROW", INT_MAX));
+    row("fewer images than tabs") << image(1, "page1.png");
+    row("folders without separators")
+        << system(text("THEME_DIR", "Theme") + text("ICON_DIR", "Icon") + text("TAB_DIR", "Tab"));
+    row("sub-tab icon pointing nowhere") << icon(1, number("ICON_SUB_TAB_ID", 77) + number("ICON_DATA_TYPE", 2));
+    row("unknown action kinds") << icon(1, number("ICON_DATA_TYPE", 99)) + icon(2, number("ICON_DATA_TYPE", -1));
     // Garbage values.
-    row("huge sizes") << key(QStringLiteral("IconInfo")) + number(QStringLiteral("ICON_WIDTH"), INT_MAX)
-                             + number(QStringLiteral("ICON_HEIGHT"), INT_MAX)
-                             + number(QStringLiteral("ICON_AP_NAME_X_POSITION"), INT_MAX)
-                             + number(QStringLiteral("ICON_AP_NAME_Y_POSITION"), INT_MIN)
-                             + key(QStringLiteral("TabInfo")) + number(QStringLiteral("TABINFO_HEIGHT"), INT_MAX)
-                             + number(QStringLiteral("TABINFO_ITEM_WIDTH"), INT_MAX)
-                             + number(QStringLiteral("TABINFO_ITEM_HIGHT"), INT_MAX);
-    row("negative sizes") << key(QStringLiteral("IconInfo")) + number(QStringLiteral("ICON_WIDTH"), -150)
-                                 + number(QStringLiteral("ICON_HEIGHT"), -140)
-                                 + number(QStringLiteral("ICON_RESERVE_VERTICAL"), -300)
-                                 + number(QStringLiteral("ICON_RESERVE_HORIZONTAL"), 300)
-                                 + key(QStringLiteral("TabInfo")) + number(QStringLiteral("TABINFO_HEIGHT"), -60)
-                                 + number(QStringLiteral("TABINFO_ITEM_WIDTH"), -160)
-                                 + theme(number(QStringLiteral("HOUSE_PNG_WIDTH"), -50)
-                                         + number(QStringLiteral("SEPARATE_PNG_WIDTH"), INT_MIN)
-                                         + number(QStringLiteral("BACKTITLEBAR_PNG_HEIGHT"), -9));
-    row("huge font sizes") << system(number(QStringLiteral("SYSTEM_STRING_FONT_SIZE"), INT_MAX))
-                                  + key(QStringLiteral("TabInfo")) + number(QStringLiteral("TAB_NAME_FONT_SIZE"), INT_MAX)
-                                  + key(QStringLiteral("IconInfo"))
-                                  + number(QStringLiteral("ICON_AP_NAME_FONT_SIZE"), INT_MAX);
-    row("lowest font sizes") << system(number(QStringLiteral("SYSTEM_STRING_FONT_SIZE"), INT_MIN))
-                                    + key(QStringLiteral("IconInfo"))
-                                    + number(QStringLiteral("ICON_AP_NAME_FONT_SIZE"), INT_MIN);
-    row("press animation extremes") << key(QStringLiteral("IconInfo"))
-                                           + number(QStringLiteral("ICON_EFFICACY_PIXEL"), INT_MAX)
-                                           + number(QStringLiteral("ICON_EFFICACY_INTERVAL"), -1)
-                                           + number(QStringLiteral("ICON_EFFICACY_COUNTER"), INT_MAX)
-                                           + system(number(QStringLiteral("ICON_DISABLE_CLICK_TIMER"), -1));
-    row("colours out of range") << theme(number(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_R"), 300)
-                                         + number(QStringLiteral("THEME_TAB_AREA_BACKGROUND_COLOR_G"), -1)
-                                         + number(QStringLiteral("THEME_ICON_AP_NAME_COLOR_B"), INT_MIN));
-    row("text where numbers go") << system(text(QStringLiteral("NUMBER_OF_TABS"), QStringLiteral("two"))
-                                           + text(QStringLiteral("CURRENT_THEME"), QStringLiteral("1st"))
-                                           + text(QStringLiteral("NUMBER_OF_ICON_PER_ROW"), QStringLiteral("0x4")))
-            + key(QStringLiteral("IconInfo")) + text(QStringLiteral("ICON_WIDTH"), QStringLiteral("1e3"));
-    row("numbers as binary types") << system(bytes(QStringLiteral("NUMBER_OF_TABS"), QByteArray("\x32\x00\x00\x00", 4), 4)
-                                             + bytes(QStringLiteral("CURRENT_THEME"), QByteArray("\x01\x02\x03", 3), 3));
-    row("100 KB texts") << tab(1, text(QStringLiteral("TAB_ITEM_NAME"), repeated(QStringLiteral("Tab "), 100000)))
-            + icon(1, text(QStringLiteral("ICON_AP_NAME"), repeated(QStringLiteral("Name "), 100000))
-                      + text(QStringLiteral("ICON_AP_TOOLTIP_NAME"), repeated(QStringLiteral("Tip "), 100000))
-                      + text(QStringLiteral("ICON_AP_PNG_FILE_NAME"), repeated(QStringLiteral("p/"), 100000)))
-            + theme(text(QStringLiteral("THEME_NAME"), repeated(QStringLiteral("theme"), 100000)));
-    row("100 KB folders") << system(text(QStringLiteral("THEME_DIR"), repeated(QStringLiteral("d/"), 100000))
-                                    + text(QStringLiteral("ICON_DIR"), repeated(QStringLiteral("%HOME%"), 100000))
-                                    + text(QStringLiteral("TAB_DIR"), repeated(QStringLiteral("%"), 100000)));
-    row("100 KB icon list") << tab(1, text(QStringLiteral("TAB_ITEM_ALL_ICONS"), repeated(QStringLiteral("3."), 100000)));
-    row("100 KB target") << icon(1, text(QStringLiteral("ICON_AP_EXE_LOCATION"), repeated(QStringLiteral("/x"), 100000)));
-    row("NUL bytes") << tab(1, bytes(QStringLiteral("TAB_ITEM_NAME"), utf16(QStringLiteral("Ta")) + QByteArray(4, '\0') + utf16(QStringLiteral("b")))
-                               + bytes(QStringLiteral("TAB_ITEM_ALL_ICONS"), utf16(QStringLiteral("1.")) + QByteArray(2, '\0') + utf16(QStringLiteral("2"))))
-            + icon(1, bytes(QStringLiteral("ICON_AP_EXE_LOCATION"), QByteArray(2, '\0') + utf16(QStringLiteral("/bin/true"))));
-    row("lone surrogates") << tab(1, bytes(QStringLiteral("TAB_ITEM_NAME"), QByteArray("\x00\xD8\x41\x00", 4)))
-            + icon(1, bytes(QStringLiteral("ICON_AP_NAME"), QByteArray("\x41\x00\x00\xDC", 4))
-                      + bytes(QStringLiteral("ICON_AP_EXE_LOCATION"), QByteArray("/\x00\x00\xD8", 4)))
-            + system(bytes(QStringLiteral("THEME_DIR"), QByteArray("\x00\xDC/\x00", 4)));
-    row("odd byte counts") << tab(1, bytes(QStringLiteral("TAB_ITEM_ALL_ICONS"), QByteArray("1\x00.", 3)))
-            + icon(1, bytes(QStringLiteral("ICON_AP_NAME"), QByteArray("A", 1)));
+    row("huge sizes") << iconKey + number("ICON_WIDTH", INT_MAX) + number("ICON_HEIGHT", INT_MAX)
+            + number("ICON_AP_NAME_X_POSITION", INT_MAX) + number("ICON_AP_NAME_Y_POSITION", INT_MIN) + tabKey
+            + number("TABINFO_HEIGHT", INT_MAX) + number("TABINFO_ITEM_WIDTH", INT_MAX)
+            + number("TABINFO_ITEM_HIGHT", INT_MAX);
+    row("negative sizes") << iconKey + number("ICON_WIDTH", -150) + number("ICON_HEIGHT", -140)
+            + number("ICON_RESERVE_VERTICAL", -300) + number("ICON_RESERVE_HORIZONTAL", 300) + tabKey
+            + number("TABINFO_HEIGHT", -60) + number("TABINFO_ITEM_WIDTH", -160)
+            + theme(number("HOUSE_PNG_WIDTH", -50) + number("SEPARATE_PNG_WIDTH", INT_MIN)
+                    + number("BACKTITLEBAR_PNG_HEIGHT", -9));
+    row("huge font sizes") << system(number("SYSTEM_STRING_FONT_SIZE", INT_MAX)) + tabKey
+            + number("TAB_NAME_FONT_SIZE", INT_MAX) + iconKey + number("ICON_AP_NAME_FONT_SIZE", INT_MAX);
+    row("lowest font sizes") << system(number("SYSTEM_STRING_FONT_SIZE", INT_MIN)) + iconKey
+            + number("ICON_AP_NAME_FONT_SIZE", INT_MIN);
+    row("press animation extremes") << iconKey + number("ICON_EFFICACY_PIXEL", INT_MAX)
+            + number("ICON_EFFICACY_INTERVAL", -1) + number("ICON_EFFICACY_COUNTER", INT_MAX)
+            + system(number("ICON_DISABLE_CLICK_TIMER", -1));
+    row("colours out of range") << theme(number("THEME_TAB_AREA_BACKGROUND_COLOR_R", 300)
+                                         + number("THEME_TAB_AREA_BACKGROUND_COLOR_G", -1)
+                                         + number("THEME_ICON_AP_NAME_COLOR_B", INT_MIN));
+    row("text where numbers go") << system(text("NUMBER_OF_TABS", "two") + text("CURRENT_THEME", "1st")
+                                           + text("NUMBER_OF_ICON_PER_ROW", "0x4"))
+            + iconKey + text("ICON_WIDTH", "1e3");
+    row("numbers as binary types") << system(bytes("NUMBER_OF_TABS", QByteArray("\x32\x00\x00\x00", 4), 4)
+                                             + bytes("CURRENT_THEME", QByteArray("\x01\x02\x03", 3), 3));
+    row("100 KB texts") << tab(1, text("TAB_ITEM_NAME", repeated("Tab ", 100000)))
+            + icon(1, text("ICON_AP_NAME", repeated("Name ", 100000))
+                      + text("ICON_AP_TOOLTIP_NAME", repeated("Tip ", 100000))
+                      + text("ICON_AP_PNG_FILE_NAME", repeated("p/", 100000)))
+            + theme(text("THEME_NAME", repeated("theme", 100000)));
+    row("100 KB folders") << system(text("THEME_DIR", repeated("d/", 100000)) + text("ICON_DIR", repeated("%HOME%", 100000))
+                                    + text("TAB_DIR", repeated("%", 100000)));
+    row("100 KB icon list") << tab(1, text("TAB_ITEM_ALL_ICONS", repeated("3.", 100000)));
+    row("100 KB target") << icon(1, text("ICON_AP_EXE_LOCATION", repeated("/x", 100000)));
+    row("NUL bytes") << tab(1, bytes("TAB_ITEM_NAME", utf16("Ta") + QByteArray(4, '\0') + utf16("b"))
+                               + bytes("TAB_ITEM_ALL_ICONS", utf16("1.") + QByteArray(2, '\0') + utf16("2")))
+            + icon(1, bytes("ICON_AP_EXE_LOCATION", QByteArray(2, '\0') + utf16("/bin/true")));
+    row("lone surrogates") << tab(1, bytes("TAB_ITEM_NAME", QByteArray("\x00\xD8\x41\x00", 4)))
+            + icon(1, bytes("ICON_AP_NAME", QByteArray("\x41\x00\x00\xDC", 4))
+                      + bytes("ICON_AP_EXE_LOCATION", QByteArray("/\x00\x00\xD8", 4)))
+            + system(bytes("THEME_DIR", QByteArray("\x00\xDC/\x00", 4)));
+    row("odd byte counts") << tab(1, bytes("TAB_ITEM_ALL_ICONS", QByteArray("1\x00.", 3)))
+            + icon(1, bytes("ICON_AP_NAME", QByteArray("A", 1)));
 }
 
 void tst_E2eBrokenStores::launcherSurvives()

@@ -1,31 +1,9 @@
+#include "FakeSystem.h"
+
 #include "i18n/LanguageChoice.h"
-#include "platform/Platform.h"
-#include "platform/SystemServices.h"
 
 #include <QHash>
 #include <QTest>
-
-namespace {
-
-// Answers one fixed language and nothing else; the other services are never asked.
-class FixedLanguageSystem : public platform::SystemServices
-{
-public:
-    explicit FixedLanguageSystem(std::uint16_t langId) : langId(langId) {}
-
-    std::uint16_t systemDefaultLangId() override { return langId; }
-    std::u16string executablePath() override { return {}; }
-    std::u16string currentDirectory() override { return {}; }
-    std::u16string userDataDirectory() override { return {}; }
-    bool setCurrentDirectory(const std::u16string &) override { return false; }
-    std::vector<std::u16string> environmentStrings() override { return {}; }
-    void sleep(unsigned) override {}
-
-private:
-    std::uint16_t langId;
-};
-
-} // namespace
 
 class TestLanguageChoice : public QObject
 {
@@ -36,13 +14,7 @@ private slots:
     void onlyTheListedIdentifiersHaveCodes();
     void chooseLanguageCode_data();
     void chooseLanguageCode();
-    void cleanup();
 };
-
-void TestLanguageChoice::cleanup()
-{
-    platform::useSystem(nullptr);
-}
 
 void TestLanguageChoice::languageCodeIsEmptyBeforeStartUp()
 {
@@ -98,8 +70,7 @@ void TestLanguageChoice::chooseLanguageCode()
 {
     QFETCH(quint16, langId);
     QFETCH(QString, code);
-    FixedLanguageSystem system(langId);
-    platform::useSystem(&system);
+    const FakeSystem system(langId);
     QCOMPARE(::chooseLanguageCode(), code);
 }
 

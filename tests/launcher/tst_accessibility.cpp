@@ -18,6 +18,7 @@
 #include "widgets/TabQLabel.h"
 
 #include <QAccessible>
+#include <QHash>
 #include <QTest>
 
 namespace {
@@ -68,15 +69,11 @@ QWidget *tst_Accessibility::widgetNamed(const QString &which) const
         return launcher->tab(0)->tabLabel;
     if (which == QLatin1String("other tab"))
         return launcher->tab(1)->tabLabel;
-    if (which == QLatin1String("page down"))
-        return button(ActionKind::PageDown);
-    if (which == QLatin1String("page up"))
-        return button(ActionKind::PageUp);
-    if (which == QLatin1String("back"))
-        return button(ActionKind::Back);
-    if (which == QLatin1String("house"))
-        return button(ActionKind::House);
-    return button(ActionKind::Music);
+    const QHash<QString, int> kinds{{QStringLiteral("page down"), ActionKind::PageDown},
+                                    {QStringLiteral("page up"), ActionKind::PageUp},
+                                    {QStringLiteral("back"), ActionKind::Back},
+                                    {QStringLiteral("house"), ActionKind::House}};
+    return button(kinds.value(which, ActionKind::Music));
 }
 
 void tst_Accessibility::widgetsAreNamed_data()

@@ -3,6 +3,7 @@
 
 #include "FifoWatch.h"
 #include "LauncherFixture.h"
+#include "TestWidgets.h"
 
 #include "app/TrayIcon.h"
 #include "app/selectlumbraorwin.h"
@@ -30,7 +31,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -280,9 +280,7 @@ void tst_Launcher::arrowKeys()
             QCOMPARE(shown->isSelected() || masked, shown->position == highlighted);
             QCOMPARE(shown->isSelected() && masked, shown->position == highlighted);
         }
-        QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), other->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(other, &move);
+        sendMouse(other, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton);
     }
 }
 
@@ -410,18 +408,16 @@ void tst_Launcher::workingDirectory_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("directory");
 
-    QTest::newRow("quoted, doubled backslashes")
-        << QStringLiteral("\"C:\\\\Tools\\\\a.exe\"") << QStringLiteral("C:\\\\Tools\\\\");
+    QTest::newRow("quoted, doubled backslashes") << "\"C:\\\\Tools\\\\a.exe\"" << "C:\\\\Tools\\\\";
     QTest::newRow("quoted, with spaces")
-        << QStringLiteral("\"C:\\\\Program Files\\\\App\\\\app.exe\"")
-        << QStringLiteral("C:\\\\Program Files\\\\App\\\\");
-    QTest::newRow("quoted, single backslashes")
-        << QStringLiteral("\"C:\\Tools\\a.exe\"") << QStringLiteral("C:\\Tools\\");
-    QTest::newRow("unquoted POSIX path") << QStringLiteral("/usr/bin/vlc") << QStringLiteral("/usr/bin/");
-    QTest::newRow("quoted POSIX path") << QStringLiteral("\"/opt/my app/run\"") << QStringLiteral("/opt/my app/");
-    QTest::newRow("bare name") << QStringLiteral("firefox") << QString();
+        << "\"C:\\\\Program Files\\\\App\\\\app.exe\""
+        << "C:\\\\Program Files\\\\App\\\\";
+    QTest::newRow("quoted, single backslashes") << "\"C:\\Tools\\a.exe\"" << "C:\\Tools\\";
+    QTest::newRow("unquoted POSIX path") << "/usr/bin/vlc" << "/usr/bin/";
+    QTest::newRow("quoted POSIX path") << "\"/opt/my app/run\"" << "/opt/my app/";
+    QTest::newRow("bare name") << "firefox" << QString();
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("a lone quote") << QStringLiteral("\"") << QString();
+    QTest::newRow("a lone quote") << "\"" << QString();
 }
 
 void tst_Launcher::workingDirectory()
@@ -436,16 +432,16 @@ void tst_Launcher::fileKind_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("kind");
 
-    QTest::newRow("exe") << QStringLiteral("app.exe") << 1;
-    QTest::newRow("exe2") << QStringLiteral("app.exe2") << 1;
-    QTest::newRow("EXE is not exe") << QStringLiteral("APP.EXE") << -1;
-    QTest::newRow("lnk") << QStringLiteral("Mail.lnk") << 3;
-    QTest::newRow("msc") << QStringLiteral("disk.msc") << 0;
-    QTest::newRow("dll") << QStringLiteral("lib.dll") << 2;
-    QTest::newRow("bat") << QStringLiteral("run.bat") << 4;
-    QTest::newRow("txt") << QStringLiteral("notes.txt") << -1;
-    QTest::newRow("no dot: the whole name") << QStringLiteral("setupexe") << 1;
-    QTest::newRow("only the last part counts") << QStringLiteral("exe.txt") << -1;
+    QTest::newRow("exe") << "app.exe" << 1;
+    QTest::newRow("exe2") << "app.exe2" << 1;
+    QTest::newRow("EXE is not exe") << "APP.EXE" << -1;
+    QTest::newRow("lnk") << "Mail.lnk" << 3;
+    QTest::newRow("msc") << "disk.msc" << 0;
+    QTest::newRow("dll") << "lib.dll" << 2;
+    QTest::newRow("bat") << "run.bat" << 4;
+    QTest::newRow("txt") << "notes.txt" << -1;
+    QTest::newRow("no dot: the whole name") << "setupexe" << 1;
+    QTest::newRow("only the last part counts") << "exe.txt" << -1;
 }
 
 void tst_Launcher::fileKind()
@@ -462,15 +458,12 @@ void tst_Launcher::removeIcon_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("selected");
 
-    QTest::newRow("middle of three") << QStringLiteral("1.4.5") << 1 << QStringLiteral("1.5") << 1;
-    QTest::newRow("the only one") << QStringLiteral("4") << 0 << QString() << 0;
-    QTest::newRow("the last moves the highlight back") << QStringLiteral("1.2.4") << 2
-                                                       << QStringLiteral("1.2") << 1;
-    QTest::newRow("one of two equal entries") << QStringLiteral("4.1.4") << 2 << QStringLiteral("4.1") << 1;
-    QTest::newRow("a default application stays") << QStringLiteral("1.2.4") << 1
-                                                  << QStringLiteral("1.2.4") << 1;
-    QTest::newRow("an entry that names nothing is not shown")
-        << QStringLiteral("1.99.4.5") << 1 << QStringLiteral("1.99.5") << 1;
+    QTest::newRow("middle of three") << "1.4.5" << 1 << "1.5" << 1;
+    QTest::newRow("the only one") << "4" << 0 << QString() << 0;
+    QTest::newRow("the last moves the highlight back") << "1.2.4" << 2 << "1.2" << 1;
+    QTest::newRow("one of two equal entries") << "4.1.4" << 2 << "4.1" << 1;
+    QTest::newRow("a default application stays") << "1.2.4" << 1 << "1.2.4" << 1;
+    QTest::newRow("an entry that names nothing is not shown") << "1.99.4.5" << 1 << "1.99.5" << 1;
 }
 
 void tst_Launcher::removeIcon()

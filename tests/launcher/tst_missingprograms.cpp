@@ -79,8 +79,7 @@ void tst_MissingPrograms::whatCountsAsMissing_data()
 
     QTest::newRow("a program that is there") << 1 << "/usr/bin/tool" << true << "program" << false;
     QTest::newRow("a program that is not") << 1 << "/usr/bin/tool" << false << "program" << true;
-    QTest::newRow("a quoted program is asked as stored") << 1 << "\"/opt/My Tool/tool\"" << false << "program"
-                                                         << true;
+    QTest::newRow("a quoted program is asked as stored") << 1 << "\"/opt/My Tool/tool\"" << false << "program" << true;
     QTest::newRow("a bare program name") << 1 << "tool" << false << "program" << true;
     QTest::newRow("a document that is there") << 3 << "/home/a/letter.odt" << true << "document" << false;
     QTest::newRow("a document that is not") << 3 << "/home/a/letter.odt" << false << "document" << true;

@@ -3,6 +3,7 @@
 // and the settings dialog's fourth switch.
 
 #include "LauncherFixture.h"
+#include "TestWidgets.h"
 
 #include "dialogs/TrayIconLumbraSettingdialog.h"
 #include "i18n/LanguageChoice.h"
@@ -18,7 +19,7 @@
 #include "widgets/APIconQLabel.h"
 #include "widgets/TabQLabel.h"
 
-#include <QMouseEvent>
+#include <QHash>
 #include <QTest>
 
 namespace {
@@ -117,23 +118,20 @@ void tst_SpeakNames::textsFallBackToEnglish_data()
     const QString own = QStringLiteral("Eigener Text");
     const QString notInstalled = QStringLiteral("This program is not installed on this computer.");
     QTest::newRow("not installed, absent") << int(DIALOG_NOT_INSTALLED) << QString() << notInstalled;
-    QTest::newRow("not installed, blank") << int(DIALOG_NOT_INSTALLED) << QStringLiteral("  ") << notInstalled;
+    QTest::newRow("not installed, blank") << int(DIALOG_NOT_INSTALLED) << "  " << notInstalled;
     QTest::newRow("not installed, own") << int(DIALOG_NOT_INSTALLED) << own << own;
-    QTest::newRow("removed, absent") << int(DIALOG_ICON_REMOVED) << QString() << QStringLiteral("%1 was removed");
-    QTest::newRow("undo, absent") << int(DIALOG_UNDO) << QString() << QStringLiteral("Undo");
+    QTest::newRow("removed, absent") << int(DIALOG_ICON_REMOVED) << QString() << "%1 was removed";
+    QTest::newRow("undo, absent") << int(DIALOG_UNDO) << QString() << "Undo";
     QTest::newRow("undo, own") << int(DIALOG_UNDO) << own << own;
-    QTest::newRow("switch, absent") << int(DIALOG_SPEAK_NAMES_NAME) << QString()
-                                    << QStringLiteral("Read the names aloud");
-    QTest::newRow("switch, blank") << int(DIALOG_SPEAK_NAMES_NAME) << QStringLiteral("   ")
-                                   << QStringLiteral("Read the names aloud");
+    QTest::newRow("switch, absent") << int(DIALOG_SPEAK_NAMES_NAME) << QString() << "Read the names aloud";
+    QTest::newRow("switch, blank") << int(DIALOG_SPEAK_NAMES_NAME) << "   " << "Read the names aloud";
     QTest::newRow("switch, own") << int(DIALOG_SPEAK_NAMES_NAME) << own << own;
-    QTest::newRow("next page, absent") << int(DIALOG_NEXT_PAGE_NAME) << QString() << QStringLiteral("Next page");
-    QTest::newRow("previous page, absent")
-        << int(DIALOG_PREVIOUS_PAGE_NAME) << QString() << QStringLiteral("Previous page");
-    QTest::newRow("music, absent") << int(DIALOG_MUSIC_NAME) << QString() << QStringLiteral("Music");
-    QTest::newRow("house, absent") << int(DIALOG_HOUSE_NAME) << QString() << QStringLiteral("Hide Lumbra");
+    QTest::newRow("next page, absent") << int(DIALOG_NEXT_PAGE_NAME) << QString() << "Next page";
+    QTest::newRow("previous page, absent") << int(DIALOG_PREVIOUS_PAGE_NAME) << QString() << "Previous page";
+    QTest::newRow("music, absent") << int(DIALOG_MUSIC_NAME) << QString() << "Music";
+    QTest::newRow("house, absent") << int(DIALOG_HOUSE_NAME) << QString() << "Hide Lumbra";
     QTest::newRow("house, own") << int(DIALOG_HOUSE_NAME) << own << own;
-    QTest::newRow("a free id stays free") << 1459 << QString() << QStringLiteral("NULL");
+    QTest::newRow("a free id stays free") << 1459 << QString() << "NULL";
 }
 
 void tst_SpeakNames::textsFallBackToEnglish()
@@ -183,17 +181,13 @@ void tst_SpeakNames::whatIsSaid()
     QFETCH(QStringList, calls);
     languageCode = language;
     start(speak);
+    const QHash<QString, unsigned> keys{{QStringLiteral("right"), platform::kVkRight},
+                                        {QStringLiteral("left"), platform::kVkLeft},
+                                        {QStringLiteral("tab"), platform::kVkTab},
+                                        {QStringLiteral("return"), platform::kVkReturn}};
     for (const QString &action : actions) {
-        if (action == QLatin1String("right"))
-            say(platform::kVkRight);
-        else if (action == QLatin1String("left"))
-            say(platform::kVkLeft);
-        else if (action == QLatin1String("tab"))
-            say(platform::kVkTab);
-        else if (action == QLatin1String("return"))
-            say(platform::kVkReturn);
-        else if (action == QLatin1String("back"))
-            clickButton(ActionKind::Back);
+        QVERIFY(keys.contains(action) || action == QLatin1String("back"));
+        keys.contains(action) ? say(keys.value(action)) : clickButton(ActionKind::Back);
         QCoreApplication::processEvents();
     }
     QCOMPARE(platform->speech.calls, calls);
@@ -214,16 +208,12 @@ void tst_SpeakNames::pointerRestingOnAnIcon()
     start(1);
     platform->speech.calls.clear();
     APIconQLabel *icon = launcher->iconAt(0, 3);
-    QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), icon->mapToGlobal(QPointF(10, 10)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(icon, &move);
+    sendMouse(icon, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton);
     // The name waits for the pointer to rest.
     QCoreApplication::processEvents();
     QVERIFY(platform->speech.said().isEmpty());
-    if (leaves) {
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(icon, &leave);
-    }
+    if (leaves)
+        sendLeave(icon);
     QTest::qWait(HighlightReporter::kRestMilliseconds * 2);
     QCOMPARE(platform->speech.said(), said);
 }

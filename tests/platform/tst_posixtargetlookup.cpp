@@ -1,28 +1,14 @@
 // Which targets the POSIX lookup counts as there: the same names the shell backend would
 // start or open, found on the disk without starting anything.
 
+#include "TestFiles.h"
+
 #include "platform/posix/PosixTargetLookup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-bool writeFile(const QString &path, QFile::Permissions permissions)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\nexit 0\n") < 0)
-        return false;
-    file.close();
-    return file.setPermissions(permissions);
-}
-
-constexpr QFile::Permissions kRunnable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr QFile::Permissions kPlain = QFile::ReadOwner | QFile::WriteOwner;
-
-} // namespace
 
 class tst_PosixTargetLookup : public QObject
 {
@@ -52,15 +38,13 @@ void tst_PosixTargetLookup::initTestCase()
     QVERIFY(root.mkpath(QStringLiteral("bin")));
     QVERIFY(root.mkpath(QStringLiteral("with blank")));
     QVERIFY(root.mkpath(QStringLiteral("a folder")));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("tool")), kRunnable));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("with blank/run me")), kRunnable));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("letter.txt")), kPlain));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("bin/bare")), kRunnable));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("bin/plain")), kPlain));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("a folder/notes.txt")), kPlain));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("a folder/here")), kRunnable));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("\uFEFFmarked.txt")), kPlain));
-    QVERIFY(writeFile(root.filePath(QStringLiteral("bin/\uFEFFmarked")), kRunnable));
+    const QByteArray script = "#!/bin/sh\nexit 0\n";
+    for (const QString &name : {QStringLiteral("tool"), QStringLiteral("with blank/run me"), QStringLiteral("bin/bare"),
+                                QStringLiteral("a folder/here"), QStringLiteral("bin/\uFEFFmarked")})
+        QVERIFY(writeFile(root.filePath(name), script, true));
+    for (const QString &name : {QStringLiteral("letter.txt"), QStringLiteral("bin/plain"),
+                                QStringLiteral("a folder/notes.txt"), QStringLiteral("\uFEFFmarked.txt")})
+        QVERIFY(writeFile(root.filePath(name), script));
     QVERIFY(QFile::link(root.filePath(QStringLiteral("nowhere")), root.filePath(QStringLiteral("dangling"))));
     savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(root.filePath(QStringLiteral("bin")) + QStringLiteral("::/nonexistent")));
@@ -161,11 +145,7 @@ void tst_PosixTargetLookup::startsNothing()
 {
     const QString mark = folder.filePath(QStringLiteral("ran"));
     const QString script = folder.filePath(QStringLiteral("bin/marker"));
-    QFile file(script);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(mark).toLocal8Bit());
-    file.close();
-    QVERIFY(file.setPermissions(kRunnable));
+    QVERIFY(writeFile(script, QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(mark).toLocal8Bit(), true));
     platform::PosixTargetLookup lookup;
     QVERIFY(lookup.programExists(u"marker"));
     QVERIFY(lookup.documentExists(script.toStdU16String(), u""));

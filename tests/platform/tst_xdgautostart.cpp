@@ -1,11 +1,10 @@
 // The desktop's autostart entry, written and removed under a temporary configuration folder,
 // for an executable whose path a fake system reports.
 
+#include "FakeSystem.h"
 #include "ScopedVariable.h"
 #include "TestPlatform.h"
 
-#include "platform/Platform.h"
-#include "platform/SystemServices.h"
 #include "platform/posix/XdgAutostart.h"
 
 #include <QDir>
@@ -17,23 +16,6 @@
 #include <memory>
 
 namespace {
-
-class FakeSystem : public platform::SystemServices
-{
-public:
-    FakeSystem() { platform::useSystem(this); }
-    ~FakeSystem() override { platform::useSystem(nullptr); }
-
-    std::uint16_t systemDefaultLangId() override { return 0x0409; }
-    std::u16string executablePath() override { return program.toStdU16String(); }
-    std::u16string currentDirectory() override { return u"/"; }
-    std::u16string userDataDirectory() override { return {}; }
-    bool setCurrentDirectory(const std::u16string &) override { return false; }
-    std::vector<std::u16string> environmentStrings() override { return {}; }
-    void sleep(unsigned) override {}
-
-    QString program = QStringLiteral("/opt/lumbra/lumbra");
-};
 
 QByteArray readAll(const QString &path)
 {

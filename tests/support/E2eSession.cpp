@@ -108,11 +108,9 @@ void E2eSession::startDesktop(const Options &options)
     }
     if (options.trayHost) {
         // A strip at the top of the screen; the window manager keeps windows out of it.
-        const QStringList arguments = {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                                       QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                                       QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--SetDockType"),
-                                       QStringLiteral("true"), QStringLiteral("--SetPartialStrut"), QStringLiteral("true"),
-                                       QStringLiteral("--expand"), QStringLiteral("true")};
+        const QStringList arguments = QStringLiteral("--edge top --align right --widthtype request --height 24 "
+                                                     "--SetDockType true --SetPartialStrut true --expand true")
+                                          .split(u' ');
         if (!startHelper(QStringLiteral("trayer"), arguments) || trayHostWindow().isEmpty()) {
             why = QStringLiteral("the tray host (trayer) did not start");
             return;

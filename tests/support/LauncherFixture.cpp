@@ -182,12 +182,8 @@ void LauncherFixture::verifyLabels(int t)
 QString LauncherFixture::misplaced(int t) const
 {
     const auto at = [](const char *what, const QRect &r) {
-        return QStringLiteral("%1 at %2,%3 %4x%5")
-            .arg(QLatin1String(what))
-            .arg(r.x())
-            .arg(r.y())
-            .arg(r.width())
-            .arg(r.height());
+        return QStringLiteral("%1 at %2,%3 %4x%5").arg(QLatin1String(what)).arg(r.x()).arg(r.y())
+            .arg(r.width()).arg(r.height());
     };
     const QRect up = button(ActionKind::PageUp)->geometry(), down = button(ActionKind::PageDown)->geometry();
     const QList<APIconQLabel *> &icons = tab(t)->icons;

@@ -14,15 +14,7 @@ namespace {
 Step step(Call call, const char16_t *path, const char *expect, const char16_t *name = u"", std::uint32_t type = 0,
           const char *hex = "", std::uint32_t buffer = 0)
 {
-    Step made;
-    made.call = call;
-    made.path = path;
-    made.expect = expect;
-    made.name = name;
-    made.type = type;
-    made.data = hex;
-    made.buffer = buffer;
-    return made;
+    return Step{call, path, name, type, hex, buffer, expect};
 }
 
 constexpr Holds kWith = Holds::WithTransactions;
@@ -30,12 +22,12 @@ constexpr Holds kWithout = Holds::WithoutTransactions;
 
 std::vector<Case> makeCases()
 {
-    const auto createKey = [](const char16_t *path, const char *expect = "ok") {
-        return step(Call::CreateKey, path, expect);
+    const auto onPath = [](Call call) {
+        return [call](const char16_t *path, const char *expect = "ok") { return step(call, path, expect); };
     };
-    const auto openKey = [](const char16_t *path, const char *expect = "ok") {
-        return step(Call::OpenKey, path, expect);
-    };
+    const auto createKey = onPath(Call::CreateKey), openKey = onPath(Call::OpenKey);
+    const auto deleteTree = onPath(Call::DeleteTree), enumKeys = onPath(Call::EnumKeys);
+    const auto enumValues = onPath(Call::EnumValues);
     const auto setValue = [](const char16_t *path, const char16_t *name, std::uint32_t type, const char *hex,
                              const char *expect = "ok") { return step(Call::SetValue, path, expect, name, type, hex); };
     const auto queryValue = [](const char16_t *path, const char16_t *name, std::uint32_t buffer, const char *expect) {
@@ -43,13 +35,6 @@ std::vector<Case> makeCases()
     };
     const auto deleteValue = [](const char16_t *path, const char16_t *name, const char *expect = "ok") {
         return step(Call::DeleteValue, path, expect, name);
-    };
-    const auto deleteTree = [](const char16_t *path, const char *expect = "ok") {
-        return step(Call::DeleteTree, path, expect);
-    };
-    const auto enumKeys = [](const char16_t *path, const char *expect) { return step(Call::EnumKeys, path, expect); };
-    const auto enumValues = [](const char16_t *path, const char *expect) {
-        return step(Call::EnumValues, path, expect);
     };
     const auto beginScope = [](const char *expect = "ok") { return step(Call::BeginScope, u"", expect); };
     const auto beginReadScope = [](const char *expect = "ok") { return step(Call::BeginReadScope, u"", expect); };

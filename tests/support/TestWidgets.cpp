@@ -2,15 +2,11 @@
 
 #include <QCoreApplication>
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
-const QStringList kLanguageCodes = {
-    QStringLiteral("AR"), QStringLiteral("BR"), QStringLiteral("CN"), QStringLiteral("CS"), QStringLiteral("DA"),
-    QStringLiteral("DE"), QStringLiteral("EL"), QStringLiteral("ES"), QStringLiteral("FI"), QStringLiteral("FR"),
-    QStringLiteral("HK"), QStringLiteral("HU"), QStringLiteral("IT"), QStringLiteral("JA"), QStringLiteral("KO"),
-    QStringLiteral("NL"), QStringLiteral("NO"), QStringLiteral("PL"), QStringLiteral("PT"), QStringLiteral("RU"),
-    QStringLiteral("SK"), QStringLiteral("SV"), QStringLiteral("TH"), QStringLiteral("TR"), QStringLiteral("TW"),
-    QStringLiteral("EN")};
+const QStringList kLanguageCodes =
+    QStringLiteral("AR BR CN CS DA DE EL ES FI FR HK HU IT JA KO NL NO PL PT RU SK SV TH TR TW EN").split(u' ');
 
 QFont dejaVuPixels(int pixels, QFont::Weight weight)
 {
@@ -29,5 +25,12 @@ void sendEnter(QWidget *widget)
 void sendLeave(QWidget *widget)
 {
     QEvent event(QEvent::Leave);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &at, Qt::MouseButtons held)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(at), QPointF(widget->mapToGlobal(at)), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &event);
 }

@@ -1,31 +1,15 @@
+#include "TestFiles.h"
+
 #include "widgets/DragIconPage.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-
-namespace {
-
-// Files of the test folder, by name: what each is.
-void makeFile(const QString &path, bool executable)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n");
-    file.close();
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable)
-        permissions |= QFile::ExeOwner;
-    QVERIFY(file.setPermissions(permissions));
-}
-
-} // namespace
 
 class tst_DragIconPage : public QObject
 {
@@ -48,12 +32,12 @@ void tst_DragIconPage::init()
 {
     folder = std::make_unique<QTemporaryDir>();
     QVERIFY(folder->isValid());
-    makeFile(folder->filePath(QStringLiteral("run me")), true);
-    makeFile(folder->filePath(QStringLiteral("notes.txt")), false);
-    makeFile(folder->filePath(QStringLiteral("setup.exe")), false);
+    QVERIFY(writeFile(folder->filePath(QStringLiteral("run me")), "#!/bin/sh\n", true));
+    QVERIFY(writeFile(folder->filePath(QStringLiteral("notes.txt")), "#!/bin/sh\n"));
+    QVERIFY(writeFile(folder->filePath(QStringLiteral("setup.exe")), "#!/bin/sh\n"));
     QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("tool.exe")));
     QVERIFY(QDir(folder->path()).mkpath(QStringLiteral(".exercises")));
-    makeFile(folder->filePath(QStringLiteral(".exercises/readme")), false);
+    QVERIFY(writeFile(folder->filePath(QStringLiteral(".exercises/readme")), "#!/bin/sh\n"));
 }
 
 void tst_DragIconPage::droppedFiles_data()

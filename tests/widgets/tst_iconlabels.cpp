@@ -8,8 +8,6 @@
 #include "widgets/APIconQLabel.h"
 #include "widgets/IconQLabel.h"
 
-#include <QCoreApplication>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -21,14 +19,6 @@ namespace {
 
 const QColor red(255, 0, 0);
 const QColor white(255, 255, 255);
-
-void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &at, Qt::MouseButtons held)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(at), QPointF(widget->mapToGlobal(at)), button, held,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 void press(QWidget *widget, const QPoint &at)
 {
@@ -43,12 +33,6 @@ void release(QWidget *widget, const QPoint &at)
 void move(QWidget *widget, const QPoint &at, Qt::MouseButtons held = Qt::NoButton)
 {
     sendMouse(widget, QEvent::MouseMove, at, held);
-}
-
-void leave(QWidget *widget)
-{
-    QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(widget, &event);
 }
 
 void click(QWidget *widget)
@@ -74,7 +58,7 @@ void perform(QWidget *widget, const QStringList &steps)
         } else if (words[0] == QLatin1String("move")) {
             move(widget, at, held ? Qt::LeftButton : Qt::NoButton);
         } else {
-            leave(widget);
+            sendLeave(widget);
         }
     }
 }
@@ -311,7 +295,7 @@ void tst_IconLabels::animationEndsHighlightedOnlyWhenPointedAt()
 
     icon->clickBlocked = false;
     click(icon);
-    leave(icon);
+    sendLeave(icon);
     icon->button_special_efficacy_disableTimer();
     QVERIFY2(!cornerMasked(*icon), "the pointer has gone: normal");
     QVERIFY(centreRed(*icon));
@@ -431,13 +415,13 @@ void tst_IconLabels::hoverMovesTheSelection()
     QVERIFY(!icons[2]->isSelected() && icons[3]->isSelected());
 
     // Back to an icon the pointer left: it is highlighted once, not twice.
-    leave(icons[3]);
+    sendLeave(icons[3]);
     move(icons[3], QPoint(10, 10));
     QVERIFY(cornerMasked(*icons[3]));
 
     // The first icon of the page is always repainted normal.
     icons[0]->paintHighlighted();
-    leave(icons[3]);
+    sendLeave(icons[3]);
     move(icons[1], QPoint(10, 10));
     QVERIFY(!cornerMasked(*icons[0]));
     QVERIFY(!cornerMasked(*icons[3]));
@@ -528,7 +512,7 @@ void tst_IconLabels::buttonFacesWithFeedback()
     QCOMPARE(shownImage(*back), back->pressedImage);
     release(back, QPoint(150, 50));
     QCOMPARE(shownImage(*back), back->highlightImage);
-    leave(back);
+    sendLeave(back);
     QCOMPARE(shownImage(*back), normal);
 }
 
@@ -548,7 +532,7 @@ void tst_IconLabels::buttonFacesWithoutFeedback()
     press(up, QPoint(50, 50));
     release(up, QPoint(150, 50));
     QCOMPARE(QColor::fromRgba(shownImage(*up).pixel(50, 50)), QColor(Qt::magenta));
-    leave(up);
+    sendLeave(up);
     QCOMPARE(QColor::fromRgba(shownImage(*up).pixel(50, 50)), QColor(Qt::magenta));
 
     // A picture that cannot be read falls back to the theme's default icon.
@@ -599,7 +583,7 @@ void tst_IconLabels::degenerateSizes()
         move(label, QPoint(0, 0));
         press(label, QPoint(0, 0));
         release(label, QPoint(0, 0));
-        leave(label);
+        sendLeave(label);
     }
     for (int tick = 0; tick < 5 && icon.animating; ++tick)
         icon.button_special_efficacy_disableTimer();

@@ -55,8 +55,7 @@ void tst_LabelFit::fittedSize_data()
     QTest::newRow("short name keeps its size") << "Web" << iconBox << 20 << 20 << true;
     QTest::newRow("two short lines keep their size") << "Web mail" << iconBox << 20 << 20 << true;
     QTest::newRow("long word is made smaller") << "Kalkulationen" << iconBox << 14 << 19 << true;
-    QTest::newRow("three lines are made two") << "Notes for the week" << QRectF(0, 0, 120, 60) << 14 << 19
-                                              << true;
+    QTest::newRow("three lines are made two") << "Notes for the week" << QRectF(0, 0, 120, 60) << 14 << 19 << true;
     QTest::newRow("hopeless name stops at 70%") << QString(60, u'W') << iconBox << 14 << 14 << false;
     QTest::newRow("empty name") << "" << iconBox << 20 << 20 << true;
     QTest::newRow("no box") << "Web" << QRectF(0, 0, 0, 0) << 20 << 20 << false;

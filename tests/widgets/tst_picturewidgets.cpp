@@ -4,9 +4,7 @@
 #include "widgets/ImageButton.h"
 #include "widgets/ShutdownQLabel.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -15,16 +13,6 @@
 namespace {
 
 const QColor captionColour(255, 255, 255);
-
-
-void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &at)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(at), QPointF(widget->mapToGlobal(at)), button, held,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 QColor shownColour(const ImageButton &button)
 {
@@ -105,11 +93,11 @@ void tst_PictureWidgets::imageButtonFacesPerState()
 
     sendEnter(button.get());
     QCOMPARE(shownColour(*button), QColor(Qt::yellow));
-    sendMouse(button.get(), QEvent::MouseButtonPress, QPoint(50, 30));
+    sendMouse(button.get(), QEvent::MouseButtonPress, QPoint(50, 30), Qt::LeftButton);
     QCOMPARE(shownColour(*button), QColor(Qt::blue));
     // Released anywhere, even outside, the button shows the mouse-over picture.
-    sendMouse(button.get(), QEvent::MouseMove, QPoint(500, 300));
-    sendMouse(button.get(), QEvent::MouseButtonRelease, QPoint(500, 300));
+    sendMouse(button.get(), QEvent::MouseMove, QPoint(500, 300), Qt::LeftButton);
+    sendMouse(button.get(), QEvent::MouseButtonRelease, QPoint(500, 300), Qt::NoButton);
     QCOMPARE(shownColour(*button), QColor(Qt::yellow));
     sendLeave(button.get());
     QCOMPARE(shownColour(*button), QColor(Qt::red));
@@ -196,7 +184,7 @@ void tst_PictureWidgets::shutdownHoverAndPress()
     QGuiApplication::restoreOverrideCursor();
     QVERIFY(!QGuiApplication::overrideCursor());
 
-    sendMouse(&standBy, QEvent::MouseButtonPress, QPoint(5, 5));
+    sendMouse(&standBy, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
     QCOMPARE(presses.count(), 1);
 }
 

@@ -48,7 +48,7 @@ void removeTree(const std::u16string &folder)
 {
     WIN32_FIND_DATAW found;
     const std::u16string pattern = folder + u"*";
-    HANDLE search = FindFirstFileW(reinterpret_cast<const wchar_t *>(pattern.c_str()), &found);
+    HANDLE search = FindFirstFileW(wide(pattern), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::u16string name = reinterpret_cast<const char16_t *>(found.cFileName);
@@ -58,11 +58,11 @@ void removeTree(const std::u16string &folder)
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 removeTree(path + u"\\");
             else
-                DeleteFileW(reinterpret_cast<const wchar_t *>(path.c_str()));
+                DeleteFileW(wide(path));
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryW(reinterpret_cast<const wchar_t *>(folder.c_str()));
+    RemoveDirectoryW(wide(folder));
 }
 
 std::u16string makeTemporaryFolder()
@@ -71,7 +71,7 @@ std::u16string makeTemporaryFolder()
     GetTempPathW(MAX_PATH + 1, base);
     const std::u16string folder = reinterpret_cast<const char16_t *>(base)
         + utf16("lumbra-win32-tests-" + std::to_string(GetCurrentProcessId()) + "\\");
-    CreateDirectoryW(reinterpret_cast<const wchar_t *>(folder.c_str()), nullptr);
+    CreateDirectoryW(wide(folder), nullptr);
     return folder;
 }
 
@@ -223,9 +223,8 @@ std::u16string runnerPath()
 
 std::string readFile(const std::u16string &path)
 {
-    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(path.c_str()), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::string();
     std::string bytes;
@@ -239,8 +238,7 @@ std::string readFile(const std::u16string &path)
 
 bool writeFile(const std::u16string &path, const std::string &bytes)
 {
-    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(path.c_str()), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -262,9 +260,9 @@ bool waitFor(const std::function<bool()> &ready, unsigned limitMs)
     }
 }
 
-Child::Child(const std::vector<std::u16string> &arguments)
+Child::Child(const std::vector<std::u16string> &arguments, const std::u16string &program)
 {
-    std::u16string line = platform::Win32Shell::commandLine(u'"' + runnerPath() + u'"', arguments);
+    std::u16string line = platform::Win32Shell::commandLine(u'"' + program + u'"', arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION information = {};

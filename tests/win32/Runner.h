@@ -46,11 +46,12 @@ bool writeFile(const std::u16string &path, const std::string &bytes);
 // Asks `ready` every 20 ms until it answers true or `limitMs` have passed.
 bool waitFor(const std::function<bool()> &ready, unsigned limitMs = 30000);
 
-// This runner started again as a child (`--child ROLE ...`), ended when the object goes.
+// This runner (or its copy at `program`) started again as a child (`--child ROLE ...`),
+// ended when the object goes.
 class Child
 {
 public:
-    explicit Child(const std::vector<std::u16string> &arguments);
+    explicit Child(const std::vector<std::u16string> &arguments, const std::u16string &program = runnerPath());
     ~Child();
     Child(const Child &) = delete;
     Child &operator=(const Child &) = delete;

@@ -110,19 +110,9 @@ std::string taskManagerIsStarted()
     EXPECT(CopyFileW(wide(runnerPath()), wide(folder + u"taskmgr.exe"), FALSE));
     const std::u16string record = folder + u"started.txt";
     EnvironmentOverride recordPath(L"LUMBRA_TEST_RECORD", wide(record));
-    std::u16string line = Win32Shell::commandLine(u'"' + folder + u"runner.exe\"",
-                                                  childArguments("task-manager"));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    EXPECT(CreateProcessW(nullptr, reinterpret_cast<wchar_t *>(&line[0]), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 99;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(code, DWORD(0));
+    Child child(childArguments("task-manager"), folder + u"runner.exe");
+    EXPECT(child.started());
+    EXPECT_EQ(child.wait(), 0);
     EXPECT_EQ(recordOf(record), std::string("taskmgr.exe 1"));
     return std::string();
 }
