@@ -175,6 +175,25 @@ void tst_PosixInstanceLock::aSecondHandleInOneProcess()
     QCOMPARE(descriptorsOn(file), QList<bool>());
     // Closing twice does nothing more.
     lock.closeMutex(first);
+
+    // Removed under a running launcher, the folder and the file come back; a file another
+    // start made and took meanwhile is that start's, and said to be lost, once.
+    lock.createMutex(kInstanceName, &exists);
+    QVERIFY(QDir(folder()).removeRecursively());
+    QTRY_COMPARE(descriptorsOn(file), QList<bool>{true});
+    QFile::remove(file);
+    platform::PosixInstanceLock other;
+    StderrCapture said;
+    const auto sofar = [] { QFile f(QStringLiteral("/proc/self/fd/2")); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
+    QVERIFY(other.createMutex(kInstanceName, &exists) != platform::kNoMutex && !exists);
+    QTRY_VERIFY(sofar().contains("cannot be taken again: another start holds it now"));
+    QCOMPARE(said.lines().size(), 1);
+    QCOMPARE(descriptorsOn(file).size(), 1);
+    // A folder where the file goes: no lock, and said why.
+    StderrCapture refused;
+    QVERIFY(QFile::remove(file) && QDir().mkdir(file));
+    QCOMPARE(lock.createMutex(kInstanceName, &exists), platform::kNoMutex);
+    QVERIFY(refused.lines().value(0).startsWith("lumbra: cannot use the lock file"));
 }
 
 void tst_PosixInstanceLock::namesStayInTheFolder_data()
