@@ -152,6 +152,7 @@ void tst_LogindPower::actionsGoToTheLog_data()
     QTest::newRow("in a missing folder") << "{root}/gone/power.log" << QStringList{"reboot"} << QByteArray()
                                          << QByteArray();
     QTest::newRow("set but empty") << "" << QStringList{"reboot"} << QByteArray() << QByteArray();
+    QTest::newRow("on a full disk") << "/dev/full" << QStringList{"reboot"} << QByteArray() << QByteArray();
 }
 
 void tst_LogindPower::actionsGoToTheLog()
