@@ -4,6 +4,7 @@
 
 #include "E2eSession.h"
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/LogindPower.h"
@@ -68,12 +69,6 @@ public:
     QStringList calls;
     bool refusing = false;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -180,7 +175,7 @@ void tst_LogindPower::actionsGoToTheLog()
         return;
     }
     QCOMPARE(lines, QStringList());
-    QCOMPARE(readAll(log), after);
+    QCOMPARE(fileBytes(log), after);
 }
 
 void tst_LogindPower::withoutALogATestAborts_data()

@@ -2,6 +2,7 @@
 // folder, and a stand-in for xdg-open first on PATH.
 
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 #include "platform/posix/PosixShell.h"
 
@@ -21,15 +22,6 @@ namespace {
 
 // A descriptor the test leaves open across exec, as a careless library would.
 constexpr int kLeakedFd = 100;
-
-bool writeExecutable(const QString &path, const QByteArray &text, QFile::Permissions permissions)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
-        && file.setPermissions(permissions);
-}
-
-constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 // Records where it runs, its parent, its arguments and the descriptors it was given, then
 // renames the record into place, so that a record that exists is complete.
@@ -82,12 +74,6 @@ Record readRecord(const QString &path)
     return record;
 }
 
-QString fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
-}
-
 // Children of this process, alive or zombie, from /proc.
 QStringList ownChildren()
 {
@@ -132,8 +118,7 @@ public:
         for (const QString &name : installed) {
             const bool broken = name.endsWith(u'!');
             const QString file = folder + u'/' + QString(name).remove(u'!');
-            writeExecutable(file, taskManagerScript(record),
-                            broken ? QFile::ReadOwner | QFile::WriteOwner : kExecutable);
+            writeFile(file, taskManagerScript(record), !broken);
         }
     }
 
@@ -178,18 +163,14 @@ void tst_PosixShell::initTestCase()
     for (const char *folder : {"tools", "My Tools", "elsewhere", "launcher", "bin", "empty-bin", "docs"})
         QVERIFY(QDir(root.path()).mkpath(QString::fromLatin1(folder)));
     for (const char *folder : {"tools", "My Tools"})
-        QVERIFY(writeExecutable(path(QLatin1String(folder) + QLatin1String("/record.sh")),
-                                recordingScript(path(QStringLiteral("record.txt"))), kExecutable));
+        QVERIFY(writeFile(path(QLatin1String(folder) + QLatin1String("/record.sh")), recordingScript(path(QStringLiteral("record.txt"))), true));
     QVERIFY(QFile::link(path(QStringLiteral("tools/record.sh")), path(QStringLiteral("tools/\uFEFFmarked.sh"))));
-    QVERIFY(writeExecutable(path(QStringLiteral("bin/xdg-open")), openerScript(path(QStringLiteral("opened.txt"))),
-                            kExecutable));
-    QVERIFY(writeExecutable(path(QStringLiteral("tools/readme.txt")), "not a program\n",
-                            QFile::ReadOwner | QFile::WriteOwner));
-    QVERIFY(writeExecutable(path(QStringLiteral("tools/garbage")), "\x7f\x01\x02 no format", kExecutable));
-    QVERIFY(writeExecutable(path(QStringLiteral("tools/orphan.sh")), "#!/nonexistent/interpreter\necho\n",
-                            kExecutable));
+    QVERIFY(writeFile(path(QStringLiteral("bin/xdg-open")), openerScript(path(QStringLiteral("opened.txt"))), true));
+    QVERIFY(writeFile(path(QStringLiteral("tools/readme.txt")), "not a program\n"));
+    QVERIFY(writeFile(path(QStringLiteral("tools/garbage")), "\x7f\x01\x02 no format", true));
+    QVERIFY(writeFile(path(QStringLiteral("tools/orphan.sh")), "#!/nonexistent/interpreter\necho\n", true));
     for (const char *file : {"docs/letter.txt", "docs/my letter.txt"})
-        QVERIFY(writeExecutable(path(QLatin1String(file)), "Dear all\n", QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(writeFile(path(QLatin1String(file)), "Dear all\n"));
 
     const int fd = ::open("/dev/null", O_RDONLY);
     QVERIFY(fd >= 0);
@@ -357,7 +338,7 @@ void tst_PosixShell::opensWithTheDefaultHandler()
         return;
     }
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    QCOMPARE(fileText(record), expand(handed) + u'\n');
+    QCOMPARE(QString::fromUtf8(fileBytes(record)), expand(handed) + u'\n');
     QCOMPARE(capture.lines(), QStringList());
 }
 
@@ -393,7 +374,7 @@ void tst_PosixShell::opensThroughTheDesktopSession()
 
     const QString opened = path(QStringLiteral("opened.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened), 20000);
-    QCOMPARE(fileText(opened), expand(QStringLiteral("file://{root}/docs/my%20letter.txt\n")));
+    QCOMPARE(QString::fromUtf8(fileBytes(opened)), expand(QStringLiteral("file://{root}/docs/my%20letter.txt\n")));
 }
 
 void tst_PosixShell::startsATaskManager_data()
@@ -434,7 +415,7 @@ void tst_PosixShell::startsATaskManager()
     QFETCH(QString, named);
 
     const QString record = path(QStringLiteral("record.txt"));
-    QVERIFY(writeExecutable(path(QStringLiteral("My Tools/tm")), taskManagerScript(record), kExecutable));
+    QVERIFY(writeFile(path(QStringLiteral("My Tools/tm")), taskManagerScript(record), true));
     TaskManagerSetup setup(path(QStringLiteral("managers")), installed, expand(chosen), record);
     StderrCapture capture;
     QCOMPARE(shell.startTaskManager(), named.isNull());
@@ -447,7 +428,7 @@ void tst_PosixShell::startsATaskManager()
         return;
     }
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    QCOMPARE(fileText(record), started);
+    QCOMPARE(QString::fromUtf8(fileBytes(record)), started);
     QCOMPARE(capture.lines(), QStringList());
 }
 

@@ -1,4 +1,5 @@
 #include "RegistryContract.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/RegistryScope.h"
@@ -54,12 +55,6 @@ QString valueAt(Registry &registry, const QString &path, const std::u16string &n
 long setByte(Registry &registry, RegKey key, const std::u16string &name, std::uint8_t byte)
 {
     return registry.setValue(key, name, kRegBinary, &byte, 1);
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList subKeys(Registry &registry, const QString &path)

@@ -2,6 +2,7 @@
 // for an executable whose path a fake system reports.
 
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/Platform.h"
@@ -34,12 +35,6 @@ public:
 
     QString program = QStringLiteral("/opt/lumbra/lumbra");
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray entryFor(const QByteArray &exec)
 {
@@ -136,11 +131,11 @@ void tst_XdgAutostart::switchedOnAndOff()
     system.program = QStringLiteral("/opt/My Apps/lumbra");
     StderrCapture capture;
     QVERIFY(autostart.setStartAtLogin(true));
-    QCOMPARE(readAll(expected), entryFor("\"/opt/My Apps/lumbra\""));
+    QCOMPARE(fileBytes(expected), entryFor("\"/opt/My Apps/lumbra\""));
     // Switching on again replaces the entry whole, and leaves nothing else behind.
     system.program = QStringLiteral("/opt/lumbra/lumbra");
     QVERIFY(autostart.setStartAtLogin(true));
-    QCOMPARE(readAll(expected), entryFor("/opt/lumbra/lumbra"));
+    QCOMPARE(fileBytes(expected), entryFor("/opt/lumbra/lumbra"));
     QCOMPARE(QFileInfo(expected).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"lumbra.desktop"});
     QVERIFY(autostart.setStartAtLogin(false));

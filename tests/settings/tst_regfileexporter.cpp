@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/SqliteRegistry.h"
@@ -6,11 +7,9 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <functional>
@@ -93,10 +92,7 @@ public:
     long broken(const char *call, long status) const { return failing == call ? kErrorRegistryIoFailed : status; }
     long beginReadScope() override { return broken("begin", SqliteRegistry::beginReadScope()); }
     long commitScope() override { return broken("commit", SqliteRegistry::commitScope()); }
-    long openKey(RegKey parent, const std::u16string &path, RegKey *result) override
-    {
-        return broken("open", SqliteRegistry::openKey(parent, path, result));
-    }
+    long openKey(RegKey p, const std::u16string &path, RegKey *key) override { return broken("open", SqliteRegistry::openKey(p, path, key)); }
 
     long enumValues(RegKey key, std::vector<RegValue> *values) override
     {
@@ -400,15 +396,11 @@ void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
     const QString path = folder->filePath(QStringLiteral("EN.reg"));
     RegFileExporter exporter(*source);
     QVERIFY(exporter.exportFile(kLocalMachine, kTree + u'\\', path));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
-    file.close();
+    QCOMPARE(fileBytes(path), exported(*source, kTree, RegFileExporter::Form::Unicode));
 
     StderrCapture quiet;
     QVERIFY(!exporter.exportFile(kLocalMachine, kTree + QStringLiteral("\\Missing"), path));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
+    QCOMPARE(fileBytes(path), exported(*source, kTree, RegFileExporter::Form::Unicode));
 
     // A folder where the file goes, made while the export reads and then there before it.
     const QString other = folder->filePath(QStringLiteral("other.reg"));
