@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +36,7 @@ QByteArray recordingScript(const QString &record)
           "printf 'ppid=%s\\n' \"$PPID\" >> \"$out.part\"\n"
           "for a in \"$@\"; do printf 'arg=%s\\n' \"$a\" >> \"$out.part\"; done\n"
           "ls -l /proc/self/fd >> \"$out.part\"\n"
+          "grep '^Sig[BI]' /proc/self/status >> \"$out.part\"\n"
           "mv \"$out.part\" \"$out\"\n";
 }
 
@@ -176,6 +178,10 @@ void tst_PosixShell::initTestCase()
     QVERIFY(fd >= 0);
     QCOMPARE(::dup2(fd, kLeakedFd), kLeakedFd);
     ::close(fd);
+    // Programs start with the default signal handling, whatever the launcher ignores or blocks.
+    sigset_t blocked;
+    QVERIFY(sigemptyset(&blocked) == 0 && sigaddset(&blocked, SIGUSR2) == 0 && ::sigprocmask(SIG_BLOCK, &blocked, nullptr) == 0);
+    QVERIFY(::signal(SIGUSR1, SIG_IGN) != SIG_ERR);
     savedFolder = QDir::currentPath();
 }
 
@@ -274,6 +280,7 @@ void tst_PosixShell::startsDetached()
     QVERIFY(record.parent > 0);
     QVERIFY(record.parent != ::getpid());
     QVERIFY2(!record.descriptors.contains(kLeakedFd), "a descriptor of the launcher reached the program");
+    QVERIFY(fileBytes(recordPath).contains("SigBlk:\t0000000000000000\nSigIgn:\t0000000000000000\n"));
     for (auto it = record.descriptors.cbegin(); it != record.descriptors.cend(); ++it) {
         // Beyond the standard three, only the one ls opened to list them.
         if (it.key() > 2)
