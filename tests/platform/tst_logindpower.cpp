@@ -4,6 +4,7 @@
 
 #include "E2eSession.h"
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/LogindPower.h"
@@ -68,12 +69,6 @@ public:
     QStringList calls;
     bool refusing = false;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -152,6 +147,7 @@ void tst_LogindPower::actionsGoToTheLog_data()
     QTest::newRow("in a missing folder") << "{root}/gone/power.log" << QStringList{"reboot"} << QByteArray()
                                          << QByteArray();
     QTest::newRow("set but empty") << "" << QStringList{"reboot"} << QByteArray() << QByteArray();
+    QTest::newRow("on a full disk") << "/dev/full" << QStringList{"reboot"} << QByteArray() << QByteArray();
 }
 
 void tst_LogindPower::actionsGoToTheLog()
@@ -179,7 +175,7 @@ void tst_LogindPower::actionsGoToTheLog()
         return;
     }
     QCOMPARE(lines, QStringList());
-    QCOMPARE(readAll(log), after);
+    QCOMPARE(fileBytes(log), after);
 }
 
 void tst_LogindPower::withoutALogATestAborts_data()

@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +36,7 @@ QByteArray recordingScript(const QString &record)
           "printf 'ppid=%s\\n' \"$PPID\" >> \"$out.part\"\n"
           "for a in \"$@\"; do printf 'arg=%s\\n' \"$a\" >> \"$out.part\"; done\n"
           "ls -l /proc/self/fd >> \"$out.part\"\n"
+          "grep '^Sig[BI]' /proc/self/status >> \"$out.part\"\n"
           "mv \"$out.part\" \"$out\"\n";
 }
 
@@ -72,12 +74,6 @@ Record readRecord(const QString &path)
             record.descriptors.insert(match.captured(1).toInt(), match.captured(2));
     }
     return record;
-}
-
-QString fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
 }
 
 // Children of this process, alive or zombie, from /proc.
@@ -183,6 +179,10 @@ void tst_PosixShell::initTestCase()
     QVERIFY(fd >= 0);
     QCOMPARE(::dup2(fd, kLeakedFd), kLeakedFd);
     ::close(fd);
+    // Programs start with the default signal handling, whatever the launcher ignores or blocks.
+    sigset_t blocked;
+    QVERIFY(sigemptyset(&blocked) == 0 && sigaddset(&blocked, SIGUSR2) == 0 && ::sigprocmask(SIG_BLOCK, &blocked, nullptr) == 0);
+    QVERIFY(::signal(SIGUSR1, SIG_IGN) != SIG_ERR);
     savedFolder = QDir::currentPath();
 }
 
@@ -281,6 +281,7 @@ void tst_PosixShell::startsDetached()
     QVERIFY(record.parent > 0);
     QVERIFY(record.parent != ::getpid());
     QVERIFY2(!record.descriptors.contains(kLeakedFd), "a descriptor of the launcher reached the program");
+    QVERIFY(fileBytes(recordPath).contains("SigBlk:\t0000000000000000\nSigIgn:\t0000000000000000\n"));
     for (auto it = record.descriptors.cbegin(); it != record.descriptors.cend(); ++it) {
         // Beyond the standard three, only the one ls opened to list them.
         if (it.key() > 2)
@@ -345,7 +346,7 @@ void tst_PosixShell::opensWithTheDefaultHandler()
         return;
     }
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    QCOMPARE(fileText(record), expand(handed) + u'\n');
+    QCOMPARE(QString::fromUtf8(fileBytes(record)), expand(handed) + u'\n');
     QCOMPARE(capture.lines(), QStringList());
 }
 
@@ -381,7 +382,7 @@ void tst_PosixShell::opensThroughTheDesktopSession()
 
     const QString opened = path(QStringLiteral("opened.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened), 20000);
-    QCOMPARE(fileText(opened), expand(QStringLiteral("file://{root}/docs/my%20letter.txt\n")));
+    QCOMPARE(QString::fromUtf8(fileBytes(opened)), expand(QStringLiteral("file://{root}/docs/my%20letter.txt\n")));
 }
 
 void tst_PosixShell::startsATaskManager_data()
@@ -435,7 +436,7 @@ void tst_PosixShell::startsATaskManager()
         return;
     }
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    QCOMPARE(fileText(record), started);
+    QCOMPARE(QString::fromUtf8(fileBytes(record)), started);
     QCOMPARE(capture.lines(), QStringList());
 }
 

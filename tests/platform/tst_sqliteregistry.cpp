@@ -1,4 +1,5 @@
 #include "RegistryContract.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/RegistryScope.h"
@@ -54,12 +55,6 @@ QString valueAt(Registry &registry, const QString &path, const std::u16string &n
 long setByte(Registry &registry, RegKey key, const std::u16string &name, std::uint8_t byte)
 {
     return registry.setValue(key, name, kRegBinary, &byte, 1);
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList subKeys(Registry &registry, const QString &path)
@@ -627,7 +622,7 @@ void tst_SqliteRegistry::storeReplacedUnderARunningProcessIsTheNewStore()
 // made nor opened: the store is read all the same, and takes no writes.
 void tst_SqliteRegistry::storeWhereNothingCanBeWrittenIsRead()
 {
-    const QString path = platformUnderTest.databasePath() + QStringLiteral(".readonly");
+    const QString path = platformUnderTest.databasePath() + QStringLiteral(".read%23only#?");
     SqliteRegistry writer(path.toStdString());
     QCOMPARE(setByte(writer, created(writer, QStringLiteral("Software\\Kept")), u"v", 7), kErrorSuccess);
     QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/shm"), path + QStringLiteral("-shm")));

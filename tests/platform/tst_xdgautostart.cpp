@@ -3,6 +3,7 @@
 
 #include "FakeSystem.h"
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/XdgAutostart.h"
@@ -16,12 +17,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray entryFor(const QByteArray &exec)
 {
@@ -118,11 +113,11 @@ void tst_XdgAutostart::switchedOnAndOff()
     system.program = QStringLiteral("/opt/My Apps/lumbra");
     StderrCapture capture;
     QVERIFY(autostart.setStartAtLogin(true));
-    QCOMPARE(readAll(expected), entryFor("\"/opt/My Apps/lumbra\""));
+    QCOMPARE(fileBytes(expected), entryFor("\"/opt/My Apps/lumbra\""));
     // Switching on again replaces the entry whole, and leaves nothing else behind.
     system.program = QStringLiteral("/opt/lumbra/lumbra");
     QVERIFY(autostart.setStartAtLogin(true));
-    QCOMPARE(readAll(expected), entryFor("/opt/lumbra/lumbra"));
+    QCOMPARE(fileBytes(expected), entryFor("/opt/lumbra/lumbra"));
     QCOMPARE(QFileInfo(expected).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"lumbra.desktop"});
     QVERIFY(autostart.setStartAtLogin(false));

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "platform/posix/SqliteRegistry.h"
@@ -5,11 +6,10 @@
 #include "settings/RegFileImporter.h"
 
 #include <QBuffer>
-#include <QFile>
+#include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <functional>
@@ -79,13 +79,20 @@ QByteArray exported(Registry &registry, const QString &path = kTree,
 }
 
 // A store in which something else happens while it is being read: after `calls` reads of
-// values, `meanwhile` runs once, as another process would between two of them.
+// values, `meanwhile` runs once, as another process would between two of them. The call
+// named `failing` reports a broken store.
 class BusyStore : public SqliteRegistry
 {
 public:
     using SqliteRegistry::SqliteRegistry;
     std::function<void()> meanwhile;
     int calls = 3;
+    QString failing;
+
+    long broken(const char *call, long status) const { return failing == call ? kErrorRegistryIoFailed : status; }
+    long beginReadScope() override { return broken("begin", SqliteRegistry::beginReadScope()); }
+    long commitScope() override { return broken("commit", SqliteRegistry::commitScope()); }
+    long openKey(RegKey p, const std::u16string &path, RegKey *key) override { return broken("open", SqliteRegistry::openKey(p, path, key)); }
 
     long enumValues(RegKey key, std::vector<RegValue> *values) override
     {
@@ -118,14 +125,14 @@ private:
     int importInto(Registry &registry, const QByteArray &file);
 
     std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<SqliteRegistry> source;
+    std::unique_ptr<BusyStore> source;
     std::unique_ptr<SqliteRegistry> target;
 };
 
 void tst_RegFileExporter::init()
 {
     folder = std::make_unique<QTemporaryDir>();
-    source = std::make_unique<SqliteRegistry>(folder->filePath(QStringLiteral("source.sqlite")).toStdString());
+    source = std::make_unique<BusyStore>(folder->filePath(QStringLiteral("source.sqlite")).toStdString());
     target = std::make_unique<SqliteRegistry>(folder->filePath(QStringLiteral("target.sqlite")).toStdString());
 }
 
@@ -353,11 +360,14 @@ void tst_RegFileExporter::failureWritesNothing_data()
     QTest::addColumn<qulonglong>("root");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("valueName");
+    QTest::addColumn<QString>("failing");
 
-    QTest::newRow("missing key") << qulonglong(kLocalMachine) << QString() << QString();
-    QTest::newRow("other root") << qulonglong(kClassesRoot) << kTree << QString();
-    QTest::newRow("line end in a key name") << qulonglong(kLocalMachine) << kTree + "\\01\\a\nb" << QString();
-    QTest::newRow("NUL in a value name") << qulonglong(kLocalMachine) << kTree << QStringLiteral("a") + QChar(0);
+    QTest::newRow("missing key") << qulonglong(kLocalMachine) << QString() << QString() << QString();
+    QTest::newRow("other root") << qulonglong(kClassesRoot) << kTree << QString() << QString();
+    QTest::newRow("line end in a key name") << qulonglong(kLocalMachine) << kTree + "\\01\\a\nb" << QString() << QString();
+    QTest::newRow("NUL in a value name") << qulonglong(kLocalMachine) << kTree << QStringLiteral("a") + QChar(0) << QString();
+    for (const char *failing : {"begin", "open", "commit", "write"})
+        QTest::newRow(failing) << qulonglong(kLocalMachine) << kTree << QString() << QString(failing);
 }
 
 void tst_RegFileExporter::failureWritesNothing()
@@ -365,16 +375,19 @@ void tst_RegFileExporter::failureWritesNothing()
     QFETCH(qulonglong, root);
     QFETCH(QString, key);
     QFETCH(QString, valueName);
+    QFETCH(QString, failing);
     if (!key.isEmpty())
         setValue(*source, key, valueName.isNull() ? QStringLiteral("v") : valueName, kRegBinary, QByteArray());
+    source->failing = failing;
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
+    buffer.open(failing == "write" ? QIODevice::ReadOnly : QIODevice::WriteOnly);
     StderrCapture stderrLines;
     QVERIFY(!RegFileExporter(*source).exportTree(RegKey(root), kTree, buffer));
     QCOMPARE(buffer.size(), 0);
+    // The store says why it could not be read; the export says what came of it.
     const QStringList lines = stderrLines.lines();
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().contains(kTree), qPrintable(lines.first()));
+    QCOMPARE(lines.size(), failing == "commit" ? 2 : 1);
+    QVERIFY2(lines.last().contains(failing == "begin" ? QStringLiteral("nothing was read") : kTree), qPrintable(lines.last()));
 }
 
 void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
@@ -383,15 +396,21 @@ void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
     const QString path = folder->filePath(QStringLiteral("EN.reg"));
     RegFileExporter exporter(*source);
     QVERIFY(exporter.exportFile(kLocalMachine, kTree + u'\\', path));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
-    file.close();
+    QCOMPARE(fileBytes(path), exported(*source, kTree, RegFileExporter::Form::Unicode));
 
     StderrCapture quiet;
     QVERIFY(!exporter.exportFile(kLocalMachine, kTree + QStringLiteral("\\Missing"), path));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), exported(*source, kTree, RegFileExporter::Form::Unicode));
+    QCOMPARE(fileBytes(path), exported(*source, kTree, RegFileExporter::Form::Unicode));
+
+    // A folder where the file goes, made while the export reads and then there before it.
+    const QString other = folder->filePath(QStringLiteral("other.reg"));
+    source->meanwhile = [&] { QDir().mkdir(other); };
+    source->calls = 1;
+    for (int round = 0; round < 2; ++round) {
+        StderrCapture said;
+        QVERIFY(!exporter.exportFile(kLocalMachine, kTree, other));
+        QVERIFY(said.lines().value(0).startsWith(other + QStringLiteral(": cannot write the file")));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_RegFileExporter)

@@ -10,3 +10,9 @@ bool writeFile(const QString &path, const QByteArray &bytes, bool executable)
     file.close();
     return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
 }
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
