@@ -300,6 +300,9 @@ void tst_Dialogs::dropDialogIntoARefusingStoreLeavesNothing()
     QCOMPARE(theSettings.icons.size(), 30);
     QVERIFY(!QFileInfo::exists(folderPath(QStringLiteral("Icon/tool.png"))));
     QVERIFY(launcher->findChild<QMessageBox *>());
+    dialog.show();
+    dialog.dropCancelButton->click();
+    QVERIFY(dialog.isHidden());
 }
 
 void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
@@ -313,6 +316,7 @@ void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
              QStringLiteral("./Icon/____etc_x.png"));
     QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QString()),
              QStringLiteral("./Icon/program.png"));
+    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral(".x")), QStringLiteral("./Icon/x.png"));
 }
 
 void tst_Dialogs::startChoice_data()

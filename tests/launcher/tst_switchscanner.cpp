@@ -230,6 +230,7 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
     QTest::newRow("tab from a short tab") << 1 << 0 << 3 << "" << 0 << 0 << false;
     QTest::newRow("page-down of full pages, to the second") << 3 << 0 << 18 << "" << 3 << 18 << true;
     QTest::newRow("page-down of full pages goes round") << 3 << 1 << 18 << "" << 3 << 0 << true;
+    QTest::newRow("back leaves the sub-tab") << 3 << 0 << 19 << "" << 1 << 0 << false;
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted()
@@ -262,21 +263,22 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted()
 void tst_SwitchScanner::everySwitchInputActs_data()
 {
     QTest::addColumn<QString>("input");
-    QTest::addColumn<bool>("acts");
-    QTest::newRow("space") << "space" << true;
-    QTest::newRow("return") << "return" << true;
-    QTest::newRow("enter") << "enter" << true;
-    QTest::newRow("click on the page") << "click page" << true;
-    QTest::newRow("click on the tab strip") << "click strip" << true;
-    QTest::newRow("another key") << "x" << false;
-    QTest::newRow("held space repeating") << "repeat" << true;
+    QTest::addColumn<int>("acts");
+    QTest::newRow("space") << "space" << 1;
+    QTest::newRow("return") << "return" << 1;
+    QTest::newRow("enter") << "enter" << 1;
+    QTest::newRow("click on the page") << "click page" << 1;
+    QTest::newRow("click on the tab strip") << "click strip" << 1;
+    QTest::newRow("another key") << "x" << 0;
+    QTest::newRow("held space repeating") << "repeat" << 1;
+    QTest::newRow("held space, let go in another program") << "away" << 2;
 }
 
 // Whatever the switch box sends, the highlighted icon (the third) starts, and only it.
 void tst_SwitchScanner::everySwitchInputActs()
 {
     QFETCH(QString, input);
-    QFETCH(bool, acts);
+    QFETCH(int, acts);
     start();
     stepTo(2);
     platform->shell.starts.clear();
@@ -294,14 +296,21 @@ void tst_SwitchScanner::everySwitchInputActs()
                           QPoint(launcher->titleBar()->tabArea()->width() - 2, 2));
     else if (input == QLatin1String("x"))
         QTest::keyClick(page, Qt::Key_X);
-    // Held, the space acts once, whether Qt marks a repeat or not (a release and a press at one time).
-    for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90} : QList<int>()) {
+    // Held, the space acts once, whether Qt marks a repeat or not (a release and a press at one time);
+    // after the keyboard went to another program (0), the next press is a new one.
+    QApplicationStateChangeEvent away(Qt::ApplicationInactive);
+    for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90}
+                    : input == QLatin1String("away") ? QList<int>{10, 0, 60} : QList<int>()) {
+        if (time == 0) {
+            QApplication::sendEvent(qApp, &away);
+            continue;
+        }
         QKeyEvent key(time < 0 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_Space, {}, QStringLiteral(" "),
                       time == 50);
         key.setTimestamp(std::abs(time));
         QApplication::sendEvent(page, &key);
     }
-    QCOMPARE(platform->shell.starts.size(), acts ? 1 : 0);
+    QCOMPARE(platform->shell.starts.size(), acts);
     if (acts)
         QVERIFY(platform->shell.starts.first().program.contains(QLatin1String("/opt/apps/app12")));
 }
@@ -378,6 +387,10 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
     QWidget *tab = launcher->tab(0)->tabLabel;
     const QRect tabArea(tab->mapTo(launcher.get(), QPoint(0, 0)), tab->size());
     QVERIFY(frame->geometry().contains(tabArea.center()));
+    // Hidden, the launcher is not scanned: its frame goes.
+    launcher->hide();
+    scanner()->step();
+    QVERIFY(frame->isHidden());
 }
 
 void tst_SwitchScanner::offMeansNoFilterAndNoFrame()
