@@ -582,7 +582,11 @@ void tst_Dialogs::secondStartHandsOver()
     theSettings.mySystem.IS_FIRST_RUN = firstRun;
     platform->instanceLock.heldElsewhere.insert(QString::fromStdU16String(instanceName()));
     const platform::WindowHandle running = platform->windows.addWindow(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    // The running instance's own window (named by its registered message) is brought to the front.
+    const platform::WindowHandle own = platform->windows.addWindow(
+        QString::number(platform->windows.registerWindowMessage(instanceName())), QString());
     QVERIFY(!acquireSingleInstance());
+    QCOMPARE(platform->windows.foregrounds, QList<platform::WindowHandle>{own | 1});
     QList<unsigned> sent;
     for (const platform::WindowMessage &message : std::as_const(platform->windows.messages)) {
         QCOMPARE(message.window, running);

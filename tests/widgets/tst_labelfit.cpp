@@ -75,8 +75,7 @@ void tst_LabelFit::fittedSize()
     QCOMPARE(font.weight(), QFont::Bold);
     QCOMPARE(font.family(), QStringLiteral("DejaVu Sans"));
     // The same size given in points is made smaller alike.
-    QFont points(font.family());
-    points.setWeight(QFont::Bold);
+    QFont points(font.family(), -1, QFont::Bold);
     points.setPointSizeF(QFontInfo(dejaVuPixels(20, QFont::Bold)).pointSizeF());
     QCOMPARE(fittedNameFont(name, points, box, kIconNameFlags).pointSizeF() < points.pointSizeF(), font.pixelSize() < 20);
     if (!name.isEmpty())
