@@ -281,7 +281,8 @@ void tst_MaintenanceSwitches::withoutADisplay()
     QVERIFY(!silentLauncher || (listening >= 0 && platform::BusDirectory(runtime).writeInfo({window, u"QWidget", u"Lumbra"})));
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
-    QVERIFY2(error.isEmpty() ? !result.err.contains(QLatin1String("display")) : result.err.contains(QRegularExpression(error)),
+    QVERIFY2(error.isEmpty() ? !result.err.contains(QLatin1String("display"))
+                             : result.err.contains(QRegularExpression(error)),
              qPrintable(result.err));
 }
 

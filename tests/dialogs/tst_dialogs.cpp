@@ -310,13 +310,9 @@ void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
     startLauncher(twoThemes());
     theSettings.icons.first().ICON_AP_PNG_FILE_NAME = QStringLiteral("./Icon/tool.png");
     QVERIFY(writePicture(folderPath(QStringLiteral("Icon/tool-2.png")), Qt::green));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("tool")),
-             QStringLiteral("./Icon/tool-3.png"));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("../../etc/x")),
-             QStringLiteral("./Icon/____etc_x.png"));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QString()),
-             QStringLiteral("./Icon/program.png"));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral(".x")), QStringLiteral("./Icon/x.png"));
+    for (auto [base, name] : {std::pair{"tool", "tool-3"}, {"../../etc/x", "____etc_x"}, {"", "program"}, {".x", "x"}})
+        QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QLatin1String(base)),
+                 QStringLiteral("./Icon/%1.png").arg(QLatin1String(name)));
 }
 
 void tst_Dialogs::startChoice_data()

@@ -46,21 +46,15 @@ LauncherStore scanStore()
     return store;
 }
 
-QList<Step> iconSteps(int first, int count)
+QList<Step> iconSteps(int first, int count, Step::Kind kind = Step::Icon)
 {
     QList<Step> steps;
     for (int i = first; i < first + count; ++i)
-        steps.append({Step::Icon, i});
+        steps.append({kind, i});
     return steps;
 }
 
-QList<Step> tabSteps(int count)
-{
-    QList<Step> steps;
-    for (int t = 0; t < count; ++t)
-        steps.append({Step::Tab, t});
-    return steps;
-}
+const auto tabSteps = [](int count) { return iconSteps(0, count, Step::Tab); };
 
 const QList<Step> down = {{Step::PageDown, 0}}, back = {{Step::Back, 0}};
 

@@ -185,7 +185,8 @@ void tst_PinSwitches::aSetLockNeedsItsPin()
     const Run result = run(switchName, input);
     QCOMPARE(result.exitCode, exitCode);
     // A refusal is said once, in one line.
-    QVERIFY(exitCode == 0 || ((result.err.contains("wrong") || result.err.contains("no PIN")) && result.err.count('\n') == 1));
+    QVERIFY(exitCode == 0
+            || ((result.err.contains("wrong") || result.err.contains("no PIN")) && result.err.count('\n') == 1));
     if (lockAfter == QLatin1String("2580"))
         QCOMPARE(storedLock(), hash);
     else

@@ -77,7 +77,8 @@ void tst_LabelFit::fittedSize()
     // The same size given in points is made smaller alike.
     QFont points(font.family(), -1, QFont::Bold);
     points.setPointSizeF(QFontInfo(dejaVuPixels(20, QFont::Bold)).pointSizeF());
-    QCOMPARE(fittedNameFont(name, points, box, kIconNameFlags).pointSizeF() < points.pointSizeF(), font.pixelSize() < 20);
+    QCOMPARE(fittedNameFont(name, points, box, kIconNameFlags).pointSizeF() < points.pointSizeF(),
+             font.pixelSize() < 20);
     if (!name.isEmpty())
         QCOMPARE(whole(name, font, box), fits);
 }
