@@ -649,9 +649,8 @@ void tst_Launcher::aHugeListShowsItsFirstThousandPlaces()
 void tst_Launcher::picturesThatAreNoFilesAreNotOpened()
 {
     QTemporaryDir folder;
-    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("Light/titlebar.png")));
-    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("icons/Light")));
-    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("tabs")));
+    for (const char *path : {"Light/titlebar.png", "icons/Light", "tabs"})
+        QVERIFY(QDir(folder.path()).mkpath(QLatin1String(path)));
     standardStore().fill(theSettings);
     theSettings.mySystem.THEME_DIR = folder.path() + u'/';
     theSettings.mySystem.ICON_DIR = folder.filePath(QStringLiteral("icons/"));
