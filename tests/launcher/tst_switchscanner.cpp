@@ -294,7 +294,8 @@ void tst_SwitchScanner::everySwitchInputActs()
     // after the keyboard went to another program (0), the next press is a new one.
     QApplicationStateChangeEvent away(Qt::ApplicationInactive);
     for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90}
-                    : input == QLatin1String("away") ? QList<int>{10, 0, 60} : QList<int>()) {
+             : input == QLatin1String("away")        ? QList<int>{10, 0, 60}
+                                                     : QList<int>()) {
         if (time == 0) {
             QApplication::sendEvent(qApp, &away);
             continue;
