@@ -399,8 +399,7 @@ SwitchScanner::Press SwitchScanner::pressOf(QObject *watched, QEvent *event)
 
 bool SwitchScanner::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!isScanning())
-        return false;
+    // Installed only while scanning (start()), the filter needs no check of its own.
     // A switch held down may be let go over another window, or in another program.
     if (event->type() == QEvent::KeyRelease)
         held.released(static_cast<QKeyEvent *>(event));

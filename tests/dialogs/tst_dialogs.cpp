@@ -72,11 +72,10 @@ class tst_Dialogs : public LauncherFixture
     Q_OBJECT
 
 private slots:
-    void themeDialogPreviewsAndCancelRestores_data();
-    void themeDialogPreviewsAndCancelRestores();
+    void themeDialogPreviewsThenKeepsOrRestores_data();
+    void themeDialogPreviewsThenKeepsOrRestores();
     void pagePictureDecodedOncePerThemeAndSize_data();
     void pagePictureDecodedOncePerThemeAndSize();
-    void themeDialogOkStoresTheTheme();
     void themeDialogSwallowsTheFirstIndexChange();
     void trayClickGuard();
     void dropDialogAddsAnIconToTheStore_data();
@@ -121,16 +120,17 @@ QRgb tst_Dialogs::pageColour() const
     return page.isNull() ? 0 : page.pixel(5, 5);
 }
 
-void tst_Dialogs::themeDialogPreviewsAndCancelRestores_data()
+void tst_Dialogs::themeDialogPreviewsThenKeepsOrRestores_data()
 {
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("cancel") << false;
-    QTest::newRow("escape") << true;
+    QTest::addColumn<QString>("end");
+    QTest::newRow("cancel") << "cancel";
+    QTest::newRow("escape") << "escape";
+    QTest::newRow("OK") << "ok";
 }
 
-void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
+void tst_Dialogs::themeDialogPreviewsThenKeepsOrRestores()
 {
-    QFETCH(bool, escape);
+    QFETCH(QString, end);
     startLauncher(twoThemes());
     // The first page gets its picture right after the first frame.
     QTRY_COMPARE(pageColour(), QColor(Qt::red).rgb());
@@ -141,14 +141,17 @@ void tst_Dialogs::themeDialogPreviewsAndCancelRestores()
     dialog.comboBox_theme->setCurrentIndex(1);
     QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
     QCOMPARE(pageColour(), QColor(Qt::blue).rgb());
-    if (escape)
+    if (end == QLatin1String("escape"))
         dialog.reject();
+    else if (end == QLatin1String("ok"))
+        dialog.themeOkButton->click();
     else
         dialog.themeCancelButton->click();
-    QCOMPARE(theSettings.mySystem.CURRENT_THEME, 1);
-    QCOMPARE(pageColour(), QColor(Qt::red).rgb());
+    const int theme = end == QLatin1String("ok") ? 2 : 1;
+    QCOMPARE(theSettings.mySystem.CURRENT_THEME, theme);
+    QCOMPARE(pageColour(), QColor(theme == 2 ? Qt::blue : Qt::red).rgb());
     const SettingStore kept = stored();
-    QCOMPARE(kept.mySystem.CURRENT_THEME, 1);
+    QCOMPARE(kept.mySystem.CURRENT_THEME, theme);
 }
 
 void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize_data()
@@ -178,20 +181,6 @@ void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize()
     QCOMPARE(launcher->tab(0)->page->pixmap().cacheKey() != first, decodedAgain);
     // Kept at the page's size, not the file's.
     QCOMPARE(launcher->tab(0)->page->pixmap().size(), launcher->tab(0)->page->size());
-}
-
-void tst_Dialogs::themeDialogOkStoresTheTheme()
-{
-    startLauncher(twoThemes());
-    ThemeSettingDialog dialog(nullptr);
-    dialog.setupThemeDialog();
-    dialog.loadThemeList();
-    dialog.comboBox_theme->setCurrentIndex(1);
-    dialog.themeOkButton->click();
-    QCOMPARE(theSettings.mySystem.CURRENT_THEME, 2);
-    QCOMPARE(pageColour(), QColor(Qt::blue).rgb());
-    const SettingStore kept = stored();
-    QCOMPARE(kept.mySystem.CURRENT_THEME, 2);
 }
 
 // Filling the list makes its first entry current; that is no choice of the person's.
@@ -300,6 +289,9 @@ void tst_Dialogs::dropDialogIntoARefusingStoreLeavesNothing()
     QCOMPARE(theSettings.icons.size(), 30);
     QVERIFY(!QFileInfo::exists(folderPath(QStringLiteral("Icon/tool.png"))));
     QVERIFY(launcher->findChild<QMessageBox *>());
+    dialog.show();
+    dialog.dropCancelButton->click();
+    QVERIFY(dialog.isHidden());
 }
 
 void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
@@ -307,12 +299,9 @@ void tst_Dialogs::dropDialogNamesAPictureNobodyUses()
     startLauncher(twoThemes());
     theSettings.icons.first().ICON_AP_PNG_FILE_NAME = QStringLiteral("./Icon/tool.png");
     QVERIFY(writePicture(folderPath(QStringLiteral("Icon/tool-2.png")), Qt::green));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("tool")),
-             QStringLiteral("./Icon/tool-3.png"));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("../../etc/x")),
-             QStringLiteral("./Icon/____etc_x.png"));
-    QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QString()),
-             QStringLiteral("./Icon/program.png"));
+    for (auto [base, name] : {std::pair{"tool", "tool-3"}, {"../../etc/x", "____etc_x"}, {"", "program"}, {".x", "x"}})
+        QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QLatin1String(base)),
+                 QStringLiteral("./Icon/%1.png").arg(QLatin1String(name)));
 }
 
 void tst_Dialogs::startChoice_data()
@@ -578,7 +567,11 @@ void tst_Dialogs::secondStartHandsOver()
     theSettings.mySystem.IS_FIRST_RUN = firstRun;
     platform->instanceLock.heldElsewhere.insert(QString::fromStdU16String(instanceName()));
     const platform::WindowHandle running = platform->windows.addWindow(QStringLiteral("QWidget"), QStringLiteral("Lumbra"));
+    // The running instance's own window (named by its registered message) is brought to the front.
+    const platform::WindowHandle own = platform->windows.addWindow(
+        QString::number(platform->windows.registerWindowMessage(instanceName())), QString());
     QVERIFY(!acquireSingleInstance());
+    QCOMPARE(platform->windows.foregrounds, QList<platform::WindowHandle>{own | 1});
     QList<unsigned> sent;
     for (const platform::WindowMessage &message : std::as_const(platform->windows.messages)) {
         QCOMPARE(message.window, running);

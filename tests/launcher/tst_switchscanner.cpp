@@ -46,21 +46,15 @@ LauncherStore scanStore()
     return store;
 }
 
-QList<Step> iconSteps(int first, int count)
+QList<Step> iconSteps(int first, int count, Step::Kind kind = Step::Icon)
 {
     QList<Step> steps;
     for (int i = first; i < first + count; ++i)
-        steps.append({Step::Icon, i});
+        steps.append({kind, i});
     return steps;
 }
 
-QList<Step> tabSteps(int count)
-{
-    QList<Step> steps;
-    for (int t = 0; t < count; ++t)
-        steps.append({Step::Tab, t});
-    return steps;
-}
+const auto tabSteps = [](int count) { return iconSteps(0, count, Step::Tab); };
 
 const QList<Step> down = {{Step::PageDown, 0}}, back = {{Step::Back, 0}};
 
@@ -229,6 +223,7 @@ void tst_SwitchScanner::switchDoesWhatIsHighlighted_data()
     QTest::newRow("tab from a short tab") << 1 << 0 << 3 << "" << 0 << 0 << false;
     QTest::newRow("page-down of full pages, to the second") << 3 << 0 << 18 << "" << 3 << 18 << true;
     QTest::newRow("page-down of full pages goes round") << 3 << 1 << 18 << "" << 3 << 0 << true;
+    QTest::newRow("back leaves the sub-tab") << 3 << 0 << 19 << "" << 1 << 0 << false;
 }
 
 void tst_SwitchScanner::switchDoesWhatIsHighlighted()
@@ -262,14 +257,15 @@ void tst_SwitchScanner::everySwitchInputActs_data()
 {
     QTest::addColumn<QString>("input"); // a click, a held key, or nothing but the key
     QTest::addColumn<int>("pressed"); // the key pressed on the page
-    QTest::addColumn<bool>("acts");
-    QTest::newRow("space") << "" << int(Qt::Key_Space) << true;
-    QTest::newRow("return") << "" << int(Qt::Key_Return) << true;
-    QTest::newRow("enter") << "" << int(Qt::Key_Enter) << true;
-    QTest::newRow("click on the page") << "click page" << 0 << true;
-    QTest::newRow("click on the tab strip") << "click strip" << 0 << true;
-    QTest::newRow("another key") << "" << int(Qt::Key_X) << false;
-    QTest::newRow("held space repeating") << "repeat" << 0 << true;
+    QTest::addColumn<int>("acts"); // how many starts
+    QTest::newRow("space") << "" << int(Qt::Key_Space) << 1;
+    QTest::newRow("return") << "" << int(Qt::Key_Return) << 1;
+    QTest::newRow("enter") << "" << int(Qt::Key_Enter) << 1;
+    QTest::newRow("click on the page") << "click page" << 0 << 1;
+    QTest::newRow("click on the tab strip") << "click strip" << 0 << 1;
+    QTest::newRow("another key") << "" << int(Qt::Key_X) << 0;
+    QTest::newRow("held space repeating") << "repeat" << 0 << 1;
+    QTest::newRow("held space, let go in another program") << "away" << 0 << 2;
 }
 
 // Whatever the switch box sends, the highlighted icon (the third) starts, and only it.
@@ -277,7 +273,7 @@ void tst_SwitchScanner::everySwitchInputActs()
 {
     QFETCH(QString, input);
     QFETCH(int, pressed);
-    QFETCH(bool, acts);
+    QFETCH(int, acts);
     start();
     stepTo(2);
     platform->shell.starts.clear();
@@ -289,14 +285,22 @@ void tst_SwitchScanner::everySwitchInputActs()
     else if (input == QLatin1String("click strip"))
         QTest::mouseClick(launcher->titleBar()->tabArea(), Qt::RightButton, {},
                           QPoint(launcher->titleBar()->tabArea()->width() - 2, 2));
-    // Held, the space acts once, whether Qt marks a repeat or not (a release and a press at one time).
-    for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90} : QList<int>()) {
+    // Held, the space acts once, whether Qt marks a repeat or not (a release and a press at one time);
+    // after the keyboard went to another program (0), the next press is a new one.
+    QApplicationStateChangeEvent away(Qt::ApplicationInactive);
+    for (int time : input == QLatin1String("repeat") ? QList<int>{10, 50, -90, 90}
+             : input == QLatin1String("away")        ? QList<int>{10, 0, 60}
+                                                     : QList<int>()) {
+        if (time == 0) {
+            QApplication::sendEvent(qApp, &away);
+            continue;
+        }
         QKeyEvent key(time < 0 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_Space, {}, QStringLiteral(" "),
                       time == 50);
         key.setTimestamp(std::abs(time));
         QApplication::sendEvent(page, &key);
     }
-    QCOMPARE(platform->shell.starts.size(), acts ? 1 : 0);
+    QCOMPARE(platform->shell.starts.size(), acts);
     if (acts)
         QVERIFY(platform->shell.starts.first().program.contains(QLatin1String("/opt/apps/app12")));
 }
@@ -373,6 +377,10 @@ void tst_SwitchScanner::eachStepIsSpokenAndFramed()
     QWidget *tab = launcher->tab(0)->tabLabel;
     const QRect tabArea(tab->mapTo(launcher.get(), QPoint(0, 0)), tab->size());
     QVERIFY(frame->geometry().contains(tabArea.center()));
+    // Hidden, the launcher is not scanned: its frame goes.
+    launcher->hide();
+    scanner()->step();
+    QVERIFY(frame->isHidden());
 }
 
 void tst_SwitchScanner::offMeansNoFilterAndNoFrame()

@@ -169,6 +169,7 @@ void tst_PinSwitches::aSetLockNeedsItsPin_data()
     QTest::newRow("cleared with nothing") << "--clearPin" << QByteArray() << 2 << "2580";
     QTest::newRow("cleared with the stored hash") << "--clearPin" << QByteArray("<hash>\n") << 2 << "2580";
     QTest::newRow("changed with a wrong one") << "--setPin" << QByteArray("9999\n2222\n2222\n") << 2 << "2580";
+    QTest::newRow("changed with nothing") << "--setPin" << QByteArray() << 2 << "2580";
     QTest::newRow("changed with the PIN") << "--setPin" << QByteArray("2580\n2222\n2222\n") << 0 << "2222";
 }
 
@@ -183,7 +184,9 @@ void tst_PinSwitches::aSetLockNeedsItsPin()
     input.replace("<hash>", hash.toLatin1());
     const Run result = run(switchName, input);
     QCOMPARE(result.exitCode, exitCode);
-    QVERIFY(exitCode == 0 || result.err.contains("wrong") || result.err.contains("no PIN"));
+    // A refusal is said once, in one line.
+    QVERIFY(exitCode == 0
+            || ((result.err.contains("wrong") || result.err.contains("no PIN")) && result.err.count('\n') == 1));
     if (lockAfter == QLatin1String("2580"))
         QCOMPARE(storedLock(), hash);
     else
@@ -199,10 +202,12 @@ void tst_PinSwitches::damagedLockCanBeReplaced()
 {
     QVERIFY(writeFile(folder->filePath(QStringLiteral("EN.reg")),
                       kRegFile + "\"LOCK_PIN\"=\"pbkdf2-sha256:broken\"\r\n"));
-    QCOMPARE(run(QStringLiteral("--installRegister"), QByteArray()).exitCode, 0);
-    const Run replaced = run(QStringLiteral("--setPin"), "3333\n3333\n");
-    QCOMPARE(replaced.exitCode, 0);
-    QVERIFY(replaced.err.contains("could not be read"));
+    for (const char *switchName : {"--clearPin", "--setPin"}) {
+        QCOMPARE(run(QStringLiteral("--installRegister"), QByteArray()).exitCode, 0);
+        const Run replaced = run(QLatin1String(switchName), "3333\n3333\n");
+        QCOMPARE(replaced.exitCode, 0);
+        QVERIFY(replaced.err.contains("could not be read"));
+    }
     QVERIFY(PinHash::matches(QStringLiteral("3333"), storedLock()));
 }
 

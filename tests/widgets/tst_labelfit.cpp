@@ -73,6 +73,11 @@ void tst_LabelFit::fittedSize()
     QVERIFY2(font.pixelSize() >= lowest && font.pixelSize() <= highest, qPrintable(QString::number(font.pixelSize())));
     QCOMPARE(font.weight(), QFont::Bold);
     QCOMPARE(font.family(), QStringLiteral("DejaVu Sans"));
+    // The same size given in points is made smaller alike.
+    QFont points(font.family(), -1, QFont::Bold);
+    points.setPointSizeF(QFontInfo(dejaVuPixels(20, QFont::Bold)).pointSizeF());
+    QCOMPARE(fittedNameFont(name, points, box, kIconNameFlags).pointSizeF() < points.pointSizeF(),
+             font.pixelSize() < 20);
     if (!name.isEmpty())
         QCOMPARE(whole(name, font, box), fits);
 }
