@@ -178,7 +178,6 @@ void TitleBar::showBackBar(QWidget *page)
     if (back->pixmap().isNull())
         back->setPixmap(themePicture(TextSetting::BACKTITLEBAR_PNG_NAME));
     back->setParent(page);
-    back->setGeometry(TitleBarLayout::current().backBar);
     back->show();
     back->raise();
 }
