@@ -21,6 +21,7 @@
 #include "widgets/TabQLabel.h"
 #include "widgets/UndoBar.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QLabel>
 #include <QMessageBox>
@@ -78,6 +79,7 @@ private slots:
     void theBarSaysWhatWasRemoved();
     void hugeNameLeavesRoomForTheSentence();
     void zAloneDoesNothing();
+    void heldDeleteTakesOffOne();
     void nothingToUndoAfterTheOfferEnds();
     void secondDeleteReplacesTheOffer();
     void undoFromAnotherTab();
@@ -208,6 +210,19 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     theSettings.mySystem.SYSTEM_STRING_FONT_SIZE = 40;
     key(platform::kVkDelete);
     QVERIFY(bar->undoButton()->height() >= 2 * (40 + 8));
+}
+
+// Held, Delete takes off one icon, whether Qt marks the keyboard's repeats or not (a press
+// while the key is down; a release and a press at one time).
+void tst_UndoRemoval::heldDeleteTakesOffOne()
+{
+    start(storeWith(QStringLiteral("4.5.6")));
+    for (const int time : {10, 50, -90, 90}) {
+        QKeyEvent key(time < 0 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_Delete, {}, QString(), time == 50);
+        key.setTimestamp(std::abs(time));
+        QApplication::sendEvent(launcher->tab(0)->page, &key);
+    }
+    QCOMPARE(storedList(0), QStringLiteral("5.6"));
 }
 
 void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
