@@ -175,6 +175,11 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     QCOMPARE(bar->geometry().bottom() + 1 + 16, 768);
     QVERIFY(bar->width() >= 1024 - 2 * 16);
     QCOMPARE(launcher->children().last(), bar);
+    // Dark, and one colour out to its edge: no line drawn round it.
+    const QImage face = bar->grab().toImage();
+    const QRgb inside = face.pixel(face.width() / 2, 4);
+    QVERIFY(qAlpha(inside) > 200 && qGray(inside) < 80);
+    QCOMPARE(face.pixel(face.width() / 2, 0), inside);
     // The time left runs down before the eyes.
     QTRY_VERIFY(stripeOnScreen(bar) > bar->width() / 2);
     const int first = stripeOnScreen(bar);
