@@ -42,9 +42,6 @@ LumbraShutDown::LumbraShutDown(QWidget *parent)
     backgroundLabel->setGeometry(0, 0, 700, 180);
     backgroundLabel->setMinimumSize(700, 180);
     backgroundLabel->setMaximumSize(700, 180);
-    backgroundLabel->setScaledContents(true);
-    setWindowTitle(QCoreApplication::translate("LumbraShutDownClass", "LumbraShutDown"));
-    backgroundLabel->setText(QString());
     QMetaObject::connectSlotsByName(this);
 
     const quint16 langId = platform::system().systemDefaultLangId();
