@@ -6,6 +6,7 @@
 #include "platform/posix/SqliteRegistry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -82,6 +83,7 @@ private slots:
 
     void sharedContract_data();
     void sharedContract();
+    void openingAMissingKeyCreatesNothing_data();
     void openingAMissingKeyCreatesNothing();
     void keyNameLimits_data();
     void keyNameLimits();
@@ -132,15 +134,27 @@ void tst_SqliteRegistry::sharedContract()
     QCOMPARE(platformUnderTest.faults(), QString());
 }
 
+void tst_SqliteRegistry::openingAMissingKeyCreatesNothing_data()
+{
+    QTest::addColumn<bool>("emptyFile");
+    QTest::newRow("no store file") << false;
+    QTest::newRow("an empty store file") << true;
+}
+
 void tst_SqliteRegistry::openingAMissingKeyCreatesNothing()
 {
+    QFETCH(bool, emptyFile);
+    const QString path = platformUnderTest.databasePath();
+    QVERIFY(!emptyFile || writeFile(path, QByteArray()));
+    const qsizetype openFiles = QDir(QStringLiteral("/proc/self/fd")).count();
     Registry &registry = platformUnderTest.registry();
     RegKey key = 12345;
     QCOMPARE(registry.openKey(kLocalMachine, u"Software\\Nothing\\Here", &key), kErrorFileNotFound);
     QCOMPARE(key, kNoKey);
     QCOMPARE(subKeys(registry, QString()), QStringList());
     // Reading makes no store file either: an export of nothing must not leave one behind.
-    QVERIFY(!QFile::exists(platformUnderTest.databasePath()));
+    QCOMPARE(fileBytes(path), emptyFile ? QByteArray() : QByteArray("<missing>"));
+    QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), openFiles);
 }
 
 void tst_SqliteRegistry::keyNameLimits_data()
@@ -439,6 +453,8 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
         QCOMPARE(writer.commitScope(), kErrorSuccess);
     }
     SqliteRegistry reader(path.toStdString());
+    const RegKey held = created(reader, QStringLiteral("Software\\K1"));
+    const QByteArray whole = fileBytes(path);
     StderrCapture quiet;
     if (sql.isEmpty()) {
         QCOMPARE(reader.beginReadScope(), kErrorSuccess);
@@ -450,6 +466,9 @@ void tst_SqliteRegistry::failedReadSpoilsTheReadScope()
     }
     QVERIFY(valueAt(reader, QStringLiteral("Software\\K1999"), u"v") != QStringLiteral("cf"));
     QVERIFY(reader.commitScope() != kErrorSuccess);
+    // Mended, the store is read again, through a handle of before too.
+    QVERIFY(writeFile(path, whole));
+    QCOMPARE(valueOf(reader, held, u"v"), QStringLiteral("01"));
 }
 
 void tst_SqliteRegistry::unchangedWritesLeaveTheFileAlone()

@@ -545,7 +545,8 @@ void tst_RegFileImporter::refusedWritesStoreNothing_data()
     QTest::addColumn<QString>("message");
 
     const QString secret = utf16Blob(QStringLiteral("secret"));
-    const QByteArray lines = kHeader + "[-HKLM\\Software\\Old\\Sub]\n" + kTestKey + "\"a\"=\"1\"\n\"secret\"=\"2\"\n\"c\"=\"3\"\n";
+    const QByteArray lines = kHeader + "[-HKLM\\Software\\Old\\Sub]\n" + kTestKey + "\"a\"=\"1\"\n\"secret\"=\"2\"\n\"c\"=\"3\"\n"
+                             "[HKLM\\Software\\New]\n";
     QTest::newRow("a value")
         << "CREATE TRIGGER refuse BEFORE INSERT ON reg_values WHEN NEW.folded = " + secret
                + " BEGIN SELECT RAISE(ABORT, 'access denied'); END"

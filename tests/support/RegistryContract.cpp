@@ -135,6 +135,7 @@ std::vector<Case> makeCases()
          {createKey(u"Existing"), beginScope(), createKey(u"Scoped").keepAs(1),
           setValue(u"", u"before", kRegBinary, "01").on(1),
           setValue(u"", u"{16384*n}", kRegBinary, "02", "error 87").on(1),
+          queryValue(u"", u"before", 4, "type 3, 01").on(1),
           setValue(u"", u"after", kRegBinary, "03", "error 29").on(1), deleteTree(u"Existing", "error 29"),
           createKey(u"Later", "error 29"), commitScope("error 87"),
           enumKeys(u"", "Existing").only(kWith), queryValue(u"Scoped", u"before", 4, "no key (error 2)").only(kWith),

@@ -1165,7 +1165,7 @@ long SqliteRegistry::openScope(bool write)
     readScope = !write;
     scopeFailure = kErrorSuccess;
     generationMoved = false;
-    forgetKeys();
+    // What the last scope remembered was forgotten at its end (commitScope).
     const long opened = openStore(write);
     if (opened != kErrorSuccess) {
         spoilScope(opened);
