@@ -192,6 +192,7 @@ void tst_PinSwitches::aSetLockNeedsItsPin()
     else
         QVERIFY(lockAfter.isNull() ? storedLock().isEmpty() : PinHash::matches(lockAfter, storedLock()));
     QVERIFY(!result.err.contains("2580") && !result.out.contains("2580"));
+    QCOMPARE(result.out == "The caregiver lock is off.\n", lockAfter.isNull());
     // Cleared twice is still cleared, and said so.
     if (lockAfter.isNull())
         QCOMPARE(run(QStringLiteral("--clearPin"), QByteArray()).exitCode, 0);
