@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
 
