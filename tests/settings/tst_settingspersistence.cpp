@@ -631,10 +631,12 @@ void tst_SettingsPersistence::changesLandOnTheStoreAsItIsNow()
     changeMeanwhile(meanwhile, platformUnderTest->databasePath());
     const QMap<QString, QByteArray> others = storedValues();
 
+    const std::size_t open = platformUnderTest->registry().openKeyCount();
     StderrCapture quiet;
     int landed = -2;
     QCOMPARE(changeOf(change, before).applyTo(shown, &landed), outcome);
     QCOMPARE(landed, at);
+    QCOMPARE(platformUnderTest->registry().openKeyCount(), open);
     // A damaged store is named as such, with what to do about it.
     QCOMPARE(quiet.lines().filter(QStringLiteral("the settings store is damaged")).size(), meanwhile == "damage" ? 1 : 0);
     const QMap<QString, QByteArray> after = storedValues();
