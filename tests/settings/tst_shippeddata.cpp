@@ -362,7 +362,7 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
 void tst_ShippedData::factoryWindowsLookAsKept_data()
 {
     QTest::addColumn<QString>("scene");
-    for (const char *scene : {"launcher", "tab-2", "tab-3", "tab-4", "tab-5", "folder", "scanning", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad", "start-choice"})
+    for (const char *scene : {"launcher", "tab-2", "tab-3", "tab-4", "tab-5", "folder", "scanning", "notice", "delete-kept", "shut-down", "theme", "settings", "drop", "pin-pad", "start-choice", "no-settings"})
         QTest::newRow(scene) << QString::fromLatin1(scene);
 }
 
@@ -378,6 +378,8 @@ void tst_ShippedData::factoryWindowsLookAsKept()
         platform->targets.missing.insert(QStringLiteral("*"));
     if (scene == u"scanning")
         theSettings.mySystem.SWITCH_SCAN_MS = 1000000; // its first step, held
+    if (scene == u"no-settings")
+        theSettings.origin.state = StoreOrigin::State::NoTree;
     startOnSettings();
     launcher->timerStart_slot();
     std::unique_ptr<QDialog> dialog;
