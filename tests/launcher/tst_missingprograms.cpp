@@ -245,8 +245,7 @@ void tst_MissingPrograms::installedMeanwhileShowsNormallyWhenShownAgain()
     }
     QCOMPARE(launcher->currentTab(), 0);
     QCOMPARE(icon(0, 0)->missing, !checked);
-    if (checked)
-        QCOMPARE(icon(0, 0)->toolTip(), QStringLiteral("Icon 2"));
+    QCOMPARE(icon(0, 0)->toolTip() == QStringLiteral("Icon 2"), checked);
 }
 
 // Uninstalled while its page was on the screen, the program is not started but told about.

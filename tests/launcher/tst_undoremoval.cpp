@@ -217,8 +217,7 @@ void tst_UndoRemoval::theBarSaysWhatWasRemoved()
     QVERIFY(bar->undoButton()->height() >= 2 * (40 + 8));
 }
 
-// Held, Delete takes off one icon, whether Qt marks the keyboard's repeats or not (a press
-// while the key is down; a release and a press at one time).
+// Held, Delete takes off one icon, whether Qt marks the keyboard's repeats or not.
 void tst_UndoRemoval::heldDeleteTakesOffOne()
 {
     start(storeWith(QStringLiteral("4.5.6")));
