@@ -29,7 +29,6 @@ NoticeBubble::NoticeBubble(QWidget *anchor, const QRect &anchorBox, const QStrin
     : QWidget(anchor->parentWidget()), anchor(anchor), shownText(text), textFont(font)
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    setToolTip(QString());
     anchor->installEventFilter(this);
     placeBeside(anchorBox);
     lifetime.setSingleShot(true);

@@ -368,6 +368,8 @@ void tst_CaregiverLock::wrongPinNeverUnlocks()
     pad.show();
     QTest::keyClicks(&pad, QString(20, u'1')); // a key held
     QCOMPARE(pad.dotsLabel->text(), QString(PinHash::kLongestPin, QChar(0x25CF))); // never the digits
+    QTest::keyClick(&pad, Qt::Key_Backspace);
+    QCOMPARE(pad.dotsLabel->text(), QString(PinHash::kLongestPin - 1, QChar(0x25CF)));
     // They stand in the middle of their box (its frame left out).
     const QImage dots = pad.dotsLabel->grab().toImage().copy(pad.dotsLabel->contentsRect().adjusted(3, 3, -3, -3));
     const QRect drawn = pixelsWhere(dots, [](QRgb pixel) { return qGray(pixel) < 100; });

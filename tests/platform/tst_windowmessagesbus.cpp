@@ -34,6 +34,7 @@
 #include <vector>
 
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -238,6 +239,7 @@ private slots:
     void unsafeFoldersAreRefused_data();
     void unsafeFoldersAreRefused();
     void deepFoldersStillWork();
+    void aFullDiskLeavesNoInfoFile();
     void anIdTakenElsewhereIsPassedOver();
 
 private:
@@ -983,6 +985,23 @@ void tst_WindowMessagesBus::deepFoldersStillWork()
     QCOMPARE(launcher->log(), (QStringList{line("filter", kPlain, 8), line("handler", kPlain, 8)}));
     // The folder's descriptor is closed after each use: a launcher runs for months.
     QCOMPARE(openDescriptors(), before);
+}
+
+// An info file is there whole or not at all: a full disk leaves neither a cut one nor its draft.
+void tst_WindowMessagesBus::aFullDiskLeavesNoInfoFile()
+{
+    QVERIFY(QDir().mkpath(busFolder()));
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{8, limit.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const platform::BusDirectory directory(QFile::encodeName(busFolder()).toStdString());
+    const bool written = directory.writeInfo({2, u"QWidget", u"Lumbra"});
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    QVERIFY(!written);
+    QCOMPARE(QDir(busFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 // A process in another namespace may have taken the id this one picks first: its socket
