@@ -383,13 +383,11 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
     QFETCH(QString, sql);
     QFETCH(QString, argument);
     QVERIFY(QDir().mkpath(QFileInfo(storePath()).path()));
+    QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     if (!sql.contains(QLatin1String("user_version"))) {
-        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
         QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
         QByteArray changed = kSmallRegFile;
         QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
-    } else {
-        QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     }
     QVERIFY(executeOnStore(storePath(), sql));
     const QByteArray before = fileHash(storePath());

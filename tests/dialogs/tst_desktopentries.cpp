@@ -223,9 +223,7 @@ void tst_DesktopEntries::launchHandlesFieldCodes()
     platform::PosixShell shell;
     QVERIFY(shell.shellOpen((u'"' + entryPath + u'"').toStdU16String(), u"\"/\""));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out + QStringLiteral(".done")), 20000);
-    QFile written(out);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QStringList lines = QString::fromUtf8(written.readAll()).split(u'\n');
+    QStringList lines = QString::fromUtf8(fileBytes(out)).split(u'\n');
     QCOMPARE(lines.takeLast(), QString());
     // The entry's Path is the folder it starts in.
     QCOMPARE(lines.takeFirst(), path("work"));
@@ -247,9 +245,7 @@ void tst_DesktopEntries::terminalEntriesStartInATerminal()
     platform::PosixShell shell;
     QVERIFY(shell.shellOpen(path("console.desktop").toStdU16String(), u""));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out + QStringLiteral(".done")), 20000);
-    QFile written(out);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(written.readAll()).split(u'\n');
+    const QStringList lines = QString::fromUtf8(fileBytes(out)).split(u'\n');
     const qsizetype program = lines.indexOf(path("tool.sh"));
     QVERIFY2(program > 1, qPrintable(lines.join(u'|')));
     QCOMPARE(lines.value(program + 1), QStringLiteral("--flag"));

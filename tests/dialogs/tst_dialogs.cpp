@@ -150,8 +150,7 @@ void tst_Dialogs::themeDialogPreviewsThenKeepsOrRestores()
     const int theme = end == QLatin1String("ok") ? 2 : 1;
     QCOMPARE(theSettings.mySystem.CURRENT_THEME, theme);
     QCOMPARE(pageColour(), QColor(theme == 2 ? Qt::blue : Qt::red).rgb());
-    const SettingStore kept = stored();
-    QCOMPARE(kept.mySystem.CURRENT_THEME, theme);
+    QCOMPARE(stored().mySystem.CURRENT_THEME, theme);
 }
 
 void tst_Dialogs::pagePictureDecodedOncePerThemeAndSize_data()
@@ -267,8 +266,7 @@ void tst_Dialogs::dropDialogAddsAnIconToTheStore()
     QVERIFY(QFileInfo::exists(folderPath(picture)));
     QCOMPARE(loadPicture(added.ICON_AP_PNG_FILE_NAME).pixelColor(8, 8), QColor(Qt::green));
     QCOMPARE(theSettings.tabs.at(1).TAB_ITEM_ALL_ICONS, QStringLiteral("3.%1").arg(added.ICON_ID));
-    const SettingStore kept = stored();
-    QCOMPARE(kept.icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
+    QCOMPARE(stored().icons.last().ICON_AP_NAME, QStringLiteral("My Tool"));
     QCOMPARE(launcher->tab(1)->icons.last()->name, QStringLiteral("My Tool"));
     added.ICON_AP_PNG_FILE_NAME.clear(); // the file alone takes the name
     QCOMPARE(DropIconDialog::freePictureName(QStringLiteral("./Icon/"), QStringLiteral("my")),
@@ -338,8 +336,7 @@ void tst_Dialogs::startChoice()
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
     QCOMPARE(started, launcherChosen);
-    const SettingStore kept = stored();
-    QCOMPARE(kept.mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
+    QCOMPARE(stored().mySystem.IS_FIRST_RUN, launcherChosen ? 0 : 1);
     theSettings.mySystem.IS_FIRST_RUN = 0;
     QVERIFY(askStartChoice());
 }

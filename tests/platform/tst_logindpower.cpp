@@ -157,11 +157,8 @@ void tst_LogindPower::actionsGoToTheLog()
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
     log.replace(QLatin1String("{root}"), root->path());
-    if (!before.isEmpty()) {
-        QFile file(log);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(before);
-    }
+    if (!before.isEmpty())
+        QVERIFY(writeFile(log, before));
     const ScopedVariable chosen("LUMBRA_POWER_LOG", QFile::encodeName(log));
     platform::LogindPower power;
     StderrCapture capture;

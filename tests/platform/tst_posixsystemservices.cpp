@@ -1,5 +1,6 @@
 #include "LanguageCases.h"
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/LocaleLanguageIds.h"
 #include "platform/posix/PosixSystemServices.h"
@@ -256,9 +257,7 @@ void TestPosixSystemServices::setCurrentDirectory()
     QVERIFY(folder.isValid());
     const QString base = QFileInfo(folder.path()).canonicalFilePath();
     QVERIFY(QDir(base).mkdir(QStringLiteral("Ordner \u00fc")));
-    QFile file(base + QStringLiteral("/file"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(writeFile(base + QStringLiteral("/file"), QByteArray()));
     const QString before = currentDirectory(system);
     QCOMPARE(before, QDir::currentPath());
 

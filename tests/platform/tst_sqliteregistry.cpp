@@ -507,13 +507,7 @@ void tst_SqliteRegistry::foreignFilesAreReportedAndLeftAlone()
     QFETCH(QString, sql);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("notes.db"));
-    if (sql.isEmpty()) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    } else {
-        QVERIFY(executeOnStore(path, sql));
-    }
+    QVERIFY(sql.isEmpty() ? writeFile(path, text) : executeOnStore(path, sql));
     const QByteArray before = fileBytes(path);
 
     StderrCapture capture;
@@ -624,9 +618,7 @@ void tst_SqliteRegistry::storeReplacedUnderARunningProcessIsTheNewStore()
         return holder.readLine() == "saved\n";
     };
     QVERIFY(saved("First"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fileBytes(other)) > 0);
-    file.close();
+    QVERIFY(writeFile(path, fileBytes(other)));
     QVERIFY(saved("Second"));
     holder.closeWriteChannel();
     QVERIFY(holder.waitForFinished(30000));

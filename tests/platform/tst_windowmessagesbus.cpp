@@ -4,6 +4,7 @@
 // object, and as a sender of another user.
 
 #include "ScopedVariable.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 #include "WindowCases.h"
 
@@ -135,14 +136,6 @@ int runForeignPost(char **argv)
     return 0;
 }
 
-QStringList readLines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
 // An endpoint child: a window of class and title on the bus, and the log of what it got.
 class Endpoint
 {
@@ -167,7 +160,8 @@ public:
         }
     }
 
-    QStringList log() const { return readLines(logPath); }
+    // The endpoint opens its log before it tells its window: the file is there from the start.
+    QStringList log() const { return QString::fromLocal8Bit(fileBytes(logPath)).split(u'\n', Qt::SkipEmptyParts); }
     qint64 pid() const { return process.processId(); }
 
     QString logPath;
@@ -271,8 +265,7 @@ void tst_WindowMessagesBus::cleanup()
 
 std::unique_ptr<Endpoint> tst_WindowMessagesBus::startEndpoint(const QString &className, const QString &title)
 {
-    auto endpoint = std::make_unique<Endpoint>(className, title, path(QStringLiteral("log-%1.txt").arg(++endpoints)));
-    return endpoint;
+    return std::make_unique<Endpoint>(className, title, path(QStringLiteral("log-%1.txt").arg(++endpoints)));
 }
 
 void tst_WindowMessagesBus::findsWindowsOfOtherProcesses_data()
@@ -765,9 +758,7 @@ void tst_WindowMessagesBus::ignoresWhatIsNotAnEndpoint()
     } else if (name.endsWith(u'|')) {
         QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     } else {
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
+        QVERIFY(writeFile(file, content));
     }
     QCOMPARE(bus.findWindow(u"", u""), platform::kNoWindow);
     QCOMPARE(bus.findWindow(u"QWidget", u"Lumbra"), platform::kNoWindow);
@@ -927,8 +918,7 @@ void tst_WindowMessagesBus::unsafeFoldersAreRefused()
     if (setup == QLatin1String("link")) {
         ok = QDir().mkpath(path(QStringLiteral("private"))) && QFile::link(path(QStringLiteral("private")), folder);
     } else if (setup == QLatin1String("file")) {
-        QFile file(folder);
-        ok = file.open(QIODevice::WriteOnly);
+        ok = writeFile(folder, QByteArray());
     } else if (setup == QLatin1String("orphan")) {
         folder = path(QStringLiteral("gone/bus"));
     } else if (setup == QLatin1String("foreign")) {

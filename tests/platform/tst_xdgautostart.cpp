@@ -149,8 +149,7 @@ void tst_XdgAutostart::failuresAreReported()
     std::unique_ptr<ScopedVariable> noConfig;
     std::unique_ptr<ScopedVariable> noHome;
     if (setup == QLatin1String("autostart file")) {
-        QFile file(path(QStringLiteral("config/autostart")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(writeFile(path(QStringLiteral("config/autostart")), QByteArray()));
     } else if (setup == QLatin1String("entry folder")) {
         QVERIFY(QDir().mkpath(entry() + QStringLiteral("/inside")));
     } else if (setup == QLatin1String("no program")) {

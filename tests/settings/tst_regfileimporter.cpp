@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestPlatform.h"
 
 #include "settings/RegFileImporter.h"
@@ -488,10 +489,7 @@ void tst_RegFileImporter::missingFileChangesNothing()
     verifyChecks(platformUnderTest->registry(), {kOldKept, kOldSubKept});
 
     const QString path = folder.filePath(QStringLiteral("ok.reg"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kHeader + "[-HKLM\\Software\\Old]\n");
-    file.close();
+    QVERIFY(writeFile(path, kHeader + "[-HKLM\\Software\\Old]\n"));
     QCOMPARE(RegFileImporter(platformUnderTest->registry()).importFile(path), Status::Imported);
     verifyChecks(platformUnderTest->registry(), {"Software\\Old = no key"});
 }

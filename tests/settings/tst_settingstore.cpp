@@ -100,10 +100,8 @@ class tst_SettingStore : public QObject
 private slots:
     void init();
 
-    void intsById_data();
-    void intsById();
-    void stringsById_data();
-    void stringsById();
+    void valuesById_data();
+    void valuesById();
     void colours_data();
     void colours();
     void fonts_data();
@@ -131,76 +129,47 @@ void tst_SettingStore::init()
     store = sampleStore();
 }
 
-void tst_SettingStore::intsById_data()
+void tst_SettingStore::valuesById_data()
 {
     QTest::addColumn<QString>("accessor");
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("position");
-    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("expected"); // a number in its digits
 
-    QTest::newRow("number of tabs") << "int" << int(IntSetting::TAB_COUNT) << 0 << 0 << 3;
-    QTest::newRow("sub-tabs") << "int" << int(IntSetting::SUB_TAB_COUNT) << 0 << 0 << 2;
-    QTest::newRow("all positions, empty parts counted") << "int" << int(IntSetting::ICON_POSITION_COUNT) << 0 << 0 << 6;
-    QTest::newRow("rows per page") << "int" << int(IntSetting::ICON_ROWS_PER_PAGE) << 0 << 0 << 3;
-    QTest::newRow("width") << "int" << int(IntSetting::SCREEN_WIDTH) << 0 << 0 << 1024;
-    QTest::newRow("height with caption") << "int" << int(IntSetting::SCREEN_HEIGHT) << 0 << 0 << 768;
-    QTest::newRow("unknown id 7") << "int" << 7 << 0 << 0 << -1;
-    QTest::newRow("number of themes") << "theme" << int(ThemeIntSetting::THEME_COUNT) << 0 << 0 << 2;
-    QTest::newRow("id 401 is not a theme int") << "theme" << 401 << 0 << 0 << -1;
-    QTest::newRow("house x") << "theme" << int(ThemeIntSetting::HOUSE_X) << 0 << 0 << 1024 - 48 - 5;
-    QTest::newRow("house y") << "theme" << int(ThemeIntSetting::HOUSE_Y) << 0 << 0 << 32 - 20;
-    QTest::newRow("music x") << "theme" << int(ThemeIntSetting::SPEAKER_X) << 0 << 0 << 1024 - 96 - 12;
-    QTest::newRow("image count") << "imageCount" << int(ThemeSetting::IMAGE_COUNT) << 1 << 0 << 3;
-    QTest::newRow("image count, no such theme") << "imageCount" << int(ThemeSetting::IMAGE_COUNT) << 2 << 0 << -1;
-    QTest::newRow("tab positions") << "tab" << int(TabIntSetting::ICON_POSITION_COUNT) << 1 << 0 << 3;
-    QTest::newRow("tab positions, none") << "tab" << int(TabIntSetting::ICON_POSITION_COUNT) << 2 << 0 << 0;
-    QTest::newRow("tab parent") << "tab" << int(TabIntSetting::TAB_ITEM_PARENT) << 2 << 0 << 10;
-    QTest::newRow("tab id, no such tab") << "tab" << int(TabIntSetting::TAB_ITEM_ID) << 3 << 0 << -1;
-    QTest::newRow("tab id, negative index") << "tab" << int(TabIntSetting::TAB_ITEM_ID) << -1 << 0 << -1;
-    QTest::newRow("sub-tab of icon index") << "tab" << int(TabIntSetting::ICON_SUB_TAB_ID) << 2 << 0 << 12;
-    QTest::newRow("sub-tab, no such icon") << "tab" << int(TabIntSetting::ICON_SUB_TAB_ID) << 8 << 0 << -1;
-    QTest::newRow("icon index of part 7") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 2 << 6;
-    QTest::newRow("icon index of an empty part") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 1 << 1 << -1;
-    QTest::newRow("icon number past the list") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 1 << 2 << -1;
-    QTest::newRow("position past the tab") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 3 << -1;
-    QTest::newRow("position far past the tab") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 0x10000000 << -1;
-    QTest::newRow("negative position") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << -1 << -1;
-    QTest::newRow("tab past the list") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 9 << 0 << -1;
-    QTest::newRow("default app flag") << "icon" << int(TabIconIntSetting::ICON_IS_DEFAULT_APP) << 0 << 1 << 0;
-    QTest::newRow("data type") << "icon" << int(TabIconIntSetting::ICON_DATA_TYPE) << 0 << 0 << 7;
-    QTest::newRow("unknown icon id") << "icon" << 603 << 0 << 0 << -1;
-}
-
-void tst_SettingStore::intsById()
-{
-    QFETCH(QString, accessor);
-    QFETCH(int, id);
-    QFETCH(int, index);
-    QFETCH(int, position);
-    QFETCH(int, expected);
-    int actual = 0;
-    if (accessor == QLatin1String("int"))
-        actual = store.getInt(id);
-    else if (accessor == QLatin1String("theme"))
-        actual = store.getThemeInt(id);
-    else if (accessor == QLatin1String("imageCount"))
-        actual = store.getThemeImageCount(id, index);
-    else if (accessor == QLatin1String("tab"))
-        actual = store.getTabInt(id, index);
-    else
-        actual = store.getTabIconInt(id, index, position);
-    QCOMPARE(actual, expected);
-}
-
-void tst_SettingStore::stringsById_data()
-{
-    QTest::addColumn<QString>("accessor");
-    QTest::addColumn<int>("id");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("expected");
-
+    QTest::newRow("number of tabs") << "int" << int(IntSetting::TAB_COUNT) << 0 << 0 << "3";
+    QTest::newRow("sub-tabs") << "int" << int(IntSetting::SUB_TAB_COUNT) << 0 << 0 << "2";
+    QTest::newRow("all positions, empty parts counted")
+        << "int" << int(IntSetting::ICON_POSITION_COUNT) << 0 << 0 << "6";
+    QTest::newRow("rows per page") << "int" << int(IntSetting::ICON_ROWS_PER_PAGE) << 0 << 0 << "3";
+    QTest::newRow("width") << "int" << int(IntSetting::SCREEN_WIDTH) << 0 << 0 << "1024";
+    QTest::newRow("height with caption") << "int" << int(IntSetting::SCREEN_HEIGHT) << 0 << 0 << "768";
+    QTest::newRow("unknown id 7") << "int" << 7 << 0 << 0 << "-1";
+    QTest::newRow("number of themes") << "theme" << int(ThemeIntSetting::THEME_COUNT) << 0 << 0 << "2";
+    QTest::newRow("id 401 is not a theme int") << "theme" << 401 << 0 << 0 << "-1";
+    QTest::newRow("house x") << "theme" << int(ThemeIntSetting::HOUSE_X) << 0 << 0 << QString::number(1024 - 48 - 5);
+    QTest::newRow("house y") << "theme" << int(ThemeIntSetting::HOUSE_Y) << 0 << 0 << QString::number(32 - 20);
+    QTest::newRow("music x") << "theme" << int(ThemeIntSetting::SPEAKER_X) << 0 << 0 << QString::number(1024 - 96 - 12);
+    QTest::newRow("image count") << "imageCount" << int(ThemeSetting::IMAGE_COUNT) << 1 << 0 << "3";
+    QTest::newRow("image count, no such theme") << "imageCount" << int(ThemeSetting::IMAGE_COUNT) << 2 << 0 << "-1";
+    QTest::newRow("tab positions") << "tab" << int(TabIntSetting::ICON_POSITION_COUNT) << 1 << 0 << "3";
+    QTest::newRow("tab positions, none") << "tab" << int(TabIntSetting::ICON_POSITION_COUNT) << 2 << 0 << "0";
+    QTest::newRow("tab parent") << "tab" << int(TabIntSetting::TAB_ITEM_PARENT) << 2 << 0 << "10";
+    QTest::newRow("tab id, no such tab") << "tab" << int(TabIntSetting::TAB_ITEM_ID) << 3 << 0 << "-1";
+    QTest::newRow("tab id, negative index") << "tab" << int(TabIntSetting::TAB_ITEM_ID) << -1 << 0 << "-1";
+    QTest::newRow("sub-tab of icon index") << "tab" << int(TabIntSetting::ICON_SUB_TAB_ID) << 2 << 0 << "12";
+    QTest::newRow("sub-tab, no such icon") << "tab" << int(TabIntSetting::ICON_SUB_TAB_ID) << 8 << 0 << "-1";
+    QTest::newRow("icon index of part 7") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 2 << "6";
+    QTest::newRow("icon index of an empty part") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 1 << 1 << "-1";
+    QTest::newRow("icon number past the list") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 1 << 2 << "-1";
+    QTest::newRow("position past the tab") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 3 << "-1";
+    QTest::newRow("position far past the tab")
+        << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << 0x10000000 << "-1";
+    QTest::newRow("negative position") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 0 << -1 << "-1";
+    QTest::newRow("tab past the list") << "icon" << int(TabIconIntSetting::ICON_INDEX) << 9 << 0 << "-1";
+    QTest::newRow("default app flag") << "icon" << int(TabIconIntSetting::ICON_IS_DEFAULT_APP) << 0 << 1 << "0";
+    QTest::newRow("data type") << "icon" << int(TabIconIntSetting::ICON_DATA_TYPE) << 0 << 0 << "7";
+    QTest::newRow("unknown icon id") << "icon" << 603 << 0 << 0 << "-1";
     QTest::newRow("version") << "string" << int(TextSetting::VERSION) << 0 << 0 << "0.1";
     QTest::newRow("tray picture in the theme folder")
         << "string" << int(TextSetting::SYSTEMTRAY_LUMBRA_PNGFILENAME) << 0 << 0 << "./Theme/Green/tray.png";
@@ -216,28 +185,29 @@ void tst_SettingStore::stringsById_data()
         << "image" << int(ThemeSetting::IMAGE_FILE_PATH) << 0 << 1 << "./Theme/Green/Blue-page2.png";
     QTest::newRow("image past the list") << "image" << int(ThemeSetting::IMAGE_FILE_PATH) << 0 << 3 << "NULL";
     QTest::newRow("image asked by another id") << "image" << int(ThemeSetting::IMAGE_COUNT) << 0 << 0 << "NULL";
-    QTest::newRow("tab name") << "tab" << int(TabTextSetting::TAB_ITEM_NAME) << 1 << 0 << "Tab 2";
-    QTest::newRow("tab picture") << "tab" << int(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME) << 0 << 0
+    QTest::newRow("tab name") << "tabText" << int(TabTextSetting::TAB_ITEM_NAME) << 1 << 0 << "Tab 2";
+    QTest::newRow("tab picture") << "tabText" << int(TabTextSetting::TAB_ITEM_ICON_PNG_FILE_NAME) << 0 << 0
                                  << "./Tab/tab1.png";
-    QTest::newRow("tab name, no such tab") << "tab" << int(TabTextSetting::TAB_ITEM_NAME) << 3 << 0 << "NULL";
-    QTest::newRow("icon name") << "icon" << int(TabIconTextSetting::ICON_AP_NAME) << 0 << 0 << "Icon 3";
+    QTest::newRow("tab name, no such tab") << "tabText" << int(TabTextSetting::TAB_ITEM_NAME) << 3 << 0 << "NULL";
+    QTest::newRow("icon name") << "iconText" << int(TabIconTextSetting::ICON_AP_NAME) << 0 << 0 << "Icon 3";
     QTest::newRow("picture of a default app")
-        << "icon" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 0 << "./Icon/app3.png";
+        << "iconText" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 0 << "./Icon/app3.png";
     QTest::newRow("picture of an added app")
-        << "icon" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 1 << "/home/me/added.png";
+        << "iconText" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 1 << "/home/me/added.png";
     QTest::newRow("picture of an app flagged below 0")
-        << "icon" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 2 << "app7.png";
-    QTest::newRow("base picture") << "icon" << int(TabIconTextSetting::BASE_PICTURE) << -1 << -1 << "./Icon/base.png";
-    QTest::newRow("update picture") << "icon" << int(TabIconTextSetting::UPDATE_PICTURE) << -1 << -1
+        << "iconText" << int(TabIconTextSetting::ICON_AP_PNG_FILE_NAME) << 0 << 2 << "app7.png";
+    QTest::newRow("base picture")
+        << "iconText" << int(TabIconTextSetting::BASE_PICTURE) << -1 << -1 << "./Icon/base.png";
+    QTest::newRow("update picture") << "iconText" << int(TabIconTextSetting::UPDATE_PICTURE) << -1 << -1
                                     << "./Icon/ORTAN-Update.png";
-    QTest::newRow("target") << "icon" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 0 << 2 << "/usr/bin/app7";
+    QTest::newRow("target") << "iconText" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 0 << 2 << "/usr/bin/app7";
     QTest::newRow("target of a number past the list")
-        << "icon" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 1 << 2 << "NULL";
+        << "iconText" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 1 << 2 << "NULL";
     QTest::newRow("target of an empty part")
-        << "icon" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 1 << 1 << "NULL";
+        << "iconText" << int(TabIconTextSetting::ICON_AP_EXE_LOCATION) << 1 << 1 << "NULL";
 }
 
-void tst_SettingStore::stringsById()
+void tst_SettingStore::valuesById()
 {
     QFETCH(QString, accessor);
     QFETCH(int, id);
@@ -245,13 +215,23 @@ void tst_SettingStore::stringsById()
     QFETCH(int, position);
     QFETCH(QString, expected);
     QString actual;
-    if (accessor == QLatin1String("string"))
+    if (accessor == QLatin1String("int"))
+        actual = QString::number(store.getInt(id));
+    else if (accessor == QLatin1String("theme"))
+        actual = QString::number(store.getThemeInt(id));
+    else if (accessor == QLatin1String("imageCount"))
+        actual = QString::number(store.getThemeImageCount(id, index));
+    else if (accessor == QLatin1String("tab"))
+        actual = QString::number(store.getTabInt(id, index));
+    else if (accessor == QLatin1String("icon"))
+        actual = QString::number(store.getTabIconInt(id, index, position));
+    else if (accessor == QLatin1String("string"))
         actual = store.getString(id);
     else if (accessor == QLatin1String("themeName"))
         actual = store.getThemeName(id, index);
     else if (accessor == QLatin1String("image"))
         actual = store.getThemeImagePath(id, index, position);
-    else if (accessor == QLatin1String("tab"))
+    else if (accessor == QLatin1String("tabText"))
         actual = store.getTabString(id, index);
     else
         actual = store.getTabIconString(id, index, position);

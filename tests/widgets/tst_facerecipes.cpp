@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include "settings/SettingStore.h"
@@ -186,11 +187,8 @@ void tst_FaceRecipes::missingPicturesFallBack()
     QFETCH(bool, expectDefault);
     if (!defaultExists)
         QVERIFY(QFile::remove(pictures->defaultIconPath()));
-    if (QByteArray(QTest::currentDataTag()).contains("corrupt")) {
-        QFile corrupt(pictures->defaultIconPath());
-        QVERIFY(corrupt.open(QIODevice::WriteOnly));
-        corrupt.write("\x89PNG\r\n\x1a\n not really");
-    }
+    if (QByteArray(QTest::currentDataTag()).contains("corrupt"))
+        QVERIFY(writeFile(pictures->defaultIconPath(), "\x89PNG\r\n\x1a\n not really"));
 
     const QImage face = placePicture(pictures->path(QStringLiteral("no-such.png")), 100, 100, fit);
 
