@@ -374,6 +374,16 @@ void tst_Dialogs::settingsDialogCancelChangesNothing()
         button->click();
         QCOMPARE(button->icon().pixmap(button->iconSize()).toImage(), before);
     }
+    // OK and Cancel look pressed while held, and no longer once the finger slides off them.
+    dialog.show();
+    for (QPushButton *button : {&dialog.okButton, &dialog.cancelButton}) {
+        const QImage before = button->icon().pixmap(button->iconSize()).toImage();
+        QTest::mousePress(button, Qt::LeftButton);
+        QVERIFY(button->icon().pixmap(button->iconSize()).toImage() != before);
+        QTest::mouseMove(button, QPoint(-20, -20));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-20, -20));
+        QCOMPARE(button->icon().pixmap(button->iconSize()).toImage(), before);
+    }
     dialog.startButton.click();
     dialog.alwaysButton.click();
     dialog.soundButton.click();
