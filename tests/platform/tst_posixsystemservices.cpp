@@ -1,8 +1,11 @@
+#include "FakeSystem.h"
 #include "LanguageCases.h"
 #include "ScopedVariable.h"
 #include "TestFiles.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/LocaleLanguageIds.h"
+#include "platform/posix/ModuleSound.h"
+#include "platform/posix/ModuleSpeech.h"
 #include "platform/posix/PosixSystemServices.h"
 #include "platform/posix/QtScreenMetrics.h"
 
@@ -66,6 +69,7 @@ private slots:
     void setCurrentDirectory_data();
     void setCurrentDirectory();
     void executablePathIsThisProgram();
+    void modulesAreFoundBesideTheProgram();
 
     void screenMetrics_data();
     void screenMetrics();
@@ -276,6 +280,19 @@ void TestPosixSystemServices::executablePathIsThisProgram()
     QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("tst_posixsystemservices"));
     QCOMPARE(QFileInfo(path).canonicalFilePath(),
              QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+}
+
+// Music and speech come from the modules installed beside the program.
+void TestPosixSystemServices::modulesAreFoundBesideTheProgram()
+{
+    FakeSystem beside;
+    beside.program = QStringLiteral(LUMBRA_EXECUTABLE);
+    QTemporaryDir folder;
+    const QByteArray said = capturedStderr(folder.path(), [] {
+        platform::ModuleSound().play(u"");
+        platform::ModuleSpeech().say(u"", "en");
+    });
+    QVERIFY2(!said.contains("no music") && !said.contains("no speech"), said.constData());
 }
 
 void TestPosixSystemServices::screenMetrics_data()
