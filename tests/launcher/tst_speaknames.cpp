@@ -195,15 +195,16 @@ void tst_SpeakNames::whatIsSaid()
 
 void tst_SpeakNames::pointerRestingOnAnIcon_data()
 {
-    QTest::addColumn<bool>("leaves");
+    QTest::addColumn<QString>("then");
     QTest::addColumn<QStringList>("said");
-    QTest::newRow("rests") << false << QStringList{"Icon 4"};
-    QTest::newRow("passes over") << true << QStringList();
+    QTest::newRow("rests") << "" << QStringList{"Icon 4"};
+    QTest::newRow("passes over") << "leaves" << QStringList();
+    QTest::newRow("hidden meanwhile, a page turned") << "hidden" << QStringList();
 }
 
 void tst_SpeakNames::pointerRestingOnAnIcon()
 {
-    QFETCH(bool, leaves);
+    QFETCH(QString, then);
     QFETCH(QStringList, said);
     start(1);
     platform->speech.calls.clear();
@@ -212,8 +213,9 @@ void tst_SpeakNames::pointerRestingOnAnIcon()
     // The name waits for the pointer to rest.
     QCoreApplication::processEvents();
     QVERIFY(platform->speech.said().isEmpty());
-    if (leaves)
+    if (then == QLatin1String("leaves"))
         sendLeave(icon);
+    icon->setHidden(then == QLatin1String("hidden"));
     QTest::qWait(HighlightReporter::kRestMilliseconds * 2);
     QCOMPARE(platform->speech.said(), said);
 }
