@@ -48,7 +48,6 @@ selectlumbraorwin::selectlumbraorwin(const QString &title, const QFont &font, co
         palette.setBrush(group, QPalette::Window, white);
     }
     setPalette(palette);
-    setWindowTitle(QCoreApplication::translate("selectlumbraorwinClass", "StartChoice"));
     setWindowTitle(title);
     QMetaObject::connectSlotsByName(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
