@@ -192,6 +192,7 @@ void tst_IconLabels::gestures_data()
         << "button" << 6 << QStringList{"press 50 50", "move 150 50", "release 150 50"} << false;
     QTest::newRow("button left before the release")
         << "button" << 6 << QStringList{"press 50 50", "leave", "release 50 50"} << false;
+    QTest::newRow("button pressed and left") << "button" << 6 << QStringList{"press 50 50", "leave"} << false;
 }
 
 void tst_IconLabels::gestures()
@@ -220,6 +221,8 @@ void tst_IconLabels::gestures()
         perform(button, steps);
         QCOMPARE(button->clickBlocked, dispatched);
         QCOMPARE(blocks.count(), dispatched ? 1 : 0);
+        if (steps.last() == QLatin1String("leave"))
+            QCOMPARE(button->pixmap().toImage().convertToFormat(button->normalImage.format()), button->normalImage);
     }
 }
 
