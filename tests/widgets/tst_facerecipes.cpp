@@ -426,6 +426,7 @@ void tst_FaceRecipes::absurdCanvasesAreRefused()
     QVERIFY(makeCanvas(10, -1).isNull());
     QVERIFY(makeCanvas(100000, 100000).isNull());
     QVERIFY(placePicture(pictures->defaultIconPath(), 100000, 100000, 0).isNull());
+    QVERIFY(scaledPicture(QImage(8, 8, QImage::Format_ARGB32), 9000, 9000, Qt::KeepAspectRatio).isNull());
     QCOMPARE(makeCanvas(4000, 30).size(), QSize(4000, 30));
 }
 
