@@ -151,7 +151,7 @@ void tst_UndoRemoval::undoPutsBackExactly()
     QCOMPARE(launcher->selectedIcon(), position);
     APIconQLabel *back = launcher->iconAt(0, position);
     QCOMPARE(back->name, name);
-    QVERIFY(!back->isHidden());
+    QVERIFY(!back->isHidden() && back->isSelected());
     const int perPage = 3 * LauncherGeometry::columnCount();
     for (const APIconQLabel *other : launcher->tab(0)->icons)
         QCOMPARE(!other->isHidden(), other->position / perPage == position / perPage);
