@@ -100,7 +100,7 @@ void TitleBar::place()
     };
     for (const auto &[button, place] : places)
         button->placeAt(place.x(), place.y(), place.height(), place.width());
-    backButton->setCaptionFont(backCaptionFont());
+    backButton->setCaptionFont(backCaptionFont(), LauncherGeometry::offset(-5));
 }
 
 // Both at the screen's scale; the icon-name font is drawn bold.

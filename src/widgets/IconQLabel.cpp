@@ -89,11 +89,12 @@ void IconQLabel::placeAt(int x, int y, int height, int width)
     setGeometry(x, y, width, height);
 }
 
-void IconQLabel::setCaptionFont(const QFont &font)
+void IconQLabel::setCaptionFont(const QFont &font, int textY)
 {
-    if (sources.text.isEmpty() || font == sources.font)
+    if (sources.text.isEmpty() || (font == sources.font && textY == sources.textY))
         return;
     sources.font = font;
+    sources.textY = textY;
     remakeFaces();
 }
 

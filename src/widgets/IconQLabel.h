@@ -30,8 +30,8 @@ public:
     void showPressedImage();
     // A button of another size gets its faces painted anew from its pictures.
     void placeAt(int x, int y, int height, int width);
-    // The caption in another font (the screen's scale changed); faces painted anew.
-    void setCaptionFont(const QFont &font);
+    // The caption in another font and height (the screen's scale changed); faces painted anew.
+    void setCaptionFont(const QFont &font, int textY);
 
     QImage normalImage;
     QImage highlightImage;

@@ -99,6 +99,7 @@ private slots:
     void aDropPushesTheLastOfAPageOn();
     void displayChangeLaysOutAnew_data();
     void displayChangeLaysOutAnew();
+    void backBarFollowsTheScreen();
     void listsThatPointNowhere();
     void aHugeListShowsItsFirstThousandPlaces();
     void picturesThatAreNoFilesAreNotOpened();
@@ -597,6 +598,27 @@ void tst_Launcher::displayChangeLaysOutAnew()
     QCOMPARE(launcher->selectedIcon(), 0);
     // The speaker stands where it stood at start: left of the house by a house width.
     QCOMPARE(button(ActionKind::Music)->geometry(), QRect(QPoint(1366 - 2 * 48 - 12, 64 / 2 - 48 / 2), speaker));
+}
+
+// After a change of screen the back bar is drawn as a start on that screen draws it.
+void tst_Launcher::backBarFollowsTheScreen()
+{
+    standardStore().fill(theSettings);
+    theSettings.mySystem.FIT_TO_SCREEN = 1;
+    const auto backFace = [this] {
+        launcher->dispatchAction(nullptr, nullptr, tab(1)->tabLabel);
+        launcher->dispatchAction(launcher->iconAt(1, 1), nullptr, nullptr);
+        return button(ActionKind::Back)->pixmap().toImage();
+    };
+    startOnSettings();
+    const QImage before = backFace();
+    platform->screen.width = 1600;
+    platform->screen.height = 1200;
+    launcher->handleMessage(platform::kWmDisplayChange, 0);
+    const QImage changed = button(ActionKind::Back)->pixmap().toImage();
+    startOnSettings();
+    QVERIFY(changed != before);
+    QCOMPARE(backFace(), changed);
 }
 
 void tst_Launcher::listsThatPointNowhere()
