@@ -388,6 +388,7 @@ void tst_Dialogs::settingsDialogCancelChangesNothing()
     dialog.alwaysButton.click();
     dialog.soundButton.click();
     dialog.cancelButton.click();
+    QVERIFY(dialog.isHidden());
     QCOMPARE(theSettings.mySystem.STARTWHENBOOTING, 0);
     QCOMPARE(theSettings.mySystem.ALWAYS_ON_BACKGROUND, 0);
     QVERIFY(platform->autostart.requests.isEmpty());
