@@ -251,6 +251,9 @@ void tst_SettingsPersistence::emptyRegistryGivesEmptyStoreAndFiveLines()
     QCOMPARE(store.mySystem.NUMBER_OF_TABS, 0);
     QCOMPARE(store.mySystem.LUMBRA_WINDOWTITLE, QString());
     QCOMPARE(store.origin.state, StoreOrigin::State::NoTree);
+    // With a tree on neither side a change has nowhere to go.
+    const SettingsChange music = SettingsChange::setNumber(QStringLiteral("MUSIC_BACKGROUND_ON"), 1);
+    QCOMPARE(music.applyTo(store), SettingsChange::Outcome::StoreRefused);
 }
 
 void tst_SettingsPersistence::everyRecordSurvivesARoundTrip()
