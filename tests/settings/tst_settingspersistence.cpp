@@ -67,23 +67,6 @@ SettingStore loaded()
     return store;
 }
 
-// A store in which, after `calls` keys were opened, `meanwhile` runs once, as another
-// process would between two reads.
-class BusyStore : public SqliteRegistry
-{
-public:
-    using SqliteRegistry::SqliteRegistry;
-    std::function<void()> meanwhile;
-    int calls = 5;
-
-    long openKey(RegKey parent, const std::u16string &path, RegKey *result) override
-    {
-        if (--calls == 0 && meanwhile)
-            meanwhile();
-        return SqliteRegistry::openKey(parent, path, result);
-    }
-};
-
 struct Writer
 {
     const char *name;
@@ -463,6 +446,7 @@ void tst_SettingsPersistence::loadSeesOneStateWhileASaveGoesOn()
 
     BusyStore reader(platformUnderTest->databasePath().toStdString());
     int saved = -1;
+    reader.opens = 5;
     reader.meanwhile = [&] {
         useRegistry(&platformUnderTest->registry());
         saved = saveAllSettings(after);
@@ -545,7 +529,7 @@ void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
         QCOMPARE(saveAllSettings(sampleStore(3, 200, 2, 3)), 1);
     }
     BusyStore reader(path.toStdString());
-    reader.calls = 3;
+    reader.opens = 3;
     reader.meanwhile = [&] { QFile(path).resize(4096); };
     useRegistry(&reader);
     SettingStore store = sampleStore(1, 1, 1, 1);
