@@ -7,6 +7,7 @@
 
 #include "LauncherFixture.h"
 #include "RecordingTargets.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include "app/selectlumbraorwin.h"
@@ -71,8 +72,7 @@ QString fontsMatching(const QString &pattern)
 // fontconfig's charset pattern.
 QString charsetOf(const QString &code)
 {
-    QFile tree(kProgramFolder + QLatin1Char('/') + code + QStringLiteral(".reg"));
-    const QByteArray bytes = tree.open(QIODevice::ReadOnly) ? tree.readAll().mid(2) : QByteArray();
+    const QByteArray bytes = fileBytes(kProgramFolder + QLatin1Char('/') + code + QStringLiteral(".reg")).mid(2);
     const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
     QStringList hex;
     for (char32_t character : text.toUcs4()) {
@@ -270,10 +270,8 @@ void tst_ShippedData::everyLanguageHasAFont()
 // About half a minute, soft, starting and ending in silence.
 void tst_ShippedData::backgroundMusicIsCalm()
 {
-    QFile file(kProgramFolder + QStringLiteral("/bgmusic.wav"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
     Wav wav;
-    QVERIFY(readWav(file.readAll(), &wav));
+    QVERIFY(readWav(fileBytes(kProgramFolder + QStringLiteral("/bgmusic.wav")), &wav));
     QVERIFY(wav.channels == 1 || wav.channels == 2);
     QVERIFY(wav.rate >= 22050);
     const double seconds = double(wav.samples.size()) / wav.channels / wav.rate;
