@@ -98,8 +98,7 @@ private:
 // Tab 1: a default icon and two icons the user added (4, 5); tab 2: two icons.
 LauncherStore lockStore()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.4.5"), QStringLiteral("6.7")};
+    LauncherStore store({QStringLiteral("1.4.5"), QStringLiteral("6.7")});
     store.userIcons = {4, 5};
     store.iconCount = 8;
     return store;

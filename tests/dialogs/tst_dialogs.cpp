@@ -44,10 +44,7 @@ namespace {
 // Two themes whose first page pictures differ, so that a theme change shows on the page.
 LauncherStore twoThemes()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.2"), QStringLiteral("3")};
-    store.userIcons = {};
-    return store;
+    return LauncherStore({QStringLiteral("1.2"), QStringLiteral("3")});
 }
 
 void addSecondTheme(SettingStore &store)

@@ -34,8 +34,7 @@ namespace {
 // icon) may be taken off.
 LauncherStore storeWith(const QString &firstTab)
 {
-    LauncherStore store;
-    store.tabIcons = {firstTab, QStringLiteral("8.9")};
+    LauncherStore store({firstTab, QStringLiteral("8.9")});
     for (int n = 1; n <= store.iconCount; ++n) {
         if (n != 3)
             store.userIcons.append(n);
@@ -232,8 +231,7 @@ void tst_UndoRemoval::heldDeleteTakesOffOne()
 
 void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
 {
-    LauncherStore store = storeWith(QStringLiteral("4.5"));
-    store.fill(theSettings);
+    storeWith(QStringLiteral("4.5")).fill(theSettings);
     theSettings.icons[3].ICON_AP_NAME = QString(20000, u'W');
     startOnSettings();
     removeAt(0);
