@@ -15,7 +15,6 @@
 #include "i18n/LanguageChoice.h"
 #include "platform/Platform.h"
 #include "platform/WindowMessages.h"
-#include "settings/RecordFields_p.h"
 #include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
@@ -39,38 +38,11 @@ const char kIconsChildSwitch[] = "--icons-child";
 constexpr int kKills = 30;
 constexpr int kIconKills = 25;
 
-template <class Record, std::size_t N>
-Record filled(const RecordField<Record> (&fields)[N], const QString &variant, int serial)
-{
-    Record record;
-    for (const RecordField<Record> &field : fields) {
-        if (field.number)
-            record.*field.number = serial * 10 + (variant == QLatin1String("A") ? 1 : 2);
-        else
-            record.*field.text = QStringLiteral("%1 %2 %3").arg(variant, QLatin1String(field.name)).arg(serial);
-    }
-    return record;
-}
-
-// Large enough that a save takes a good while: every kill lands somewhere inside one.
+// Large enough that a save takes a good while: every kill lands somewhere inside one. A and B
+// differ in every value.
 SettingStore largeStore(const QString &variant)
 {
-    SettingStore store;
-    store.mySystem = filled(mySystemFields, variant, 0);
-    store.mySystem.NUMBER_OF_TABS = 20;
-    store.tabsInfo = filled(tabsInfoFields, variant, 0);
-    for (int n = 1; n <= 20; ++n)
-        store.tabs.append(filled(tabInfoFields, variant, n));
-    store.iconLayout = filled(iconLayoutFields, variant, 0);
-    for (int n = 1; n <= 1500; ++n)
-        store.icons.append(filled(iconInfoFields, variant, n));
-    for (int t = 1; t <= 5; ++t) {
-        ThemeInfo theme = filled(themeInfoFields, variant, t);
-        for (int m = 1; m <= 20; ++m)
-            theme.images.append(filled(themeImageFields, variant, m));
-        store.themes.append(theme);
-    }
-    return store;
+    return sampleStore(20, 1500, 5, 20, variant == QLatin1String("A") ? 0 : 1);
 }
 
 // Every written value of the store, in order: two stores with equal descriptions are equal.
