@@ -45,12 +45,6 @@ SettingStore largeStore(const QString &variant)
     return sampleStore(20, 1500, 5, 20, variant == QLatin1String("A") ? 0 : 1);
 }
 
-// Every written value of the store, in order: two stores with equal descriptions are equal.
-QString description(const SettingStore &store)
-{
-    return writtenValues(store).join(u'\n');
-}
-
 void useStoreAt(const QString &path, std::unique_ptr<platform::SqliteRegistry> &registry)
 {
     platform::useRegistry(nullptr);
@@ -104,12 +98,12 @@ int runIconsChild(const char *databasePath)
 }
 
 // Everything but the first tab's icon list and the icons added after the factory ones.
-QString unchangedPart(SettingStore store, qsizetype factoryIcons)
+QStringList unchangedPart(SettingStore store, qsizetype factoryIcons)
 {
     if (!store.tabs.isEmpty())
         store.tabs.first().TAB_ITEM_ALL_ICONS.clear();
     store.icons.resize(qMin(store.icons.size(), factoryIcons));
-    return description(store);
+    return writtenValues(store);
 }
 
 } // namespace
@@ -128,8 +122,8 @@ void tst_CrashSafety::killedSaveLeavesOldOrNewState()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("registry.sqlite"));
     const SettingStore oldState = largeStore(QStringLiteral("A"));
-    const QString oldDescription = description(oldState);
-    const QString newDescription = description(largeStore(QStringLiteral("B")));
+    const QStringList oldValues = writtenValues(oldState);
+    const QStringList newValues = writtenValues(largeStore(QStringLiteral("B")));
 
     std::unique_ptr<platform::SqliteRegistry> registry;
     useStoreAt(path, registry);
@@ -158,10 +152,10 @@ void tst_CrashSafety::killedSaveLeavesOldOrNewState()
             StderrCapture quiet;
             loadAllSettings(loaded);
         }
-        const QString found = description(loaded);
-        QVERIFY2(found == oldDescription || found == newDescription,
+        const QStringList found = writtenValues(loaded);
+        QVERIFY2(found == oldValues || found == newValues,
                  qPrintable(QStringLiteral("kill %1 left a mixed store").arg(kill)));
-        (found == oldDescription ? sawOld : sawNew)++;
+        (found == oldValues ? sawOld : sawNew)++;
         registry.reset();
         platform::useRegistry(nullptr);
     }
@@ -194,7 +188,7 @@ void tst_CrashSafety::killedIconChangeLeavesOldOrNewList()
     QVERIFY(!factory.tabs.isEmpty());
     const QString factoryList = factory.tabs.first().TAB_ITEM_ALL_ICONS;
     const qsizetype factoryIcons = factory.icons.size();
-    const QString factoryRest = unchangedPart(factory, factoryIcons);
+    const QStringList factoryRest = unchangedPart(factory, factoryIcons);
     registry.reset();
     platform::useRegistry(nullptr);
 
