@@ -9,7 +9,6 @@
 #include "dialogs/CaregiverLock.h"
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/PinPadDialog.h"
-#include "i18n/LanguageChoice.h"
 #include "launcher/DropQueue.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -152,8 +151,6 @@ private:
 void tst_CaregiverLock::init()
 {
     LauncherFixture::init();
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
     padsOpened = 0;
     LockPinStore::remember(QString()); // what a start on an empty store remembers
     CaregiverLock::countRightTry();
@@ -163,8 +160,6 @@ void tst_CaregiverLock::cleanup()
 {
     CaregiverLock::countRightTry();
     LauncherFixture::cleanup();
-    languageCode.clear();
-    initRegistryPaths();
 }
 
 void tst_CaregiverLock::startLauncher()
@@ -351,8 +346,7 @@ void tst_CaregiverLock::treeWithoutLockStaysWithout()
     QVERIFY(loadAllSettings(loaded));
     QVERIFY(loaded.mySystem.LOCK_PIN.isEmpty());
     QVERIFY(!CaregiverLock::isLocked());
-    const QString stored = theSettings.mySystem.LOCK_PIN;
-    QVERIFY(stored.isEmpty());
+    QVERIFY(theSettings.mySystem.LOCK_PIN.isEmpty());
     // Without a tree at all nothing is locked and nothing can be stored.
     platform->reset();
     QVERIFY(!CaregiverLock::isLocked());

@@ -12,7 +12,6 @@
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/ThemeSettingDialog.h"
 #include "dialogs/TrayIconLumbraSettingdialog.h"
-#include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
@@ -20,7 +19,6 @@
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/RegistryAccess.h"
-#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "widgets/IconQLabel.h"
 #include "settings/SettingsPersistence.h"
@@ -409,8 +407,6 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
 {
     QFETCH(bool, on);
     startLauncher(twoThemes());
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
     theSettings.mySystem.STARTWHENBOOTING = on ? 0 : 1;
     theSettings.mySystem.ALWAYS_ON_BACKGROUND = on ? 0 : 1;
     QVERIFY(saveAllSettings(theSettings));

@@ -4,7 +4,6 @@
 #include "LauncherFixture.h"
 #include "TestPictures.h"
 
-#include "i18n/LanguageChoice.h"
 #include "launcher/LauncherGeometry.h"
 #include "launcher/TabEntry.h"
 #include "launcher/UndoOffer.h"
@@ -72,7 +71,6 @@ class tst_UndoRemoval : public LauncherFixture
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void undoPutsBackExactly_data();
     void undoPutsBackExactly();
     void theBarSaysWhatWasRemoved();
@@ -89,12 +87,6 @@ private slots:
 private:
     void start(const LauncherStore &store);
 };
-
-void tst_UndoRemoval::initTestCase()
-{
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
-}
 
 void tst_UndoRemoval::start(const LauncherStore &store)
 {

@@ -21,7 +21,6 @@
 #include "platform/WindowMessages.h"
 #include "settings/PinHash.h"
 #include "settings/RegFileImporter.h"
-#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -329,8 +328,6 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
     QFETCH(bool, fit);
     QFETCH(QSize, cell);
     RegFileImporter(platform->registry()).importFile(kProgramFolder + QStringLiteral("/EN.reg"));
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
     QCOMPARE(loadAllSettings(theSettings), 1);
     QCOMPARE(theSettings.mySystem.FIT_TO_SCREEN, 1);
     theSettings.mySystem.FIT_TO_SCREEN = fit;
