@@ -10,7 +10,6 @@
 #include "platform/posix/BusSocket.h"
 #include "platform/posix/SqliteRegistry.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,14 +35,6 @@ struct Run
     QByteArray out;
     QString err;
 };
-
-QByteArray fileHash(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 // A settings tree of `keys` keys of 100 values of 200 letters: large enough that an import
 // takes a while, so that other processes can come between.
@@ -162,7 +153,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     const Run install = run({QStringLiteral("--installRegister")});
     QCOMPARE(install.exitCode, 0);
     QVERIFY2(install.err.isEmpty(), qPrintable(install.err));
-    const QByteArray installed = fileHash(storePath());
+    const QByteArray installed = fileBytes(storePath());
 
     const Run exported = run(kExportUtf8);
     QCOMPARE(exported.exitCode, 0);
@@ -173,7 +164,7 @@ void tst_MaintenanceSwitches::installExportAndReinstallChangeNothing()
     QVERIFY(writeFile(session->path("EN.reg"), exported.out));
     const Run reinstall = run({QStringLiteral("--installRegister")});
     QCOMPARE(reinstall.exitCode, 0);
-    QCOMPARE(fileHash(storePath()), installed);
+    QCOMPARE(fileBytes(storePath()), installed);
     QCOMPARE(run(kExportUtf8).out, exported.out);
 }
 
@@ -210,7 +201,7 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
     QFETCH(QByteArray, content);
     QVERIFY(writeFile(session->path("EN.reg"), kSmallRegFile));
     QCOMPARE(run({QStringLiteral("--installRegister")}).exitCode, 0);
-    const QByteArray before = fileHash(storePath());
+    const QByteArray before = fileBytes(storePath());
 
     QVERIFY(QFile::remove(session->path("EN.reg")));
     if (present)
@@ -219,7 +210,7 @@ void tst_MaintenanceSwitches::badFilesChangeNothingAndFail()
     QCOMPARE(install.exitCode, 2);
     QVERIFY2(install.err.contains(QStringLiteral("EN.reg")), qPrintable(install.err));
     QCOMPARE(install.err.count(u'\n'), 1);
-    QCOMPARE(fileHash(storePath()), before);
+    QCOMPARE(fileBytes(storePath()), before);
 }
 
 // Anything else starts the launcher, which imports nothing.
@@ -315,7 +306,7 @@ void tst_MaintenanceSwitches::exportAndStartScript()
         QCOMPARE(registry.openKey(platform::kLocalMachine, u"Software\\ORTAN\\Lumbra\\EN\\System", &key), 0);
         QCOMPARE(registry.setValue(key, std::u16string(u"a\0b", 3), platform::kRegSz, nullptr, 0), 0);
     }
-    const QByteArray before = fileHash(storePath());
+    const QByteArray before = fileBytes(storePath());
     program = QStringLiteral("/bin/sh");
     const Run exported = run({"-c", "exec \"$0\" --exportRegister >" + output, QStringLiteral(LUMBRA_EXECUTABLE)});
     QCOMPARE(exported.exitCode, exitCode);
@@ -330,7 +321,7 @@ void tst_MaintenanceSwitches::exportAndStartScript()
     const Run started = run(QStringList{app + "lumbra-start"} + kExportUtf8);
     QCOMPARE(started.out.contains("\"IS_FIRST_RUN\"=\"1\""), exitCode == kExitNoSettings);
     if (exitCode != kExitNoSettings)
-        QCOMPARE(fileHash(storePath()), before);
+        QCOMPARE(fileBytes(storePath()), before);
 }
 
 // A start without a switch reads the tree of its own language and ends up in the folder of
@@ -390,7 +381,7 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
         QVERIFY(writeFile(session->path("EN.reg"), changed.replace("\"Lumbra\"", "\"Other\"")));
     }
     QVERIFY(executeOnStore(storePath(), sql));
-    const QByteArray before = fileHash(storePath());
+    const QByteArray before = fileBytes(storePath());
 
     const Run switched = run({argument});
     QCOMPARE(switched.exitCode, 2);
@@ -398,7 +389,7 @@ void tst_MaintenanceSwitches::unusableStoresFailTheSwitches()
     // A damaged store is named as such, with what to do about it.
     QCOMPARE(switched.err.contains(QLatin1String("the settings store is damaged")), QByteArray(QTest::currentDataTag()).contains("damaged"));
     QVERIFY(switched.out.isEmpty());
-    QCOMPARE(fileHash(storePath()), before);
+    QCOMPARE(fileBytes(storePath()), before);
 }
 
 // Two writers at once: the second waits for the first, then does its work.

@@ -9,7 +9,6 @@
 #include "dialogs/CaregiverLock.h"
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/PinPadDialog.h"
-#include "i18n/LanguageChoice.h"
 #include "launcher/DropQueue.h"
 #include "launcher/TabEntry.h"
 #include "launcher/lumbra.h"
@@ -98,8 +97,7 @@ private:
 // Tab 1: a default icon and two icons the user added (4, 5); tab 2: two icons.
 LauncherStore lockStore()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.4.5"), QStringLiteral("6.7")};
+    LauncherStore store({QStringLiteral("1.4.5"), QStringLiteral("6.7")});
     store.userIcons = {4, 5};
     store.iconCount = 8;
     return store;
@@ -153,8 +151,6 @@ private:
 void tst_CaregiverLock::init()
 {
     LauncherFixture::init();
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
     padsOpened = 0;
     LockPinStore::remember(QString()); // what a start on an empty store remembers
     CaregiverLock::countRightTry();
@@ -164,8 +160,6 @@ void tst_CaregiverLock::cleanup()
 {
     CaregiverLock::countRightTry();
     LauncherFixture::cleanup();
-    languageCode.clear();
-    initRegistryPaths();
 }
 
 void tst_CaregiverLock::startLauncher()
@@ -352,8 +346,7 @@ void tst_CaregiverLock::treeWithoutLockStaysWithout()
     QVERIFY(loadAllSettings(loaded));
     QVERIFY(loaded.mySystem.LOCK_PIN.isEmpty());
     QVERIFY(!CaregiverLock::isLocked());
-    const QString stored = theSettings.mySystem.LOCK_PIN;
-    QVERIFY(stored.isEmpty());
+    QVERIFY(theSettings.mySystem.LOCK_PIN.isEmpty());
     // Without a tree at all nothing is locked and nothing can be stored.
     platform->reset();
     QVERIFY(!CaregiverLock::isLocked());

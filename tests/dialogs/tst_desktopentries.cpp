@@ -110,8 +110,7 @@ void tst_DesktopEntries::cleanup()
 
 bool tst_DesktopEntries::startLauncher()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.2")};
+    LauncherStore store({QStringLiteral("1.2")});
     store.iconCount = 2;
     store.fill(theSettings);
     if (!saveAllSettings(theSettings))

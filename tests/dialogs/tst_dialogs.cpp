@@ -12,7 +12,6 @@
 #include "dialogs/LumbraShutDown.h"
 #include "dialogs/ThemeSettingDialog.h"
 #include "dialogs/TrayIconLumbraSettingdialog.h"
-#include "i18n/LanguageChoice.h"
 #include "launcher/TabEntry.h"
 #include "launcher/TitleBar.h"
 #include "launcher/lumbra.h"
@@ -20,7 +19,6 @@
 #include "platform/WindowMessages.h"
 #include "settings/ActionKind.h"
 #include "settings/RegistryAccess.h"
-#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "widgets/IconQLabel.h"
 #include "settings/SettingsPersistence.h"
@@ -44,10 +42,7 @@ namespace {
 // Two themes whose first page pictures differ, so that a theme change shows on the page.
 LauncherStore twoThemes()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.2"), QStringLiteral("3")};
-    store.userIcons = {};
-    return store;
+    return LauncherStore({QStringLiteral("1.2"), QStringLiteral("3")});
 }
 
 void addSecondTheme(SettingStore &store)
@@ -413,8 +408,6 @@ void tst_Dialogs::settingsDialogOkWritesTheSwitches()
 {
     QFETCH(bool, on);
     startLauncher(twoThemes());
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
     theSettings.mySystem.STARTWHENBOOTING = on ? 0 : 1;
     theSettings.mySystem.ALWAYS_ON_BACKGROUND = on ? 0 : 1;
     QVERIFY(saveAllSettings(theSettings));

@@ -27,9 +27,7 @@ const QString kLongTabName = QStringLiteral("A tab whose name is far too long fo
 
 LauncherStore accessibleStore()
 {
-    LauncherStore store;
-    store.tabIcons = {LauncherStore::iconList(1, 20), QStringLiteral("1.2")};
-    return store;
+    return LauncherStore({LauncherStore::iconList(1, 20), QStringLiteral("1.2")});
 }
 
 } // namespace

@@ -48,9 +48,8 @@ namespace {
 // tab 3: none; tab 4: two icons; tab 5, a sub-tab: two icons.
 LauncherStore standardStore()
 {
-    LauncherStore store;
-    store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
-                      QStringLiteral("6.7")};
+    LauncherStore store({LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(), QStringLiteral("4.5"),
+                         QStringLiteral("6.7")});
     store.subTabs = 1;
     store.folderTarget = 5;
     store.userIcons = {4, 5, 6};

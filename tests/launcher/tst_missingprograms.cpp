@@ -31,8 +31,7 @@ const QString kNotInstalled = QStringLiteral("This program is not installed on t
 // icon 7.
 LauncherStore smallStore()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("2.4.5.3"), QStringLiteral("6"), QStringLiteral("7")};
+    LauncherStore store({QStringLiteral("2.4.5.3"), QStringLiteral("6"), QStringLiteral("7")});
     store.subTabs = 1;
     store.folderTarget = 3;
     return store;
@@ -319,9 +318,7 @@ void tst_MissingPrograms::bubbleStaysOnThePage()
     QFETCH(int, position);
     QFETCH(bool, pointsLeft);
     QFETCH(QString, text);
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("10.11.12.13.14.15.16")};
-    start(store);
+    start(LauncherStore({QStringLiteral("10.11.12.13.14.15.16")}));
     theSettings.mySystem.DIALOG_NOT_INSTALLED = text;
     platform->targets.missing.insert(QStringLiteral("/opt/apps/app%1").arg(10 + position));
     walkTo(position);

@@ -27,9 +27,8 @@ namespace {
 // Tab 1: icons 1, 2, 3 (a folder opening tab 3), 4; tab 2: icon 5; tab 3, a sub-tab: icon 6.
 LauncherStore speechStore()
 {
-    LauncherStore store;
+    LauncherStore store({QStringLiteral("1.2.3.4"), QStringLiteral("5"), QStringLiteral("6")});
     store.iconCount = 6;
-    store.tabIcons = {QStringLiteral("1.2.3.4"), QStringLiteral("5"), QStringLiteral("6")};
     store.subTabs = 1;
     store.folderTarget = 3;
     return store;

@@ -37,10 +37,9 @@ namespace {
 // the sub-tab 4, icon 2; tab 3: none; tab 4, a sub-tab: 36 icons, two full pages.
 LauncherStore scanStore()
 {
-    LauncherStore store;
+    LauncherStore store({LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(),
+                         LauncherStore::iconList(10, 45)});
     store.iconCount = 46;
-    store.tabIcons = {LauncherStore::iconList(10, 29), QStringLiteral("1.3.2"), QString(),
-                      LauncherStore::iconList(10, 45)};
     store.subTabs = 1;
     store.folderTarget = 4;
     return store;

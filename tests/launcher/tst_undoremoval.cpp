@@ -4,7 +4,6 @@
 #include "LauncherFixture.h"
 #include "TestPictures.h"
 
-#include "i18n/LanguageChoice.h"
 #include "launcher/LauncherGeometry.h"
 #include "launcher/TabEntry.h"
 #include "launcher/UndoOffer.h"
@@ -34,8 +33,7 @@ namespace {
 // icon) may be taken off.
 LauncherStore storeWith(const QString &firstTab)
 {
-    LauncherStore store;
-    store.tabIcons = {firstTab, QStringLiteral("8.9")};
+    LauncherStore store({firstTab, QStringLiteral("8.9")});
     for (int n = 1; n <= store.iconCount; ++n) {
         if (n != 3)
             store.userIcons.append(n);
@@ -73,7 +71,6 @@ class tst_UndoRemoval : public LauncherFixture
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void undoPutsBackExactly_data();
     void undoPutsBackExactly();
     void theBarSaysWhatWasRemoved();
@@ -90,12 +87,6 @@ private slots:
 private:
     void start(const LauncherStore &store);
 };
-
-void tst_UndoRemoval::initTestCase()
-{
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
-}
 
 void tst_UndoRemoval::start(const LauncherStore &store)
 {
@@ -232,8 +223,7 @@ void tst_UndoRemoval::heldDeleteTakesOffOne()
 
 void tst_UndoRemoval::hugeNameLeavesRoomForTheSentence()
 {
-    LauncherStore store = storeWith(QStringLiteral("4.5"));
-    store.fill(theSettings);
+    storeWith(QStringLiteral("4.5")).fill(theSettings);
     theSettings.icons[3].ICON_AP_NAME = QString(20000, u'W');
     startOnSettings();
     removeAt(0);

@@ -58,11 +58,8 @@ struct Record
 
 Record readRecord(const QString &path)
 {
-    QFile file(path);
     Record record;
-    if (!file.open(QIODevice::ReadOnly))
-        return record;
-    const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(u'\n');
+    const QStringList lines = QString::fromLocal8Bit(fileBytes(path)).split(u'\n');
     record.folder = lines.value(0);
     static const QRegularExpression fdLine(QStringLiteral(" (\\d+) -> (.*)$"));
     for (const QString &line : lines.mid(1)) {

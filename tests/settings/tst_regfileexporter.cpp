@@ -1,7 +1,6 @@
 #include "TestFiles.h"
 #include "TestPlatform.h"
 
-#include "platform/posix/SqliteRegistry.h"
 #include "settings/RegFileExporter.h"
 #include "settings/RegFileImporter.h"
 
@@ -12,7 +11,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 using namespace platform;
@@ -77,30 +75,6 @@ QByteArray exported(Registry &registry, const QString &path = kTree,
     buffer.open(QIODevice::WriteOnly);
     return RegFileExporter(registry, form).exportTree(kLocalMachine, path, buffer) ? buffer.data() : QByteArray("failed");
 }
-
-// A store in which something else happens while it is being read: after `calls` reads of
-// values, `meanwhile` runs once, as another process would between two of them. The call
-// named `failing` reports a broken store.
-class BusyStore : public SqliteRegistry
-{
-public:
-    using SqliteRegistry::SqliteRegistry;
-    std::function<void()> meanwhile;
-    int calls = 3;
-    QString failing;
-
-    long broken(const char *call, long status) const { return failing == call ? kErrorRegistryIoFailed : status; }
-    long beginReadScope() override { return broken("begin", SqliteRegistry::beginReadScope()); }
-    long commitScope() override { return broken("commit", SqliteRegistry::commitScope()); }
-    long openKey(RegKey p, const std::u16string &path, RegKey *key) override { return broken("open", SqliteRegistry::openKey(p, path, key)); }
-
-    long enumValues(RegKey key, std::vector<RegValue> *values) override
-    {
-        if (--calls == 0 && meanwhile)
-            meanwhile();
-        return SqliteRegistry::enumValues(key, values);
-    }
-};
 
 } // namespace
 
@@ -349,7 +323,7 @@ void tst_RegFileExporter::exportIsOneStateWhileAnImportGoesOn()
     SqliteRegistry writer(path.toStdString());
     RegFileImporter::Status imported = RegFileImporter::Status::FileUnreadable;
     reader.meanwhile = [&] { imported = RegFileImporter(writer).importData(after, QStringLiteral("after.reg")); };
-    reader.calls = 5;
+    reader.reads = 5;
     QCOMPARE(exported(reader), old);
     QCOMPARE(imported, RegFileImporter::Status::Imported);
     QCOMPARE(exported(reader), QByteArray(old).replace("\"old\"", "\"new\""));
@@ -405,7 +379,7 @@ void tst_RegFileExporter::exportFileKeepsTheOldFileOnFailure()
     // A folder where the file goes, made while the export reads and then there before it.
     const QString other = folder->filePath(QStringLiteral("other.reg"));
     source->meanwhile = [&] { QDir().mkdir(other); };
-    source->calls = 1;
+    source->reads = 1;
     for (int round = 0; round < 2; ++round) {
         StderrCapture said;
         QVERIFY(!exporter.exportFile(kLocalMachine, kTree, other));

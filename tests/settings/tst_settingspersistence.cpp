@@ -22,43 +22,6 @@ using namespace platform;
 
 namespace {
 
-// Every field gets a value of its own, derived from its name, so a value written under the
-// wrong name or not at all shows up after a round trip.
-template <class Record, std::size_t N>
-Record filled(const RecordField<Record> (&fields)[N], int seed)
-{
-    Record record;
-    int n = seed;
-    for (const RecordField<Record> &field : fields) {
-        ++n;
-        if (field.number)
-            record.*field.number = n % 2 ? -n : n;
-        else
-            record.*field.text = QStringLiteral("%1 ü%2").arg(QLatin1String(field.name)).arg(n);
-    }
-    return record;
-}
-
-SettingStore sampleStore(int tabCount, int iconCount, int themeCount, int imageCount)
-{
-    SettingStore store;
-    store.mySystem = filled(mySystemFields, 0);
-    store.mySystem.NUMBER_OF_TABS = tabCount;
-    store.tabsInfo = filled(tabsInfoFields, 100);
-    for (int n = 0; n < tabCount; ++n)
-        store.tabs.append(filled(tabInfoFields, 200 + 10 * n));
-    store.iconLayout = filled(iconLayoutFields, 300);
-    for (int n = 0; n < iconCount; ++n)
-        store.icons.append(filled(iconInfoFields, 400 + 10 * n));
-    for (int t = 0; t < themeCount; ++t) {
-        ThemeInfo theme = filled(themeInfoFields, 1000 + 100 * t);
-        for (int m = 0; m < imageCount; ++m)
-            theme.images.append(filled(themeImageFields, 5000 + 10 * m));
-        store.themes.append(theme);
-    }
-    return store;
-}
-
 SettingStore loaded()
 {
     SettingStore store;
@@ -66,23 +29,6 @@ SettingStore loaded()
     loadAllSettings(store);
     return store;
 }
-
-// A store in which, after `calls` keys were opened, `meanwhile` runs once, as another
-// process would between two reads.
-class BusyStore : public SqliteRegistry
-{
-public:
-    using SqliteRegistry::SqliteRegistry;
-    std::function<void()> meanwhile;
-    int calls = 5;
-
-    long openKey(RegKey parent, const std::u16string &path, RegKey *result) override
-    {
-        if (--calls == 0 && meanwhile)
-            meanwhile();
-        return SqliteRegistry::openKey(parent, path, result);
-    }
-};
 
 struct Writer
 {
@@ -466,6 +412,7 @@ void tst_SettingsPersistence::loadSeesOneStateWhileASaveGoesOn()
 
     BusyStore reader(platformUnderTest->databasePath().toStdString());
     int saved = -1;
+    reader.opens = 5;
     reader.meanwhile = [&] {
         useRegistry(&platformUnderTest->registry());
         saved = saveAllSettings(after);
@@ -548,7 +495,7 @@ void tst_SettingsPersistence::storeFailingUnderALoadGivesNothing()
         QCOMPARE(saveAllSettings(sampleStore(3, 200, 2, 3)), 1);
     }
     BusyStore reader(path.toStdString());
-    reader.calls = 3;
+    reader.opens = 3;
     reader.meanwhile = [&] { QFile(path).resize(4096); };
     useRegistry(&reader);
     SettingStore store = sampleStore(1, 1, 1, 1);

@@ -7,6 +7,7 @@
 
 #include "LauncherFixture.h"
 #include "RecordingTargets.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include "app/selectlumbraorwin.h"
@@ -20,7 +21,6 @@
 #include "platform/WindowMessages.h"
 #include "settings/PinHash.h"
 #include "settings/RegFileImporter.h"
-#include "settings/RegistryPaths.h"
 #include "settings/SettingStore.h"
 #include "settings/SettingsPersistence.h"
 #include "widgets/APIconQLabel.h"
@@ -71,8 +71,7 @@ QString fontsMatching(const QString &pattern)
 // fontconfig's charset pattern.
 QString charsetOf(const QString &code)
 {
-    QFile tree(kProgramFolder + QLatin1Char('/') + code + QStringLiteral(".reg"));
-    const QByteArray bytes = tree.open(QIODevice::ReadOnly) ? tree.readAll().mid(2) : QByteArray();
+    const QByteArray bytes = fileBytes(kProgramFolder + QLatin1Char('/') + code + QStringLiteral(".reg")).mid(2);
     const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
     QStringList hex;
     for (char32_t character : text.toUcs4()) {
@@ -270,10 +269,8 @@ void tst_ShippedData::everyLanguageHasAFont()
 // About half a minute, soft, starting and ending in silence.
 void tst_ShippedData::backgroundMusicIsCalm()
 {
-    QFile file(kProgramFolder + QStringLiteral("/bgmusic.wav"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
     Wav wav;
-    QVERIFY(readWav(file.readAll(), &wav));
+    QVERIFY(readWav(fileBytes(kProgramFolder + QStringLiteral("/bgmusic.wav")), &wav));
     QVERIFY(wav.channels == 1 || wav.channels == 2);
     QVERIFY(wav.rate >= 22050);
     const double seconds = double(wav.samples.size()) / wav.channels / wav.rate;
@@ -331,8 +328,6 @@ void tst_ShippedData::everyFactoryPageFitsTheScreen()
     QFETCH(bool, fit);
     QFETCH(QSize, cell);
     RegFileImporter(platform->registry()).importFile(kProgramFolder + QStringLiteral("/EN.reg"));
-    languageCode = QStringLiteral("EN");
-    initRegistryPaths();
     QCOMPARE(loadAllSettings(theSettings), 1);
     QCOMPARE(theSettings.mySystem.FIT_TO_SCREEN, 1);
     theSettings.mySystem.FIT_TO_SCREEN = fit;

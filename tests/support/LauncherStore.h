@@ -11,6 +11,8 @@ class SettingStore;
 // default applications. Icon 3 is a folder icon opening the tab at position `folderTarget`.
 struct LauncherStore
 {
+    explicit LauncherStore(const QStringList &tabIcons = {}) : tabIcons(tabIcons) {}
+
     int columns = 6;
     QStringList tabIcons;
     int subTabs = 0;

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // A screen of a fixed size, as GetSystemMetrics would report it.
@@ -71,6 +72,40 @@ private:
     QTemporaryDir folder;
     int generation = 0;
     std::unique_ptr<platform::SqliteRegistry> store;
+};
+
+// A store in which something else happens while it is being read: after `opens` keys were
+// opened or `reads` keys' values read, `meanwhile` runs once, as another process would between
+// two of them. The call named `failing` ("begin", "open", "commit") reports a broken store.
+class BusyStore : public platform::SqliteRegistry
+{
+public:
+    using SqliteRegistry::SqliteRegistry;
+    std::function<void()> meanwhile;
+    int opens = 0;
+    int reads = 0;
+    QString failing;
+
+    long beginReadScope() override { return broken("begin", SqliteRegistry::beginReadScope()); }
+    long commitScope() override { return broken("commit", SqliteRegistry::commitScope()); }
+    long openKey(platform::RegKey parent, const std::u16string &path, platform::RegKey *key) override
+    {
+        if (--opens == 0 && meanwhile)
+            meanwhile();
+        return broken("open", SqliteRegistry::openKey(parent, path, key));
+    }
+    long enumValues(platform::RegKey key, std::vector<platform::RegValue> *values) override
+    {
+        if (--reads == 0 && meanwhile)
+            meanwhile();
+        return SqliteRegistry::enumValues(key, values);
+    }
+
+private:
+    long broken(const char *call, long status) const
+    {
+        return failing == QLatin1String(call) ? platform::kErrorRegistryIoFailed : status;
+    }
 };
 
 // Collects what the code under test writes to the standard error stream.

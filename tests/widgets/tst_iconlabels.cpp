@@ -384,8 +384,7 @@ void tst_IconLabels::brokenIntervalsStillEnd()
 // The icons of a launcher whose theme is the one of these tests: four on its first tab.
 QList<APIconQLabel *> tst_IconLabels::launcherIcons()
 {
-    LauncherStore store;
-    store.tabIcons = {QStringLiteral("1.2.4.5")};
+    LauncherStore store({QStringLiteral("1.2.4.5")});
     store.userIcons = {1, 2, 4, 5};
     store.fill(theSettings);
     for (IconInfo &icon : theSettings.icons)
