@@ -179,6 +179,7 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
     ThemeInfo dark = theSettings.themes.at(0);
     dark.THEME_NAME = QStringLiteral("Dark");
     dark.SEPARATE_PNG_NAME = QStringLiteral("line.png");
+    dark.THEME_TAB_AREA_BACKGROUND_COLOR_R = dark.THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_G = 201;
     theSettings.themes.append(dark);
     // Smaller than a separator's place, which it fills.
     QImage line(1, 16, QImage::Format_ARGB32);
@@ -192,6 +193,13 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
             const QImage drawn = separator->grab().toImage();
             QCOMPARE(drawn.pixelColor(drawn.width() - 1, drawn.height() - 1), QColor(Qt::red));
         }
+    }
+    // Every tab is painted in the theme's colours, the chosen one apart.
+    for (int t : strip) {
+        const bool chosen = t == launcher->currentTab();
+        QCOMPARE(tab(t)->tabLabel->grab().toImage().pixelColor(1, 1),
+                 theSettings.getColor(chosen ? ColourSetting::THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR
+                                             : ColourSetting::THEME_TAB_AREA_BACKGROUND_COLOR));
     }
 }
 
