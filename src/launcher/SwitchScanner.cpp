@@ -126,8 +126,8 @@ void SwitchScanner::start(int milliseconds)
         return;
     }
     timer.setInterval(milliseconds);
-    // Installed last, the filter sees the switch before the launcher's own key handling.
-    qApp->removeEventFilter(this);
+    // Installed last (again installing moves it to the front), the filter sees the switch
+    // before the launcher's own key handling.
     qApp->installEventFilter(this);
     restart();
 }
