@@ -178,7 +178,7 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
     // A theme chosen while the launcher runs gives every separator its picture.
     ThemeInfo dark = theSettings.themes.at(0);
     dark.THEME_NAME = QStringLiteral("Dark");
-    dark.SEPARATE_PNG_NAME = QStringLiteral("line.png");
+    dark.SEPARATE_PNG_NAME = dark.TITLEBAR_PNG_NAME = QStringLiteral("line.png");
     dark.THEME_TAB_AREA_BACKGROUND_COLOR_R = dark.THEME_TAB_ITEM_REVERSE_BACKGROUND_COLOR_G = 201;
     theSettings.themes.append(dark);
     // Smaller than a separator's place, which it fills.
@@ -194,7 +194,10 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
             QCOMPARE(drawn.pixelColor(drawn.width() - 1, drawn.height() - 1), QColor(Qt::red));
         }
     }
-    // Every tab is painted in the theme's colours, the chosen one apart.
+    // The title bar's picture fills the bar, and every tab is painted in the theme's colours.
+    QImage bar(launcher->titleBar()->tabArea()->size(), QImage::Format_ARGB32);
+    launcher->titleBar()->tabArea()->render(&bar, {}, {}, QWidget::DrawWindowBackground);
+    QCOMPARE(bar.pixelColor(bar.width() - 1, bar.height() - 1), QColor(Qt::red));
     for (int t : strip) {
         const bool chosen = t == launcher->currentTab();
         QCOMPARE(tab(t)->tabLabel->grab().toImage().pixelColor(1, 1),
