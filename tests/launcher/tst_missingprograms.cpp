@@ -300,6 +300,12 @@ void tst_MissingPrograms::dimmedIconKeepsItsNameReadable()
     label.setMissing(false, kNotInstalled);
     face = shownImage(label);
     QCOMPARE(QColor::fromRgba(face.pixel(50, 30)), QColor(Qt::red));
+    // The selected icon going missing keeps the selected face, dimmed.
+    label.setSelected(true);
+    label.setMissing(true, kNotInstalled);
+    face = shownImage(label);
+    label.paintHighlighted();
+    QCOMPARE(shownImage(label), face);
 }
 
 void tst_MissingPrograms::bubbleStaysOnThePage_data()

@@ -516,6 +516,12 @@ void tst_IconLabels::buttonFacesWithFeedback()
     QCOMPARE(shownImage(*back), back->highlightImage);
     sendLeave(back);
     QCOMPARE(shownImage(*back), normal);
+    // The speaker held down while the music plays, then a theme's pictures put it back to rest.
+    back->showPressedImage();
+    QCOMPARE(shownImage(*back), back->pressedImage);
+    const QString themed = pictures->write(QStringLiteral("themed.png"), QSize(100, 100), Qt::cyan);
+    back->reloadImagesWithText(picture, themed, white, white, dejaVuPixels(14), 0, -5, QStringLiteral("Back"));
+    QCOMPARE(QColor::fromRgba(shownImage(*back).pixel(1, 1)), QColor(Qt::cyan));
 }
 
 void tst_IconLabels::buttonFacesWithoutFeedback()
