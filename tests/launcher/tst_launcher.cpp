@@ -825,6 +825,7 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("Delete, its icon gone") << "* delete" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5" << true << "5" << 3;
     QTest::newRow("Delete, the store deleted") << "* delete" << "" << false << "5" << 3;
     QTest::newRow("a drop, an icon added") << "* add" << added << false << "4.5.31.32" << 3;
+    QTest::newRow("a drop, its tab gone") << "* add" << threeTabs << true << "" << 2;
     QTest::newRow("undo, tabs renamed") << "delete * undo" << renamed << false << "4.5" << 3;
     QTest::newRow("undo, list reordered") << "* delete undo" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5.4" << false << "5.4" << 3;
     QTest::newRow("undo offer gone with its tab") << "delete * music undo" << threeTabs << false << "" << 2;
