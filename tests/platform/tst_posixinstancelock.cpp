@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -266,8 +267,12 @@ void tst_PosixInstanceLock::whichLockErrorsAreTriedAgain()
     QFETCH(int, calls);
     flockAnswers = answers;
     flockCalls = 0;
+    QElapsedTimer waited;
+    waited.start();
     QCOMPARE(platform::PosixInstanceLock::tryLock(3, LOCK_EX, scriptedFlock), result);
     QCOMPARE(flockCalls, calls);
+    // Each look again comes after a pause: a start that only looks gets the time to let go.
+    QVERIFY(waited.nsecsElapsed() >= (calls - 1) * 2'000'000LL);
 }
 
 int main(int argc, char **argv)

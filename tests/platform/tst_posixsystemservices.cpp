@@ -2,6 +2,7 @@
 #include "LanguageCases.h"
 #include "ScopedVariable.h"
 #include "TestFiles.h"
+#include "platform/HiddenInput.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/posix/LocaleLanguageIds.h"
 #include "platform/posix/ModuleSound.h"
@@ -19,6 +20,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 using platform::PosixSystemServices;
@@ -70,6 +73,7 @@ private slots:
     void setCurrentDirectory();
     void executablePathIsThisProgram();
     void modulesAreFoundBesideTheProgram();
+    void pinTypedOnATerminalIsNotShown();
 
     void screenMetrics_data();
     void screenMetrics();
@@ -283,6 +287,27 @@ void TestPosixSystemServices::executablePathIsThisProgram()
 }
 
 // Music and speech come from the modules installed beside the program.
+// While a PIN is typed at a terminal its digits are not echoed, the line end is; afterwards
+// the terminal echoes again.
+void TestPosixSystemServices::pinTypedOnATerminalIsNotShown()
+{
+    int master = -1, terminal = -1;
+    QCOMPARE(::openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    const int savedInput = ::dup(STDIN_FILENO);
+    QVERIFY(::dup2(terminal, STDIN_FILENO) == STDIN_FILENO);
+    termios during{}, after{};
+    {
+        const platform::HiddenInput input;
+        ::tcgetattr(STDIN_FILENO, &during);
+    }
+    ::tcgetattr(STDIN_FILENO, &after);
+    ::dup2(savedInput, STDIN_FILENO);
+    for (const int fd : {savedInput, terminal, master})
+        ::close(fd);
+    QCOMPARE(during.c_lflag & (ECHO | ECHONL), tcflag_t(ECHONL));
+    QVERIFY(after.c_lflag & ECHO);
+}
+
 void TestPosixSystemServices::modulesAreFoundBesideTheProgram()
 {
     FakeSystem beside;
