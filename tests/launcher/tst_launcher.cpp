@@ -826,6 +826,7 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow_data()
     QTest::newRow("Delete, the store deleted") << "* delete" << "" << false << "5" << 3;
     QTest::newRow("a drop, an icon added") << "* add" << added << false << "4.5.31.32" << 3;
     QTest::newRow("a drop, its tab gone") << "* add" << threeTabs << true << "" << 2;
+    QTest::newRow("theme, every tab gone") << "* theme" << "-TabInfo System:NUMBER_OF_TABS=0" << false << "" << 0;
     QTest::newRow("undo, tabs renamed") << "delete * undo" << renamed << false << "4.5" << 3;
     QTest::newRow("undo, list reordered") << "* delete undo" << "TabInfo\\04:TAB_ITEM_ALL_ICONS=5.4" << false << "5.4" << 3;
     QTest::newRow("undo offer gone with its tab") << "delete * music undo" << threeTabs << false << "" << 2;
@@ -877,9 +878,9 @@ void tst_Launcher::changesLandOnTheStoreAsItIsNow()
     for (int t = 0; t < launcher->tabCount(); ++t)
         QCOMPARE(tab(t)->tabLabel->name, now.tabs.at(t).TAB_ITEM_NAME);
     QStringList shown, listed;
-    for (const APIconQLabel *icon : tab(current)->icons)
+    for (const APIconQLabel *icon : launcher->tabCount() ? tab(current)->icons : QList<APIconQLabel *>())
         shown << icon->name;
-    for (const int n : iconNumbersOf(now.tabs.at(current).TAB_ITEM_ALL_ICONS))
+    for (const int n : iconNumbersOf(now.tabs.value(current).TAB_ITEM_ALL_ICONS))
         listed << now.icons.value(n - 1).ICON_AP_NAME;
     QCOMPARE(shown, listed);
 }
