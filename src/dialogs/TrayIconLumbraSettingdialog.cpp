@@ -1,7 +1,6 @@
 #include "TrayIconLumbraSettingdialog.h"
 
 #include "LauncherControl.h"
-#include "i18n/LanguageChoice.h"
 #include "platform/Autostart.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -75,7 +74,6 @@ TrayIconLumbraSettingdialog::TrayIconLumbraSettingdialog()
 
 void TrayIconLumbraSettingdialog::prepareDialog()
 {
-    keyPath = QStringLiteral("SOFTWARE\\ORTAN\\Lumbra\\") + languageCode + QStringLiteral("\\System");
     setWindowTitle(theSettings.getString(TextSetting::LUMBRA_WINDOWTITLE) + QStringLiteral(" Setting"));
     setFont(theSettings.getFont(FontSetting::SYSTEM_STRING_FONT));
     startText = theSettings.getString(TextSetting::DIALOG_STARTWHENBOOTING_NAME);

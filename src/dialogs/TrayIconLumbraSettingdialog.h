@@ -31,7 +31,6 @@ public:
     QPushButton alwaysButton;
     QPushButton speakButton;
     QFont dialogFont;
-    QString keyPath;
     QString startText;
     QString alwaysText;
     QString speakText;
