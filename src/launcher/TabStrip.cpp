@@ -93,7 +93,6 @@ void TabStrip::build(QLabel *tabArea, QList<TabEntry *> &tabs)
         entry->tabLabel = label;
         tabs.append(entry);
     }
-    tabArea->show();
     // The strip fits the screen: labels that would run under the title-bar buttons shrink.
     place(tabs);
 }
