@@ -154,6 +154,9 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
     standardStore().fill(theSettings);
     for (int t = 0; t < parents.size(); ++t)
         theSettings.tabs[t].TAB_ITEM_PARENT = parents.at(t);
+    // Identifiers that name no place: a click on those tabs still shows them.
+    theSettings.tabs[0].TAB_ITEM_ID = 0;
+    theSettings.tabs[2].TAB_ITEM_ID = 99;
     StderrCapture stderrLines;
     startOnSettings();
     QCOMPARE(stderrLines.lines().filter(QStringLiteral("parent")).size(), problems);
@@ -175,6 +178,10 @@ void tst_Launcher::stripShowsTopLevelTabsOnly()
         key(platform::kVkTab);
     }
     QCOMPARE(separators, expectedSeparators);
+    for (const int t : {2, 0}) {
+        launcher->dispatchAction(nullptr, nullptr, tab(t)->tabLabel);
+        QCOMPARE(launcher->currentTab(), t);
+    }
     // A theme chosen while the launcher runs gives every separator its picture.
     ThemeInfo dark = theSettings.themes.at(0);
     dark.THEME_NAME = QStringLiteral("Dark");
