@@ -487,6 +487,16 @@ void tst_IconLabels::toolTipAndReloadFace()
     QVERIFY(!cornerMasked(*themed));
     themed->paintHighlighted();
     QCOMPARE(QColor::fromRgba(shownImage(*themed).pixel(2, 2)), QColor(Qt::green));
+    // A picture replaced within the same second by one of another size is drawn anew.
+    const QString file = pictures->write(QStringLiteral("replaced.png"), QSize(100, 100), Qt::red);
+    APIconQLabel replaced(0, 0, 100, 100, file, pictures->maskPath(), plain, QString(), 0, 70, white, 0, 1, 0);
+    replaced.paintNormal();
+    const QDateTime stamp = QFileInfo(file).lastModified();
+    pictures->write(QStringLiteral("replaced.png"), QSize(50, 50), Qt::blue);
+    QFile touched(file);
+    QVERIFY(touched.open(QIODevice::ReadWrite) && touched.setFileTime(stamp, QFileDevice::FileModificationTime));
+    replaced.paintNormal();
+    QCOMPARE(QColor::fromRgba(shownImage(replaced).pixel(50, 35)), QColor(Qt::blue));
     // A new cell (another screen, another font): the icon takes it, whichever part changed.
     struct Cell { QSize size; QPoint name; int pixels; };
     for (const Cell &cell : {Cell{{100, 90}, {0, 70}, 14}, Cell{{80, 90}, {0, 70}, 14}, Cell{{80, 90}, {4, 70}, 14},
